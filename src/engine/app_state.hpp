@@ -1,0 +1,44 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace quorvane {
+
+// Ticks per sixteenth note, held as a whole number of quarters so that it
+// stays exact: a division of 30 ticks per quarter note is 7.5.
+struct ExactDivision {
+    std::uint32_t quarters = 0;  // = ticks per quarter note
+
+    double value() const { return quarters / 4.0; }
+    friend bool operator==(const ExactDivision&, const ExactDivision&) = default;
+};
+
+// Milliseconds per tick for `tempo` microseconds per quarter note and
+// `ticksPerQuarter`: tempo / (ticks per quarter note * 1000), a single
+// correctly rounded division (both operands are exact doubles).
+inline double tickMilliseconds(std::uint32_t tempo, std::uint32_t ticksPerQuarter) {
+    return static_cast<double>(tempo) / (static_cast<double>(ticksPerQuarter) * 1000.0);
+}
+
+// The state the window keeps between user actions, as far as the MIDI
+// engine reads or writes it. Strings are UTF-8.
+struct AppState {
+    std::string FilePath;     // full path of the current file; empty: none
+    std::uint32_t Tempo = 0;  // microseconds per quarter note
+    double TickMs = 0;        // milliseconds per source tick
+    ExactDivision Division;      // ticks per sixteenth note
+    double CutTime = 0;       // cut position, 768 music-time ticks per quarter note
+    std::array<int, 16> ChannelVolume{};  // last Channel Volume per channel (Format 0 cut)
+    std::string CutFilePath;  // full path of the last cut file
+    std::string FileName;     // the listed name of the current file (upper case)
+    bool IsFormatOne = false;
+    std::string FormatText;   // "1" or "0"
+
+    // Captions the engine reads or writes.
+    std::string TextDest;     // destination folder; empty: beside the source
+    std::string Text9;        // full path shown under the list
+};
+
+}  // namespace quorvane

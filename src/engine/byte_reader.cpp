@@ -1,0 +1,83 @@
+#include "byte_reader.hpp"
+
+#include <cerrno>
+#include <cstring>
+#include <system_error>
+
+#include "errors.hpp"
+#include "platform_files.hpp"
+
+namespace quorvane {
+
+namespace {
+constexpr std::size_t kBufferSize = 64 * 1024;
+}
+
+ByteReader::ByteReader(std::span<const std::uint8_t> data, std::string label)
+    : data_(data.data()), end_(data.size()), label_(std::move(label)) {}
+
+ByteReader ByteReader::open(const std::filesystem::path& path, std::string label) {
+    ByteReader reader;
+    reader.label_ = std::move(label);
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+        throw FileError(ErrorKind::CannotOpen, reader.label_, "is a folder, not a file");
+    }
+    errno = 0;
+    reader.file_.reset(openFile(path, "rb"));
+    if (!reader.file_) {
+        const int code = errno;
+        throw FileError(ErrorKind::CannotOpen, reader.label_,
+                        code ? std::generic_category().message(code) : "cannot be opened");
+    }
+    reader.buffer_.resize(kBufferSize);
+    reader.data_ = reader.buffer_.data();
+    return reader;
+}
+
+void ByteReader::refill(std::uint64_t wanted) {
+    base_ += end_;
+    pos_ = end_ = 0;
+    if (file_) {
+        end_ = std::fread(buffer_.data(), 1, buffer_.size(), file_.get());
+        if (end_ > 0) return;
+        if (std::ferror(file_.get())) {
+            throw FileError(ErrorKind::CannotOpen, label_, "read error", base_);
+        }
+    }
+    fail("the file ends early (" + std::to_string(wanted) +
+             (wanted == 1 ? " more byte expected)" : " more bytes expected)"),
+         base_);
+}
+
+std::uint16_t ByteReader::u16be() {
+    const std::uint16_t hi = u8();
+    return static_cast<std::uint16_t>((hi << 8) | u8());
+}
+
+std::uint32_t ByteReader::u32be() {
+    std::uint32_t value = 0;
+    for (int i = 0; i < 4; ++i) value = (value << 8) | u8();
+    return value;
+}
+
+Vlq ByteReader::vlq() {
+    const std::uint64_t start = offset();
+    Vlq out;
+    std::uint8_t byte;
+    do {
+        byte = u8();
+        out.raw[out.size++] = byte;
+        out.value = (out.value << 7) | (byte & 0x7Fu);
+    } while ((byte & 0x80) && out.size < 4);
+    // Four bytes with the continuation bit still set are not a quantity any
+    // reader agrees on; copying them would make a file others misread.
+    if (byte & 0x80) fail("variable-length quantity longer than four bytes", start);
+    return out;
+}
+
+void ByteReader::fail(const std::string& reason, std::uint64_t at) const {
+    throw FileError(ErrorKind::UnreadableMidi, label_, reason, at);
+}
+
+}  // namespace quorvane

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "vlq.hpp"
+
+namespace quorvane {
+
+// Sequential, checked reader of a file's bytes. Every read checks the end of
+// the data and throws FileError(UnreadableMidi) naming the file and the
+// offset where the bytes ran out. Files are read through a fixed-size buffer,
+// so memory does not grow with the file.
+class ByteReader {
+public:
+    // Reads from memory (tests, fuzzing). `label` names the data in errors.
+    ByteReader(std::span<const std::uint8_t> data, std::string label);
+    // Opens a file; throws FileError(CannotOpen) when it cannot.
+    static ByteReader open(const std::filesystem::path& path, std::string label);
+
+    ByteReader(ByteReader&&) noexcept = default;
+    ByteReader& operator=(ByteReader&&) noexcept = default;
+
+    std::uint8_t u8() {
+        if (pos_ == end_) refill(1);
+        return data_[pos_++];
+    }
+    std::uint16_t u16be();
+    std::uint32_t u32be();
+    // A variable-length quantity of one to four bytes, its raw bytes kept.
+    Vlq vlq();
+
+    // Moves `count` bytes to `sink(std::span<const std::uint8_t>)`, piece by piece.
+    template <typename Sink>
+    void copy(std::uint64_t count, Sink&& sink) {
+        while (count > 0) {
+            if (pos_ == end_) refill(count);
+            const std::size_t piece = static_cast<std::size_t>(
+                std::min<std::uint64_t>(count, end_ - pos_));
+            sink(std::span<const std::uint8_t>(data_ + pos_, piece));
+            pos_ += piece;
+            count -= piece;
+        }
+    }
+    void skip(std::uint64_t count) {
+        copy(count, [](std::span<const std::uint8_t>) {});
+    }
+
+    // Offset of the next byte from the start of the data.
+    std::uint64_t offset() const noexcept { return base_ + pos_; }
+    const std::string& label() const noexcept { return label_; }
+
+    // Throws the UnreadableMidi error for this file at `at` with `reason`.
+    [[noreturn]] void fail(const std::string& reason, std::uint64_t at) const;
+
+    void close() noexcept { file_.reset(); }
+
+private:
+    struct FileCloser {
+        void operator()(std::FILE* f) const noexcept { std::fclose(f); }
+    };
+
+    ByteReader() = default;
+    void refill(std::uint64_t wanted);
+
+    std::unique_ptr<std::FILE, FileCloser> file_;
+    std::vector<std::uint8_t> buffer_;
+    const std::uint8_t* data_ = nullptr;
+    std::size_t pos_ = 0;
+    std::size_t end_ = 0;
+    std::uint64_t base_ = 0;  // file offset of data_[0]
+    std::string label_;
+};
+
+}  // namespace quorvane

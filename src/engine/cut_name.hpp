@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+#include "app_state.hpp"
+
+namespace quorvane {
+
+// `text` without its last four characters (UTF-8 aware), the extension of a
+// listed "NAME.MID".
+std::string withoutExtension(const std::string& text);
+
+// The cut file's path: beside the source when no destination folder is
+// chosen, else in that folder under the listed name; "-CUT.mid" takes the
+// place of the extension. Sets and returns state.CutFilePath.
+const std::string& nameCutFile(AppState& state);
+
+// The same path with its file name (never its folder) in lower case, the
+// name a Format 0 cut is written under.
+std::string lowerCaseFileName(const std::string& path);
+
+// ASCII case mapping; other bytes (UTF-8 sequences) are left alone.
+std::string asciiUpper(std::string text);
+std::string asciiLower(std::string text);
+
+}  // namespace quorvane

@@ -1,0 +1,47 @@
+#include "pre_reader.hpp"
+
+#include "byte_reader.hpp"
+#include "platform_files.hpp"
+#include "smf.hpp"
+
+namespace quorvane {
+
+namespace {
+
+// The first Set Tempo of the file, or nothing when every track ends first.
+std::optional<std::uint32_t> firstTempo(ByteReader& in, const SmfHeader& header) {
+    for (std::uint32_t k = 0; k < header.trackCount; ++k) {
+        const TrackChunk chunk = nextTrack(in);
+        EventReader events(in);
+        for (;;) {
+            in.vlq();  // the delta-time: its value does not matter here
+            const EventHead head = events.next();
+            if (head.kind == EventKind::Meta) {
+                if (head.metaType == kMetaSetTempo) return readTempo(in, head);
+                in.skip(head.length.value);
+                if (head.metaType == kMetaEndOfTrack) break;
+            } else if (head.kind == EventKind::SysEx) {
+                in.skip(head.length.value);
+            }
+        }
+        chunk.skipRest(in);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+void PreLeggi(AppState& state) {
+    ByteReader in = ByteReader::open(pathFromUtf8(state.FilePath), state.FilePath);
+    const SmfHeader header = readHeader(in);
+    const std::uint32_t tempo = firstTempo(in, header).value_or(kDefaultTempo);
+
+    // The state changes only once the file has been read as far as needed.
+    state.IsFormatOne = header.format == 1;
+    state.FormatText = state.IsFormatOne ? "1" : "0";
+    state.Tempo = tempo;
+    state.Division = ExactDivision{header.division()};
+    state.TickMs = tickMilliseconds(tempo, header.division());
+}
+
+}  // namespace quorvane

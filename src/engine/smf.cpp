@@ -1,0 +1,148 @@
+#include "smf.hpp"
+
+#include <cstring>
+#include <string>
+
+#include "errors.hpp"
+
+namespace quorvane {
+
+namespace {
+
+std::string tagText(const std::uint8_t (&tag)[4]) {
+    std::string text = "\"";
+    for (std::uint8_t c : tag) {
+        if (c >= 0x20 && c < 0x7F) text += static_cast<char>(c);
+        else text += "\\x" + hexByte(c).substr(2);
+    }
+    return text + "\"";
+}
+
+void readTag(ByteReader& in, std::uint8_t (&tag)[4]) {
+    for (auto& byte : tag) byte = in.u8();
+}
+
+// Data bytes of the system messages that may stray into a track.
+std::uint8_t systemDataCount(std::uint8_t status) {
+    switch (status) {
+        case 0xF1: return 1;
+        case 0xF2: return 2;
+        case 0xF3: return 1;
+        default: return 0;
+    }
+}
+
+}  // namespace
+
+SmfHeader readHeader(ByteReader& in) {
+    const std::uint64_t start = in.offset();
+    std::uint8_t tag[4];
+    readTag(in, tag);
+    if (std::memcmp(tag, "MThd", 4) != 0) {
+        in.fail("not a Standard MIDI File: header tag " + tagText(tag) + ", expected \"MThd\"",
+                start);
+    }
+    const std::uint64_t lengthAt = in.offset();
+    const std::uint32_t length = in.u32be();
+    if (length < 6) {
+        in.fail("header length " + std::to_string(length) + " is below 6", lengthAt);
+    }
+    SmfHeader header;
+    header.format = in.u16be();
+    header.trackCount = in.u16be();
+    const std::uint64_t divisionAt = in.offset();
+    header.divisionHi = in.u8();
+    header.divisionLo = in.u8();
+    if (header.divisionHi & 0x80) {
+        in.fail("SMPTE time division " + hexByte(header.divisionHi) + hexByte(header.divisionLo).substr(2) +
+                    " is not supported",
+                divisionAt);
+    }
+    if (header.division() == 0) in.fail("division of 0 ticks per quarter note", divisionAt);
+    in.skip(length - 6);
+    return header;
+}
+
+void TrackChunk::skipRest(ByteReader& in) const {
+    const std::uint64_t used = consumed(in);
+    if (used < length) in.skip(length - used);
+}
+
+TrackChunk nextTrack(ByteReader& in) {
+    for (;;) {
+        std::uint8_t tag[4];
+        readTag(in, tag);
+        const std::uint32_t length = in.u32be();
+        if (std::memcmp(tag, "MTrk", 4) == 0) return TrackChunk{length, in.offset()};
+        in.skip(length);  // a chunk of another kind: not ours to read
+    }
+}
+
+EventHead EventReader::begin() {
+    EventHead head;
+    head.offset = in_.offset();
+    const std::uint8_t first = in_.u8();
+    if (first < 0x80) {
+        head.kind = EventKind::Channel;
+        head.runningStatus = true;
+        head.data[0] = first;
+        // Without a running status the byte has no meaning; finish() says so.
+        head.status = running_.value_or(0);
+        return head;
+    }
+    head.status = first;
+    if (first < 0xF0) head.kind = EventKind::Channel;
+    else if (first == 0xF0 || first == 0xF7) head.kind = EventKind::SysEx;
+    else if (first == 0xFF) head.kind = EventKind::Meta;
+    else head.kind = EventKind::System;
+    return head;
+}
+
+void EventReader::finish(EventHead& head) {
+    switch (head.kind) {
+        case EventKind::Channel:
+            if (head.runningStatus) {
+                if (!running_) {
+                    in_.fail("data byte " + hexByte(head.data[0]) + " where a status byte is expected",
+                             head.offset);
+                }
+                head.dataCount = channelDataCount(head.status);
+                if (head.dataCount == 2) head.data[1] = in_.u8();
+                return;
+            }
+            running_ = head.status;
+            head.dataCount = channelDataCount(head.status);
+            for (std::uint8_t i = 0; i < head.dataCount; ++i) head.data[i] = in_.u8();
+            return;
+        case EventKind::SysEx:
+            head.length = in_.vlq();
+            return;
+        case EventKind::Meta: {
+            const std::uint64_t typeAt = in_.offset();
+            head.metaType = in_.u8();
+            if (head.metaType >= 0x80) {
+                in_.fail("meta event type " + hexByte(head.metaType) + " is not valid", typeAt);
+            }
+            head.length = in_.vlq();
+            return;
+        }
+        case EventKind::System:
+            head.dataCount = systemDataCount(head.status);
+            for (std::uint8_t i = 0; i < head.dataCount; ++i) head.data[i] = in_.u8();
+            return;
+    }
+}
+
+void failTempo(ByteReader& in, const EventHead& head, std::uint32_t tempo) {
+    if (head.length.value < 3) {
+        in.fail("Set Tempo with " + std::to_string(head.length.value) + " data bytes, expected 3",
+                head.offset);
+    }
+    in.fail("Set Tempo of " + std::to_string(tempo) + " microseconds per quarter note", head.offset);
+}
+
+std::uint32_t readTempo(ByteReader& in, const EventHead& head) {
+    return readTempo(in, head, [](std::span<const std::uint8_t>) {});
+}
+
+}  // namespace quorvane

@@ -1,0 +1,116 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "byte_reader.hpp"
+#include "vlq.hpp"
+
+namespace quorvane {
+
+// The header chunk of a Standard MIDI File.
+struct SmfHeader {
+    std::uint16_t format = 0;
+    std::uint16_t trackCount = 0;
+    std::uint8_t divisionHi = 0;
+    std::uint8_t divisionLo = 0;
+
+    // Ticks per quarter note.
+    std::uint32_t division() const { return (divisionHi << 8) | divisionLo; }
+};
+
+// Reads "MThd", its length and the six fields. Extra header bytes are
+// skipped. A wrong tag, a length below 6, a division of 0 or in SMPTE form
+// make the file unreadable.
+SmfHeader readHeader(ByteReader& in);
+
+// The position of the track chunk being read.
+struct TrackChunk {
+    std::uint32_t length = 0;     // declared length of the chunk's data
+    std::uint64_t dataStart = 0;  // file offset of its first data byte
+
+    std::uint64_t consumed(const ByteReader& in) const { return in.offset() - dataStart; }
+    // Skips what the declared length still holds past the current position.
+    void skipRest(ByteReader& in) const;
+};
+
+// Moves to the next "MTrk" chunk, skipping chunks of any other type by their
+// length, and reads its length. The file ending first makes it unreadable.
+TrackChunk nextTrack(ByteReader& in);
+
+// What kind of event a status byte starts.
+enum class EventKind : std::uint8_t {
+    Channel,  // 0x80-0xEF, or a data byte under running status
+    SysEx,    // 0xF0, or the escape 0xF7: a length, then data
+    Meta,     // 0xFF: type, length, then data
+    System,   // 0xF1-0xF6, 0xF8-0xFE: not a file event; read and dropped
+};
+
+// One event after its delta-time, up to (not including) any SysEx or meta
+// payload, which the caller copies or skips (`length.value` bytes).
+struct EventHead {
+    EventKind kind = EventKind::Channel;
+    std::uint8_t status = 0;      // effective status (running status resolved)
+    bool runningStatus = false;   // the status byte was omitted in the file
+    std::uint8_t data[2] = {0, 0};
+    std::uint8_t dataCount = 0;   // data bytes of a channel or system message
+    std::uint8_t metaType = 0;
+    Vlq length;                   // SysEx / meta payload length
+    std::uint64_t offset = 0;     // where the event's first byte lies
+
+    std::uint8_t channel() const { return status & 0x0F; }
+};
+
+// Data bytes that follow a channel status byte.
+inline std::uint8_t channelDataCount(std::uint8_t status) {
+    return (status >= 0xC0 && status <= 0xDF) ? 1 : 2;
+}
+
+// Reads the event heads of one track, keeping its running status. Meta and
+// SysEx events leave the running status as it was.
+class EventReader {
+public:
+    explicit EventReader(ByteReader& in) : in_(in) {}
+
+    // Reads a whole event head.
+    EventHead next() {
+        EventHead head = begin();
+        finish(head);
+        return head;
+    }
+    // Reads only the first byte: kind, status and channel are known after
+    // it, nothing else. finish() reads the rest.
+    EventHead begin();
+    void finish(EventHead& head);
+
+private:
+    ByteReader& in_;
+    std::optional<std::uint8_t> running_;
+};
+
+// Microseconds per quarter note from a Set Tempo payload; checks its length
+// and value and leaves the reader after the whole payload, every byte of
+// which goes to `sink(std::span<const std::uint8_t>)` as it is read.
+template <typename Sink>
+std::uint32_t readTempo(ByteReader& in, const EventHead& head, Sink&& sink);
+std::uint32_t readTempo(ByteReader& in, const EventHead& head);
+
+[[noreturn]] void failTempo(ByteReader& in, const EventHead& head, std::uint32_t tempo);
+
+template <typename Sink>
+std::uint32_t readTempo(ByteReader& in, const EventHead& head, Sink&& sink) {
+    if (head.length.value < 3) failTempo(in, head, 0);
+    std::uint8_t bytes[3];
+    for (auto& byte : bytes) byte = in.u8();
+    sink(std::span<const std::uint8_t>(bytes, 3));
+    in.copy(head.length.value - 3, sink);
+    const std::uint32_t tempo = (std::uint32_t{bytes[0]} << 16) | (bytes[1] << 8) | bytes[2];
+    if (tempo == 0) failTempo(in, head, tempo);
+    return tempo;
+}
+
+inline constexpr std::uint8_t kMetaEndOfTrack = 0x2F;
+inline constexpr std::uint8_t kMetaSetTempo = 0x51;
+inline constexpr std::uint32_t kDefaultTempo = 500000;
+
+}  // namespace quorvane

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+namespace quorvane {
+
+// Raised by the slider when it refuses a value. The slider is left exactly as
+// it was before the refused call.
+class SliderError : public std::runtime_error {
+public:
+    static constexpr int kOverflow = 6;                // a range that does not fit in 32 bits
+    static constexpr int kInvalidPropertyValue = 380;  // a value outside what the property accepts
+
+    SliderError(int number, std::string property, const std::string& description)
+        : std::runtime_error(description), number_(number), property_(std::move(property)) {}
+
+    int Number() const noexcept { return number_; }
+    const std::string& Property() const noexcept { return property_; }
+
+private:
+    int number_;
+    std::string property_;
+};
+
+}  // namespace quorvane
