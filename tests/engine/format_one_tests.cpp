@@ -1,0 +1,100 @@
+#include "engine/cutters.hpp"
+#include "engine/pre_reader.hpp"
+#include "engine_test_util.hpp"
+
+namespace quorvane::test {
+namespace {
+
+const Bytes kClose0 = {0x00, 0xB0, 0x78, 0x00, 0x00, 0xFF, 0x2F, 0x00};
+const Bytes kClose1 = {0x00, 0xB1, 0x78, 0x00, 0x00, 0xFF, 0x2F, 0x00};
+
+class FormatOne : public ::testing::Test {
+protected:
+    // Pre-reads and cuts `source` (written as SONG.MID) at `cutTime`; returns the cut file's bytes.
+    Bytes cut(const Bytes& source, double cutTime, bool intoDest = true) {
+        state.FilePath = src.write("Song.mid", source);
+        state.FileName = "SONG.MID";
+        state.TextDest = intoDest ? dest.path().string() : "";
+        PreLeggi(state);
+        EXPECT_TRUE(state.IsFormatOne);
+        state.CutTime = cutTime;
+        FormatoUno(state);
+        return readBytes(state.CutFilePath);
+    }
+    TempDir src, dest;
+    AppState state;
+};
+
+TEST_F(FormatOne, CutsEveryTrackAtTheNextBarLine) {
+    // 480 ticks per quarter at 120 bpm: CutTime 3840 is 2500 ms, 2400 ticks,
+    // so the cut falls on the bar line at tick 3840.
+    const Bytes tempoTrack = cat({tempoEvent(500000), {0xCE, 0x10, 0xFF, 0x2F, 0x00}});  // EoT at 10000
+    const Bytes instrument = cat({{0x00, 0xC1, 0x05},
+                                  {0x10, 0xF8},                    // clock byte: dropped, its time kept
+                                  {0x9D, 0x6F, 0x91, 60, 100},     // tick 3839: kept
+                                  {0x01, 0x81, 60, 0},             // tick 3840: dropped
+                                  kEndOfTrack});
+    const Bytes textOnly = cat({{0x00, 0xFF, 0x03, 0x01, 'x'}, {0xA7, 0x08, 0xFF, 0x2F, 0x00}});  // EoT at 5000
+    const Bytes late = cat({{0x9F, 0x20, 0x92, 1, 1}, kEndOfTrack});                          // first event at 4000
+    const Bytes out = cut(cat({header(1, 4, 480), track(tempoTrack), track(instrument), track(textOnly), track(late)}),
+                          3840);
+    const Bytes expected = cat({header(1, 4, 480), track(cat({tempoEvent(500000), kClose0})),
+                                track(cat({{0x00, 0xC1, 0x05, 0x9D, 0x7F, 0x91, 60, 100}, kClose1})),
+                                track(cat({{0x00, 0xFF, 0x03, 0x01, 'x'}, kClose1})), track(kClose1)});
+    EXPECT_EQ(out, expected);
+    EXPECT_EQ(state.CutFilePath, (dest.path() / "SONG-CUT.mid").string());
+}
+
+TEST_F(FormatOne, APositionOnABarLineMovesToTheNextOne) {
+    // 96 ticks per quarter: CutTime 384000 is exactly 48000 ticks, bar 125.
+    const Bytes events = cat({{0x82, 0xF7, 0x00, 0x90, 1, 1},  // tick 48000
+                              {0x82, 0x7F, 0x80, 1, 0},        // tick 48383
+                              {0x01, 0x90, 2, 2}, kEndOfTrack});  // tick 48384
+    const Bytes out = cut(cat({header(1, 1, 96), track(cat({tempoEvent(500000), events}))}), 384000);
+    EXPECT_EQ(out, cat({header(1, 1, 96), track(cat({tempoEvent(500000), Bytes(events.begin(), events.begin() + 11),
+                                                       kClose0}))}));
+}
+
+TEST_F(FormatOne, BeyondTheEndTracksAreCopiedAndTheHeaderRebuilt) {
+    const Bytes rich = cat({{0x00, 0x90, 60, 100}, {0x81, 0x80, 0x80, 0x00, 61, 100},  // running status, 4-byte delta
+                            {0x00, 0xF0, 0x81, 0x00}, Bytes(128, 0x11),               // long SysEx
+                            {0x00, 0xF7, 0x02, 0xFF, 0x80},                           // SysEx escape
+                            {0x00, 0xFF, 0x09, 0x81, 0x01}, Bytes(129, 'd'),          // long Device Name
+                            {0x00, 62, 100}, kEndOfTrack});
+    const Bytes tracks = cat({track(cat({tempoEvent(500000), kEndOfTrack})), track(rich)});
+    EXPECT_EQ(cut(cat({header(1, 2, 480), tracks}), 100000000), cat({header(1, 2, 480), tracks}));
+
+    // A longer header, an alien chunk and bytes after an End of Track do not reach the copy.
+    const Bytes odd = cat({{'M', 'T', 'h', 'd'}, be32(7), {0, 1, 0, 2, 0x01, 0xE0, 0x77}, chunk("XFIH", {1, 2}),
+                           track(cat({tempoEvent(500000), kEndOfTrack, {0xEE, 0xEE}})), track(rich)});
+    EXPECT_EQ(cut(odd, 100000000), cat({header(1, 2, 480), tracks}));
+}
+
+TEST_F(FormatOne, KeepsTheWholeTrackCountAndWritesBesideTheSource) {
+    Bytes file = header(1, 0x0103, 480);
+    for (int k = 0; k < 0x0103; ++k) file = cat({file, track(cat({tempoEvent(500000), kEndOfTrack}))});
+    const Bytes out = cut(file, 1000, false);
+    EXPECT_EQ(out, file);
+    EXPECT_EQ(state.CutFilePath, (src.path() / "Song-CUT.mid").string());
+}
+
+TEST_F(FormatOne, AFailedCutLeavesNoFileAndKeepsTheOldOne) {
+    const Bytes good = cat({header(1, 2, 480), track(cat({tempoEvent(500000), kEndOfTrack})),
+                            track(cat({{0x00, 0x90, 1, 1}, kEndOfTrack}))});
+    const Bytes previous = cut(good, 100000);
+    // The second track is cut short; the tempo, read first, is still fine.
+    state.FilePath = src.write("Song.mid", Bytes(good.begin(), good.end() - 3));
+    PreLeggi(state);
+    expectFileError([&] { FormatoUno(state); });
+    EXPECT_EQ(dest.names(), std::vector<std::string>{"SONG-CUT.mid"});
+    EXPECT_EQ(readBytes(state.CutFilePath), previous);
+
+    // Without a pre-read there is no tempo to place the cut.
+    AppState fresh;
+    fresh.FilePath = state.FilePath;
+    fresh.CutTime = 1000;
+    expectFileError([&] { FormatoUno(fresh); }, ErrorKind::NotPrepared);
+}
+
+}  // namespace
+}  // namespace quorvane::test

@@ -1,0 +1,81 @@
+#include <filesystem>
+
+#include "engine/byte_reader.hpp"
+#include "engine/cut_name.hpp"
+#include "engine/output_file.hpp"
+#include "engine_test_util.hpp"
+
+namespace quorvane::test {
+namespace {
+
+TEST(ByteReader, VariableLengthQuantitiesKeepTheirBytes) {
+    const Bytes data = {0x80, 0x00, 0x81, 0x80, 0x80, 0x00, 0x7F, 0xFF, 0xFF, 0xFF, 0x7F};
+    ByteReader in(data, "mem");
+    const Vlq twoByteZero = in.vlq();
+    EXPECT_EQ(twoByteZero.value, 0u);
+    EXPECT_EQ(Bytes(twoByteZero.bytes().begin(), twoByteZero.bytes().end()), (Bytes{0x80, 0x00}));
+    const Vlq four = in.vlq();
+    EXPECT_EQ(four.value, 2097152u);
+    EXPECT_EQ(four.size, 4);
+    EXPECT_EQ(in.vlq().value, 0x7Fu);
+    EXPECT_EQ(in.vlq().value, kVlqMax);
+    for (std::uint32_t v : {0u, 0x7Fu, 0x80u, 0x3FFFu, 0x4000u, 2097152u, kVlqMax}) {
+        const Vlq encoded = encodeVlq(v);
+        ByteReader back(encoded.bytes(), "mem");
+        EXPECT_EQ(back.vlq().value, v);
+        EXPECT_EQ(back.offset(), encoded.size);
+    }
+}
+
+TEST(ByteReader, FailsWithFileAndOffsetAtTheEndOrOnOverlongQuantities) {
+    const Bytes shortData = {0x00, 0x81};
+    ByteReader in(shortData, "song.mid");
+    in.u8();
+    const std::string message = expectFileError([&] { in.vlq(); });
+    EXPECT_EQ(message.rfind("CANNOT READ MIDI FILE: song.mid: the file ends early", 0), 0u) << message;
+    EXPECT_NE(message.find("at byte 2"), std::string::npos) << message;
+
+    const Bytes fiveBytes = {0x81, 0x81, 0x81, 0x81, 0x01};
+    ByteReader overlong(fiveBytes, "x.mid");
+    expectFileError([&] { overlong.vlq(); });
+}
+
+TEST(CutName, BesideTheSourceOrInTheDestinationFolder) {
+    const std::string sep(1, static_cast<char>(std::filesystem::path::preferred_separator));
+    AppState state;
+    state.FilePath = "music" + sep + "Tune.mid";
+    state.FileName = "TUNE.MID";
+    EXPECT_EQ(nameCutFile(state), "music" + sep + "Tune-CUT.mid");
+    state.TextDest = "Out";
+    EXPECT_EQ(nameCutFile(state), "Out" + sep + "TUNE-CUT.mid");
+    EXPECT_EQ(state.CutFilePath, "Out" + sep + "TUNE-CUT.mid");
+    // Only the name is lower-cased; the folder keeps its case.
+    EXPECT_EQ(lowerCaseFileName("Out" + sep + "TUNE-CUT.mid"), "Out" + sep + "tune-cut.mid");
+    // Four characters, not four bytes, are removed from a non-ASCII name.
+    EXPECT_EQ(withoutExtension("\xC3\x89T\xC3\x89.MID"), "\xC3\x89T\xC3\x89");
+    EXPECT_EQ(withoutExtension("A\xC3\x89\xC3\x89\xC3\x89"), "");
+    EXPECT_EQ(withoutExtension("ab"), "");
+}
+
+TEST(OutputFile, NothingIsLeftUnlessCommitted) {
+    TempDir dir;
+    dir.write("KEEP.mid", {1, 2, 3});
+    {
+        OutputFile out(dir.path() / "KEEP.mid", "KEEP.mid");
+        out.put({9, 9, 9, 9, 9});
+    }  // abandoned, as when a cut fails
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"KEEP.mid"});
+    EXPECT_EQ(readBytes(dir.file("KEEP.mid")), (Bytes{1, 2, 3}));
+
+    OutputFile out(dir.path() / "KEEP.mid", "KEEP.mid");
+    out.put({0, 0, 0, 0, 0, 0});
+    out.patchU32(1, 0x01020304);
+    out.commit();
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"KEEP.mid"});
+    EXPECT_EQ(readBytes(dir.file("KEEP.mid")), (Bytes{0, 1, 2, 3, 4, 0}));
+
+    expectFileError([&] { OutputFile(dir.path() / "missing" / "X.mid", "X.mid"); }, ErrorKind::CannotWrite);
+}
+
+}  // namespace
+}  // namespace quorvane::test
