@@ -2,6 +2,10 @@
 
 #include <string>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace quorvane {
 
 std::FILE* openFile(const std::filesystem::path& path, const char* mode) {
@@ -10,6 +14,17 @@ std::FILE* openFile(const std::filesystem::path& path, const char* mode) {
     return ::_wfopen(path.c_str(), wide.c_str());
 #else
     return std::fopen(path.c_str(), mode);
+#endif
+}
+
+bool isHiddenFile(const std::filesystem::path& path) {
+#ifdef _WIN32
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
+#else
+    const std::string name = path.filename().string();
+    return !name.empty() && name.front() == '.';
 #endif
 }
 

@@ -1,0 +1,108 @@
+// CUT ONE, CUT ALL and the batch log.
+
+#include <cstdio>
+#include <memory>
+
+#include "engine/cut_name.hpp"
+#include "engine/cutters.hpp"
+#include "engine/errors.hpp"
+#include "engine/platform_files.hpp"
+#include "form1.hpp"
+#include "time_display.hpp"
+
+namespace quorvane {
+
+namespace {
+
+// The batch log: open for the whole batch, each line flushed as written so
+// that a stopped batch keeps the lines so far.
+class BatchLog {
+public:
+    explicit BatchLog(const std::string& path) : path_(path), file_(openFile(pathFromUtf8(path), "wb")) {
+        if (!file_) throw FileError(ErrorKind::CannotWrite, path_, "cannot create the log");
+    }
+    void write(const std::string& line) {
+        if (std::fwrite(line.data(), 1, line.size(), file_.get()) != line.size() || std::fflush(file_.get()) != 0) {
+            throw FileError(ErrorKind::CannotWrite, path_, "cannot write the log");
+        }
+    }
+
+private:
+    struct Closer {
+        void operator()(std::FILE* f) const noexcept { std::fclose(f); }
+    };
+    std::string path_;
+    std::unique_ptr<std::FILE, Closer> file_;
+};
+
+// Sets a flag for as long as it lives.
+class Running {
+public:
+    explicit Running(bool& flag) : flag_(flag) { flag_ = true; }
+    ~Running() { flag_ = false; }
+
+private:
+    bool& flag_;
+};
+
+}  // namespace
+
+void Form1::CutOne() {
+    const std::int32_t value = Segmento.Value();
+    const bool haveFile = !state.FilePath.empty();
+    if (value > 0 && haveFile) cutCurrentFile(state);
+}
+
+std::string Form1::logPath() const { return TextPath + pathSeparator() + "Quorvane.log"; }
+
+std::string Form1::prepareBatchFile(int index) {
+    const ListItem item = ListMIDI.at(static_cast<std::size_t>(index));
+    makeCurrent(item);
+    const double bpm = measure();
+    const std::string length = minutesSeconds(wholeSeconds(MusicSegment->GetLength(), bpm));
+    LabDurataTempo = "00:00";
+    searchCutPosition();
+    return std::to_string(index + 1) + ". " + state.FileName + ": " + length + "\t" +
+           withoutExtension(state.FileName) + "-cut.mid:" + LabDurataTempo + " - Format: " + state.FormatText +
+           "\r\n";
+}
+
+void Form1::searchCutPosition() {
+    // The search stops at the first position whose time reads the clip
+    // length (or one second more); it never goes past the slider's range.
+    const std::int32_t last = std::min<std::int32_t>(100, Segmento.Max());
+    for (std::int32_t step = 0; step <= last; ++step) {
+        const std::int32_t wanted = Choose.Value();
+        if (LabDurataTempo == "00:" + twoDigits(wanted)) break;
+        if (LabDurataTempo == "00:" + twoDigits(wanted + 1)) break;
+        Segmento.SetValue(step);
+    }
+}
+
+void Form1::CutAll() {
+    if (ListMIDI.empty()) return;
+    BatchLog log(logPath());
+    Running running(batchRunning_);
+    const int count = static_cast<int>(ListMIDI.size());
+    for (int index = 0; index < count; ++index) {
+        log.write(prepareBatchFile(index));
+        BatchProgress progress{index + 1, count, state.FileName, {}};
+        if (onBatchProgress) onBatchProgress(progress);
+
+        // Clicks are handled here; whatever they change, the file just
+        // logged is the one cut, at the position logged.
+        const AppState logged = state;
+        services_.events.processPendingEvents();
+        state = logged;
+        if (exitRequested_) return;
+
+        LabNum = std::to_string(index + 1);
+        cutCurrentFile(state);
+        progress.cutFilePath = state.CutFilePath;
+        if (onBatchProgress) onBatchProgress(progress);
+        if (batchPauseMs > 0) services_.pause.sleepMilliseconds(batchPauseMs);
+    }
+    LabNum = "Done!";
+}
+
+}  // namespace quorvane

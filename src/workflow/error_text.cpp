@@ -1,0 +1,38 @@
+#include "error_text.hpp"
+
+#include <filesystem>
+#include <stdexcept>
+
+#include "engine/errors.hpp"
+#include "music_engine.hpp"
+#include "slider/slider_error.hpp"
+
+namespace quorvane {
+
+namespace {
+std::string withFile(std::string text, const std::string& file) {
+    if (!file.empty() && text.find(file) == std::string::npos) text += "\n" + file;
+    return text;
+}
+}  // namespace
+
+std::string describeError(const std::exception_ptr& error, const std::string& currentFile) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const FileError& e) {
+        return userMessage(e);
+    } catch (const music::EngineError& e) {
+        return withFile(e.what(), e.file().empty() ? currentFile : e.file());
+    } catch (const SliderError& e) {
+        return withFile("Invalid property value (error " + std::to_string(e.Number()) + "): " + e.what(),
+                        currentFile);
+    } catch (const std::filesystem::filesystem_error& e) {
+        return withFile(std::string("CANNOT READ FOLDER: ") + e.code().message(), e.path1().string());
+    } catch (const std::exception& e) {
+        return withFile(e.what(), currentFile);
+    } catch (...) {
+        return withFile("Unexpected error", currentFile);
+    }
+}
+
+}  // namespace quorvane

@@ -1,0 +1,41 @@
+// SOURCE and DEST: choosing the folders and listing the source's MIDI files.
+
+#include "form1.hpp"
+#include "midi_listing.hpp"
+
+namespace quorvane {
+
+namespace {
+constexpr char kSourceTitle[] = "Choose Harmara source path...";
+constexpr char kDestTitle[] = "Choose Midi-Files destination path...";
+}  // namespace
+
+void Form1::Source() {
+    ListMIDI.clear();
+    LabFound.clear();
+    LabNum.clear();
+    DefDir1();
+    state.Text9 = state.FilePath;
+    // A cancelled first choice leaves the caption empty: the list then comes
+    // from the root folder, as the pattern "<caption>/*.mid" says.
+    ListMIDI = listMidiFiles(TextPath.empty() ? pathSeparator() : TextPath);
+    LabFound = std::to_string(ListMIDI.size());
+}
+
+void Form1::Dest() { DefDir2(); }
+
+void Form1::DefDir1() { chooseFolder(TextPath, kSourceTitle); }
+
+void Form1::DefDir2() { chooseFolder(state.TextDest, kDestTitle); }
+
+void Form1::chooseFolder(std::string& label, const char* title) {
+    label = LastFolder();
+    const std::optional<std::string> chosen = services_.folders.pickFolder(title, LastFolder());
+    if (!chosen) return;
+    label = *chosen;
+    // A folder's path gets a separator for the next dialog; a drive root
+    // (three characters, such as C:\) already ends in one.
+    LastFolder() = characterCount(label) > 3 ? label + pathSeparator() : label;
+}
+
+}  // namespace quorvane

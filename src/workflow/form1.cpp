@@ -1,0 +1,77 @@
+#include "form1.hpp"
+
+#include <filesystem>
+#include <limits>
+#include <stdexcept>
+
+#include "error_text.hpp"
+#include "time_display.hpp"
+
+namespace quorvane {
+
+Form1::Form1(TarnSlider& segmento, TarnSlider& choose, PlatformServices services)
+    : Segmento(segmento), Choose(choose), services_(services) {
+    Segmento.Events().ValueChanged = [this] { guarded([this] { Segmento_ValueChanged(); }); };
+    Choose.Events().ValueChanged = [this] { guarded([this] { Choose_ValueChanged(); }); };
+}
+
+Form1::~Form1() {
+    Segmento.Events().ValueChanged = nullptr;
+    Choose.Events().ValueChanged = nullptr;
+}
+
+void Form1::applyDesign(TarnSlider& segmento, TarnSlider& choose) {
+    segmento.SetOrientation(TarnSlider::kHorizontal);
+    segmento.SetMin(0);
+    segmento.SetMax(100);
+    segmento.SetValue(0);
+    choose.SetOrientation(TarnSlider::kVertical);
+    choose.SetMin(0);
+    choose.SetMax(59);
+    choose.SetValue(30);
+}
+
+void Form1::guarded(const std::function<void()>& body) {
+    ++depth_;
+    try {
+        body();
+    } catch (...) {
+        --depth_;
+        if (depth_ > 0) throw;  // the enclosing command stops and reports it
+        report(std::current_exception());
+        return;
+    }
+    --depth_;
+}
+
+void Form1::command(void (Form1::*handler)(), bool exclusive) {
+    if (exclusive && batchRunning_) return;  // the buttons wait for the batch
+    guarded([&] { (this->*handler)(); });
+}
+
+void Form1::report(const std::exception_ptr& error) {
+    services_.messages.showMessage(describeError(error, state.FilePath));
+}
+
+void Form1::Form_Load() { LabChoose = std::to_string(Choose.Value()); }
+
+void Form1::Choose_ValueChanged() { LabChoose = twoDigits(Choose.Value()); }
+
+std::string& LastFolder() {
+    static std::string folder;
+    return folder;
+}
+
+std::int32_t SpecialFolderId(std::int16_t index) {
+    if (index <= 1) return 0;
+    if (index <= 11) return index;
+    if (index > std::numeric_limits<std::int16_t>::max() - 4) throw std::overflow_error("Overflow");
+    return index + 4;
+}
+
+const std::string& pathSeparator() {
+    static const std::string separator(1, static_cast<char>(std::filesystem::path::preferred_separator));
+    return separator;
+}
+
+}  // namespace quorvane

@@ -1,0 +1,132 @@
+#pragma once
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/app_state.hpp"
+#include "music_engine.hpp"
+#include "platform_services.hpp"
+#include "slider/slider_model.hpp"
+
+namespace quorvane {
+
+// One entry of the file list: the text shown (the name in upper case) and
+// the name on disk, which opens the file on file systems that tell case apart.
+struct ListItem {
+    std::string text;
+    std::string diskName;
+};
+
+// How far a CUT ALL has come, for a progress display.
+struct BatchProgress {
+    int position = 0;  // 1-based list position of the file being cut
+    int count = 0;
+    std::string fileName;
+    std::string cutFilePath;  // set once the file has been cut
+};
+
+// The main window's behaviour without the window: its state, the captions
+// and list it shows, and the handlers of its commands. The window, the
+// command line and the tests all drive this class. The two sliders belong to
+// the host (plain models, or the window's widgets).
+//
+// Command entry points (the methods ending in Click, plus the slider events)
+// never let an error escape: it is shown once through the message sink and
+// ends that command only.
+class Form1 {
+public:
+    Form1(TarnSlider& segmento, TarnSlider& choose, PlatformServices services);
+    ~Form1();
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
+
+    // Gives the sliders the window's design-time ranges and values.
+    static void applyDesign(TarnSlider& segmento, TarnSlider& choose);
+
+    // The state the engine works on, the engine objects and the captions.
+    AppState state;
+    std::shared_ptr<music::Root> MusicRoot;
+    std::shared_ptr<music::Performance> MusicPerformance;
+    std::shared_ptr<music::Segment> MusicSegment;
+    std::shared_ptr<music::SegmentState> MusicSegmentState;
+    std::shared_ptr<music::Loader> MusicLoader;
+
+    std::string TextPath;
+    std::string LabFound;
+    std::string LabNum;
+    std::string LabChoose;
+    std::string LabDurataTempo;
+    std::vector<ListItem> ListMIDI;
+
+    TarnSlider& Segmento;
+    TarnSlider& Choose;
+
+    // Milliseconds to wait after each file of a CUT ALL (0 on the command line).
+    int batchPauseMs = 250;
+    // Called as a CUT ALL starts and finishes each file.
+    std::function<void(const BatchProgress&)> onBatchProgress;
+
+    // Entry points.
+    void Form_Load();
+    void ListMIDI_Click(int index);
+    void Image1_Click() { command(&Form1::Source, true); }   // SOURCE
+    void Image2_Click() { command(&Form1::Dest, true); }     // DEST
+    void Image3_Click() { command(&Form1::CutAll, true); }   // CUT ALL
+    void Image4_Click() { command(&Form1::CutOne, true); }   // CUT ONE
+
+    // The exit button: during a CUT ALL the batch stops at its next event
+    // processing with the log closed; the host ends the program.
+    void requestExit() { exitRequested_ = true; }
+    bool exitRequested() const { return exitRequested_; }
+    bool batchRunning() const { return batchRunning_; }
+
+    // The commands themselves; they throw. The entry points above wrap them.
+    void Source();
+    void Dest();
+    void DefDir1();
+    void DefDir2();
+    void CutOne();
+    void CutAll();
+    // A CUT ALL's work on list entry `index` before the cut: make the file
+    // current, pre-read and measure it, search the cut position. Returns the
+    // file's log line, CR LF included.
+    std::string prepareBatchFile(int index);
+
+    // The path of the batch log for the current source folder.
+    std::string logPath() const;
+
+private:
+    void Segmento_ValueChanged();
+    void Choose_ValueChanged();
+    void makeCurrent(const ListItem& item);
+    void prepareEngine();
+    double measure();  // returns the tempo in quarter notes per minute
+    void searchCutPosition();
+    void forgetCurrentFile();
+    void chooseFolder(std::string& label, const char* title);
+
+    // Runs `body` as a command: errors reach the user once, at the outermost level.
+    void guarded(const std::function<void()>& body);
+    void command(void (Form1::*handler)(), bool exclusive);
+    void report(const std::exception_ptr& error);
+
+    PlatformServices services_;
+    int depth_ = 0;
+    bool batchRunning_ = false;
+    bool exitRequested_ = false;
+};
+
+// The one program-wide folder both folder dialogs start from.
+std::string& LastFolder();
+
+// The shell's special-folder id for an index: 1 or less gives 0, 2 to 11
+// the index, 12 and more the index + 4 (16-bit: above 32763 overflows).
+std::int32_t SpecialFolderId(std::int16_t index);
+
+// The native path separator as text.
+const std::string& pathSeparator();
+
+}  // namespace quorvane

@@ -1,0 +1,37 @@
+#include "midi_listing.hpp"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "engine/cut_name.hpp"
+#include "engine/errors.hpp"
+#include "engine/platform_files.hpp"
+
+namespace quorvane {
+
+std::size_t characterCount(const std::string& text) {
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+std::vector<ListItem> listMidiFiles(const std::string& folder) {
+    std::vector<ListItem> items;
+    std::error_code error;
+    std::filesystem::directory_iterator it(pathFromUtf8(folder), error);
+    const std::filesystem::directory_iterator end;
+    for (; !error && it != end; it.increment(error)) {
+        const std::string name = utf8FromPath(it->path().filename());
+        std::error_code typeError;
+        if (!it->is_regular_file(typeError) || isHiddenFile(it->path())) continue;
+        const std::string listed = asciiUpper(name);
+        if (listed.size() >= 4 && listed.compare(listed.size() - 4, 4, ".MID") == 0) items.push_back({listed, name});
+    }
+    if (error) throw FileError(ErrorKind::CannotOpen, folder, "cannot list the folder: " + error.message());
+    std::sort(items.begin(), items.end(), [](const ListItem& a, const ListItem& b) {
+        return a.text != b.text ? a.text < b.text : a.diskName < b.diskName;
+    });
+    return items;
+}
+
+}  // namespace quorvane

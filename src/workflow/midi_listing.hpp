@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "form1.hpp"
+
+namespace quorvane {
+
+// The MIDI files of `folder`: plain files (no folders, no hidden files)
+// whose name ends in ".mid" in any case, each listed in upper case with its
+// name on disk, sorted by the listed name. Throws FileError(CannotOpen) when
+// the folder cannot be read.
+std::vector<ListItem> listMidiFiles(const std::string& folder);
+
+// Characters (not bytes) in a UTF-8 text.
+std::size_t characterCount(const std::string& text);
+
+}  // namespace quorvane

@@ -1,0 +1,20 @@
+#include "time_display.hpp"
+
+#include <cmath>
+
+namespace quorvane {
+
+std::string twoDigits(std::int64_t value) {
+    std::string text = std::to_string(value);
+    return (value >= 0 && value < 10) ? "0" + text : text;
+}
+
+std::string minutesSeconds(std::int64_t seconds) {
+    return twoDigits(seconds / 60) + ":" + twoDigits(seconds % 60);
+}
+
+std::int64_t wholeSeconds(double length, double bpm) {
+    return static_cast<std::int64_t>(std::floor(length / 768.0 * 60.0 / bpm));
+}
+
+}  // namespace quorvane
