@@ -10,54 +10,97 @@
 #include "engine/errors.hpp"
 #include "engine/platform_files.hpp"
 #include "engine/pre_reader.hpp"
+#include "headless_window.hpp"
 
 namespace quorvane::cli {
 
 namespace {
 
-// The state a window would hold after the file was picked from its folder's
-// list: the path as given, the name as listed (upper case).
-AppState stateForFile(const std::string& file) {
-    AppState state;
-    state.FilePath = file;
-    state.FileName = asciiUpper(utf8FromPath(pathFromUtf8(file).filename()));
-    return state;
-}
-
-int report(const FileError& error, std::ostream& err) {
-    err << userMessage(error) << '\n';
-    return kExitFileError;
+// Puts FILE in the list as SOURCE would (its folder, its name in upper
+// case), sets the destination, and selects it.
+bool selectAlone(HeadlessWindow& window, const std::string& file, const std::optional<std::string>& dest) {
+    const std::filesystem::path path = std::filesystem::absolute(pathFromUtf8(file));
+    const std::string name = utf8FromPath(path.filename());
+    window.form.TextPath = utf8FromPath(path.parent_path());
+    window.form.ListMIDI = {ListItem{asciiUpper(name), name}};
+    window.form.state.TextDest = dest.value_or("");
+    window.form.ListMIDI_Click(0);
+    return window.errorCount() == 0;
 }
 
 }  // namespace
 
 int runInfo(const std::string& file, std::ostream& out, std::ostream& err) {
-    AppState state = stateForFile(file);
+    AppState state;
+    state.FilePath = file;
     try {
         PreLeggi(state);
     } catch (const FileError& error) {
-        return report(error, err);
+        err << userMessage(error) << '\n';
+        return kExitFileError;
     }
     out << "file:      " << state.FilePath << '\n'
-        << "format:    " << (state.IsFormatOne ? "1" : "0 (cut at the exact time)") << '\n'
+        << "format:    " << (state.IsFormatOne ? "1 (cut at the next bar line)" : "0 (cut at the exact time)") << '\n'
         << "division:  " << state.Division.quarters << " ticks per quarter note\n"
         << "tempo:     " << state.Tempo << " microseconds per quarter note\n"
         << "tick:      " << std::setprecision(17) << state.TickMs << " ms\n";
     return kExitOk;
 }
 
-int runCutAtPosition(const std::string& file, unsigned position, const std::optional<std::string>& dest,
+int runCutAtPosition(const std::string& file, int position, const std::optional<std::string>& dest,
                      std::ostream& out, std::ostream& err) {
-    AppState state = stateForFile(file);
-    state.TextDest = dest.value_or("");
-    try {
-        PreLeggi(state);
-        state.CutTime = position * 1000.0;
-        cutCurrentFile(state);
-    } catch (const FileError& error) {
-        return report(error, err);
+    HeadlessWindow window(err);
+    if (!selectAlone(window, file, dest)) return kExitFileError;
+    const int max = window.segmento.Max();
+    if (position < 1 || position > max) {
+        err << "--position: " << position << " is outside the cut slider's range for this song, 1 to " << max
+            << '\n';
+        return kExitUsage;
     }
-    out << state.CutFilePath << '\n';
+    window.segmento.SetValue(position);
+    window.form.Image4_Click();
+    if (window.errorCount() != 0) return kExitFileError;
+    out << window.form.state.CutFilePath << '\n';
+    return kExitOk;
+}
+
+int runCutToSeconds(const std::string& file, int seconds, const std::optional<std::string>& dest,
+                    std::ostream& out, std::ostream& err) {
+    HeadlessWindow window(err);
+    window.choose.SetValue(seconds);
+    const std::filesystem::path path = std::filesystem::absolute(pathFromUtf8(file));
+    const std::string name = utf8FromPath(path.filename());
+    window.form.TextPath = utf8FromPath(path.parent_path());
+    window.form.ListMIDI = {ListItem{asciiUpper(name), name}};
+    window.form.state.TextDest = dest.value_or("");
+    window.form.runCommand([&] {
+        window.form.prepareBatchFile(0);
+        cutCurrentFile(window.form.state);
+    });
+    if (window.errorCount() != 0) return kExitFileError;
+    err << name << ": cut at " << window.form.LabDurataTempo << '\n';
+    out << window.form.state.CutFilePath << '\n';
+    return kExitOk;
+}
+
+int runCutAll(const std::string& folder, int seconds, const std::optional<std::string>& dest, std::ostream& out,
+              std::ostream& err) {
+    HeadlessWindow window(err);
+    window.choose.SetValue(seconds);
+    window.chooseFolders(folder, dest.value_or(""));
+    if (window.errorCount() != 0) return kExitFileError;
+    window.form.onBatchProgress = [&](const BatchProgress& progress) {
+        if (progress.cutFilePath.empty()) return;
+        err << '[' << progress.position << '/' << progress.count << "] " << progress.fileName << " -> "
+            << progress.cutFilePath << '\n';
+    };
+    window.form.Image3_Click();
+    if (window.errorCount() != 0) return kExitFileError;
+    if (window.form.ListMIDI.empty()) {
+        err << "no MIDI files in " << folder << '\n';
+        return kExitOk;
+    }
+    out << window.form.logPath() << '\n';
     return kExitOk;
 }
 

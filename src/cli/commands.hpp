@@ -11,12 +11,27 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFileError = 1;
 inline constexpr int kExitUsage = 2;
 
+// The clip length's range, as on the window's slider.
+inline constexpr int kMinSeconds = 0;
+inline constexpr int kMaxSeconds = 59;
+
 // `quorvane info FILE`: what the pre-reader learns about FILE.
 int runInfo(const std::string& file, std::ostream& out, std::ostream& err);
 
-// `quorvane cut FILE --position V [--dest DIR]`: cuts FILE as the window's
-// CUT ONE does with the cut slider at V, and prints the written path.
-int runCutAtPosition(const std::string& file, unsigned position, const std::optional<std::string>& dest,
+// `quorvane cut FILE --position V [--dest DIR]`: selects FILE as a click in
+// the list does, moves the cut slider to V and runs CUT ONE. Prints the path
+// written.
+int runCutAtPosition(const std::string& file, int position, const std::optional<std::string>& dest,
                      std::ostream& out, std::ostream& err);
+
+// `quorvane cut FILE --seconds S [--dest DIR]`: what CUT ALL does for one
+// file (the same search for the position whose time reads S), without a log.
+int runCutToSeconds(const std::string& file, int seconds, const std::optional<std::string>& dest,
+                    std::ostream& out, std::ostream& err);
+
+// `quorvane cut-all FOLDER --seconds C [--dest DIR]`: CUT ALL on the folder's
+// MIDI files, with its log; one progress line per file on `err`.
+int runCutAll(const std::string& folder, int seconds, const std::optional<std::string>& dest, std::ostream& out,
+              std::ostream& err);
 
 }  // namespace quorvane::cli

@@ -17,23 +17,41 @@ int main(int argc, char** argv) {
     info->add_option("FILE", infoFile, "MIDI file")->required();
 
     std::string cutFile;
-    unsigned position = 0;
-    std::optional<std::string> dest;
-    CLI::App* cut = app.add_subcommand("cut", "Cut one MIDI file, as CUT ONE does in the window");
+    std::optional<int> position;
+    std::optional<int> cutSeconds;
+    std::optional<std::string> cutDest;
+    CLI::App* cut = app.add_subcommand("cut", "Cut one MIDI file, at a slider position (CUT ONE) or to a clip length");
     cut->add_option("FILE", cutFile, "MIDI file to cut")->required();
-    cut->add_option("--position,-p", position,
-                    "Cut position: the cut slider's value, 1000 music-time ticks (768 per quarter note) each")
+    auto* positionOption = cut->add_option(
+        "--position,-p", position,
+        "Cut slider position (1 to the song's length in seconds); each step is 1000 ticks of music time, "
+        "768 per quarter note");
+    auto* secondsOption =
+        cut->add_option("--seconds,-s", cutSeconds, "Clip length in seconds, as CUT ALL searches it (0 to 59)")
+            ->check(CLI::Range(kMinSeconds, kMaxSeconds));
+    positionOption->excludes(secondsOption);
+    cut->add_option("--dest,-d", cutDest, "Destination folder (default: beside the source)");
+
+    std::string folder;
+    int allSeconds = 30;
+    std::optional<std::string> allDest;
+    CLI::App* cutAll = app.add_subcommand("cut-all", "Cut every MIDI file of a folder to a clip length (CUT ALL)");
+    cutAll->add_option("FOLDER", folder, "Folder of .mid files; the log Quorvane.log is written there")->required();
+    cutAll->add_option("--seconds,-s", allSeconds, "Clip length in seconds (0 to 59)")
         ->required()
-        ->check(CLI::Range(1u, 2000000u));
-    cut->add_option("--dest,-d", dest, "Destination folder (default: beside the source)");
+        ->check(CLI::Range(kMinSeconds, kMaxSeconds));
+    cutAll->add_option("--dest,-d", allDest, "Destination folder (default: beside each source)");
 
     try {
         app.parse(argc, argv);
+        if (*cut && !position && !cutSeconds) throw CLI::RequiredError("--position or --seconds");
     } catch (const CLI::ParseError& error) {
         const int status = app.exit(error);
         return status == 0 ? kExitOk : kExitUsage;
     }
 
     if (*info) return runInfo(infoFile, std::cout, std::cerr);
-    return runCutAtPosition(cutFile, position, dest, std::cout, std::cerr);
+    if (*cutAll) return runCutAll(folder, allSeconds, allDest, std::cout, std::cerr);
+    if (position) return runCutAtPosition(cutFile, *position, cutDest, std::cout, std::cerr);
+    return runCutToSeconds(cutFile, *cutSeconds, cutDest, std::cout, std::cerr);
 }

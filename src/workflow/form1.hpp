@@ -83,6 +83,9 @@ public:
     bool exitRequested() const { return exitRequested_; }
     bool batchRunning() const { return batchRunning_; }
 
+    // Runs `body` as a command does: an error is shown once and ends it.
+    void runCommand(const std::function<void()>& body) { guarded(body); }
+
     // The commands themselves; they throw. The entry points above wrap them.
     void Source();
     void Dest();

@@ -1,0 +1,141 @@
+#pragma once
+
+#include <cstdint>
+
+#include "slider/picture.hpp"
+#include "slider/property_bag.hpp"
+#include "slider/slider_events.hpp"
+
+namespace quorvane {
+
+// A 32-bit colour. With the top bit set (0x800000nn) it names the system
+// colour with index nn in the low byte.
+using Colour = std::uint32_t;
+inline constexpr Colour kButtonFaceColour = 0x8000000Fu;
+
+// A rectangle in the control's pixels.
+struct SliderRect {
+    std::int32_t Left = 0;
+    std::int32_t Top = 0;
+    std::int32_t Right = 0;
+    std::int32_t Bottom = 0;
+
+    friend bool operator==(const SliderRect&, const SliderRect&) = default;
+};
+
+// The state, properties and events of the TarnSlider control, without any
+// window. Value stays between Min and Max when assigned; every refused value
+// raises SliderError and leaves the slider as it was.
+//
+// The widget derives from this class and fills in the geometry hooks
+// (LayoutSlider, DrawSlider, ResetSliderPosition) and the surface size; here
+// they do nothing.
+class TarnSlider {
+public:
+    static constexpr std::int32_t kHorizontal = 0;  // Min at the left
+    static constexpr std::int32_t kVertical = 1;    // Min at the bottom
+
+    // Twips per screen pixel, read once when the control is created.
+    explicit TarnSlider(double twipsPerPixelX = 15.0, double twipsPerPixelY = 15.0);
+    virtual ~TarnSlider() = default;
+    TarnSlider(const TarnSlider&) = delete;
+    TarnSlider& operator=(const TarnSlider&) = delete;
+
+    SliderEvents& Events() noexcept { return events_; }
+
+    // Properties.
+    bool Enabled() const noexcept { return enabled_; }
+    void SetEnabled(bool New_Enabled);
+    Colour BackColor() const noexcept { return back_color_; }
+    void SetBackColor(Colour New_BackColor);
+    std::int32_t Max() const noexcept { return max_; }
+    void SetMax(std::int32_t New_Max);
+    std::int32_t Min() const noexcept { return min_; }
+    void SetMin(std::int32_t New_Min);
+    std::int32_t Value() const noexcept { return value_; }
+    void SetValue(std::int32_t New_Value);
+    std::int32_t Orientation() const noexcept { return orientation_; }
+    void SetOrientation(std::int32_t New_Orientation);
+    std::int32_t RailStyle() const noexcept { return rail_style_; }
+    void SetRailStyle(std::int32_t New_RailStyle);
+    const Picture& SliderIcon() const noexcept { return slider_icon_; }
+    void SetSliderIcon(const Picture& New_SliderIcon);
+    const Picture& RailPicture() const noexcept { return rail_picture_; }
+    void SetRailPicture(const Picture& New_RailPicture);
+    bool ShowValueTip() const noexcept { return show_value_tip_; }
+    void SetShowValueTip(bool New_ShowValueTip);
+
+    // Read-only state.
+    std::int32_t ValueRange() const noexcept { return value_range_; }
+    std::int32_t LastValue() const noexcept { return last_value_; }
+    bool Dragging() const noexcept { return dragging_; }
+    float GrabOffsetX() const noexcept { return grab_offset_x_; }
+    float GrabOffsetY() const noexcept { return grab_offset_y_; }
+    const SliderRect& RailRect() const noexcept { return rail_rect_; }
+    std::int32_t TwipsPerPixelX() const noexcept { return twips_per_pixel_x_; }
+    std::int32_t TwipsPerPixelY() const noexcept { return twips_per_pixel_y_; }
+    // The thumb's position on the surface; its size is that of SliderIcon.
+    float ThumbLeft() const noexcept { return thumb_left_; }
+    float ThumbTop() const noexcept { return thumb_top_; }
+
+    // Notifications from the container.
+    void InitProperties();                          // a newly placed control
+    void ReadProperties(const PropertyBag& bag);    // a control loaded from a stored design
+    void WriteProperties(PropertyBag& bag) const;   // the host saves its design
+    void Resize() { LayoutSlider(); }
+    void Show() { DrawSlider(); }
+
+protected:
+    // Geometry hooks, filled in by the widget.
+    virtual void LayoutSlider() {}
+    virtual void DrawSlider() {}
+    virtual void ResetSliderPosition() {}
+    // The inner size of the drawing surface, in pixels.
+    virtual std::int32_t SurfaceWidth() const { return 0; }
+    virtual std::int32_t SurfaceHeight() const { return 0; }
+
+    // Puts the thumb where Value belongs along the track of the current
+    // orientation. Does nothing when the range is empty.
+    void PlaceThumbForValue();
+
+    void SetThumbPosition(float left, float top) noexcept;
+    void SetRailRect(const SliderRect& rect) noexcept { rail_rect_ = rect; }
+    void SetDragging(bool dragging) noexcept { dragging_ = dragging; }
+    void SetGrabOffset(float x, float y) noexcept;
+
+    // The pointer events are raised by the widget's mouse handling.
+    void RaiseClick();
+    void RaiseMouseDown(std::int16_t& Shift);
+    void RaiseMouseUp(std::int16_t& Shift);
+
+private:
+    // Where Value lies along a track of the given length, Min at 0.
+    double AlongTrack(double track) const;
+    void ResetMembers();
+
+    SliderEvents events_;
+
+    bool enabled_ = true;
+    Colour back_color_ = kButtonFaceColour;
+    std::int32_t orientation_ = kVertical;
+    std::int32_t rail_style_ = 0;
+    bool show_value_tip_ = true;
+    std::int32_t min_ = 0;
+    std::int32_t max_ = 10;
+    std::int32_t value_ = 0;
+    std::int32_t value_range_ = 10;
+    std::int32_t last_value_ = 0;
+    bool dragging_ = false;
+    float grab_offset_x_ = 0.0f;
+    float grab_offset_y_ = 0.0f;
+    SliderRect rail_rect_;
+    std::int32_t twips_per_pixel_x_;
+    std::int32_t twips_per_pixel_y_;
+
+    Picture slider_icon_ = DefaultThumbIcon();
+    float thumb_left_ = 0.0f;
+    float thumb_top_ = 0.0f;
+    Picture rail_picture_;
+};
+
+}  // namespace quorvane

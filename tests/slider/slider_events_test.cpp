@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "slider_test_support.hpp"
+
+namespace quorvane::testing {
+namespace {
+
+TEST(SliderEvents, ChangesRepaintThenReportThenTellTheEndReachedAndRepeatsStayQuiet) {
+    RecordingSlider slider;
+    slider.SetValue(0);  // a new instance has already reported 0
+    slider.SetValue(4);
+    EXPECT_EQ(slider.log, (Log{"DrawSlider", "ValueChanged"}));
+    slider.log.clear();
+    slider.SetValue(10);
+    EXPECT_EQ(slider.log, (Log{"DrawSlider", "ValueChanged", "ArrivedLast"}));
+    slider.log.clear();
+    slider.SetValue(0);
+    EXPECT_EQ(slider.log, (Log{"DrawSlider", "ValueChanged", "ArrivedFirst"}));
+    slider.log.clear();
+    slider.SetValue(0);
+    EXPECT_TRUE(slider.log.empty());
+}
+
+TEST(SliderEvents, ValueChangedRunsInsideTheAssignmentAndSeesTheNewValue) {
+    TarnSlider slider;
+    std::vector<int> seen;
+    slider.Events().ValueChanged = [&] { seen.push_back(slider.Value() * 10 + slider.LastValue()); };
+    slider.SetValue(1);
+    EXPECT_EQ(seen, std::vector<int>{11});
+    slider.SetValue(3);
+    EXPECT_EQ(seen, (std::vector<int>{11, 33}));
+}
+
+TEST(SliderEvents, RaisingMinMovesValueToItWithEventsAndThumbToTheStart) {
+    RecordingSlider slider;
+    slider.SetOrientation(TarnSlider::kHorizontal);
+    slider.surfaceWidth = 116;  // a 100 px track for the 16 px default thumb
+    slider.SetValue(7);
+    EXPECT_FLOAT_EQ(slider.ThumbLeft(), 70.0f);
+    slider.log.clear();
+    slider.SetMin(5);
+    EXPECT_EQ(std::make_tuple(slider.Value(), slider.ValueRange()), std::make_tuple(5, 5));
+    EXPECT_EQ(slider.log, (Log{"DrawSlider", "ValueChanged", "ArrivedFirst"}));
+    EXPECT_FLOAT_EQ(slider.ThumbLeft(), 0.0f);
+}
+
+TEST(SliderEvents, ThumbFollowsValueAlongEachOrientation) {
+    RecordingSlider segmento;
+    segmento.SetOrientation(TarnSlider::kHorizontal);
+    segmento.SetSliderIcon(Picture::Make(12, 21));
+    segmento.surfaceWidth = 124;
+    segmento.SetMax(252);
+    segmento.SetValue(126);
+    EXPECT_FLOAT_EQ(segmento.ThumbLeft(), 56.0f);
+
+    RecordingSlider choose;  // vertical: Min at the bottom
+    choose.SetSliderIcon(Picture::Make(20, 10));
+    choose.surfaceHeight = 74;
+    choose.SetMax(59);
+    choose.SetValue(30);
+    EXPECT_NEAR(choose.ThumbTop(), 64.0 - 64.0 * 30 / 59, 1e-4);
+    choose.SetValue(59);
+    EXPECT_FLOAT_EQ(choose.ThumbTop(), 0.0f);
+}
+
+TEST(SliderEvents, DuringADragTheSetterLeavesTheThumbAloneButStillReports) {
+    RecordingSlider slider;
+    slider.surfaceHeight = 116;
+    slider.SetValue(5);
+    EXPECT_FLOAT_EQ(slider.ThumbTop(), 50.0f);
+    slider.log.clear();
+    slider.SetDragging(true);
+    slider.SetValue(10);
+    EXPECT_FLOAT_EQ(slider.ThumbTop(), 50.0f);
+    EXPECT_EQ(slider.log, (Log{"DrawSlider", "ValueChanged", "ArrivedLast"}));
+}
+
+TEST(SliderEvents, HandlerMayReplaceItselfWhileRunning) {
+    TarnSlider slider;
+    Log calls;
+    const std::string name = "a handler that outgrows the small-object buffer";
+    slider.Events().ValueChanged = [&calls, &slider, name] {
+        slider.Events().ValueChanged = nullptr;
+        calls.push_back(name);  // still uses its own captured state
+    };
+    slider.SetValue(1);
+    slider.SetValue(2);
+    EXPECT_EQ(calls, Log{name});
+}
+
+}  // namespace
+}  // namespace quorvane::testing
