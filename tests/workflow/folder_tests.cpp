@@ -1,0 +1,80 @@
+#include "workflow/midi_listing.hpp"
+#include "workflow_fixture.hpp"
+
+namespace quorvane::test {
+namespace {
+
+class Folders : public WindowFixture {};
+
+TEST_F(Folders, ListsMidiFilesInUpperCaseWithTheirNamesOnDisk) {
+    songs.write("song.mid", {});
+    songs.write("OLD.Mid", {});
+    songs.write("track.midi", {});
+    songs.write(".hidden.mid", {});
+    std::filesystem::create_directory(songs.path() / "folder.mid");
+    openSource();
+    ASSERT_EQ(form.ListMIDI.size(), 2u);
+    EXPECT_EQ(form.ListMIDI[0].text, "OLD.MID");
+    EXPECT_EQ(form.ListMIDI[0].diskName, "OLD.Mid");
+    EXPECT_EQ(form.ListMIDI[1].text, "SONG.MID");
+    EXPECT_EQ(form.LabFound, "2");
+    EXPECT_EQ(form.TextPath, songs.path().string());
+    EXPECT_EQ(picker.requests.at(0).title, "Choose Harmara source path...");
+    EXPECT_EQ(LastFolder(), songs.path().string() + pathSeparator());
+}
+
+TEST_F(Folders, CancelledDialogsFallBackToTheLastFolder) {
+    const std::string sep = pathSeparator();
+    openSource();
+    form.Image2_Click();  // DEST cancelled: the source folder, with a separator
+    EXPECT_EQ(form.state.TextDest, songs.path().string() + sep);
+    EXPECT_EQ(picker.requests.at(1).title, "Choose Midi-Files destination path...");
+    EXPECT_EQ(picker.requests.at(1).startFolder, songs.path().string() + sep);
+
+    // The cut goes there, through a doubled separator the file system accepts.
+    songs.write("X.MID", steadySong(0, 500000, 8));
+    form.Image1_Click();  // SOURCE cancelled: lists from the last folder
+    EXPECT_EQ(form.TextPath, songs.path().string() + sep);
+    ASSERT_EQ(form.ListMIDI.size(), 1u);
+    form.ListMIDI_Click(0);
+    segmento.SetValue(2);
+    form.Image4_Click();
+    EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
+    EXPECT_TRUE(std::filesystem::exists(songs.path() / "x-cut.mid"));
+
+    // A short root-like path is kept as it is.
+    picker.answers.push_back(sep);
+    form.Image2_Click();
+    EXPECT_EQ(LastFolder(), sep);
+}
+
+TEST_F(Folders, FirstSourceCancelledListsTheRootAndKeepsTheCurrentFile) {
+    songs.write("K.MID", steadySong(0, 500000, 8));
+    openSource();
+    form.ListMIDI_Click(0);
+    const std::string current = form.state.FilePath;
+    LastFolder().clear();
+    form.Image1_Click();  // cancelled
+    EXPECT_EQ(form.TextPath, "");
+    EXPECT_EQ(form.state.FilePath, current);
+    EXPECT_EQ(form.state.Text9, current);
+    EXPECT_TRUE(messages.messages.empty());
+
+    picker.answers.push_back((songs.path() / "missing").string());
+    form.Image1_Click();
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_NE(messages.messages[0].find("missing"), std::string::npos);
+}
+
+TEST(SpecialFolder, Ids) {
+    EXPECT_EQ(SpecialFolderId(-3), 0);
+    EXPECT_EQ(SpecialFolderId(1), 0);
+    EXPECT_EQ(SpecialFolderId(2), 2);
+    EXPECT_EQ(SpecialFolderId(11), 11);
+    EXPECT_EQ(SpecialFolderId(12), 16);
+    EXPECT_EQ(SpecialFolderId(32763), 32767);
+    EXPECT_THROW(SpecialFolderId(32764), std::overflow_error);
+}
+
+}  // namespace
+}  // namespace quorvane::test

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "engine_test_util.hpp"
+#include "workflow/form1.hpp"
+#include "workflow/scripted_services.hpp"
+
+namespace quorvane::test {
+
+// A song at a steady tempo that lasts `quarters` quarter notes (480 ticks
+// each), with a note per quarter on channel 0. Format 1 adds a tempo track.
+inline Bytes steadySong(int format, std::uint32_t tempo, std::uint32_t quarters) {
+    Bytes notes;
+    for (std::uint32_t q = 0; q < quarters; ++q) {
+        notes = cat({notes, {0x00, 0x90, 60, 90}, {0x83, 0x60, 0x80, 60, 0}});  // 480 ticks later: off
+    }
+    if (format == 0) return cat({header(0, 1, 480), track(cat({tempoEvent(tempo), notes, kEndOfTrack}))});
+    return cat({header(1, 2, 480), track(cat({tempoEvent(tempo), kEndOfTrack})), track(cat({notes, kEndOfTrack}))});
+}
+
+// The window's model with plain sliders and scripted services.
+class WindowFixture : public ::testing::Test {
+protected:
+    WindowFixture() : form(segmento, choose, {picker, messages, pump, pause}) {
+        Form1::applyDesign(segmento, choose);
+        form.Form_Load();
+        LastFolder().clear();
+    }
+    ~WindowFixture() override { LastFolder().clear(); }
+
+    // SOURCE answered with the songs folder.
+    void openSource() {
+        picker.answers.push_back(songs.path().string());
+        form.Image1_Click();
+    }
+    int indexOf(const std::string& listed) const {
+        for (std::size_t i = 0; i < form.ListMIDI.size(); ++i) {
+            if (form.ListMIDI[i].text == listed) return static_cast<int>(i);
+        }
+        return -1;
+    }
+
+    TempDir songs, out;
+    TarnSlider segmento, choose;
+    ScriptedFolderPicker picker;
+    RecordingMessages messages;
+    ScriptedEventPump pump;
+    NoPause pause;
+    Form1 form;
+};
+
+}  // namespace quorvane::test
