@@ -31,19 +31,21 @@ bool selectAlone(HeadlessWindow& window, const std::string& file, const std::opt
 }  // namespace
 
 int runInfo(const std::string& file, std::ostream& out, std::ostream& err) {
-    AppState state;
-    state.FilePath = file;
-    try {
-        PreLeggi(state);
-    } catch (const FileError& error) {
-        err << userMessage(error) << '\n';
-        return kExitFileError;
-    }
+    // The same selection the window makes: pre-read, then measured.
+    HeadlessWindow window(err);
+    if (!selectAlone(window, file, std::nullopt)) return kExitFileError;
+    const AppState& state = window.form.state;
+    std::int32_t unused = 0;
+    const double bpm = window.form.MusicPerformance->GetTempo(window.form.MusicPerformance->GetMusicTime(), unused);
     out << "file:      " << state.FilePath << '\n'
         << "format:    " << (state.IsFormatOne ? "1 (cut at the next bar line)" : "0 (cut at the exact time)") << '\n'
         << "division:  " << state.Division.quarters << " ticks per quarter note\n"
         << "tempo:     " << state.Tempo << " microseconds per quarter note\n"
-        << "tick:      " << std::setprecision(17) << state.TickMs << " ms\n";
+        << "tick:      " << std::setprecision(17) << state.TickMs << " ms\n"
+        << "length:    " << window.form.MusicSegment->GetLength() << " music ticks (768 per quarter note), "
+        << window.form.LabDurataTempo << '\n'
+        << "start:     " << bpm << " quarter notes per minute\n"
+        << "positions: 1 to " << window.segmento.Max() << '\n';
     return kExitOk;
 }
 
