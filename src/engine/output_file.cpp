@@ -45,8 +45,10 @@ OutputFile::OutputFile(const std::filesystem::path& target, std::string label)
         throw FileError(ErrorKind::CannotWrite, label_, "the folder does not exist");
     }
     for (int attempt = 0; attempt < 16 && !file_; ++attempt) {
+        std::string name(1, '.');
+        name.append(utf8FromPath(target_.filename())).append(".").append(uniqueSuffix()).append(".tmp");
         temp_ = target_;
-        temp_.replace_filename("." + utf8FromPath(target_.filename()) + "." + uniqueSuffix() + ".tmp");
+        temp_.replace_filename(pathFromUtf8(name));
         errno = 0;
         file_.reset(openFile(temp_, "wbx"));  // exclusive: never reuse an existing name
         if (!file_ && errno != EEXIST) break;
