@@ -89,8 +89,8 @@ void Form1::CutAll() {
         BatchProgress progress{index + 1, count, state.FileName, {}};
         if (onBatchProgress) onBatchProgress(progress);
 
-        // Clicks are handled here; whatever they change, the file just
-        // logged is the one cut, at the position logged.
+        // Clicks are handled here; whatever a slider move changes, the file
+        // just logged is the one cut, at the position logged.
         const AppState logged = state;
         services_.events.processPendingEvents();
         state = logged;

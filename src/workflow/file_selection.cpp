@@ -15,6 +15,9 @@ constexpr double kTicksPerStep = 1000;      // music ticks per step of the cut s
 }  // namespace
 
 void Form1::ListMIDI_Click(int index) {
+    // During a batch the list belongs to the batch: the file it logged is
+    // the file it cuts.
+    if (batchRunning_) return;
     guarded([&] {
         if (index < 0 || index >= static_cast<int>(ListMIDI.size())) return;
         makeCurrent(ListMIDI[static_cast<std::size_t>(index)]);

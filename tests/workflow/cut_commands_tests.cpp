@@ -89,14 +89,27 @@ TEST_F(CutCommands, ButtonsWaitForTheBatchAndExitStopsItWithTheLogKept) {
     pump.onPump = [&] {
         form.Image1_Click();  // ignored while the batch runs
         form.Image4_Click();
-        form.ListMIDI_Click(1);  // handled, but the logged file is the one cut
+        form.ListMIDI_Click(1);  // ignored too
+        segmento.SetValue(50);   // moves the display only: the logged position is cut
         form.requestExit();
     };
     form.Image3_Click();
     EXPECT_EQ(picker.requests.size(), 1u);
+    EXPECT_EQ(form.state.FileName, "ONE.MID");
+    EXPECT_EQ(form.state.CutTime, 5000);
     EXPECT_EQ(log(), "1. ONE.MID: 00:20\tONE-cut.mid:00:03 - Format: 0\r\n");
     EXPECT_EQ(songs.names(), (std::vector<std::string>{"ONE.MID", "Quorvane.log", "TWO.MID"}));
     EXPECT_FALSE(form.batchRunning());
+}
+
+TEST_F(CutCommands, ASliderMovedDuringTheBatchDoesNotChangeTheCut) {
+    const Bytes song = steadySong(0, 500000, 40);
+    songs.write("ONE.MID", song);
+    openSource();
+    choose.SetValue(3);
+    pump.onPump = [&] { segmento.SetValue(50); };  // 32 s: past the song's end
+    form.Image3_Click();
+    EXPECT_LT(readBytes(songs.file("one-cut.mid")).size(), song.size() / 2);
 }
 
 TEST_F(CutCommands, AnEmptyListWritesNoLog) {
