@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "slider/slider_checks.hpp"
+#include "slider/slider_geometry.hpp"
 
 namespace quorvane {
 namespace {
@@ -124,14 +125,10 @@ double TarnSlider::AlongTrack(double track) const {
 }
 
 void TarnSlider::PlaceThumbForValue() {
-    if (value_range_ == 0) return;
-    if (orientation_ == kHorizontal) {
-        const double track = static_cast<double>(SurfaceWidth()) - slider_icon_.width;
-        thumb_left_ = static_cast<float>(AlongTrack(track));
-    } else if (orientation_ == kVertical) {
-        const double track = static_cast<double>(SurfaceHeight()) - slider_icon_.height;
-        thumb_top_ = static_cast<float>(track - AlongTrack(track));
-    }
+    const auto thumb = slider_geometry::PlaceThumbForValue(
+        slider_geometry::ShapeOf(*this, {SurfaceWidth(), SurfaceHeight()}));
+    thumb_left_ = thumb.left;
+    thumb_top_ = thumb.top;
 }
 
 void TarnSlider::SetThumbPosition(float left, float top) noexcept {

@@ -1,0 +1,326 @@
+#include "slider/slider_geometry.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <utility>
+
+namespace quorvane::slider_geometry {
+namespace {
+
+bool IsHorizontal(const SliderShape& shape) { return shape.orientation == TarnSlider::kHorizontal; }
+bool IsVertical(const SliderShape& shape) { return shape.orientation == TarnSlider::kVertical; }
+
+bool HasPictureRail(const SliderShape& shape) {
+    return shape.railStyle == kPictureRail && shape.railPicturePresent;
+}
+
+// (value - min) / valueRange of the way along the track, in double precision
+// so that no 32-bit difference can overflow.
+double AlongTrack(const SliderShape& shape, double track) {
+    return track * (static_cast<double>(shape.value) - shape.min) / shape.valueRange;
+}
+
+// One border of an edge: the colour of its top (left) line and of its bottom
+// (right) line.
+struct Border {
+    Colour first;
+    Colour second;
+};
+constexpr Border kRaisedOuter{kLight3D, kDarkShadow3D};
+constexpr Border kSunkenOuter{kButtonShadow, kButtonHighlight};
+constexpr Border kRaisedInner{kButtonHighlight, kButtonShadow};
+constexpr Border kSunkenInner{kDarkShadow3D, kLight3D};
+
+}  // namespace
+
+SliderShape ShapeOf(const TarnSlider& slider, Size surface) {
+    SliderShape shape;
+    shape.orientation = slider.Orientation();
+    shape.railStyle = slider.RailStyle();
+    shape.min = slider.Min();
+    shape.value = slider.Value();
+    shape.valueRange = slider.ValueRange();
+    shape.surface = surface;
+    shape.thumbPresent = slider.SliderIcon().IsPresent();
+    shape.thumb = {slider.SliderIcon().width, slider.SliderIcon().height};
+    shape.thumbAt = {slider.ThumbLeft(), slider.ThumbTop()};
+    shape.railPicturePresent = slider.RailPicture().IsPresent();
+    shape.railPicture = {slider.RailPicture().width, slider.RailPicture().height};
+    shape.railRect = slider.RailRect();
+    shape.backColor = slider.BackColor();
+    shape.showValueTip = slider.ShowValueTip();
+    shape.dragging = slider.Dragging();
+    return shape;
+}
+
+std::optional<std::int32_t> RoundHalfEven(double x) {
+    if (!std::isfinite(x)) return std::nullopt;
+    const double below = std::floor(x);
+    const double fraction = x - below;
+    double rounded = below;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(below, 2.0) != 0.0)) rounded = below + 1.0;
+    if (rounded < std::numeric_limits<std::int32_t>::min() ||
+        rounded > std::numeric_limits<std::int32_t>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(rounded);
+}
+
+std::optional<std::int32_t> TrackLength(const SliderShape& shape) {
+    // 64-bit first: a picture wider than the surface gives a negative track.
+    std::int64_t track = 0;
+    if (IsHorizontal(shape)) {
+        track = static_cast<std::int64_t>(shape.surface.width) - shape.thumb.width;
+    } else if (IsVertical(shape)) {
+        track = static_cast<std::int64_t>(shape.surface.height) - shape.thumb.height;
+    } else {
+        return std::nullopt;
+    }
+    if (track < std::numeric_limits<std::int32_t>::min() ||
+        track > std::numeric_limits<std::int32_t>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(track);
+}
+
+std::optional<float> PositionForValue(const SliderShape& shape) {
+    const auto track = TrackLength(shape);
+    if (!track || shape.valueRange == 0) return std::nullopt;
+    const double along = AlongTrack(shape, *track);
+    return static_cast<float>(IsHorizontal(shape) ? along : *track - along);
+}
+
+ThumbPosition PlaceThumbForValue(const SliderShape& shape) {
+    ThumbPosition thumb = shape.thumbAt;
+    if (const auto position = PositionForValue(shape)) {
+        (IsHorizontal(shape) ? thumb.left : thumb.top) = *position;
+    }
+    return thumb;
+}
+
+SnappedValue ValueFromPosition(const SliderShape& shape) {
+    SnappedValue result{std::nullopt, shape.thumbAt};
+    const auto track = TrackLength(shape);
+    if (!track || *track == 0 || shape.valueRange == 0) return result;
+    const double along = IsHorizontal(shape) ? static_cast<double>(shape.thumbAt.left)
+                                             : *track - static_cast<double>(shape.thumbAt.top);
+    const auto rounded = RoundHalfEven(along / *track * shape.valueRange + shape.min);
+    if (!rounded) return result;
+    // A thumb placed outside its track (after the host lowered Max, say)
+    // still reads as a value the slider accepts.
+    const std::int64_t highest = static_cast<std::int64_t>(shape.min) + shape.valueRange;
+    const auto value = static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(*rounded, std::min<std::int64_t>(shape.min, highest),
+                                 std::max<std::int64_t>(shape.min, highest)));
+    SliderShape snapped = shape;
+    snapped.value = value;
+    result.value = value;
+    result.thumb = PlaceThumbForValue(snapped);
+    return result;
+}
+
+ThumbPosition ResetSliderPosition(const SliderShape& shape) {
+    if (IsHorizontal(shape)) return {0.0f, 0.0f};
+    if (IsVertical(shape)) {
+        return {0.0f, static_cast<float>(static_cast<double>(shape.surface.height) -
+                                         shape.thumb.height)};
+    }
+    return shape.thumbAt;
+}
+
+std::optional<Size> LayoutSize(const SliderShape& shape) {
+    const Size& thumb = shape.thumb;
+    const Size& rail = shape.railPicture;
+    if (IsHorizontal(shape)) {
+        if (HasPictureRail(shape)) return Size{rail.width, std::max(thumb.height, rail.height)};
+        return Size{shape.surface.width == 0 ? thumb.width : shape.surface.width, thumb.height};
+    }
+    if (IsVertical(shape)) {
+        if (HasPictureRail(shape)) return Size{std::max(thumb.width, rail.width), rail.height};
+        return Size{thumb.width, shape.surface.height == 0 ? thumb.height : shape.surface.height};
+    }
+    return std::nullopt;
+}
+
+ThumbPosition CrossAxisPosition(const SliderShape& shape) {
+    ThumbPosition thumb = shape.thumbAt;
+    if (IsHorizontal(shape)) {
+        const bool centred = HasPictureRail(shape) && shape.thumb.height < shape.railPicture.height;
+        thumb.top = centred
+                        ? static_cast<float>((static_cast<double>(shape.railPicture.height) -
+                                              shape.thumb.height) * 0.5)
+                        : 0.0f;
+    } else if (IsVertical(shape)) {
+        const bool centred = HasPictureRail(shape) && shape.thumb.width < shape.railPicture.width;
+        thumb.left = centred
+                         ? static_cast<float>((static_cast<double>(shape.railPicture.width) -
+                                               shape.thumb.width) * 0.5)
+                         : 0.0f;
+    }
+    return thumb;
+}
+
+std::optional<SliderRect> RailRectFor(const SliderShape& shape) {
+    if (!IsHorizontal(shape) && !IsVertical(shape)) return std::nullopt;
+    const auto top = RoundHalfEven(shape.thumb.height * 0.5);
+    const auto left = RoundHalfEven(shape.thumb.width * 0.5);
+    if (!top || !left) return std::nullopt;
+    SliderRect rail{*left, *top, *left, *top};
+    if (IsHorizontal(shape)) {
+        const auto right = RoundHalfEven(static_cast<double>(*left) + shape.surface.width -
+                                         shape.thumb.width);
+        if (!right) return std::nullopt;
+        rail.Right = *right;
+    } else {
+        const auto bottom = RoundHalfEven(static_cast<double>(shape.surface.height) + *top -
+                                          shape.thumb.height);
+        if (!bottom) return std::nullopt;
+        rail.Bottom = *bottom;
+    }
+    return rail;
+}
+
+Layout PlaceOnSurface(const SliderShape& shape) {
+    SliderShape placed = shape;
+    placed.thumbAt = CrossAxisPosition(placed);
+    placed.thumbAt = PlaceThumbForValue(placed);
+    return Layout{std::nullopt, placed.thumbAt, RailRectFor(shape).value_or(shape.railRect)};
+}
+
+Layout LayOut(const SliderShape& shape) {
+    SliderShape sized = shape;
+    const auto size = LayoutSize(shape);
+    if (size) sized.surface = *size;
+    Layout layout = PlaceOnSurface(sized);
+    layout.size = size;
+    return layout;
+}
+
+std::vector<PaintLine> EdgeRailLines(const SliderRect& rail, std::int32_t railStyle) {
+    std::vector<Border> borders;  // outer first
+    switch (railStyle) {
+        case 1: borders = {kSunkenOuter, kSunkenInner}; break;
+        case 2: borders = {kRaisedOuter, kRaisedInner}; break;
+        case 3: borders = {kSunkenOuter}; break;
+        case 4: borders = {kRaisedInner}; break;
+        default: return {};  // 5 draws no border line; other styles draw no rail
+    }
+    if (rail.Left == rail.Right && rail.Top == rail.Bottom) return {};
+
+    // The rail is a line; each border becomes a pair of parallel lines, the
+    // top (left) one on the near side and the bottom (right) one on the far
+    // side, the outer border outside the inner one.
+    const bool horizontal =
+        static_cast<std::int64_t>(rail.Right) - rail.Left >=
+        static_cast<std::int64_t>(rail.Bottom) - rail.Top;
+    const std::int32_t middle = horizontal ? rail.Top : rail.Left;
+    const auto count = static_cast<std::int32_t>(borders.size());
+    std::vector<PaintLine> lines;
+    for (std::int32_t i = 0; i < count; ++i) {
+        const std::int32_t nearSide = middle - count + i;
+        const std::int32_t farSide = middle + count - 1 - i;
+        for (const auto& [at, colour] : {std::pair{nearSide, borders[i].first},
+                                         std::pair{farSide, borders[i].second}}) {
+            lines.push_back(horizontal ? PaintLine{rail.Left, at, rail.Right, at, colour}
+                                       : PaintLine{at, rail.Top, at, rail.Bottom, colour});
+        }
+    }
+    return lines;
+}
+
+std::vector<PaintStep> PlanDrawing(const SliderShape& shape) {
+    std::vector<PaintStep> steps{ClearSurface{shape.backColor}};
+
+    if (shape.railStyle == kPictureRail) {
+        if (shape.railPicturePresent) {
+            std::optional<std::int32_t> x, y;
+            if (IsHorizontal(shape)) {
+                x = 0;
+                y = RoundHalfEven((static_cast<double>(shape.surface.height) -
+                                   shape.railPicture.height) * 0.5);
+            } else if (IsVertical(shape)) {
+                x = RoundHalfEven((static_cast<double>(shape.surface.width) -
+                                   shape.railPicture.width) * 0.5);
+                y = 0;
+            }
+            if (x && y) steps.emplace_back(PaintRailPicture{*x, *y});
+        }
+    } else {
+        for (const PaintLine& line : EdgeRailLines(shape.railRect, shape.railStyle)) {
+            steps.emplace_back(line);
+        }
+    }
+
+    if (shape.thumbPresent) {
+        const auto x = RoundHalfEven(shape.thumbAt.left);
+        const auto y = RoundHalfEven(shape.thumbAt.top);
+        if (x && y) steps.emplace_back(PaintThumb{*x, *y});
+    }
+
+    if (shape.showValueTip && shape.dragging) steps.emplace_back(ShowValueTip{});
+    return steps;
+}
+
+bool HitsThumb(const SliderShape& shape, float x, float y) {
+    const ThumbPosition& at = shape.thumbAt;
+    const float right = at.left + static_cast<float>(shape.thumb.width);
+    const float bottom = at.top + static_cast<float>(shape.thumb.height);
+    return x >= at.left && x < right && y >= at.top && y < bottom;
+}
+
+ThumbPosition DragThumb(const SliderShape& shape, float x, float y, float grabX, float grabY) {
+    ThumbPosition thumb = shape.thumbAt;
+    const auto track = TrackLength(shape);
+    if (!track) return thumb;
+    const float end = static_cast<float>(*track);
+    const float wanted = IsHorizontal(shape) ? x - grabX : y - grabY;
+    const float along = wanted < 0.0f ? 0.0f : (end >= wanted ? wanted : end);
+    (IsHorizontal(shape) ? thumb.left : thumb.top) = along;
+    return thumb;
+}
+
+bool InsideSurface(const SliderShape& shape, float x, float y) {
+    return x >= 0.0f && x < static_cast<float>(shape.surface.width) && y >= 0.0f &&
+           y < static_cast<float>(shape.surface.height);
+}
+
+std::string TipText(std::int32_t value) { return std::to_string(value); }
+
+TipPlacement PlaceTip(const SliderShape& shape, std::int32_t screenLeft, std::int32_t screenTop,
+                      Size label) {
+    TipPlacement tip;
+    // The label sits at (2, 1): two pixels of margin left and right, one
+    // above and two below.
+    tip.width = label.width + 4;
+    tip.height = label.height + 3;
+    std::optional<std::int32_t> x, y;
+    const double left = static_cast<double>(screenLeft) + shape.thumbAt.left;
+    const double top = static_cast<double>(screenTop) + shape.thumbAt.top;
+    if (IsHorizontal(shape)) {
+        // Centred over the thumb, two pixels above it.
+        x = RoundHalfEven(left + (static_cast<double>(shape.thumb.width) - label.width - 4) * 0.5);
+        y = RoundHalfEven(top - label.height - 5);
+    } else if (IsVertical(shape)) {
+        // Left of the thumb, two pixels away, level with its middle.
+        x = RoundHalfEven(left - label.width - 6);
+        y = RoundHalfEven(top + (static_cast<double>(shape.thumb.height) - label.height - 4) * 0.5);
+    }
+    tip.x = x.value_or(0);
+    tip.y = y.value_or(0);
+    return tip;
+}
+
+std::vector<PaintLine> TipFrameLines(Size window) {
+    if (window.width <= 0 || window.height <= 0) return {};
+    const std::int32_t right = window.width - 1;
+    const std::int32_t bottom = window.height - 1;
+    return {
+        PaintLine{0, 0, right, 0, kLight3D},
+        PaintLine{0, 0, 0, bottom, kLight3D},
+        PaintLine{right, 0, right, bottom, kDarkShadow3D},
+        PaintLine{0, bottom, right, bottom, kDarkShadow3D},
+    };
+}
+
+}  // namespace quorvane::slider_geometry

@@ -1,0 +1,226 @@
+#include "slider/tarn_slider_widget.hpp"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScopedValueRollback>
+
+#include <algorithm>
+#include <type_traits>
+
+#include "slider/qt_colour.hpp"
+#include "slider/qt_picture.hpp"
+#include "slider/value_tip.hpp"
+
+namespace quorvane {
+namespace {
+
+namespace geometry = slider_geometry;
+
+// The keyboard state handed to MouseDown and MouseUp: 1 Shift, 2 Ctrl, 4 Alt.
+std::int16_t ShiftState(Qt::KeyboardModifiers modifiers) {
+    std::int16_t shift = 0;
+    if (modifiers.testFlag(Qt::ShiftModifier)) shift |= 1;
+    if (modifiers.testFlag(Qt::ControlModifier)) shift |= 2;
+    if (modifiers.testFlag(Qt::AltModifier)) shift |= 4;
+    return shift;
+}
+
+QRect LineRect(const geometry::PaintLine& line) {
+    return QRect(QPoint(line.x1, line.y1), QPoint(line.x2, line.y2)).normalized();
+}
+
+// The built-in thumb: a small raised grey button in the 16 standard colours.
+void PaintDefaultThumb(QPainter& painter, QPoint at) {
+    const QRect r(at, QSize(16, 16));
+    painter.fillRect(r, QColor(192, 192, 192));
+    painter.fillRect(QRect(r.left(), r.top(), 15, 1), Qt::white);
+    painter.fillRect(QRect(r.left(), r.top(), 1, 15), Qt::white);
+    painter.fillRect(QRect(r.left() + 1, r.bottom() - 1, 14, 1), QColor(128, 128, 128));
+    painter.fillRect(QRect(r.right() - 1, r.top() + 1, 1, 14), QColor(128, 128, 128));
+    painter.fillRect(QRect(r.left(), r.bottom(), 16, 1), Qt::black);
+    painter.fillRect(QRect(r.right(), r.top(), 1, 16), Qt::black);
+    for (int y = r.top() + 5; y <= r.top() + 9; y += 2) {
+        painter.fillRect(QRect(r.left() + 4, y, 7, 1), QColor(128, 128, 128));
+    }
+}
+
+}  // namespace
+
+TarnSliderWidget::TarnSliderWidget(QWidget* parent) : QWidget(parent), TarnSlider(15.0, 15.0) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setFocusPolicy(Qt::NoFocus);
+    InitProperties();
+    LayoutSlider();
+}
+
+TarnSliderWidget::~TarnSliderWidget() {
+    if (Dragging()) frmValueTip::Unload();
+}
+
+QSize TarnSliderWidget::sizeHint() const { return size(); }
+
+geometry::SliderShape TarnSliderWidget::Shape() const {
+    return geometry::ShapeOf(*this, {width(), height()});
+}
+
+void TarnSliderWidget::ResetSliderPosition() {
+    const auto thumb = geometry::ResetSliderPosition(Shape());
+    SetThumbPosition(thumb.left, thumb.top);
+}
+
+void TarnSliderWidget::LayoutSlider() {
+    // Resizing ourselves below sends a resize event that would start the
+    // same pass again on the same size; the pass in progress does the work.
+    if (laying_out_) return;
+    {
+        const QScopedValueRollback<bool> guard(laying_out_, true);
+        if (const auto wanted = geometry::LayoutSize(Shape())) {
+            const QSize size(std::max(0, wanted->width), std::max(0, wanted->height));
+            if (size != this->size()) {
+                resize(size);  // limits set by the host may refuse it; we carry on
+                updateGeometry();
+            }
+        }
+        const auto placed = geometry::PlaceOnSurface(Shape());
+        SetThumbPosition(placed.thumb.left, placed.thumb.top);
+        SetRailRect(placed.railRect);
+    }
+    DrawSlider();
+}
+
+void TarnSliderWidget::DrawSlider() {
+    const auto plan = geometry::PlanDrawing(Shape());
+    PaintSurface(plan);
+    update();
+    if (std::holds_alternative<geometry::ShowValueTip>(plan.back())) ShowTip();
+}
+
+void TarnSliderWidget::PaintSurface(const std::vector<geometry::PaintStep>& plan) {
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (pixels.isEmpty()) {
+        surface_ = QPixmap();
+        return;
+    }
+    if (surface_.size() != pixels || surface_.devicePixelRatio() != ratio) {
+        surface_ = QPixmap(pixels);
+        surface_.setDevicePixelRatio(ratio);
+    }
+
+    QPainter painter(&surface_);
+    const QPalette& colours = palette();
+    for (const auto& step : plan) {
+        std::visit(
+            [&](const auto& s) {
+                using Step = std::decay_t<decltype(s)>;
+                if constexpr (std::is_same_v<Step, geometry::ClearSurface>) {
+                    painter.setCompositionMode(QPainter::CompositionMode_Source);
+                    painter.fillRect(rect(), toQColor(s.colour, colours));
+                    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+                } else if constexpr (std::is_same_v<Step, geometry::PaintRailPicture>) {
+                    if (const QPixmap* rail = pixmapOf(RailPicture())) {
+                        painter.drawPixmap(QPoint(s.x, s.y), *rail);
+                    }
+                } else if constexpr (std::is_same_v<Step, geometry::PaintLine>) {
+                    painter.fillRect(LineRect(s), toQColor(s.colour, colours));
+                } else if constexpr (std::is_same_v<Step, geometry::PaintThumb>) {
+                    if (const QPixmap* thumb = pixmapOf(SliderIcon())) {
+                        painter.drawPixmap(QPoint(s.x, s.y), *thumb);
+                    } else if (SliderIcon().data == DefaultThumbIcon().data) {
+                        PaintDefaultThumb(painter, QPoint(s.x, s.y));
+                    }
+                }
+            },
+            step);
+    }
+}
+
+void TarnSliderWidget::ShowTip() {
+    const QPoint origin = mapToGlobal(QPoint(0, 0));
+    frmValueTip& tip = frmValueTip::Load(this);
+    const QSize label = tip.SetTipText(QString::fromStdString(geometry::TipText(Value())));
+    const auto place =
+        geometry::PlaceTip(Shape(), origin.x(), origin.y(), {label.width(), label.height()});
+    tip.setGeometry(place.x, place.y, place.width, place.height);
+    tip.show();  // on top by its window type, and never activated
+}
+
+void TarnSliderWidget::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    if (surface_.deviceIndependentSize().toSize() != size()) {
+        painter.fillRect(rect(), toQColor(BackColor(), palette()));
+    }
+    painter.drawPixmap(0, 0, surface_);
+}
+
+void TarnSliderWidget::resizeEvent(QResizeEvent*) { Resize(); }
+
+void TarnSliderWidget::showEvent(QShowEvent*) { Show(); }
+
+void TarnSliderWidget::hideEvent(QHideEvent*) {
+    // A hidden slider receives no release: the drag ends here, quietly.
+    if (Dragging()) {
+        SetDragging(false);
+        frmValueTip::Unload();
+    }
+}
+
+void TarnSliderWidget::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // System colours follow the palette.
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange) {
+        DrawSlider();
+    }
+}
+
+void TarnSliderWidget::mousePressEvent(QMouseEvent* event) {
+    // The press is always taken, so that the release comes back here even
+    // while the slider ignores presses.
+    event->accept();
+    if (!Enabled() || event->button() != Qt::LeftButton) return;
+
+    SetDragging(true);
+    const auto x = static_cast<float>(event->position().x());
+    const auto y = static_cast<float>(event->position().y());
+    const auto shape = Shape();
+    if (geometry::HitsThumb(shape, x, y)) {
+        SetGrabOffset(x - ThumbLeft(), y - ThumbTop());
+    } else {
+        // The thumb's centre jumps to the pointer.
+        SetGrabOffset(static_cast<float>(shape.thumb.width) / 2.0f,
+                      static_cast<float>(shape.thumb.height) / 2.0f);
+        DragTo(x, y);
+    }
+    if (ShowValueTip()) ShowTip();
+    std::int16_t shift = ShiftState(event->modifiers());
+    RaiseMouseDown(shift);
+}
+
+void TarnSliderWidget::mouseMoveEvent(QMouseEvent* event) {
+    if (!Dragging()) return;
+    DragTo(static_cast<float>(event->position().x()), static_cast<float>(event->position().y()));
+}
+
+void TarnSliderWidget::DragTo(float x, float y) {
+    auto shape = Shape();
+    shape.thumbAt = geometry::DragThumb(shape, x, y, GrabOffsetX(), GrabOffsetY());
+    const auto snapped = geometry::ValueFromPosition(shape);
+    SetThumbPosition(snapped.thumb.left, snapped.thumb.top);
+    // Without a track there is no value to read; Value stays as it is.
+    if (snapped.value) SetValue(*snapped.value);
+}
+
+void TarnSliderWidget::mouseReleaseEvent(QMouseEvent* event) {
+    const auto x = static_cast<float>(event->position().x());
+    const auto y = static_cast<float>(event->position().y());
+    if (event->button() == Qt::LeftButton && geometry::InsideSurface(Shape(), x, y)) RaiseClick();
+    if (Dragging()) {
+        std::int16_t shift = ShiftState(event->modifiers());
+        RaiseMouseUp(shift);
+    }
+    SetDragging(false);
+    frmValueTip::Unload();
+}
+
+}  // namespace quorvane

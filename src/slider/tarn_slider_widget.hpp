@@ -1,0 +1,63 @@
+#pragma once
+
+// TarnSlider as a Qt widget: it sizes itself, paints its rail and thumb into
+// a backing pixmap, follows the mouse and shows the shared value tip.
+//
+// The widget lays itself out on every resize event. Qt holds back the resize
+// events of a hidden widget until it is shown, so a hidden slider that its
+// host resizes takes its own size when it appears; the property setters lay
+// it out at once, shown or not.
+
+#include <QPixmap>
+#include <QWidget>
+
+#include <cstdint>
+
+#include "slider/slider_geometry.hpp"
+#include "slider/slider_model.hpp"
+
+namespace quorvane {
+
+class TarnSliderWidget : public QWidget, public TarnSlider {
+    Q_OBJECT
+
+public:
+    explicit TarnSliderWidget(QWidget* parent = nullptr);
+    ~TarnSliderWidget() override;
+
+    // The size the slider gave itself.
+    QSize sizeHint() const override;
+
+    // The backing surface, as the last repaint left it.
+    const QPixmap& surface() const noexcept { return surface_; }
+
+protected:
+    void LayoutSlider() override;
+    void DrawSlider() override;
+    void ResetSliderPosition() override;
+    std::int32_t SurfaceWidth() const override { return width(); }
+    std::int32_t SurfaceHeight() const override { return height(); }
+
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    slider_geometry::SliderShape Shape() const;
+    // Moves the thumb so that the grab point follows the pointer, snaps it to
+    // the nearest value and assigns that value.
+    void DragTo(float x, float y);
+    // Shows the shared tip beside the thumb with the current value.
+    void ShowTip();
+    void PaintSurface(const std::vector<slider_geometry::PaintStep>& plan);
+
+    QPixmap surface_;
+    bool laying_out_ = false;
+};
+
+}  // namespace quorvane
