@@ -1,0 +1,97 @@
+#pragma once
+
+// Where everything sits on the main window, in pixels of its client area.
+// The window places its controls from these tables and the artwork tool
+// draws the background from the same tables, so the two always agree.
+// Plain C++: the artwork tool and the tests include it too.
+
+#include <array>
+#include <string_view>
+
+namespace quorvane::ui::layout {
+
+struct Box {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+
+    constexpr int right() const { return left + width; }    // one past the last column
+    constexpr int bottom() const { return top + height; }   // one past the last row
+};
+
+inline constexpr int kWindowWidth = 566;
+inline constexpr int kWindowHeight = 400;
+
+// The six picture buttons: their released and pressed bitmaps (by resource
+// name) and their places. A button is as large as its bitmaps.
+struct ButtonPlace {
+    std::string_view control;
+    std::string_view released;
+    std::string_view pressed;
+    std::string_view caption;  // drawn on the bitmaps; empty for the glyph buttons
+    Box box;
+};
+
+enum Button { kSource = 0, kDest, kCutAll, kCutOne, kMinimise, kExit, kButtonCount };
+
+inline constexpr std::array<ButtonPlace, kButtonCount> kButtons{{
+    {"Image1", "SOURCE", "SOURCEDW", "SOURCE", {55, 22, 110, 45}},
+    {"Image2", "DEST", "DESTDW", "DEST", {55, 67, 110, 45}},
+    {"Image3", "CUTALL", "CUTALLDW", "CUT ALL", {55, 112, 110, 45}},
+    {"Image4", "CUTONE", "CUTONEDW", "CUT ONE", {427, 282, 110, 45}},
+    {"Image5", "MINUP", "MINDW", "", {526, 4, 14, 18}},
+    {"Image6", "ENDUP", "ENDDW", "", {545, 4, 14, 18}},
+}};
+
+// The three LEDs beside SOURCE, DEST and CUT ALL.
+struct LedPlace {
+    std::string_view lit;
+    std::string_view dark;
+    Box box;
+};
+
+inline constexpr std::array<LedPlace, 3> kLeds{{
+    {"LEDON", "LEDOFF", {8, 21, 48, 47}},
+    {"LEDON2", "LEDOFF2", {10, 67, 46, 45}},
+    {"LEDON3", "LEDOFF3", {10, 113, 46, 45}},
+}};
+
+// The list, the two sliders and the captions.
+inline constexpr Box kListMIDI{192, 94, 329, 171};
+inline constexpr Box kSegmento{288, 284, 124, 21};
+inline constexpr Box kChoose{34, 176, 20, 74};
+inline constexpr Box kLabChoose{77, 237, 19, 17};
+inline constexpr Box kLabFound{116, 305, 35, 17};
+inline constexpr Box kLabDurataTempo{76, 322, 105, 15};
+inline constexpr Box kLabNum{113, 339, 57, 15};
+inline constexpr Box kText9{158, 340, 391, 13};
+inline constexpr Box kTextPath{8, 360, 551, 19};
+inline constexpr Box kTextDest{6, 376, 311, 19};
+
+// The pictures of the two sliders' stored design, by resource name, with
+// their sizes: thumbs and rails.
+struct PicturePlace {
+    std::string_view name;
+    int width = 0;
+    int height = 0;
+};
+
+inline constexpr PicturePlace kSegmentoThumb{"SEGMENTOTHUMB", 12, 21};
+inline constexpr PicturePlace kSegmentoRail{"SEGMENTORAIL", 124, 13};
+inline constexpr PicturePlace kChooseThumb{"CHOOSETHUMB", 20, 10};
+inline constexpr PicturePlace kChooseRail{"CHOOSERAIL", 9, 74};
+
+// The sliders' surface colours (as stored in the design: 0x00BBGGRR).
+inline constexpr unsigned kSegmentoBackColor = 0x555555;
+inline constexpr unsigned kChooseBackColor = 0x676767;
+
+// Resource paths: bitmaps by their upper-case names, the design's pictures,
+// the program icon.
+inline constexpr std::string_view kBitmapPrefix = ":/bitmaps/";
+inline constexpr std::string_view kDesignPrefix = ":/design/";
+inline constexpr std::string_view kBackground = ":/design/BACKGROUND";
+inline constexpr std::string_view kDesignFile = ":/design/form1.json";
+inline constexpr std::string_view kIcon = ":/icons/QUORVANE";
+
+}  // namespace quorvane::ui::layout

@@ -1,0 +1,99 @@
+// quorvane-gui: the Quorvane window.
+//
+//   quorvane-gui [--source DIR] [--dest DIR] [--select N] [--screenshot FILE]
+//
+// With no options the window opens empty, as always. The options do at start
+// what the user would do by hand: SOURCE answered with DIR, DEST answered
+// with DIR, a click on the Nth file of the list. --screenshot saves a picture
+// of the window after that and ends.
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPixmap>
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <string>
+
+#include "ui/main_window.hpp"
+
+namespace {
+
+// A folder given on the command line, as the folder dialog would give it.
+std::string folderArgument(const QString& folder) {
+    return QDir::toNativeSeparators(QFileInfo(folder).absoluteFilePath()).toStdString();
+}
+
+int fail(const QString& message) {
+    std::fprintf(stderr, "quorvane-gui: %s\n", qPrintable(message));
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("quorvane-gui"));
+    QApplication::setApplicationDisplayName(QString::fromLatin1(quorvane::ui::kApplicationTitle));
+    QApplication::setApplicationVersion(QStringLiteral(QUORVANE_VERSION));
+    QApplication::setOrganizationName(QStringLiteral("Quorvane"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("quorvane"));
+
+    QCommandLineParser options;
+    options.setApplicationDescription(QStringLiteral("Quorvane cuts Standard MIDI Files short."));
+    options.addHelpOption();
+    options.addVersionOption();
+    const QCommandLineOption source(QStringLiteral("source"), QStringLiteral("Start with DIR as the source folder."),
+                                    QStringLiteral("DIR"));
+    const QCommandLineOption dest(QStringLiteral("dest"), QStringLiteral("Start with DIR as the destination folder."),
+                                  QStringLiteral("DIR"));
+    const QCommandLineOption select(QStringLiteral("select"),
+                                    QStringLiteral("Select the Nth file of the list (1 is the first)."),
+                                    QStringLiteral("N"));
+    const QCommandLineOption screenshot(QStringLiteral("screenshot"),
+                                        QStringLiteral("Save a PNG picture of the window to FILE and quit."),
+                                        QStringLiteral("FILE"));
+    options.addOptions({source, dest, select, screenshot});
+    options.process(app);
+
+    std::unique_ptr<quorvane::ui::MainWindow> window;
+    try {
+        window = std::make_unique<quorvane::ui::MainWindow>();
+    } catch (const std::exception& error) {
+        QMessageBox::critical(nullptr, QString::fromLatin1(quorvane::ui::kApplicationTitle),
+                              QStringLiteral("The window cannot be built: %1").arg(QString::fromStdString(error.what())));
+        return 1;
+    }
+
+    using quorvane::ui::layout::Button;
+    auto& folders = window->ownServices()->folders;
+    if (options.isSet(source)) {
+        folders.presetAnswers.push_back(folderArgument(options.value(source)));
+        window->runCommand(Button::kSource);
+    }
+    if (options.isSet(dest)) {
+        folders.presetAnswers.push_back(folderArgument(options.value(dest)));
+        window->runCommand(Button::kDest);
+    }
+    window->show();
+    if (options.isSet(select)) {
+        bool ok = false;
+        const int n = options.value(select).toInt(&ok);
+        if (!ok || n < 1 || n > window->list().count()) {
+            return fail(QStringLiteral("--select %1: the list has %2 files").arg(options.value(select)).arg(window->list().count()));
+        }
+        window->list().setCurrentRow(n - 1);
+        QApplication::processEvents();
+    }
+
+    if (options.isSet(screenshot)) {
+        QApplication::processEvents();
+        const QString file = options.value(screenshot);
+        if (!window->grab().save(file, "PNG")) return fail(QStringLiteral("cannot write %1").arg(file));
+        return 0;
+    }
+    return QApplication::exec();
+}

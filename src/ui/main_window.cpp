@@ -1,0 +1,269 @@
+#include "ui/main_window.hpp"
+
+#include <QCloseEvent>
+#include <QIcon>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScopedValueRollback>
+#include <QWindow>
+
+#include "slider/qt_picture.hpp"
+
+namespace quorvane::ui {
+
+namespace {
+
+QString text(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
+QString text(const std::string& s) { return QString::fromStdString(s); }
+
+// The list sits in a dark well of the background; it takes the well's colours.
+constexpr char kListStyle[] = R"(
+QListWidget { background: #121418; color: #f2f4f7; border: none; outline: 0; }
+QListWidget::item { padding: 0px 3px; border: none; }
+QListWidget::item:hover { background: #1d2229; }
+QListWidget::item:selected { background: #0f6f82; color: #ffffff; }
+QScrollBar:vertical { background: #121418; width: 10px; margin: 0px; }
+QScrollBar::handle:vertical { background: #3a404a; border-radius: 4px; min-height: 24px; margin: 1px 2px; }
+QScrollBar::handle:vertical:hover { background: #4a525e; }
+QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0px; }
+QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }
+QScrollBar:horizontal { background: #121418; height: 10px; margin: 0px; }
+QScrollBar::handle:horizontal { background: #3a404a; border-radius: 4px; min-width: 24px; margin: 2px 1px; }
+QScrollBar::add-line:horizontal, QScrollBar::sub-line:horizontal { width: 0px; }
+QScrollBar::add-page:horizontal, QScrollBar::sub-page:horizontal { background: none; }
+)";
+
+// Room kept free at the right of the path captions for the artwork's tags
+// (FILE, SOURCE, DESTINATION).
+constexpr int kText9Tag = 34;
+constexpr int kTextPathTag = 52;
+constexpr int kTextDestTag = 82;
+
+}  // namespace
+
+QFont MainWindow::captionFont() {
+    // The classic 8-point dialog font where the system has it, else the
+    // nearest sans serif. 11 pixels is 8.25 points at 96 pixels per inch: the
+    // face is drawn in pixels, so the text is measured in pixels too.
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Tahoma"),
+                      QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(11);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+MainWindow::MainWindow(QWidget* parent) : MainWindow(nullptr, parent) {}
+
+MainWindow::MainWindow(const PlatformServices& services, QWidget* parent) : MainWindow(&services, parent) {}
+
+MainWindow::MainWindow(const PlatformServices* services, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      own_(services ? nullptr : std::make_unique<QtServices>(this)),
+      services_(services ? *services : own_->services()),
+      pump_(services_.events, [this] { refresh(); }),
+      segmento_(this),
+      choose_(this),
+      form_(segmento_, choose_, {services_.folders, services_.messages, pump_, services_.pause}) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QString::fromLatin1(kApplicationTitle));
+    QIcon icon(text(layout::kIcon));
+    icon.addFile(text(layout::kIcon) + QStringLiteral("-128"));
+    setWindowIcon(icon);
+    setFixedSize(layout::kWindowWidth, layout::kWindowHeight);
+    setFont(captionFont());
+    setMouseTracking(true);
+    background_ = QPixmap(text(layout::kBackground));
+
+    buildControls();
+    loadDesign();
+
+    // The captions follow the sliders, whether the user drags them or a
+    // command sets them.
+    for (TarnSlider* slider : {static_cast<TarnSlider*>(&segmento_), static_cast<TarnSlider*>(&choose_)}) {
+        auto& handler = slider->Events().ValueChanged;
+        handler = [inner = handler, this] {
+            if (inner) inner();
+            refresh();
+        };
+    }
+    // During a batch the list marks the file in hand, and the counter is
+    // shown as soon as a file is cut.
+    form_.onBatchProgress = [this](const BatchProgress& progress) {
+        refresh();
+        selectRow(progress.position - 1);
+        labNum_->repaint();
+    };
+
+    form_.Form_Load();
+    refresh();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildControls() {
+    for (int b = 0; b < layout::kButtonCount; ++b) {
+        const auto which = static_cast<layout::Button>(b);
+        auto* button = new PictureButton(layout::kButtons[b], this);
+        // Queued: the command runs from the event loop once the mouse event is
+        // over, so that clicks made during a batch reach their own controls.
+        connect(button, &PictureButton::clicked, this, [this, which] { runCommand(which); }, Qt::QueuedConnection);
+        buttons_[b] = button;
+    }
+    // Moving over one of the three main buttons lights its LED.
+    for (int b : {layout::kSource, layout::kDest, layout::kCutAll}) {
+        connect(buttons_[b], &PictureButton::mouseMoved, this, [this, b] { setLeds(b); });
+    }
+    for (int i = 0; i < 3; ++i) leds_[i] = new Led(i, layout::kLeds[i], this);
+
+    list_ = new QListWidget(this);
+    list_->setObjectName(QStringLiteral("ListMIDI"));
+    list_->setAccessibleName(QStringLiteral("MIDI files"));
+    list_->setGeometry(layout::kListMIDI.left, layout::kListMIDI.top, layout::kListMIDI.width,
+                       layout::kListMIDI.height);
+    list_->setFrameShape(QFrame::NoFrame);
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_->setUniformItemSizes(true);
+    list_->setStyleSheet(QString::fromLatin1(kListStyle));
+    list_->setAttribute(Qt::WA_NoMousePropagation);
+    // The user's choices only (not the window's own marking of rows), run
+    // once the list's mouse handling is over, so that a message about the
+    // file does not open inside it.
+    connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (refreshing_ || row < 0) return;
+        QMetaObject::invokeMethod(this, [this, row] { listSelectionChanged(row); }, Qt::QueuedConnection);
+    });
+
+    textPath_ = new Caption("TextPath", layout::kTextPath, this, kTextPathTag);
+    textDest_ = new Caption("TextDest", layout::kTextDest, this, kTextDestTag);
+    text9_ = new Caption("Text9", layout::kText9, this, kText9Tag);
+    labFound_ = new Caption("LabFound", layout::kLabFound, this);
+    labNum_ = new Caption("LabNum", layout::kLabNum, this);
+    labChoose_ = new Caption("LabChoose", layout::kLabChoose, this);
+    labDurataTempo_ = new Caption("LabDurataTempo", layout::kLabDurataTempo, this);
+}
+
+void MainWindow::loadDesign() {
+    const auto picture = [](const QString& name) {
+        return pictureFromPixmap(QPixmap(text(layout::kDesignPrefix) + name));
+    };
+    const StoredDesign design = StoredDesign::load(text(layout::kDesignFile), picture);
+    const auto place = [&](TarnSliderWidget& slider, const char* name, const layout::Box& box) {
+        const StoredControl& stored = design.control(name);
+        slider.setObjectName(QString::fromLatin1(name));
+        slider.setGeometry(QRect(QPoint(box.left, box.top), stored.extent));
+        slider.setAttribute(Qt::WA_NoMousePropagation);
+        slider.ReadProperties(stored.properties);
+        slider.Resize();
+    };
+    place(segmento_, "Segmento", layout::kSegmento);
+    place(choose_, "Choose", layout::kChoose);
+}
+
+void MainWindow::runCommand(layout::Button which) {
+    switch (which) {
+        case layout::kSource: form_.Image1_Click(); break;
+        case layout::kDest: form_.Image2_Click(); break;
+        case layout::kCutAll: form_.Image3_Click(); break;
+        case layout::kCutOne: form_.Image4_Click(); break;
+        case layout::kMinimise: showMinimized(); return;
+        case layout::kExit: close(); return;
+        case layout::kButtonCount: return;
+    }
+    refresh();
+    // A batch stopped by a file it could not read leaves no file current.
+    if (which == layout::kCutAll && form_.state.FilePath.empty()) selectRow(-1);
+    // An exit asked for during a batch ends the program once the batch has stopped.
+    if (form_.exitRequested() && !form_.batchRunning()) close();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (form_.batchRunning()) {
+        // The batch stops at its next event processing, with its log closed;
+        // the command that runs it then closes the window.
+        form_.requestExit();
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void MainWindow::refresh() {
+    textPath_->setText(text(form_.TextPath));
+    textDest_->setText(text(form_.state.TextDest));
+    text9_->setText(text(form_.state.Text9));
+    labFound_->setText(text(form_.LabFound));
+    labNum_->setText(text(form_.LabNum));
+    labChoose_->setText(text(form_.LabChoose));
+    labDurataTempo_->setText(text(form_.LabDurataTempo));
+    refreshList();
+}
+
+void MainWindow::refreshList() {
+    const auto& items = form_.ListMIDI;
+    bool same = list_->count() == static_cast<int>(items.size());
+    for (int i = 0; same && i < list_->count(); ++i) {
+        same = list_->item(i)->text() == text(items[static_cast<std::size_t>(i)].text);
+    }
+    if (same) return;
+    const QScopedValueRollback<bool> quiet(refreshing_, true);
+    list_->clear();
+    for (const ListItem& item : items) list_->addItem(text(item.text));
+}
+
+void MainWindow::selectRow(int row) {
+    const QScopedValueRollback<bool> quiet(refreshing_, true);
+    list_->setCurrentRow(row);
+}
+
+void MainWindow::listSelectionChanged(int row) {
+    if (row != list_->currentRow()) return;  // the user has moved on already
+    // During a batch the list is the batch's: the file in hand stays marked.
+    if (form_.batchRunning()) return;
+    form_.ListMIDI_Click(row);
+    refresh();
+    // A file that could not be made current is not left selected, so that
+    // choosing it again tries again.
+    if (form_.state.FilePath.empty()) selectRow(-1);
+}
+
+void MainWindow::setLeds(int lit) {
+    static constexpr int kOrders[4][3] = {{0, 1, 2}, {1, 0, 2}, {2, 1, 0}, {0, 1, 2}};
+    const int* order = kOrders[lit < 0 ? 3 : lit];
+    for (int k = 0; k < 3; ++k) {
+        const int index = order[k];
+        leds_[index]->setLit(index == lit);
+        emit ledSet(index, index == lit);
+    }
+}
+
+void MainWindow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, background_);
+}
+
+void MainWindow::mousePressEvent(QMouseEvent* event) {
+    // A left press on the bare background moves the window, as a title bar would.
+    if (event->button() != Qt::LeftButton) return;
+    if (QWindow* window = windowHandle(); window && window->startSystemMove()) return;
+    dragging_ = true;
+    dragOffset_ = event->globalPosition().toPoint() - pos();
+}
+
+void MainWindow::mouseMoveEvent(QMouseEvent* event) {
+    if (dragging_) {
+        if (event->buttons() & Qt::LeftButton) {
+            move(event->globalPosition().toPoint() - dragOffset_);
+        } else {
+            dragging_ = false;
+        }
+    }
+    setLeds(-1);
+}
+
+void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) dragging_ = false;
+}
+
+}  // namespace quorvane::ui

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QListWidget>
+#include <QPixmap>
+#include <QPoint>
+#include <QWidget>
+#include <array>
+#include <memory>
+
+#include "slider/tarn_slider_widget.hpp"
+#include "ui/caption.hpp"
+#include "ui/layout.hpp"
+#include "ui/picture_controls.hpp"
+#include "ui/qt_services.hpp"
+#include "ui/stored_design.hpp"
+#include "workflow/form1.hpp"
+
+namespace quorvane::ui {
+
+// The main window: a frameless, fixed-size face with picture buttons, LEDs,
+// the file list, the captions and the two sliders. What it does is the
+// window model's (Form1): every command goes to the model, and after each
+// one the window shows the model's captions and list again.
+class MainWindow final : public QWidget {
+    Q_OBJECT
+
+public:
+    // With the platform's folder dialog, message boxes, event loop and pause.
+    explicit MainWindow(QWidget* parent = nullptr);
+    // With the given services (tests and scripted runs); they must outlive the window.
+    explicit MainWindow(const PlatformServices& services, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    Form1& model() noexcept { return form_; }
+    // The window's own services; nullptr when services were given.
+    QtServices* ownServices() noexcept { return own_.get(); }
+
+    PictureButton& button(layout::Button which) { return *buttons_[which]; }
+    Led& led(int index) { return *leds_.at(static_cast<std::size_t>(index)); }
+    QListWidget& list() noexcept { return *list_; }
+    TarnSliderWidget& segmento() noexcept { return segmento_; }
+    TarnSliderWidget& choose() noexcept { return choose_; }
+    Caption& textPath() noexcept { return *textPath_; }
+    Caption& textDest() noexcept { return *textDest_; }
+    Caption& text9() noexcept { return *text9_; }
+    Caption& labFound() noexcept { return *labFound_; }
+    Caption& labNum() noexcept { return *labNum_; }
+    Caption& labChoose() noexcept { return *labChoose_; }
+    Caption& labDurataTempo() noexcept { return *labDurataTempo_; }
+
+    // Runs what a click on the button runs.
+    void runCommand(layout::Button which);
+    // Shows the model's captions and list.
+    void refresh();
+
+    // The font of the captions and the list.
+    static QFont captionFont();
+
+signals:
+    // Each time an LED is set, in the order they are set.
+    void ledSet(int index, bool lit);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    MainWindow(const PlatformServices* services, QWidget* parent);
+
+    void loadDesign();
+    void buildControls();
+    // Lights LED `lit` (or none for -1) and darkens the others, in the order
+    // that belongs to that LED.
+    void setLeds(int lit);
+    void listSelectionChanged(int row);
+    // Marks a row of the list (-1: none) without selecting its file.
+    void selectRow(int row);
+    void refreshList();
+
+    std::unique_ptr<QtServices> own_;
+    PlatformServices services_;
+    PumpAfter pump_;  // the batch's event processing shows the model first
+    TarnSliderWidget segmento_;
+    TarnSliderWidget choose_;
+    Form1 form_;
+
+    QPixmap background_;
+    std::array<PictureButton*, layout::kButtonCount> buttons_{};
+    std::array<Led*, 3> leds_{};
+    QListWidget* list_ = nullptr;
+    Caption* textPath_ = nullptr;
+    Caption* textDest_ = nullptr;
+    Caption* text9_ = nullptr;
+    Caption* labFound_ = nullptr;
+    Caption* labNum_ = nullptr;
+    Caption* labChoose_ = nullptr;
+    Caption* labDurataTempo_ = nullptr;
+
+    bool refreshing_ = false;  // the window changes the list: its signals are not the user's
+    bool dragging_ = false;    // moving the window with the pointer ourselves
+    QPoint dragOffset_;
+};
+
+}  // namespace quorvane::ui

@@ -1,0 +1,49 @@
+#include "ui/qt_services.hpp"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStandardPaths>
+#include <chrono>
+#include <thread>
+
+namespace quorvane::ui {
+
+std::optional<std::string> DialogFolderPicker::pickFolder(const std::string& title, const std::string& startFolder) {
+    if (!presetAnswers.empty()) {
+        std::string answer = std::move(presetAnswers.front());
+        presetAnswers.pop_front();
+        return answer;
+    }
+    const QString start = startFolder.empty() ? QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)
+                                              : QString::fromStdString(startFolder);
+    const QString chosen = QFileDialog::getExistingDirectory(owner_, QString::fromStdString(title), start,
+                                                             QFileDialog::ShowDirsOnly);
+    if (chosen.isEmpty()) return std::nullopt;
+    return QDir::toNativeSeparators(chosen).toStdString();
+}
+
+void MessageBoxSink::showMessage(const std::string& text) {
+    QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kApplicationTitle), QString::fromStdString(text),
+                    QMessageBox::Ok, owner_);
+    box.exec();
+}
+
+void ProcessEventsPump::processPendingEvents() {
+    QCoreApplication::processEvents();
+    // Commands that the events just handled have queued (a click's command)
+    // run now, not one batch file later.
+    QCoreApplication::sendPostedEvents();
+}
+
+void ThreadSleep::sleepMilliseconds(int milliseconds) {
+    if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+void PumpAfter::processPendingEvents() {
+    if (before_) before_();
+    inner_.processPendingEvents();
+}
+
+}  // namespace quorvane::ui

@@ -1,0 +1,119 @@
+// The window's real platform services: the folder dialog, the message box,
+// the event pump and the pause.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTimer>
+#include <chrono>
+#include <functional>
+
+#include "engine_test_util.hpp"
+#include "ui/qt_services.hpp"
+
+namespace quorvane::test {
+namespace {
+
+// Hands the modal dialog of type T to `handle` as soon as it is up; `handle`
+// closes it.
+template <typename T>
+void whenModal(std::function<void(T&)> handle) {
+    QTimer::singleShot(0, [handle] {
+        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            ADD_FAILURE() << "no dialog is open";
+            if (QWidget* other = QApplication::activeModalWidget()) other->close();
+            return;
+        }
+        handle(*dialog);
+    });
+}
+
+TEST(QtServices, TheFolderDialogAsksWithThePromptFromTheLastFolder) {
+    QWidget owner;
+    ui::DialogFolderPicker picker(&owner);
+    TempDir start;
+    QString title;
+    QString directory;
+    QWidget* parent = nullptr;
+    whenModal<QFileDialog>([&](QFileDialog& dialog) {
+        title = dialog.windowTitle();
+        directory = dialog.directory().absolutePath();
+        parent = dialog.parentWidget();
+        dialog.reject();
+    });
+    EXPECT_EQ(picker.pickFolder("Choose Harmara source path...", start.path().string() + "/"), std::nullopt);
+    EXPECT_EQ(title, "Choose Harmara source path...");
+    EXPECT_EQ(directory, QString::fromStdString(start.path().string()));
+    EXPECT_EQ(parent, &owner);
+
+    // Accepted, it gives the folder it shows.
+    whenModal<QFileDialog>([&](QFileDialog& dialog) { static_cast<QDialog&>(dialog).accept(); });
+    EXPECT_EQ(picker.pickFolder("Choose Midi-Files destination path...", start.path().string()),
+              start.path().string());
+
+    // Without a last folder it starts at the desktop.
+    whenModal<QFileDialog>([&](QFileDialog& dialog) {
+        directory = dialog.directory().absolutePath();
+        dialog.reject();
+    });
+    picker.pickFolder("Choose Harmara source path...", "");
+    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    if (QDir(desktop).exists()) {
+        EXPECT_EQ(directory, QDir(desktop).absolutePath());
+    }
+}
+
+TEST(QtServices, FoldersGivenBeforehandAnswerWithoutADialog) {
+    ui::DialogFolderPicker picker(nullptr);
+    picker.presetAnswers = {"/first", "/second"};
+    EXPECT_EQ(picker.pickFolder("t", ""), "/first");
+    EXPECT_EQ(picker.pickFolder("t", "/first/"), "/second");
+    EXPECT_TRUE(picker.presetAnswers.empty());
+}
+
+TEST(QtServices, MessagesHaveTheProgramsTitleAndAnOkButton) {
+    QWidget owner;
+    ui::MessageBoxSink sink(&owner);
+    QString title, text;
+    QList<QAbstractButton*> buttons;
+    whenModal<QMessageBox>([&](QMessageBox& box) {
+        title = box.windowTitle();
+        text = box.text();
+        buttons = box.buttons();
+        EXPECT_EQ(box.parentWidget(), &owner);
+        box.button(QMessageBox::Ok)->click();
+    });
+    sink.showMessage("CANNOT READ MIDI FILE: x.mid");
+    EXPECT_EQ(title, "Quorvane");
+    EXPECT_EQ(text, "CANNOT READ MIDI FILE: x.mid");
+    EXPECT_EQ(buttons.size(), 1);
+}
+
+TEST(QtServices, ThePumpRunsWaitingEventsAndWhatTheyQueueAndThePauseSleeps) {
+    ui::ProcessEventsPump pump;
+    int steps = 0;
+    QObject context;
+    QMetaObject::invokeMethod(&context, [&] {
+        ++steps;
+        QMetaObject::invokeMethod(&context, [&] { ++steps; }, Qt::QueuedConnection);
+    }, Qt::QueuedConnection);
+    int refreshed = 0;
+    ui::PumpAfter refreshing(pump, [&] { ++refreshed; });
+    refreshing.processPendingEvents();
+    EXPECT_EQ(steps, 2);
+    EXPECT_EQ(refreshed, 1);
+
+    ui::ThreadSleep pause;
+    const auto start = std::chrono::steady_clock::now();
+    pause.sleepMilliseconds(40);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(40));
+}
+
+}  // namespace
+}  // namespace quorvane::test

@@ -1,0 +1,15 @@
+// Runs the window tests inside a QApplication, on the offscreen platform
+// unless the environment chooses another one.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    // Listing the tests needs no display.
+    if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}

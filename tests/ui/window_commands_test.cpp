@@ -1,0 +1,142 @@
+// The window driving the workflow: selecting files, the sliders, the cuts,
+// the batch log, errors and an exit in the middle of a batch.
+
+#include "workflow/time_display.hpp"
+#include "window_fixture.hpp"
+
+namespace quorvane::test {
+namespace {
+
+namespace layout = ui::layout;
+
+class WindowCommands : public WindowTest {
+protected:
+    int rowOf(const char* listed) {
+        const auto found = window.list().findItems(QString::fromLatin1(listed), Qt::MatchExactly);
+        return found.size() == 1 ? window.list().row(found[0]) : -1;
+    }
+    // The log line of a Format 0 song.
+    static std::string logLine(int position, const std::string& name, const char* length, const char* cut) {
+        return std::to_string(position) + ". " + name + ": " + length + "\t" + name.substr(0, name.size() - 4) +
+               "-cut.mid:" + cut + " - Format: 0\r\n";
+    }
+};
+
+TEST_F(WindowCommands, SelectingAFileShowsItsLengthAndTheSlidersShowTheirValues) {
+    EXPECT_EQ(caption(window.labChoose()), "30");
+    songs.write("Long.mid", steadySong(1, 500000, 504));  // 04:12 at 120 bpm
+    openSource();
+    click(rowAt(0));
+    EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
+    EXPECT_EQ(caption(window.labDurataTempo()), "04:12");
+    EXPECT_EQ(window.segmento().Max(), 252);
+    EXPECT_EQ(caption(window.text9()), (songs.path() / "Long.mid").string());
+
+    // A press on the cut slider moves its thumb there; the time at that
+    // position is shown at once.
+    const QPoint onSegmento = window.segmento().geometry().topLeft() + QPoint(60, 10);
+    press(onSegmento);
+    const std::int32_t position = window.segmento().Value();
+    EXPECT_GT(position, 0);
+    EXPECT_EQ(caption(window.labDurataTempo()), minutesSeconds(wholeSeconds(position * 1000.0, 120)));
+    EXPECT_EQ(window.model().state.CutTime, position * 1000.0);
+    moveTo(onSegmento + QPoint(30, 0));
+    EXPECT_GT(window.segmento().Value(), position);
+    release(onSegmento + QPoint(30, 0));
+    EXPECT_EQ(caption(window.labDurataTempo()),
+              minutesSeconds(wholeSeconds(window.segmento().Value() * 1000.0, 120)));
+
+    // The clip length shows two digits.
+    const QPoint onChoose = window.choose().geometry().topLeft() + QPoint(10, 64);
+    click(onChoose);
+    EXPECT_EQ(window.choose().Value(), 5);
+    EXPECT_EQ(caption(window.labChoose()), "05");
+}
+
+TEST_F(WindowCommands, CutAllWritesTheFilesAndTheLog) {
+    songs.write("A.MID", steadySong(0, 500000, 40));  // 00:20
+    songs.write("B.MID", steadySong(0, 500000, 60));  // 00:30
+    openSource();
+    window.choose().SetValue(2);
+    EXPECT_EQ(caption(window.labChoose()), "02");
+
+    // While the batch handles events, the window shows the file in hand; a
+    // click on the list then changes nothing.
+    std::vector<std::string> shown;
+    pump.onPump = [&] {
+        shown.push_back(caption(window.text9()) + " " + caption(window.labDurataTempo()) + " row " +
+                        std::to_string(window.list().currentRow()));
+        click(rowAt(0));
+    };
+    click(layout::kCutAll);
+    QCoreApplication::processEvents();  // whatever the batch left queued
+    EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
+
+    const std::string first = window.list().item(0)->text().toStdString();
+    const std::string second = window.list().item(1)->text().toStdString();
+    const auto length = [](const std::string& name) { return name == "A.MID" ? "00:20" : "00:30"; };
+    EXPECT_EQ(log(), logLine(1, first, length(first), "00:02") + logLine(2, second, length(second), "00:02"));
+    EXPECT_EQ(shown, (std::vector<std::string>{(songs.path() / first).string() + " 00:02 row 0",
+                                               (songs.path() / second).string() + " 00:02 row 1"}));
+    // The last file stays current, shown at its cut time (marking its row
+    // does not select it again).
+    EXPECT_EQ(window.list().currentRow(), 1);
+    EXPECT_EQ(caption(window.labDurataTempo()), "00:02");
+    EXPECT_EQ(songs.names(),
+              (std::vector<std::string>{"A.MID", "B.MID", "Quorvane.log", "a-cut.mid", "b-cut.mid"}));
+    EXPECT_EQ(caption(window.labNum()), "Done!");
+    // The last cut, of a Format 0 song, ended at the cut position: its path is shown.
+    const std::string lastCut = second == "A.MID" ? "a-cut.mid" : "b-cut.mid";
+    EXPECT_EQ(caption(window.text9()), (songs.path() / lastCut).string());
+    EXPECT_EQ(pause.requested, (std::vector<int>{250, 250}));
+}
+
+TEST_F(WindowCommands, AnUnreadableFileShowsTheMessageAndTheWindowStaysOpen) {
+    songs.write("GOOD.MID", steadySong(0, 500000, 8));
+    songs.write("BAD.MID", cat({header(0, 1, 96), track({0x00, 0x40})}));
+    openSource();
+    click(rowAt(rowOf("GOOD.MID")));
+    click(rowAt(rowOf("BAD.MID")));
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].rfind("CANNOT READ MIDI FILE: ", 0), 0u) << messages.messages[0];
+    EXPECT_TRUE(window.isVisible());
+    // Nothing is current, and nothing stays selected: choosing it again tries again.
+    EXPECT_EQ(caption(window.text9()), "");
+    EXPECT_EQ(window.list().currentRow(), -1);
+    click(rowAt(rowOf("BAD.MID")));
+    EXPECT_EQ(messages.messages.size(), 2u);
+
+    // CUT ALL reports it and stops with the log closed.
+    click(layout::kCutAll);
+    EXPECT_EQ(messages.messages.size(), 3u);
+    EXPECT_TRUE(window.isVisible());
+    click(rowAt(rowOf("GOOD.MID")));
+    EXPECT_EQ(caption(window.labDurataTempo()), "00:04");
+}
+
+TEST_F(WindowCommands, ExitDuringCutAllStopsAtOnceWithTheLogSoFar) {
+    songs.write("ONE.MID", steadySong(0, 500000, 40));
+    songs.write("TWO.MID", steadySong(0, 500000, 40));
+    openSource();
+    window.choose().SetValue(3);
+    // The window closes once the batch has stopped (closed by the system, the
+    // same happens).
+    bool shownUntilTheBatchStops = false;
+    pump.onPump = [&] {
+        pump.onPump = nullptr;
+        click(layout::kSource);  // the command buttons wait for the batch
+        click(layout::kExit);
+        shownUntilTheBatchStops = window.isVisible();
+    };
+    click(layout::kCutAll);
+    EXPECT_EQ(picker.requests.size(), 1u);
+    EXPECT_TRUE(shownUntilTheBatchStops);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(window.model().batchRunning());
+    const std::string first = window.list().item(0)->text().toStdString();
+    EXPECT_EQ(log(), logLine(1, first, "00:20", "00:03"));
+    EXPECT_EQ(songs.names(), (std::vector<std::string>{"ONE.MID", "Quorvane.log", "TWO.MID"}));
+}
+
+}  // namespace
+}  // namespace quorvane::test
