@@ -61,7 +61,7 @@ std::uint32_t ByteReader::u32be() {
     return value;
 }
 
-Vlq ByteReader::vlq() {
+Vlq ByteReader::vlqNearEnd() {
     const std::uint64_t start = offset();
     Vlq out;
     std::uint8_t byte;
@@ -72,8 +72,12 @@ Vlq ByteReader::vlq() {
     } while ((byte & 0x80) && out.size < 4);
     // Four bytes with the continuation bit still set are not a quantity any
     // reader agrees on; copying them would make a file others misread.
-    if (byte & 0x80) fail("variable-length quantity longer than four bytes", start);
+    if (byte & 0x80) failLongVlq(start);
     return out;
+}
+
+void ByteReader::failLongVlq(std::uint64_t at) const {
+    fail("variable-length quantity longer than four bytes", at);
 }
 
 void ByteReader::fail(const std::string& reason, std::uint64_t at) const {

@@ -33,7 +33,19 @@ public:
     std::uint16_t u16be();
     std::uint32_t u32be();
     // A variable-length quantity of one to four bytes, its raw bytes kept.
-    Vlq vlq();
+    Vlq vlq() {
+        if (end_ - pos_ < 4) return vlqNearEnd();
+        // All four bytes a quantity may take are buffered: no checks per byte.
+        Vlq out;
+        std::uint8_t byte;
+        do {
+            byte = data_[pos_++];
+            out.raw[out.size++] = byte;
+            out.value = (out.value << 7) | (byte & 0x7Fu);
+        } while ((byte & 0x80) && out.size < 4);
+        if (byte & 0x80) failLongVlq(offset() - 4);
+        return out;
+    }
 
     // Moves `count` bytes to `sink(std::span<const std::uint8_t>)`, piece by piece.
     template <typename Sink>
@@ -51,6 +63,11 @@ public:
         copy(count, [](std::span<const std::uint8_t>) {});
     }
 
+    // The bytes read ahead of the current position, for loops that take
+    // them directly (then advance() past what they used).
+    std::span<const std::uint8_t> buffered() const noexcept { return {data_ + pos_, end_ - pos_}; }
+    void advance(std::size_t count) noexcept { pos_ += count; }
+
     // Offset of the next byte from the start of the data.
     std::uint64_t offset() const noexcept { return base_ + pos_; }
     const std::string& label() const noexcept { return label_; }
@@ -67,6 +84,8 @@ private:
 
     ByteReader() = default;
     void refill(std::uint64_t wanted);
+    Vlq vlqNearEnd();
+    [[noreturn]] void failLongVlq(std::uint64_t at) const;
 
     std::unique_ptr<std::FILE, FileCloser> file_;
     std::vector<std::uint8_t> buffer_;

@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "byte_reader.hpp"
@@ -15,13 +17,78 @@ namespace {
 
 // One cut track, built in memory until the whole source has been read.
 struct TrackBuffer {
-    std::vector<std::uint8_t> bytes;
+    std::vector<std::uint8_t> bytes;  // bytes.size() is the capacity in use
+    std::size_t used = 0;
 
-    void put(std::uint8_t byte) { bytes.push_back(byte); }
-    void put(std::span<const std::uint8_t> more) { bytes.insert(bytes.end(), more.begin(), more.end()); }
-    void put(std::initializer_list<std::uint8_t> more) { bytes.insert(bytes.end(), more); }
+    void put(std::uint8_t byte) {
+        if (used == bytes.size()) grow(1);
+        bytes[used++] = byte;
+    }
+    void put(std::span<const std::uint8_t> more) {
+        if (bytes.size() - used < more.size()) grow(more.size());
+        std::copy(more.begin(), more.end(), bytes.begin() + static_cast<std::ptrdiff_t>(used));
+        used += more.size();
+    }
+    void put(std::initializer_list<std::uint8_t> more) { put(std::span(more.begin(), more.size())); }
     void operator()(std::span<const std::uint8_t> more) { put(more); }
+
+    // Free room of at least `least` bytes, for loops that write directly
+    // (then wrote() what they used).
+    std::span<std::uint8_t> room(std::size_t least) {
+        if (bytes.size() - used < least) grow(least);
+        return {bytes.data() + used, bytes.size() - used};
+    }
+    void wrote(std::size_t count) { used += count; }
+    std::span<const std::uint8_t> view() const { return {bytes.data(), used}; }
+
+private:
+    void grow(std::size_t least) { bytes.resize(std::max({bytes.size() * 2, used + least, std::size_t{4096}})); }
 };
+
+// Channel messages before the cut, the bulk of a track, go straight from the
+// read buffer to the track, exactly as cutTrack() would copy them. Stops
+// before the first event that needs cutTrack(): another kind of event, one
+// at or past the cut, one not wholly buffered, or one it must refuse.
+void copyPlainMessages(ByteReader& in, EventReader& events, double cut, std::uint64_t& time, TrackBuffer& out,
+                       std::uint8_t& lastChannel) {
+    constexpr std::size_t kLongest = 7;  // 4 delta-time bytes, status, 2 data bytes
+    const std::span<const std::uint8_t> source = in.buffered();
+    if (source.size() <= kLongest) return;
+    const std::span<std::uint8_t> target = out.room(4096);
+    const std::uint8_t* from = source.data();
+    const std::uint8_t* const fromEnd = from + (source.size() - kLongest);
+    std::uint8_t* to = target.data();
+    std::uint8_t* const toEnd = to + (target.size() - kLongest);
+    std::uint64_t now = time;
+    std::uint8_t running = events.runningStatus();
+    while (from < fromEnd && to < toEnd) {
+        std::uint32_t ticks = 0;
+        std::size_t deltaSize = 0;
+        std::uint8_t byte;
+        do {
+            byte = from[deltaSize++];
+            ticks = (ticks << 7) | (byte & 0x7Fu);
+        } while ((byte & 0x80) && deltaSize < 4);
+        if (byte & 0x80) break;
+        const std::uint64_t next = now + ticks;
+        if (static_cast<double>(next) >= cut) break;
+        const std::uint8_t first = from[deltaSize];
+        const bool withStatusByte = first >= 0x80;
+        if (first >= 0xF0 || (!withStatusByte && running == 0)) break;
+        const std::uint8_t status = withStatusByte ? first : running;
+        const std::size_t length = deltaSize + (withStatusByte ? 1 : 0) + channelDataCount(status);
+        std::memcpy(to, from, kLongest);  // only `length` of them count
+        to += length;
+        from += length;
+        running = status;
+        now = next;
+    }
+    in.advance(static_cast<std::size_t>(from - source.data()));
+    out.wrote(static_cast<std::size_t>(to - target.data()));
+    events.setRunningStatus(running);
+    if (to != target.data()) lastChannel = running & 0x0F;
+    time = now;
+}
 
 // The first bar line (four quarter notes) strictly after the cut position,
 // measured at the first tempo of the file.
@@ -47,6 +114,7 @@ void cutTrack(ByteReader& in, double cut, TrackBuffer& out, std::uint8_t& lastCh
     std::uint64_t time = 0;
     std::uint64_t carried = 0;  // ticks of dropped system messages not yet written
     for (;;) {
+        if (carried == 0) copyPlainMessages(in, events, cut, time, out, lastChannel);
         const std::uint64_t at = in.offset();
         const Vlq delta = in.vlq();
         time += delta.value;
@@ -64,6 +132,14 @@ void cutTrack(ByteReader& in, double cut, TrackBuffer& out, std::uint8_t& lastCh
         if (head.kind == EventKind::Channel) {
             putChannelMessage(out, head, !head.runningStatus);
             lastChannel = head.channel();
+            continue;
+        }
+        if (head.kind == EventKind::Meta && head.metaType == kMetaSetTempo) {
+            // Checked as the pre-reader checks it: the cut file's first Set
+            // Tempo may be one the pre-reader never met in the source.
+            out.put({head.status, head.metaType});
+            out.put(head.length.bytes());
+            readTempo(in, head, out);
             continue;
         }
         putLongEvent(out, head, in);
@@ -90,14 +166,14 @@ void FormatoUno(AppState& state) {
     out.put({'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, static_cast<std::uint8_t>(header.trackCount >> 8),
              static_cast<std::uint8_t>(header.trackCount), header.divisionHi, header.divisionLo});
     for (const TrackBuffer& track : tracks) {
-        if (track.bytes.empty()) continue;
-        if (track.bytes.size() > 0xFFFFFFFFu) {
+        if (track.used == 0) continue;
+        if (track.used > 0xFFFFFFFFu) {
             throw FileError(ErrorKind::CannotWrite, state.CutFilePath, "a track is too long for a MIDI file");
         }
-        const auto size = static_cast<std::uint32_t>(track.bytes.size());
+        const auto size = static_cast<std::uint32_t>(track.used);
         out.put({'M', 'T', 'r', 'k', static_cast<std::uint8_t>(size >> 24), static_cast<std::uint8_t>(size >> 16),
                  static_cast<std::uint8_t>(size >> 8), static_cast<std::uint8_t>(size)});
-        out.put(track.bytes);
+        out.put(track.view());
     }
     out.commit();
 }

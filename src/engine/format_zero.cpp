@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstring>
 #include <optional>
 
 #include "byte_reader.hpp"
@@ -37,13 +38,21 @@ public:
     bool run() {
         const double fadeStart = state_.CutTime - state_.CutTime / 10;
         EventReader events(in_);
+        // The cut and fade positions in milliseconds follow the current
+        // tempo; they change only where a Set Tempo is copied.
+        std::uint32_t tempo = 0;
+        double cutMs = 0, fadeMs = 0;
         for (;;) {
+            if (tempo != state_.Tempo) {
+                tempo = state_.Tempo;
+                cutMs = state_.CutTime / 768000.0 * tempo;
+                fadeMs = fadeStart / 768000.0 * tempo;
+            }
+            copyPlainMessages(events, std::min(cutMs, fadeMs));
             const std::uint64_t at = in_.offset();
             const Vlq delta = in_.vlq();
             elapsedMs_ += delta.value * state_.TickMs;
             EventHead head = events.begin();
-            const double cutMs = state_.CutTime / 768000.0 * state_.Tempo;
-            const double fadeMs = fadeStart / 768000.0 * state_.Tempo;
             if (elapsedMs_ >= cutMs) {
                 silenceAll();
                 return true;
@@ -60,6 +69,62 @@ public:
     }
 
 private:
+    // Channel messages before the fade, the bulk of a song, go straight from
+    // the read buffer to the write buffer, exactly as the loop in run() would
+    // copy them. Stops before the first event that needs that loop: another
+    // kind of event, one at or past `limitMs`, one with carried time, one
+    // not wholly buffered, or one the loop must refuse.
+    void copyPlainMessages(EventReader& events, double limitMs) {
+        if (carried_ != 0) return;
+        constexpr std::size_t kLongest = 7;  // 4 delta-time bytes, status, 2 data bytes
+        const std::span<const std::uint8_t> source = in_.buffered();
+        if (source.size() <= kLongest) return;
+        const std::span<std::uint8_t> target = out_.room(1024);
+        const std::uint8_t* from = source.data();
+        const std::uint8_t* const fromEnd = from + (source.size() - kLongest);
+        std::uint8_t* to = target.data();
+        std::uint8_t* const toEnd = to + (target.size() - kLongest);
+        const double tickMs = state_.TickMs;
+        double elapsed = elapsedMs_;
+        std::uint8_t running = events.runningStatus();
+        int lastWritten = lastStatusWritten_ ? *lastStatusWritten_ : -1;
+        while (from < fromEnd && to < toEnd) {
+            std::uint32_t ticks = 0;
+            std::size_t deltaSize = 0;
+            std::uint8_t byte;
+            do {
+                byte = from[deltaSize++];
+                ticks = (ticks << 7) | (byte & 0x7Fu);
+            } while ((byte & 0x80) && deltaSize < 4);
+            if (byte & 0x80) break;
+            const double next = elapsed + ticks * tickMs;
+            if (!(next < limitMs)) break;
+            const std::uint8_t first = from[deltaSize];
+            const bool withStatusByte = first >= 0x80;
+            if (first >= 0xF0 || (!withStatusByte && running == 0)) break;
+            const std::uint8_t status = withStatusByte ? first : running;
+            const std::uint8_t* data = from + deltaSize + (withStatusByte ? 1 : 0);
+            const std::size_t dataCount = channelDataCount(status);
+
+            std::memcpy(to, from, 4);  // only deltaSize of them count
+            to += deltaSize;
+            if (withStatusByte || lastWritten != status) *to++ = status;
+            to[0] = data[0];
+            to[1] = data[1];
+            to += dataCount;
+            if ((status & 0xF0) == 0xB0 && data[0] == 0x07) state_.ChannelVolume[status & 0x0F] = data[1];
+            lastWritten = status;
+            running = status;
+            elapsed = next;
+            from = data + dataCount;
+        }
+        in_.advance(static_cast<std::size_t>(from - source.data()));
+        out_.wrote(static_cast<std::size_t>(to - target.data()));
+        events.setRunningStatus(running);
+        elapsedMs_ = elapsed;
+        if (lastWritten >= 0) lastStatusWritten_ = static_cast<std::uint8_t>(lastWritten);
+    }
+
     void fade(std::uint8_t channel) {
         ++fadeCount_;
         const int volume = std::clamp(state_.ChannelVolume[channel] - fadeCount_, 0, 127);

@@ -63,7 +63,7 @@ OutputFile::~OutputFile() {
     std::filesystem::remove(temp_, ignored);
 }
 
-void OutputFile::put(std::span<const std::uint8_t> bytes) {
+void OutputFile::putMany(std::span<const std::uint8_t> bytes) {
     if (bytes.size() >= buffer_.size()) {
         flush();
         if (std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) != bytes.size()) fail("write failed");

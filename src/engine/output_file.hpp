@@ -26,10 +26,35 @@ public:
         if (used_ == buffer_.size()) flush();
         buffer_[used_++] = byte;
     }
-    void put(std::span<const std::uint8_t> bytes);
+    void put(std::span<const std::uint8_t> bytes) {
+        // The pieces of an event are a few bytes each: copied here, in line.
+        const std::size_t count = bytes.size();
+        if (count <= 4 && buffer_.size() - used_ >= 4) {
+            std::uint8_t* to = buffer_.data() + used_;
+            const std::uint8_t* from = bytes.data();
+            used_ += count;
+            switch (count) {
+                case 4: to[3] = from[3]; [[fallthrough]];
+                case 3: to[2] = from[2]; [[fallthrough]];
+                case 2: to[1] = from[1]; [[fallthrough]];
+                case 1: to[0] = from[0]; [[fallthrough]];
+                default: return;
+            }
+        }
+        putMany(bytes);
+    }
     void put(std::initializer_list<std::uint8_t> bytes) { put(std::span(bytes.begin(), bytes.size())); }
     // A sink for ByteReader::copy.
     void operator()(std::span<const std::uint8_t> bytes) { put(bytes); }
+
+    // Free room at the end of the write buffer, at least `least` bytes (no
+    // more than 4096), for loops that write directly (then wrote() what they
+    // used).
+    std::span<std::uint8_t> room(std::size_t least) {
+        if (buffer_.size() - used_ < least) flush();
+        return {buffer_.data() + used_, buffer_.size() - used_};
+    }
+    void wrote(std::size_t count) noexcept { used_ += count; }
 
     std::uint64_t size() const noexcept { return written_ + used_; }
     // Overwrites four bytes, most significant first, at `offset`.
@@ -42,6 +67,7 @@ private:
         void operator()(std::FILE* f) const noexcept { std::fclose(f); }
     };
     void flush();
+    void putMany(std::span<const std::uint8_t> bytes);
     [[noreturn]] void fail(const std::string& what) const;
 
     std::filesystem::path target_;

@@ -38,7 +38,7 @@ void PreLeggi(AppState& state) {
 
     // The state changes only once the file has been read as far as needed.
     state.IsFormatOne = header.format == 1;
-    state.FormatText = state.IsFormatOne ? "1" : "0";
+    state.FormatText.assign(1, state.IsFormatOne ? '1' : '0');
     state.Tempo = tempo;
     state.Division = ExactDivision{header.division()};
     state.TickMs = tickMilliseconds(tempo, header.division());

@@ -78,41 +78,13 @@ TrackChunk nextTrack(ByteReader& in) {
     }
 }
 
-EventHead EventReader::begin() {
-    EventHead head;
-    head.offset = in_.offset();
-    const std::uint8_t first = in_.u8();
-    if (first < 0x80) {
-        head.kind = EventKind::Channel;
-        head.runningStatus = true;
-        head.data[0] = first;
-        // Without a running status the byte has no meaning; finish() says so.
-        head.status = running_.value_or(0);
-        return head;
-    }
-    head.status = first;
-    if (first < 0xF0) head.kind = EventKind::Channel;
-    else if (first == 0xF0 || first == 0xF7) head.kind = EventKind::SysEx;
-    else if (first == 0xFF) head.kind = EventKind::Meta;
-    else head.kind = EventKind::System;
-    return head;
+void EventReader::failNoStatus(const EventHead& head) const {
+    in_.fail("data byte " + hexByte(head.data[0]) + " where a status byte is expected", head.offset);
 }
 
-void EventReader::finish(EventHead& head) {
+void EventReader::finishOther(EventHead& head) {
     switch (head.kind) {
         case EventKind::Channel:
-            if (head.runningStatus) {
-                if (!running_) {
-                    in_.fail("data byte " + hexByte(head.data[0]) + " where a status byte is expected",
-                             head.offset);
-                }
-                head.dataCount = channelDataCount(head.status);
-                if (head.dataCount == 2) head.data[1] = in_.u8();
-                return;
-            }
-            running_ = head.status;
-            head.dataCount = channelDataCount(head.status);
-            for (std::uint8_t i = 0; i < head.dataCount; ++i) head.data[i] = in_.u8();
             return;
         case EventKind::SysEx:
             head.length = in_.vlq();

@@ -80,12 +80,51 @@ public:
     }
     // Reads only the first byte: kind, status and channel are known after
     // it, nothing else. finish() reads the rest.
-    EventHead begin();
-    void finish(EventHead& head);
+    EventHead begin() {
+        EventHead head;
+        head.offset = in_.offset();
+        const std::uint8_t first = in_.u8();
+        if (first < 0x80) {
+            head.kind = EventKind::Channel;
+            head.runningStatus = true;
+            head.data[0] = first;
+            // Without a running status the byte has no meaning; finish() says so.
+            head.status = running_;
+            return head;
+        }
+        head.status = first;
+        if (first < 0xF0) head.kind = EventKind::Channel;
+        else if (first == 0xF0 || first == 0xF7) head.kind = EventKind::SysEx;
+        else if (first == 0xFF) head.kind = EventKind::Meta;
+        else head.kind = EventKind::System;
+        return head;
+    }
+    // Channel messages, nearly every event of a song, are read here in line.
+    void finish(EventHead& head) {
+        if (head.kind != EventKind::Channel) return finishOther(head);
+        if (head.runningStatus) {
+            if (running_ == 0) failNoStatus(head);
+            head.dataCount = channelDataCount(head.status);
+            if (head.dataCount == 2) head.data[1] = in_.u8();
+            return;
+        }
+        running_ = head.status;
+        head.dataCount = channelDataCount(head.status);
+        head.data[0] = in_.u8();
+        if (head.dataCount == 2) head.data[1] = in_.u8();
+    }
+
+    // The running status (0: none yet), for loops that read channel
+    // messages directly.
+    std::uint8_t runningStatus() const noexcept { return running_; }
+    void setRunningStatus(std::uint8_t status) noexcept { running_ = status; }
 
 private:
+    void finishOther(EventHead& head);
+    [[noreturn]] void failNoStatus(const EventHead& head) const;
+
     ByteReader& in_;
-    std::optional<std::uint8_t> running_;
+    std::uint8_t running_ = 0;  // 0: no running status yet
 };
 
 // Microseconds per quarter note from a Set Tempo payload; checks its length
