@@ -81,6 +81,21 @@ TEST_F(CutCommands, TheSearchStopsAtTheClipLengthOrTheEndOfTheRange) {
     EXPECT_TRUE(messages.messages.empty());
 }
 
+TEST_F(CutCommands, WhenNoPositionMatchesTheSearchRunsToTheEnd) {
+    songs.write("FAST.MID", steadySong(0, 240000, 8));   // 250 bpm: position 100 reads 00:31
+    songs.write("SLOW.MID", steadySong(0, 3000000, 8));  // 20 bpm: each step is 3.9 s
+    openSource();
+    choose.SetValue(59);
+    form.Image3_Click();
+    EXPECT_NE(log().find("FAST-cut.mid:00:31 - "), std::string::npos) << log();
+    EXPECT_EQ(segmento.Value(), 100);
+    choose.SetValue(5);  // 00:03, 00:07, ...: never 00:05 or 00:06
+    form.Image3_Click();
+    EXPECT_NE(log().find("SLOW-cut.mid:06:30 - "), std::string::npos) << log();
+    EXPECT_EQ(segmento.Value(), 100);
+    EXPECT_TRUE(messages.messages.empty());
+}
+
 TEST_F(CutCommands, ButtonsWaitForTheBatchAndExitStopsItWithTheLogKept) {
     songs.write("ONE.MID", steadySong(0, 500000, 40));
     songs.write("TWO.MID", steadySong(0, 500000, 40));
