@@ -28,6 +28,7 @@
 
 #include "engine/app_state.hpp"
 #include "engine/cutters.hpp"
+#include "engine/platform_files.hpp"
 #include "engine/pre_reader.hpp"
 #include "heap_meter.hpp"
 #include "midi_builder.hpp"
@@ -38,10 +39,7 @@ namespace {
 namespace fs = std::filesystem;
 using quorvane::AppState;
 
-std::string utf8(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
+std::string utf8(const fs::path& path) { return quorvane::utf8FromPath(path); }
 
 struct Song {
     std::string label;     // e.g. "5MB"

@@ -16,6 +16,7 @@
 #include "engine/app_state.hpp"
 #include "engine/cutters.hpp"
 #include "engine/errors.hpp"
+#include "engine/platform_files.hpp"
 #include "engine/pre_reader.hpp"
 #include "engine/smf.hpp"
 
@@ -24,10 +25,7 @@ namespace {
 namespace fs = std::filesystem;
 using quorvane::AppState;
 
-std::string utf8(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
+std::string utf8(const fs::path& path) { return quorvane::utf8FromPath(path); }
 
 // A private source and destination folder for the whole run.
 struct Workspace {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -37,13 +38,11 @@ public:
         if (end_ - pos_ < 4) return vlqNearEnd();
         // All four bytes a quantity may take are buffered: no checks per byte.
         Vlq out;
-        std::uint8_t byte;
-        do {
-            byte = data_[pos_++];
-            out.raw[out.size++] = byte;
-            out.value = (out.value << 7) | (byte & 0x7Fu);
-        } while ((byte & 0x80) && out.size < 4);
-        if (byte & 0x80) failLongVlq(offset() - 4);
+        const std::size_t size = decodeVlq(data_ + pos_, out.value);
+        if (size == 0) failLongVlq(offset());
+        std::copy_n(data_ + pos_, size, out.raw.begin());
+        out.size = static_cast<std::uint8_t>(size);
+        pos_ += size;
         return out;
     }
 

@@ -63,13 +63,8 @@ void copyPlainMessages(ByteReader& in, EventReader& events, double cut, std::uin
     std::uint8_t running = events.runningStatus();
     while (from < fromEnd && to < toEnd) {
         std::uint32_t ticks = 0;
-        std::size_t deltaSize = 0;
-        std::uint8_t byte;
-        do {
-            byte = from[deltaSize++];
-            ticks = (ticks << 7) | (byte & 0x7Fu);
-        } while ((byte & 0x80) && deltaSize < 4);
-        if (byte & 0x80) break;
+        const std::size_t deltaSize = decodeVlq(from, ticks);
+        if (deltaSize == 0) break;
         const std::uint64_t next = now + ticks;
         if (static_cast<double>(next) >= cut) break;
         const std::uint8_t first = from[deltaSize];

@@ -90,13 +90,8 @@ private:
         int lastWritten = lastStatusWritten_ ? *lastStatusWritten_ : -1;
         while (from < fromEnd && to < toEnd) {
             std::uint32_t ticks = 0;
-            std::size_t deltaSize = 0;
-            std::uint8_t byte;
-            do {
-                byte = from[deltaSize++];
-                ticks = (ticks << 7) | (byte & 0x7Fu);
-            } while ((byte & 0x80) && deltaSize < 4);
-            if (byte & 0x80) break;
+            const std::size_t deltaSize = decodeVlq(from, ticks);
+            if (deltaSize == 0) break;
             const double next = elapsed + ticks * tickMs;
             if (!(next < limitMs)) break;
             const std::uint8_t first = from[deltaSize];

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -21,5 +22,18 @@ inline constexpr std::uint32_t kVlqMax = 0x0FFFFFFF;
 
 // Minimal encoding of value (<= kVlqMax).
 Vlq encodeVlq(std::uint32_t value);
+
+// Decodes a quantity from memory known to hold at least four bytes. Returns
+// its size in bytes, or 0 when four bytes do not end it.
+inline std::size_t decodeVlq(const std::uint8_t* from, std::uint32_t& value) {
+    std::size_t size = 0;
+    std::uint8_t byte;
+    value = 0;
+    do {
+        byte = from[size++];
+        value = (value << 7) | (byte & 0x7Fu);
+    } while ((byte & 0x80) && size < 4);
+    return (byte & 0x80) ? 0 : size;
+}
 
 }  // namespace quorvane
