@@ -98,9 +98,13 @@ TEST_F(FormatZero, DropsStrayBytesWithoutMovingLaterEvents) {
     EXPECT_EQ(out, song(cat({{0x0F, 0x90, 1, 1}, kEndOfTrack})));
 }
 
-TEST_F(FormatZero, HeaderAlwaysDeclaresOneTrack) {
+TEST_F(FormatZero, WritesTheStandardHeaderAndOneTrack) {
     const Bytes body = cat({tempoEvent(1000000), kEndOfTrack});
     EXPECT_EQ(cut(cat({header(0, 2, 100), track(body), track(body)}), 100000), cat({header(0, 1, 100), track(body)}));
+    // Extra header bytes and a chunk of another kind before the track stay behind.
+    const Bytes odd = cat({{'M', 'T', 'h', 'd'}, be32(9), {0, 0, 0, 1, 0, 100, 7, 7, 7}, chunk("XFIH", {1, 2, 3}),
+                           track(body)});
+    EXPECT_EQ(cut(odd, 100000), cat({header(0, 1, 100), track(body)}));
 }
 
 TEST_F(FormatZero, UnsupportedFormatsAndBrokenFilesWriteNothing) {
