@@ -1,39 +1,15 @@
 // CUT ONE, CUT ALL and the batch log.
 
-#include <cstdio>
-#include <memory>
-
+#include "batch_log.hpp"
 #include "engine/cut_name.hpp"
 #include "engine/cutters.hpp"
 #include "engine/errors.hpp"
-#include "engine/platform_files.hpp"
 #include "form1.hpp"
 #include "time_display.hpp"
 
 namespace quorvane {
 
 namespace {
-
-// The batch log: open for the whole batch, each line flushed as written so
-// that a stopped batch keeps the lines so far.
-class BatchLog {
-public:
-    explicit BatchLog(const std::string& path) : path_(path), file_(openFile(pathFromUtf8(path), "wb")) {
-        if (!file_) throw FileError(ErrorKind::CannotWrite, path_, "cannot create the log");
-    }
-    void write(const std::string& line) {
-        if (std::fwrite(line.data(), 1, line.size(), file_.get()) != line.size() || std::fflush(file_.get()) != 0) {
-            throw FileError(ErrorKind::CannotWrite, path_, "cannot write the log");
-        }
-    }
-
-private:
-    struct Closer {
-        void operator()(std::FILE* f) const noexcept { std::fclose(f); }
-    };
-    std::string path_;
-    std::unique_ptr<std::FILE, Closer> file_;
-};
 
 // Sets a flag for as long as it lives.
 class Running {

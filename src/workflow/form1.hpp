@@ -15,9 +15,12 @@ namespace quorvane {
 
 // One entry of the file list: the text shown (the name in upper case) and
 // the name on disk, which opens the file on file systems that tell case apart.
+// When two files of a folder differ only in case, upper case would give them
+// one name: such twins are shown, logged and cut under their names on disk.
 struct ListItem {
     std::string text;
     std::string diskName;
+    bool keepsCase = false;  // a twin: `text` is the name on disk
 };
 
 // How far a CUT ALL has come, for a progress display.

@@ -31,6 +31,20 @@ std::vector<ListItem> listMidiFiles(const std::string& folder) {
     std::sort(items.begin(), items.end(), [](const ListItem& a, const ListItem& b) {
         return a.text != b.text ? a.text < b.text : a.diskName < b.diskName;
     });
+    // Names that differ only in case (possible where the file system tells
+    // case apart) keep their own spelling, so that each line, log line and
+    // cut file belongs to one source.
+    for (std::size_t first = 0; first < items.size();) {
+        std::size_t last = first + 1;
+        while (last < items.size() && items[last].text == items[first].text) ++last;
+        if (last - first > 1) {
+            for (std::size_t k = first; k < last; ++k) {
+                items[k].text = items[k].diskName;
+                items[k].keepsCase = true;
+            }
+        }
+        first = last;
+    }
     return items;
 }
 

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace quorvane {
+
+// The CUT ALL log: open for the whole batch, each line flushed as it is
+// written, so that a batch that stops keeps the lines so far.
+class BatchLog {
+public:
+    // Creates the log at `path`, or empties it. Throws FileError(CannotWrite).
+    explicit BatchLog(const std::string& path);
+    // Appends `line` as it is (the caller ends it). Throws FileError(CannotWrite).
+    void write(const std::string& line);
+
+private:
+    struct Closer {
+        void operator()(std::FILE* f) const noexcept { std::fclose(f); }
+    };
+    std::string path_;
+    std::unique_ptr<std::FILE, Closer> file_;
+};
+
+}  // namespace quorvane
