@@ -33,6 +33,7 @@ struct AppState {
     std::array<int, 16> ChannelVolume{};  // last Channel Volume per channel (Format 0 cut)
     std::string CutFilePath;  // full path of the last cut file
     std::string FileName;     // the listed name of the current file (upper case)
+    bool KeepsNameCase = false;  // another file's name differs only in case: cut names keep the case
     bool IsFormatOne = false;
     std::string FormatText;   // "1" or "0"
 

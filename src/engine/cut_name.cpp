@@ -38,6 +38,12 @@ std::string lowerCaseFileName(const std::string& path) {
     return path.substr(0, nameStart) + asciiLower(path.substr(nameStart));
 }
 
+std::string lowerCaseSuffix(const std::string& path) {
+    constexpr std::size_t kSuffixLength = sizeof("-CUT.mid") - 1;
+    if (path.size() < kSuffixLength) return path;
+    return path.substr(0, path.size() - kSuffixLength) + asciiLower(path.substr(path.size() - kSuffixLength));
+}
+
 std::string asciiUpper(std::string text) {
     for (char& c : text) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');

@@ -19,6 +19,10 @@ const std::string& nameCutFile(AppState& state);
 // name a Format 0 cut is written under.
 std::string lowerCaseFileName(const std::string& path);
 
+// The same path with only its "-CUT.mid" ending in lower case: the Format 0
+// name of a file whose name must keep its case.
+std::string lowerCaseSuffix(const std::string& path);
+
 // ASCII case mapping; other bytes (UTF-8 sequences) are left alone.
 std::string asciiUpper(std::string text);
 std::string asciiLower(std::string text);

@@ -181,8 +181,11 @@ void FormatoZero(AppState& state) {
     if (state.Tempo == 0 || !(state.TickMs > 0)) {
         throw FileError(ErrorKind::NotPrepared, state.FilePath, "the file has not been pre-read");
     }
-    // The copy is written under a lower-case file name; the folder keeps its case.
-    state.CutFilePath = lowerCaseFileName(nameCutFile(state));
+    // The copy is written under a lower-case file name; the folder keeps its
+    // case. A name whose case tells it from another file's keeps its case.
+    nameCutFile(state);
+    state.CutFilePath = state.KeepsNameCase ? lowerCaseSuffix(state.CutFilePath)
+                                            : lowerCaseFileName(state.CutFilePath);
 
     ByteReader in = ByteReader::open(pathFromUtf8(state.FilePath), state.FilePath);
     const SmfHeader header = readHeader(in);

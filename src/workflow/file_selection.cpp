@@ -35,6 +35,7 @@ void Form1::makeCurrent(const ListItem& item) {
     state.FilePath = TextPath + pathSeparator() + item.diskName;
     state.Text9 = state.FilePath;
     state.FileName = item.text;
+    state.KeepsNameCase = item.keepsCase;
     try {
         PreLeggi(state);
         prepareEngine();
