@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <iomanip>
 #include <ostream>
+#include <sstream>
 
 #include "engine/app_state.hpp"
 #include "engine/cut_name.hpp"
@@ -92,18 +93,25 @@ int runCutAll(const std::string& folder, int seconds, const std::optional<std::s
     window.chooseFolders(folder, dest.value_or(""));
     if (window.errorCount() != 0) return kExitFileError;
     window.form.onBatchProgress = [&](const BatchProgress& progress) {
-        if (progress.cutFilePath.empty()) return;
-        err << '[' << progress.position << '/' << progress.count << "] " << progress.fileName << " -> "
-            << progress.cutFilePath << '\n';
+        if (progress.failure.empty() && progress.cutFilePath.empty()) return;
+        std::ostringstream line;
+        line << '[' << progress.position << '/' << progress.count << "] " << progress.fileName;
+        if (progress.failure.empty()) {
+            line << " -> " << progress.cutFilePath << '\n';
+        } else {
+            line << ": " << progress.failure << '\n';
+        }
+        err << line.str();  // one write: lines of runs side by side stay whole
     };
     window.form.Image3_Click();
-    if (window.errorCount() != 0) return kExitFileError;
     if (window.form.ListMIDI.empty()) {
         err << "no MIDI files in " << folder << '\n';
         return kExitOk;
     }
-    out << window.form.logPath() << '\n';
-    return kExitOk;
+    // Every file the batch could try is tried; the summary of those it could
+    // not cut has gone to stderr, and the log names each.
+    if (window.form.LabNum == "Done!") out << window.form.logPath() << '\n';
+    return window.errorCount() != 0 ? kExitFileError : kExitOk;
 }
 
 }  // namespace quorvane::cli

@@ -11,8 +11,9 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFileError = 1;
 inline constexpr int kExitUsage = 2;
 
-// The clip length's range, as on the window's slider.
-inline constexpr int kMinSeconds = 0;
+// The clip length's range. The window's slider starts at 0, where CUT ALL
+// cuts nothing: a clip of 0 seconds holds nothing to keep.
+inline constexpr int kMinSeconds = 1;
 inline constexpr int kMaxSeconds = 59;
 
 // `quorvane info FILE`: what the pre-reader learns about FILE.

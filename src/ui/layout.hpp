@@ -68,6 +68,8 @@ inline constexpr Box kLabNum{113, 339, 57, 15};
 inline constexpr Box kText9{158, 340, 391, 13};
 inline constexpr Box kTextPath{8, 360, 551, 19};
 inline constexpr Box kTextDest{6, 376, 311, 19};
+// One line on what the last command did, right of the destination.
+inline constexpr Box kLabStatus{325, 378, 229, 15};
 
 // The pictures of the two sliders' stored design, by resource name, with
 // their sizes: thumbs and rails.

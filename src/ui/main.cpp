@@ -85,8 +85,7 @@ int main(int argc, char** argv) {
         if (!ok || n < 1 || n > window->list().count()) {
             return fail(QStringLiteral("--select %1: the list has %2 files").arg(options.value(select)).arg(window->list().count()));
         }
-        window->list().setCurrentRow(n - 1);
-        QApplication::processEvents();
+        window->chooseRow(n - 1);
     }
 
     if (options.isSet(screenshot)) {

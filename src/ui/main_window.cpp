@@ -4,7 +4,6 @@
 #include <QIcon>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScopedValueRollback>
 #include <QWindow>
 
 #include "slider/qt_picture.hpp"
@@ -117,7 +116,7 @@ void MainWindow::buildControls() {
     }
     for (int i = 0; i < 3; ++i) leds_[i] = new Led(i, layout::kLeds[i], this);
 
-    list_ = new QListWidget(this);
+    list_ = new FileList(this);
     list_->setObjectName(QStringLiteral("ListMIDI"));
     list_->setAccessibleName(QStringLiteral("MIDI files"));
     list_->setGeometry(layout::kListMIDI.left, layout::kListMIDI.top, layout::kListMIDI.width,
@@ -127,12 +126,10 @@ void MainWindow::buildControls() {
     list_->setUniformItemSizes(true);
     list_->setStyleSheet(QString::fromLatin1(kListStyle));
     list_->setAttribute(Qt::WA_NoMousePropagation);
-    // The user's choices only (not the window's own marking of rows), run
-    // once the list's mouse handling is over, so that a message about the
-    // file does not open inside it.
-    connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (refreshing_ || row < 0) return;
-        QMetaObject::invokeMethod(this, [this, row] { listSelectionChanged(row); }, Qt::QueuedConnection);
+    // Run once the list's own event handling is over, so that a message
+    // about the song does not open inside it.
+    connect(list_, &FileList::chosen, this, [this](int row) {
+        QMetaObject::invokeMethod(this, [this, row] { rowChosen(row); }, Qt::QueuedConnection);
     });
 
     textPath_ = new Caption("TextPath", layout::kTextPath, this, kTextPathTag);
@@ -142,6 +139,7 @@ void MainWindow::buildControls() {
     labNum_ = new Caption("LabNum", layout::kLabNum, this);
     labChoose_ = new Caption("LabChoose", layout::kLabChoose, this);
     labDurataTempo_ = new Caption("LabDurataTempo", layout::kLabDurataTempo, this);
+    labStatus_ = new Caption("LabStatus", layout::kLabStatus, this);
 }
 
 void MainWindow::loadDesign() {
@@ -197,6 +195,7 @@ void MainWindow::refresh() {
     labNum_->setText(text(form_.LabNum));
     labChoose_->setText(text(form_.LabChoose));
     labDurataTempo_->setText(text(form_.LabDurataTempo));
+    labStatus_->setText(text(form_.LabStatus));
     refreshList();
 }
 
@@ -207,24 +206,24 @@ void MainWindow::refreshList() {
         same = list_->item(i)->text() == text(items[static_cast<std::size_t>(i)].text);
     }
     if (same) return;
-    const QScopedValueRollback<bool> quiet(refreshing_, true);
     list_->clear();
     for (const ListItem& item : items) list_->addItem(text(item.text));
 }
 
-void MainWindow::selectRow(int row) {
-    const QScopedValueRollback<bool> quiet(refreshing_, true);
-    list_->setCurrentRow(row);
+void MainWindow::selectRow(int row) { list_->setCurrentRow(row); }
+
+void MainWindow::chooseRow(int row) {
+    selectRow(row);
+    rowChosen(row);
 }
 
-void MainWindow::listSelectionChanged(int row) {
+void MainWindow::rowChosen(int row) {
     if (row != list_->currentRow()) return;  // the user has moved on already
     // During a batch the list is the batch's: the file in hand stays marked.
     if (form_.batchRunning()) return;
     form_.ListMIDI_Click(row);
     refresh();
-    // A file that could not be made current is not left selected, so that
-    // choosing it again tries again.
+    // A file that could not be made current is not left selected.
     if (form_.state.FilePath.empty()) selectRow(-1);
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QListWidget>
 #include <QPixmap>
 #include <QPoint>
 #include <QWidget>
@@ -9,6 +8,7 @@
 
 #include "slider/tarn_slider_widget.hpp"
 #include "ui/caption.hpp"
+#include "ui/file_list.hpp"
 #include "ui/layout.hpp"
 #include "ui/picture_controls.hpp"
 #include "ui/qt_services.hpp"
@@ -37,7 +37,7 @@ public:
 
     PictureButton& button(layout::Button which) { return *buttons_[which]; }
     Led& led(int index) { return *leds_.at(static_cast<std::size_t>(index)); }
-    QListWidget& list() noexcept { return *list_; }
+    FileList& list() noexcept { return *list_; }
     TarnSliderWidget& segmento() noexcept { return segmento_; }
     TarnSliderWidget& choose() noexcept { return choose_; }
     Caption& textPath() noexcept { return *textPath_; }
@@ -47,11 +47,14 @@ public:
     Caption& labNum() noexcept { return *labNum_; }
     Caption& labChoose() noexcept { return *labChoose_; }
     Caption& labDurataTempo() noexcept { return *labDurataTempo_; }
+    Caption& labStatus() noexcept { return *labStatus_; }
 
     // Runs what a click on the button runs.
     void runCommand(layout::Button which);
     // Shows the model's captions and list.
     void refresh();
+    // Marks row `row` of the list and chooses its song, as a click on it does.
+    void chooseRow(int row);
 
     // The font of the captions and the list.
     static QFont captionFont();
@@ -75,7 +78,7 @@ private:
     // Lights LED `lit` (or none for -1) and darkens the others, in the order
     // that belongs to that LED.
     void setLeds(int lit);
-    void listSelectionChanged(int row);
+    void rowChosen(int row);
     // Marks a row of the list (-1: none) without selecting its file.
     void selectRow(int row);
     void refreshList();
@@ -90,7 +93,7 @@ private:
     QPixmap background_;
     std::array<PictureButton*, layout::kButtonCount> buttons_{};
     std::array<Led*, 3> leds_{};
-    QListWidget* list_ = nullptr;
+    FileList* list_ = nullptr;
     Caption* textPath_ = nullptr;
     Caption* textDest_ = nullptr;
     Caption* text9_ = nullptr;
@@ -98,8 +101,8 @@ private:
     Caption* labNum_ = nullptr;
     Caption* labChoose_ = nullptr;
     Caption* labDurataTempo_ = nullptr;
+    Caption* labStatus_ = nullptr;
 
-    bool refreshing_ = false;  // the window changes the list: its signals are not the user's
     bool dragging_ = false;    // moving the window with the pointer ourselves
     QPoint dragOffset_;
 };

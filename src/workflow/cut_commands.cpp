@@ -1,9 +1,13 @@
 // CUT ONE, CUT ALL and the batch log.
 
+#include <filesystem>
+
 #include "batch_log.hpp"
 #include "engine/cut_name.hpp"
 #include "engine/cutters.hpp"
 #include "engine/errors.hpp"
+#include "engine/platform_files.hpp"
+#include "error_text.hpp"
 #include "form1.hpp"
 #include "time_display.hpp"
 
@@ -21,64 +25,152 @@ private:
     bool& flag_;
 };
 
+// Keeps a slider from taking the user's input for as long as it lives.
+class Frozen {
+public:
+    explicit Frozen(TarnSlider& slider) : slider_(slider), was_(slider.Enabled()) { slider_.SetEnabled(false); }
+    ~Frozen() { slider_.SetEnabled(was_); }
+
+private:
+    TarnSlider& slider_;
+    bool was_;
+};
+
+// A file name as the log may hold it: one line per file, so control
+// characters (a newline in a name, say) are written as '?'.
+std::string logSafe(std::string text) {
+    for (char& c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) c = '?';
+    }
+    return text;
+}
+
+std::string fileNameOf(const std::string& path) { return utf8FromPath(pathFromUtf8(path).filename()); }
+
+// The summary of a batch that could not cut every file.
+std::string batchSummary(int cut, int count, const std::vector<BatchFailure>& failures) {
+    constexpr std::size_t kListed = 20;
+    std::string text = "Cut " + std::to_string(cut) + " of " + std::to_string(count) + " files. Not cut:";
+    for (std::size_t k = 0; k < failures.size() && k < kListed; ++k) {
+        text += "\n" + failures[k].fileName + ": " + failures[k].reason;
+    }
+    if (failures.size() > kListed) {
+        text += "\n... and " + std::to_string(failures.size() - kListed) + " more (see the log)";
+    }
+    return text;
+}
+
 }  // namespace
 
 void Form1::CutOne() {
     const std::int32_t value = Segmento.Value();
-    const bool haveFile = !state.FilePath.empty();
-    if (value > 0 && haveFile) cutCurrentFile(state);
+    if (state.FilePath.empty()) {
+        LabStatus = "Nothing cut: choose a song in the list first.";
+        return;
+    }
+    if (value <= 0) {
+        LabStatus = "Nothing cut: move CUT POINT past the start.";
+        return;
+    }
+    // The cut is made where the thumb stands, whatever happened before.
+    LabStatus.clear();
+    state.CutTime = positionTicks(std::min(value, Segmento.Max()));
+    cutCurrentFile(state);
+    LabStatus = "Written: " + fileNameOf(state.CutFilePath);
 }
 
 std::string Form1::logPath() const { return TextPath + pathSeparator() + "Quorvane.log"; }
 
 std::string Form1::prepareBatchFile(int index) {
     const ListItem item = ListMIDI.at(static_cast<std::size_t>(index));
+    const std::int32_t clipSeconds = Choose.Value();
     makeCurrent(item);
     const double bpm = measure();
-    const std::string length = minutesSeconds(wholeSeconds(MusicSegment->GetLength(), bpm));
+    const std::string length = minutesSeconds(wholeSeconds(static_cast<double>(songTicks_), bpm));
+    // Every file starts from the start of its own range, whatever was current.
+    Segmento.SetValue(0);
+    fitCutSlider();
     LabDurataTempo = "00:00";
-    searchCutPosition();
-    return std::to_string(index + 1) + ". " + state.FileName + ": " + length + "\t" +
-           withoutExtension(state.FileName) + "-cut.mid:" + LabDurataTempo + " - Format: " + state.FormatText +
-           "\r\n";
+    searchCutPosition(clipSeconds);
+    const std::string name = logSafe(state.FileName);
+    return std::to_string(index + 1) + ". " + name + ": " + length + "\t" + withoutExtension(name) +
+           "-cut.mid:" + LabDurataTempo + " - Format: " + state.FormatText + "\r\n";
 }
 
-void Form1::searchCutPosition() {
+void Form1::searchCutPosition(std::int32_t clipSeconds) {
     // The search stops at the first position whose time reads the clip
-    // length (or one second more); it never goes past the slider's range.
-    const std::int32_t last = std::min<std::int32_t>(100, Segmento.Max());
+    // length (or one second more); it never goes past the song's end, where
+    // a song shorter than the clip is cut whole.
+    const std::int32_t last = std::min(kSearchSteps, Segmento.Max());
+    const std::string wanted = "00:" + twoDigits(clipSeconds);
+    const std::string oneMore = "00:" + twoDigits(clipSeconds + 1);
     for (std::int32_t step = 0; step <= last; ++step) {
-        const std::int32_t wanted = Choose.Value();
-        if (LabDurataTempo == "00:" + twoDigits(wanted)) break;
-        if (LabDurataTempo == "00:" + twoDigits(wanted + 1)) break;
+        if (LabDurataTempo == wanted || LabDurataTempo == oneMore) break;
         Segmento.SetValue(step);
     }
 }
 
 void Form1::CutAll() {
-    if (ListMIDI.empty()) return;
+    if (ListMIDI.empty()) {
+        LabStatus = "Nothing cut: the list has no songs.";
+        return;
+    }
+    if (Choose.Value() <= 0) {
+        LabStatus = "Nothing cut: set CLIP LENGTH above 0 seconds.";
+        return;
+    }
+    LabStatus.clear();
+    failures_.clear();
     BatchLog log(logPath());
-    Running running(batchRunning_);
+    const Running running(batchRunning_);
+    // The clip length and the cut point belong to the batch until it ends.
+    const Frozen frozenSegmento(Segmento), frozenChoose(Choose);
     const int count = static_cast<int>(ListMIDI.size());
     for (int index = 0; index < count; ++index) {
-        log.write(prepareBatchFile(index));
-        BatchProgress progress{index + 1, count, state.FileName, {}};
+        const std::string number = std::to_string(index + 1) + ". ";
+        std::string line, failure;
+        try {
+            line = prepareBatchFile(index);
+        } catch (...) {
+            failure = describeFileFailure(std::current_exception());
+        }
+        const std::string name = ListMIDI[static_cast<std::size_t>(index)].text;
+        BatchProgress progress{index + 1, count, name, {}, failure};
         if (onBatchProgress) onBatchProgress(progress);
 
         // Clicks are handled here; whatever a slider move changes, the file
-        // just logged is the one cut, at the position logged.
+        // about to be logged is the one cut, at the position logged.
         const AppState logged = state;
         services_.events.processPendingEvents();
         state = logged;
+        // A batch stopped here has not tried this file: the log does not name it.
         if (exitRequested_) return;
 
         LabNum = std::to_string(index + 1);
-        cutCurrentFile(state);
-        progress.cutFilePath = state.CutFilePath;
+        if (failure.empty()) {
+            // The line goes first, so that a batch that dies in the cut says
+            // which file it was cutting.
+            log.write(line);
+            try {
+                cutCurrentFile(state);
+                progress.cutFilePath = state.CutFilePath;
+            } catch (...) {
+                failure = describeFileFailure(std::current_exception());
+            }
+        }
+        if (!failure.empty()) {
+            log.write(number + logSafe(name) + ": " + failure + "\r\n");
+            failures_.push_back({name, failure});
+            progress.failure = failure;
+        }
         if (onBatchProgress) onBatchProgress(progress);
         if (batchPauseMs > 0) services_.pause.sleepMilliseconds(batchPauseMs);
     }
     LabNum = "Done!";
+    const int cut = count - static_cast<int>(failures_.size());
+    LabStatus = "Cut " + std::to_string(cut) + " of " + std::to_string(count) + " files; log in Quorvane.log.";
+    if (!failures_.empty()) services_.messages.showMessage(batchSummary(cut, count, failures_));
 }
 
 }  // namespace quorvane

@@ -35,4 +35,22 @@ std::string describeError(const std::exception_ptr& error, const std::string& cu
     }
 }
 
+std::string describeFileFailure(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const FileError& e) {
+        std::string text = FileError::headline(e.kind());
+        if (!e.reason().empty()) text += ": " + e.reason();
+        if (e.offset()) text += " (at byte " + std::to_string(*e.offset()) + ")";
+        return text;
+    } catch (const music::EngineError& e) {
+        // The measure reads the whole song: what it cannot place is unreadable.
+        return std::string(FileError::headline(ErrorKind::UnreadableMidi)) + ": " + e.reason();
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "Unexpected error";
+    }
+}
+
 }  // namespace quorvane

@@ -10,4 +10,8 @@ namespace quorvane {
 // itself does not.
 std::string describeError(const std::exception_ptr& error, const std::string& currentFile);
 
+// What went wrong with one file of a batch, without its name (the log line
+// names it): "CANNOT READ MIDI FILE: the file ends early (at byte 100)".
+std::string describeFileFailure(const std::exception_ptr& error);
+
 }  // namespace quorvane

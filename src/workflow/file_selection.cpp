@@ -11,7 +11,6 @@ namespace quorvane {
 
 namespace {
 constexpr std::int32_t kTempoProbe = 2000;  // music ticks after the start where the tempo is read
-constexpr double kTicksPerStep = 1000;      // music ticks per step of the cut slider
 }  // namespace
 
 void Form1::ListMIDI_Click(int index) {
@@ -22,12 +21,9 @@ void Form1::ListMIDI_Click(int index) {
         if (index < 0 || index >= static_cast<int>(ListMIDI.size())) return;
         makeCurrent(ListMIDI[static_cast<std::size_t>(index)]);
         const double bpm = measure();
-        const std::int64_t seconds = wholeSeconds(MusicSegment->GetLength(), bpm);
-        LabDurataTempo = minutesSeconds(seconds);
-        // The slider refuses a range of 0, so a song under one second gets 1.
-        const std::int64_t max = std::clamp<std::int64_t>(wholeSeconds(MusicSegment->GetLength(), bpm), 1,
-                                                          std::numeric_limits<std::int32_t>::max());
-        Segmento.SetMax(static_cast<std::int32_t>(max));
+        fitCutSlider();
+        // The song's length stays on show until the cut point is moved.
+        LabDurataTempo = minutesSeconds(wholeSeconds(static_cast<double>(songTicks_), bpm));
     });
 }
 
@@ -47,12 +43,18 @@ void Form1::makeCurrent(const ListItem& item) {
 
 void Form1::forgetCurrentFile() {
     // A file that could not be read or measured is not current: the cut
-    // commands and the cut slider then leave it alone.
+    // commands and the cut slider then leave it alone, and nothing of the
+    // song before it stays on show.
     state.FilePath.clear();
     state.FileName.clear();
     state.Text9.clear();
+    state.CutTime = 0;
     MusicSegment.reset();
     MusicSegmentState.reset();
+    songTicks_ = 0;
+    LabDurataTempo.clear();
+    Segmento.SetValue(0);
+    Segmento.SetMax(kNoSongMax);
 }
 
 void Form1::prepareEngine() {
@@ -75,6 +77,7 @@ double Form1::measure() {
         const double bpm = MusicPerformance->GetTempo(now + kTempoProbe, unused);
         MusicPerformance->Stop(MusicSegment, MusicSegmentState, 0, 0);
         if (!(bpm > 0)) throw music::EngineError("get tempo", state.FilePath, "tempo of 0");
+        songTicks_ = MusicSegment->GetLength();
         return bpm;
     } catch (...) {
         forgetCurrentFile();
@@ -82,21 +85,57 @@ double Form1::measure() {
     }
 }
 
+void Form1::fitCutSlider() {
+    // One step for every 1000 ticks up to the song's end, the last step
+    // reaching it: at the end of the rail the whole song is kept.
+    const std::int64_t steps = std::max<std::int64_t>(1, (songTicks_ + kTicksPerStep - 1) / kTicksPerStep);
+    const auto max = static_cast<std::int32_t>(std::min<std::int64_t>(steps, std::numeric_limits<std::int32_t>::max()));
+    // A thumb past the new end is drawn at the end, and that is where it cuts.
+    if (Segmento.Value() > max) Segmento.SetValue(max);
+    Segmento.SetMax(max);
+    state.CutTime = Segmento.Value() > 0 ? positionTicks(Segmento.Value()) : 0;
+}
+
+std::int32_t Form1::positionTicks(std::int32_t value) const {
+    const std::int64_t ticks = static_cast<std::int64_t>(value) * kTicksPerStep;
+    if (value < 0 || ticks > std::numeric_limits<std::int32_t>::max()) {
+        throw music::EngineError("set length", state.FilePath,
+                                 "cut position " + std::to_string(value) + " lies beyond the longest song that can be measured");
+    }
+    return static_cast<std::int32_t>(ticks);
+}
+
+std::string Form1::timeAtPosition(std::int32_t value) const {
+    if (state.FilePath.empty() || !MusicSegment) return {};
+    const std::int64_t ticks = std::min<std::int64_t>(static_cast<std::int64_t>(value) * kTicksPerStep, songTicks_);
+    // The time of a position is read at the song's opening tempo.
+    return minutesSeconds(wholeSeconds(static_cast<double>(std::max<std::int64_t>(0, ticks)), MusicSegment->tempoAt(0)));
+}
+
 void Form1::Segmento_ValueChanged() {
     if (state.FilePath.empty()) return;
     const std::int32_t value = Segmento.Value();
-    if (value <= 0) return;
+    if (value <= 0) {
+        state.CutTime = 0;
+        return;
+    }
     if (!MusicSegment || !MusicPerformance) {
         throw music::EngineError("set length", state.FilePath, "no segment is loaded");
     }
-    MusicSegment->SetLength(static_cast<std::int32_t>(value * kTicksPerStep));
+    // Until the new position is known, none is: CUT ONE never cuts at a
+    // position the window does not show.
+    state.CutTime = 0;
+    LabDurataTempo.clear();
+    MusicSegment->SetLength(positionTicks(value));
     const std::int32_t now = MusicPerformance->GetMusicTime();
     MusicSegmentState = MusicPerformance->PlaySegment(MusicSegment, 0, 0);
     std::int32_t unused = 0;
     const double bpm = MusicPerformance->GetTempo(now, unused);
     MusicPerformance->Stop(MusicSegment, MusicSegmentState, 0, 0);
     if (!(bpm > 0)) throw music::EngineError("get tempo", state.FilePath, "tempo of 0");
-    LabDurataTempo = minutesSeconds(wholeSeconds(MusicSegment->GetLength(), bpm));
+    // Past the song's end the time shown is the song's length.
+    const std::int64_t shown = std::min<std::int64_t>(MusicSegment->GetLength(), songTicks_);
+    LabDurataTempo = minutesSeconds(wholeSeconds(static_cast<double>(shown), bpm));
     state.CutTime = MusicSegment->GetLength();
 }
 

@@ -29,6 +29,13 @@ struct BatchProgress {
     int count = 0;
     std::string fileName;
     std::string cutFilePath;  // set once the file has been cut
+    std::string failure;      // set when the file could not be read or cut
+};
+
+// A file that a CUT ALL could not cut, and why (the log's wording).
+struct BatchFailure {
+    std::string fileName;
+    std::string reason;  // e.g. "CANNOT READ MIDI FILE: the file ends early (at byte 100)"
 };
 
 // The main window's behaviour without the window: its state, the captions
@@ -58,6 +65,7 @@ public:
     std::shared_ptr<music::Loader> MusicLoader;
 
     std::string TextPath;
+    std::string LabStatus;  // one line on what the last command did, or why it did nothing
     std::string LabFound;
     std::string LabNum;
     std::string LabChoose;
@@ -66,6 +74,13 @@ public:
 
     TarnSlider& Segmento;
     TarnSlider& Choose;
+
+    // Music ticks (768 per quarter note) per step of the cut slider.
+    static constexpr std::int32_t kTicksPerStep = 1000;
+    // The cut slider's range when no song is current.
+    static constexpr std::int32_t kNoSongMax = 100;
+    // A CUT ALL searches the cut position over at most this many steps.
+    static constexpr std::int32_t kSearchSteps = 100;
 
     // Milliseconds to wait after each file of a CUT ALL (0 on the command line).
     int batchPauseMs = 250;
@@ -104,14 +119,26 @@ public:
     // The path of the batch log for the current source folder.
     std::string logPath() const;
 
+    // The time the cut slider stands for at `value`, as mm:ss: the position
+    // in the current song, never past its end. Empty without a current song.
+    std::string timeAtPosition(std::int32_t value) const;
+    // The files the last CUT ALL could not cut.
+    const std::vector<BatchFailure>& batchFailures() const noexcept { return failures_; }
+
 private:
     void Segmento_ValueChanged();
     void Choose_ValueChanged();
     void makeCurrent(const ListItem& item);
     void prepareEngine();
     double measure();  // returns the tempo in quarter notes per minute
-    void searchCutPosition();
+    void searchCutPosition(std::int32_t clipSeconds);
     void forgetCurrentFile();
+    // Gives the cut slider the current song's range and makes CutTime the
+    // position its thumb shows.
+    void fitCutSlider();
+    // The cut position of slider value `value`, in music ticks; refused
+    // (EngineError) when the music engine cannot hold it.
+    std::int32_t positionTicks(std::int32_t value) const;
     void chooseFolder(std::string& label, const char* title);
 
     // Runs `body` as a command: errors reach the user once, at the outermost level.
@@ -120,6 +147,8 @@ private:
     void report(const std::exception_ptr& error);
 
     PlatformServices services_;
+    std::int64_t songTicks_ = 0;  // the current song's length in music ticks
+    std::vector<BatchFailure> failures_;
     int depth_ = 0;
     bool batchRunning_ = false;
     bool exitRequested_ = false;

@@ -452,9 +452,7 @@ QImage drawPlainFace() {
          QStringLiteral("SOURCE"), uiFont(8, true, 1.0), kCaptionDim);
     text(p, QRectF(layout::kTextDest.left, layout::kTextDest.top, layout::kTextDest.width, 14),
          Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("DESTINATION"), uiFont(8, true, 1.0), kCaptionDim);
-    text(p, QRectF(layout::kTextDest.right() + 8, layout::kTextDest.top + 1, folders.right() - layout::kTextDest.right() - 14, 14),
-         Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("Quorvane  \u00b7  cuts songs short"), uiFont(8, false, 0.3),
-         QColor(0x46, 0x4d, 0x57));
+    // Right of the destination the window shows its status line.
     p.end();
     return image;
 }
