@@ -20,10 +20,15 @@ void Form1::ListMIDI_Click(int index) {
     guarded([&] {
         if (index < 0 || index >= static_cast<int>(ListMIDI.size())) return;
         makeCurrent(ListMIDI[static_cast<std::size_t>(index)]);
-        const double bpm = measure();
-        fitCutSlider();
-        // The song's length stays on show until the cut point is moved.
-        LabDurataTempo = minutesSeconds(wholeSeconds(static_cast<double>(songTicks_), bpm));
+        try {
+            const double bpm = measure();
+            fitCutSlider();
+            // The song's length stays on show until the cut point is moved.
+            LabDurataTempo = minutesSeconds(wholeSeconds(static_cast<double>(songTicks_), bpm));
+        } catch (...) {
+            forgetCurrentFile();
+            throw;
+        }
     });
 }
 

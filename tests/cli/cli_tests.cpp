@@ -35,9 +35,10 @@ TEST(CommandLine, CutPrintsThePathWrittenAndChecksTheRange) {
     EXPECT_EQ(r.status, kExitOk) << r.err;
     EXPECT_EQ(r.out, (dir.path() / "tune-cut.mid").string() + "\n");
 
-    r = run([&](auto& o, auto& e) { return cli::runCutAtPosition(song, 21, std::nullopt, o, e); });
+    // 20 s at 120 bpm is 30,720 music ticks: 31 steps of 1000 reach the end.
+    r = run([&](auto& o, auto& e) { return cli::runCutAtPosition(song, 32, std::nullopt, o, e); });
     EXPECT_EQ(r.status, kExitUsage);
-    EXPECT_NE(r.err.find("1 to 20"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("1 to 31"), std::string::npos) << r.err;
 
     r = run([&](auto& o, auto& e) { return cli::runCutToSeconds(song, 3, dir.path().string(), o, e); });
     EXPECT_EQ(r.status, kExitOk) << r.err;
@@ -59,18 +60,23 @@ TEST(CommandLine, UnreadableInputExitsWithOneAndNamesTheFile) {
     EXPECT_EQ(dir.names(), std::vector<std::string>{"BAD.MID"});
 }
 
-TEST(CommandLine, CutAllStopsAfterTheFirstFileItCannotRead) {
+TEST(CommandLine, CutAllGoesOnPastAFileItCannotReadAndExitsWithOne) {
     TempDir dir, out;
     dir.write("A.MID", songOfQuarters(40));
     dir.write("B.MID", Bytes{'M', 'T'});
     dir.write("C.MID", songOfQuarters(40));
     const Outcome r = run([&](auto& o, auto& e) { return cli::runCutAll(dir.path().string(), 4, out.path().string(), o, e); });
     EXPECT_EQ(r.status, kExitFileError);
-    EXPECT_NE(r.err.find("[1/3] A.MID"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("B.MID"), std::string::npos) << r.err;
-    EXPECT_EQ(out.names(), std::vector<std::string>{"a-cut.mid"});
+    EXPECT_EQ(r.out, dir.file("Quorvane.log") + "\n");
+    const std::string failure = "B.MID: CANNOT READ MIDI FILE: the file ends early (1 more byte expected) (at byte 2)";
+    EXPECT_NE(r.err.find("[2/3] " + failure + "\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("[3/3] C.MID -> "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Cut 2 of 3 files. Not cut:\n" + failure), std::string::npos) << r.err;
+    EXPECT_EQ(out.names(), (std::vector<std::string>{"a-cut.mid", "c-cut.mid"}));
     const Bytes log = readBytes(dir.file("Quorvane.log"));
-    EXPECT_EQ(std::string(log.begin(), log.end()), "1. A.MID: 00:20\tA-cut.mid:00:04 - Format: 0\r\n");
+    EXPECT_EQ(std::string(log.begin(), log.end()),
+              "1. A.MID: 00:20\tA-cut.mid:00:04 - Format: 0\r\n2. " + failure + "\r\n" +
+                  "3. C.MID: 00:20\tC-cut.mid:00:04 - Format: 0\r\n");
 }
 
 }  // namespace
