@@ -66,9 +66,14 @@ void TarnSlider::SetMax(std::int32_t New_Max) {
         throw InvalidValue("Max", New_Max, "must be greater than Min = " + std::to_string(min_));
     }
     const std::int32_t range = CheckedRange("Max", New_Max, min_, New_Max);
-    // Value is left alone, even when it now lies above Max.
+    // Value is left alone, even when it now lies above Max. A value inside
+    // the new range keeps its meaning: the thumb moves to show it there.
     max_ = New_Max;
     value_range_ = range;
+    if (value_ <= max_ && !dragging_) {
+        PlaceThumbForValue();
+        DrawSlider();
+    }
 }
 
 void TarnSlider::SetMin(std::int32_t New_Min) {

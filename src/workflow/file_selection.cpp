@@ -95,9 +95,9 @@ void Form1::fitCutSlider() {
     // reaching it: at the end of the rail the whole song is kept.
     const std::int64_t steps = std::max<std::int64_t>(1, (songTicks_ + kTicksPerStep - 1) / kTicksPerStep);
     const auto max = static_cast<std::int32_t>(std::min<std::int64_t>(steps, std::numeric_limits<std::int32_t>::max()));
-    // A thumb past the new end is drawn at the end, and that is where it cuts.
-    if (Segmento.Value() > max) Segmento.SetValue(max);
+    // A thumb past the new end goes to the end, and that is where it cuts.
     Segmento.SetMax(max);
+    if (Segmento.Value() > max) Segmento.SetValue(max);
     state.CutTime = Segmento.Value() > 0 ? positionTicks(Segmento.Value()) : 0;
 }
 

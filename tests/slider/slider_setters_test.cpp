@@ -108,9 +108,10 @@ TEST(SliderSetters, GeometrySettersCallTheirHooksInOrder) {
     EXPECT_EQ(hooksOf([&] {
                   slider.SetEnabled(false);
                   slider.SetShowValueTip(false);
-                  slider.SetMax(100);
               }),
               Log{});
+    // A new range redraws the thumb where the value now lies.
+    EXPECT_EQ(hooksOf([&] { slider.SetMax(100); }), Log{"DrawSlider"});
 }
 
 }  // namespace

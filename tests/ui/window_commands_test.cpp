@@ -54,6 +54,7 @@ TEST_F(WindowCommands, TheCutPointShowsWhereTheSongIsCut) {
     click(rowAt(rowOf("SHORT.MID")));
     EXPECT_EQ(window.segmento().Max(), 62);
     EXPECT_EQ(window.segmento().Value(), 62);
+    EXPECT_EQ(window.segmento().ThumbLeft(), window.segmento().width() - layout::kSegmentoThumb.width);
     EXPECT_EQ(caption(window.labDurataTempo()), "00:40");
     EXPECT_EQ(window.model().state.CutTime, 62000);
     click(layout::kCutOne);
