@@ -63,7 +63,7 @@ void TarnSlider::SetBackColor(Colour New_BackColor) {
 
 void TarnSlider::SetMax(std::int32_t New_Max) {
     if (min_ >= New_Max) {
-        throw InvalidValue("Max", New_Max, "must be greater than Min = " + std::to_string(min_));
+        throw InvalidValue("Max", New_Max, "Max must be above Min = " + std::to_string(min_));
     }
     const std::int32_t range = CheckedRange("Max", New_Max, min_, New_Max);
     // Value is left alone, even when it now lies above Max.
@@ -73,7 +73,7 @@ void TarnSlider::SetMax(std::int32_t New_Max) {
 
 void TarnSlider::SetMin(std::int32_t New_Min) {
     if (New_Min >= max_) {
-        throw InvalidValue("Min", New_Min, "must be less than Max = " + std::to_string(max_));
+        throw InvalidValue("Min", New_Min, "Min must be below Max = " + std::to_string(max_));
     }
     // The range is settled before Value moves, so that a ValueChanged handler
     // sees a consistent slider and a handler that throws leaves one behind.
@@ -85,7 +85,7 @@ void TarnSlider::SetMin(std::int32_t New_Min) {
 void TarnSlider::SetValue(std::int32_t New_Value) {
     if (New_Value < min_ || New_Value > max_) {
         throw InvalidValue("Value", New_Value,
-                           "must lie between Min = " + std::to_string(min_) +
+                           "Value must lie between Min = " + std::to_string(min_) +
                                " and Max = " + std::to_string(max_));
     }
     value_ = New_Value;

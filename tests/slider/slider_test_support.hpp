@@ -42,15 +42,18 @@ protected:
 using Log = std::vector<std::string>;
 
 // Expects assign to be refused with the given error number, naming property.
-inline void ExpectRefused(const std::function<void()>& assign, int number,
-                          const std::string& property) {
+// Returns the error's detail (empty when nothing was refused).
+inline std::string ExpectRefused(const std::function<void()>& assign, int number,
+                                 const std::string& property) {
     try {
         assign();
         ADD_FAILURE() << property << ": value not refused";
     } catch (const SliderError& error) {
         EXPECT_EQ(error.Number(), number) << error.what();
         EXPECT_EQ(error.Property(), property) << error.what();
+        return error.what();
     }
+    return {};
 }
 
 }  // namespace quorvane::testing
