@@ -1,6 +1,7 @@
 #include "slider/slider_model.hpp"
 
 #include <cmath>
+#include <utility>
 
 #include "slider/slider_checks.hpp"
 #include "slider/slider_geometry.hpp"
@@ -52,9 +53,34 @@ void TarnSlider::InitProperties() {
     ResetSliderPosition();
 }
 
-void TarnSlider::SetEnabled(bool New_Enabled) { enabled_ = New_Enabled; }
+void TarnSlider::SetEnabled(bool New_Enabled) {
+    enabled_ = New_Enabled;
+    if (!enabled_ && dragging_) {
+        dragging_ = false;
+        DragCancelled();
+    }
+}
 
 void TarnSlider::SetShowValueTip(bool New_ShowValueTip) { show_value_tip_ = New_ShowValueTip; }
+
+void TarnSlider::SetValueTipText(TipTextFunction textForValue) {
+    tip_text_ = std::move(textForValue);
+    // A tip on show takes the new wording at once.
+    if (dragging_) DrawSlider();
+}
+
+std::string TarnSlider::ValueTipText() const {
+    if (tip_text_) {
+        try {
+            const TipTextFunction text = tip_text_;  // may replace itself
+            return text(value_);
+        } catch (...) {
+            // The tip is only a help: it falls back to the number rather than
+            // stopping the drag that shows it.
+        }
+    }
+    return slider_geometry::TipText(value_);
+}
 
 void TarnSlider::SetBackColor(Colour New_BackColor) {
     back_color_ = New_BackColor;

@@ -35,6 +35,7 @@ protected:
     void LayoutSlider() override { log.push_back("LayoutSlider"); }
     void DrawSlider() override { log.push_back("DrawSlider"); }
     void ResetSliderPosition() override { log.push_back("ResetSliderPosition"); }
+    void DragCancelled() override { log.push_back("DragCancelled"); }
     std::int32_t SurfaceWidth() const override { return surfaceWidth; }
     std::int32_t SurfaceHeight() const override { return surfaceHeight; }
 };
