@@ -7,7 +7,7 @@ namespace quorvane::slider_checks {
 SliderError InvalidValue(const std::string& property, const std::string& value,
                          const std::string& reason) {
     return SliderError(SliderError::kInvalidPropertyValue, property,
-                       "Invalid property value: " + property + " = " + value + " (" + reason + ")");
+                       property + " = " + value + " refused (" + reason + ")");
 }
 
 SliderError InvalidValue(const std::string& property, std::int64_t value,
@@ -19,10 +19,11 @@ std::int32_t CheckedRange(const std::string& property, std::int64_t value, std::
                           std::int32_t max) {
     const std::int64_t range = static_cast<std::int64_t>(max) - min;
     if (range > std::numeric_limits<std::int32_t>::max()) {
+        const std::string other = property == "Min" ? "Max = " + std::to_string(max)
+                                                    : "Min = " + std::to_string(min);
         throw SliderError(SliderError::kOverflow, property,
-                          "Overflow: " + property + " = " + std::to_string(value) +
-                              " makes Max - Min (" + std::to_string(max) + " - " +
-                              std::to_string(min) + ") too large");
+                          property + " = " + std::to_string(value) +
+                              " refused (Max - Min does not fit in 32 bits with " + other + ")");
     }
     return static_cast<std::int32_t>(range);
 }

@@ -1,6 +1,7 @@
 #include "slider/slider_model.hpp"
 
 #include <cmath>
+#include <utility>
 
 #include "slider/slider_checks.hpp"
 #include "slider/slider_geometry.hpp"
@@ -52,9 +53,34 @@ void TarnSlider::InitProperties() {
     ResetSliderPosition();
 }
 
-void TarnSlider::SetEnabled(bool New_Enabled) { enabled_ = New_Enabled; }
+void TarnSlider::SetEnabled(bool New_Enabled) {
+    enabled_ = New_Enabled;
+    if (!enabled_ && dragging_) {
+        dragging_ = false;
+        DragCancelled();
+    }
+}
 
 void TarnSlider::SetShowValueTip(bool New_ShowValueTip) { show_value_tip_ = New_ShowValueTip; }
+
+void TarnSlider::SetValueTipText(TipTextFunction textForValue) {
+    tip_text_ = std::move(textForValue);
+    // A tip on show takes the new wording at once.
+    if (dragging_) DrawSlider();
+}
+
+std::string TarnSlider::ValueTipText() const {
+    if (tip_text_) {
+        try {
+            const TipTextFunction text = tip_text_;  // may replace itself
+            return text(value_);
+        } catch (...) {
+            // The tip is only a help: it falls back to the number rather than
+            // stopping the drag that shows it.
+        }
+    }
+    return slider_geometry::TipText(value_);
+}
 
 void TarnSlider::SetBackColor(Colour New_BackColor) {
     back_color_ = New_BackColor;
@@ -63,7 +89,7 @@ void TarnSlider::SetBackColor(Colour New_BackColor) {
 
 void TarnSlider::SetMax(std::int32_t New_Max) {
     if (min_ >= New_Max) {
-        throw InvalidValue("Max", New_Max, "must be greater than Min = " + std::to_string(min_));
+        throw InvalidValue("Max", New_Max, "Max must be above Min = " + std::to_string(min_));
     }
     const std::int32_t range = CheckedRange("Max", New_Max, min_, New_Max);
     // Value is left alone, even when it now lies above Max. A value inside
@@ -78,7 +104,7 @@ void TarnSlider::SetMax(std::int32_t New_Max) {
 
 void TarnSlider::SetMin(std::int32_t New_Min) {
     if (New_Min >= max_) {
-        throw InvalidValue("Min", New_Min, "must be less than Max = " + std::to_string(max_));
+        throw InvalidValue("Min", New_Min, "Min must be below Max = " + std::to_string(max_));
     }
     // The range is settled before Value moves, so that a ValueChanged handler
     // sees a consistent slider and a handler that throws leaves one behind.
@@ -90,7 +116,7 @@ void TarnSlider::SetMin(std::int32_t New_Min) {
 void TarnSlider::SetValue(std::int32_t New_Value) {
     if (New_Value < min_ || New_Value > max_) {
         throw InvalidValue("Value", New_Value,
-                           "must lie between Min = " + std::to_string(min_) +
+                           "Value must lie between Min = " + std::to_string(min_) +
                                " and Max = " + std::to_string(max_));
     }
     value_ = New_Value;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
 
 #include "slider/picture.hpp"
 #include "slider/property_bag.hpp"
@@ -28,8 +30,8 @@ struct SliderRect {
 // raises SliderError and leaves the slider as it was.
 //
 // The widget derives from this class and fills in the geometry hooks
-// (LayoutSlider, DrawSlider, ResetSliderPosition) and the surface size; here
-// they do nothing.
+// (LayoutSlider, DrawSlider, ResetSliderPosition), DragCancelled and the
+// surface size; here they do nothing.
 class TarnSlider {
 public:
     static constexpr std::int32_t kHorizontal = 0;  // Min at the left
@@ -45,6 +47,9 @@ public:
 
     // Properties.
     bool Enabled() const noexcept { return enabled_; }
+    // A disabled slider ignores presses and pointer moves; disabling it
+    // during a drag ends the drag at once (the value stays where the drag
+    // left it, the tip closes, and no MouseUp follows).
     void SetEnabled(bool New_Enabled);
     Colour BackColor() const noexcept { return back_color_; }
     void SetBackColor(Colour New_BackColor);
@@ -64,6 +69,18 @@ public:
     void SetRailPicture(const Picture& New_RailPicture);
     bool ShowValueTip() const noexcept { return show_value_tip_; }
     void SetShowValueTip(bool New_ShowValueTip);
+
+    // The value tip's wording, chosen by the slider's owner: the function is
+    // given a value and returns the text (UTF-8) the tip shows for it, e.g.
+    // the time a position stands for. It is called for every value the tip
+    // shows, so at each change while dragging. An empty function, the
+    // default, shows the value in decimal; a function that throws does too.
+    // The choice is the owner's, not part of the design: it is not stored by
+    // WriteProperties and not reset by InitProperties or ReadProperties.
+    using TipTextFunction = std::function<std::string(std::int32_t value)>;
+    void SetValueTipText(TipTextFunction textForValue);
+    // The text the tip shows for Value now.
+    std::string ValueTipText() const;
 
     // Read-only state.
     std::int32_t ValueRange() const noexcept { return value_range_; }
@@ -90,6 +107,9 @@ protected:
     virtual void LayoutSlider() {}
     virtual void DrawSlider() {}
     virtual void ResetSliderPosition() {}
+    // The slider ended a drag itself (it was disabled); the widget closes
+    // the tip.
+    virtual void DragCancelled() {}
     // The inner size of the drawing surface, in pixels.
     virtual std::int32_t SurfaceWidth() const { return 0; }
     virtual std::int32_t SurfaceHeight() const { return 0; }
@@ -120,6 +140,7 @@ private:
     std::int32_t orientation_ = kVertical;
     std::int32_t rail_style_ = 0;
     bool show_value_tip_ = true;
+    TipTextFunction tip_text_;
     std::int32_t min_ = 0;
     std::int32_t max_ = 10;
     std::int32_t value_ = 0;

@@ -44,7 +44,7 @@ std::int64_t ReadNumber(const PropertyBag& bag, const std::string& key, std::int
         throw InvalidValue(key, Describe(*stored), "a whole number is stored under this key");
     }
     if (*number < lowest || *number > highest) {
-        throw InvalidValue(key, *number, "does not fit in 32 bits");
+        throw InvalidValue(key, *number, key + " does not fit in 32 bits");
     }
     return *number;
 }
@@ -103,8 +103,8 @@ void TarnSlider::ReadProperties(const PropertyBag& bag) {
     // An empty or reversed range would leave a slider that divides by zero or
     // refuses every value its own thumb produces.
     if (min >= max) {
-        throw InvalidValue("Max", max, "stored Max must be greater than stored Min = " +
-                                           std::to_string(min));
+        throw InvalidValue("Max", max,
+                           "stored Max must be above stored Min = " + std::to_string(min));
     }
     const std::int32_t range = CheckedRange("Max", max, min, max);
 

@@ -139,7 +139,7 @@ void TarnSliderWidget::PaintSurface(const std::vector<geometry::PaintStep>& plan
 void TarnSliderWidget::ShowTip() {
     const QPoint origin = mapToGlobal(QPoint(0, 0));
     frmValueTip& tip = frmValueTip::Load(this);
-    const QSize label = tip.SetTipText(QString::fromStdString(geometry::TipText(Value())));
+    const QSize label = tip.SetTipText(QString::fromStdString(ValueTipText()));
     const auto place =
         geometry::PlaceTip(Shape(), origin.x(), origin.y(), {label.width(), label.height()});
     tip.setGeometry(place.x, place.y, place.width, place.height);
@@ -157,6 +157,8 @@ void TarnSliderWidget::paintEvent(QPaintEvent*) {
 void TarnSliderWidget::resizeEvent(QResizeEvent*) { Resize(); }
 
 void TarnSliderWidget::showEvent(QShowEvent*) { Show(); }
+
+void TarnSliderWidget::DragCancelled() { frmValueTip::Unload(); }
 
 void TarnSliderWidget::hideEvent(QHideEvent*) {
     // A hidden slider receives no release: the drag ends here, quietly.
@@ -192,13 +194,15 @@ void TarnSliderWidget::mousePressEvent(QMouseEvent* event) {
                       static_cast<float>(shape.thumb.height) / 2.0f);
         DragTo(x, y);
     }
-    if (ShowValueTip()) ShowTip();
+    // A ValueChanged handler may have disabled the slider, ending the drag.
+    if (Dragging() && ShowValueTip()) ShowTip();
     std::int16_t shift = ShiftState(event->modifiers());
     RaiseMouseDown(shift);
 }
 
 void TarnSliderWidget::mouseMoveEvent(QMouseEvent* event) {
-    if (!Dragging()) return;
+    // A disabled slider moves nothing, even under a button pressed before.
+    if (!Dragging() || !Enabled()) return;
     DragTo(static_cast<float>(event->position().x()), static_cast<float>(event->position().y()));
 }
 

@@ -35,6 +35,7 @@ protected:
     void LayoutSlider() override;
     void DrawSlider() override;
     void ResetSliderPosition() override;
+    void DragCancelled() override;
     std::int32_t SurfaceWidth() const override { return width(); }
     std::int32_t SurfaceHeight() const override { return height(); }
 
@@ -52,7 +53,8 @@ private:
     // Moves the thumb so that the grab point follows the pointer, snaps it to
     // the nearest value and assigns that value.
     void DragTo(float x, float y);
-    // Shows the shared tip beside the thumb with the current value.
+    // Shows the shared tip beside the thumb with the current value, worded
+    // by ValueTipText.
     void ShowTip();
     void PaintSurface(const std::vector<slider_geometry::PaintStep>& plan);
 

@@ -14,6 +14,15 @@ std::string withFile(std::string text, const std::string& file) {
     if (!file.empty() && text.find(file) == std::string::npos) text += "\n" + file;
     return text;
 }
+
+// The standard description of a slider error's number.
+const char* sliderErrorDescription(int number) {
+    switch (number) {
+        case SliderError::kInvalidPropertyValue: return "invalid property value";
+        case SliderError::kOverflow: return "overflow";
+        default: return "slider error";
+    }
+}
 }  // namespace
 
 std::string describeError(const std::exception_ptr& error, const std::string& currentFile) {
@@ -24,7 +33,9 @@ std::string describeError(const std::exception_ptr& error, const std::string& cu
     } catch (const music::EngineError& e) {
         return withFile(e.what(), e.file().empty() ? currentFile : e.file());
     } catch (const SliderError& e) {
-        return withFile("Invalid property value (error " + std::to_string(e.Number()) + "): " + e.what(),
+        // The slider's own text is only the detail: what was refused and why.
+        return withFile("Error " + std::to_string(e.Number()) + ": " + sliderErrorDescription(e.Number()) +
+                            ": " + e.what(),
                         currentFile);
     } catch (const std::filesystem::filesystem_error& e) {
         return withFile(std::string("CANNOT READ FOLDER: ") + e.code().message(), e.path1().string());

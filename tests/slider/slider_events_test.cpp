@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -77,6 +78,27 @@ TEST(SliderEvents, DuringADragTheSetterLeavesTheThumbAloneButStillReports) {
     slider.SetValue(10);
     EXPECT_FLOAT_EQ(slider.ThumbTop(), 50.0f);
     EXPECT_EQ(slider.log, (Log{"DrawSlider", "ValueChanged", "ArrivedLast"}));
+}
+
+TEST(SliderEvents, TipTextIsTheOwnersChoiceAndDisablingEndsADrag) {
+    RecordingSlider slider;
+    slider.SetValue(7);
+    EXPECT_EQ(slider.ValueTipText(), "7");  // decimal by default
+    slider.SetValueTipText([](std::int32_t value) { return "0:0" + std::to_string(value); });
+    EXPECT_EQ(slider.ValueTipText(), "0:07");
+    slider.SetValueTipText([](std::int32_t) -> std::string { throw std::runtime_error("no song"); });
+    EXPECT_EQ(slider.ValueTipText(), "7");
+
+    slider.SetDragging(true);
+    slider.log.clear();
+    slider.SetValueTipText(nullptr);  // a tip on show is redrawn with the new wording
+    EXPECT_EQ(slider.log, Log{"DrawSlider"});
+    slider.log.clear();
+    slider.SetEnabled(false);
+    EXPECT_FALSE(slider.Dragging());
+    EXPECT_EQ(slider.log, Log{"DragCancelled"});
+    slider.SetEnabled(false);  // no drag left to end
+    EXPECT_EQ(slider.log, Log{"DragCancelled"});
 }
 
 TEST(SliderEvents, HandlerMayReplaceItselfWhileRunning) {

@@ -31,19 +31,22 @@ TEST(SliderSetters, RefusedValuesRaise380NamingThemAndChangeNothing) {
     struct Refusal {
         std::function<void(TarnSlider&)> assign;
         const char* property;
-        const char* text;
+        const char* detail;  // what was refused and why; the number is added when shown
     };
     const Refusal refusals[] = {
-        {[](TarnSlider& s) { s.SetMax(2); }, "Max", "Max = 2"},
-        {[](TarnSlider& s) { s.SetMax(-7); }, "Max", "Max = -7"},
-        {[](TarnSlider& s) { s.SetMin(8); }, "Min", "Min = 8"},
-        {[](TarnSlider& s) { s.SetMin(9); }, "Min", "Min = 9"},
-        {[](TarnSlider& s) { s.SetValue(1); }, "Value", "Value = 1"},
-        {[](TarnSlider& s) { s.SetValue(9); }, "Value", "Value = 9"},
-        {[](TarnSlider& s) { s.SetSliderIcon(Picture::Make(-1, 5)); }, "SliderIcon", "-1 x 5"},
+        {[](TarnSlider& s) { s.SetMax(2); }, "Max", "Max = 2 refused (Max must be above Min = 2)"},
+        {[](TarnSlider& s) { s.SetMax(-7); }, "Max", "Max = -7 refused (Max must be above Min = 2)"},
+        {[](TarnSlider& s) { s.SetMin(8); }, "Min", "Min = 8 refused (Min must be below Max = 8)"},
+        {[](TarnSlider& s) { s.SetMin(9); }, "Min", "Min = 9 refused (Min must be below Max = 8)"},
+        {[](TarnSlider& s) { s.SetValue(1); }, "Value",
+         "Value = 1 refused (Value must lie between Min = 2 and Max = 8)"},
+        {[](TarnSlider& s) { s.SetValue(9); }, "Value",
+         "Value = 9 refused (Value must lie between Min = 2 and Max = 8)"},
+        {[](TarnSlider& s) { s.SetSliderIcon(Picture::Make(-1, 5)); }, "SliderIcon",
+         "SliderIcon = picture of -1 x 5 pixels refused (a picture cannot have a negative size)"},
     };
     for (const Refusal& refusal : refusals) {
-        SCOPED_TRACE(refusal.text);
+        SCOPED_TRACE(refusal.detail);
         RecordingSlider slider;
         slider.surfaceHeight = 100;
         slider.SetMax(8);
@@ -57,7 +60,7 @@ TEST(SliderSetters, RefusedValuesRaise380NamingThemAndChangeNothing) {
         } catch (const SliderError& error) {
             EXPECT_EQ(error.Number(), 380);
             EXPECT_EQ(error.Property(), refusal.property);
-            EXPECT_NE(std::string(error.what()).find(refusal.text), std::string::npos);
+            EXPECT_STREQ(error.what(), refusal.detail);
         }
         EXPECT_EQ(Snapshot(slider), before);
         EXPECT_TRUE(slider.log.empty());
@@ -68,12 +71,14 @@ TEST(SliderSetters, RangeWiderThan32BitsIsRefusedWithOverflowAndChangesNothing) 
     RecordingSlider slider;
     slider.SetValue(4);
     const auto before = Snapshot(slider);
-    ExpectRefused([&] { slider.SetMin(INT_MIN); }, SliderError::kOverflow, "Min");
+    EXPECT_EQ(ExpectRefused([&] { slider.SetMin(INT_MIN); }, SliderError::kOverflow, "Min"),
+              "Min = -2147483648 refused (Max - Min does not fit in 32 bits with Max = 10)");
     EXPECT_EQ(Snapshot(slider), before);
 
     slider.SetMin(-10);
     const auto lowered = Snapshot(slider);
-    ExpectRefused([&] { slider.SetMax(INT_MAX); }, SliderError::kOverflow, "Max");
+    EXPECT_EQ(ExpectRefused([&] { slider.SetMax(INT_MAX); }, SliderError::kOverflow, "Max"),
+              "Max = 2147483647 refused (Max - Min does not fit in 32 bits with Min = -10)");
     EXPECT_EQ(Snapshot(slider), lowered);
 }
 

@@ -35,6 +35,7 @@ protected:
     void LayoutSlider() override { log.push_back("LayoutSlider"); }
     void DrawSlider() override { log.push_back("DrawSlider"); }
     void ResetSliderPosition() override { log.push_back("ResetSliderPosition"); }
+    void DragCancelled() override { log.push_back("DragCancelled"); }
     std::int32_t SurfaceWidth() const override { return surfaceWidth; }
     std::int32_t SurfaceHeight() const override { return surfaceHeight; }
 };
@@ -42,15 +43,18 @@ protected:
 using Log = std::vector<std::string>;
 
 // Expects assign to be refused with the given error number, naming property.
-inline void ExpectRefused(const std::function<void()>& assign, int number,
-                          const std::string& property) {
+// Returns the error's detail (empty when nothing was refused).
+inline std::string ExpectRefused(const std::function<void()>& assign, int number,
+                                 const std::string& property) {
     try {
         assign();
         ADD_FAILURE() << property << ": value not refused";
     } catch (const SliderError& error) {
         EXPECT_EQ(error.Number(), number) << error.what();
         EXPECT_EQ(error.Property(), property) << error.what();
+        return error.what();
     }
+    return {};
 }
 
 }  // namespace quorvane::testing

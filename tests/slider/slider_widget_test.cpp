@@ -139,6 +139,57 @@ TEST(SliderWidget, TipFollowsTheDragAboveAHorizontalThumbAndClosesOnRelease) {
     EXPECT_EQ(frmValueTip::Loaded(), nullptr);
 }
 
+TEST(SliderWidget, TipShowsTheOwnersTextForEachValueAndTheDecimalValueWithoutOne) {
+    SliderHost host;
+    TarnSliderWidget& s = *host.segmento;
+    s.SetValueTipText([](std::int32_t value) {  // as if a step were a second
+        return std::to_string(value / 60) + (value % 60 < 10 ? ":0" : ":") + std::to_string(value % 60);
+    });
+    const auto expectTip = [](const QString& text) {
+        const frmValueTip* tip = frmValueTip::Loaded();
+        ASSERT_NE(tip, nullptr);
+        EXPECT_EQ(tip->lblTip->text(), text);
+        const int lw = QFontMetrics(tip->lblTip->font()).horizontalAdvance(text);
+        EXPECT_EQ(tip->lblTip->width(), lw);
+        EXPECT_EQ(tip->width(), lw + 4);
+    };
+    QTest::mousePress(&s, kLeft, kNoKeys, QPoint(62, 10));
+    expectTip("2:06");
+    QTest::mouseMove(&s, QPoint(9, 10));  // thumb Left 3 is 6.75 values: 7
+    expectTip("0:07");
+
+    s.SetValueTipText(nullptr);  // the tip on show takes the decimal text at once
+    expectTip("7");
+    QTest::mouseMove(&s, QPoint(80, 10));
+    expectTip("166");
+    QTest::mouseRelease(&s, kLeft, kNoKeys, QPoint(80, 10));
+    EXPECT_EQ(frmValueTip::Loaded(), nullptr);
+}
+
+TEST(SliderWidget, DisablingDuringADragEndsItAndClosesTheTip) {
+    SliderHost host;
+    TarnSliderWidget& s = *host.segmento;
+    QTest::mousePress(&s, kLeft, kNoKeys, QPoint(62, 10));
+    ASSERT_NE(frmValueTip::Loaded(), nullptr);
+    s.SetEnabled(false);
+    EXPECT_FALSE(s.Dragging());
+    EXPECT_EQ(frmValueTip::Loaded(), nullptr);
+    QTest::mouseMove(&s, QPoint(80, 10));
+    s.SetEnabled(true);  // the button is still held, but the drag is over
+    QTest::mouseMove(&s, QPoint(90, 10));
+    EXPECT_EQ(s.Value(), 126);
+    EXPECT_EQ(frmValueTip::Loaded(), nullptr);
+    QTest::mouseRelease(&s, kLeft, kNoKeys, QPoint(90, 10));
+    EXPECT_EQ(host.log, (Log{"ValueChanged(126)", "MouseDown 0", "Click(126)"}));
+
+    // A press whose ValueChanged disables the slider starts no drag and no tip.
+    s.Events().ValueChanged = [&s] { s.SetEnabled(false); };
+    QTest::mousePress(&s, kLeft, kNoKeys, QPoint(100, 10));
+    EXPECT_FALSE(s.Dragging());
+    EXPECT_EQ(frmValueTip::Loaded(), nullptr);
+    QTest::mouseRelease(&s, kLeft, kNoKeys, QPoint(100, 10));
+}
+
 TEST(SliderWidget, TipStandsLeftOfAVerticalThumbAndGoesWhenTheSliderIsHidden) {
     SliderHost host;
     TarnSliderWidget& c = *host.choose;
