@@ -6,6 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   qt6-base-dev fonts-dejavu-core xvfb
+  openbox xdotool x11-utils  # the window driven on Xvfb by the end-to-end test
   clang libclang-rt-14-dev
   python3-mido midicsv
 )
