@@ -87,6 +87,11 @@ MainWindow::MainWindow(const PlatformServices* services, QWidget* parent)
             refresh();
         };
     }
+    // The cut point's tip shows the time at the thumb, as TIME does.
+    segmento_.SetValueTipText([this](std::int32_t value) {
+        const std::string time = form_.timeAtPosition(value);
+        return time.empty() ? std::string("--:--") : time;
+    });
     // During a batch the list marks the file in hand, and the counter is
     // shown as soon as a file is cut.
     form_.onBatchProgress = [this](const BatchProgress& progress) {

@@ -44,6 +44,9 @@ TEST_F(WindowCommands, TheCutPointShowsWhereTheSongIsCut) {
     EXPECT_EQ(window.model().state.CutTime, position * 1000.0);
     moveTo(onSegmento + QPoint(30, 0));
     EXPECT_GT(window.segmento().Value(), position);
+    // Its tip shows that time too, not the step.
+    ASSERT_NE(frmValueTip::Loaded(), nullptr);
+    EXPECT_EQ(frmValueTip::Loaded()->lblTip->text(), window.labDurataTempo().text());
     // Dragged to the end of the rail: the whole song.
     moveTo(window.segmento().geometry().topRight() + QPoint(20, 10));
     release(window.segmento().geometry().topRight() + QPoint(20, 10));
