@@ -2,6 +2,7 @@
 
 #include "cli/commands.hpp"
 #include "engine_test_util.hpp"
+#include "workflow/batch_log.hpp"
 
 namespace quorvane::test {
 namespace {
@@ -71,6 +72,39 @@ TEST(CommandLine, CutAllStopsAfterTheFirstFileItCannotRead) {
     EXPECT_EQ(out.names(), std::vector<std::string>{"a-cut.mid"});
     const Bytes log = readBytes(dir.file("Quorvane.log"));
     EXPECT_EQ(std::string(log.begin(), log.end()), "1. A.MID: 00:20\tA-cut.mid:00:04 - Format: 0\r\n");
+}
+
+TEST(CommandLine, TheLogIsNeverWrittenThroughALinkNorByTwoBatchesAtOnce) {
+    TempDir dir, other;
+    const std::string song = dir.write("A.MID", songOfQuarters(40));
+    const std::string precious = other.write("precious", Bytes{'k', 'e', 'e', 'p'});
+    const auto cutAll = [&] {
+        return run([&](auto& o, auto& e) { return cli::runCutAll(dir.path().string(), 4, std::nullopt, o, e); });
+    };
+    for (const std::string& target : {precious, other.file("dangling")}) {
+        std::filesystem::create_symlink(target, dir.path() / "Quorvane.log");
+        const Outcome r = cutAll();
+        EXPECT_EQ(r.status, kExitFileError);
+        EXPECT_NE(r.err.find("symbolic link"), std::string::npos) << r.err;
+        std::filesystem::remove(dir.path() / "Quorvane.log");
+    }
+    EXPECT_EQ(readBytes(precious), (Bytes{'k', 'e', 'e', 'p'}));
+    EXPECT_EQ(other.names(), std::vector<std::string>{"precious"});
+
+    // A cut file that is a link is replaced, its target left alone.
+    std::filesystem::create_symlink(precious, dir.path() / "a-cut.mid");
+    EXPECT_EQ(run([&](auto& o, auto& e) { return cli::runCutAtPosition(song, 5, std::nullopt, o, e); }).status, kExitOk);
+    EXPECT_FALSE(std::filesystem::is_symlink(dir.path() / "a-cut.mid"));
+    EXPECT_EQ(readBytes(precious), (Bytes{'k', 'e', 'e', 'p'}));
+
+    // While one batch holds the log, a second is refused and changes nothing.
+    BatchLog first(dir.file("Quorvane.log"));
+    first.write("1. first\r\n");
+    const Outcome second = cutAll();
+    EXPECT_EQ(second.status, kExitFileError);
+    EXPECT_NE(second.err.find("another CUT ALL is writing this folder's log"), std::string::npos) << second.err;
+    const Bytes log = readBytes(dir.file("Quorvane.log"));
+    EXPECT_EQ(std::string(log.begin(), log.end()), "1. first\r\n");
 }
 
 }  // namespace
