@@ -51,10 +51,14 @@ TEST(CutName, BesideTheSourceOrInTheDestinationFolder) {
     EXPECT_EQ(state.CutFilePath, "Out" + sep + "TUNE-CUT.mid");
     // Only the name is lower-cased; the folder keeps its case.
     EXPECT_EQ(lowerCaseFileName("Out" + sep + "TUNE-CUT.mid"), "Out" + sep + "tune-cut.mid");
-    // Four characters, not four bytes, are removed from a non-ASCII name.
     EXPECT_EQ(withoutExtension("\xC3\x89T\xC3\x89.MID"), "\xC3\x89T\xC3\x89");
-    EXPECT_EQ(withoutExtension("A\xC3\x89\xC3\x89\xC3\x89"), "");
-    EXPECT_EQ(withoutExtension("ab"), "");
+    // A name without ".mid" is kept whole, and the cut stays in its folder.
+    state.TextDest.clear();
+    for (const auto& [name, cut] : {std::pair{"a", "a-CUT.mid"}, {"noext", "noext-CUT.mid"},
+                                    {"song.midi", "song.midi-CUT.mid"}, {"x.MiD", "x-CUT.mid"}}) {
+        state.FilePath = "x" + sep + "sub" + sep + name;
+        EXPECT_EQ(nameCutFile(state), "x" + sep + "sub" + sep + cut);
+    }
 }
 
 TEST(OutputFile, NothingIsLeftUnlessCommitted) {
