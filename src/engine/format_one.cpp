@@ -110,6 +110,10 @@ void cutTrack(ByteReader& in, double cut, TrackBuffer& out, std::uint8_t& lastCh
     std::uint64_t carried = 0;  // ticks of dropped system messages not yet written
     for (;;) {
         if (carried == 0) copyPlainMessages(in, events, cut, time, out, lastChannel);
+        if (in.atLimit()) {  // the chunk ends without End of Track: closed as if it had one
+            out.put({0x00, 0xFF, kMetaEndOfTrack, 0x00});
+            break;
+        }
         const std::uint64_t at = in.offset();
         const Vlq delta = in.vlq();
         time += delta.value;

@@ -24,7 +24,7 @@ TrackSummary readTrack(ByteReader& in, std::vector<TempoPoint>& tempos) {
     EventReader events(in);
     TrackSummary summary;
     std::uint64_t time = 0;
-    while (chunk.consumed(in) < chunk.length) {
+    while (!in.atLimit()) {
         time += in.vlq().value;
         summary.endTick = time;
         const EventHead head = events.next();
