@@ -19,17 +19,9 @@ ByteReader::ByteReader(std::span<const std::uint8_t> data, std::string label)
 ByteReader ByteReader::open(const std::filesystem::path& path, std::string label) {
     ByteReader reader;
     reader.label_ = std::move(label);
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
-        throw FileError(ErrorKind::CannotOpen, reader.label_, "is a folder, not a file");
-    }
-    errno = 0;
-    reader.file_.reset(openFile(path, "rb"));
-    if (!reader.file_) {
-        const int code = errno;
-        throw FileError(ErrorKind::CannotOpen, reader.label_,
-                        code ? std::generic_category().message(code) : "cannot be opened");
-    }
+    std::string reason;
+    reader.file_.reset(openRegularForReading(path, reason));
+    if (!reader.file_) throw FileError(ErrorKind::CannotOpen, reader.label_, reason);
     reader.buffer_.resize(kBufferSize);
     reader.data_ = reader.buffer_.data();
     return reader;

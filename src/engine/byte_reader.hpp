@@ -21,7 +21,8 @@ class ByteReader {
 public:
     // Reads from memory (tests, fuzzing). `label` names the data in errors.
     ByteReader(std::span<const std::uint8_t> data, std::string label);
-    // Opens a file; throws FileError(CannotOpen) when it cannot.
+    // Opens a regular file; throws FileError(CannotOpen) when it cannot or
+    // when the name is a folder, a pipe or a device.
     static ByteReader open(const std::filesystem::path& path, std::string label);
 
     ByteReader(ByteReader&&) noexcept = default;

@@ -1,3 +1,7 @@
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cstdio>
 #include <sstream>
 
 #include "cli/commands.hpp"
@@ -29,6 +33,19 @@ Outcome run(Command&& command) {
     return {status, out.str(), err.str()};
 }
 
+// Runs the program itself with `args` (shell words) under a time limit, so
+// that a hang fails the test instead of stopping it.
+Outcome runProgram(const std::string& args) {
+    TempDir scratch;
+    const std::string command = "timeout 10 " QUORVANE_PROGRAM " " + args + " 2>" + scratch.file("err");
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    std::string out;
+    for (int c; (c = std::fgetc(pipe)) != EOF;) out += static_cast<char>(c);
+    const int status = ::pclose(pipe);
+    const Bytes err = readBytes(scratch.file("err"));
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out, std::string(err.begin(), err.end())};
+}
+
 TEST(CommandLine, CutPrintsThePathWrittenAndChecksTheRange) {
     TempDir dir;
     const std::string song = dir.write("Tune.mid", songOfQuarters(40));  // 20 s
@@ -58,6 +75,16 @@ TEST(CommandLine, UnreadableInputExitsWithOneAndNamesTheFile) {
         EXPECT_NE(r.err.find("BAD.MID"), std::string::npos) << r.err;
     }
     EXPECT_EQ(dir.names(), std::vector<std::string>{"BAD.MID"});
+}
+
+TEST(CommandLine, OnlyRegularFilesAreRead) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.file("x.mid").c_str(), 0600), 0);
+    for (const std::string command : {"info ", "cut --position 1 "}) {
+        const Outcome r = runProgram(command + dir.file("x.mid"));
+        EXPECT_EQ(r.status, kExitFileError) << r.err;
+        EXPECT_NE(r.err.find("x.mid: not a regular file"), std::string::npos) << r.err;
+    }
 }
 
 TEST(CommandLine, CutAllStopsAfterTheFirstFileItCannotRead) {
