@@ -4,6 +4,7 @@
 #include "engine/cut_name.hpp"
 #include "engine/cutters.hpp"
 #include "engine/errors.hpp"
+#include "engine/output_file.hpp"
 #include "form1.hpp"
 #include "time_display.hpp"
 
@@ -58,6 +59,7 @@ void Form1::searchCutPosition() {
 void Form1::CutAll() {
     if (ListMIDI.empty()) return;
     BatchLog log(logPath());
+    removeLeftoverTemporaries(state.TextDest.empty() ? TextPath : state.TextDest);
     Running running(batchRunning_);
     const int count = static_cast<int>(ListMIDI.size());
     for (int index = 0; index < count; ++index) {
