@@ -37,6 +37,7 @@ void PreLeggi(AppState& state) {
     const std::uint32_t tempo = firstTempo(in, header).value_or(kDefaultTempo);
 
     // The state changes only once the file has been read as far as needed.
+    state.Format = header.format;
     state.IsFormatOne = header.format == 1;
     state.FormatText.assign(1, state.IsFormatOne ? '1' : '0');
     state.Tempo = tempo;

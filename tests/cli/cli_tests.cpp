@@ -135,5 +135,34 @@ TEST(CommandLine, TheLogIsNeverWrittenThroughALinkNorByTwoBatchesAtOnce) {
     EXPECT_EQ(std::string(log.begin(), log.end()), "1. first\r\n");
 }
 
+TEST(CommandLine, MessagesSayWhatHappened) {
+    TempDir dir;
+    const std::string song = dir.write("A.MID", songOfQuarters(40));
+    std::filesystem::create_directory(dir.path() / "a-cut.mid");
+    std::filesystem::create_directory(dir.path() / "Quorvane.log");
+    const std::string longName = dir.write(std::string(236, 'n') + ".mid", songOfQuarters(40));
+    dir.write("two.mid", cat({header(2, 1, 96), track(kEndOfTrack)}));
+    dir.write("odd.mid", cat({header(65535, 1, 96), track(kEndOfTrack)}));
+    const struct {
+        std::string args;
+        int status;
+        std::string said;
+    } cases[] = {
+        {"cut " + song + " -p 1", kExitFileError, "cannot replace the file: Is a directory"},
+        {"cut " + song + " -p 1 --dest " + song, kExitFileError, "the destination is not a folder"},
+        {"cut-all " + dir.path().string() + " -s 3", kExitFileError, "cannot create the log: Is a directory"},
+        {"cut " + longName + " -p 1", kExitOk, std::string(236, 'n') + "-cut.mid"},
+        {"info " + dir.file("two.mid"), kExitOk, "format:    2 (cannot be cut"},
+        {"info " + dir.file("odd.mid"), kExitOk, "format:    65535 (cannot be cut"},
+        {"info " + song + " >/dev/full", kExitFileError, "cannot write the output: No space left on device"},
+        {"bogus", kExitUsage, "unknown subcommand \"bogus\"; the subcommands are info, cut, cut-all"},
+    };
+    for (const auto& c : cases) {
+        const Outcome r = runProgram(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.err;
+        EXPECT_NE((r.out + r.err).find(c.said), std::string::npos) << c.args << "\n" << r.out << r.err;
+    }
+}
+
 }  // namespace
 }  // namespace quorvane::test
