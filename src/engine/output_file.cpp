@@ -72,6 +72,7 @@ OutputFile::OutputFile(const std::filesystem::path& target, std::string label)
 
 OutputFile::~OutputFile() {
     if (committed_) return;
+    if (!kOpenFilesMayBeRenamed) file_.reset();
     std::error_code ignored;
     if (!temp_.empty()) std::filesystem::remove(temp_, ignored);
     file_.reset();
@@ -138,6 +139,7 @@ void OutputFile::commit() {
         if (temp_.empty()) fail("cannot give the file a name");
         if (stepHook) stepHook("named");
     }
+    if (!kOpenFilesMayBeRenamed) std::fclose(file_.release());
     std::error_code error;
     std::filesystem::rename(temp_, target_, error);
     if (error) {
@@ -148,7 +150,7 @@ void OutputFile::commit() {
     }
     committed_ = true;
     // Every byte went to the system with fflush(); closing only releases the lock.
-    std::fclose(file_.release());
+    if (file_) std::fclose(file_.release());
 }
 
 void OutputFile::fail(const std::string& what) const {

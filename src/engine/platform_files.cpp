@@ -7,6 +7,8 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+
+#include <cstdint>
 #include <windows.h>
 #else
 #include <fcntl.h>

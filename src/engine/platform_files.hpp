@@ -43,6 +43,14 @@ bool lockFile(std::FILE* file);
 // Never follows a symbolic link. True when the file was removed.
 bool removeUnlockedFile(const std::filesystem::path& path);
 
+// Whether a file may be renamed or removed while it is open (POSIX), keeping
+// its lock meanwhile; Windows wants it closed first.
+#ifdef _WIN32
+inline constexpr bool kOpenFilesMayBeRenamed = false;
+#else
+inline constexpr bool kOpenFilesMayBeRenamed = true;
+#endif
+
 // True for files the platform hides from listings: names starting with a
 // dot on Unix-like systems, the hidden and system attributes on Windows.
 bool isHiddenFile(const std::filesystem::path& path);
