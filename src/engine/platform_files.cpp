@@ -159,7 +159,8 @@ LockedFile openLockedForWriting(const std::filesystem::path& path) {
         out.reason = systemReason(errno);
     } else if (!S_ISREG(info.st_mode)) {
         out.reason = S_ISDIR(info.st_mode) ? "it is a folder" : "not a regular file";
-    } else if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    } else if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno != ENOLCK && errno != EOPNOTSUPP) {
+        // (A file system without locks still gets its log, unguarded.)
         if (errno == EWOULDBLOCK) out.busy = true;
         else out.reason = systemReason(errno);
     } else if (::ftruncate(fd, 0) != 0 || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
