@@ -39,7 +39,11 @@ int runInfo(const std::string& file, std::ostream& out, std::ostream& err) {
     std::int32_t unused = 0;
     const double bpm = window.form.MusicPerformance->GetTempo(window.form.MusicPerformance->GetMusicTime(), unused);
     out << "file:      " << state.FilePath << '\n'
-        << "format:    " << (state.IsFormatOne ? "1 (cut at the next bar line)" : "0 (cut at the exact time)") << '\n'
+        << "format:    " << state.Format
+        << (state.Format == 1   ? " (cut at the next bar line)"
+            : state.Format == 0 ? " (cut at the exact time)"
+                                : " (cannot be cut: only formats 0 and 1 can)")
+        << '\n'
         << "division:  " << state.Division.quarters << " ticks per quarter note\n"
         << "tempo:     " << state.Tempo << " microseconds per quarter note\n"
         << "tick:      " << std::setprecision(17) << state.TickMs << " ms\n"

@@ -1,4 +1,7 @@
 #include <CLI/CLI.hpp>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -42,6 +45,22 @@ int main(int argc, char** argv) {
         ->check(CLI::Range(kMinSeconds, kMaxSeconds));
     cutAll->add_option("--dest,-d", allDest, "Destination folder (default: beside each source)");
 
+    // A first word that names no subcommand: CLI11 would only say that one
+    // is required, which hides the typing error.
+    if (argc > 1 && argv[1][0] != '-') {
+        std::string names;
+        bool known = false;
+        for (const CLI::App* sub : {info, cut, cutAll}) {
+            known = known || sub->get_name() == argv[1];
+            names += (names.empty() ? "" : ", ") + sub->get_name();
+        }
+        if (!known) {
+            std::cerr << "unknown subcommand \"" << argv[1] << "\"; the subcommands are " << names
+                      << "\nRun with --help for more information.\n";
+            return kExitUsage;
+        }
+    }
+
     try {
         app.parse(argc, argv);
         if (*cut && !position && !cutSeconds) throw CLI::RequiredError("--position or --seconds");
@@ -50,8 +69,19 @@ int main(int argc, char** argv) {
         return status == 0 ? kExitOk : kExitUsage;
     }
 
-    if (*info) return runInfo(infoFile, std::cout, std::cerr);
-    if (*cutAll) return runCutAll(folder, allSeconds, allDest, std::cout, std::cerr);
-    if (position) return runCutAtPosition(cutFile, *position, cutDest, std::cout, std::cerr);
-    return runCutToSeconds(cutFile, *cutSeconds, cutDest, std::cout, std::cerr);
+    int status = kExitOk;
+    if (*info) status = runInfo(infoFile, std::cout, std::cerr);
+    else if (*cutAll) status = runCutAll(folder, allSeconds, allDest, std::cout, std::cerr);
+    else if (position) status = runCutAtPosition(cutFile, *position, cutDest, std::cout, std::cerr);
+    else status = runCutToSeconds(cutFile, *cutSeconds, cutDest, std::cout, std::cerr);
+
+    // Output that never arrived is a failure, not a success (a full disk, a closed pipe).
+    errno = 0;
+    std::cout.flush();
+    if (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        const int code = errno;
+        std::cerr << "quorvane: cannot write the output: " << (code ? std::strerror(code) : "write failed") << '\n';
+        return kExitFileError;
+    }
+    return status;
 }

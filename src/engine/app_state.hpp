@@ -36,6 +36,7 @@ struct AppState {
     bool KeepsNameCase = false;  // another file's name differs only in case: cut names keep the case
     bool IsFormatOne = false;
     std::string FormatText;   // "1" or "0"
+    std::uint16_t Format = 0;  // the header's format, as it is (2 and up cannot be cut)
 
     // Captions the engine reads or writes.
     std::string TextDest;     // destination folder; empty: beside the source

@@ -14,33 +14,31 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 }
 
 ByteReader::ByteReader(std::span<const std::uint8_t> data, std::string label)
-    : data_(data.data()), end_(data.size()), label_(std::move(label)) {}
+    : data_(data.data()), end_(data.size()), filled_(data.size()), label_(std::move(label)) {}
 
 ByteReader ByteReader::open(const std::filesystem::path& path, std::string label) {
     ByteReader reader;
     reader.label_ = std::move(label);
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
-        throw FileError(ErrorKind::CannotOpen, reader.label_, "is a folder, not a file");
-    }
-    errno = 0;
-    reader.file_.reset(openFile(path, "rb"));
-    if (!reader.file_) {
-        const int code = errno;
-        throw FileError(ErrorKind::CannotOpen, reader.label_,
-                        code ? std::generic_category().message(code) : "cannot be opened");
-    }
+    std::string reason;
+    reader.file_.reset(openRegularForReading(path, reason));
+    if (!reader.file_) throw FileError(ErrorKind::CannotOpen, reader.label_, reason);
     reader.buffer_.resize(kBufferSize);
     reader.data_ = reader.buffer_.data();
     return reader;
 }
 
 void ByteReader::refill(std::uint64_t wanted) {
-    base_ += end_;
-    pos_ = end_ = 0;
+    if (atLimit()) {
+        fail("the track chunk ends inside an event (" + std::to_string(wanted) +
+                 (wanted == 1 ? " more byte expected)" : " more bytes expected)"),
+             offset());
+    }
+    base_ += filled_;
+    pos_ = end_ = filled_ = 0;
     if (file_) {
-        end_ = std::fread(buffer_.data(), 1, buffer_.size(), file_.get());
-        if (end_ > 0) return;
+        filled_ = std::fread(buffer_.data(), 1, buffer_.size(), file_.get());
+        clampEnd();
+        if (filled_ > 0) return;
         if (std::ferror(file_.get())) {
             throw FileError(ErrorKind::CannotOpen, label_, "read error", base_);
         }

@@ -21,7 +21,8 @@ class ByteReader {
 public:
     // Reads from memory (tests, fuzzing). `label` names the data in errors.
     ByteReader(std::span<const std::uint8_t> data, std::string label);
-    // Opens a file; throws FileError(CannotOpen) when it cannot.
+    // Opens a regular file; throws FileError(CannotOpen) when it cannot or
+    // when the name is a folder, a pipe or a device.
     static ByteReader open(const std::filesystem::path& path, std::string label);
 
     ByteReader(ByteReader&&) noexcept = default;
@@ -67,6 +68,19 @@ public:
     std::span<const std::uint8_t> buffered() const noexcept { return {data_ + pos_, end_ - pos_}; }
     void advance(std::size_t count) noexcept { pos_ += count; }
 
+    // Makes the data end at `at` (no earlier than the current offset), the
+    // end of a chunk: buffered() and the fast paths stop there, and a read
+    // across it fails. atLimit() tells when the reader stands on it.
+    void setLimit(std::uint64_t at) noexcept {
+        limit_ = at;
+        clampEnd();
+    }
+    void clearLimit() noexcept {
+        limit_ = kNoLimit;
+        end_ = filled_;
+    }
+    bool atLimit() const noexcept { return offset() == limit_; }
+
     // Offset of the next byte from the start of the data.
     std::uint64_t offset() const noexcept { return base_ + pos_; }
     const std::string& label() const noexcept { return label_; }
@@ -81,7 +95,12 @@ private:
         void operator()(std::FILE* f) const noexcept { std::fclose(f); }
     };
 
+    static constexpr std::uint64_t kNoLimit = ~std::uint64_t{0};
+
     ByteReader() = default;
+    void clampEnd() noexcept {
+        end_ = limit_ - base_ < filled_ ? static_cast<std::size_t>(limit_ - base_) : filled_;
+    }
     void refill(std::uint64_t wanted);
     Vlq vlqNearEnd();
     [[noreturn]] void failLongVlq(std::uint64_t at) const;
@@ -90,8 +109,10 @@ private:
     std::vector<std::uint8_t> buffer_;
     const std::uint8_t* data_ = nullptr;
     std::size_t pos_ = 0;
-    std::size_t end_ = 0;
+    std::size_t end_ = 0;     // end of the readable bytes: filled_, or the limit
+    std::size_t filled_ = 0;  // end of the bytes in data_
     std::uint64_t base_ = 0;  // file offset of data_[0]
+    std::uint64_t limit_ = kNoLimit;
     std::string label_;
 };
 

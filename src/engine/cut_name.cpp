@@ -8,33 +8,40 @@ namespace {
 bool isSeparator(char c) {
     return c == '/' || c == static_cast<char>(std::filesystem::path::preferred_separator);
 }
+
+std::size_t fileNameStart(const std::string& path) {
+    std::size_t start = path.size();
+    while (start > 0 && !isSeparator(path[start - 1])) --start;
+    return start;
+}
 }  // namespace
 
-std::string withoutExtension(const std::string& text) {
-    std::size_t end = text.size();
-    for (int chars = 0; chars < 4 && end > 0; ++chars) {
-        --end;
-        // Step back over UTF-8 continuation bytes to the start of the character.
-        while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+std::string withoutExtension(const std::string& name) {
+    constexpr std::size_t kLength = 4;
+    if (name.size() >= kLength && asciiLower(name.substr(name.size() - kLength)) == ".mid") {
+        return name.substr(0, name.size() - kLength);
     }
-    return text.substr(0, end);
+    return name;
 }
 
 const std::string& nameCutFile(AppState& state) {
+    // Only the file name is shortened: the cut never leaves its folder,
+    // whatever the name ends in.
     static constexpr char kSuffix[] = "-CUT.mid";
     if (state.TextDest.empty()) {
-        state.CutFilePath = withoutExtension(state.FilePath) + kSuffix;
+        const std::size_t nameStart = fileNameStart(state.FilePath);
+        state.CutFilePath = state.FilePath.substr(0, nameStart) + withoutExtension(state.FilePath.substr(nameStart));
     } else {
         state.CutFilePath = state.TextDest;
         state.CutFilePath += static_cast<char>(std::filesystem::path::preferred_separator);
-        state.CutFilePath += withoutExtension(state.FileName) + kSuffix;
+        state.CutFilePath += withoutExtension(state.FileName.substr(fileNameStart(state.FileName)));
     }
+    state.CutFilePath += kSuffix;
     return state.CutFilePath;
 }
 
 std::string lowerCaseFileName(const std::string& path) {
-    std::size_t nameStart = path.size();
-    while (nameStart > 0 && !isSeparator(path[nameStart - 1])) --nameStart;
+    const std::size_t nameStart = fileNameStart(path);
     return path.substr(0, nameStart) + asciiLower(path.substr(nameStart));
 }
 

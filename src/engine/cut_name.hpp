@@ -6,13 +6,14 @@
 
 namespace quorvane {
 
-// `text` without its last four characters (UTF-8 aware), the extension of a
-// listed "NAME.MID".
-std::string withoutExtension(const std::string& text);
+// A file name without its final ".mid" (any case); a name without one is
+// kept whole.
+std::string withoutExtension(const std::string& name);
 
 // The cut file's path: beside the source when no destination folder is
 // chosen, else in that folder under the listed name; "-CUT.mid" takes the
-// place of the extension. Sets and returns state.CutFilePath.
+// place of the extension, or follows a name without one. Only the file name
+// part of a path is shortened. Sets and returns state.CutFilePath.
 const std::string& nameCutFile(AppState& state);
 
 // The same path with its file name (never its folder) in lower case, the

@@ -1,7 +1,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <vector>
 
 #include "byte_reader.hpp"
 #include "cut_name.hpp"
@@ -15,41 +14,11 @@ namespace quorvane {
 
 namespace {
 
-// One cut track, built in memory until the whole source has been read.
-struct TrackBuffer {
-    std::vector<std::uint8_t> bytes;  // bytes.size() is the capacity in use
-    std::size_t used = 0;
-
-    void put(std::uint8_t byte) {
-        if (used == bytes.size()) grow(1);
-        bytes[used++] = byte;
-    }
-    void put(std::span<const std::uint8_t> more) {
-        if (bytes.size() - used < more.size()) grow(more.size());
-        std::copy(more.begin(), more.end(), bytes.begin() + static_cast<std::ptrdiff_t>(used));
-        used += more.size();
-    }
-    void put(std::initializer_list<std::uint8_t> more) { put(std::span(more.begin(), more.size())); }
-    void operator()(std::span<const std::uint8_t> more) { put(more); }
-
-    // Free room of at least `least` bytes, for loops that write directly
-    // (then wrote() what they used).
-    std::span<std::uint8_t> room(std::size_t least) {
-        if (bytes.size() - used < least) grow(least);
-        return {bytes.data() + used, bytes.size() - used};
-    }
-    void wrote(std::size_t count) { used += count; }
-    std::span<const std::uint8_t> view() const { return {bytes.data(), used}; }
-
-private:
-    void grow(std::size_t least) { bytes.resize(std::max({bytes.size() * 2, used + least, std::size_t{4096}})); }
-};
-
 // Channel messages before the cut, the bulk of a track, go straight from the
 // read buffer to the track, exactly as cutTrack() would copy them. Stops
 // before the first event that needs cutTrack(): another kind of event, one
 // at or past the cut, one not wholly buffered, or one it must refuse.
-void copyPlainMessages(ByteReader& in, EventReader& events, double cut, std::uint64_t& time, TrackBuffer& out,
+void copyPlainMessages(ByteReader& in, EventReader& events, double cut, std::uint64_t& time, OutputFile& out,
                        std::uint8_t& lastChannel) {
     constexpr std::size_t kLongest = 7;  // 4 delta-time bytes, status, 2 data bytes
     const std::span<const std::uint8_t> source = in.buffered();
@@ -103,13 +72,17 @@ void requireTempo(const AppState& state) {
 // Copies one track up to the cut tick (or its own End of Track) into `out`.
 // `lastChannel` is the channel of the last channel status byte read, in this
 // track or an earlier one; the closing All Sound Off goes to it.
-void cutTrack(ByteReader& in, double cut, TrackBuffer& out, std::uint8_t& lastChannel) {
+void cutTrack(ByteReader& in, double cut, OutputFile& out, std::uint8_t& lastChannel) {
     const TrackChunk chunk = nextTrack(in);
     EventReader events(in);
     std::uint64_t time = 0;
     std::uint64_t carried = 0;  // ticks of dropped system messages not yet written
     for (;;) {
         if (carried == 0) copyPlainMessages(in, events, cut, time, out, lastChannel);
+        if (in.atLimit()) {  // the chunk ends without End of Track: closed as if it had one
+            out.put({0x00, 0xFF, kMetaEndOfTrack, 0x00});
+            break;
+        }
         const std::uint64_t at = in.offset();
         const Vlq delta = in.vlq();
         time += delta.value;
@@ -152,24 +125,24 @@ void FormatoUno(AppState& state) {
     ByteReader in = ByteReader::open(pathFromUtf8(state.FilePath), state.FilePath);
     const SmfHeader header = readHeader(in);
     const double cut = cutTick(state, header.division());
-    std::vector<TrackBuffer> tracks(header.trackCount);
-    std::uint8_t lastChannel = 0;
-    for (TrackBuffer& track : tracks) cutTrack(in, cut, track, lastChannel);
-    in.close();
 
+    // Track by track, straight to the file: each track's length is patched
+    // in once it is written, so memory does not grow with the song.
     OutputFile out(pathFromUtf8(state.CutFilePath), state.CutFilePath);
     out.put({'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, static_cast<std::uint8_t>(header.trackCount >> 8),
              static_cast<std::uint8_t>(header.trackCount), header.divisionHi, header.divisionLo});
-    for (const TrackBuffer& track : tracks) {
-        if (track.used == 0) continue;
-        if (track.used > 0xFFFFFFFFu) {
+    std::uint8_t lastChannel = 0;
+    for (std::uint32_t k = 0; k < header.trackCount; ++k) {
+        const std::uint64_t lengthAt = out.size() + 4;
+        out.put({'M', 'T', 'r', 'k', 0, 0, 0, 0});
+        cutTrack(in, cut, out, lastChannel);
+        const std::uint64_t length = out.size() - lengthAt - 4;
+        if (length > 0xFFFFFFFFu) {
             throw FileError(ErrorKind::CannotWrite, state.CutFilePath, "a track is too long for a MIDI file");
         }
-        const auto size = static_cast<std::uint32_t>(track.used);
-        out.put({'M', 'T', 'r', 'k', static_cast<std::uint8_t>(size >> 24), static_cast<std::uint8_t>(size >> 16),
-                 static_cast<std::uint8_t>(size >> 8), static_cast<std::uint8_t>(size)});
-        out.put(track.view());
+        out.patchU32(lengthAt, static_cast<std::uint32_t>(length));
     }
+    in.close();
     out.commit();
 }
 

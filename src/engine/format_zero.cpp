@@ -49,6 +49,10 @@ public:
                 fadeMs = fadeStart / 768000.0 * tempo;
             }
             copyPlainMessages(events, std::min(cutMs, fadeMs));
+            if (in_.atLimit()) {  // the chunk ends without End of Track: closed as if it had one
+                out_.put({0x00, 0xFF, kMetaEndOfTrack, 0x00});
+                return false;
+            }
             const std::uint64_t at = in_.offset();
             const Vlq delta = in_.vlq();
             elapsedMs_ += delta.value * state_.TickMs;

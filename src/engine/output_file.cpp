@@ -7,6 +7,7 @@
 #include <random>
 #include <system_error>
 
+#include "cut_name.hpp"
 #include "errors.hpp"
 #include "platform_files.hpp"
 
@@ -30,6 +31,13 @@ std::string uniqueSuffix() {
     return text;
 }
 
+constexpr char kTempPrefix[] = ".quorvane-";
+constexpr char kTempSuffix[] = ".tmp";
+
+// A short name, whatever the length of the target's: a long song name must
+// not make the temporary's name too long for the file system.
+std::string temporaryName() { return kTempPrefix + uniqueSuffix() + kTempSuffix; }
+
 std::string lastErrorText() {
     const int code = errno;
     return code ? std::generic_category().message(code) : "unknown error";
@@ -42,25 +50,32 @@ OutputFile::OutputFile(const std::filesystem::path& target, std::string label)
     const std::filesystem::path folder = target_.parent_path();
     std::error_code error;
     if (!folder.empty() && !std::filesystem::is_directory(folder, error)) {
-        throw FileError(ErrorKind::CannotWrite, label_, "the folder does not exist");
+        throw FileError(ErrorKind::CannotWrite, label_,
+                        std::filesystem::exists(folder, error) ? "the destination is not a folder"
+                                                               : "the folder does not exist");
     }
+    file_.reset(openUnnamedFile(folder));
     for (int attempt = 0; attempt < 16 && !file_; ++attempt) {
-        std::string name(1, '.');
-        name.append(utf8FromPath(target_.filename())).append(".").append(uniqueSuffix()).append(".tmp");
         temp_ = target_;
-        temp_.replace_filename(pathFromUtf8(name));
+        temp_.replace_filename(temporaryName());
         errno = 0;
         file_.reset(openFile(temp_, "wbx"));  // exclusive: never reuse an existing name
         if (!file_ && errno != EEXIST) break;
     }
-    if (!file_) fail("cannot create a file in its folder");
+    if (!file_) {
+        temp_.clear();
+        fail("cannot create a file in its folder");
+    }
+    // Held until the file is closed: a batch starting meanwhile leaves it alone.
+    lockFile(file_.get());
 }
 
 OutputFile::~OutputFile() {
     if (committed_) return;
-    file_.reset();
+    if (!kOpenFilesMayBeRenamed) file_.reset();
     std::error_code ignored;
-    std::filesystem::remove(temp_, ignored);
+    if (!temp_.empty()) std::filesystem::remove(temp_, ignored);
+    file_.reset();
 }
 
 void OutputFile::putMany(std::span<const std::uint8_t> bytes) {
@@ -68,6 +83,7 @@ void OutputFile::putMany(std::span<const std::uint8_t> bytes) {
         flush();
         if (std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) != bytes.size()) fail("write failed");
         written_ += bytes.size();
+        if (stepHook) stepHook("writing");
         return;
     }
     if (used_ + bytes.size() > buffer_.size()) flush();
@@ -80,6 +96,7 @@ void OutputFile::flush() {
     if (std::fwrite(buffer_.data(), 1, used_, file_.get()) != used_) fail("write failed");
     written_ += used_;
     used_ = 0;
+    if (stepHook) stepHook("writing");
 }
 
 void OutputFile::patchU32(std::uint64_t offset, std::uint32_t value) {
@@ -108,19 +125,56 @@ void OutputFile::patchU32(std::uint64_t offset, std::uint32_t value) {
 void OutputFile::commit() {
     flush();
     if (std::fflush(file_.get()) != 0) fail("write failed");
-    std::FILE* raw = file_.release();
-    if (std::fclose(raw) != 0) fail("write failed");
+    if (stepHook) stepHook("complete");
+    if (temp_.empty()) {
+        // A link cannot replace a file, so the complete file gets a short
+        // name first and is then renamed over the target.
+        for (int attempt = 0; attempt < 16 && temp_.empty(); ++attempt) {
+            std::filesystem::path name = target_;
+            name.replace_filename(temporaryName());
+            errno = 0;
+            if (nameUnnamedFile(file_.get(), name)) temp_ = name;
+            else if (errno != EEXIST) fail("cannot give the file a name");
+        }
+        if (temp_.empty()) fail("cannot give the file a name");
+        if (stepHook) stepHook("named");
+    }
+    if (!kOpenFilesMayBeRenamed) std::fclose(file_.release());
     std::error_code error;
     std::filesystem::rename(temp_, target_, error);
     if (error) {
+        const std::string reason = error.message();
         std::filesystem::remove(temp_, error);
-        throw FileError(ErrorKind::CannotWrite, label_, "cannot replace the file: " + error.message());
+        temp_.clear();
+        throw FileError(ErrorKind::CannotWrite, label_, "cannot replace the file: " + reason);
     }
     committed_ = true;
+    // Every byte went to the system with fflush(); closing only releases the lock.
+    if (file_) std::fclose(file_.release());
 }
 
 void OutputFile::fail(const std::string& what) const {
     throw FileError(ErrorKind::CannotWrite, label_, what + ": " + lastErrorText());
+}
+
+bool isTemporaryName(const std::string& name) {
+    constexpr std::size_t kCode = 8, kTail = kCode + sizeof kTempSuffix - 1;
+    if (name.size() <= kTail || name.compare(name.size() - 4, 4, kTempSuffix) != 0) return false;
+    for (std::size_t k = name.size() - kTail; k < name.size() - 4; ++k) {
+        const char c = name[k];
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z'))) return false;
+    }
+    const std::string head = name.substr(0, name.size() - kTail);
+    if (head == kTempPrefix) return true;
+    constexpr std::size_t kOld = sizeof "-cut.mid." - 1;  // ".NAME-CUT.mid." of earlier versions
+    return head.size() > kOld && head.front() == '.' && asciiLower(head.substr(head.size() - kOld)) == "-cut.mid.";
+}
+
+void removeLeftoverTemporaries(const std::string& folder) {
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(pathFromUtf8(folder), error), end; !error && it != end; it.increment(error)) {
+        if (isTemporaryName(utf8FromPath(it->path().filename()))) removeUnlockedFile(it->path());
+    }
 }
 
 }  // namespace quorvane

@@ -13,7 +13,11 @@ namespace quorvane {
 // A cut file under construction. Bytes go to a temporary file in the target's
 // folder; commit() renames it over the target only when everything was
 // written, so a failed cut leaves neither a partial file nor a changed old one.
-// Without commit() the temporary file is removed.
+// Without commit() the temporary file is removed. Where the file system
+// allows, the temporary has no name until it is complete, so that even a
+// killed process leaves nothing behind; else it is a short hidden name (see
+// removeLeftoverTemporaries). The target is replaced, never written through:
+// a symbolic link in its place is replaced by the cut, its target untouched.
 class OutputFile {
 public:
     // `label` names the target in errors (the path as the user knows it).
@@ -62,6 +66,11 @@ public:
     // Makes the file the target; throws FileError(CannotWrite) on failure.
     void commit();
 
+    // For tests that kill a cut half way: called with "writing" each time
+    // bytes reach the file, "complete" before the file is named, "named"
+    // between naming it and putting it in place.
+    static inline void (*stepHook)(const char* step) = nullptr;
+
 private:
     struct FileCloser {
         void operator()(std::FILE* f) const noexcept { std::fclose(f); }
@@ -71,7 +80,7 @@ private:
     [[noreturn]] void fail(const std::string& what) const;
 
     std::filesystem::path target_;
-    std::filesystem::path temp_;
+    std::filesystem::path temp_;  // empty while the file has no name
     std::string label_;
     std::unique_ptr<std::FILE, FileCloser> file_;
     std::vector<std::uint8_t> buffer_;
@@ -79,5 +88,13 @@ private:
     std::uint64_t written_ = 0;
     bool committed_ = false;
 };
+
+// Removes what killed cuts left in `folder` (UTF-8): files named as our
+// temporaries are, that no running cut holds. Other files are never touched.
+void removeLeftoverTemporaries(const std::string& folder);
+
+// True for the names our temporaries take: ".quorvane-XXXXXXXX.tmp", and
+// ".NAME-CUT.mid.XXXXXXXX.tmp" from earlier versions (X: 0-9, a-z).
+bool isTemporaryName(const std::string& name);
 
 }  // namespace quorvane

@@ -1,12 +1,27 @@
 #include "platform_files.hpp"
 
+#include <cerrno>
 #include <string>
+#include <system_error>
 
 #ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdint>
 #include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace quorvane {
+
+namespace {
+std::string systemReason(int code) { return code ? std::generic_category().message(code) : "unknown error"; }
+}  // namespace
 
 std::FILE* openFile(const std::filesystem::path& path, const char* mode) {
 #ifdef _WIN32
@@ -16,6 +31,186 @@ std::FILE* openFile(const std::filesystem::path& path, const char* mode) {
     return std::fopen(path.c_str(), mode);
 #endif
 }
+
+#ifdef _WIN32
+
+namespace {
+std::string windowsReason(DWORD code) {
+    return std::system_category().message(static_cast<int>(code));
+}
+std::FILE* streamFromHandle(HANDLE handle, int flags, const char* mode) {
+    const int fd = ::_open_osfhandle(reinterpret_cast<std::intptr_t>(handle), flags);
+    if (fd < 0) {
+        ::CloseHandle(handle);
+        return nullptr;
+    }
+    std::FILE* file = ::_fdopen(fd, mode);
+    if (!file) ::_close(fd);
+    return file;
+}
+}  // namespace
+
+std::FILE* openRegularForReading(const std::filesystem::path& path, std::string& reason) {
+    const HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        reason = windowsReason(::GetLastError());
+        return nullptr;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (::GetFileInformationByHandle(handle, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        reason = "is a folder, not a file";
+    } else if (::GetFileType(handle) != FILE_TYPE_DISK) {
+        reason = "not a regular file";
+    } else {
+        return streamFromHandle(handle, _O_RDONLY | _O_BINARY, "rb");
+    }
+    ::CloseHandle(handle);
+    return nullptr;
+}
+
+LockedFile openLockedForWriting(const std::filesystem::path& path) {
+    LockedFile out;
+    // FILE_FLAG_OPEN_REPARSE_POINT opens a link itself, never its target.
+    const HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                        OPEN_ALWAYS, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD code = ::GetLastError();
+        out.busy = code == ERROR_SHARING_VIOLATION;
+        out.reason = windowsReason(code);
+        return out;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    OVERLAPPED whole{};
+    if (!::GetFileInformationByHandle(handle, &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ||
+        ::GetFileType(handle) != FILE_TYPE_DISK) {
+        out.reason = "not a regular file";
+    } else if (!::LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD,
+                             &whole)) {
+        out.busy = true;
+    } else if (!::SetEndOfFile(handle)) {
+        out.reason = windowsReason(::GetLastError());
+    } else {
+        out.file = streamFromHandle(handle, _O_WRONLY | _O_BINARY, "wb");
+        if (!out.file) out.reason = "cannot be opened";
+        return out;
+    }
+    ::CloseHandle(handle);
+    return out;
+}
+
+// Windows has no unnamed files: cut files use a named temporary there.
+std::FILE* openUnnamedFile(const std::filesystem::path&) { return nullptr; }
+bool nameUnnamedFile(std::FILE*, const std::filesystem::path&) {
+    errno = ENOSYS;
+    return false;
+}
+
+// An open file cannot be deleted on Windows (files are opened without
+// FILE_SHARE_DELETE), which marks a temporary in use by itself.
+bool lockFile(std::FILE*) { return true; }
+bool removeUnlockedFile(const std::filesystem::path& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))) {
+        return false;
+    }
+    return ::DeleteFileW(path.c_str()) != 0;
+}
+
+#else
+
+std::FILE* openRegularForReading(const std::filesystem::path& path, std::string& reason) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        reason = systemReason(errno);
+        return nullptr;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        reason = systemReason(errno);
+    } else if (S_ISDIR(info.st_mode)) {
+        reason = "is a folder, not a file";
+    } else if (!S_ISREG(info.st_mode)) {
+        reason = "not a regular file";
+    } else if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        reason = systemReason(errno);
+    } else if (std::FILE* file = ::fdopen(fd, "rb")) {
+        return file;
+    } else {
+        reason = systemReason(errno);
+    }
+    ::close(fd);
+    return nullptr;
+}
+
+LockedFile openLockedForWriting(const std::filesystem::path& path) {
+    LockedFile out;
+    // Not O_TRUNC: a second batch must be refused before it changes a byte.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        const int code = errno;
+        out.reason = code == ELOOP ? "it is a symbolic link, which is never followed" : systemReason(code);
+        return out;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        out.reason = systemReason(errno);
+    } else if (!S_ISREG(info.st_mode)) {
+        out.reason = S_ISDIR(info.st_mode) ? "it is a folder" : "not a regular file";
+    } else if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno != ENOLCK && errno != EOPNOTSUPP) {
+        // (A file system without locks still gets its log, unguarded.)
+        if (errno == EWOULDBLOCK) out.busy = true;
+        else out.reason = systemReason(errno);
+    } else if (::ftruncate(fd, 0) != 0 || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        out.reason = systemReason(errno);
+    } else if ((out.file = ::fdopen(fd, "wb")) != nullptr) {
+        return out;
+    } else {
+        out.reason = systemReason(errno);
+    }
+    ::close(fd);
+    return out;
+}
+
+std::FILE* openUnnamedFile(const std::filesystem::path& folder) {
+#ifdef O_TMPFILE
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd < 0) return nullptr;
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (!file) ::close(fd);
+    return file;
+#else
+    (void)folder;
+    return nullptr;
+#endif
+}
+
+bool nameUnnamedFile(std::FILE* file, const std::filesystem::path& path) {
+    const int fd = ::fileno(file);
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+#ifdef AT_EMPTY_PATH
+    // Without /proc: the direct way, open to privileged processes only.
+    if (errno == ENOENT && ::linkat(fd, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0) return true;
+#endif
+    return false;
+}
+
+bool lockFile(std::FILE* file) { return ::flock(::fileno(file), LOCK_EX | LOCK_NB) == 0; }
+
+bool removeUnlockedFile(const std::filesystem::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat info {};
+    const bool removed = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+                         ::unlink(path.c_str()) == 0;
+    ::close(fd);
+    return removed;
+}
+
+#endif
 
 bool isHiddenFile(const std::filesystem::path& path) {
 #ifdef _WIN32

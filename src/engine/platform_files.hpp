@@ -2,11 +2,54 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <string>
 
 namespace quorvane {
 
 // std::fopen with a path that keeps non-ASCII names intact on every platform.
 std::FILE* openFile(const std::filesystem::path& path, const char* mode);
+
+// Opens a file for reading only when it is a regular file. The check is made
+// on the opened file, so a name swapped for a pipe or a device in between
+// cannot slip through, and the open itself never waits (a pipe without a
+// writer would block a plain open for ever). On failure returns nullptr and
+// sets `reason`.
+std::FILE* openRegularForReading(const std::filesystem::path& path, std::string& reason);
+
+// The batch log, opened for a whole batch.
+struct LockedFile {
+    std::FILE* file = nullptr;  // nullptr on failure
+    bool busy = false;          // another process holds the lock
+    std::string reason;         // why it failed
+};
+// Opens `path` for writing, creating it when missing, without ever following
+// a symbolic link and refusing anything but a regular file; takes an
+// exclusive lock held until the file is closed, and only then empties it, so
+// that a refused second writer changes nothing.
+LockedFile openLockedForWriting(const std::filesystem::path& path);
+
+// An unnamed file in `folder` for writing: it vanishes with the process
+// unless nameUnnamedFile() gives it a name. nullptr where the platform or the
+// file system cannot make one.
+std::FILE* openUnnamedFile(const std::filesystem::path& folder);
+// Gives an unnamed file the name `path`, which must not exist yet. On
+// failure returns false with errno set.
+bool nameUnnamedFile(std::FILE* file, const std::filesystem::path& path);
+
+// Takes an exclusive lock on an open file without waiting, held until the
+// file is closed. A temporary file that is locked is in use.
+bool lockFile(std::FILE* file);
+// Removes the regular file `path` unless another process holds its lock.
+// Never follows a symbolic link. True when the file was removed.
+bool removeUnlockedFile(const std::filesystem::path& path);
+
+// Whether a file may be renamed or removed while it is open (POSIX), keeping
+// its lock meanwhile; Windows wants it closed first.
+#ifdef _WIN32
+inline constexpr bool kOpenFilesMayBeRenamed = false;
+#else
+inline constexpr bool kOpenFilesMayBeRenamed = true;
+#endif
 
 // True for files the platform hides from listings: names starting with a
 // dot on Unix-like systems, the hidden and system attributes on Windows.

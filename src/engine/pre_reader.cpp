@@ -13,7 +13,7 @@ std::optional<std::uint32_t> firstTempo(ByteReader& in, const SmfHeader& header)
     for (std::uint32_t k = 0; k < header.trackCount; ++k) {
         const TrackChunk chunk = nextTrack(in);
         EventReader events(in);
-        for (;;) {
+        while (!in.atLimit()) {  // the chunk's end ends a track without End of Track
             in.vlq();  // the delta-time: its value does not matter here
             const EventHead head = events.next();
             if (head.kind == EventKind::Meta) {
@@ -37,6 +37,7 @@ void PreLeggi(AppState& state) {
     const std::uint32_t tempo = firstTempo(in, header).value_or(kDefaultTempo);
 
     // The state changes only once the file has been read as far as needed.
+    state.Format = header.format;
     state.IsFormatOne = header.format == 1;
     state.FormatText.assign(1, state.IsFormatOne ? '1' : '0');
     state.Tempo = tempo;

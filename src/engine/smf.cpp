@@ -66,14 +66,19 @@ SmfHeader readHeader(ByteReader& in) {
 void TrackChunk::skipRest(ByteReader& in) const {
     const std::uint64_t used = consumed(in);
     if (used < length) in.skip(length - used);
+    in.clearLimit();
 }
 
 TrackChunk nextTrack(ByteReader& in) {
+    in.clearLimit();
     for (;;) {
         std::uint8_t tag[4];
         readTag(in, tag);
         const std::uint32_t length = in.u32be();
-        if (std::memcmp(tag, "MTrk", 4) == 0) return TrackChunk{length, in.offset()};
+        if (std::memcmp(tag, "MTrk", 4) == 0) {
+            in.setLimit(in.offset() + length);
+            return TrackChunk{length, in.offset()};
+        }
         in.skip(length);  // a chunk of another kind: not ours to read
     }
 }

@@ -30,12 +30,16 @@ struct TrackChunk {
     std::uint64_t dataStart = 0;  // file offset of its first data byte
 
     std::uint64_t consumed(const ByteReader& in) const { return in.offset() - dataStart; }
-    // Skips what the declared length still holds past the current position.
+    // Skips what the declared length still holds past the current position,
+    // and lets the reader go on past the chunk.
     void skipRest(ByteReader& in) const;
 };
 
 // Moves to the next "MTrk" chunk, skipping chunks of any other type by their
 // length, and reads its length. The file ending first makes it unreadable.
+// The reader then ends at the chunk's end (ByteReader::atLimit): a track
+// without End of Track ends there, as if it had one, and never runs on into
+// the next chunk. skipRest() lifts the limit.
 TrackChunk nextTrack(ByteReader& in);
 
 // What kind of event a status byte starts.

@@ -5,7 +5,8 @@
 // With no options the window opens empty, as always. The options do at start
 // what the user would do by hand: SOURCE answered with DIR, DEST answered
 // with DIR, a click on the Nth file of the list. --screenshot saves a picture
-// of the window after that and ends.
+// of the window after that and ends; messages then go to stderr, and the
+// exit status is 1 when there was one.
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -27,10 +28,12 @@ std::string folderArgument(const QString& folder) {
     return QDir::toNativeSeparators(QFileInfo(folder).absoluteFilePath()).toStdString();
 }
 
-int fail(const QString& message) {
+int fail(const QString& message, int status = 1) {
     std::fprintf(stderr, "quorvane-gui: %s\n", qPrintable(message));
-    return 1;
+    return status;
 }
+
+constexpr int kExitUsage = 2;  // a bad command line, as for the command line program
 
 }  // namespace
 
@@ -57,12 +60,22 @@ int main(int argc, char** argv) {
                                         QStringLiteral("Save a PNG picture of the window to FILE and quit."),
                                         QStringLiteral("FILE"));
     options.addOptions({source, dest, select, screenshot});
-    options.process(app);
+    // parse(), not process(): a bad option is exit status 2, not 1.
+    if (!options.parse(QApplication::arguments())) return fail(options.errorText(), kExitUsage);
+    if (!options.positionalArguments().isEmpty()) {
+        return fail(QStringLiteral("unexpected argument \"%1\"").arg(options.positionalArguments().first()),
+                    kExitUsage);
+    }
+    if (options.isSet(QStringLiteral("help"))) options.showHelp(0);
+    if (options.isSet(QStringLiteral("version"))) options.showVersion();
+    // A picture is taken with nobody at the screen: nothing may wait for a click.
+    const bool unattended = options.isSet(screenshot);
 
     std::unique_ptr<quorvane::ui::MainWindow> window;
     try {
         window = std::make_unique<quorvane::ui::MainWindow>();
     } catch (const std::exception& error) {
+        if (unattended) return fail(QStringLiteral("the window cannot be built: %1").arg(error.what()));
         QMessageBox::critical(nullptr, QString::fromLatin1(quorvane::ui::kApplicationTitle),
                               QStringLiteral("The window cannot be built: %1").arg(QString::fromStdString(error.what())));
         return 1;
@@ -70,6 +83,8 @@ int main(int argc, char** argv) {
 
     using quorvane::ui::layout::Button;
     auto& folders = window->ownServices()->folders;
+    auto& messages = window->ownServices()->messages;
+    messages.toStandardError = unattended;
     if (options.isSet(source)) {
         folders.presetAnswers.push_back(folderArgument(options.value(source)));
         window->runCommand(Button::kSource);
@@ -92,7 +107,7 @@ int main(int argc, char** argv) {
         QApplication::processEvents();
         const QString file = options.value(screenshot);
         if (!window->grab().save(file, "PNG")) return fail(QStringLiteral("cannot write %1").arg(file));
-        return 0;
+        return messages.shown > 0 ? 1 : 0;  // the picture is saved either way
     }
     return QApplication::exec();
 }

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 namespace quorvane::ui {
@@ -25,6 +26,11 @@ std::optional<std::string> DialogFolderPicker::pickFolder(const std::string& tit
 }
 
 void MessageBoxSink::showMessage(const std::string& text) {
+    ++shown;
+    if (toStandardError) {
+        std::fprintf(stderr, "quorvane-gui: %s\n", text.c_str());
+        return;
+    }
     QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kApplicationTitle), QString::fromStdString(text),
                     QMessageBox::Ok, owner_);
     box.exec();

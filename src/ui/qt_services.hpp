@@ -31,11 +31,15 @@ private:
     QWidget* owner_;
 };
 
-// A message box with an OK button and the program's title.
+// A message box with an OK button and the program's title; or, where no
+// user may be waited for (the screenshot mode), a line on stderr.
 class MessageBoxSink final : public MessageSink {
 public:
     explicit MessageBoxSink(QWidget* owner) : owner_(owner) {}
     void showMessage(const std::string& text) override;
+
+    bool toStandardError = false;
+    int shown = 0;  // messages shown so far
 
 private:
     QWidget* owner_;

@@ -6,6 +6,7 @@
 #include "engine/cut_name.hpp"
 #include "engine/cutters.hpp"
 #include "engine/errors.hpp"
+#include "engine/output_file.hpp"
 #include "engine/platform_files.hpp"
 #include "error_text.hpp"
 #include "form1.hpp"
@@ -123,6 +124,7 @@ void Form1::CutAll() {
     LabStatus.clear();
     failures_.clear();
     BatchLog log(logPath());
+    removeLeftoverTemporaries(state.TextDest.empty() ? TextPath : state.TextDest);
     const Running running(batchRunning_);
     // The clip length and the cut point belong to the batch until it ends.
     const Frozen frozenSegmento(Segmento), frozenChoose(Choose);

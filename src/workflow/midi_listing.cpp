@@ -25,7 +25,12 @@ std::vector<ListItem> listMidiFiles(const std::string& folder) {
         std::error_code typeError;
         if (!it->is_regular_file(typeError) || isHiddenFile(it->path())) continue;
         const std::string listed = asciiUpper(name);
-        if (listed.size() >= 4 && listed.compare(listed.size() - 4, 4, ".MID") == 0) items.push_back({listed, name});
+        const auto endsWith = [&](const std::string& end) {
+            return listed.size() >= end.size() && listed.compare(listed.size() - end.size(), end.size(), end) == 0;
+        };
+        // Cut files are this program's own output: cutting them again would
+        // only make "-CUT-CUT.mid" files on every later batch.
+        if (endsWith(".MID") && !endsWith("-CUT.MID")) items.push_back({listed, name});
     }
     if (error) throw FileError(ErrorKind::CannotOpen, folder, "cannot list the folder: " + error.message());
     std::sort(items.begin(), items.end(), [](const ListItem& a, const ListItem& b) {

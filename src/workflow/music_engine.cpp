@@ -11,8 +11,9 @@ EngineError::EngineError(std::string operation, std::string file, std::string re
       file_(std::move(file)),
       reason_(std::move(reason)) {}
 
-Segment::Segment(std::string file, std::int32_t length, std::uint32_t division, std::vector<TempoPoint> tempos)
-    : file_(std::move(file)), length_(length), division_(division), tempos_(std::move(tempos)) {}
+Segment::Segment(std::string file, std::int32_t length, std::uint32_t division, std::vector<TempoPoint> tempos,
+                 std::uint64_t horizon)
+    : file_(std::move(file)), length_(length), division_(division), tempos_(std::move(tempos)), horizon_(horizon) {}
 
 void Segment::SetLength(std::int32_t length) {
     if (length < 0) throw EngineError("set length", file_, "negative length " + std::to_string(length));
@@ -26,6 +27,11 @@ double Segment::tempoAt(std::int64_t musicTime) const {
     // Both products fit: music time is 32-bit, the division 15-bit, and
     // ticks beyond 2^54 lie past any music time.
     const std::uint64_t reach = static_cast<std::uint64_t>(musicTime) * division_;
+    if (horizon_ <= (std::uint64_t{1} << 54) && horizon_ * kTicksPerQuarter <= reach) {
+        // Past the tempos kept in memory: the file tells.
+        const std::optional<std::uint32_t> tempo = tempoInFile(file_, reach);
+        return tempo ? 60000000.0 / *tempo : bpm;
+    }
     for (const TempoPoint& point : tempos_) {
         if (point.tick > (std::uint64_t{1} << 54) || point.tick * kTicksPerQuarter > reach) break;
         bpm = 60000000.0 / point.microsPerQuarter;

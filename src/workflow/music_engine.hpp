@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -35,11 +36,21 @@ struct TempoPoint {
     std::uint32_t microsPerQuarter = 0;
 };
 
+// The Set Tempo event in effect at source tick `reach`: the last in tick
+// order, ties in file order, at or before it; nothing before the first.
+// Reads the whole file again, in constant memory.
+std::optional<std::uint32_t> tempoInFile(const std::string& path, std::uint64_t reach);
+
 class Segment {
 public:
     // What a load learned: the whole file parsed by the checked reader.
-    // `tempos` sorted by tick; `division` in ticks per quarter note.
-    Segment(std::string file, std::int32_t length, std::uint32_t division, std::vector<TempoPoint> tempos);
+    // `tempos` sorted by tick; `division` in ticks per quarter note. The
+    // tempos are the song's first ones only when a song has very many:
+    // those at `horizon` ticks and later may be missing, and are read from
+    // the file when a time that far is asked for.
+    Segment(std::string file, std::int32_t length, std::uint32_t division, std::vector<TempoPoint> tempos,
+            std::uint64_t horizon = kNoHorizon);
+    static constexpr std::uint64_t kNoHorizon = ~std::uint64_t{0};
 
     void SetStandardMidiFile() {}
     std::int32_t GetLength() const { return length_; }
@@ -53,6 +64,7 @@ private:
     std::int32_t length_;
     std::uint32_t division_;
     std::vector<TempoPoint> tempos_;
+    std::uint64_t horizon_;
 };
 
 class SegmentState {

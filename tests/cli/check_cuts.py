@@ -4,11 +4,13 @@
   check_cuts.py cut QUORVANE SONG_DIR WORK_DIR      every song cut at several positions
   check_cuts.py measure QUORVANE SONG_DIR           length and tempo against mido
   check_cuts.py cut-all QUORVANE SONG_DIR WORK_DIR  a whole batch: log bytes and every cut
+  check_cuts.py crafted QUORVANE WORK_DIR           tracks without End of Track, cut as `cut` does
 """
 
 import os
 import re
 import shutil
+import struct
 import subprocess
 import sys
 
@@ -120,14 +122,43 @@ def cmd_cut_all(quorvane, song_dir, work, seconds=7):
     return checked, failures
 
 
+def write_crafted(folder):
+    """Songs whose tracks end with their chunk, without End of Track, alone
+    or followed by another chunk."""
+    def chunk(tag, data):
+        return tag + struct.pack('>I', len(data)) + data
+    def header(fmt, tracks):
+        return chunk(b'MThd', struct.pack('>HHH', fmt, tracks, 96))
+    tempo = b'\x00\xff\x51\x03\x07\xa1\x20'
+    notes = b''.join(b'\x00\x90\x3c\x40\x81\x40\x80\x3c\x00' for _ in range(40))  # 40 quarters, no End of Track
+    eot = b'\x00\xff\x2f\x00'
+    songs = {
+        'zero-alone.mid': header(0, 1) + chunk(b'MTrk', tempo + notes),
+        'zero-then-chunk.mid': header(0, 1) + chunk(b'MTrk', tempo + notes) + chunk(b'XTRA', b'\x00\x90\x3c'),
+        'one-alone.mid': header(1, 2) + chunk(b'MTrk', tempo + eot) + chunk(b'MTrk', notes),
+        'one-then-chunk.mid': header(1, 2) + chunk(b'MTrk', tempo) + chunk(b'MTrk', notes + eot),
+    }
+    os.makedirs(folder)
+    for name, data in songs.items():
+        with open(os.path.join(folder, name), 'wb') as out:
+            out.write(data)
+
+
 def main(argv):
     command, quorvane, song_dir = argv[1], argv[2], argv[3]
     work = argv[4] if len(argv) > 4 else None
+    if command == 'crafted':
+        song_dir, work = os.path.join(argv[3], 'songs'), os.path.join(argv[3], 'cuts')
+        shutil.rmtree(argv[3], ignore_errors=True)
+        write_crafted(song_dir)
     if work:
         shutil.rmtree(work, ignore_errors=True)
         os.makedirs(work)
-    if command == 'cut':
+    if command in ('cut', 'crafted'):
         checked, failures = cmd_cut(quorvane, song_dir, work)
+        if command == 'crafted':
+            measured, wrong = cmd_measure(quorvane, song_dir)
+            checked, failures = checked + measured, failures + wrong
     elif command == 'measure':
         checked, failures = cmd_measure(quorvane, song_dir)
     elif command == 'cut-all':

@@ -1,7 +1,12 @@
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cstdio>
 #include <sstream>
 
 #include "cli/commands.hpp"
 #include "engine_test_util.hpp"
+#include "workflow/batch_log.hpp"
 
 namespace quorvane::test {
 namespace {
@@ -26,6 +31,19 @@ Outcome run(Command&& command) {
     std::ostringstream out, err;
     const int status = command(out, err);
     return {status, out.str(), err.str()};
+}
+
+// Runs the program itself with `args` (shell words) under a time limit, so
+// that a hang fails the test instead of stopping it.
+Outcome runProgram(const std::string& args) {
+    TempDir scratch;
+    const std::string command = "timeout 10 " QUORVANE_PROGRAM " " + args + " 2>" + scratch.file("err");
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    std::string out;
+    for (int c; (c = std::fgetc(pipe)) != EOF;) out += static_cast<char>(c);
+    const int status = ::pclose(pipe);
+    const Bytes err = readBytes(scratch.file("err"));
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out, std::string(err.begin(), err.end())};
 }
 
 TEST(CommandLine, CutPrintsThePathWrittenAndChecksTheRange) {
@@ -65,6 +83,7 @@ TEST(CommandLine, CutAllGoesOnPastAFileItCannotReadAndExitsWithOne) {
     dir.write("A.MID", songOfQuarters(40));
     dir.write("B.MID", Bytes{'M', 'T'});
     dir.write("C.MID", songOfQuarters(40));
+    out.write(".quorvane-0a1b2c3d.tmp", {});  // left by a killed cut: removed first
     const Outcome r = run([&](auto& o, auto& e) { return cli::runCutAll(dir.path().string(), 4, out.path().string(), o, e); });
     EXPECT_EQ(r.status, kExitFileError);
     EXPECT_EQ(r.out, dir.file("Quorvane.log") + "\n");
@@ -77,6 +96,71 @@ TEST(CommandLine, CutAllGoesOnPastAFileItCannotReadAndExitsWithOne) {
     EXPECT_EQ(std::string(log.begin(), log.end()),
               "1. A.MID: 00:20\tA-cut.mid:00:04 - Format: 0\r\n2. " + failure + "\r\n" +
                   "3. C.MID: 00:20\tC-cut.mid:00:04 - Format: 0\r\n");
+}
+
+TEST(CommandLine, TheLogIsNeverWrittenThroughALinkNorByTwoBatchesAtOnce) {
+    TempDir dir, other;
+    const std::string song = dir.write("A.MID", songOfQuarters(40));
+    const std::string precious = other.write("precious", Bytes{'k', 'e', 'e', 'p'});
+    const auto cutAll = [&] {
+        return run([&](auto& o, auto& e) { return cli::runCutAll(dir.path().string(), 4, std::nullopt, o, e); });
+    };
+    for (const std::string& target : {precious, other.file("dangling")}) {
+        std::filesystem::create_symlink(target, dir.path() / "Quorvane.log");
+        const Outcome r = cutAll();
+        EXPECT_EQ(r.status, kExitFileError);
+        EXPECT_NE(r.err.find("symbolic link"), std::string::npos) << r.err;
+        std::filesystem::remove(dir.path() / "Quorvane.log");
+    }
+    EXPECT_EQ(readBytes(precious), (Bytes{'k', 'e', 'e', 'p'}));
+    EXPECT_EQ(other.names(), std::vector<std::string>{"precious"});
+
+    // A cut file that is a link is replaced, its target left alone.
+    std::filesystem::create_symlink(precious, dir.path() / "a-cut.mid");
+    EXPECT_EQ(run([&](auto& o, auto& e) { return cli::runCutAtPosition(song, 5, std::nullopt, o, e); }).status, kExitOk);
+    EXPECT_FALSE(std::filesystem::is_symlink(dir.path() / "a-cut.mid"));
+    EXPECT_EQ(readBytes(precious), (Bytes{'k', 'e', 'e', 'p'}));
+
+    // While one batch holds the log, a second is refused and changes nothing.
+    BatchLog first(dir.file("Quorvane.log"));
+    first.write("1. first\r\n");
+    const Outcome second = cutAll();
+    EXPECT_EQ(second.status, kExitFileError);
+    EXPECT_NE(second.err.find("another CUT ALL is writing this folder's log"), std::string::npos) << second.err;
+    const Bytes log = readBytes(dir.file("Quorvane.log"));
+    EXPECT_EQ(std::string(log.begin(), log.end()), "1. first\r\n");
+}
+
+TEST(CommandLine, RefusalsSayWhatHappened) {
+    TempDir dir;
+    const std::string song = dir.write("A.MID", songOfQuarters(40));
+    std::filesystem::create_directory(dir.path() / "a-cut.mid");
+    std::filesystem::create_directory(dir.path() / "Quorvane.log");
+    const std::string longName = dir.write(std::string(236, 'n') + ".mid", songOfQuarters(40));
+    dir.write("two.mid", cat({header(2, 1, 96), track(kEndOfTrack)}));
+    dir.write("odd.mid", cat({header(65535, 1, 96), track(kEndOfTrack)}));
+    ASSERT_EQ(::mkfifo(dir.file("pipe.mid").c_str(), 0600), 0);  // would block a plain open for ever
+    const struct {
+        std::string args;
+        int status;
+        std::string said;
+    } cases[] = {
+        {"cut " + song + " -p 1", kExitFileError, "cannot replace the file: Is a directory"},
+        {"cut " + song + " -p 1 --dest " + song, kExitFileError, "the destination is not a folder"},
+        {"cut-all " + dir.path().string() + " -s 3", kExitFileError, "cannot create the log: Is a directory"},
+        {"cut " + longName + " -p 1", kExitOk, std::string(236, 'n') + "-cut.mid"},
+        {"info " + dir.file("two.mid"), kExitOk, "format:    2 (cannot be cut"},
+        {"info " + dir.file("odd.mid"), kExitOk, "format:    65535 (cannot be cut"},
+        {"info " + song + " >/dev/full", kExitFileError, "cannot write the output: No space left on device"},
+        {"info " + dir.file("pipe.mid"), kExitFileError, "pipe.mid: not a regular file"},
+        {"cut -p 1 " + dir.file("pipe.mid"), kExitFileError, "pipe.mid: not a regular file"},
+        {"bogus", kExitUsage, "unknown subcommand \"bogus\"; the subcommands are info, cut, cut-all"},
+    };
+    for (const auto& c : cases) {
+        const Outcome r = runProgram(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.err;
+        EXPECT_NE((r.out + r.err).find(c.said), std::string::npos) << c.args << "\n" << r.out << r.err;
+    }
 }
 
 }  // namespace

@@ -1,3 +1,8 @@
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstring>
 #include <filesystem>
 
 #include "engine/byte_reader.hpp"
@@ -51,10 +56,14 @@ TEST(CutName, BesideTheSourceOrInTheDestinationFolder) {
     EXPECT_EQ(state.CutFilePath, "Out" + sep + "TUNE-CUT.mid");
     // Only the name is lower-cased; the folder keeps its case.
     EXPECT_EQ(lowerCaseFileName("Out" + sep + "TUNE-CUT.mid"), "Out" + sep + "tune-cut.mid");
-    // Four characters, not four bytes, are removed from a non-ASCII name.
     EXPECT_EQ(withoutExtension("\xC3\x89T\xC3\x89.MID"), "\xC3\x89T\xC3\x89");
-    EXPECT_EQ(withoutExtension("A\xC3\x89\xC3\x89\xC3\x89"), "");
-    EXPECT_EQ(withoutExtension("ab"), "");
+    // A name without ".mid" is kept whole, and the cut stays in its folder.
+    state.TextDest.clear();
+    for (const auto& [name, cut] : {std::pair{"a", "a-CUT.mid"}, {"noext", "noext-CUT.mid"},
+                                    {"song.midi", "song.midi-CUT.mid"}, {"x.MiD", "x-CUT.mid"}}) {
+        state.FilePath = "x" + sep + "sub" + sep + name;
+        EXPECT_EQ(nameCutFile(state), "x" + sep + "sub" + sep + cut);
+    }
 }
 
 TEST(OutputFile, NothingIsLeftUnlessCommitted) {
@@ -75,6 +84,43 @@ TEST(OutputFile, NothingIsLeftUnlessCommitted) {
     EXPECT_EQ(readBytes(dir.file("KEEP.mid")), (Bytes{0, 1, 2, 3, 4, 0}));
 
     expectFileError([&] { OutputFile(dir.path() / "missing" / "X.mid", "X.mid"); }, ErrorKind::CannotWrite);
+}
+
+// A cut killed at `killAt` (an OutputFile step), in a child process.
+const char* killAt = nullptr;
+void killedCut(const std::filesystem::path& target) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        OutputFile::stepHook = [](const char* step) {
+            if (std::strcmp(step, killAt) == 0) ::raise(SIGKILL);
+        };
+        OutputFile out(target, "X");
+        out.put(Bytes(300000, 7));
+        out.commit();
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << killAt;
+}
+
+TEST(OutputFile, AKilledCutLeavesNothingOrWhatTheNextBatchRemoves) {
+    TempDir dir;
+    dir.write("keep.mid", {1});
+    for (const char* step : {"writing", "complete"}) {
+        killAt = step;
+        killedCut(dir.path() / "X-CUT.mid");
+        EXPECT_EQ(dir.names(), std::vector<std::string>{"keep.mid"}) << step;
+    }
+    // Killed in the instant between naming and renaming, or by an earlier
+    // version: removed before a batch, and nothing else is.
+    killAt = "named";
+    killedCut(dir.path() / "X-CUT.mid");
+    dir.write(".Song-cut.mid.0a1b2c3d.tmp", {});
+    dir.write(".notes.0a1b2c3d.tmp", {});
+    EXPECT_EQ(dir.names().size(), 4u);
+    removeLeftoverTemporaries(dir.path().string());
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{".notes.0a1b2c3d.tmp", "keep.mid"}));
 }
 
 }  // namespace

@@ -11,6 +11,8 @@ TEST_F(Folders, ListsMidiFilesInUpperCaseWithTheirNamesOnDisk) {
     songs.write("OLD.Mid", {});
     songs.write("track.midi", {});
     songs.write(".hidden.mid", {});
+    songs.write("song-cut.mid", {});
+    songs.write("OLD-CUT.Mid", {});
     std::filesystem::create_directory(songs.path() / "folder.mid");
     openSource();
     ASSERT_EQ(form.ListMIDI.size(), 2u);

@@ -67,5 +67,24 @@ TEST(MusicEngine, TempoInEffectFromAnyTrack) {
     EXPECT_THROW(root.CreatePerformance()->PlaySegment(segment, 0, 0), EngineError);  // not initialised
 }
 
+TEST(MusicEngine, ASongOfManyTempoChangesIsMeasuredInBoundedMemoryAndStillExactly) {
+    // 6000 tempo changes, one per tick at 96 ticks per quarter (tick t is
+    // music time 8t); more than are kept in memory.
+    Bytes events;
+    for (std::uint32_t t = 1; t <= 6000; ++t) {
+        const Bytes tempo = tempoEvent(400000 + t);
+        events.push_back(0x01);
+        events.insert(events.end(), tempo.begin() + 1, tempo.end());
+    }
+    TempDir dir;
+    const std::string path = dir.write("M.MID", cat({header(0, 1, 96), track(cat({events, kEndOfTrack}))}));
+    const auto segment = music::Loader().LoadSegment(path);
+    for (const std::uint32_t t : {1u, 10u, 4096u, 4097u, 5999u, 6000u}) {
+        EXPECT_EQ(segment->tempoAt(8 * t), 60000000.0 / (400000 + t)) << t;
+        EXPECT_EQ(segment->tempoAt(8 * t + 7), 60000000.0 / (400000 + t)) << t;
+    }
+    EXPECT_EQ(segment->tempoAt(7), 120.0);
+}
+
 }  // namespace
 }  // namespace quorvane::test
