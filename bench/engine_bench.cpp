@@ -26,8 +26,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/app_state.hpp"
 #include "engine/cutters.hpp"
+#include "engine/music_time.hpp"
 #include "engine/platform_files.hpp"
 #include "engine/pre_reader.hpp"
 #include "heap_meter.hpp"
@@ -37,7 +37,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using quorvane::AppState;
+using quorvane::CutRequest;
 
 std::string utf8(const fs::path& path) { return quorvane::utf8FromPath(path); }
 
@@ -95,22 +95,22 @@ Song makeSong(const std::string& label, int format, std::size_t bytes, bool with
     name += label;
     name += ".MID";
     Song result{label, workspace->root() / name, name, song.bytes.size(),
-                static_cast<double>(song.endTick) * 768.0 / song.division};
+                static_cast<double>(song.endTick) * quorvane::kMusicTicksPerQuarter / song.division};
     quorvane::testing::writeFile(result.path, song.bytes);
     return result;
 }
 
-AppState stateFor(const Song& song) {
-    AppState state;
-    state.FilePath = utf8(song.path);
-    state.FileName = song.fileName;
-    state.TextDest = workspace->dest();
-    return state;
+CutRequest requestFor(const Song& song) {
+    CutRequest request;
+    request.source = utf8(song.path);
+    request.listedName = song.fileName;
+    request.destFolder = workspace->dest();
+    return request;
 }
 
-// Runs `call` on a fresh copy of `prepared` per iteration.
-void measure(benchmark::State& bench, const Song& song, const AppState& prepared,
-             void (*call)(AppState&)) {
+// Runs `call` (which returns the path it wrote, if any) once per iteration.
+template <typename Call>
+void measure(benchmark::State& bench, const Song& song, Call&& call) {
     std::size_t peak = 0;
     std::string written;
     for (auto _ : bench) {
@@ -122,12 +122,10 @@ void measure(benchmark::State& bench, const Song& song, const AppState& prepared
             fs::remove(fs::path(std::u8string(written.begin(), written.end())));
             bench.ResumeTiming();
         }
-        AppState state = prepared;
         const std::size_t before = quorvane::bench::liveHeapBytes();
         quorvane::bench::resetHeapPeak();
-        call(state);
+        written = call();
         peak = std::max(peak, quorvane::bench::peakHeapBytes() - before);
-        written = state.CutFilePath;
     }
     bench.SetBytesProcessed(static_cast<std::int64_t>(bench.iterations()) * static_cast<std::int64_t>(song.size));
     bench.counters["peak_heap_KiB"] = static_cast<double>(peak) / 1024.0;
@@ -135,14 +133,20 @@ void measure(benchmark::State& bench, const Song& song, const AppState& prepared
 }
 
 void preRead(benchmark::State& bench, const Song& song) {
-    measure(bench, song, stateFor(song), &quorvane::PreLeggi);
+    const std::string path = utf8(song.path);
+    measure(bench, song, [&] {
+        benchmark::DoNotOptimize(quorvane::preRead(path));
+        return std::string();
+    });
 }
 
-void cut(benchmark::State& bench, const Song& song, void (*cutter)(AppState&)) {
-    AppState prepared = stateFor(song);
-    quorvane::PreLeggi(prepared);
-    prepared.CutTime = song.endCutTime;
-    measure(bench, song, prepared, cutter);
+void cut(benchmark::State& bench, const Song& song, quorvane::CutResult (*cutter)(const CutRequest&)) {
+    CutRequest request = requestFor(song);
+    const quorvane::SongHeader header = quorvane::preRead(request.source);
+    request.tempo = header.tempo;
+    request.tickMs = header.tickMs;
+    request.cutTicks = song.endCutTime;
+    measure(bench, song, [&] { return cutter(request).path; });
 }
 
 }  // namespace
@@ -180,13 +184,13 @@ int main(int argc, char** argv) {
     }
     for (const Song& song : formatOne) {
         benchmark::RegisterBenchmark(("FormatoUno/" + song.label).c_str(),
-                                     [&song](benchmark::State& b) { cut(b, song, &quorvane::FormatoUno); })
+                                     [&song](benchmark::State& b) { cut(b, song, &quorvane::cutFormatOne); })
             ->Unit(unitFor(song))
             ->UseRealTime();
     }
     for (const Song& song : formatZero) {
         benchmark::RegisterBenchmark(("FormatoZero/" + song.label).c_str(),
-                                     [&song](benchmark::State& b) { cut(b, song, &quorvane::FormatoZero); })
+                                     [&song](benchmark::State& b) { cut(b, song, &quorvane::cutFormatZero); })
             ->Unit(unitFor(song))
             ->UseRealTime();
     }
@@ -194,7 +198,7 @@ int main(int argc, char** argv) {
     // same cutter on a song ten times larger.
     benchmark::RegisterBenchmark("FormatoZero/50MB", [&](benchmark::State& b) {
         static const Song huge = makeSong("50MB", 0, kHuge, true);
-        cut(b, huge, &quorvane::FormatoZero);
+        cut(b, huge, &quorvane::cutFormatZero);
     })->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
     benchmark::RunSpecifiedBenchmarks();

@@ -22,7 +22,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/app_state.hpp"
 #include "engine/cutters.hpp"
 #include "engine/platform_files.hpp"
 #include "engine/pre_reader.hpp"
@@ -144,13 +143,16 @@ int main(int argc, char** argv) {
     for (const Song& song : songs) {
         const std::string file = quorvane::utf8FromPath(song.path);
         const double cut = peakInChild([&] {
-            quorvane::AppState state;
-            state.FilePath = file;
-            state.FileName = quorvane::utf8FromPath(song.path.filename());
-            state.TextDest = quorvane::utf8FromPath(root / "out");
-            quorvane::PreLeggi(state);
-            state.CutTime = 1e15;  // beyond the end: everything is read and written
-            quorvane::cutCurrentFile(state);
+            quorvane::CutRequest request;
+            request.source = file;
+            request.listedName = quorvane::utf8FromPath(song.path.filename());
+            request.destFolder = quorvane::utf8FromPath(root / "out");
+            const quorvane::SongHeader header = quorvane::preRead(file);
+            request.tempo = header.tempo;
+            request.tickMs = header.tickMs;
+            request.cutTicks = 1e15;  // beyond the end: everything is read and written
+            if (header.format == 1) quorvane::cutFormatOne(request);
+            else quorvane::cutFormatZero(request);
         });
         const double measure = peakInChild([&] {
             const auto segment = quorvane::music::Loader().LoadSegment(file);

@@ -5,7 +5,6 @@
 #include <ostream>
 #include <sstream>
 
-#include "engine/app_state.hpp"
 #include "engine/cut_name.hpp"
 #include "engine/cutters.hpp"
 #include "engine/errors.hpp"
@@ -82,7 +81,7 @@ int runCutToSeconds(const std::string& file, int seconds, const std::optional<st
     window.form.state.TextDest = dest.value_or("");
     window.form.runCommand([&] {
         window.form.prepareBatchFile(0);
-        cutCurrentFile(window.form.state);
+        window.form.cutCurrentFile();
     });
     if (window.errorCount() != 0) return kExitFileError;
     err << name << ": cut at " << window.form.LabDurataTempo << '\n';

@@ -24,20 +24,21 @@ std::string withoutExtension(const std::string& name) {
     return name;
 }
 
-const std::string& nameCutFile(AppState& state) {
+std::string cutFilePath(const std::string& source, const std::string& listedName, const std::string& destFolder) {
     // Only the file name is shortened: the cut never leaves its folder,
     // whatever the name ends in.
     static constexpr char kSuffix[] = "-CUT.mid";
-    if (state.TextDest.empty()) {
-        const std::size_t nameStart = fileNameStart(state.FilePath);
-        state.CutFilePath = state.FilePath.substr(0, nameStart) + withoutExtension(state.FilePath.substr(nameStart));
+    std::string path;
+    if (destFolder.empty()) {
+        const std::size_t nameStart = fileNameStart(source);
+        path = source.substr(0, nameStart) + withoutExtension(source.substr(nameStart));
     } else {
-        state.CutFilePath = state.TextDest;
-        state.CutFilePath += static_cast<char>(std::filesystem::path::preferred_separator);
-        state.CutFilePath += withoutExtension(state.FileName.substr(fileNameStart(state.FileName)));
+        path = destFolder;
+        path += static_cast<char>(std::filesystem::path::preferred_separator);
+        path += withoutExtension(listedName.substr(fileNameStart(listedName)));
     }
-    state.CutFilePath += kSuffix;
-    return state.CutFilePath;
+    path += kSuffix;
+    return path;
 }
 
 std::string lowerCaseFileName(const std::string& path) {

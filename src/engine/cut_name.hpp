@@ -2,8 +2,6 @@
 
 #include <string>
 
-#include "app_state.hpp"
-
 namespace quorvane {
 
 // A file name without its final ".mid" (any case); a name without one is
@@ -13,8 +11,8 @@ std::string withoutExtension(const std::string& name);
 // The cut file's path: beside the source when no destination folder is
 // chosen, else in that folder under the listed name; "-CUT.mid" takes the
 // place of the extension, or follows a name without one. Only the file name
-// part of a path is shortened. Sets and returns state.CutFilePath.
-const std::string& nameCutFile(AppState& state);
+// part of a path is shortened. All paths are UTF-8.
+std::string cutFilePath(const std::string& source, const std::string& listedName, const std::string& destFolder);
 
 // The same path with its file name (never its folder) in lower case, the
 // name a Format 0 cut is written under.

@@ -1,26 +1,46 @@
 #pragma once
 
-#include "app_state.hpp"
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
 
 namespace quorvane {
 
-// Writes the cut copy of the Format 1 file state.FilePath, every track cut at
-// the first bar line after state.CutTime and closed with All Sound Off and
-// End of Track. Needs the tempo fields of a pre-read (PreLeggi). Sets
-// CutFilePath. Throws FileError; on failure no file is created or changed.
-void FormatoUno(AppState& state);
+// What a cut needs: the song, where its copy goes, and where it is cut.
+struct CutRequest {
+    std::string source;          // path of the song (UTF-8)
+    std::string listedName;      // the name the list shows; names the copy in a destination folder
+    std::string destFolder;      // empty: the copy goes beside the source
+    bool keepsNameCase = false;  // another file's name differs only in case: the copy keeps the case
+    double cutTicks = 0;         // cut position in music time
+    std::uint32_t tempo = 0;     // from the pre-read: microseconds per quarter note
+    double tickMs = 0;           // from the pre-read: milliseconds per source tick
+};
 
-// Writes the cut copy of the single-track file state.FilePath at the exact
-// time state.CutTime, fading the last tenth out and silencing all channels.
-// Sets CutFilePath (lower-case file name), may update Tempo, Division and
-// TickMs, and sets Text9 when the cut falls inside the song. Throws
-// FileError; on failure no file is created or changed.
-void FormatoZero(AppState& state);
+// A Set Tempo the Format 0 cut copied: the tempo the song ends with.
+struct TempoChange {
+    std::uint32_t tempo = 0;
+    std::uint32_t division = 0;  // ticks per quarter note
+    double tickMs = 0;
+};
 
-// The cutter the pre-read format calls for.
-inline void cutCurrentFile(AppState& state) {
-    if (state.IsFormatOne) FormatoUno(state);
-    else FormatoZero(state);
-}
+struct CutResult {
+    std::string path;                   // the file written
+    bool insideSong = false;            // Format 0: the cut fell before the song's own end
+    std::optional<TempoChange> tempo;   // Format 0: the last Set Tempo copied
+    std::array<int, 16> channelVolumes{};  // Format 0: the last Channel Volume per channel
+};
+
+// Writes the cut copy of a Format 1 song, every track cut at the first bar
+// line after the cut position and closed with All Sound Off and End of
+// Track. Needs the tempo fields of a pre-read. Throws FileError; on failure
+// no file is created or changed.
+CutResult cutFormatOne(const CutRequest& request);
+
+// Writes the cut copy of a single-track song at the exact cut time, fading
+// the last tenth out and silencing all channels, under a lower-case file
+// name. Throws FileError; on failure no file is created or changed.
+CutResult cutFormatZero(const CutRequest& request);
 
 }  // namespace quorvane

@@ -5,6 +5,7 @@
 #include "byte_reader.hpp"
 #include "cut_name.hpp"
 #include "cutters.hpp"
+#include "music_time.hpp"
 #include "output_file.hpp"
 #include "platform_files.hpp"
 #include "smf.hpp"
@@ -14,59 +15,32 @@ namespace quorvane {
 
 namespace {
 
-// Channel messages before the cut, the bulk of a track, go straight from the
-// read buffer to the track, exactly as cutTrack() would copy them. Stops
-// before the first event that needs cutTrack(): another kind of event, one
-// at or past the cut, one not wholly buffered, or one it must refuse.
-void copyPlainMessages(ByteReader& in, EventReader& events, double cut, std::uint64_t& time, OutputFile& out,
-                       std::uint8_t& lastChannel) {
-    constexpr std::size_t kLongest = 7;  // 4 delta-time bytes, status, 2 data bytes
-    const std::span<const std::uint8_t> source = in.buffered();
-    if (source.size() <= kLongest) return;
-    const std::span<std::uint8_t> target = out.room(4096);
-    const std::uint8_t* from = source.data();
-    const std::uint8_t* const fromEnd = from + (source.size() - kLongest);
-    std::uint8_t* to = target.data();
-    std::uint8_t* const toEnd = to + (target.size() - kLongest);
-    std::uint64_t now = time;
-    std::uint8_t running = events.runningStatus();
-    while (from < fromEnd && to < toEnd) {
-        std::uint32_t ticks = 0;
-        const std::size_t deltaSize = decodeVlq(from, ticks);
-        if (deltaSize == 0) break;
-        const std::uint64_t next = now + ticks;
-        if (static_cast<double>(next) >= cut) break;
-        const std::uint8_t first = from[deltaSize];
-        const bool withStatusByte = first >= 0x80;
-        if (first >= 0xF0 || (!withStatusByte && running == 0)) break;
-        const std::uint8_t status = withStatusByte ? first : running;
-        const std::size_t length = deltaSize + (withStatusByte ? 1 : 0) + channelDataCount(status);
-        std::memcpy(to, from, kLongest);  // only `length` of them count
-        to += length;
-        from += length;
-        running = status;
-        now = next;
+// The channel messages before the cut, copied as they are.
+struct PlainCopier {
+    double cut;
+    std::uint64_t time;
+    std::uint8_t lastChannel;
+    std::uint64_t next = 0;
+
+    bool accepts(std::uint32_t ticks) {
+        next = time + ticks;
+        return static_cast<double>(next) < cut;
     }
-    in.advance(static_cast<std::size_t>(from - source.data()));
-    out.wrote(static_cast<std::size_t>(to - target.data()));
-    events.setRunningStatus(running);
-    if (to != target.data()) lastChannel = running & 0x0F;
-    time = now;
-}
+    std::uint8_t* put(std::uint8_t* to, const PlainMessage& message) {
+        std::memcpy(to, message.from, 7);  // only the message's own bytes count
+        time = next;
+        lastChannel = message.status & 0x0F;
+        return to + (message.data + message.dataCount - message.from);
+    }
+};
 
 // The first bar line (four quarter notes) strictly after the cut position,
 // measured at the first tempo of the file.
-double cutTick(const AppState& state, std::uint32_t division) {
-    const double cutMs = state.CutTime / 768000.0 * state.Tempo;
-    const double cutTicks = std::floor(cutMs / state.TickMs);
+double cutTick(const CutRequest& request, std::uint32_t division) {
+    const double cutMs = request.cutTicks / (kMusicTicksPerQuarter * 1000.0) * request.tempo;
+    const double cutTicks = std::floor(cutMs / request.tickMs);
     const double bar = 4.0 * division;
     return (std::floor(cutTicks / bar) + 1.0) * bar;
-}
-
-void requireTempo(const AppState& state) {
-    if (state.Tempo == 0 || !(state.TickMs > 0)) {
-        throw FileError(ErrorKind::NotPrepared, state.FilePath, "the file has not been pre-read");
-    }
 }
 
 // Copies one track up to the cut tick (or its own End of Track) into `out`.
@@ -78,7 +52,12 @@ void cutTrack(ByteReader& in, double cut, OutputFile& out, std::uint8_t& lastCha
     std::uint64_t time = 0;
     std::uint64_t carried = 0;  // ticks of dropped system messages not yet written
     for (;;) {
-        if (carried == 0) copyPlainMessages(in, events, cut, time, out, lastChannel);
+        if (carried == 0) {
+            PlainCopier copier{cut, time, lastChannel};
+            copyPlainMessages(in, events, out, 4096, copier);
+            time = copier.time;
+            lastChannel = copier.lastChannel;
+        }
         if (in.atLimit()) {  // the chunk ends without End of Track: closed as if it had one
             out.put({0x00, 0xFF, kMetaEndOfTrack, 0x00});
             break;
@@ -118,32 +97,28 @@ void cutTrack(ByteReader& in, double cut, OutputFile& out, std::uint8_t& lastCha
 
 }  // namespace
 
-void FormatoUno(AppState& state) {
-    requireTempo(state);
-    nameCutFile(state);
+CutResult cutFormatOne(const CutRequest& request) {
+    requirePreRead(request.source, request.tempo, request.tickMs);
+    CutResult result;
+    result.path = cutFilePath(request.source, request.listedName, request.destFolder);
 
-    ByteReader in = ByteReader::open(pathFromUtf8(state.FilePath), state.FilePath);
+    ByteReader in = ByteReader::open(pathFromUtf8(request.source), request.source);
     const SmfHeader header = readHeader(in);
-    const double cut = cutTick(state, header.division());
+    const double cut = cutTick(request, header.division());
 
     // Track by track, straight to the file: each track's length is patched
     // in once it is written, so memory does not grow with the song.
-    OutputFile out(pathFromUtf8(state.CutFilePath), state.CutFilePath);
-    out.put({'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, static_cast<std::uint8_t>(header.trackCount >> 8),
-             static_cast<std::uint8_t>(header.trackCount), header.divisionHi, header.divisionLo});
+    OutputFile out(pathFromUtf8(result.path), result.path);
+    putHeaderChunk(out, SmfHeader{1, header.trackCount, header.divisionHi, header.divisionLo});
     std::uint8_t lastChannel = 0;
     for (std::uint32_t k = 0; k < header.trackCount; ++k) {
-        const std::uint64_t lengthAt = out.size() + 4;
-        out.put({'M', 'T', 'r', 'k', 0, 0, 0, 0});
+        const std::uint64_t dataStart = openTrackChunk(out);
         cutTrack(in, cut, out, lastChannel);
-        const std::uint64_t length = out.size() - lengthAt - 4;
-        if (length > 0xFFFFFFFFu) {
-            throw FileError(ErrorKind::CannotWrite, state.CutFilePath, "a track is too long for a MIDI file");
-        }
-        out.patchU32(lengthAt, static_cast<std::uint32_t>(length));
+        closeTrackChunk(out, dataStart, result.path, "a track is too long for a MIDI file");
     }
     in.close();
     out.commit();
+    return result;
 }
 
 }  // namespace quorvane

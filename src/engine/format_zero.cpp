@@ -5,8 +5,10 @@
 #include "byte_reader.hpp"
 #include "cut_name.hpp"
 #include "cutters.hpp"
+#include "music_time.hpp"
 #include "output_file.hpp"
 #include "platform_files.hpp"
+#include "pre_reader.hpp"
 #include "smf.hpp"
 #include "track_writer.hpp"
 
@@ -14,8 +16,6 @@ namespace quorvane {
 
 namespace {
 
-constexpr std::uint64_t kTrackDataStart = 22;  // header chunk + track chunk header
-constexpr std::uint64_t kTrackLengthAt = 18;
 constexpr int kDefaultChannelVolume = 100;     // General MIDI's power-on volume
 
 // The channel a fade event before this event goes to.
@@ -31,22 +31,26 @@ std::uint8_t fadeChannel(const EventHead& head) {
 // ends at the cut or at the track's own End of Track.
 class ZeroCutter {
 public:
-    ZeroCutter(AppState& state, ByteReader& in, OutputFile& out, std::uint32_t division)
-        : state_(state), in_(in), out_(out), division_(division) {}
+    ZeroCutter(const CutRequest& request, ByteReader& in, OutputFile& out, std::uint32_t division)
+        : in_(in), out_(out), division_(division), cutTicks_(request.cutTicks), tempo_(request.tempo),
+          tickMs_(request.tickMs) {
+        volumes_.fill(kDefaultChannelVolume);
+    }
 
     // True when the cut fell inside the song.
     bool run() {
-        const double fadeStart = state_.CutTime - state_.CutTime / 10;
+        constexpr double kMusicTicksPerMs = kMusicTicksPerQuarter * 1000.0;
+        const double fadeStart = cutTicks_ - cutTicks_ / 10;
         EventReader events(in_);
         // The cut and fade positions in milliseconds follow the current
         // tempo; they change only where a Set Tempo is copied.
         std::uint32_t tempo = 0;
         double cutMs = 0, fadeMs = 0;
         for (;;) {
-            if (tempo != state_.Tempo) {
-                tempo = state_.Tempo;
-                cutMs = state_.CutTime / 768000.0 * tempo;
-                fadeMs = fadeStart / 768000.0 * tempo;
+            if (tempo != tempo_) {
+                tempo = tempo_;
+                cutMs = cutTicks_ / kMusicTicksPerMs * tempo;
+                fadeMs = fadeStart / kMusicTicksPerMs * tempo;
             }
             copyPlainMessages(events, std::min(cutMs, fadeMs));
             if (in_.atLimit()) {  // the chunk ends without End of Track: closed as if it had one
@@ -55,7 +59,7 @@ public:
             }
             const std::uint64_t at = in_.offset();
             const Vlq delta = in_.vlq();
-            elapsedMs_ += delta.value * state_.TickMs;
+            elapsedMs_ += delta.value * tickMs_;
             EventHead head = events.begin();
             if (elapsedMs_ >= cutMs) {
                 silenceAll();
@@ -72,61 +76,53 @@ public:
         }
     }
 
+    std::optional<TempoChange> tempoChange() const { return tempoChange_; }
+    const std::array<int, 16>& volumes() const { return volumes_; }
+
 private:
-    // Channel messages before the fade, the bulk of a song, go straight from
-    // the read buffer to the write buffer, exactly as the loop in run() would
-    // copy them. Stops before the first event that needs that loop: another
-    // kind of event, one at or past `limitMs`, one with carried time, one
-    // not wholly buffered, or one the loop must refuse.
+    // The channel messages before the fade, copied with their status byte
+    // written again where a fade event broke the running status.
+    struct PlainCopier {
+        double limitMs;
+        double tickMs;
+        double elapsed;
+        int lastWritten;  // -1: no status byte written yet
+        std::array<int, 16>& volumes;
+        double next = 0;
+
+        bool accepts(std::uint32_t ticks) {
+            next = elapsed + ticks * tickMs;
+            return next < limitMs;
+        }
+        std::uint8_t* put(std::uint8_t* to, const PlainMessage& message) {
+            std::memcpy(to, message.from, 4);  // only deltaSize of them count
+            to += message.deltaSize;
+            if (message.withStatusByte || lastWritten != message.status) *to++ = message.status;
+            to[0] = message.data[0];
+            to[1] = message.data[1];
+            to += message.dataCount;
+            if ((message.status & 0xF0) == 0xB0 && message.data[0] == 0x07) {
+                volumes[message.status & 0x0F] = message.data[1];
+            }
+            lastWritten = message.status;
+            elapsed = next;
+            return to;
+        }
+    };
+
+    // Stops also before an event with carried time, which the loop in run()
+    // must write anew.
     void copyPlainMessages(EventReader& events, double limitMs) {
         if (carried_ != 0) return;
-        constexpr std::size_t kLongest = 7;  // 4 delta-time bytes, status, 2 data bytes
-        const std::span<const std::uint8_t> source = in_.buffered();
-        if (source.size() <= kLongest) return;
-        const std::span<std::uint8_t> target = out_.room(1024);
-        const std::uint8_t* from = source.data();
-        const std::uint8_t* const fromEnd = from + (source.size() - kLongest);
-        std::uint8_t* to = target.data();
-        std::uint8_t* const toEnd = to + (target.size() - kLongest);
-        const double tickMs = state_.TickMs;
-        double elapsed = elapsedMs_;
-        std::uint8_t running = events.runningStatus();
-        int lastWritten = lastStatusWritten_ ? *lastStatusWritten_ : -1;
-        while (from < fromEnd && to < toEnd) {
-            std::uint32_t ticks = 0;
-            const std::size_t deltaSize = decodeVlq(from, ticks);
-            if (deltaSize == 0) break;
-            const double next = elapsed + ticks * tickMs;
-            if (!(next < limitMs)) break;
-            const std::uint8_t first = from[deltaSize];
-            const bool withStatusByte = first >= 0x80;
-            if (first >= 0xF0 || (!withStatusByte && running == 0)) break;
-            const std::uint8_t status = withStatusByte ? first : running;
-            const std::uint8_t* data = from + deltaSize + (withStatusByte ? 1 : 0);
-            const std::size_t dataCount = channelDataCount(status);
-
-            std::memcpy(to, from, 4);  // only deltaSize of them count
-            to += deltaSize;
-            if (withStatusByte || lastWritten != status) *to++ = status;
-            to[0] = data[0];
-            to[1] = data[1];
-            to += dataCount;
-            if ((status & 0xF0) == 0xB0 && data[0] == 0x07) state_.ChannelVolume[status & 0x0F] = data[1];
-            lastWritten = status;
-            running = status;
-            elapsed = next;
-            from = data + dataCount;
-        }
-        in_.advance(static_cast<std::size_t>(from - source.data()));
-        out_.wrote(static_cast<std::size_t>(to - target.data()));
-        events.setRunningStatus(running);
-        elapsedMs_ = elapsed;
-        if (lastWritten >= 0) lastStatusWritten_ = static_cast<std::uint8_t>(lastWritten);
+        PlainCopier copier{limitMs, tickMs_, elapsedMs_, lastStatusWritten_ ? *lastStatusWritten_ : -1, volumes_};
+        quorvane::copyPlainMessages(in_, events, out_, 1024, copier);
+        elapsedMs_ = copier.elapsed;
+        if (copier.lastWritten >= 0) lastStatusWritten_ = static_cast<std::uint8_t>(copier.lastWritten);
     }
 
     void fade(std::uint8_t channel) {
         ++fadeCount_;
-        const int volume = std::clamp(state_.ChannelVolume[channel] - fadeCount_, 0, 127);
+        const int volume = std::clamp(volumes_[channel] - fadeCount_, 0, 127);
         const auto status = static_cast<std::uint8_t>(0xB0 | channel);
         out_.put({0x00, status, 0x07, static_cast<std::uint8_t>(volume)});
         lastStatusWritten_ = status;
@@ -142,7 +138,7 @@ private:
                 putChannelMessage(out_, head, withStatus);
                 lastStatusWritten_ = head.status;
                 if ((head.status & 0xF0) == 0xB0 && head.data[0] == 0x07) {
-                    state_.ChannelVolume[head.channel()] = head.data[1];
+                    volumes_[head.channel()] = head.data[1];
                 }
                 return false;
             }
@@ -151,9 +147,9 @@ private:
                     out_.put({head.status, head.metaType});
                     out_.put(head.length.bytes());
                     const std::uint32_t tempo = readTempo(in_, head, out_);
-                    state_.Tempo = tempo;
-                    state_.Division = ExactDivision{division_};
-                    state_.TickMs = tickMilliseconds(tempo, division_);
+                    tempo_ = tempo;
+                    tickMs_ = tickMilliseconds(tempo, division_);
+                    tempoChange_ = TempoChange{tempo, division_, tickMs_};
                     return false;
                 }
                 putLongEvent(out_, head, in_);
@@ -169,10 +165,14 @@ private:
         out_.put({0x00, 0xFF, kMetaEndOfTrack, 0x00});
     }
 
-    AppState& state_;
     ByteReader& in_;
     OutputFile& out_;
     std::uint32_t division_;
+    double cutTicks_;
+    std::uint32_t tempo_;  // the tempo in effect
+    double tickMs_;
+    std::array<int, 16> volumes_;
+    std::optional<TempoChange> tempoChange_;
     double elapsedMs_ = 0;
     int fadeCount_ = 0;
     std::uint64_t carried_ = 0;
@@ -181,41 +181,32 @@ private:
 
 }  // namespace
 
-void FormatoZero(AppState& state) {
-    if (state.Tempo == 0 || !(state.TickMs > 0)) {
-        throw FileError(ErrorKind::NotPrepared, state.FilePath, "the file has not been pre-read");
-    }
+CutResult cutFormatZero(const CutRequest& request) {
+    requirePreRead(request.source, request.tempo, request.tickMs);
     // The copy is written under a lower-case file name; the folder keeps its
     // case. A name whose case tells it from another file's keeps its case.
-    nameCutFile(state);
-    state.CutFilePath = state.KeepsNameCase ? lowerCaseSuffix(state.CutFilePath)
-                                            : lowerCaseFileName(state.CutFilePath);
+    CutResult result;
+    const std::string path = cutFilePath(request.source, request.listedName, request.destFolder);
+    result.path = request.keepsNameCase ? lowerCaseSuffix(path) : lowerCaseFileName(path);
 
-    ByteReader in = ByteReader::open(pathFromUtf8(state.FilePath), state.FilePath);
+    ByteReader in = ByteReader::open(pathFromUtf8(request.source), request.source);
     const SmfHeader header = readHeader(in);
     if (header.format > 1) {
         in.fail("format " + std::to_string(header.format) + " is not supported", 8);
     }
-    const TrackChunk chunk = nextTrack(in);
+    nextTrack(in);
 
-    OutputFile out(pathFromUtf8(state.CutFilePath), state.CutFilePath);
-    out.put({'M', 'T', 'h', 'd', 0, 0, 0, 6, static_cast<std::uint8_t>(header.format >> 8),
-             static_cast<std::uint8_t>(header.format), 0, 1, header.divisionHi, header.divisionLo});
-    out.put({'M', 'T', 'r', 'k', static_cast<std::uint8_t>(chunk.length >> 24),
-             static_cast<std::uint8_t>(chunk.length >> 16), static_cast<std::uint8_t>(chunk.length >> 8),
-             static_cast<std::uint8_t>(chunk.length)});
-
-    state.ChannelVolume.fill(kDefaultChannelVolume);
-    const bool atCut = ZeroCutter(state, in, out, header.division()).run();
+    OutputFile out(pathFromUtf8(result.path), result.path);
+    putHeaderChunk(out, SmfHeader{header.format, 1, header.divisionHi, header.divisionLo});
+    const std::uint64_t dataStart = openTrackChunk(out);
+    ZeroCutter cutter(request, in, out, header.division());
+    result.insideSong = cutter.run();
     in.close();
-
-    const std::uint64_t trackLength = out.size() - kTrackDataStart;
-    if (trackLength > 0xFFFFFFFFu) {
-        throw FileError(ErrorKind::CannotWrite, state.CutFilePath, "the track is too long for a MIDI file");
-    }
-    out.patchU32(kTrackLengthAt, static_cast<std::uint32_t>(trackLength));
+    closeTrackChunk(out, dataStart, result.path, "the track is too long for a MIDI file");
     out.commit();
-    if (atCut) state.Text9 = state.CutFilePath;
+    result.tempo = cutter.tempoChange();
+    result.channelVolumes = cutter.volumes();
+    return result;
 }
 
 }  // namespace quorvane

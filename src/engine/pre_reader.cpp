@@ -31,18 +31,11 @@ std::optional<std::uint32_t> firstTempo(ByteReader& in, const SmfHeader& header)
 
 }  // namespace
 
-void PreLeggi(AppState& state) {
-    ByteReader in = ByteReader::open(pathFromUtf8(state.FilePath), state.FilePath);
+SongHeader preRead(const std::string& path) {
+    ByteReader in = ByteReader::open(pathFromUtf8(path), path);
     const SmfHeader header = readHeader(in);
     const std::uint32_t tempo = firstTempo(in, header).value_or(kDefaultTempo);
-
-    // The state changes only once the file has been read as far as needed.
-    state.Format = header.format;
-    state.IsFormatOne = header.format == 1;
-    state.FormatText.assign(1, state.IsFormatOne ? '1' : '0');
-    state.Tempo = tempo;
-    state.Division = ExactDivision{header.division()};
-    state.TickMs = tickMilliseconds(tempo, header.division());
+    return SongHeader{header.format, header.division(), tempo, tickMilliseconds(tempo, header.division())};
 }
 
 }  // namespace quorvane

@@ -1,14 +1,29 @@
 #pragma once
 
-#include "app_state.hpp"
+#include <cstdint>
+#include <string>
 
 namespace quorvane {
 
-// Reads the header and the first Set Tempo event of state.FilePath, scanning
-// the tracks in file order, and sets IsFormatOne, FormatText, Tempo,
-// Division and TickMs. A file without a Set Tempo event gets the standard
-// default of 500000 microseconds per quarter note with its own division.
+// Milliseconds per tick for `tempo` microseconds per quarter note and
+// `ticksPerQuarter`: tempo / (ticks per quarter note * 1000), a single
+// correctly rounded division (both operands are exact doubles).
+inline double tickMilliseconds(std::uint32_t tempo, std::uint32_t ticksPerQuarter) {
+    return static_cast<double>(tempo) / (static_cast<double>(ticksPerQuarter) * 1000.0);
+}
+
+// What the pre-read learns of a song.
+struct SongHeader {
+    std::uint16_t format = 0;     // the header's format, as it is (2 and up cannot be cut)
+    std::uint32_t division = 0;   // ticks per quarter note
+    std::uint32_t tempo = 0;      // the first Set Tempo, microseconds per quarter note
+    double tickMs = 0;            // milliseconds per tick at that tempo
+};
+
+// Reads the header and the first Set Tempo event of the file at `path`
+// (UTF-8), scanning the tracks in file order. A file without a Set Tempo
+// event gets the standard default of 500000 microseconds per quarter note.
 // Throws FileError when the file cannot be opened or read.
-void PreLeggi(AppState& state);
+SongHeader preRead(const std::string& path);
 
 }  // namespace quorvane

@@ -1,13 +1,56 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <span>
+#include <string>
 
 #include "errors.hpp"
+#include "output_file.hpp"
 #include "smf.hpp"
 #include "vlq.hpp"
 
 namespace quorvane {
+
+// Big-endian fields, as every number of a MIDI file's chunk headers is.
+template <typename Sink>
+void putU16be(Sink& out, std::uint16_t value) {
+    out.put({static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value)});
+}
+template <typename Sink>
+void putU32be(Sink& out, std::uint32_t value) {
+    out.put({static_cast<std::uint8_t>(value >> 24), static_cast<std::uint8_t>(value >> 16),
+             static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value)});
+}
+
+// The header chunk: "MThd", length 6, then the fields of `header` (the
+// division bytes as they were read).
+template <typename Sink>
+void putHeaderChunk(Sink& out, const SmfHeader& header) {
+    out.put({'M', 'T', 'h', 'd'});
+    putU32be(out, 6);
+    putU16be(out, header.format);
+    putU16be(out, header.trackCount);
+    out.put({header.divisionHi, header.divisionLo});
+}
+
+// Starts a track chunk whose length is not known yet; returns where its
+// data starts, for closeTrackChunk().
+inline std::uint64_t openTrackChunk(OutputFile& out) {
+    out.put({'M', 'T', 'r', 'k'});
+    putU32be(out, 0);
+    return out.size();
+}
+
+// Puts the length of the track chunk whose data started at `dataStart`.
+// `label` and `tooLong` name the file and the reason when the track has
+// grown past what a chunk length holds.
+inline void closeTrackChunk(OutputFile& out, std::uint64_t dataStart, const std::string& label,
+                            const char* tooLong) {
+    const std::uint64_t length = out.size() - dataStart;
+    if (length > 0xFFFFFFFFu) throw FileError(ErrorKind::CannotWrite, label, tooLong);
+    out.patchU32(dataStart - 4, static_cast<std::uint32_t>(length));
+}
 
 // Puts the delta-time of a copied event. Normally the bytes as read; when
 // dropped system messages left time behind (`carried` ticks), the sum is
@@ -39,6 +82,63 @@ void putLongEvent(Sink& out, const EventHead& head, ByteReader& in) {
     if (head.kind == EventKind::Meta) out.put(head.metaType);
     out.put(head.length.bytes());
     in.copy(head.length.value, out);
+}
+
+// A channel message as the scanner below finds it in the read buffer.
+struct PlainMessage {
+    const std::uint8_t* from;  // its delta-time
+    std::size_t deltaSize;
+    bool withStatusByte;       // false: running status
+    std::uint8_t status;
+    const std::uint8_t* data;
+    std::size_t dataCount;
+};
+
+// Channel messages, the bulk of a song, go straight from the read buffer to
+// the write buffer, exactly as the cutters' event loops would copy them.
+// `copier` decides and writes:
+//   bool accepts(std::uint32_t ticks): the message `ticks` after the last one
+//       is still copied here (its time is not taken until put());
+//   std::uint8_t* put(std::uint8_t* to, const PlainMessage&): writes the
+//       message (at most 7 bytes) and returns the end of what it wrote.
+// Stops before the first event that needs the event loop: another kind of
+// event, one the copier does not accept, one not wholly buffered, or one the
+// loop must refuse. Keeps the reader's running status.
+template <typename Copier>
+void copyPlainMessages(ByteReader& in, EventReader& events, OutputFile& out, std::size_t room, Copier& copier) {
+    constexpr std::size_t kLongest = 7;  // 4 delta-time bytes, status, 2 data bytes
+    const std::span<const std::uint8_t> source = in.buffered();
+    if (source.size() <= kLongest) return;
+    const std::span<std::uint8_t> target = out.room(room);
+    const std::uint8_t* from = source.data();
+    const std::uint8_t* const fromEnd = from + (source.size() - kLongest);
+    std::uint8_t* to = target.data();
+    std::uint8_t* const toEnd = to + (target.size() - kLongest);
+    std::uint8_t running = events.runningStatus();
+    while (from < fromEnd && to < toEnd) {
+        std::uint32_t ticks = 0;
+        const std::size_t deltaSize = decodeVlq(from, ticks);
+        if (deltaSize == 0 || !copier.accepts(ticks)) break;
+        const std::uint8_t first = from[deltaSize];
+        const bool withStatusByte = first >= 0x80;
+        if (first >= 0xF0 || (!withStatusByte && running == 0)) break;
+        const std::uint8_t status = withStatusByte ? first : running;
+        const std::uint8_t* data = from + deltaSize + (withStatusByte ? 1 : 0);
+        const std::size_t dataCount = channelDataCount(status);
+        to = copier.put(to, PlainMessage{from, deltaSize, withStatusByte, status, data, dataCount});
+        running = status;
+        from = data + dataCount;
+    }
+    in.advance(static_cast<std::size_t>(from - source.data()));
+    out.wrote(static_cast<std::size_t>(to - target.data()));
+    events.setRunningStatus(running);
+}
+
+// Both cutters measure the cut with the tempo of a pre-read.
+inline void requirePreRead(const std::string& source, std::uint32_t tempo, double tickMs) {
+    if (tempo == 0 || !(tickMs > 0)) {
+        throw FileError(ErrorKind::NotPrepared, source, "the file has not been pre-read");
+    }
 }
 
 }  // namespace quorvane

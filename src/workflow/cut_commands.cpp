@@ -77,7 +77,7 @@ void Form1::CutOne() {
     // The cut is made where the thumb stands, whatever happened before.
     LabStatus.clear();
     state.CutTime = positionTicks(std::min(value, Segmento.Max()));
-    cutCurrentFile(state);
+    cutCurrentFile();
     LabStatus = "Written: " + fileNameOf(state.CutFilePath);
 }
 
@@ -155,7 +155,7 @@ void Form1::CutAll() {
             // which file it was cutting.
             log.write(line);
             try {
-                cutCurrentFile(state);
+                cutCurrentFile();
                 progress.cutFilePath = state.CutFilePath;
             } catch (...) {
                 failure = describeFileFailure(std::current_exception());

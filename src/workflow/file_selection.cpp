@@ -38,7 +38,7 @@ void Form1::makeCurrent(const ListItem& item) {
     state.FileName = item.text;
     state.KeepsNameCase = item.keepsCase;
     try {
-        PreLeggi(state);
+        PreLeggi();
         prepareEngine();
     } catch (...) {
         forgetCurrentFile();

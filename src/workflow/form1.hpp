@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/app_state.hpp"
+#include "app_state.hpp"
 #include "music_engine.hpp"
 #include "platform_services.hpp"
 #include "slider/slider_model.hpp"
@@ -111,6 +111,12 @@ public:
     void DefDir2();
     void CutOne();
     void CutAll();
+    // The engine's commands on the current file: the pre-read fills the
+    // tempo fields, the cutters write the cut of state.CutTime.
+    void PreLeggi();
+    void FormatoUno();
+    void FormatoZero();
+    void cutCurrentFile();  // the cutter the pre-read format calls for
     // A CUT ALL's work on list entry `index` before the cut: make the file
     // current, pre-read and measure it, search the cut position. Returns the
     // file's log line, CR LF included.

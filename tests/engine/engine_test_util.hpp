@@ -10,8 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/app_state.hpp"
+#include "engine/cutters.hpp"
 #include "engine/errors.hpp"
+#include "engine/pre_reader.hpp"
 
 namespace quorvane::test {
 
@@ -42,6 +43,17 @@ inline Bytes track(const Bytes& events) { return chunk("MTrk", events); }
 inline const Bytes kEndOfTrack = {0x00, 0xFF, 0x2F, 0x00};
 inline Bytes tempoEvent(std::uint32_t tempo) {
     return {0x00, 0xFF, 0x51, 0x03, std::uint8_t(tempo >> 16), std::uint8_t(tempo >> 8), std::uint8_t(tempo)};
+}
+
+// A request to cut the song at `source` at `cutTicks`, with the tempo of its pre-read.
+inline CutRequest preparedRequest(const std::string& source, double cutTicks) {
+    const SongHeader song = preRead(source);
+    CutRequest request;
+    request.source = source;
+    request.cutTicks = cutTicks;
+    request.tempo = song.tempo;
+    request.tickMs = song.tickMs;
+    return request;
 }
 
 // A fresh folder under the system's temp folder, removed afterwards.

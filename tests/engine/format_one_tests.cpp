@@ -12,17 +12,15 @@ class FormatOne : public ::testing::Test {
 protected:
     // Pre-reads and cuts `source` (written as SONG.MID) at `cutTime`; returns the cut file's bytes.
     Bytes cut(const Bytes& source, double cutTime, bool intoDest = true) {
-        state.FilePath = src.write("Song.mid", source);
-        state.FileName = "SONG.MID";
-        state.TextDest = intoDest ? dest.path().string() : "";
-        PreLeggi(state);
-        EXPECT_TRUE(state.IsFormatOne);
-        state.CutTime = cutTime;
-        FormatoUno(state);
-        return readBytes(state.CutFilePath);
+        request = preparedRequest(src.write("Song.mid", source), cutTime);
+        request.listedName = "SONG.MID";
+        request.destFolder = intoDest ? dest.path().string() : "";
+        result = cutFormatOne(request);
+        return readBytes(result.path);
     }
     TempDir src, dest;
-    AppState state;
+    CutRequest request;
+    CutResult result;
 };
 
 TEST_F(FormatOne, CutsEveryTrackAtTheNextBarLine) {
@@ -42,7 +40,7 @@ TEST_F(FormatOne, CutsEveryTrackAtTheNextBarLine) {
                                 track(cat({{0x00, 0xC1, 0x05, 0x9D, 0x7F, 0x91, 60, 100}, kClose1})),
                                 track(cat({{0x00, 0xFF, 0x03, 0x01, 'x'}, kClose1})), track(kClose1)});
     EXPECT_EQ(out, expected);
-    EXPECT_EQ(state.CutFilePath, (dest.path() / "SONG-CUT.mid").string());
+    EXPECT_EQ(result.path, (dest.path() / "SONG-CUT.mid").string());
 }
 
 TEST_F(FormatOne, APositionOnABarLineMovesToTheNextOne) {
@@ -75,7 +73,7 @@ TEST_F(FormatOne, KeepsTheWholeTrackCountAndWritesBesideTheSource) {
     for (int k = 0; k < 0x0103; ++k) file = cat({file, track(cat({tempoEvent(500000), kEndOfTrack}))});
     const Bytes out = cut(file, 1000, false);
     EXPECT_EQ(out, file);
-    EXPECT_EQ(state.CutFilePath, (src.path() / "Song-CUT.mid").string());
+    EXPECT_EQ(result.path, (src.path() / "Song-CUT.mid").string());
 }
 
 TEST_F(FormatOne, AFailedCutLeavesNoFileAndKeepsTheOldOne) {
@@ -83,17 +81,16 @@ TEST_F(FormatOne, AFailedCutLeavesNoFileAndKeepsTheOldOne) {
                             track(cat({{0x00, 0x90, 1, 1}, kEndOfTrack}))});
     const Bytes previous = cut(good, 100000);
     // The second track is cut short; the tempo, read first, is still fine.
-    state.FilePath = src.write("Song.mid", Bytes(good.begin(), good.end() - 3));
-    PreLeggi(state);
-    expectFileError([&] { FormatoUno(state); });
+    src.write("Song.mid", Bytes(good.begin(), good.end() - 3));
+    expectFileError([&] { cutFormatOne(request); });
     EXPECT_EQ(dest.names(), std::vector<std::string>{"SONG-CUT.mid"});
-    EXPECT_EQ(readBytes(state.CutFilePath), previous);
+    EXPECT_EQ(readBytes(result.path), previous);
 
     // Without a pre-read there is no tempo to place the cut.
-    AppState fresh;
-    fresh.FilePath = state.FilePath;
-    fresh.CutTime = 1000;
-    expectFileError([&] { FormatoUno(fresh); }, ErrorKind::NotPrepared);
+    CutRequest fresh;
+    fresh.source = request.source;
+    fresh.cutTicks = 1000;
+    expectFileError([&] { cutFormatOne(fresh); }, ErrorKind::NotPrepared);
 }
 
 }  // namespace

@@ -20,19 +20,17 @@ Bytes fade(std::uint8_t channel, std::uint8_t volume) { return {0x00, std::uint8
 class FormatZero : public ::testing::Test {
 protected:
     Bytes cut(const Bytes& source, double cutTime, const std::string& name = "Song.mid") {
-        state.FilePath = src.write(name, source);
-        state.FileName = "SONG.MID";
-        state.TextDest = dest.path().string();
-        PreLeggi(state);
-        EXPECT_FALSE(state.IsFormatOne);
-        state.CutTime = cutTime;
-        FormatoZero(state);
-        return readBytes(state.CutFilePath);
+        request = preparedRequest(src.write(name, source), cutTime);
+        request.listedName = "SONG.MID";
+        request.destFolder = dest.path().string();
+        result = cutFormatZero(request);
+        return readBytes(result.path);
     }
     static Bytes song(const Bytes& events) { return cat({header(0, 1, 100), track(cat({tempoEvent(1000000), events}))}); }
 
     TempDir src, dest;
-    AppState state;
+    CutRequest request;
+    CutResult result;
 };
 
 TEST_F(FormatZero, FadesTheLastTenthAndSilencesEveryChannelAtTheCut) {
@@ -52,8 +50,8 @@ TEST_F(FormatZero, FadesTheLastTenthAndSilencesEveryChannelAtTheCut) {
                             fade(0, 96), {0x0A, 0xF0, 0x01, 0xF7},
                             fade(5, 95), {0x32, 0x95, 1, 1}, silenceAll()});
     EXPECT_EQ(out, cat({header(0, 1, 100), track(body)}));
-    EXPECT_EQ(state.CutFilePath, (dest.path() / "song-cut.mid").string());
-    EXPECT_EQ(state.Text9, state.CutFilePath);
+    EXPECT_EQ(result.path, (dest.path() / "song-cut.mid").string());
+    EXPECT_TRUE(result.insideSong);
 }
 
 TEST_F(FormatZero, FadesFromTheVolumesOfThisFileOnly) {
@@ -62,7 +60,7 @@ TEST_F(FormatZero, FadesFromTheVolumesOfThisFileOnly) {
                               {0x64, 0x83, 60, 0}, kEndOfTrack});
     Bytes out = cut(song(events), kCutAtTick1000);
     EXPECT_EQ(Bytes(out.end() - 77, out.end() - 73), (Bytes{0x00, 0xB3, 0x07, 39}));
-    EXPECT_EQ(state.ChannelVolume[3], 40);
+    EXPECT_EQ(result.channelVolumes[3], 40);
 
     // The next cut starts again from the default volume.
     out = cut(song(cat({{0x87, 0x0E, 0x93, 60, 100}, {0x64, 0x83, 60, 0}, kEndOfTrack})), kCutAtTick1000);
@@ -75,10 +73,9 @@ TEST_F(FormatZero, ASongEndingBeforeTheFadeIsCopiedWhole) {
                               {0x00, 0xF0, 0x81, 0x00}, Bytes(128, 0x22),        // long SysEx
                               {0x00, 0xFF, 0x7F, 0x81, 0x02}, Bytes(130, 0x33),  // long sequencer-specific
                               {0x0A, 0x90, 1, 1}, {0x0A, 1, 0}, kEndOfTrack});
-    state.Text9 = "before";
     const Bytes source = song(events);
     EXPECT_EQ(cut(source, kCutAtTick1000 * 10, "Tune.MID"), source);
-    EXPECT_EQ(state.Text9, "before");
+    EXPECT_FALSE(result.insideSong);
     EXPECT_EQ(dest.names(), std::vector<std::string>{"song-cut.mid"});
 }
 
@@ -88,9 +85,10 @@ TEST_F(FormatZero, ATempoChangeMovesTheCutAndStays) {
     const Bytes out = cut(song(events), kCutAtTick1000);
     EXPECT_EQ(out, cat({header(0, 1, 100),
                         track(cat({tempoEvent(1000000), Bytes(events.begin(), events.begin() + 8), silenceAll()}))}));
-    EXPECT_EQ(state.Tempo, 500000u);
-    EXPECT_EQ(state.Division.value(), 25.0);
-    EXPECT_EQ(state.TickMs, 5.0);
+    ASSERT_TRUE(result.tempo);
+    EXPECT_EQ(result.tempo->tempo, 500000u);
+    EXPECT_EQ(result.tempo->division, 100u);
+    EXPECT_EQ(result.tempo->tickMs, 5.0);
 }
 
 TEST_F(FormatZero, DropsStrayBytesWithoutMovingLaterEvents) {
@@ -108,15 +106,13 @@ TEST_F(FormatZero, WritesTheStandardHeaderAndOneTrack) {
 }
 
 TEST_F(FormatZero, UnsupportedFormatsAndBrokenFilesWriteNothing) {
-    state.FilePath = src.write("Two.mid", cat({header(2, 1, 100), track(cat({tempoEvent(1000000), kEndOfTrack}))}));
-    state.FileName = "TWO.MID";
-    state.TextDest = dest.path().string();
-    PreLeggi(state);
-    state.CutTime = 1000;
-    EXPECT_NE(expectFileError([&] { FormatoZero(state); }).find("format 2 is not supported"), std::string::npos);
+    request = preparedRequest(
+        src.write("Two.mid", cat({header(2, 1, 100), track(cat({tempoEvent(1000000), kEndOfTrack}))})), 1000);
+    request.destFolder = dest.path().string();
+    EXPECT_NE(expectFileError([&] { cutFormatZero(request); }).find("format 2 is not supported"), std::string::npos);
 
-    state.FilePath = src.write("Two.mid", song({0x00, 0x90, 1, 1, 0x00, 0xFF}));
-    expectFileError([&] { FormatoZero(state); });
+    src.write("Two.mid", song({0x00, 0x90, 1, 1, 0x00, 0xFF}));
+    expectFileError([&] { cutFormatZero(request); });
     EXPECT_TRUE(dest.names().empty());
 }
 

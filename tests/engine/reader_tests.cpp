@@ -47,22 +47,15 @@ TEST(ByteReader, FailsWithFileAndOffsetAtTheEndOrOnOverlongQuantities) {
 
 TEST(CutName, BesideTheSourceOrInTheDestinationFolder) {
     const std::string sep(1, static_cast<char>(std::filesystem::path::preferred_separator));
-    AppState state;
-    state.FilePath = "music" + sep + "Tune.mid";
-    state.FileName = "TUNE.MID";
-    EXPECT_EQ(nameCutFile(state), "music" + sep + "Tune-CUT.mid");
-    state.TextDest = "Out";
-    EXPECT_EQ(nameCutFile(state), "Out" + sep + "TUNE-CUT.mid");
-    EXPECT_EQ(state.CutFilePath, "Out" + sep + "TUNE-CUT.mid");
+    EXPECT_EQ(cutFilePath("music" + sep + "Tune.mid", "TUNE.MID", ""), "music" + sep + "Tune-CUT.mid");
+    EXPECT_EQ(cutFilePath("music" + sep + "Tune.mid", "TUNE.MID", "Out"), "Out" + sep + "TUNE-CUT.mid");
     // Only the name is lower-cased; the folder keeps its case.
     EXPECT_EQ(lowerCaseFileName("Out" + sep + "TUNE-CUT.mid"), "Out" + sep + "tune-cut.mid");
     EXPECT_EQ(withoutExtension("\xC3\x89T\xC3\x89.MID"), "\xC3\x89T\xC3\x89");
     // A name without ".mid" is kept whole, and the cut stays in its folder.
-    state.TextDest.clear();
     for (const auto& [name, cut] : {std::pair{"a", "a-CUT.mid"}, {"noext", "noext-CUT.mid"},
                                     {"song.midi", "song.midi-CUT.mid"}, {"x.MiD", "x-CUT.mid"}}) {
-        state.FilePath = "x" + sep + "sub" + sep + name;
-        EXPECT_EQ(nameCutFile(state), "x" + sep + "sub" + sep + cut);
+        EXPECT_EQ(cutFilePath("x" + sep + "sub" + sep + name, name, ""), "x" + sep + "sub" + sep + cut);
     }
 }
 

@@ -1,27 +1,18 @@
-// Damaged files against the pre-reader and both cutters.
-//
-// Every call must either succeed or throw FileError(UnreadableMidi) naming a
-// place inside the file; nothing else may escape, nothing may crash or hang.
-// A failed cut leaves the destination folder as it was (an older cut file of
-// the same name untouched); a successful one leaves exactly the cut file,
-// which the pre-reader reads back.
+// Damaged files against the pre-reader and both cutters (see oracle.hpp):
+// nothing may escape but FileError, nothing may crash or hang.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "engine/app_state.hpp"
-#include "engine/cutters.hpp"
-#include "engine/errors.hpp"
-#include "engine/pre_reader.hpp"
 #include "midi_builder.hpp"
 #include "mutations.hpp"
+#include "oracle.hpp"
 
 namespace quorvane::robustness {
 namespace {
@@ -41,33 +32,11 @@ static_assert(kTruncations + kFlips + kReplacements + kLies + kReshapes + kStack
 // Reported failures per test before the rest of its mutants are skipped.
 constexpr std::size_t kMaxReports = 10;
 
-std::string utf8(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
-fs::path pathOf(const std::string& utf8Text) {
-    return fs::path(std::u8string(utf8Text.begin(), utf8Text.end()));
-}
-
 void writeBytes(const fs::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path.string());
 }
-
-std::vector<fs::path> folderContents(const fs::path& folder) {
-    std::vector<fs::path> entries;
-    for (const auto& entry : fs::directory_iterator(folder)) entries.push_back(entry.path());
-    return entries;
-}
-
-struct Tally {
-    std::size_t mutants = 0;
-    std::size_t preReads = 0;    // pre-reads that succeeded
-    std::size_t cuts = 0;        // cuts that succeeded
-    std::size_t failedCuts = 0;  // cuts that threw FileError
-};
 
 // A private source and destination folder under the system's temporary
 // folder, removed with everything in it at the end of the test.
@@ -87,14 +56,14 @@ protected:
     void TearDown() override {
         std::error_code ignored;
         fs::remove_all(root_, ignored);
-        std::printf("  %zu mutants: %zu pre-read, %zu cuts written, %zu cuts refused\n", tally_.mutants,
+        std::printf("  %zu mutants: %zu pre-read, %zu cuts written, %zu cuts refused\n", mutants_,
                     tally_.preReads, tally_.cuts, tally_.failedCuts);
     }
 
     // Runs the readers on one mutant; reports the first broken promise.
     void check(const Mutant& mutant, const BaseSong& base) {
         if (reports_ >= kMaxReports) return;
-        const std::size_t index = tally_.mutants++;
+        const std::size_t index = mutants_++;
         const double fractions[] = {0.0, 0.25, 0.6, 0.97, 3.0};
         const double cutTime = fractions[index % std::size(fractions)] * base.endCutTime;
         const bool guardOldFile = index % 7 == 3;
@@ -111,109 +80,16 @@ protected:
         EXPECT_GT(tally_.failedCuts, 0u) << "every mutant was cut: the damage is too mild";
     }
 
-    static std::optional<std::string> checkError(const FileError& error, std::size_t size, const char* reader) {
-        if (error.kind() != ErrorKind::UnreadableMidi) {
-            return std::string(reader) + " failed with the wrong kind: " + error.what();
-        }
-        if (!error.offset() || *error.offset() > size) {
-            return std::string(reader) + " names no place inside the file: " + error.what();
-        }
-        return std::nullopt;
-    }
-
-    // The pre-reader, then both cutters (the chosen one first) at `cutTime`;
-    // the first broken promise, if any.
     std::optional<std::string> exercise(const Bytes& bytes, double cutTime, bool guardOldFile) {
         writeBytes(source_, bytes);
-        AppState state;
-        state.FilePath = utf8(source_);
-        state.FileName = "SONG.MID";
-        state.TextDest = utf8(dest_);
-        state.Tempo = 1234;  // a previous file's values, kept when the pre-read fails
-        state.TickMs = 5.5;
-        bool preRead = false;
-        try {
-            PreLeggi(state);
-            preRead = true;
-            ++tally_.preReads;
-        } catch (const FileError& error) {
-            if (auto problem = checkError(error, bytes.size(), "pre-read")) return problem;
-            if (state.Tempo != 1234 || state.TickMs != 5.5) return "a failed pre-read changed the state";
-            // The window never cuts a file it could not pre-read, but the
-            // cutters must not rely on that: they get a default tempo and
-            // meet the damage themselves. (Their copy may then carry what the
-            // pre-reader refused, so it is not read back.)
-            state.Tempo = 500000;
-            state.TickMs = 500000.0 / (480 * 1000.0);
-        } catch (const std::exception& error) {
-            return std::string("pre-read threw something else: ") + error.what();
-        }
-
-        struct Cutter {
-            const char* name;
-            void (*run)(AppState&);
-            const char* target;
-        };
-        Cutter cutters[] = {{"Format 1 cutter", &FormatoUno, "SONG-CUT.mid"},
-                            {"Format 0 cutter", &FormatoZero, "song-cut.mid"}};
-        if (!state.IsFormatOne) std::swap(cutters[0], cutters[1]);  // the chosen cutter first
-        for (const Cutter& cutter : cutters) {
-            AppState cut = state;
-            cut.CutTime = cutTime;
-            auto problem = exerciseCutter(cut, bytes.size(), cutter.name, cutter.run, dest_ / cutter.target,
-                                          guardOldFile, preRead);
-            for (const fs::path& left : folderContents(dest_)) fs::remove(left);
-            if (problem) return problem;
-        }
-        return std::nullopt;
-    }
-
-    std::optional<std::string> exerciseCutter(AppState& state, std::size_t size, const std::string& name,
-                                              void (*run)(AppState&), const fs::path& target,
-                                              bool guardOldFile, bool readBack) {
-        static const Bytes kOldFile = {'o', 'l', 'd'};
-        if (guardOldFile) writeBytes(target, kOldFile);
-        try {
-            run(state);
-        } catch (const FileError& error) {
-            ++tally_.failedCuts;
-            if (auto problem = checkError(error, size, name.c_str())) return problem;
-            const std::vector<fs::path> left = folderContents(dest_);
-            if (!guardOldFile && !left.empty()) {
-                return "the failed " + name + " left " + left.front().filename().string();
-            }
-            if (guardOldFile) {
-                if (left.size() != 1 || left.front() != target) {
-                    return "the failed " + name + " left " + std::to_string(left.size()) + " files";
-                }
-                if (testing::readFile(target) != kOldFile) return "the failed " + name + " changed the older file";
-            }
-            return std::nullopt;
-        } catch (const std::exception& error) {
-            return name + " threw something else: " + error.what();
-        }
-        ++tally_.cuts;
-        if (pathOf(state.CutFilePath) != target) return name + " wrote " + state.CutFilePath;
-        const std::vector<fs::path> left = folderContents(dest_);
-        if (left.size() != 1 || left.front() != target) {
-            return name + " left " + std::to_string(left.size()) + " files in the destination folder";
-        }
-        if (readBack) {
-            AppState back;
-            back.FilePath = state.CutFilePath;
-            try {
-                PreLeggi(back);
-            } catch (const FileError& error) {
-                return "the " + name + "'s file does not read back: " + error.what();
-            }
-        }
-        return std::nullopt;
+        return checkReaders(source_, bytes.size(), dest_, cutTime, guardOldFile, tally_);
     }
 
     fs::path root_;
     fs::path source_;
     fs::path dest_;
     std::size_t reports_ = 0;
+    std::size_t mutants_ = 0;
     Tally tally_;
 };
 
@@ -230,7 +106,7 @@ TEST_F(MutationTest, BaseSongsAreReadAndCutCleanly) {
     for (const BaseSong& song : baseSongs()) {
         for (int k = 0; k < 5; ++k) check(Mutant{song.bytes, "undamaged"}, song);
     }
-    EXPECT_EQ(tally_.preReads, tally_.mutants);
+    EXPECT_EQ(tally_.preReads, mutants_);
     EXPECT_EQ(tally_.failedCuts, 0u);
 }
 

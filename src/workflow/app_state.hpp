@@ -15,15 +15,9 @@ struct ExactDivision {
     friend bool operator==(const ExactDivision&, const ExactDivision&) = default;
 };
 
-// Milliseconds per tick for `tempo` microseconds per quarter note and
-// `ticksPerQuarter`: tempo / (ticks per quarter note * 1000), a single
-// correctly rounded division (both operands are exact doubles).
-inline double tickMilliseconds(std::uint32_t tempo, std::uint32_t ticksPerQuarter) {
-    return static_cast<double>(tempo) / (static_cast<double>(ticksPerQuarter) * 1000.0);
-}
-
-// The state the window keeps between user actions, as far as the MIDI
-// engine reads or writes it. Strings are UTF-8.
+// The state the window keeps between user actions about the current song
+// and its cut; PreLeggi and the cutters fill it from the engine's values.
+// Strings are UTF-8.
 struct AppState {
     std::string FilePath;     // full path of the current file; empty: none
     std::uint32_t Tempo = 0;  // microseconds per quarter note
@@ -38,7 +32,7 @@ struct AppState {
     std::string FormatText;   // "1" or "0"
     std::uint16_t Format = 0;  // the header's format, as it is (2 and up cannot be cut)
 
-    // Captions the engine reads or writes.
+    // Captions the cutters read or write.
     std::string TextDest;     // destination folder; empty: beside the source
     std::string Text9;        // full path shown under the list
 };

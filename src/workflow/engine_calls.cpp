@@ -1,0 +1,49 @@
+// The window's engine commands: they hand the state's fields to the engine
+// as plain values and take back what it found or wrote.
+#include "engine/cutters.hpp"
+#include "engine/pre_reader.hpp"
+#include "form1.hpp"
+
+namespace quorvane {
+
+namespace {
+
+CutRequest requestFor(const AppState& state) {
+    return CutRequest{state.FilePath, state.FileName, state.TextDest, state.KeepsNameCase,
+                      state.CutTime,  state.Tempo,    state.TickMs};
+}
+
+}  // namespace
+
+void Form1::PreLeggi() {
+    // The state changes only once the file has been read as far as needed.
+    const SongHeader song = preRead(state.FilePath);
+    state.Format = song.format;
+    state.IsFormatOne = song.format == 1;
+    state.FormatText.assign(1, state.IsFormatOne ? '1' : '0');
+    state.Tempo = song.tempo;
+    state.Division = ExactDivision{song.division};
+    state.TickMs = song.tickMs;
+}
+
+void Form1::FormatoUno() { state.CutFilePath = cutFormatOne(requestFor(state)).path; }
+
+void Form1::FormatoZero() {
+    const CutResult result = cutFormatZero(requestFor(state));
+    state.CutFilePath = result.path;
+    state.ChannelVolume = result.channelVolumes;
+    // The song's last tempo stays for the next cut, as the song left it.
+    if (result.tempo) {
+        state.Tempo = result.tempo->tempo;
+        state.Division = ExactDivision{result.tempo->division};
+        state.TickMs = result.tempo->tickMs;
+    }
+    if (result.insideSong) state.Text9 = result.path;
+}
+
+void Form1::cutCurrentFile() {
+    if (state.IsFormatOne) FormatoUno();
+    else FormatoZero();
+}
+
+}  // namespace quorvane

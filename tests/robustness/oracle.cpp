@@ -1,0 +1,124 @@
+#include "oracle.hpp"
+
+#include <fstream>
+#include <iterator>
+#include <utility>
+#include <vector>
+
+#include "engine/cutters.hpp"
+#include "engine/errors.hpp"
+#include "engine/platform_files.hpp"
+#include "engine/pre_reader.hpp"
+#include "engine/smf.hpp"
+
+namespace quorvane::robustness {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<fs::path> folderContents(const fs::path& folder) {
+    std::vector<fs::path> entries;
+    for (const auto& entry : fs::directory_iterator(folder)) entries.push_back(entry.path());
+    return entries;
+}
+
+std::string contents(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::optional<std::string> checkError(const FileError& error, std::size_t size, const std::string& reader) {
+    if (error.kind() != ErrorKind::UnreadableMidi) return reader + " failed with the wrong kind: " + error.what();
+    if (!error.offset() || *error.offset() > size) return reader + " names no place inside the file: " + error.what();
+    return std::nullopt;
+}
+
+struct Cutter {
+    const char* name;
+    CutResult (*run)(const CutRequest&);
+    const char* target;
+};
+
+std::optional<std::string> checkCutter(const Cutter& cutter, const CutRequest& request, std::size_t size,
+                                       const fs::path& dest, bool guardOldFile, bool readBack, Tally& tally) {
+    static const std::string kOldFile = "old";
+    const std::string name = cutter.name;
+    const fs::path target = dest / cutter.target;
+    if (guardOldFile) std::ofstream(target, std::ios::binary) << kOldFile;
+    CutResult result;
+    try {
+        result = cutter.run(request);
+    } catch (const FileError& error) {
+        ++tally.failedCuts;
+        if (auto problem = checkError(error, size, name)) return problem;
+        const std::vector<fs::path> left = folderContents(dest);
+        if (!guardOldFile && !left.empty()) return "the failed " + name + " left " + left.front().filename().string();
+        if (guardOldFile) {
+            if (left.size() != 1 || left.front() != target) {
+                return "the failed " + name + " left " + std::to_string(left.size()) + " files";
+            }
+            if (contents(target) != kOldFile) return "the failed " + name + " changed the older file";
+        }
+        return std::nullopt;
+    } catch (const std::exception& error) {
+        return name + " threw something else: " + error.what();
+    }
+    ++tally.cuts;
+    if (pathFromUtf8(result.path) != target) return name + " wrote " + result.path;
+    const std::vector<fs::path> left = folderContents(dest);
+    if (left.size() != 1 || left.front() != target) {
+        return name + " left " + std::to_string(left.size()) + " files in the destination folder";
+    }
+    if (readBack) {
+        try {
+            preRead(result.path);
+        } catch (const FileError& error) {
+            return "the " + name + "'s file does not read back: " + error.what();
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> checkReaders(const fs::path& source, std::size_t size, const fs::path& dest,
+                                        double cutTicks, bool guardOldFile, Tally& tally) {
+    CutRequest request;
+    request.source = utf8FromPath(source);
+    request.listedName = "SONG.MID";
+    request.destFolder = utf8FromPath(dest);
+    request.cutTicks = cutTicks;
+    bool formatOne = false;
+    bool preReadOk = false;
+    try {
+        const SongHeader song = preRead(request.source);
+        request.tempo = song.tempo;
+        request.tickMs = song.tickMs;
+        formatOne = song.format == 1;
+        preReadOk = true;
+        ++tally.preReads;
+    } catch (const FileError& error) {
+        if (auto problem = checkError(error, size, "pre-read")) return problem;
+        // The window never cuts a file it could not pre-read, but the
+        // cutters must not rely on that: they get a default tempo and meet
+        // the damage themselves. (Their copy may then carry what the
+        // pre-reader refused, so it is not read back.)
+        request.tempo = kDefaultTempo;
+        request.tickMs = tickMilliseconds(kDefaultTempo, 480);
+    } catch (const std::exception& error) {
+        return std::string("pre-read threw something else: ") + error.what();
+    }
+
+    Cutter cutters[] = {{"Format 1 cutter", &cutFormatOne, "SONG-CUT.mid"},
+                        {"Format 0 cutter", &cutFormatZero, "song-cut.mid"}};
+    if (!formatOne) std::swap(cutters[0], cutters[1]);  // the chosen cutter first
+    for (const Cutter& cutter : cutters) {
+        auto problem = checkCutter(cutter, request, size, dest, guardOldFile, preReadOk, tally);
+        for (const fs::path& left : folderContents(dest)) fs::remove(left);
+        if (problem) return problem;
+    }
+    return std::nullopt;
+}
+
+}  // namespace quorvane::robustness
