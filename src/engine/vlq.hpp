@@ -20,7 +20,8 @@ struct Vlq {
 // Largest value four VLQ bytes can hold.
 inline constexpr std::uint32_t kVlqMax = 0x0FFFFFFF;
 
-// Minimal encoding of value (<= kVlqMax).
+// Minimal encoding of `value`; throws std::out_of_range above kVlqMax,
+// which four bytes cannot hold.
 Vlq encodeVlq(std::uint32_t value);
 
 // Decodes a quantity from memory known to hold at least four bytes. Returns

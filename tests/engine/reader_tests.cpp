@@ -30,6 +30,7 @@ TEST(ByteReader, VariableLengthQuantitiesKeepTheirBytes) {
         EXPECT_EQ(back.vlq().value, v);
         EXPECT_EQ(back.offset(), encoded.size);
     }
+    EXPECT_THROW(encodeVlq(kVlqMax + 1), std::out_of_range);
 }
 
 TEST(ByteReader, FailsWithFileAndOffsetAtTheEndOrOnOverlongQuantities) {
@@ -43,19 +44,34 @@ TEST(ByteReader, FailsWithFileAndOffsetAtTheEndOrOnOverlongQuantities) {
     const Bytes fiveBytes = {0x81, 0x81, 0x81, 0x81, 0x01};
     ByteReader overlong(fiveBytes, "x.mid");
     expectFileError([&] { overlong.vlq(); });
+
+    // The same across the edge of the 64 KiB read buffer, wherever it falls.
+    TempDir dir;
+    for (std::size_t before = 1; before <= 4; ++before) {
+        const std::size_t at = 64 * 1024 - before;
+        ByteReader in = ByteReader::open(dir.write("edge.mid", cat({Bytes(at, 0), fiveBytes})), "edge.mid");
+        in.skip(at);
+        EXPECT_NE(expectFileError([&] { in.vlq(); }).find("longer than four bytes (at byte " + std::to_string(at)),
+                  std::string::npos);
+    }
 }
 
 TEST(CutName, BesideTheSourceOrInTheDestinationFolder) {
     const std::string sep(1, static_cast<char>(std::filesystem::path::preferred_separator));
     EXPECT_EQ(cutFilePath("music" + sep + "Tune.mid", "TUNE.MID", ""), "music" + sep + "Tune-CUT.mid");
     EXPECT_EQ(cutFilePath("music" + sep + "Tune.mid", "TUNE.MID", "Out"), "Out" + sep + "TUNE-CUT.mid");
-    // Only the name is lower-cased; the folder keeps its case.
+    // Only the name is lower-cased, to its first character; the folder keeps its case.
     EXPECT_EQ(lowerCaseFileName("Out" + sep + "TUNE-CUT.mid"), "Out" + sep + "tune-cut.mid");
+    EXPECT_EQ(lowerCaseFileName("TUNE-CUT.mid"), "tune-cut.mid");
+    EXPECT_EQ(lowerCaseSuffix("-CUT.mid"), "-cut.mid");
+    EXPECT_EQ(lowerCaseSuffix("X" + sep + "TUNE-CUT.MID"), "X" + sep + "TUNE-cut.mid");
     EXPECT_EQ(withoutExtension("\xC3\x89T\xC3\x89.MID"), "\xC3\x89T\xC3\x89");
     // A name without ".mid" is kept whole, and the cut stays in its folder.
     for (const auto& [name, cut] : {std::pair{"a", "a-CUT.mid"}, {"noext", "noext-CUT.mid"},
-                                    {"song.midi", "song.midi-CUT.mid"}, {"x.MiD", "x-CUT.mid"}}) {
+                                    {"song.midi", "song.midi-CUT.mid"}, {"x.MiD", "x-CUT.mid"},
+                                    {".mid", "-CUT.mid"}, {"\xC3\x89.mid", "\xC3\x89-CUT.mid"}}) {
         EXPECT_EQ(cutFilePath("x" + sep + "sub" + sep + name, name, ""), "x" + sep + "sub" + sep + cut);
+        EXPECT_EQ(cutFilePath("x" + sep + name, name, "Out"), "Out" + sep + cut);
     }
 }
 

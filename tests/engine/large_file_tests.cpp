@@ -1,0 +1,180 @@
+// Songs larger than the reader's and the writer's 64 KiB buffers, cut and
+// compared byte for byte with what a plain event-by-event reference makes of
+// the same events. The songs are shifted by a few bytes each time, so that
+// the buffer edges fall on every part of an event.
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <random>
+
+#include "engine/smf.hpp"
+#include "engine_test_util.hpp"
+
+namespace quorvane::test {
+namespace {
+
+// 100 ticks per quarter note at 60 bpm: 10 ms per tick, so that times
+// compare exactly.
+constexpr std::uint16_t kDivision = 100;
+constexpr std::uint32_t kTempo = 1000000;
+
+struct Event {
+    std::uint64_t time;  // ticks from the start
+    Bytes delta;
+    Bytes body;               // as in the file: without the status byte under running status
+    std::uint8_t status = 0;  // channel messages: the status; 0 for meta and SysEx
+    std::uint8_t fadeChannel = 0;
+};
+
+Bytes vlq(std::uint32_t value) {
+    const Vlq v = encodeVlq(value);
+    return Bytes(v.bytes().begin(), v.bytes().end());
+}
+
+// About `size` bytes of notes, program changes, pitch bends (running status
+// where the status repeats), text and SysEx events, after a text event of
+// `shift` bytes.
+std::vector<Event> makeEvents(std::size_t size, std::size_t shift, std::uint32_t seed) {
+    std::mt19937 random(seed);
+    std::vector<Event> events;
+    events.push_back({0, {0x00}, cat({{0xFF, 0x01}, vlq(static_cast<std::uint32_t>(shift)), Bytes(shift, 's')}), 0, 15});
+    std::uint64_t time = 0, bytes = 0;
+    std::uint8_t running = 0;
+    static constexpr std::uint8_t kKinds[] = {0x90, 0x80, 0xC0, 0xE0, 0xA0};
+    while (bytes < size) {
+        const unsigned roll = random() % 100;
+        const std::uint32_t delta = roll < 2 ? 20000 + random() % 2000 : random() % 200;
+        time += delta;
+        Event event{time, vlq(delta), {}, 0, 0};
+        if (roll < 3) {
+            event.body = cat({{0xFF, 0x01}, vlq(roll * 100 + 40), Bytes(roll * 100 + 40, 't')});
+            event.fadeChannel = 15;
+        } else if (roll < 5) {
+            event.body = cat({{0xF0}, vlq(200), Bytes(199, 0x22), {0xF7}});
+        } else {
+            const std::uint8_t status = kKinds[random() % 5] | static_cast<std::uint8_t>(random() % 3);
+            event.status = event.fadeChannel = status;
+            event.fadeChannel &= 0x0F;
+            if (status != running) event.body.push_back(status);
+            event.body.push_back(static_cast<std::uint8_t>(random() % 128));
+            if (channelDataCount(status) == 2) event.body.push_back(static_cast<std::uint8_t>(random() % 128));
+            running = status;
+        }
+        bytes += event.delta.size() + event.body.size();
+        events.push_back(std::move(event));
+    }
+    return events;
+}
+
+void append(Bytes& to, std::initializer_list<Bytes> parts) {
+    for (const Bytes& part : parts) to.insert(to.end(), part.begin(), part.end());
+}
+
+Bytes trackOf(const std::vector<Event>& events) {
+    Bytes body = tempoEvent(kTempo);
+    for (const Event& event : events) append(body, {event.delta, event.body});
+    return track(cat({body, kEndOfTrack}));
+}
+
+// Format 1 reference: the events before the first bar line after `cutTicks`,
+// closed on the channel of the last one copied.
+Bytes referenceFormatOne(const std::vector<Event>& events, std::uint64_t cutTicks) {
+    const std::uint64_t bar = 4 * kDivision;
+    const std::uint64_t sourceTicks = cutTicks * 100 / 768;  // exact at this tempo and division
+    const std::uint64_t cut = (sourceTicks / bar + 1) * bar;
+    Bytes body = tempoEvent(kTempo);
+    std::uint8_t lastChannel = 0;
+    for (const Event& event : events) {
+        if (event.time >= cut) break;
+        append(body, {event.delta, event.body});
+        if (event.status != 0) lastChannel = event.status & 0x0F;
+    }
+    append(body, {{0x00, std::uint8_t(0xB0 | lastChannel), 0x78, 0x00}, kEndOfTrack});
+    return cat({header(1, 2, kDivision), track(cat({tempoEvent(kTempo), kEndOfTrack})), track(body)});
+}
+
+// Format 0 reference: each event of the last tenth after a Channel Volume one
+// lower than the last, the status byte written again; all channels silenced
+// at the cut.
+Bytes referenceFormatZero(const std::vector<Event>& events, std::uint64_t cutTicks) {
+    const std::uint64_t cut = cutTicks * 100 / 768, fade = cut - cut / 10;
+    Bytes body = tempoEvent(kTempo);
+    int fades = 0;
+    for (const Event& event : events) {
+        if (event.time >= cut) break;
+        if (event.time < fade) {
+            append(body, {event.delta, event.body});
+            continue;
+        }
+        const Bytes withStatus =
+            event.status != 0 && event.body.front() != event.status ? cat({{event.status}, event.body}) : event.body;
+        append(body, {{0x00, std::uint8_t(0xB0 | event.fadeChannel), 0x07, std::uint8_t(std::max(0, 100 - ++fades))},
+                      event.delta, withStatus});
+    }
+    for (std::uint8_t k = 0; k < 16; ++k) append(body, {{k, std::uint8_t(0xB0 | k), 0x78, 0x00}});
+    return cat({header(0, 1, kDivision), track(cat({body, kEndOfTrack}))});
+}
+
+// Names the first differing byte instead of printing 200 KiB.
+void expectSame(const Bytes& actual, const Bytes& expected, const char* what, std::size_t shift) {
+    const auto [a, b] = std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
+    EXPECT_TRUE(a == actual.end() && b == expected.end())
+        << what << ", shift " << shift << ": sizes " << actual.size() << " and " << expected.size()
+        << ", first difference at byte " << (a - actual.begin());
+}
+
+TEST(LargeFiles, CutsAcrossBufferEdgesMatchTheReference) {
+    TempDir dir;
+    for (std::size_t shift = 0; shift < 8; ++shift) {
+        const std::vector<Event> events = makeEvents(200 * 1024, shift, 7 + static_cast<std::uint32_t>(shift));
+        const std::uint64_t songQuarters = events.back().time / kDivision;
+        const std::uint64_t cutTicks = songQuarters * 7 / 100 * 10 * 768;  // 70%, on ten quarter notes
+        const Bytes track1 = trackOf(events);
+
+        CutRequest one = preparedRequest(dir.write("one.mid", cat({header(1, 2, kDivision),
+                                                                   track(cat({tempoEvent(kTempo), kEndOfTrack})),
+                                                                   track1})),
+                                         static_cast<double>(cutTicks));
+        const CutResult cutOne = cutFormatOne(one);
+        expectSame(readBytes(cutOne.path), referenceFormatOne(events, cutTicks), "format 1", shift);
+
+        const Bytes zeroSong = cat({header(0, 1, kDivision), track1});
+        CutRequest zero = preparedRequest(dir.write("zero.mid", zeroSong), static_cast<double>(cutTicks));
+        const CutResult cutZero = cutFormatZero(zero);
+        ASSERT_GT(readBytes(cutZero.path).size(), std::size_t{128 * 1024});
+        expectSame(readBytes(cutZero.path), referenceFormatZero(events, cutTicks), "format 0", shift);
+
+        // Past the end, both copy the song whole.
+        zero.cutTicks = one.cutTicks = 1e12;
+        expectSame(readBytes(cutFormatZero(zero).path), zeroSong, "format 0 whole", shift);
+        expectSame(readBytes(cutFormatOne(one).path), readBytes(one.source), "format 1 whole", shift);
+    }
+}
+
+// A write that fails after the file was opened: the destination is a file
+// system too small for the cut.
+TEST(LargeFiles, AFullFileSystemLeavesNoFileAndSaysWhy) {
+    TempDir dir;
+    const std::filesystem::path small = dir.path() / "small";
+    std::filesystem::create_directory(small);
+    if (::geteuid() != 0 || ::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=64k") != 0) {
+        GTEST_SKIP() << "mounting a small tmpfs needs root: the full file system is not tested";
+    }
+    const struct Unmount {
+        const std::filesystem::path& at;
+        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+    } unmount{small};
+    CutRequest request = preparedRequest(dir.write("song.mid", cat({header(0, 1, kDivision),
+                                                                    trackOf(makeEvents(200 * 1024, 0, 1))})),
+                                         1e12);
+    request.listedName = "SONG.MID";
+    request.destFolder = small.string();
+    const std::string message = expectFileError([&] { cutFormatZero(request); }, ErrorKind::CannotWrite);
+    EXPECT_NE(message.find("song-cut.mid"), std::string::npos) << message;
+    EXPECT_NE(message.find("No space left on device"), std::string::npos) << message;
+    EXPECT_TRUE(std::filesystem::is_empty(small));
+}
+
+}  // namespace
+}  // namespace quorvane::test
