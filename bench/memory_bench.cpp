@@ -75,10 +75,6 @@ void writeRepeated(const fs::path& path, const quorvane::testing::Bytes& head,
     std::fclose(out);
 }
 
-quorvane::testing::Bytes be32(std::uint32_t v) {
-    return {std::uint8_t(v >> 24), std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v)};
-}
-
 struct Song {
     std::string label;
     fs::path path;
@@ -123,17 +119,17 @@ int main(int argc, char** argv) {
         constexpr std::uint64_t kPairs = 140ull * 1024 * 1024 / 14;
         const quorvane::testing::Bytes pair = {0x01, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,
                                                0x01, 0xFF, 0x51, 0x03, 0x06, 0x1A, 0x80};
-        quorvane::testing::Bytes head = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0, 'M', 'T', 'r', 'k'};
-        const quorvane::testing::Bytes length = be32(static_cast<std::uint32_t>(kPairs * pair.size() + 4));
-        head.insert(head.end(), length.begin(), length.end());
+        using namespace quorvane::testing;
+        const Bytes head = cat({header(0, 1, 480), {'M', 'T', 'r', 'k'},
+                                be32(static_cast<std::uint32_t>(kPairs * pair.size() + 4))});
         songs.push_back({"format 0, 140 MB of Set Tempo", root / "TEMPO.MID"});
         writeRepeated(songs.back().path, head, pair, kPairs, {0x00, 0xFF, 0x2F, 0x00});
     }
     // 65,535 tracks of one note each.
     {
-        const quorvane::testing::Bytes head = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0xFF, 0xFF, 0x01, 0xE0};
-        const quorvane::testing::Bytes piece = {'M', 'T', 'r', 'k', 0, 0, 0, 13, 0x00, 0x90, 60, 90,
-                                                0x83, 0x60, 0x80, 60, 0, 0x00, 0xFF, 0x2F, 0x00};
+        using namespace quorvane::testing;
+        const Bytes head = header(1, 0xFFFF, 480);
+        const Bytes piece = track({0x00, 0x90, 60, 90, 0x83, 0x60, 0x80, 60, 0, 0x00, 0xFF, 0x2F, 0x00});
         songs.push_back({"format 1, 65,535 tracks", root / "TRACKS.MID"});
         writeRepeated(songs.back().path, head, piece, 65535, {});
     }

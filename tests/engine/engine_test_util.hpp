@@ -13,37 +13,20 @@
 #include "engine/cutters.hpp"
 #include "engine/errors.hpp"
 #include "engine/pre_reader.hpp"
+// The suites that share these helpers do not all link the song generator;
+// the literal pieces are header-only.
+#include "../../tools/songgen/midi_bytes.hpp"
 
 namespace quorvane::test {
 
-using Bytes = std::vector<std::uint8_t>;
-
-inline Bytes cat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
-    return out;
-}
-
-inline Bytes be32(std::uint32_t v) {
-    return {std::uint8_t(v >> 24), std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v)};
-}
-
-// "MThd" with the standard length 6.
-inline Bytes header(std::uint16_t format, std::uint16_t tracks, std::uint16_t division) {
-    return cat({{'M', 'T', 'h', 'd'}, be32(6),
-                {std::uint8_t(format >> 8), std::uint8_t(format), std::uint8_t(tracks >> 8), std::uint8_t(tracks),
-                 std::uint8_t(division >> 8), std::uint8_t(division)}});
-}
-
-inline Bytes chunk(const char* tag, const Bytes& data) {
-    return cat({Bytes(tag, tag + 4), be32(static_cast<std::uint32_t>(data.size())), data});
-}
-inline Bytes track(const Bytes& events) { return chunk("MTrk", events); }
-
-inline const Bytes kEndOfTrack = {0x00, 0xFF, 0x2F, 0x00};
-inline Bytes tempoEvent(std::uint32_t tempo) {
-    return {0x00, 0xFF, 0x51, 0x03, std::uint8_t(tempo >> 16), std::uint8_t(tempo >> 8), std::uint8_t(tempo)};
-}
+using testing::be32;
+using testing::Bytes;
+using testing::cat;
+using testing::chunk;
+using testing::header;
+using testing::kEndOfTrack;
+using testing::tempoEvent;
+using testing::track;
 
 // A request to cut the song at `source` at `cutTicks`, with the tempo of its pre-read.
 inline CutRequest preparedRequest(const std::string& source, double cutTicks) {

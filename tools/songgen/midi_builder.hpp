@@ -15,16 +15,15 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <initializer_list>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace quorvane::testing {
+#include "midi_bytes.hpp"
 
-using Bytes = std::vector<std::uint8_t>;
+namespace quorvane::testing {
 
 // Largest value a 4-byte variable-length quantity can carry.
 inline constexpr std::uint32_t kMaxVlq = 0x0FFFFFFF;
