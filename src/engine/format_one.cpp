@@ -5,9 +5,9 @@
 #include "byte_reader.hpp"
 #include "cut_name.hpp"
 #include "cutters.hpp"
-#include "music_time.hpp"
 #include "output_file.hpp"
 #include "platform_files.hpp"
+#include "pre_reader.hpp"
 #include "smf.hpp"
 #include "track_writer.hpp"
 
@@ -37,7 +37,7 @@ struct PlainCopier {
 // The first bar line (four quarter notes) strictly after the cut position,
 // measured at the first tempo of the file.
 double cutTick(const CutRequest& request, std::uint32_t division) {
-    const double cutMs = request.cutTicks / (kMusicTicksPerQuarter * 1000.0) * request.tempo;
+    const double cutMs = musicMilliseconds(request.cutTicks, request.tempo);
     const double cutTicks = std::floor(cutMs / request.tickMs);
     const double bar = 4.0 * division;
     return (std::floor(cutTicks / bar) + 1.0) * bar;

@@ -5,7 +5,6 @@
 #include "byte_reader.hpp"
 #include "cut_name.hpp"
 #include "cutters.hpp"
-#include "music_time.hpp"
 #include "output_file.hpp"
 #include "platform_files.hpp"
 #include "pre_reader.hpp"
@@ -39,7 +38,6 @@ public:
 
     // True when the cut fell inside the song.
     bool run() {
-        constexpr double kMusicTicksPerMs = kMusicTicksPerQuarter * 1000.0;
         const double fadeStart = cutTicks_ - cutTicks_ / 10;
         EventReader events(in_);
         // The cut and fade positions in milliseconds follow the current
@@ -49,8 +47,8 @@ public:
         for (;;) {
             if (tempo != tempo_) {
                 tempo = tempo_;
-                cutMs = cutTicks_ / kMusicTicksPerMs * tempo;
-                fadeMs = fadeStart / kMusicTicksPerMs * tempo;
+                cutMs = musicMilliseconds(cutTicks_, tempo);
+                fadeMs = musicMilliseconds(fadeStart, tempo);
             }
             copyPlainMessages(events, std::min(cutMs, fadeMs));
             if (in_.atLimit()) {  // the chunk ends without End of Track: closed as if it had one

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "music_time.hpp"
+
 namespace quorvane {
 
 // Milliseconds per tick for `tempo` microseconds per quarter note and
@@ -10,6 +12,12 @@ namespace quorvane {
 // correctly rounded division (both operands are exact doubles).
 inline double tickMilliseconds(std::uint32_t tempo, std::uint32_t ticksPerQuarter) {
     return static_cast<double>(tempo) / (static_cast<double>(ticksPerQuarter) * 1000.0);
+}
+
+// Milliseconds from the start to `musicTicks` at a constant `tempo`
+// (microseconds per quarter note).
+inline double musicMilliseconds(double musicTicks, std::uint32_t tempo) {
+    return musicTicks / (kMusicTicksPerQuarter * 1000.0) * tempo;
 }
 
 // What the pre-read learns of a song.

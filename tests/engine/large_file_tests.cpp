@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <random>
 
+#include "engine/music_time.hpp"
 #include "engine/smf.hpp"
 #include "engine_test_util.hpp"
 
@@ -81,7 +82,7 @@ Bytes trackOf(const std::vector<Event>& events) {
 // closed on the channel of the last one copied.
 Bytes referenceFormatOne(const std::vector<Event>& events, std::uint64_t cutTicks) {
     const std::uint64_t bar = 4 * kDivision;
-    const std::uint64_t sourceTicks = cutTicks * 100 / 768;  // exact at this tempo and division
+    const std::uint64_t sourceTicks = cutTicks * kDivision / kMusicTicksPerQuarter;  // exact at this tempo and division
     const std::uint64_t cut = (sourceTicks / bar + 1) * bar;
     Bytes body = tempoEvent(kTempo);
     std::uint8_t lastChannel = 0;
@@ -98,7 +99,7 @@ Bytes referenceFormatOne(const std::vector<Event>& events, std::uint64_t cutTick
 // lower than the last, the status byte written again; all channels silenced
 // at the cut.
 Bytes referenceFormatZero(const std::vector<Event>& events, std::uint64_t cutTicks) {
-    const std::uint64_t cut = cutTicks * 100 / 768, fade = cut - cut / 10;
+    const std::uint64_t cut = cutTicks * kDivision / kMusicTicksPerQuarter, fade = cut - cut / 10;
     Bytes body = tempoEvent(kTempo);
     int fades = 0;
     for (const Event& event : events) {
@@ -129,7 +130,7 @@ TEST(LargeFiles, CutsAcrossBufferEdgesMatchTheReference) {
     for (std::size_t shift = 0; shift < 8; ++shift) {
         const std::vector<Event> events = makeEvents(200 * 1024, shift, 7 + static_cast<std::uint32_t>(shift));
         const std::uint64_t songQuarters = events.back().time / kDivision;
-        const std::uint64_t cutTicks = songQuarters * 7 / 100 * 10 * 768;  // 70%, on ten quarter notes
+        const std::uint64_t cutTicks = songQuarters * 7 / 100 * 10 * kMusicTicksPerQuarter;  // 70%, on ten quarter notes
         const Bytes track1 = trackOf(events);
 
         CutRequest one = preparedRequest(dir.write("one.mid", cat({header(1, 2, kDivision),

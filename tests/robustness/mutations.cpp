@@ -4,6 +4,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "engine/music_time.hpp"
 #include "midi_builder.hpp"
 #include "song_generator.hpp"
 
@@ -92,7 +93,7 @@ void walkTrack(const Bytes& file, std::size_t pos, std::size_t end, Landmarks& m
 
 // Cut position at the given tick of a song with the given division.
 double cutTimeAt(std::uint64_t tick, std::uint32_t division) {
-    return static_cast<double>(tick) * 768.0 / division;
+    return static_cast<double>(tick) * kMusicTicksPerQuarter / division;
 }
 
 BaseSong generated(std::string name, const testing::SongOptions& options) {
