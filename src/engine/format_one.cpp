@@ -19,17 +19,11 @@ namespace {
 struct PlainCopier {
     double cut;
     std::uint64_t time;
-    std::uint8_t lastChannel;
-    std::uint64_t next = 0;
 
-    bool accepts(std::uint32_t ticks) {
-        next = time + ticks;
-        return static_cast<double>(next) < cut;
-    }
+    bool accepts(std::uint32_t ticks) const { return static_cast<double>(time + ticks) < cut; }
     std::uint8_t* put(std::uint8_t* to, const PlainMessage& message) {
         std::memcpy(to, message.from, 7);  // only the message's own bytes count
-        time = next;
-        lastChannel = message.status & 0x0F;
+        time += message.ticks;
         return to + (message.data + message.dataCount - message.from);
     }
 };
@@ -53,10 +47,12 @@ void cutTrack(ByteReader& in, double cut, OutputFile& out, std::uint8_t& lastCha
     std::uint64_t carried = 0;  // ticks of dropped system messages not yet written
     for (;;) {
         if (carried == 0) {
-            PlainCopier copier{cut, time, lastChannel};
+            PlainCopier copier{cut, time};
+            const std::uint64_t before = in.offset();
             copyPlainMessages(in, events, out, 4096, copier);
             time = copier.time;
-            lastChannel = copier.lastChannel;
+            // The running status is the last message copied.
+            if (in.offset() != before) lastChannel = events.runningStatus() & 0x0F;
         }
         if (in.atLimit()) {  // the chunk ends without End of Track: closed as if it had one
             out.put({0x00, 0xFF, kMetaEndOfTrack, 0x00});

@@ -86,12 +86,8 @@ private:
         double elapsed;
         int lastWritten;  // -1: no status byte written yet
         std::array<int, 16>& volumes;
-        double next = 0;
 
-        bool accepts(std::uint32_t ticks) {
-            next = elapsed + ticks * tickMs;
-            return next < limitMs;
-        }
+        bool accepts(std::uint32_t ticks) const { return elapsed + ticks * tickMs < limitMs; }
         std::uint8_t* put(std::uint8_t* to, const PlainMessage& message) {
             std::memcpy(to, message.from, 4);  // only deltaSize of them count
             to += message.deltaSize;
@@ -103,7 +99,7 @@ private:
                 volumes[message.status & 0x0F] = message.data[1];
             }
             lastWritten = message.status;
-            elapsed = next;
+            elapsed += message.ticks * tickMs;
             return to;
         }
     };

@@ -88,6 +88,7 @@ void putLongEvent(Sink& out, const EventHead& head, ByteReader& in) {
 struct PlainMessage {
     const std::uint8_t* from;  // its delta-time
     std::size_t deltaSize;
+    std::uint32_t ticks;       // the delta-time's value
     bool withStatusByte;       // false: running status
     std::uint8_t status;
     const std::uint8_t* data;
@@ -98,9 +99,10 @@ struct PlainMessage {
 // the write buffer, exactly as the cutters' event loops would copy them.
 // `copier` decides and writes:
 //   bool accepts(std::uint32_t ticks): the message `ticks` after the last one
-//       is still copied here (its time is not taken until put());
+//       is still copied here;
 //   std::uint8_t* put(std::uint8_t* to, const PlainMessage&): writes the
-//       message (at most 7 bytes) and returns the end of what it wrote.
+//       message (at most 7 bytes), takes its time and returns the end of
+//       what it wrote.
 // Stops before the first event that needs the event loop: another kind of
 // event, one the copier does not accept, one not wholly buffered, or one the
 // loop must refuse. Keeps the reader's running status.
@@ -125,7 +127,7 @@ void copyPlainMessages(ByteReader& in, EventReader& events, OutputFile& out, std
         const std::uint8_t status = withStatusByte ? first : running;
         const std::uint8_t* data = from + deltaSize + (withStatusByte ? 1 : 0);
         const std::size_t dataCount = channelDataCount(status);
-        to = copier.put(to, PlainMessage{from, deltaSize, withStatusByte, status, data, dataCount});
+        to = copier.put(to, PlainMessage{from, deltaSize, ticks, withStatusByte, status, data, dataCount});
         running = status;
         from = data + dataCount;
     }
