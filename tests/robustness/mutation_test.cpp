@@ -45,8 +45,9 @@ protected:
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         std::random_device random;
-        root_ = fs::temp_directory_path() /
-                ("quorvane-robustness-" + std::string(info->name()) + "-" + std::to_string(random()));
+        std::string name = info->name();
+        std::replace(name.begin(), name.end(), '/', '-');  // parameterised tests: "Songs/FlippedBits"
+        root_ = fs::temp_directory_path() / ("quorvane-robustness-" + name + "-" + std::to_string(random()));
         fs::create_directories(root_ / "in");
         fs::create_directories(root_ / "out");
         source_ = root_ / "in" / "SONG.MID";
@@ -153,35 +154,29 @@ TEST_F(MutationTest, Truncations) {
     expectBothOutcomes();
 }
 
-TEST_F(MutationTest, FlippedBits) {
-    Mutator mutator(0x666C'6970);
-    forEachSong(kFlips, [&](const BaseSong& song) { check(mutator.flipBits(song), song); });
+struct Family {
+    const char* name;
+    Damage damage;
+    std::size_t count;
+    std::uint64_t seed;
+};
+void PrintTo(const Family& family, std::ostream* out) { *out << family.name; }
+
+class Damaged : public MutationTest, public ::testing::WithParamInterface<Family> {};
+
+TEST_P(Damaged, Songs) {
+    Mutator mutator(GetParam().seed);
+    forEachSong(GetParam().count, [&](const BaseSong& song) { check(mutator.damaged(song, GetParam().damage), song); });
     expectBothOutcomes();
 }
 
-TEST_F(MutationTest, TellingByteValues) {
-    Mutator mutator(0x7465'6C6C);
-    forEachSong(kReplacements, [&](const BaseSong& song) { check(mutator.replaceByte(song), song); });
-    expectBothOutcomes();
-}
-
-TEST_F(MutationTest, LyingLengthsStatusBytesAndHeaderFields) {
-    Mutator mutator(0x6C69'6573);
-    forEachSong(kLies, [&](const BaseSong& song) { check(mutator.lie(song), song); });
-    expectBothOutcomes();
-}
-
-TEST_F(MutationTest, InsertedRemovedAndRepeatedBytes) {
-    Mutator mutator(0x7368'6170);
-    forEachSong(kReshapes, [&](const BaseSong& song) { check(mutator.reshape(song), song); });
-    expectBothOutcomes();
-}
-
-TEST_F(MutationTest, StackedDamage) {
-    Mutator mutator(0x7374'6163);
-    forEachSong(kStacks, [&](const BaseSong& song) { check(mutator.stack(song), song); });
-    expectBothOutcomes();
-}
+INSTANTIATE_TEST_SUITE_P(MutationTest, Damaged,
+                         ::testing::Values(Family{"FlippedBits", Damage::FlipBits, kFlips, 0x666C'6970},
+                                           Family{"TellingByteValues", Damage::ReplaceByte, kReplacements, 0x7465'6C6C},
+                                           Family{"LyingFields", Damage::Lie, kLies, 0x6C69'6573},
+                                           Family{"InsertedRemovedRepeated", Damage::Reshape, kReshapes, 0x7368'6170},
+                                           Family{"Stacked", Damage::Stack, kStacks, 0x7374'6163}),
+                         [](const ::testing::TestParamInfo<Family>& info) { return std::string(info.param.name); });
 
 TEST_F(MutationTest, SplicedSongs) {
     Mutator mutator(0x7370'6C69);

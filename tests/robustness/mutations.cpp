@@ -274,41 +274,24 @@ Mutant Mutator::truncate(const BaseSong& song, std::size_t length) {
                   "truncated to " + std::to_string(length) + " bytes"};
 }
 
-Mutant Mutator::flipBits(const BaseSong& song) {
+Mutant Mutator::damaged(const BaseSong& song, Damage damage) {
     Mutant m{song.bytes, {}};
-    flipBitsIn(m.bytes, m.how);
-    return m;
-}
-
-Mutant Mutator::replaceByte(const BaseSong& song) {
-    Mutant m{song.bytes, {}};
-    replaceByteIn(m.bytes, m.how);
-    return m;
-}
-
-Mutant Mutator::lie(const BaseSong& song) {
-    Mutant m{song.bytes, {}};
-    lieIn(m.bytes, song.marks, m.how);
-    return m;
-}
-
-Mutant Mutator::reshape(const BaseSong& song) {
-    Mutant m{song.bytes, {}};
-    reshapeIn(m.bytes, m.how);
-    return m;
-}
-
-Mutant Mutator::stack(const BaseSong& song) {
-    Mutant m{song.bytes, {}};
-    const std::size_t steps = 2 + below(3);
-    for (std::size_t i = 0; i < steps; ++i) {
-        if (!m.how.empty()) m.how += "; ";
-        switch (below(4)) {
-            case 0: flipBitsIn(m.bytes, m.how); break;
-            case 1: replaceByteIn(m.bytes, m.how); break;
-            case 2: lieIn(m.bytes, song.marks, m.how); break;
-            default: reshapeIn(m.bytes, m.how); break;
-        }
+    switch (damage) {
+        case Damage::FlipBits: flipBitsIn(m.bytes, m.how); break;
+        case Damage::ReplaceByte: replaceByteIn(m.bytes, m.how); break;
+        case Damage::Lie: lieIn(m.bytes, song.marks, m.how); break;
+        case Damage::Reshape: reshapeIn(m.bytes, m.how); break;
+        case Damage::Stack:
+            for (std::size_t i = 0, steps = 2 + below(3); i < steps; ++i) {
+                if (!m.how.empty()) m.how += "; ";
+                switch (below(4)) {
+                    case 0: flipBitsIn(m.bytes, m.how); break;
+                    case 1: replaceByteIn(m.bytes, m.how); break;
+                    case 2: lieIn(m.bytes, song.marks, m.how); break;
+                    default: reshapeIn(m.bytes, m.how); break;
+                }
+            }
+            break;
     }
     return m;
 }

@@ -56,24 +56,23 @@ struct Mutant {
     std::string how;  // e.g. "flip bit 3 at 1234"
 };
 
+enum class Damage {
+    FlipBits,     // one to three bits flipped at random places
+    ReplaceByte,  // one byte replaced by a value readers single out (status bytes, 0x2F, ...)
+    Lie,          // a structural field made to lie: chunk, header, SysEx or meta lengths,
+                  // delta-times, status bytes, meta types, tempo data, header fields
+    Reshape,      // bytes inserted, removed or repeated somewhere
+    Stack,        // several of the damages above, one after another
+};
+
 // Each method returns a damaged copy of `song`.
 class Mutator {
 public:
     explicit Mutator(std::uint64_t seed) : rng_(seed) {}
 
+    Mutant damaged(const BaseSong& song, Damage damage);
     // Cut short at `length` bytes.
     Mutant truncate(const BaseSong& song, std::size_t length);
-    // One to three bits flipped at random places.
-    Mutant flipBits(const BaseSong& song);
-    // One byte replaced by a value readers single out (status bytes, 0x2F, ...).
-    Mutant replaceByte(const BaseSong& song);
-    // A structural field made to lie: chunk, header, SysEx or meta lengths,
-    // delta-times, status bytes, meta types, tempo data, header fields.
-    Mutant lie(const BaseSong& song);
-    // Bytes inserted, removed or repeated somewhere.
-    Mutant reshape(const BaseSong& song);
-    // Several of the damages above, one after another.
-    Mutant stack(const BaseSong& song);
     // The start of one song followed by the rest of another.
     Mutant splice(const BaseSong& first, const BaseSong& second);
 
