@@ -188,7 +188,7 @@ CutResult cutFormatZero(const CutRequest& request) {
     if (header.format > 1) {
         in.fail("format " + std::to_string(header.format) + " is not supported", 8);
     }
-    nextTrack(in);
+    nextTrack(in);  // the copy gets its own track length
 
     OutputFile out(pathFromUtf8(result.path), result.path);
     putHeaderChunk(out, SmfHeader{header.format, 1, header.divisionHi, header.divisionLo});
