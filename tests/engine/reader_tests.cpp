@@ -54,6 +54,10 @@ TEST(ByteReader, FailsWithFileAndOffsetAtTheEndOrOnOverlongQuantities) {
         EXPECT_NE(expectFileError([&] { in.vlq(); }).find("longer than four bytes (at byte " + std::to_string(at)),
                   std::string::npos);
     }
+    // A quantity ending in the file's only byte past the buffer.
+    ByteReader last = ByteReader::open(dir.write("last.mid", cat({Bytes(64 * 1024 - 1, 0), {0x81, 0x00}})), "last.mid");
+    last.skip(64 * 1024 - 1);
+    EXPECT_EQ(last.vlq().value, 128u);
 }
 
 TEST(CutName, BesideTheSourceOrInTheDestinationFolder) {
@@ -62,7 +66,7 @@ TEST(CutName, BesideTheSourceOrInTheDestinationFolder) {
     EXPECT_EQ(cutFilePath("music" + sep + "Tune.mid", "TUNE.MID", "Out"), "Out" + sep + "TUNE-CUT.mid");
     // Only the name is lower-cased, to its first character; the folder keeps its case.
     EXPECT_EQ(lowerCaseFileName("Out" + sep + "TUNE-CUT.mid"), "Out" + sep + "tune-cut.mid");
-    EXPECT_EQ(lowerCaseFileName("TUNE-CUT.mid"), "tune-cut.mid");
+    EXPECT_EQ(lowerCaseFileName("JAZZ-CUT.mid"), "jazz-cut.mid");
     EXPECT_EQ(lowerCaseSuffix("-CUT.mid"), "-cut.mid");
     EXPECT_EQ(lowerCaseSuffix("X" + sep + "TUNE-CUT.MID"), "X" + sep + "TUNE-cut.mid");
     EXPECT_EQ(withoutExtension("\xC3\x89T\xC3\x89.MID"), "\xC3\x89T\xC3\x89");
@@ -128,8 +132,9 @@ TEST(OutputFile, AKilledCutLeavesNothingOrWhatTheNextBatchRemoves) {
     dir.write(".Song-cut.mid.0a1b2c3d.tmp", {});
     dir.write(".notes.0a1b2c3d.tmp", {});
     EXPECT_EQ(dir.names().size(), 4u);
+    dir.write(".quorvane-0a1b2c3_.tmp", {});  // not a name of ours
     removeLeftoverTemporaries(dir.path().string());
-    EXPECT_EQ(dir.names(), (std::vector<std::string>{".notes.0a1b2c3d.tmp", "keep.mid"}));
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{".notes.0a1b2c3d.tmp", ".quorvane-0a1b2c3_.tmp", "keep.mid"}));
 }
 
 }  // namespace
