@@ -28,8 +28,8 @@ TEST_F(FormatOne, CutsEveryTrackAtTheNextBarLine) {
     // so the cut falls on the bar line at tick 3840.
     const Bytes tempoTrack = cat({tempoEvent(500000), {0xCE, 0x10, 0xFF, 0x2F, 0x00}});  // EoT at 10000
     const Bytes instrument = cat({{0x00, 0xC1, 0x05},
-                                  {0x10, 0xF8},                    // clock byte: dropped, its time kept
-                                  {0x9D, 0x6F, 0x91, 60, 100},     // tick 3839: kept
+                                  {0x01, 0xF8},                    // clock byte: dropped, its time kept
+                                  {0x9D, 0x7E, 0x91, 60, 100},     // tick 3839: kept
                                   {0x01, 0x81, 60, 0},             // tick 3840: dropped
                                   kEndOfTrack});
     const Bytes textOnly = cat({{0x00, 0xFF, 0x03, 0x01, 'x'}, {0xA7, 0x08, 0xFF, 0x2F, 0x00}});  // EoT at 5000

@@ -57,10 +57,11 @@ TEST_F(FormatZero, FadesTheLastTenthAndSilencesEveryChannelAtTheCut) {
 TEST_F(FormatZero, FadesFromTheVolumesOfThisFileOnly) {
     const Bytes events = cat({{0x00, 0xB3, 0x07, 50}, {0x00, 0x07, 40},  // running-status volume counts
                               {0x87, 0x0E, 0x93, 60, 100},             // tick 910
+                              {0x00, 0xB3, 0x07, 60},                  // a volume in the fade counts too
                               {0x64, 0x83, 60, 0}, kEndOfTrack});
     Bytes out = cut(song(events), kCutAtTick1000);
-    EXPECT_EQ(Bytes(out.end() - 77, out.end() - 73), (Bytes{0x00, 0xB3, 0x07, 39}));
-    EXPECT_EQ(result.channelVolumes[3], 40);
+    EXPECT_EQ(Bytes(out.end() - 85, out.end() - 81), (Bytes{0x00, 0xB3, 0x07, 39}));
+    EXPECT_EQ(result.channelVolumes[3], 60);
 
     // The next cut starts again from the default volume.
     out = cut(song(cat({{0x87, 0x0E, 0x93, 60, 100}, {0x64, 0x83, 60, 0}, kEndOfTrack})), kCutAtTick1000);

@@ -35,7 +35,7 @@ TEST_F(PreReader, SkipsEveryKindOfEventBeforeTheTempo) {
         {0x00, 0x90, 60, 100},                    // note on
         {0x10, 62, 100},                          // running status
         {0x81, 0x80, 0x80, 0x00, 0xC0, 5},        // four-byte delta, program change
-        {0x00, 0xF0, 0x81, 0x00}, Bytes(128, 0x11),  // SysEx of 128 bytes, two-byte length
+        {0x00, 0xF0, 0x81, 0x00}, tempoEvent(1), Bytes(121, 0x11),  // SysEx of 128 bytes, not read as events
         {0x00, 0xF7, 0x02, 0xFF, 0x80},           // escape: its data is not a meta type
         {0x00, 0xF8, 0x00, 0xF2, 0x01, 0x02, 0x00, 0xF1, 0x03},  // stray system messages
         {0x00, 0xFF, 0x01, 0x81, 0x00}, Bytes(128, 'a'),         // long text event
