@@ -21,10 +21,10 @@ TEST_F(CutCommands, CutOneCutsWhereTheThumbStandsAndSaysWhatItDid) {
     // A thumb moved while no song was current is where the song is cut.
     segmento.SetValue(5);
     form.ListMIDI_Click(0);
-    EXPECT_EQ(form.state.CutTime, 5000);
+    EXPECT_EQ(form.appState().CutTime, 5000);
     form.Image4_Click();
     EXPECT_EQ(out.names(), std::vector<std::string>{"SONG-CUT.mid"});
-    EXPECT_EQ(form.state.CutFilePath, (out.path() / "SONG-CUT.mid").string());
+    EXPECT_EQ(form.appState().CutFilePath, (out.path() / "SONG-CUT.mid").string());
     EXPECT_EQ(form.LabStatus, "Written: SONG-CUT.mid");
 
     segmento.SetValue(0);
@@ -68,7 +68,7 @@ TEST_F(CutCommands, CutAllTreatsEveryFileAlikeAndGoesOnPastBrokenFiles) {
     EXPECT_EQ(enabled, (std::vector<bool>{false, false}));
     EXPECT_TRUE(segmento.Enabled() && choose.Enabled());
     EXPECT_EQ(segmento.Max(), 62);
-    EXPECT_EQ(form.state.CutTime, segmento.Value() * 1000.0);
+    EXPECT_EQ(form.appState().CutTime, segmento.Value() * 1000.0);
     EXPECT_EQ(songs.names(), (std::vector<std::string>{"B.Mid", "BROKEN.MID", "Quorvane.log", "a-CUT.mid", "a.mid",
                                                         "b-cut.mid", "cc-cut.mid", "cc.MID", "line\nbreak-cut.mid",
                                                         "line\nbreak.mid"}));

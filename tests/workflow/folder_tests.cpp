@@ -1,3 +1,4 @@
+#include "engine/text.hpp"
 #include "workflow/midi_listing.hpp"
 #include "workflow_fixture.hpp"
 
@@ -9,17 +10,19 @@ class Folders : public WindowFixture {};
 TEST_F(Folders, ListsMidiFilesInUpperCaseWithTheirNamesOnDisk) {
     songs.write("song.mid", {});
     songs.write("OLD.Mid", {});
+    songs.write("façade.mid", {});  // upper case is not only ASCII
     songs.write("track.midi", {});
     songs.write(".hidden.mid", {});
     songs.write("song-cut.mid", {});
     songs.write("OLD-CUT.Mid", {});
     std::filesystem::create_directory(songs.path() / "folder.mid");
     openSource();
-    ASSERT_EQ(form.ListMIDI.size(), 2u);
-    EXPECT_EQ(form.ListMIDI[0].text, "OLD.MID");
-    EXPECT_EQ(form.ListMIDI[0].diskName, "OLD.Mid");
-    EXPECT_EQ(form.ListMIDI[1].text, "SONG.MID");
-    EXPECT_EQ(form.LabFound, "2");
+    ASSERT_EQ(form.ListMIDI.size(), 3u);
+    EXPECT_EQ(form.ListMIDI[0].text, "FAÇADE.MID");
+    EXPECT_EQ(form.ListMIDI[1].text, "OLD.MID");
+    EXPECT_EQ(form.ListMIDI[1].diskName, "OLD.Mid");
+    EXPECT_EQ(form.ListMIDI[2].text, "SONG.MID");
+    EXPECT_EQ(form.LabFound, "3");
     EXPECT_EQ(form.TextPath, songs.path().string());
     EXPECT_EQ(picker.requests.at(0).title, "Choose Harmara source path...");
     EXPECT_EQ(LastFolder(), songs.path().string() + pathSeparator());
@@ -29,7 +32,7 @@ TEST_F(Folders, CancelledDialogsFallBackToTheLastFolder) {
     const std::string sep = pathSeparator();
     openSource();
     form.Image2_Click();  // DEST cancelled: the source folder, with a separator
-    EXPECT_EQ(form.state.TextDest, songs.path().string() + sep);
+    EXPECT_EQ(form.appState().TextDest, songs.path().string() + sep);
     EXPECT_EQ(picker.requests.at(1).title, "Choose Midi-Files destination path...");
     EXPECT_EQ(picker.requests.at(1).startFolder, songs.path().string() + sep);
 
@@ -54,28 +57,18 @@ TEST_F(Folders, FirstSourceCancelledListsTheRootAndKeepsTheCurrentFile) {
     songs.write("K.MID", steadySong(0, 500000, 8));
     openSource();
     form.ListMIDI_Click(0);
-    const std::string current = form.state.FilePath;
+    const std::string current = form.appState().FilePath;
     LastFolder().clear();
     form.Image1_Click();  // cancelled
     EXPECT_EQ(form.TextPath, "");
-    EXPECT_EQ(form.state.FilePath, current);
-    EXPECT_EQ(form.state.Text9, current);
+    EXPECT_EQ(form.appState().FilePath, current);
+    EXPECT_EQ(form.appState().Text9, current);
     EXPECT_TRUE(messages.messages.empty());
 
     picker.answers.push_back((songs.path() / "missing").string());
     form.Image1_Click();
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_NE(messages.messages[0].find("missing"), std::string::npos);
-}
-
-TEST(SpecialFolder, Ids) {
-    EXPECT_EQ(SpecialFolderId(-3), 0);
-    EXPECT_EQ(SpecialFolderId(1), 0);
-    EXPECT_EQ(SpecialFolderId(2), 2);
-    EXPECT_EQ(SpecialFolderId(11), 11);
-    EXPECT_EQ(SpecialFolderId(12), 16);
-    EXPECT_EQ(SpecialFolderId(32763), 32767);
-    EXPECT_THROW(SpecialFolderId(32764), std::overflow_error);
 }
 
 }  // namespace

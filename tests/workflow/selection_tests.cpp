@@ -17,22 +17,22 @@ TEST_F(Selection, TheCutSliderSpansTheSongAndTheThumbIsWhereItCuts) {
     EXPECT_TRUE(messages.messages.empty());
     EXPECT_EQ(form.LabDurataTempo, "04:12");
     EXPECT_EQ(segmento.Max(), 388);
-    EXPECT_EQ(form.state.FileName, "LONG.MID");
-    EXPECT_EQ(form.state.FilePath, (songs.path() / "Long.mid").string());
-    EXPECT_EQ(form.state.Text9, form.state.FilePath);
+    EXPECT_EQ(form.appState().FileName, "LONG.MID");
+    EXPECT_EQ(form.appState().FilePath, (songs.path() / "Long.mid").string());
+    EXPECT_EQ(form.appState().Text9, form.appState().FilePath);
 
     segmento.SetValue(30);
     EXPECT_EQ(form.LabDurataTempo, "00:19");
-    EXPECT_EQ(form.state.CutTime, 30000);
+    EXPECT_EQ(form.appState().CutTime, 30000);
     EXPECT_EQ(form.timeAtPosition(30), "00:19");
     segmento.SetValue(388);
     EXPECT_EQ(form.LabDurataTempo, "04:12");  // the end reads the song's length
-    EXPECT_GE(form.state.CutTime, 387072);
+    EXPECT_GE(form.appState().CutTime, 387072);
 
     form.ListMIDI_Click(indexOf("SLOW.MID"));
     EXPECT_EQ(segmento.Max(), 31);
     EXPECT_EQ(segmento.Value(), 31);
-    EXPECT_EQ(form.state.CutTime, 31000);
+    EXPECT_EQ(form.appState().CutTime, 31000);
     EXPECT_EQ(form.LabDurataTempo, "00:40");
     EXPECT_EQ(form.timeAtPosition(31), "00:40");
     choose.SetValue(5);
@@ -42,7 +42,7 @@ TEST_F(Selection, TheCutSliderSpansTheSongAndTheThumbIsWhereItCuts) {
 TEST_F(Selection, NothingMovesWithoutACurrentFile) {
     segmento.SetValue(40);
     form.Image4_Click();  // CUT ONE
-    EXPECT_EQ(form.state.CutTime, 0);
+    EXPECT_EQ(form.appState().CutTime, 0);
     EXPECT_EQ(form.LabDurataTempo, "");
     EXPECT_TRUE(out.names().empty());
     EXPECT_TRUE(messages.messages.empty());
@@ -68,11 +68,11 @@ TEST_F(Selection, AnUnreadableFileIsReportedOnceAndIsNotCurrent) {
     EXPECT_EQ(messages.messages[0].rfind("CANNOT READ MIDI FILE: ", 0), 0u) << messages.messages[0];
     EXPECT_NE(messages.messages[0].find("BAD.MID"), std::string::npos);
     // Nothing of the song before stays on show.
-    EXPECT_EQ(form.state.FilePath, "");
+    EXPECT_EQ(form.appState().FilePath, "");
     EXPECT_EQ(form.LabDurataTempo, "");
     EXPECT_EQ(segmento.Max(), 100);
     EXPECT_EQ(segmento.Value(), 0);
-    EXPECT_EQ(form.state.CutTime, 0);
+    EXPECT_EQ(form.appState().CutTime, 0);
     // The cut commands leave it alone; the program goes on.
     segmento.SetValue(3);
     form.Image4_Click();
@@ -93,12 +93,12 @@ TEST_F(Selection, APositionPastTheMeasurableRangeIsRefused) {
     ASSERT_TRUE(messages.messages.empty()) << messages.messages.front();
     EXPECT_EQ(segmento.Max(), 2147484);
     segmento.SetValue(2147483);
-    EXPECT_EQ(form.state.CutTime, 2147483000.0);
+    EXPECT_EQ(form.appState().CutTime, 2147483000.0);
     segmento.SetValue(2147484);
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_NE(messages.messages[0].find("cut position 2147484"), std::string::npos) << messages.messages[0];
     EXPECT_EQ(form.LabDurataTempo, "");
-    EXPECT_EQ(form.state.CutTime, 0);
+    EXPECT_EQ(form.appState().CutTime, 0);
     form.Image4_Click();
     EXPECT_EQ(messages.messages.size(), 2u);
     EXPECT_EQ(songs.names(), std::vector<std::string>{"HUGE.MID"});
