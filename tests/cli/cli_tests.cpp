@@ -63,21 +63,6 @@ TEST(CommandLine, CutPrintsThePathWrittenAndChecksTheRange) {
     EXPECT_NE(r.err.find("cut at 00:03"), std::string::npos) << r.err;
 }
 
-TEST(CommandLine, UnreadableInputExitsWithOneAndNamesTheFile) {
-    TempDir dir;
-    const std::string bad = dir.write("BAD.MID", cat({header(0, 1, 96), track({0x00, 0xFF, 0x81, 0x00})}));
-    for (auto command : {+[](const std::string& f, std::ostream& o, std::ostream& e) { return cli::runInfo(f, o, e); },
-                         +[](const std::string& f, std::ostream& o, std::ostream& e) {
-                             return cli::runCutAtPosition(f, 1, std::nullopt, o, e);
-                         }}) {
-        const Outcome r = run([&](auto& o, auto& e) { return command(bad, o, e); });
-        EXPECT_EQ(r.status, kExitFileError);
-        EXPECT_EQ(r.err.rfind("CANNOT READ MIDI FILE: ", 0), 0u) << r.err;
-        EXPECT_NE(r.err.find("BAD.MID"), std::string::npos) << r.err;
-    }
-    EXPECT_EQ(dir.names(), std::vector<std::string>{"BAD.MID"});
-}
-
 TEST(CommandLine, CutAllGoesOnPastAFileItCannotReadAndExitsWithOne) {
     TempDir dir, out;
     dir.write("A.MID", songOfQuarters(40));

@@ -28,6 +28,26 @@ TEST_F(Folders, ListsMidiFilesInUpperCaseWithTheirNamesOnDisk) {
     EXPECT_EQ(LastFolder(), songs.path().string() + pathSeparator());
 }
 
+// Letters change case one for one, in two bytes as in one; what is not a
+// letter of these scripts, or not well-formed UTF-8, is kept.
+TEST(Text, CaseOfLatinGreekAndCyrillicNames) {
+    const std::pair<std::string, std::string> lowerUpper[] = {
+        {"façade.mid", "FAÇADE.MID"},
+        {"ünïcödé ☃.mid", "ÜNÏCÖDÉ ☃.MID"},
+        {"ÿ ā ĸ ĺ ň ŋ ź ž", "Ÿ Ā ĸ Ĺ Ň Ŋ Ź Ž"},
+        {"ά έ ί ό ύ ώ αβγ σ ω ϙ", "Ά Έ Ί Ό Ύ Ώ ΑΒΓ Σ Ω Ϙ"},
+        {"ѐ џ а я ѡ ҋ ӏ ӂ ӑ ԯ", "Ѐ Џ А Я Ѡ Ҋ Ӏ Ӂ Ӑ Ԯ"},
+        {"ı ſ µ ß \xC3 \xA7\xC3", "ı ſ µ ß \xC3 \xA7\xC3"},
+    };
+    for (const auto& [lower, upper] : lowerUpper) {
+        EXPECT_EQ(upperCase(lower), upper);
+        EXPECT_EQ(lowerCase(upper), lower);
+    }
+    EXPECT_EQ(upperCase("ς"), "Σ");
+    EXPECT_EQ(characterCount("C:\\"), 3u);
+    EXPECT_EQ(characterCount("Ç:☃"), 3u);
+}
+
 TEST_F(Folders, CancelledDialogsFallBackToTheLastFolder) {
     const std::string sep = pathSeparator();
     openSource();
