@@ -1,8 +1,6 @@
 #pragma once
 
-#include <cstdio>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
