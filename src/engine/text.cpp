@@ -6,60 +6,65 @@ namespace quorvane {
 
 namespace {
 
-// The case pairs: in a run, upper case `first` to `last` is lower case
-// `delta` above; in a run of pairs, each even offset from `first` is an
-// upper-case letter and the code point after it its lower case.
-struct CaseRun {
+// Letters whose cases lie a fixed distance apart: upper case `first` to
+// `last`, lower case `delta` above.
+struct CaseRange {
     char32_t first, last;
     int delta;
-    bool pairs;
+};
+constexpr CaseRange kRanges[] = {
+    {0x41, 0x5A, 32},  // A-Z
+    {0xC0, 0xD6, 32},  // À-Ö
+    {0xD8, 0xDE, 32},  // Ø-Þ
+    {0x178, 0x178, -121},  // Ÿ-ÿ
+    {0x386, 0x386, 38},  // Ά
+    {0x388, 0x38A, 37},  // Έ-Ί
+    {0x38C, 0x38C, 64},  // Ό
+    {0x38E, 0x38F, 63},  // Ύ-Ώ
+    {0x391, 0x3A1, 32},  // Α-Ρ
+    {0x3A3, 0x3AB, 32},  // Σ-Ϋ
+    {0x400, 0x40F, 80},  // Ѐ-Џ
+    {0x410, 0x42F, 32},  // А-Я
+    {0x4C0, 0x4C0, 15},  // Ӏ
 };
 
-constexpr CaseRun kRuns[] = {
-    {0x41, 0x5A, 32, false},     // A-Z
-    {0xC0, 0xD6, 32, false},     // À-Ö
-    {0xD8, 0xDE, 32, false},     // Ø-Þ
-    {0x100, 0x12F, 1, true},     // Ā-į
-    {0x132, 0x137, 1, true},     // Ĳ-ķ
-    {0x139, 0x148, 1, true},     // Ĺ-ň
-    {0x14A, 0x177, 1, true},     // Ŋ-ŷ
-    {0x178, 0x178, -121, false},  // Ÿ-ÿ
-    {0x179, 0x17E, 1, true},     // Ź-ž
-    {0x386, 0x386, 38, false},   // Ά
-    {0x388, 0x38A, 37, false},   // Έ-Ί
-    {0x38C, 0x38C, 64, false},   // Ό
-    {0x38E, 0x38F, 63, false},   // Ύ-Ώ
-    {0x391, 0x3A1, 32, false},   // Α-Ρ
-    {0x3A3, 0x3AB, 32, false},   // Σ-Ϋ
-    {0x3D8, 0x3EF, 1, true},     // Ϙ-ϯ
-    {0x400, 0x40F, 80, false},   // Ѐ-Џ
-    {0x410, 0x42F, 32, false},   // А-Я
-    {0x460, 0x481, 1, true},     // Ѡ-ҁ
-    {0x48A, 0x4BF, 1, true},     // Ҋ-ҿ
-    {0x4C0, 0x4C0, 15, false},   // Ӏ
-    {0x4C1, 0x4CE, 1, true},     // Ӂ-ӎ
-    {0x4D0, 0x52F, 1, true},     // Ӑ-ԯ
+// Letters in pairs: from `first` to `last`, an upper-case letter at each even
+// offset and its lower case right after it.
+struct CasePairs {
+    char32_t first, last;
+};
+constexpr CasePairs kPairRuns[] = {
+    {0x100, 0x12F},  // Ā-į
+    {0x132, 0x137},  // Ĳ-ķ
+    {0x139, 0x148},  // Ĺ-ň
+    {0x14A, 0x177},  // Ŋ-ŷ
+    {0x179, 0x17E},  // Ź-ž
+    {0x3D8, 0x3EF},  // Ϙ-ϯ
+    {0x460, 0x481},  // Ѡ-ҁ
+    {0x48A, 0x4BF},  // Ҋ-ҿ
+    {0x4C1, 0x4CE},  // Ӂ-ӎ
+    {0x4D0, 0x52F},  // Ӑ-ԯ
 };
 
 constexpr char32_t kFinalSigma = 0x3C2, kCapitalSigma = 0x3A3;
 
 char32_t lowerOf(char32_t c) {
-    for (const CaseRun& run : kRuns) {
-        if (c < run.first || c > run.last) continue;
-        if (!run.pairs) return c + run.delta;
-        return (c - run.first) % 2 == 0 ? c + 1 : c;
+    for (const CaseRange& range : kRanges) {
+        if (c >= range.first && c <= range.last) return c + range.delta;
+    }
+    for (const CasePairs& run : kPairRuns) {
+        if (c >= run.first && c <= run.last) return (c - run.first) % 2 == 0 ? c + 1 : c;
     }
     return c;
 }
 
 char32_t upperOf(char32_t c) {
     if (c == kFinalSigma) return kCapitalSigma;
-    for (const CaseRun& run : kRuns) {
-        if (run.pairs) {
-            if (c > run.first && c <= run.last && (c - run.first) % 2 == 1) return c - 1;
-        } else if (c - run.delta >= run.first && c - run.delta <= run.last) {
-            return c - run.delta;
-        }
+    for (const CaseRange& range : kRanges) {
+        if (c - range.delta >= range.first && c - range.delta <= range.last) return c - range.delta;
+    }
+    for (const CasePairs& run : kPairRuns) {
+        if (c > run.first && c <= run.last && (c - run.first) % 2 == 1) return c - 1;
     }
     return c;
 }

@@ -28,6 +28,7 @@ TEST_F(CutCommands, CutOneCutsWhereTheThumbStandsAndSaysWhatItDid) {
     EXPECT_EQ(form.LabStatus, "Written: SONG-CUT.mid");
 
     segmento.SetValue(0);
+    EXPECT_EQ(form.appState().CutTime, 0);
     form.Image4_Click();
     EXPECT_EQ(form.LabStatus, "Nothing cut: move CUT POINT past the start.");
     EXPECT_TRUE(messages.messages.empty());
@@ -121,7 +122,13 @@ TEST_F(CutCommands, ButtonsWaitForTheBatchAndExitStopsItBeforeTheNextFile) {
     songs.write("ONE.MID", steadySong(0, 500000, 40));
     songs.write("TWO.MID", steadySong(0, 500000, 40));
     openSource();
-    choose.SetValue(3);
+    choose.SetValue(1);  // the shortest clip
+    form.batchPauseMs = 0;
+    form.onBatchProgress = [&](const BatchProgress& p) {
+        if (!p.cutFilePath.empty()) {
+            EXPECT_EQ(form.LabNum, std::to_string(p.position));
+        }
+    };
     pump.onPump = [&] {
         form.Image1_Click();  // ignored while the batch runs
         form.Image4_Click();
@@ -132,10 +139,11 @@ TEST_F(CutCommands, ButtonsWaitForTheBatchAndExitStopsItBeforeTheNextFile) {
     form.Image3_Click();
     EXPECT_EQ(picker.requests.size(), 1u);
     // The file the batch stopped before has no line and no cut.
-    EXPECT_EQ(log(), "1. ONE.MID: 00:20\tONE-cut.mid:00:03 - Format: 0\r\n");
+    EXPECT_EQ(log(), "1. ONE.MID: 00:20\tONE-cut.mid:00:01 - Format: 0\r\n");
     EXPECT_EQ(songs.names(), (std::vector<std::string>{"ONE.MID", "Quorvane.log", "TWO.MID", "one-cut.mid"}));
     EXPECT_LT(readBytes(songs.file("one-cut.mid")).size(), readBytes(songs.file("ONE.MID")).size() / 2);
     EXPECT_FALSE(form.batchRunning());
+    EXPECT_TRUE(pause.requested.empty());
 }
 
 TEST_F(CutCommands, AnEmptyListWritesNoLog) {

@@ -42,6 +42,8 @@ TEST(Text, CaseOfLatinGreekAndCyrillicNames) {
     for (const auto& [lower, upper] : lowerUpper) {
         EXPECT_EQ(upperCase(lower), upper);
         EXPECT_EQ(lowerCase(upper), lower);
+        EXPECT_EQ(upperCase(upper), upper);
+        EXPECT_EQ(lowerCase(lower), lower);
     }
     EXPECT_EQ(upperCase("ς"), "Σ");
     EXPECT_EQ(characterCount("C:\\"), 3u);

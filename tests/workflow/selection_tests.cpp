@@ -55,6 +55,19 @@ TEST_F(Selection, AShortSongStillGetsAUsableRange) {
     EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
     EXPECT_EQ(form.LabDurataTempo, "00:00");
     EXPECT_EQ(segmento.Max(), 1);
+    EXPECT_EQ(form.appState().CutTime, 0);  // the thumb at the start cuts nowhere
+}
+
+// The song's length is read at the tempo in effect 2000 music ticks in.
+TEST_F(Selection, TheLengthIsReadAtTheTempoTwoThousandTicksIn) {
+    const Vlq rest = encodeVlq(30720 - 2001);
+    const Bytes tempo = tempoEvent(1000000);
+    songs.write("LATE.MID", cat({header(0, 1, 768), track(cat({{0x8F, 0x51}, Bytes(tempo.begin() + 1, tempo.end()),
+                                                                 Bytes(rest.bytes().begin(), rest.bytes().end()),
+                                                                 {0xFF, 0x2F, 0x00}}))}));
+    openSource();
+    form.ListMIDI_Click(0);
+    EXPECT_EQ(form.LabDurataTempo, "00:20");  // 40 quarters at 120, not at 60
 }
 
 TEST_F(Selection, AnUnreadableFileIsReportedOnceAndIsNotCurrent) {

@@ -1,3 +1,4 @@
+#include "engine/vlq.hpp"
 #include "workflow/song_timing.hpp"
 #include "workflow/time_display.hpp"
 #include "workflow_fixture.hpp"
@@ -12,6 +13,14 @@ TEST(TimeDisplay, MinutesAndSeconds) {
     EXPECT_EQ(wholeSeconds(30000, 120), 19);
 }
 
+// A song at 768 ticks per quarter note whose End of Track lies at `ticks`.
+Bytes longSong(std::uint32_t ticks) {
+    Bytes events;
+    for (; ticks > 0x0FFFFFFF; ticks -= 0x0FFFFFFF) events = cat({events, {0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0x01, 0x00}});
+    const Vlq last = encodeVlq(ticks);
+    return cat({header(0, 1, 768), track(cat({events, Bytes(last.bytes().begin(), last.bytes().end()), {0xFF, 0x2F, 0x00}}))});
+}
+
 TEST(SongTiming, LengthIsTheLatestTrackEndInMusicTimeRoundedHalfUp) {
     TempDir dir;
     const struct {
@@ -23,14 +32,19 @@ TEST(SongTiming, LengthIsTheLatestTrackEndInMusicTimeRoundedHalfUp) {
               track(cat({{0x03, 0x90, 1, 1}, {0x04, 0xFF, 0x2F, 0x00}}))}),
          768},
         {cat({header(0, 1, 1536), track({0x01, 0xFF, 0x2F, 0x00})}), 1},  // half a tick rounds up
-        // A track without End of Track ends at its last event inside its chunk.
+        // A track without End of Track ends at its last event inside its chunk;
+        // one with it ends there, whatever follows, and other meta events go on.
         {cat({header(0, 1, 96), track({0x60, 0x90, 1, 1})}), 768},
+        {cat({header(0, 1, 96), track({0x00, 0xFF, 0x01, 0x01, 'x', 0x60, 0xFF, 0x2F, 0x00, 0x60, 0x90, 1, 1})}), 768},
+        // The longest song 32-bit music time holds.
+        {longSong(0x7FFFFFFF), 0x7FFFFFFF},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(SongTiming::measure(dir.write("A.MID", c.song)).length(), c.length);
     }
-    const std::string broken = dir.write("D.MID", cat({header(0, 1, 96), track({0x00, 0xFF, 0x90, 0x00})}));
-    EXPECT_THROW(SongTiming::measure(broken), FileError);
+    for (const Bytes& refused : {cat({header(0, 1, 96), track({0x00, 0xFF, 0x90, 0x00})}), longSong(0x80000000)}) {
+        EXPECT_THROW(SongTiming::measure(dir.write("D.MID", refused)), FileError);
+    }
 }
 
 TEST(SongTiming, TempoInEffectFromAnyTrack) {
