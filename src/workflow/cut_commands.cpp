@@ -4,11 +4,11 @@
 
 #include "batch_log.hpp"
 #include "engine/cut_name.hpp"
-#include "engine/text.hpp"
 #include "engine/cutters.hpp"
 #include "engine/errors.hpp"
 #include "engine/output_file.hpp"
 #include "engine/platform_files.hpp"
+#include "engine/text.hpp"
 #include "error_text.hpp"
 #include "form1.hpp"
 #include "time_display.hpp"
