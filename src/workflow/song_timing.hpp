@@ -22,6 +22,7 @@ public:
     // Tempo event at or before it (ties in file order), 120 before the first.
     double tempoAt(std::int64_t musicTime) const;
 
+private:
     // A Set Tempo event, at its source tick.
     struct TempoPoint {
         std::uint64_t tick = 0;
@@ -29,7 +30,6 @@ public:
     };
     static constexpr std::uint64_t kNoHorizon = ~std::uint64_t{0};
 
-private:
     SongTiming() = default;
 
     std::string file_;
