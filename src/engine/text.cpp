@@ -69,9 +69,10 @@ char32_t upperOf(char32_t c) {
     return c;
 }
 
-// Every letter mapped lies below U+0800: one or two bytes in UTF-8, and its
-// other case as many. Longer sequences, stray continuation bytes and broken
-// sequences are copied byte by byte: none of their bytes is a two-byte lead.
+// Every letter mapped lies below U+0530 (lead bytes up to 0xD4): one or two
+// bytes in UTF-8, and its other case as many. Longer sequences, stray
+// continuation bytes and broken sequences are copied byte by byte: none of
+// their bytes is a two-byte lead.
 template <typename Map>
 std::string mapCase(std::string_view text, Map map) {
     std::string out(text);
@@ -81,7 +82,7 @@ std::string mapCase(std::string_view text, Map map) {
             out[k] = static_cast<char>(map(lead));
             continue;
         }
-        if (lead < 0xC2 || lead > 0xDF || k + 1 == out.size()) continue;
+        if (lead < 0xC2 || lead > 0xD4 || k + 1 == out.size()) continue;
         const auto next = static_cast<unsigned char>(out[k + 1]);
         if ((next & 0xC0) != 0x80) continue;
         const char32_t mapped = map(static_cast<char32_t>(((lead & 0x1F) << 6) | (next & 0x3F)));

@@ -21,6 +21,8 @@ TEST_F(Selection, TheCutSliderSpansTheSongAndTheThumbIsWhereItCuts) {
     EXPECT_EQ(form.appState().FilePath, (songs.path() / "Long.mid").string());
     EXPECT_EQ(form.appState().Text9, form.appState().FilePath);
 
+    segmento.SetValue(1);
+    EXPECT_EQ(form.appState().CutTime, 1000);
     segmento.SetValue(30);
     EXPECT_EQ(form.LabDurataTempo, "00:19");
     EXPECT_EQ(form.appState().CutTime, 30000);

@@ -32,6 +32,7 @@ TEST(SongTiming, LengthIsTheLatestTrackEndInMusicTimeRoundedHalfUp) {
               track(cat({{0x03, 0x90, 1, 1}, {0x04, 0xFF, 0x2F, 0x00}}))}),
          768},
         {cat({header(0, 1, 1536), track({0x01, 0xFF, 0x2F, 0x00})}), 1},  // half a tick rounds up
+        {cat({header(0, 1, 96), track({})}), 0},  // an empty track ends at once
         // A track without End of Track ends at its last event inside its chunk;
         // one with it ends there, whatever follows, and other meta events go on.
         {cat({header(0, 1, 96), track({0x60, 0x90, 1, 1})}), 768},
