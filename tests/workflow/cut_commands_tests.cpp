@@ -18,8 +18,11 @@ TEST_F(CutCommands, CutOneCutsWhereTheThumbStandsAndSaysWhatItDid) {
     openSource();
     picker.answers.push_back(out.path().string());
     form.Image2_Click();  // DEST
-    // A thumb moved while no song was current is where the song is cut.
+    // A thumb moved while no song was current moves nothing else, and is
+    // where the song is cut once there is one.
     segmento.SetValue(1);
+    EXPECT_EQ(form.appState().CutTime, 0);
+    EXPECT_EQ(form.LabDurataTempo, "");
     form.ListMIDI_Click(0);
     EXPECT_EQ(form.appState().CutTime, 1000);
     form.Image4_Click();

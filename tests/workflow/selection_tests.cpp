@@ -41,15 +41,6 @@ TEST_F(Selection, TheCutSliderSpansTheSongAndTheThumbIsWhereItCuts) {
     EXPECT_EQ(form.LabChoose, "05");
 }
 
-TEST_F(Selection, NothingMovesWithoutACurrentFile) {
-    segmento.SetValue(40);
-    form.Image4_Click();  // CUT ONE
-    EXPECT_EQ(form.appState().CutTime, 0);
-    EXPECT_EQ(form.LabDurataTempo, "");
-    EXPECT_TRUE(out.names().empty());
-    EXPECT_TRUE(messages.messages.empty());
-}
-
 TEST_F(Selection, AShortSongStillGetsAUsableRange) {
     songs.write("TINY.MID", steadySong(0, 500000, 1));  // half a second
     openSource();
