@@ -27,7 +27,7 @@
 #include "engine/pre_reader.hpp"
 #include "midi_builder.hpp"
 #include "song_generator.hpp"
-#include "workflow/music_engine.hpp"
+#include "workflow/song_timing.hpp"
 
 namespace {
 
@@ -151,8 +151,8 @@ int main(int argc, char** argv) {
             else quorvane::cutFormatZero(request);
         });
         const double measure = peakInChild([&] {
-            const auto segment = quorvane::music::Loader().LoadSegment(file);
-            segment->tempoAt(segment->GetLength());
+            const auto timing = quorvane::SongTiming::measure(file);
+            timing.tempoAt(timing.length());
         });
         for (const auto& entry : fs::directory_iterator(root / "out")) fs::remove(entry.path());
         const auto shown = [&](double mib) {

@@ -1,29 +1,20 @@
 #include "commands.hpp"
 
-#include <filesystem>
 #include <iomanip>
 #include <ostream>
 #include <sstream>
 
-#include "engine/cut_name.hpp"
-#include "engine/cutters.hpp"
-#include "engine/errors.hpp"
-#include "engine/platform_files.hpp"
-#include "engine/pre_reader.hpp"
+#include "engine/music_time.hpp"
 #include "headless_window.hpp"
 
 namespace quorvane::cli {
 
 namespace {
 
-// Puts FILE in the list as SOURCE would (its folder, its name in upper
+// Puts FILE alone in the list as SOURCE would (its folder, its name in upper
 // case), sets the destination, and selects it.
 bool selectAlone(HeadlessWindow& window, const std::string& file, const std::optional<std::string>& dest) {
-    const std::filesystem::path path = std::filesystem::absolute(pathFromUtf8(file));
-    const std::string name = utf8FromPath(path.filename());
-    window.form.TextPath = utf8FromPath(path.parent_path());
-    window.form.ListMIDI = {ListItem{asciiUpper(name), name}};
-    window.form.state.TextDest = dest.value_or("");
+    window.form.chooseFile(file, dest.value_or(""));
     window.form.ListMIDI_Click(0);
     return window.errorCount() == 0;
 }
@@ -34,9 +25,7 @@ int runInfo(const std::string& file, std::ostream& out, std::ostream& err) {
     // The same selection the window makes: pre-read, then measured.
     HeadlessWindow window(err);
     if (!selectAlone(window, file, std::nullopt)) return kExitFileError;
-    const AppState& state = window.form.state;
-    std::int32_t unused = 0;
-    const double bpm = window.form.MusicPerformance->GetTempo(window.form.MusicPerformance->GetMusicTime(), unused);
+    const AppState& state = window.form.appState();
     out << "file:      " << state.FilePath << '\n'
         << "format:    " << state.Format
         << (state.Format == 1   ? " (cut at the next bar line)"
@@ -46,9 +35,9 @@ int runInfo(const std::string& file, std::ostream& out, std::ostream& err) {
         << "division:  " << state.Division.quarters << " ticks per quarter note\n"
         << "tempo:     " << state.Tempo << " microseconds per quarter note\n"
         << "tick:      " << std::setprecision(17) << state.TickMs << " ms\n"
-        << "length:    " << window.form.MusicSegment->GetLength() << " music ticks (768 per quarter note), "
-        << window.form.LabDurataTempo << '\n'
-        << "start:     " << bpm << " quarter notes per minute\n"
+        << "length:    " << window.form.songTicks() << " music ticks (" << kMusicTicksPerQuarter
+        << " per quarter note), " << window.form.LabDurataTempo << '\n'
+        << "start:     " << window.form.openingTempo() << " quarter notes per minute\n"
         << "positions: 1 to " << window.segmento.Max() << '\n';
     return kExitOk;
 }
@@ -66,7 +55,7 @@ int runCutAtPosition(const std::string& file, int position, const std::optional<
     window.segmento.SetValue(position);
     window.form.Image4_Click();
     if (window.errorCount() != 0) return kExitFileError;
-    out << window.form.state.CutFilePath << '\n';
+    out << window.form.appState().CutFilePath << '\n';
     return kExitOk;
 }
 
@@ -74,18 +63,11 @@ int runCutToSeconds(const std::string& file, int seconds, const std::optional<st
                     std::ostream& out, std::ostream& err) {
     HeadlessWindow window(err);
     window.choose.SetValue(seconds);
-    const std::filesystem::path path = std::filesystem::absolute(pathFromUtf8(file));
-    const std::string name = utf8FromPath(path.filename());
-    window.form.TextPath = utf8FromPath(path.parent_path());
-    window.form.ListMIDI = {ListItem{asciiUpper(name), name}};
-    window.form.state.TextDest = dest.value_or("");
-    window.form.runCommand([&] {
-        window.form.prepareBatchFile(0);
-        window.form.cutCurrentFile();
-    });
+    window.form.chooseFile(file, dest.value_or(""));
+    if (window.errorCount() == 0) window.form.cutToClip(0);
     if (window.errorCount() != 0) return kExitFileError;
-    err << name << ": cut at " << window.form.LabDurataTempo << '\n';
-    out << window.form.state.CutFilePath << '\n';
+    err << window.form.ListMIDI.front().diskName << ": cut at " << window.form.LabDurataTempo << '\n';
+    out << window.form.appState().CutFilePath << '\n';
     return kExitOk;
 }
 

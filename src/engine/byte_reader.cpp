@@ -40,7 +40,7 @@ void ByteReader::refill(std::uint64_t wanted) {
         clampEnd();
         if (filled_ > 0) return;
         if (std::ferror(file_.get())) {
-            throw FileError(ErrorKind::CannotOpen, label_, "read error", base_);
+            throw FileError(ErrorKind::CannotRead, label_, "read error", base_);
         }
     }
     fail("the file ends early (" + std::to_string(wanted) +

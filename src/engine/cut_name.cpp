@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "text.hpp"
+
 namespace quorvane {
 
 namespace {
@@ -43,27 +45,13 @@ std::string cutFilePath(const std::string& source, const std::string& listedName
 
 std::string lowerCaseFileName(const std::string& path) {
     const std::size_t nameStart = fileNameStart(path);
-    return path.substr(0, nameStart) + asciiLower(path.substr(nameStart));
+    return path.substr(0, nameStart) + lowerCase(path.substr(nameStart));
 }
 
 std::string lowerCaseSuffix(const std::string& path) {
     constexpr std::size_t kSuffixLength = sizeof("-CUT.mid") - 1;
     if (path.size() < kSuffixLength) return path;
     return path.substr(0, path.size() - kSuffixLength) + asciiLower(path.substr(path.size() - kSuffixLength));
-}
-
-std::string asciiUpper(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return text;
-}
-
-std::string asciiLower(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
 }
 
 }  // namespace quorvane

@@ -22,8 +22,4 @@ std::string lowerCaseFileName(const std::string& path);
 // name of a file whose name must keep its case.
 std::string lowerCaseSuffix(const std::string& path);
 
-// ASCII case mapping; other bytes (UTF-8 sequences) are left alone.
-std::string asciiUpper(std::string text);
-std::string asciiLower(std::string text);
-
 }  // namespace quorvane

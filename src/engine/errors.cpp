@@ -5,35 +5,29 @@
 namespace quorvane {
 
 namespace {
-std::string compose(ErrorKind kind, const std::string& file, const std::string& reason,
-                    const std::optional<std::uint64_t>& offset) {
-    std::string text = FileError::headline(kind);
-    if (!file.empty()) text += ": " + file;
-    if (!reason.empty()) text += ": " + reason;
-    if (offset) text += " (at byte " + std::to_string(*offset) + ")";
-    return text;
-}
-}  // namespace
-
-FileError::FileError(ErrorKind kind, std::string file, std::string reason,
-                     std::optional<std::uint64_t> offset)
-    : std::runtime_error(compose(kind, file, reason, offset)),
-      kind_(kind),
-      file_(std::move(file)),
-      reason_(std::move(reason)),
-      offset_(offset) {}
-
-const char* FileError::headline(ErrorKind kind) noexcept {
+const char* headline(ErrorKind kind) noexcept {
     switch (kind) {
         case ErrorKind::UnreadableMidi: return "CANNOT READ MIDI FILE";
         case ErrorKind::CannotOpen: return "CANNOT OPEN FILE";
+        case ErrorKind::CannotRead: return "CANNOT READ FILE";
         case ErrorKind::CannotWrite: return "CANNOT WRITE FILE";
+        case ErrorKind::CannotCut: return "CANNOT CUT FILE";
         case ErrorKind::NotPrepared: return "FILE NOT READY TO CUT";
     }
     return "ERROR";
 }
+}  // namespace
 
-std::string userMessage(const FileError& error) { return error.what(); }
+FileError::FileError(ErrorKind kind, std::string file, std::string reason, std::optional<std::uint64_t> offset)
+    : std::runtime_error(reason), kind_(kind), file_(std::move(file)), reason_(std::move(reason)), offset_(offset) {}
+
+std::string userMessage(const FileError& error, bool namesFile) {
+    std::string text = headline(error.kind());
+    if (namesFile && !error.file().empty()) text += ": " + error.file();
+    if (!error.reason().empty()) text += ": " + error.reason();
+    if (error.offset()) text += " (at byte " + std::to_string(*error.offset()) + ")";
+    return text;
+}
 
 std::string hexByte(unsigned value) {
     char text[8];

@@ -7,15 +7,19 @@
 
 namespace quorvane {
 
-// Why a file operation failed. The user sees one text per kind; the rest
+// Why a file operation failed. The user sees one headline per kind; the rest
 // (file, offset, reason) is context for the message and for the log.
 enum class ErrorKind {
     UnreadableMidi,  // the bytes are not a MIDI file we can place
-    CannotOpen,      // the source cannot be opened for reading
-    CannotWrite,     // the cut file (or its temporary) cannot be created or written
+    CannotOpen,      // the source (or a folder) cannot be opened for reading
+    CannotRead,      // the source was opened, but reading it failed
+    CannotWrite,     // the cut file (or its temporary, or the log) cannot be created or written
+    CannotCut,       // the song cannot be cut at the position asked for
     NotPrepared,     // the state lacks what the operation needs (e.g. no tempo yet)
 };
 
+// A failed file operation and its context. what() is the reason alone, as
+// for every error of this program; userMessage() makes the user's text.
 class FileError : public std::runtime_error {
 public:
     FileError(ErrorKind kind, std::string file, std::string reason,
@@ -26,9 +30,6 @@ public:
     const std::string& reason() const noexcept { return reason_; }
     const std::optional<std::uint64_t>& offset() const noexcept { return offset_; }
 
-    // The headline shown to the user for this kind, e.g. "CANNOT READ MIDI FILE".
-    static const char* headline(ErrorKind kind) noexcept;
-
 private:
     ErrorKind kind_;
     std::string file_;
@@ -36,9 +37,11 @@ private:
     std::optional<std::uint64_t> offset_;
 };
 
-// "<headline>: <file>: <reason> (at byte N)": the one place where an error
-// becomes the user's text.
-std::string userMessage(const FileError& error);
+// The user's text for a file error, "<headline>: <file>: <reason> (at byte
+// N)", e.g. "CANNOT READ MIDI FILE: /songs/A.MID: the file ends early (at
+// byte 100)". Without the file when `namesFile` is false: a log line names
+// the file itself.
+std::string userMessage(const FileError& error, bool namesFile = true);
 
 // Formats a byte as 0xNN for reasons.
 std::string hexByte(unsigned value);

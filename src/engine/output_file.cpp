@@ -10,6 +10,7 @@
 #include "cut_name.hpp"
 #include "errors.hpp"
 #include "platform_files.hpp"
+#include "text.hpp"
 
 namespace quorvane {
 

@@ -176,7 +176,7 @@ void MainWindow::runCommand(layout::Button which) {
     }
     refresh();
     // A batch stopped by a file it could not read leaves no file current.
-    if (which == layout::kCutAll && form_.state.FilePath.empty()) selectRow(-1);
+    if (which == layout::kCutAll && form_.appState().FilePath.empty()) selectRow(-1);
     // An exit asked for during a batch ends the program once the batch has stopped.
     if (form_.exitRequested() && !form_.batchRunning()) close();
 }
@@ -194,8 +194,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::refresh() {
     textPath_->setText(text(form_.TextPath));
-    textDest_->setText(text(form_.state.TextDest));
-    text9_->setText(text(form_.state.Text9));
+    textDest_->setText(text(form_.appState().TextDest));
+    text9_->setText(text(form_.appState().Text9));
     labFound_->setText(text(form_.LabFound));
     labNum_->setText(text(form_.LabNum));
     labChoose_->setText(text(form_.LabChoose));
@@ -229,7 +229,7 @@ void MainWindow::rowChosen(int row) {
     form_.ListMIDI_Click(row);
     refresh();
     // A file that could not be made current is not left selected.
-    if (form_.state.FilePath.empty()) selectRow(-1);
+    if (form_.appState().FilePath.empty()) selectRow(-1);
 }
 
 void MainWindow::setLeds(int lit) {

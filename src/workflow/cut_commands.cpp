@@ -8,6 +8,7 @@
 #include "engine/errors.hpp"
 #include "engine/output_file.hpp"
 #include "engine/platform_files.hpp"
+#include "engine/text.hpp"
 #include "error_text.hpp"
 #include "form1.hpp"
 #include "time_display.hpp"
@@ -88,7 +89,7 @@ std::string Form1::prepareBatchFile(int index) {
     const std::int32_t clipSeconds = Choose.Value();
     makeCurrent(item);
     const double bpm = measure();
-    const std::string length = minutesSeconds(wholeSeconds(static_cast<double>(songTicks_), bpm));
+    const std::string length = minutesSeconds(wholeSeconds(songTicks(), bpm));
     // Every file starts from the start of its own range, whatever was current.
     Segmento.SetValue(0);
     fitCutSlider();
@@ -97,6 +98,11 @@ std::string Form1::prepareBatchFile(int index) {
     const std::string name = logSafe(state.FileName);
     return std::to_string(index + 1) + ". " + name + ": " + length + "\t" + withoutExtension(name) +
            "-cut.mid:" + LabDurataTempo + " - Format: " + state.FormatText + "\r\n";
+}
+
+void Form1::cutOneOfBatch(int index) {
+    prepareBatchFile(index);
+    cutCurrentFile();
 }
 
 void Form1::searchCutPosition(std::int32_t clipSeconds) {

@@ -1,10 +1,6 @@
 #include "error_text.hpp"
 
-#include <filesystem>
-#include <stdexcept>
-
 #include "engine/errors.hpp"
-#include "music_engine.hpp"
 #include "slider/slider_error.hpp"
 
 namespace quorvane {
@@ -23,45 +19,32 @@ const char* sliderErrorDescription(int number) {
         default: return "slider error";
     }
 }
-}  // namespace
 
-std::string describeError(const std::exception_ptr& error, const std::string& currentFile) {
+// The one place where an error becomes the user's text. A file error names
+// its own file; `currentFile` names it for the others, unless it is left
+// empty (a log line names the file itself).
+std::string describe(const std::exception_ptr& error, const std::string& currentFile, bool namesFile) {
     try {
         std::rethrow_exception(error);
     } catch (const FileError& e) {
-        return userMessage(e);
-    } catch (const music::EngineError& e) {
-        return withFile(e.what(), e.file().empty() ? currentFile : e.file());
+        return userMessage(e, namesFile);
     } catch (const SliderError& e) {
         // The slider's own text is only the detail: what was refused and why.
-        return withFile("Error " + std::to_string(e.Number()) + ": " + sliderErrorDescription(e.Number()) +
-                            ": " + e.what(),
+        return withFile("Error " + std::to_string(e.Number()) + ": " + sliderErrorDescription(e.Number()) + ": " +
+                            e.what(),
                         currentFile);
-    } catch (const std::filesystem::filesystem_error& e) {
-        return withFile(std::string("CANNOT READ FOLDER: ") + e.code().message(), e.path1().string());
     } catch (const std::exception& e) {
         return withFile(e.what(), currentFile);
     } catch (...) {
         return withFile("Unexpected error", currentFile);
     }
 }
+}  // namespace
 
-std::string describeFileFailure(const std::exception_ptr& error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const FileError& e) {
-        std::string text = FileError::headline(e.kind());
-        if (!e.reason().empty()) text += ": " + e.reason();
-        if (e.offset()) text += " (at byte " + std::to_string(*e.offset()) + ")";
-        return text;
-    } catch (const music::EngineError& e) {
-        // The measure reads the whole song: what it cannot place is unreadable.
-        return std::string(FileError::headline(ErrorKind::UnreadableMidi)) + ": " + e.reason();
-    } catch (const std::exception& e) {
-        return e.what();
-    } catch (...) {
-        return "Unexpected error";
-    }
+std::string describeError(const std::exception_ptr& error, const std::string& currentFile) {
+    return describe(error, currentFile, true);
 }
+
+std::string describeFileFailure(const std::exception_ptr& error) { return describe(error, {}, false); }
 
 }  // namespace quorvane

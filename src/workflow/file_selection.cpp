@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <limits>
 
+#include "engine/errors.hpp"
 #include "engine/pre_reader.hpp"
+#include "engine/text.hpp"
 #include "form1.hpp"
 #include "time_display.hpp"
 
@@ -24,7 +26,7 @@ void Form1::ListMIDI_Click(int index) {
             const double bpm = measure();
             fitCutSlider();
             // The song's length stays on show until the cut point is moved.
-            LabDurataTempo = minutesSeconds(wholeSeconds(static_cast<double>(songTicks_), bpm));
+            LabDurataTempo = minutesSeconds(wholeSeconds(songTicks(), bpm));
         } catch (...) {
             forgetCurrentFile();
             throw;
@@ -33,13 +35,13 @@ void Form1::ListMIDI_Click(int index) {
 }
 
 void Form1::makeCurrent(const ListItem& item) {
+    timing_.reset();  // the song before is measured no more
     state.FilePath = TextPath + pathSeparator() + item.diskName;
     state.Text9 = state.FilePath;
     state.FileName = item.text;
     state.KeepsNameCase = item.keepsCase;
     try {
         PreLeggi();
-        prepareEngine();
     } catch (...) {
         forgetCurrentFile();
         throw;
@@ -54,36 +56,16 @@ void Form1::forgetCurrentFile() {
     state.FileName.clear();
     state.Text9.clear();
     state.CutTime = 0;
-    MusicSegment.reset();
-    MusicSegmentState.reset();
-    songTicks_ = 0;
+    timing_.reset();
     LabDurataTempo.clear();
     Segmento.SetValue(0);
     Segmento.SetMax(kNoSongMax);
 }
 
-void Form1::prepareEngine() {
-    if (MusicPerformance) MusicPerformance->CloseDown();
-    if (!MusicRoot) MusicRoot = std::make_shared<music::Root>();
-    MusicLoader = MusicRoot->CreateLoader();
-    MusicPerformance = MusicRoot->CreatePerformance();
-    MusicPerformance->Init(nullptr, 0);
-    MusicPerformance->SetPort(-1, 80);
-    MusicPerformance->SetMasterAutoDownload(true);
-}
-
 double Form1::measure() {
     try {
-        MusicSegment = MusicLoader->LoadSegment(state.FilePath);
-        MusicSegment->SetStandardMidiFile();
-        const std::int32_t now = MusicPerformance->GetMusicTime();
-        MusicSegmentState = MusicPerformance->PlaySegment(MusicSegment, 0, 0);
-        std::int32_t unused = 0;
-        const double bpm = MusicPerformance->GetTempo(now + kTempoProbe, unused);
-        MusicPerformance->Stop(MusicSegment, MusicSegmentState, 0, 0);
-        if (!(bpm > 0)) throw music::EngineError("get tempo", state.FilePath, "tempo of 0");
-        songTicks_ = MusicSegment->GetLength();
-        return bpm;
+        timing_ = SongTiming::measure(state.FilePath);
+        return timing_->tempoAt(kTempoProbe);
     } catch (...) {
         forgetCurrentFile();
         throw;
@@ -93,7 +75,7 @@ double Form1::measure() {
 void Form1::fitCutSlider() {
     // One step for every 1000 ticks up to the song's end, the last step
     // reaching it: at the end of the rail the whole song is kept.
-    const std::int64_t steps = std::max<std::int64_t>(1, (songTicks_ + kTicksPerStep - 1) / kTicksPerStep);
+    const std::int64_t steps = std::max<std::int64_t>(1, (std::int64_t{songTicks()} + kTicksPerStep - 1) / kTicksPerStep);
     const auto max = static_cast<std::int32_t>(std::min<std::int64_t>(steps, std::numeric_limits<std::int32_t>::max()));
     // A thumb past the new end goes to the end, and that is where it cuts.
     Segmento.SetMax(max);
@@ -104,44 +86,36 @@ void Form1::fitCutSlider() {
 std::int32_t Form1::positionTicks(std::int32_t value) const {
     const std::int64_t ticks = static_cast<std::int64_t>(value) * kTicksPerStep;
     if (value < 0 || ticks > std::numeric_limits<std::int32_t>::max()) {
-        throw music::EngineError("set length", state.FilePath,
-                                 "cut position " + std::to_string(value) + " lies beyond the longest song that can be measured");
+        throw FileError(ErrorKind::CannotCut, state.FilePath,
+                        "cut position " + std::to_string(value) + " lies beyond the longest song that can be measured");
     }
     return static_cast<std::int32_t>(ticks);
 }
 
 std::string Form1::timeAtPosition(std::int32_t value) const {
-    if (state.FilePath.empty() || !MusicSegment) return {};
-    const std::int64_t ticks = std::min<std::int64_t>(static_cast<std::int64_t>(value) * kTicksPerStep, songTicks_);
+    if (state.FilePath.empty() || !timing_) return {};
+    const std::int64_t ticks = std::min<std::int64_t>(static_cast<std::int64_t>(value) * kTicksPerStep, songTicks());
     // The time of a position is read at the song's opening tempo.
-    return minutesSeconds(wholeSeconds(static_cast<double>(std::max<std::int64_t>(0, ticks)), MusicSegment->tempoAt(0)));
+    return minutesSeconds(wholeSeconds(static_cast<double>(std::max<std::int64_t>(0, ticks)), timing_->tempoAt(0)));
 }
 
 void Form1::Segmento_ValueChanged() {
-    if (state.FilePath.empty()) return;
+    if (state.FilePath.empty() || !timing_) return;
     const std::int32_t value = Segmento.Value();
     if (value <= 0) {
         state.CutTime = 0;
         return;
     }
-    if (!MusicSegment || !MusicPerformance) {
-        throw music::EngineError("set length", state.FilePath, "no segment is loaded");
-    }
     // Until the new position is known, none is: CUT ONE never cuts at a
     // position the window does not show.
     state.CutTime = 0;
     LabDurataTempo.clear();
-    MusicSegment->SetLength(positionTicks(value));
-    const std::int32_t now = MusicPerformance->GetMusicTime();
-    MusicSegmentState = MusicPerformance->PlaySegment(MusicSegment, 0, 0);
-    std::int32_t unused = 0;
-    const double bpm = MusicPerformance->GetTempo(now, unused);
-    MusicPerformance->Stop(MusicSegment, MusicSegmentState, 0, 0);
-    if (!(bpm > 0)) throw music::EngineError("get tempo", state.FilePath, "tempo of 0");
-    // Past the song's end the time shown is the song's length.
-    const std::int64_t shown = std::min<std::int64_t>(MusicSegment->GetLength(), songTicks_);
-    LabDurataTempo = minutesSeconds(wholeSeconds(static_cast<double>(shown), bpm));
-    state.CutTime = MusicSegment->GetLength();
+    const std::int32_t position = positionTicks(value);
+    // Past the song's end the time shown is the song's length, read at the
+    // song's opening tempo.
+    const std::int32_t shown = std::min(position, songTicks());
+    LabDurataTempo = minutesSeconds(wholeSeconds(shown, timing_->tempoAt(0)));
+    state.CutTime = position;
 }
 
 }  // namespace quorvane

@@ -1,5 +1,12 @@
-// SOURCE and DEST: choosing the folders and listing the source's MIDI files.
+// SOURCE and DEST: choosing the folders and listing the source's MIDI files
+// (or, from the command line, one file).
 
+#include <filesystem>
+#include <system_error>
+
+#include "engine/errors.hpp"
+#include "engine/platform_files.hpp"
+#include "engine/text.hpp"
 #include "form1.hpp"
 #include "midi_listing.hpp"
 
@@ -27,6 +34,18 @@ void Form1::Dest() { DefDir2(); }
 void Form1::DefDir1() { chooseFolder(TextPath, kSourceTitle); }
 
 void Form1::DefDir2() { chooseFolder(state.TextDest, kDestTitle); }
+
+void Form1::chooseFile(const std::string& file, const std::string& dest) {
+    guarded([&] {
+        std::error_code error;
+        const std::filesystem::path path = std::filesystem::absolute(pathFromUtf8(file), error);
+        if (error) throw FileError(ErrorKind::CannotOpen, file, error.message());
+        const std::string name = utf8FromPath(path.filename());
+        TextPath = utf8FromPath(path.parent_path());
+        ListMIDI = {ListItem{upperCase(name), name}};
+        state.TextDest = dest;
+    });
+}
 
 void Form1::chooseFolder(std::string& label, const char* title) {
     label = LastFolder();

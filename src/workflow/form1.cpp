@@ -1,9 +1,5 @@
 #include "form1.hpp"
 
-#include <filesystem>
-#include <limits>
-#include <stdexcept>
-
 #include "error_text.hpp"
 #include "time_display.hpp"
 
@@ -60,18 +56,6 @@ void Form1::Choose_ValueChanged() { LabChoose = twoDigits(Choose.Value()); }
 std::string& LastFolder() {
     static std::string folder;
     return folder;
-}
-
-std::int32_t SpecialFolderId(std::int16_t index) {
-    if (index <= 1) return 0;
-    if (index <= 11) return index;
-    if (index > std::numeric_limits<std::int16_t>::max() - 4) throw std::overflow_error("Overflow");
-    return index + 4;
-}
-
-const std::string& pathSeparator() {
-    static const std::string separator(1, static_cast<char>(std::filesystem::path::preferred_separator));
-    return separator;
 }
 
 }  // namespace quorvane

@@ -1,15 +1,14 @@
 #pragma once
 
-#include <cstdio>
 #include <functional>
-#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app_state.hpp"
-#include "music_engine.hpp"
 #include "platform_services.hpp"
 #include "slider/slider_model.hpp"
+#include "song_timing.hpp"
 
 namespace quorvane {
 
@@ -56,14 +55,7 @@ public:
     // Gives the sliders the window's design-time ranges and values.
     static void applyDesign(TarnSlider& segmento, TarnSlider& choose);
 
-    // The state the engine works on, the engine objects and the captions.
-    AppState state;
-    std::shared_ptr<music::Root> MusicRoot;
-    std::shared_ptr<music::Performance> MusicPerformance;
-    std::shared_ptr<music::Segment> MusicSegment;
-    std::shared_ptr<music::SegmentState> MusicSegmentState;
-    std::shared_ptr<music::Loader> MusicLoader;
-
+    // The captions and the list the window shows.
     std::string TextPath;
     std::string LabStatus;  // one line on what the last command did, or why it did nothing
     std::string LabFound;
@@ -101,8 +93,20 @@ public:
     bool exitRequested() const { return exitRequested_; }
     bool batchRunning() const { return batchRunning_; }
 
-    // Runs `body` as a command does: an error is shown once and ends it.
-    void runCommand(const std::function<void()>& body) { guarded(body); }
+    // The command line's entry points. `chooseFile` lists FILE alone, as
+    // SOURCE would list its folder, with `dest` as the destination folder
+    // (empty: beside the source); the file is not selected yet.
+    void chooseFile(const std::string& file, const std::string& dest);
+    // One file of CUT ALL without its log: list entry `index` measured, its
+    // cut position searched for the clip length, and cut.
+    void cutToClip(int index) { guarded([&] { cutOneOfBatch(index); }); }
+
+    // What the engine and the measure learned of the current file.
+    const AppState& appState() const noexcept { return state; }
+    // The current song's length in music ticks; 0 without one.
+    std::int32_t songTicks() const noexcept { return timing_ ? timing_->length() : 0; }
+    // Quarter notes per minute at the current song's start; 0 without one.
+    double openingTempo() const { return timing_ ? timing_->tempoAt(0) : 0; }
 
     // The commands themselves; they throw. The entry points above wrap them.
     void Source();
@@ -117,10 +121,6 @@ public:
     void FormatoUno();
     void FormatoZero();
     void cutCurrentFile();  // the cutter the pre-read format calls for
-    // A CUT ALL's work on list entry `index` before the cut: make the file
-    // current, pre-read and measure it, search the cut position. Returns the
-    // file's log line, CR LF included.
-    std::string prepareBatchFile(int index);
 
     // The path of the batch log for the current source folder.
     std::string logPath() const;
@@ -132,10 +132,14 @@ public:
     const std::vector<BatchFailure>& batchFailures() const noexcept { return failures_; }
 
 private:
+    // A CUT ALL's work on list entry `index` before the cut: make the file
+    // current, pre-read and measure it, search the cut position. Returns the
+    // file's log line, CR LF included.
+    std::string prepareBatchFile(int index);
+    void cutOneOfBatch(int index);
     void Segmento_ValueChanged();
     void Choose_ValueChanged();
     void makeCurrent(const ListItem& item);
-    void prepareEngine();
     double measure();  // returns the tempo in quarter notes per minute
     void searchCutPosition(std::int32_t clipSeconds);
     void forgetCurrentFile();
@@ -143,7 +147,7 @@ private:
     // position its thumb shows.
     void fitCutSlider();
     // The cut position of slider value `value`, in music ticks; refused
-    // (EngineError) when the music engine cannot hold it.
+    // (FileError) past what 32-bit music time holds.
     std::int32_t positionTicks(std::int32_t value) const;
     void chooseFolder(std::string& label, const char* title);
 
@@ -152,8 +156,10 @@ private:
     void command(void (Form1::*handler)(), bool exclusive);
     void report(const std::exception_ptr& error);
 
+    // The state the engine works on.
+    AppState state;
+    std::optional<SongTiming> timing_;  // the current song's, once measured
     PlatformServices services_;
-    std::int64_t songTicks_ = 0;  // the current song's length in music ticks
     std::vector<BatchFailure> failures_;
     int depth_ = 0;
     bool batchRunning_ = false;
@@ -162,12 +168,5 @@ private:
 
 // The one program-wide folder both folder dialogs start from.
 std::string& LastFolder();
-
-// The shell's special-folder id for an index: 1 or less gives 0, 2 to 11
-// the index, 12 and more the index + 4 (16-bit: above 32763 overflows).
-std::int32_t SpecialFolderId(std::int16_t index);
-
-// The native path separator as text.
-const std::string& pathSeparator();
 
 }  // namespace quorvane

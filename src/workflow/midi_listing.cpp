@@ -4,16 +4,11 @@
 #include <filesystem>
 #include <system_error>
 
-#include "engine/cut_name.hpp"
 #include "engine/errors.hpp"
 #include "engine/platform_files.hpp"
+#include "engine/text.hpp"
 
 namespace quorvane {
-
-std::size_t characterCount(const std::string& text) {
-    return static_cast<std::size_t>(
-        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
 
 std::vector<ListItem> listMidiFiles(const std::string& folder) {
     std::vector<ListItem> items;
@@ -24,7 +19,7 @@ std::vector<ListItem> listMidiFiles(const std::string& folder) {
         const std::string name = utf8FromPath(it->path().filename());
         std::error_code typeError;
         if (!it->is_regular_file(typeError) || isHiddenFile(it->path())) continue;
-        const std::string listed = asciiUpper(name);
+        const std::string listed = upperCase(name);
         const auto endsWith = [&](const std::string& end) {
             return listed.size() >= end.size() && listed.compare(listed.size() - end.size(), end.size(), end) == 0;
         };

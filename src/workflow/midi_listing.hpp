@@ -15,7 +15,4 @@ namespace quorvane {
 // FileError(CannotOpen) when the folder cannot be read.
 std::vector<ListItem> listMidiFiles(const std::string& folder);
 
-// Characters (not bytes) in a UTF-8 text.
-std::size_t characterCount(const std::string& text);
-
 }  // namespace quorvane

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "engine/music_time.hpp"
+
 namespace quorvane {
 
 std::string twoDigits(std::int64_t value) {
@@ -14,7 +16,7 @@ std::string minutesSeconds(std::int64_t seconds) {
 }
 
 std::int64_t wholeSeconds(double length, double bpm) {
-    return static_cast<std::int64_t>(std::floor(length / 768.0 * 60.0 / bpm));
+    return static_cast<std::int64_t>(std::floor(length / kMusicTicksPerQuarter * 60.0 / bpm));
 }
 
 }  // namespace quorvane

@@ -82,6 +82,9 @@ def cmd_cut_all(quorvane, song_dir, work, seconds=7):
     folder = os.path.join(work, 'batch')
     out = os.path.join(work, 'out')
     shutil.copytree(song_dir, folder)
+    # Names beyond ASCII are listed, cut and logged in their own upper case.
+    for old, new in zip(songs(folder), ['Ünïcödé ☃.mid', 'façade.mid']):
+        os.rename(os.path.join(folder, old), os.path.join(folder, new))
     os.makedirs(out)
     run([quorvane, 'cut-all', folder, '--seconds', str(seconds), '--dest', out])
 

@@ -63,21 +63,6 @@ TEST(CommandLine, CutPrintsThePathWrittenAndChecksTheRange) {
     EXPECT_NE(r.err.find("cut at 00:03"), std::string::npos) << r.err;
 }
 
-TEST(CommandLine, UnreadableInputExitsWithOneAndNamesTheFile) {
-    TempDir dir;
-    const std::string bad = dir.write("BAD.MID", cat({header(0, 1, 96), track({0x00, 0xFF, 0x81, 0x00})}));
-    for (auto command : {+[](const std::string& f, std::ostream& o, std::ostream& e) { return cli::runInfo(f, o, e); },
-                         +[](const std::string& f, std::ostream& o, std::ostream& e) {
-                             return cli::runCutAtPosition(f, 1, std::nullopt, o, e);
-                         }}) {
-        const Outcome r = run([&](auto& o, auto& e) { return command(bad, o, e); });
-        EXPECT_EQ(r.status, kExitFileError);
-        EXPECT_EQ(r.err.rfind("CANNOT READ MIDI FILE: ", 0), 0u) << r.err;
-        EXPECT_NE(r.err.find("BAD.MID"), std::string::npos) << r.err;
-    }
-    EXPECT_EQ(dir.names(), std::vector<std::string>{"BAD.MID"});
-}
-
 TEST(CommandLine, CutAllGoesOnPastAFileItCannotReadAndExitsWithOne) {
     TempDir dir, out;
     dir.write("A.MID", songOfQuarters(40));
@@ -92,10 +77,6 @@ TEST(CommandLine, CutAllGoesOnPastAFileItCannotReadAndExitsWithOne) {
     EXPECT_NE(r.err.find("[3/3] C.MID -> "), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("Cut 2 of 3 files. Not cut:\n" + failure), std::string::npos) << r.err;
     EXPECT_EQ(out.names(), (std::vector<std::string>{"a-cut.mid", "c-cut.mid"}));
-    const Bytes log = readBytes(dir.file("Quorvane.log"));
-    EXPECT_EQ(std::string(log.begin(), log.end()),
-              "1. A.MID: 00:20\tA-cut.mid:00:04 - Format: 0\r\n2. " + failure + "\r\n" +
-                  "3. C.MID: 00:20\tC-cut.mid:00:04 - Format: 0\r\n");
 }
 
 TEST(CommandLine, TheLogIsNeverWrittenThroughALinkNorByTwoBatchesAtOnce) {

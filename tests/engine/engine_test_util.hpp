@@ -61,8 +61,8 @@ std::string expectFileError(Call&& call, ErrorKind kind = ErrorKind::UnreadableM
     try {
         call();
     } catch (const FileError& error) {
-        EXPECT_EQ(error.kind(), kind) << error.what();
-        return error.what();
+        EXPECT_EQ(error.kind(), kind) << userMessage(error);
+        return userMessage(error);
     }
     ADD_FAILURE() << "no FileError was thrown";
     return {};

@@ -41,7 +41,7 @@ TEST_F(WindowCommands, TheCutPointShowsWhereTheSongIsCut) {
     const std::int32_t position = window.segmento().Value();
     EXPECT_GT(position, 0);
     EXPECT_EQ(caption(window.labDurataTempo()), minutesSeconds(wholeSeconds(position * 1000.0, 120)));
-    EXPECT_EQ(window.model().state.CutTime, position * 1000.0);
+    EXPECT_EQ(window.model().appState().CutTime, position * 1000.0);
     moveTo(onSegmento + QPoint(30, 0));
     EXPECT_GT(window.segmento().Value(), position);
     // Its tip shows that time too, not the step.
@@ -59,7 +59,7 @@ TEST_F(WindowCommands, TheCutPointShowsWhereTheSongIsCut) {
     EXPECT_EQ(window.segmento().Value(), 62);
     EXPECT_EQ(window.segmento().ThumbLeft(), window.segmento().width() - layout::kSegmentoThumb.width);
     EXPECT_EQ(caption(window.labDurataTempo()), "00:40");
-    EXPECT_EQ(window.model().state.CutTime, 62000);
+    EXPECT_EQ(window.model().appState().CutTime, 62000);
     click(layout::kCutOne);
     QCoreApplication::processEvents();
     EXPECT_EQ(caption(window.labStatus()), "Written: short-cut.mid");

@@ -3,6 +3,7 @@
 
 #include <QSignalSpy>
 
+#include "engine/text.hpp"
 #include "window_fixture.hpp"
 
 namespace quorvane::test {

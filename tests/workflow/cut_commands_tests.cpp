@@ -18,16 +18,20 @@ TEST_F(CutCommands, CutOneCutsWhereTheThumbStandsAndSaysWhatItDid) {
     openSource();
     picker.answers.push_back(out.path().string());
     form.Image2_Click();  // DEST
-    // A thumb moved while no song was current is where the song is cut.
-    segmento.SetValue(5);
+    // A thumb moved while no song was current moves nothing else, and is
+    // where the song is cut once there is one.
+    segmento.SetValue(1);
+    EXPECT_EQ(form.appState().CutTime, 0);
+    EXPECT_EQ(form.LabDurataTempo, "");
     form.ListMIDI_Click(0);
-    EXPECT_EQ(form.state.CutTime, 5000);
+    EXPECT_EQ(form.appState().CutTime, 1000);
     form.Image4_Click();
     EXPECT_EQ(out.names(), std::vector<std::string>{"SONG-CUT.mid"});
-    EXPECT_EQ(form.state.CutFilePath, (out.path() / "SONG-CUT.mid").string());
+    EXPECT_EQ(form.appState().CutFilePath, (out.path() / "SONG-CUT.mid").string());
     EXPECT_EQ(form.LabStatus, "Written: SONG-CUT.mid");
 
     segmento.SetValue(0);
+    EXPECT_EQ(form.appState().CutTime, 0);
     form.Image4_Click();
     EXPECT_EQ(form.LabStatus, "Nothing cut: move CUT POINT past the start.");
     EXPECT_TRUE(messages.messages.empty());
@@ -68,7 +72,7 @@ TEST_F(CutCommands, CutAllTreatsEveryFileAlikeAndGoesOnPastBrokenFiles) {
     EXPECT_EQ(enabled, (std::vector<bool>{false, false}));
     EXPECT_TRUE(segmento.Enabled() && choose.Enabled());
     EXPECT_EQ(segmento.Max(), 62);
-    EXPECT_EQ(form.state.CutTime, segmento.Value() * 1000.0);
+    EXPECT_EQ(form.appState().CutTime, segmento.Value() * 1000.0);
     EXPECT_EQ(songs.names(), (std::vector<std::string>{"B.Mid", "BROKEN.MID", "Quorvane.log", "a-CUT.mid", "a.mid",
                                                         "b-cut.mid", "cc-cut.mid", "cc.MID", "line\nbreak-cut.mid",
                                                         "line\nbreak.mid"}));
@@ -121,7 +125,13 @@ TEST_F(CutCommands, ButtonsWaitForTheBatchAndExitStopsItBeforeTheNextFile) {
     songs.write("ONE.MID", steadySong(0, 500000, 40));
     songs.write("TWO.MID", steadySong(0, 500000, 40));
     openSource();
-    choose.SetValue(3);
+    choose.SetValue(1);  // the shortest clip
+    form.batchPauseMs = 0;
+    form.onBatchProgress = [&](const BatchProgress& p) {
+        if (!p.cutFilePath.empty()) {
+            EXPECT_EQ(form.LabNum, std::to_string(p.position));
+        }
+    };
     pump.onPump = [&] {
         form.Image1_Click();  // ignored while the batch runs
         form.Image4_Click();
@@ -132,10 +142,11 @@ TEST_F(CutCommands, ButtonsWaitForTheBatchAndExitStopsItBeforeTheNextFile) {
     form.Image3_Click();
     EXPECT_EQ(picker.requests.size(), 1u);
     // The file the batch stopped before has no line and no cut.
-    EXPECT_EQ(log(), "1. ONE.MID: 00:20\tONE-cut.mid:00:03 - Format: 0\r\n");
+    EXPECT_EQ(log(), "1. ONE.MID: 00:20\tONE-cut.mid:00:01 - Format: 0\r\n");
     EXPECT_EQ(songs.names(), (std::vector<std::string>{"ONE.MID", "Quorvane.log", "TWO.MID", "one-cut.mid"}));
     EXPECT_LT(readBytes(songs.file("one-cut.mid")).size(), readBytes(songs.file("ONE.MID")).size() / 2);
     EXPECT_FALSE(form.batchRunning());
+    EXPECT_TRUE(pause.requested.empty());
 }
 
 TEST_F(CutCommands, AnEmptyListWritesNoLog) {

@@ -1,3 +1,4 @@
+#include "engine/text.hpp"
 #include "workflow/midi_listing.hpp"
 #include "workflow_fixture.hpp"
 
@@ -9,27 +10,51 @@ class Folders : public WindowFixture {};
 TEST_F(Folders, ListsMidiFilesInUpperCaseWithTheirNamesOnDisk) {
     songs.write("song.mid", {});
     songs.write("OLD.Mid", {});
+    songs.write("façade.mid", {});  // upper case is not only ASCII
     songs.write("track.midi", {});
     songs.write(".hidden.mid", {});
     songs.write("song-cut.mid", {});
     songs.write("OLD-CUT.Mid", {});
     std::filesystem::create_directory(songs.path() / "folder.mid");
     openSource();
-    ASSERT_EQ(form.ListMIDI.size(), 2u);
-    EXPECT_EQ(form.ListMIDI[0].text, "OLD.MID");
-    EXPECT_EQ(form.ListMIDI[0].diskName, "OLD.Mid");
-    EXPECT_EQ(form.ListMIDI[1].text, "SONG.MID");
-    EXPECT_EQ(form.LabFound, "2");
+    ASSERT_EQ(form.ListMIDI.size(), 3u);
+    EXPECT_EQ(form.ListMIDI[0].text, "FAÇADE.MID");
+    EXPECT_EQ(form.ListMIDI[1].text, "OLD.MID");
+    EXPECT_EQ(form.ListMIDI[1].diskName, "OLD.Mid");
+    EXPECT_EQ(form.ListMIDI[2].text, "SONG.MID");
+    EXPECT_EQ(form.LabFound, "3");
     EXPECT_EQ(form.TextPath, songs.path().string());
     EXPECT_EQ(picker.requests.at(0).title, "Choose Harmara source path...");
     EXPECT_EQ(LastFolder(), songs.path().string() + pathSeparator());
+}
+
+// Letters change case one for one, in two bytes as in one; what is not a
+// letter of these scripts, or not well-formed UTF-8, is kept.
+TEST(Text, CaseOfLatinGreekAndCyrillicNames) {
+    const std::pair<std::string, std::string> lowerUpper[] = {
+        {"façade.mid", "FAÇADE.MID"},
+        {"ünïcödé ☃.mid", "ÜNÏCÖDÉ ☃.MID"},
+        {"ÿ ā ĸ ĺ ň ŋ ź ž", "Ÿ Ā ĸ Ĺ Ň Ŋ Ź Ž"},
+        {"ά έ ί ό ύ ώ αβγ σ ω ϙ", "Ά Έ Ί Ό Ύ Ώ ΑΒΓ Σ Ω Ϙ"},
+        {"ѐ џ а я ѡ ҋ ӏ ӂ ӑ ԯ", "Ѐ Џ А Я Ѡ Ҋ Ӏ Ӂ Ӑ Ԯ"},
+        {"ı ſ µ ß \xC3 \xA7\xC3", "ı ſ µ ß \xC3 \xA7\xC3"},
+    };
+    for (const auto& [lower, upper] : lowerUpper) {
+        EXPECT_EQ(upperCase(lower), upper);
+        EXPECT_EQ(lowerCase(upper), lower);
+        EXPECT_EQ(upperCase(upper), upper);
+        EXPECT_EQ(lowerCase(lower), lower);
+    }
+    EXPECT_EQ(upperCase("ς"), "Σ");
+    EXPECT_EQ(characterCount("C:\\"), 3u);
+    EXPECT_EQ(characterCount("Ç:☃"), 3u);
 }
 
 TEST_F(Folders, CancelledDialogsFallBackToTheLastFolder) {
     const std::string sep = pathSeparator();
     openSource();
     form.Image2_Click();  // DEST cancelled: the source folder, with a separator
-    EXPECT_EQ(form.state.TextDest, songs.path().string() + sep);
+    EXPECT_EQ(form.appState().TextDest, songs.path().string() + sep);
     EXPECT_EQ(picker.requests.at(1).title, "Choose Midi-Files destination path...");
     EXPECT_EQ(picker.requests.at(1).startFolder, songs.path().string() + sep);
 
@@ -54,28 +79,18 @@ TEST_F(Folders, FirstSourceCancelledListsTheRootAndKeepsTheCurrentFile) {
     songs.write("K.MID", steadySong(0, 500000, 8));
     openSource();
     form.ListMIDI_Click(0);
-    const std::string current = form.state.FilePath;
+    const std::string current = form.appState().FilePath;
     LastFolder().clear();
     form.Image1_Click();  // cancelled
     EXPECT_EQ(form.TextPath, "");
-    EXPECT_EQ(form.state.FilePath, current);
-    EXPECT_EQ(form.state.Text9, current);
+    EXPECT_EQ(form.appState().FilePath, current);
+    EXPECT_EQ(form.appState().Text9, current);
     EXPECT_TRUE(messages.messages.empty());
 
     picker.answers.push_back((songs.path() / "missing").string());
     form.Image1_Click();
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_NE(messages.messages[0].find("missing"), std::string::npos);
-}
-
-TEST(SpecialFolder, Ids) {
-    EXPECT_EQ(SpecialFolderId(-3), 0);
-    EXPECT_EQ(SpecialFolderId(1), 0);
-    EXPECT_EQ(SpecialFolderId(2), 2);
-    EXPECT_EQ(SpecialFolderId(11), 11);
-    EXPECT_EQ(SpecialFolderId(12), 16);
-    EXPECT_EQ(SpecialFolderId(32763), 32767);
-    EXPECT_THROW(SpecialFolderId(32764), std::overflow_error);
 }
 
 }  // namespace

@@ -17,35 +17,28 @@ TEST_F(Selection, TheCutSliderSpansTheSongAndTheThumbIsWhereItCuts) {
     EXPECT_TRUE(messages.messages.empty());
     EXPECT_EQ(form.LabDurataTempo, "04:12");
     EXPECT_EQ(segmento.Max(), 388);
-    EXPECT_EQ(form.state.FileName, "LONG.MID");
-    EXPECT_EQ(form.state.FilePath, (songs.path() / "Long.mid").string());
-    EXPECT_EQ(form.state.Text9, form.state.FilePath);
+    EXPECT_EQ(form.appState().FileName, "LONG.MID");
+    EXPECT_EQ(form.appState().FilePath, (songs.path() / "Long.mid").string());
+    EXPECT_EQ(form.appState().Text9, form.appState().FilePath);
 
+    segmento.SetValue(1);
+    EXPECT_EQ(form.appState().CutTime, 1000);
     segmento.SetValue(30);
     EXPECT_EQ(form.LabDurataTempo, "00:19");
-    EXPECT_EQ(form.state.CutTime, 30000);
+    EXPECT_EQ(form.appState().CutTime, 30000);
     EXPECT_EQ(form.timeAtPosition(30), "00:19");
     segmento.SetValue(388);
     EXPECT_EQ(form.LabDurataTempo, "04:12");  // the end reads the song's length
-    EXPECT_GE(form.state.CutTime, 387072);
+    EXPECT_GE(form.appState().CutTime, 387072);
 
     form.ListMIDI_Click(indexOf("SLOW.MID"));
     EXPECT_EQ(segmento.Max(), 31);
     EXPECT_EQ(segmento.Value(), 31);
-    EXPECT_EQ(form.state.CutTime, 31000);
+    EXPECT_EQ(form.appState().CutTime, 31000);
     EXPECT_EQ(form.LabDurataTempo, "00:40");
     EXPECT_EQ(form.timeAtPosition(31), "00:40");
     choose.SetValue(5);
     EXPECT_EQ(form.LabChoose, "05");
-}
-
-TEST_F(Selection, NothingMovesWithoutACurrentFile) {
-    segmento.SetValue(40);
-    form.Image4_Click();  // CUT ONE
-    EXPECT_EQ(form.state.CutTime, 0);
-    EXPECT_EQ(form.LabDurataTempo, "");
-    EXPECT_TRUE(out.names().empty());
-    EXPECT_TRUE(messages.messages.empty());
 }
 
 TEST_F(Selection, AShortSongStillGetsAUsableRange) {
@@ -55,6 +48,19 @@ TEST_F(Selection, AShortSongStillGetsAUsableRange) {
     EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
     EXPECT_EQ(form.LabDurataTempo, "00:00");
     EXPECT_EQ(segmento.Max(), 1);
+    EXPECT_EQ(form.appState().CutTime, 0);  // the thumb at the start cuts nowhere
+}
+
+// The song's length is read at the tempo in effect 2000 music ticks in.
+TEST_F(Selection, TheLengthIsReadAtTheTempoTwoThousandTicksIn) {
+    const Vlq rest = encodeVlq(30720 - 2001);
+    const Bytes tempo = tempoEvent(1000000);
+    songs.write("LATE.MID", cat({header(0, 1, 768), track(cat({{0x8F, 0x51}, Bytes(tempo.begin() + 1, tempo.end()),
+                                                                 Bytes(rest.bytes().begin(), rest.bytes().end()),
+                                                                 {0xFF, 0x2F, 0x00}}))}));
+    openSource();
+    form.ListMIDI_Click(0);
+    EXPECT_EQ(form.LabDurataTempo, "00:20");  // 40 quarters at 120, not at 60
 }
 
 TEST_F(Selection, AnUnreadableFileIsReportedOnceAndIsNotCurrent) {
@@ -68,11 +74,11 @@ TEST_F(Selection, AnUnreadableFileIsReportedOnceAndIsNotCurrent) {
     EXPECT_EQ(messages.messages[0].rfind("CANNOT READ MIDI FILE: ", 0), 0u) << messages.messages[0];
     EXPECT_NE(messages.messages[0].find("BAD.MID"), std::string::npos);
     // Nothing of the song before stays on show.
-    EXPECT_EQ(form.state.FilePath, "");
+    EXPECT_EQ(form.appState().FilePath, "");
     EXPECT_EQ(form.LabDurataTempo, "");
     EXPECT_EQ(segmento.Max(), 100);
     EXPECT_EQ(segmento.Value(), 0);
-    EXPECT_EQ(form.state.CutTime, 0);
+    EXPECT_EQ(form.appState().CutTime, 0);
     // The cut commands leave it alone; the program goes on.
     segmento.SetValue(3);
     form.Image4_Click();
@@ -93,12 +99,12 @@ TEST_F(Selection, APositionPastTheMeasurableRangeIsRefused) {
     ASSERT_TRUE(messages.messages.empty()) << messages.messages.front();
     EXPECT_EQ(segmento.Max(), 2147484);
     segmento.SetValue(2147483);
-    EXPECT_EQ(form.state.CutTime, 2147483000.0);
+    EXPECT_EQ(form.appState().CutTime, 2147483000.0);
     segmento.SetValue(2147484);
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_NE(messages.messages[0].find("cut position 2147484"), std::string::npos) << messages.messages[0];
     EXPECT_EQ(form.LabDurataTempo, "");
-    EXPECT_EQ(form.state.CutTime, 0);
+    EXPECT_EQ(form.appState().CutTime, 0);
     form.Image4_Click();
     EXPECT_EQ(messages.messages.size(), 2u);
     EXPECT_EQ(songs.names(), std::vector<std::string>{"HUGE.MID"});

@@ -1,0 +1,121 @@
+#include "text.hpp"
+
+#include <filesystem>
+
+namespace quorvane {
+
+namespace {
+
+// Letters whose cases lie a fixed distance apart: upper case `first` to
+// `last`, lower case `delta` above.
+struct CaseRange {
+    char32_t first, last;
+    int delta;
+};
+constexpr CaseRange kRanges[] = {
+    {0x41, 0x5A, 32},  // A-Z
+    {0xC0, 0xD6, 32},  // À-Ö
+    {0xD8, 0xDE, 32},  // Ø-Þ
+    {0x178, 0x178, -121},  // Ÿ-ÿ
+    {0x386, 0x386, 38},  // Ά
+    {0x388, 0x38A, 37},  // Έ-Ί
+    {0x38C, 0x38C, 64},  // Ό
+    {0x38E, 0x38F, 63},  // Ύ-Ώ
+    {0x391, 0x3A1, 32},  // Α-Ρ
+    {0x3A3, 0x3AB, 32},  // Σ-Ϋ
+    {0x400, 0x40F, 80},  // Ѐ-Џ
+    {0x410, 0x42F, 32},  // А-Я
+    {0x4C0, 0x4C0, 15},  // Ӏ
+};
+
+// Letters in pairs: from `first` to `last`, an upper-case letter at each even
+// offset and its lower case right after it.
+struct CasePairs {
+    char32_t first, last;
+};
+constexpr CasePairs kPairRuns[] = {
+    {0x100, 0x12F},  // Ā-į
+    {0x132, 0x137},  // Ĳ-ķ
+    {0x139, 0x148},  // Ĺ-ň
+    {0x14A, 0x177},  // Ŋ-ŷ
+    {0x179, 0x17E},  // Ź-ž
+    {0x3D8, 0x3EF},  // Ϙ-ϯ
+    {0x460, 0x481},  // Ѡ-ҁ
+    {0x48A, 0x4BF},  // Ҋ-ҿ
+    {0x4C1, 0x4CE},  // Ӂ-ӎ
+    {0x4D0, 0x52F},  // Ӑ-ԯ
+};
+
+constexpr char32_t kFinalSigma = 0x3C2, kCapitalSigma = 0x3A3;
+
+char32_t lowerOf(char32_t c) {
+    for (const CaseRange& range : kRanges) {
+        if (c >= range.first && c <= range.last) return c + range.delta;
+    }
+    for (const CasePairs& run : kPairRuns) {
+        if (c >= run.first && c <= run.last) return (c - run.first) % 2 == 0 ? c + 1 : c;
+    }
+    return c;
+}
+
+char32_t upperOf(char32_t c) {
+    if (c == kFinalSigma) return kCapitalSigma;
+    for (const CaseRange& range : kRanges) {
+        if (c - range.delta >= range.first && c - range.delta <= range.last) return c - range.delta;
+    }
+    for (const CasePairs& run : kPairRuns) {
+        if (c > run.first && c <= run.last && (c - run.first) % 2 == 1) return c - 1;
+    }
+    return c;
+}
+
+// Every letter mapped lies below U+0530 (lead bytes up to 0xD4): one or two
+// bytes in UTF-8, and its other case as many. Longer sequences, stray
+// continuation bytes and broken sequences are copied byte by byte: none of
+// their bytes is a two-byte lead.
+template <typename Map>
+std::string mapCase(std::string_view text, Map map) {
+    std::string out(text);
+    for (std::size_t k = 0; k < out.size(); ++k) {
+        const auto lead = static_cast<unsigned char>(out[k]);
+        if (lead < 0x80) {
+            out[k] = static_cast<char>(map(lead));
+            continue;
+        }
+        if (lead < 0xC2 || lead > 0xD4 || k + 1 == out.size()) continue;
+        const auto next = static_cast<unsigned char>(out[k + 1]);
+        if ((next & 0xC0) != 0x80) continue;
+        const char32_t mapped = map(static_cast<char32_t>(((lead & 0x1F) << 6) | (next & 0x3F)));
+        out[k] = static_cast<char>(0xC0 | (mapped >> 6));
+        out[k + 1] = static_cast<char>(0x80 | (mapped & 0x3F));
+        ++k;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string upperCase(std::string_view text) { return mapCase(text, upperOf); }
+
+std::string lowerCase(std::string_view text) { return mapCase(text, lowerOf); }
+
+std::string asciiLower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+std::size_t characterCount(std::string_view text) {
+    std::size_t count = 0;
+    for (const char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return count;
+}
+
+const std::string& pathSeparator() {
+    static const std::string separator(1, static_cast<char>(std::filesystem::path::preferred_separator));
+    return separator;
+}
+
+}  // namespace quorvane

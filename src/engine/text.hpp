@@ -1,0 +1,30 @@
+#pragma once
+
+// Text helpers shared by the engine, the window's model and the command
+// line. Text is UTF-8 throughout.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace quorvane {
+
+// Upper and lower case by the simple (one letter for one letter) case
+// mapping of the Latin, Greek and Cyrillic letters: "façade.mid" gives
+// "FAÇADE.MID". A letter outside ASCII never becomes an ASCII one (the
+// dotless i stays as it is), so a name ends in ".mid" in any case only when
+// it ends in those four ASCII letters. Other bytes, and bytes that are not
+// well-formed UTF-8, are kept as they are; the length in bytes never changes.
+std::string upperCase(std::string_view text);
+std::string lowerCase(std::string_view text);
+
+// Case mapping of the ASCII letters only, for comparing with ASCII words.
+std::string asciiLower(std::string_view text);
+
+// Characters (not bytes) in a UTF-8 text.
+std::size_t characterCount(std::string_view text);
+
+// The native path separator as text.
+const std::string& pathSeparator();
+
+}  // namespace quorvane
