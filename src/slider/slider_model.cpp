@@ -1,6 +1,5 @@
 #include "slider/slider_model.hpp"
 
-#include <cmath>
 #include <utility>
 
 #include "slider/slider_checks.hpp"
@@ -18,19 +17,11 @@ void Raise(const Handler& handler, Args&... args) {
     call(args...);
 }
 
-std::int32_t RoundTwips(double twipsPerPixel) {
-    return static_cast<std::int32_t>(std::lround(twipsPerPixel));
-}
-
 }  // namespace
 
 using slider_checks::CheckedPicture;
 using slider_checks::CheckedRange;
 using slider_checks::InvalidValue;
-
-TarnSlider::TarnSlider(double twipsPerPixelX, double twipsPerPixelY)
-    : twips_per_pixel_x_(RoundTwips(twipsPerPixelX)),
-      twips_per_pixel_y_(RoundTwips(twipsPerPixelY)) {}
 
 void TarnSlider::ResetMembers() {
     enabled_ = true;
@@ -149,10 +140,6 @@ void TarnSlider::SetSliderIcon(const Picture& New_SliderIcon) {
 void TarnSlider::SetRailPicture(const Picture& New_RailPicture) {
     rail_picture_ = CheckedPicture("RailPicture", New_RailPicture);
     LayoutSlider();
-}
-
-double TarnSlider::AlongTrack(double track) const {
-    return track * (static_cast<double>(value_) - min_) / value_range_;
 }
 
 void TarnSlider::PlaceThumbForValue() {

@@ -37,8 +37,7 @@ public:
     static constexpr std::int32_t kHorizontal = 0;  // Min at the left
     static constexpr std::int32_t kVertical = 1;    // Min at the bottom
 
-    // Twips per screen pixel, read once when the control is created.
-    explicit TarnSlider(double twipsPerPixelX = 15.0, double twipsPerPixelY = 15.0);
+    TarnSlider() = default;
     virtual ~TarnSlider() = default;
     TarnSlider(const TarnSlider&) = delete;
     TarnSlider& operator=(const TarnSlider&) = delete;
@@ -89,8 +88,6 @@ public:
     float GrabOffsetX() const noexcept { return grab_offset_x_; }
     float GrabOffsetY() const noexcept { return grab_offset_y_; }
     const SliderRect& RailRect() const noexcept { return rail_rect_; }
-    std::int32_t TwipsPerPixelX() const noexcept { return twips_per_pixel_x_; }
-    std::int32_t TwipsPerPixelY() const noexcept { return twips_per_pixel_y_; }
     // The thumb's position on the surface; its size is that of SliderIcon.
     float ThumbLeft() const noexcept { return thumb_left_; }
     float ThumbTop() const noexcept { return thumb_top_; }
@@ -129,8 +126,6 @@ protected:
     void RaiseMouseUp(std::int16_t& Shift);
 
 private:
-    // Where Value lies along a track of the given length, Min at 0.
-    double AlongTrack(double track) const;
     void ResetMembers();
 
     SliderEvents events_;
@@ -150,8 +145,6 @@ private:
     float grab_offset_x_ = 0.0f;
     float grab_offset_y_ = 0.0f;
     SliderRect rail_rect_;
-    std::int32_t twips_per_pixel_x_;
-    std::int32_t twips_per_pixel_y_;
 
     Picture slider_icon_ = DefaultThumbIcon();
     float thumb_left_ = 0.0f;

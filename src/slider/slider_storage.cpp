@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "slider/slider_checks.hpp"
+#include "slider/slider_geometry.hpp"
 #include "slider/slider_model.hpp"
 
 namespace quorvane {
@@ -126,10 +127,11 @@ void TarnSlider::ReadProperties(const PropertyBag& bag) {
 
     // The thumb goes where Value belongs on both axes, whatever the
     // orientation; the layout pass that follows sets the cross axis again.
-    thumb_left_ = static_cast<float>(
-        AlongTrack(static_cast<double>(SurfaceWidth()) - slider_icon_.width));
-    const double verticalTrack = static_cast<double>(SurfaceHeight()) - slider_icon_.height;
-    thumb_top_ = static_cast<float>(verticalTrack - AlongTrack(verticalTrack));
+    slider_geometry::SliderShape shape = slider_geometry::ShapeOf(*this, {SurfaceWidth(), SurfaceHeight()});
+    shape.orientation = kHorizontal;
+    thumb_left_ = slider_geometry::PositionForValue(shape).value_or(0.0f);
+    shape.orientation = kVertical;
+    thumb_top_ = slider_geometry::PositionForValue(shape).value_or(0.0f);
 }
 
 void TarnSlider::WriteProperties(PropertyBag& bag) const {

