@@ -1,35 +1,99 @@
-// The widget driven by real mouse events on a real QApplication.
+// The widget driven by real mouse events on a real QApplication, and what it
+// paints.
 
+#include <gtest/gtest.h>
+
+#include <QApplication>
 #include <QFontMetrics>
-#include <QGuiApplication>
+#include <QPixmap>
+#include <QTest>
 
 #include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
 
-#include "slider_widget_support.hpp"
+#include "slider/qt_colour.hpp"
+#include "slider/qt_picture.hpp"
+#include "slider/tarn_slider_widget.hpp"
+#include "slider/value_tip.hpp"
 
 namespace quorvane::testing {
 namespace {
 
+using Log = std::vector<std::string>;
 constexpr auto kLeft = Qt::LeftButton;
 constexpr auto kRight = Qt::RightButton;
 const Qt::KeyboardModifiers kNoKeys;
+const QColor kThumb(200, 30, 30), kRail(30, 30, 200), kChooseThumb(30, 200, 30), kChooseRail(220, 220, 0);
+
+Picture solid(int width, int height, const QColor& colour) {
+    QPixmap pixmap(width, height);
+    pixmap.fill(colour);
+    return pictureFromPixmap(pixmap);
+}
+QRgb rgb(const QImage& image, int x, int y) { return image.pixel(x, y) | 0xFF000000u; }
+
+// A window holding the main window's two sliders, each event written to one
+// log with the value it saw.
+class SliderHost {
+public:
+    SliderHost() : window(std::make_unique<QWidget>()) {
+        window->setGeometry(100, 100, 300, 200);
+        segmento = make(QRect(40, 60, 300, 40), 0x555555, TarnSlider::kHorizontal, solid(12, 21, kThumb),
+                        solid(124, 13, kRail), 252);  // the slider sizes itself
+        choose = make(QRect(200, 40, 0, 0), 0x676767, TarnSlider::kVertical, solid(20, 10, kChooseThumb),
+                      solid(9, 74, kChooseRail), 59);
+        choose->SetValue(30);
+        log.clear();
+        window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+    ~SliderHost() { frmValueTip::Unload(); }
+
+    TarnSliderWidget* make(QRect at, Colour back, std::int32_t orientation, const Picture& thumb, const Picture& rail,
+                           std::int32_t max) {
+        auto* slider = new TarnSliderWidget(window.get());
+        slider->setGeometry(at);
+        slider->SetBackColor(back);
+        slider->SetOrientation(orientation);
+        slider->SetRailStyle(99);
+        slider->SetSliderIcon(thumb);
+        slider->SetRailPicture(rail);
+        slider->SetMax(max);
+        record(*slider);
+        return slider;
+    }
+    void record(TarnSliderWidget& slider) {
+        const auto note = [this, &slider](std::string name) {
+            return [this, &slider, name] { log.push_back(name + "(" + std::to_string(slider.Value()) + ")"); };
+        };
+        const auto noteShift = [this](std::string name) {
+            return [this, name](std::int16_t& shift) { log.push_back(name + " " + std::to_string(shift)); };
+        };
+        slider.Events() = {note("Click"), note("ArrivedFirst"), note("ArrivedLast"), note("ValueChanged"),
+                           noteShift("MouseDown"), noteShift("MouseUp")};
+    }
+
+    std::unique_ptr<QWidget> window;
+    TarnSliderWidget* segmento = nullptr;
+    TarnSliderWidget* choose = nullptr;
+    Log log;
+};
 
 TEST(SliderWidget, PressOnTheRailCentresTheThumbOnThePointerAndReportsTheValueFirst) {
     SliderHost host;
     TarnSliderWidget& s = *host.segmento;
     QTest::mousePress(&s, kLeft, Qt::ShiftModifier, QPoint(62, 10));
-    EXPECT_EQ(host.log, (Log{"ValueChanged(126)", "MouseDown 1"}));
     EXPECT_EQ(s.ThumbLeft(), 56.0f);  // centre 62, under the pointer
     EXPECT_TRUE(s.Dragging());
     QTest::mouseRelease(&s, kLeft, Qt::ControlModifier, QPoint(62, 10));
-    EXPECT_EQ(host.log, (Log{"ValueChanged(126)", "MouseDown 1", "Click(126)", "MouseUp 2"}));
     EXPECT_FALSE(s.Dragging());
-
     // Near the left end the centre cannot follow: the thumb stops at Min.
-    host.log.clear();
     QTest::mousePress(&s, kLeft, kNoKeys, QPoint(3, 10));
-    EXPECT_EQ(host.log, (Log{"ValueChanged(0)", "ArrivedFirst(0)", "MouseDown 0"}));
     EXPECT_EQ(s.ThumbLeft(), 0.0f);
+    EXPECT_EQ(host.log, (Log{"ValueChanged(126)", "MouseDown 1", "Click(126)", "MouseUp 2", "ValueChanged(0)",
+                             "ArrivedFirst(0)", "MouseDown 0"}));
 }
 
 TEST(SliderWidget, PressOnTheThumbKeepsItWhereItWasGrabbed) {
@@ -38,32 +102,27 @@ TEST(SliderWidget, PressOnTheThumbKeepsItWhereItWasGrabbed) {
     s.SetValue(126);
     host.log.clear();
     QTest::mousePress(&s, kLeft, kNoKeys, QPoint(60, 5));
-    EXPECT_EQ(host.log, Log{"MouseDown 0"});
     EXPECT_EQ(s.ThumbLeft(), 56.0f);
     QTest::mouseMove(&s, QPoint(69, 5));  // thumb Left 65 is 146.25 values
-    EXPECT_EQ(s.Value(), 146);
     EXPECT_NEAR(69 - s.ThumbLeft(), 4.0, 112.0 / 252);  // grabbed 4 px into the thumb
     QTest::mouseRelease(&s, kLeft, kNoKeys, QPoint(69, 5));
     EXPECT_EQ(host.log, (Log{"MouseDown 0", "ValueChanged(146)", "Click(146)", "MouseUp 0"}));
 }
 
-TEST(SliderWidget, RightPressDoesNothingAndEveryReleaseEndsTheDragButOnlyALeftOneInsideClicks) {
+TEST(SliderWidget, OnlyALeftPressDragsOnAnEnabledSliderAndOnlyALeftReleaseInsideClicks) {
     SliderHost host;
     TarnSliderWidget& s = *host.segmento;
-    QTest::mousePress(&s, kRight, kNoKeys, QPoint(100, 10));
-    EXPECT_FALSE(s.Dragging());
-    QTest::mouseRelease(&s, kRight, kNoKeys, QPoint(100, 10));
+    QTest::mouseClick(&s, kRight, kNoKeys, QPoint(100, 10));
     EXPECT_TRUE(host.log.empty());
 
+    // Any release ends the drag; the left button still held moves nothing.
     QTest::mousePress(&s, kLeft, kNoKeys, QPoint(6, 10));
     QTest::mousePress(&s, kRight, kNoKeys, QPoint(6, 10));
-    EXPECT_TRUE(s.Dragging());
     QTest::mouseRelease(&s, kRight, kNoKeys, QPoint(6, 10));
     EXPECT_FALSE(s.Dragging());
     EXPECT_EQ(frmValueTip::Loaded(), nullptr);
-    QTest::mouseMove(&s, QPoint(100, 10));  // left still held: no longer a drag
+    QTest::mouseMove(&s, QPoint(100, 10));
     QTest::mouseRelease(&s, kLeft, kNoKeys, QPoint(100, 10));
-    EXPECT_EQ(s.Value(), 0);
     EXPECT_EQ(host.log, (Log{"MouseDown 0", "MouseUp 0", "Click(0)"}));
 
     host.log.clear();
@@ -71,21 +130,17 @@ TEST(SliderWidget, RightPressDoesNothingAndEveryReleaseEndsTheDragButOnlyALeftOn
         QTest::mousePress(&s, kLeft, kNoKeys, QPoint(6, 10));
         QTest::mouseRelease(&s, kLeft, kNoKeys, at);
     }
-    EXPECT_EQ(host.log, (Log{"MouseDown 0", "MouseUp 0", "MouseDown 0", "MouseUp 0", "MouseDown 0",
-                             "Click(0)", "MouseUp 0"}));
-}
+    EXPECT_EQ(host.log, (Log{"MouseDown 0", "MouseUp 0", "MouseDown 0", "MouseUp 0", "MouseDown 0", "Click(0)",
+                             "MouseUp 0"}));
 
-TEST(SliderWidget, DisabledSliderOnlyClicksAndWithoutValueTipNoTipAppears) {
-    SliderHost host;
-    TarnSliderWidget& s = *host.segmento;
+    // Disabled, it only clicks; without ShowValueTip it drags with no tip.
+    host.log.clear();
     s.SetEnabled(false);
     QTest::mousePress(&s, kLeft, kNoKeys, QPoint(100, 10));
     QTest::mouseMove(&s, QPoint(110, 10));
-    EXPECT_FALSE(s.Dragging());
     EXPECT_EQ(frmValueTip::Loaded(), nullptr);
     QTest::mouseRelease(&s, kLeft, kNoKeys, QPoint(110, 10));
     EXPECT_EQ(host.log, Log{"Click(0)"});
-
     s.SetEnabled(true);
     s.SetShowValueTip(false);
     QTest::mousePress(&s, kLeft, kNoKeys, QPoint(62, 10));
@@ -121,35 +176,16 @@ TEST(SliderWidget, TipFollowsTheDragAboveAHorizontalThumbInTheOwnersWordsAndClos
     EXPECT_TRUE(tip->isVisible() && tip->isWindow());
     EXPECT_NE(QApplication::activeWindow(), tip);
 
+    // Light top and left, dark right and bottom (dark where they meet).
+    const QImage image = tip->grab().toImage();
+    EXPECT_EQ(rgb(image, 0, 1), toQColor(0x80000016u, tip->palette()).rgb());
+    EXPECT_EQ(rgb(image, image.width() - 1, 0), toQColor(0x80000015u, tip->palette()).rgb());
+
     QTest::mouseRelease(&s, kLeft, kNoKeys, QPoint(9, 10));
     EXPECT_EQ(frmValueTip::Loaded(), nullptr);
 }
 
-TEST(SliderWidget, DisablingDuringADragEndsItAndClosesTheTip) {
-    SliderHost host;
-    TarnSliderWidget& s = *host.segmento;
-    QTest::mousePress(&s, kLeft, kNoKeys, QPoint(62, 10));
-    ASSERT_NE(frmValueTip::Loaded(), nullptr);
-    s.SetEnabled(false);
-    EXPECT_FALSE(s.Dragging());
-    EXPECT_EQ(frmValueTip::Loaded(), nullptr);
-    QTest::mouseMove(&s, QPoint(80, 10));
-    s.SetEnabled(true);  // the button is still held, but the drag is over
-    QTest::mouseMove(&s, QPoint(90, 10));
-    EXPECT_EQ(s.Value(), 126);
-    EXPECT_EQ(frmValueTip::Loaded(), nullptr);
-    QTest::mouseRelease(&s, kLeft, kNoKeys, QPoint(90, 10));
-    EXPECT_EQ(host.log, (Log{"ValueChanged(126)", "MouseDown 0", "Click(126)"}));
-
-    // A press whose ValueChanged disables the slider starts no drag and no tip.
-    s.Events().ValueChanged = [&s] { s.SetEnabled(false); };
-    QTest::mousePress(&s, kLeft, kNoKeys, QPoint(100, 10));
-    EXPECT_FALSE(s.Dragging());
-    EXPECT_EQ(frmValueTip::Loaded(), nullptr);
-    QTest::mouseRelease(&s, kLeft, kNoKeys, QPoint(100, 10));
-}
-
-TEST(SliderWidget, TipStandsLeftOfAVerticalThumbAndGoesWhenTheSliderIsHidden) {
+TEST(SliderWidget, TipStandsLeftOfAVerticalThumbAndGoesWhenTheSliderIsHiddenOrDisabled) {
     SliderHost host;
     TarnSliderWidget& c = *host.choose;
     QTest::mousePress(&c, kLeft, kNoKeys, QPoint(10, 35));
@@ -157,14 +193,29 @@ TEST(SliderWidget, TipStandsLeftOfAVerticalThumbAndGoesWhenTheSliderIsHidden) {
     ASSERT_NE(tip, nullptr);
     EXPECT_EQ(tip->lblTip->text(), "30");
     const QPoint origin = c.mapToGlobal(QPoint(0, 0));
-    const int lh = tip->lblTip->height();
     const QRect frame = tip->geometry();
     EXPECT_EQ(frame.right() + 1, origin.x() - 2);
-    EXPECT_EQ(frame.top(), std::lround(origin.y() + c.ThumbTop() + (10 - lh - 4) * 0.5));
-
+    EXPECT_EQ(frame.top(), std::lround(origin.y() + c.ThumbTop() + (10 - tip->lblTip->height() - 4) * 0.5));
     host.window->hide();
     EXPECT_EQ(frmValueTip::Loaded(), nullptr);
     EXPECT_FALSE(c.Dragging());
+    host.window->show();
+
+    // Disabled during a drag: it ends, and the button still held moves nothing.
+    TarnSliderWidget& s = *host.segmento;
+    QTest::mousePress(&s, kLeft, kNoKeys, QPoint(62, 10));
+    s.SetEnabled(false);
+    EXPECT_EQ(frmValueTip::Loaded(), nullptr);
+    s.SetEnabled(true);
+    QTest::mouseMove(&s, QPoint(90, 10));
+    EXPECT_EQ(s.Value(), 126);
+    QTest::mouseRelease(&s, kLeft, kNoKeys, QPoint(90, 10));
+    // A press whose ValueChanged disables the slider starts no drag and no tip.
+    s.Events().ValueChanged = [&s] { s.SetEnabled(false); };
+    QTest::mousePress(&s, kLeft, kNoKeys, QPoint(100, 10));
+    EXPECT_FALSE(s.Dragging());
+    EXPECT_EQ(frmValueTip::Loaded(), nullptr);
+    QTest::mouseRelease(&s, kLeft, kNoKeys, QPoint(100, 10));
 }
 
 TEST(SliderWidget, HeldButtonKeepsDeliveringToTheSliderOutsideIt) {
@@ -176,7 +227,6 @@ TEST(SliderWidget, HeldButtonKeepsDeliveringToTheSliderOutsideIt) {
     QTest::mouseMove(window, QPoint(290, 190));
     EXPECT_EQ(host.segmento->Value(), 252);
     QTest::mouseMove(window, QPoint(-50, -20));
-    EXPECT_EQ(host.segmento->Value(), 0);
     QTest::mouseRelease(window, kLeft, kNoKeys, QPoint(-50, -20));
     EXPECT_EQ(host.log, (Log{"MouseDown 0", "ValueChanged(252)", "ArrivedLast(252)", "ValueChanged(0)",
                              "ArrivedFirst(0)", "MouseUp 0"}));
@@ -184,24 +234,57 @@ TEST(SliderWidget, HeldButtonKeepsDeliveringToTheSliderOutsideIt) {
 }
 
 TEST(SliderWidget, DragWithoutATrackLeavesTheValueAlone) {
+    // The thumb is as long as the rail picture: no track. A value read from
+    // it would divide by zero, and 0 lies outside 5..10.
     SliderHost host;
-    // The thumb is as long as the rail picture: no track. A value read from it
-    // would divide by zero, and 0 lies outside 5..10.
-    TarnSliderWidget flush(host.window.get());
-    flush.SetOrientation(TarnSlider::kHorizontal);
-    flush.SetRailStyle(99);
-    flush.SetSliderIcon(pictureFromPixmap(Solid(20, 10, kThumbColour)));
-    flush.SetRailPicture(pictureFromPixmap(Solid(20, 30, kRailColour)));
+    TarnSliderWidget& flush = *host.make(QRect(0, 0, 0, 0), kButtonFaceColour, TarnSlider::kHorizontal,
+                                         solid(20, 10, kThumb), solid(20, 30, kRail), 10);
     flush.SetMin(5);
     flush.SetValue(7);
-    host.Record(flush);
     flush.show();
     ASSERT_EQ(flush.size(), QSize(20, 30));
+    host.log.clear();
     QTest::mousePress(&flush, kLeft, kNoKeys, QPoint(10, 2));  // above the thumb
     QTest::mouseMove(&flush, QPoint(15, 25));
     QTest::mouseRelease(&flush, kLeft, kNoKeys, QPoint(15, 25));
     EXPECT_EQ(flush.Value(), 7);
     EXPECT_EQ(host.log, (Log{"MouseDown 0", "Click(7)", "MouseUp 0"}));
+}
+
+TEST(SliderRendering, EachPaintStepInItsColour) {
+    SliderHost host;  // Segmento was given 300 x 40
+    host.segmento->SetValue(126);  // thumb Left 56
+    const QImage segmento = host.segmento->grab().toImage();
+    ASSERT_EQ(segmento.size(), QSize(124, 21));
+    EXPECT_EQ(rgb(segmento, 56, 0), kThumb.rgb());
+    EXPECT_EQ(rgb(segmento, 55, 4), kRail.rgb());  // the rail's rows 4 to 16
+    EXPECT_EQ(rgb(segmento, 100, 17), qRgb(0x55, 0x55, 0x55));
+    const QImage choose = host.choose->grab().toImage();  // thumb Top 31.46, drawn at 31
+    EXPECT_EQ(rgb(choose, 0, 31), kChooseThumb.rgb());
+    EXPECT_EQ(rgb(choose, 6, 41), kChooseRail.rgb());  // the rail's columns 6 to 14
+
+    // An edge rail in the palette's shades; colours are 0x00BBGGRR.
+    TarnSliderWidget slider(host.window.get());  // a new slider: the built-in thumb
+    slider.SetOrientation(TarnSlider::kHorizontal);
+    slider.SetRailStyle(1);  // sunken
+    slider.show();
+    slider.resize(100, 50);
+    slider.SetBackColor(0xFF0000);
+    ASSERT_EQ(slider.size(), QSize(100, 16));
+    const QImage image = slider.grab().toImage();
+    EXPECT_EQ(rgb(image, 50, 0), qRgb(0, 0, 255));
+    // The rail runs along row 8 from x 8 to 92: a groove of four rows.
+    EXPECT_EQ(rgb(image, 50, 7), slider.palette().color(QPalette::Active, QPalette::Shadow).rgb());
+    EXPECT_EQ(rgb(image, 92, 9), slider.palette().color(QPalette::Active, QPalette::Light).rgb());
+    EXPECT_EQ(rgb(image, 93, 9), qRgb(0, 0, 255));
+    EXPECT_EQ(rgb(image, 8, 8), qRgb(192, 192, 192));  // the built-in thumb, over the rail
+
+    // The button-face system colour follows the palette.
+    QPalette changed = slider.palette();
+    changed.setColor(QPalette::Button, QColor(10, 20, 30));
+    slider.setPalette(changed);
+    slider.SetBackColor(kButtonFaceColour);
+    EXPECT_EQ(rgb(slider.grab().toImage(), 50, 0), qRgb(10, 20, 30));
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ QImage rgb(const QPixmap& pixmap) { return pixmap.toImage().convertToFormat(QIma
 
 using WindowFace = WindowTest;
 
-TEST_F(WindowFace, EveryControlSitsInItsPlaceOnAFixedFramelessWindow) {
+TEST_F(WindowFace, EveryControlSitsInItsPlaceOnAFixedFramelessWindowAndStartsEmpty) {
     EXPECT_EQ(window.size(), QSize(layout::kWindowWidth, layout::kWindowHeight));
     EXPECT_EQ(window.minimumSize(), window.maximumSize());
     EXPECT_TRUE(window.windowFlags().testFlag(Qt::FramelessWindowHint));
@@ -37,16 +37,15 @@ TEST_F(WindowFace, EveryControlSitsInItsPlaceOnAFixedFramelessWindow) {
         EXPECT_EQ(widget->geometry(), rectOf(box)) << control.toStdString();
         EXPECT_TRUE(widget->isVisible()) << control.toStdString();
     }
-}
 
-TEST_F(WindowFace, StartsWithEmptyCaptionsButTheClipLengthAndNoPictures) {
+    // Empty captions but the clip length, an empty list, and no pictures on
+    // buttons and LEDs: the background shows them.
     EXPECT_EQ(caption(window.labChoose()), "30");
     for (ui::Caption* c : {&window.textPath(), &window.textDest(), &window.text9(), &window.labFound(),
                            &window.labNum(), &window.labDurataTempo()}) {
         EXPECT_EQ(caption(*c), "") << c->objectName().toStdString();
     }
     EXPECT_EQ(window.list().count(), 0);
-    // Buttons and LEDs hold no picture: the background shows them.
     for (int b = 0; b < layout::kButtonCount; ++b) {
         EXPECT_TRUE(window.button(static_cast<layout::Button>(b)).pictureName().isEmpty());
     }
@@ -54,9 +53,8 @@ TEST_F(WindowFace, StartsWithEmptyCaptionsButTheClipLengthAndNoPictures) {
 }
 
 TEST_F(WindowFace, CaptionsAreSmallWhiteTextAndLongPathsAreShortenedInTheMiddle) {
-    const QFont font = window.labFound().font();
-    EXPECT_EQ(font.pixelSize(), 11);
-    EXPECT_EQ(window.list().font(), font);
+    EXPECT_EQ(window.labFound().font().pixelSize(), 11);
+    EXPECT_EQ(window.list().font(), window.labFound().font());
     window.labFound().setText(QStringLiteral("8888"));
     const QImage shot = window.grab(window.labFound().geometry()).toImage();
     int white = 0;
@@ -97,11 +95,11 @@ TEST_F(WindowFace, TheSlidersLoadTheirStoredDesign) {
                                          {&window.choose(), &stored_sliders::kChoose}}) {
         SCOPED_TRACE(std::string(stored->control));
         EXPECT_EQ(std::make_tuple(slider->Orientation(), slider->RailStyle(), slider->BackColor(), slider->Min(),
-                                  slider->Max(), slider->Value(), slider->Enabled(), slider->ShowValueTip()),
+                                  slider->Max(), slider->Value(), slider->Enabled(), slider->ShowValueTip(),
+                                  pixmapOf(slider->SliderIcon())->size(), pixmapOf(slider->RailPicture())->size()),
                   std::make_tuple(stored->orientation, stored->railStyle, stored->backColor, stored->min, stored->max,
-                                  stored->value, true, true));
-        EXPECT_EQ(pixmapOf(slider->SliderIcon())->size(), QSize(stored->thumb.width, stored->thumb.height));
-        EXPECT_EQ(pixmapOf(slider->RailPicture())->size(), QSize(stored->rail.width, stored->rail.height));
+                                  stored->value, true, true, QSize(stored->thumb.width, stored->thumb.height),
+                                  QSize(stored->rail.width, stored->rail.height)));
     }
     // The thumb stands for 30 of 59 on a 64-pixel track.
     EXPECT_NEAR(window.choose().ThumbTop(), 64 - 64 * 30 / 59.0, 0.01);
