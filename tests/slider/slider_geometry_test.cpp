@@ -68,8 +68,9 @@ TEST(SliderGeometry, WorkedLayoutsOfTheMainWindowsSliders) {
 
 TEST(SliderGeometry, RoundsHalfwayToTheEvenNeighbourAndRefusesWhatDoesNotFit) {
     EXPECT_EQ(std::make_tuple(RoundHalfEven(2.5), RoundHalfEven(3.5), RoundHalfEven(-2.5), RoundHalfEven(-0.7),
-                              RoundHalfEven(2147483647.4), RoundHalfEven(2147483647.5), RoundHalfEven(std::nan(""))),
-              std::make_tuple(2, 4, -2, -1, INT_MAX, std::nullopt, std::nullopt));
+                              RoundHalfEven(2147483647.4), RoundHalfEven(-2147483648.0), RoundHalfEven(2147483647.5),
+                              RoundHalfEven(std::nan(""))),
+              std::make_tuple(2, 4, -2, -1, INT_MAX, INT_MIN, std::nullopt, std::nullopt));
 
     // A 100-pixel track for 0..50: odd pixels lie halfway between two values.
     SliderShape shape = segmento(0, 50);
@@ -88,6 +89,18 @@ TEST(SliderGeometry, NoTrackOrNoRangeReadsNoValueAndNothingLeavesTheRange) {
     flush.surface = {12, 21};  // the thumb fills the control
     EXPECT_EQ(ValueFromPosition(flush).value, std::nullopt);
     EXPECT_EQ(DragThumb(flush, 50.0f, 5.0f, 6.0f, 0.0f).left, 0.0f);
+    flush.surface = {13, 21};  // a one-pixel track still reads both ends
+    flush.thumbAt.left = 1.0f;
+    EXPECT_EQ(ValueFromPosition(flush).value, 10);
+    // Tracks at the ends of 32 bits (a picture wider than the control gives
+    // a negative one) still place the thumb.
+    for (const auto& [surface, thumb, value, position] :
+         {std::tuple{INT_MAX, 0, 10, static_cast<float>(INT_MAX)}, {-1, INT_MAX, 0, 0.0f}}) {
+        SliderShape extreme = segmento(value, 10);
+        extreme.surface.width = surface;
+        extreme.thumb.width = thumb;
+        EXPECT_EQ(PositionForValue(extreme), position) << surface;
+    }
 
     SliderShape empty = choose();
     empty.valueRange = 0;

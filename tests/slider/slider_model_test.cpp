@@ -260,6 +260,7 @@ TEST(SliderStorage, BagMatchesKeysWithoutCaseAndKeepsOneEntryPerKey) {
     EXPECT_EQ(bag.Keys(), Log{"railStyle"});
     EXPECT_EQ(bag.ReadProperty("railstyle"), n(3));
     EXPECT_FALSE(bag.ReadProperty("RailStyl").has_value());
+    EXPECT_EQ(MemoryPropertyBag({{"Zoom", n(1)}}).ReadProperty("zOOM"), n(1));  // A to Z, both ends
     bag.RemoveProperty("RAILstyle");
     EXPECT_TRUE(bag.Entries().empty());
 }
