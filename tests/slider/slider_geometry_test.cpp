@@ -79,7 +79,8 @@ TEST(SliderGeometry, RoundsHalfwayToTheEvenNeighbourAndRefusesWhatDoesNotFit) {
          {std::tuple{1.0f, 0, 0.0f}, {3.0f, 2, 4.0f}, {5.0f, 2, 4.0f}, {7.0f, 4, 8.0f}}) {
         shape.thumbAt.left = left;
         const SnappedValue snapped = ValueFromPosition(shape);
-        EXPECT_EQ(std::make_tuple(snapped.value, snapped.thumb.left), std::make_tuple(std::optional{value}, snappedLeft))
+        EXPECT_EQ(std::make_tuple(snapped.value, snapped.thumb.left),
+                  std::make_tuple(std::optional{value}, snappedLeft))
             << left;
     }
 }

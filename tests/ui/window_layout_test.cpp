@@ -63,7 +63,8 @@ TEST_F(WindowFace, CaptionsAreSmallWhiteTextAndLongPathsAreShortenedInTheMiddle)
     }
     EXPECT_GT(white, 10);
 
-    const QString path = QStringLiteral("/home/someone/") + QString(120, QLatin1Char('x')) + QStringLiteral("/song.mid");
+    const QString path =
+        QStringLiteral("/home/someone/") + QString(120, QLatin1Char('x')) + QStringLiteral("/song.mid");
     window.text9().setText(path);
     const QString shown = window.text9().shownText();
     EXPECT_LT(window.text9().fontMetrics().horizontalAdvance(shown), window.text9().width());

@@ -79,7 +79,9 @@ TEST_F(WindowMouse, TheLedsFollowTheMainButtonsAndStayLitOverOtherControls) {
         leds.clear();
         return out;
     };
-    const auto litNow = [&] { return std::vector<bool>{window.led(0).isLit(), window.led(1).isLit(), window.led(2).isLit()}; };
+    const auto litNow = [&] {
+        return std::vector<bool>{window.led(0).isLit(), window.led(1).isLit(), window.led(2).isLit()};
+    };
     for (const auto& [button, expected] : {std::pair{layout::kSource, Set{{0, true}, {1, false}, {2, false}}},
                                            {layout::kCutAll, Set{{2, true}, {1, false}, {0, false}}},
                                            {layout::kDest, Set{{1, true}, {0, false}, {2, false}}}}) {
