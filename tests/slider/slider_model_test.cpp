@@ -179,56 +179,38 @@ TEST(SliderModel, HandlerMayReplaceItselfWhileRunning) {
     EXPECT_EQ(calls, Log{name});
 }
 
-TEST(SliderStorage, SavesOnlyWhatDiffersFromANewSliderInItsOrder) {
-    TarnSlider loaded;  // the button-face colour may be stored signed
-    loaded.ReadProperties(MemoryPropertyBag({{"BackColor", n(-2147483633)}}));
-    MemoryPropertyBag bag;
-    loaded.WriteProperties(bag);
-    EXPECT_TRUE(bag.Entries().empty());
-
-    TarnSlider slider;
-    slider.SetBackColor(0x80000010u);
-    slider.SetEnabled(false);
-    slider.SetOrientation(0);
-    slider.SetRailPicture(Picture::Make(9, 74));
-    slider.SetRailStyle(3);
-    slider.SetShowValueTip(false);
-    slider.SetMax(20);
-    slider.SetMin(-5);
-    slider.SetValue(12);
-    slider.WriteProperties(bag);
-    EXPECT_EQ(bag.Keys(), (Log{"BackColor", "Enabled", "SliderIcon", "Orientation", "RailPicture", "RailStyle",
-                               "ShowValueTip", "Min", "Max", "Value"}));
-    EXPECT_EQ(bag.ReadProperty("BackColor"), n(0x80000010));
-
-    // Saved again into the same bag, values back at their default go; the
-    // colour and the pictures are design, kept by a reset.
-    slider.InitProperties();
-    slider.WriteProperties(bag);
-    EXPECT_EQ(bag.Keys(), (Log{"BackColor", "SliderIcon", "RailPicture"}));
-}
-
-TEST(SliderStorage, LoadsWhateverTheCaseWithoutHooksOrEventsAndSavesItBack) {
+TEST(SliderStorage, LoadsWhateverTheCaseWithoutHooksOrEventsAndSavesOnlyWhatDiffersFromANewSlider) {
     const Picture thumb = Picture::Make(12, 21);
-    const MemoryPropertyBag design({{"backcolor", n(0x555555)}, {"slidericon", thumb}, {"orientation", n(0)},
-                                    {"railpicture", Picture::Make(124, 13)}, {"railstyle", n(99)}, {"max", n(100)},
+    const MemoryPropertyBag design({{"backcolor", n(0x555555)}, {"enabled", false}, {"slidericon", thumb},
+                                    {"orientation", n(0)}, {"railpicture", Picture::Make(124, 13)},
+                                    {"railstyle", n(99)}, {"showvaluetip", false}, {"min", n(-5)}, {"max", n(100)},
                                     {"value", n(40)}});
     RecordingSlider slider;
     slider.surfaceWidth = 124;
     slider.surfaceHeight = 21;
     slider.ReadProperties(design);
     EXPECT_TRUE(slider.log.empty());
-    EXPECT_EQ(slider.SliderIcon(), thumb);
-    EXPECT_EQ(std::make_tuple(slider.Max(), slider.Value(), slider.ValueRange(), slider.LastValue()),
-              std::make_tuple(100, 40, 100, 40));
-    // Placed on both axes: 40 % along a 112 px track, and 40 % up a 0 px one.
-    EXPECT_NEAR(slider.ThumbLeft(), 44.8, 1e-4);
-    EXPECT_FLOAT_EQ(slider.ThumbTop(), 0.0f);
+    EXPECT_EQ(std::make_tuple(slider.SliderIcon(), slider.Enabled(), slider.ShowValueTip(), slider.Min(), slider.Max(),
+                              slider.Value(), slider.ValueRange(), slider.LastValue()),
+              std::make_tuple(thumb, false, false, -5, 100, 40, 105, 40));
+    // Placed on both axes: 45 of 105 along a 112 px track, and up a 0 px one.
+    EXPECT_EQ(std::make_tuple(slider.ThumbLeft(), slider.ThumbTop()), std::make_tuple(48.0f, 0.0f));
 
     MemoryPropertyBag saved;  // gives the design back, under the canonical spellings
     slider.WriteProperties(saved);
     ASSERT_EQ(saved.Entries().size(), design.Entries().size());
     for (const auto& [key, value] : design.Entries()) EXPECT_EQ(saved.ReadProperty(key), value);
+    // Saved again into the same bag, values back at their default go; the
+    // colour and the pictures are design, kept by a reset.
+    slider.InitProperties();
+    slider.WriteProperties(saved);
+    EXPECT_EQ(saved.Keys(), (Log{"BackColor", "SliderIcon", "RailPicture"}));
+
+    TarnSlider loaded;  // the button-face colour may be stored signed; nothing else differs
+    loaded.ReadProperties(MemoryPropertyBag({{"BackColor", n(-2147483633)}}));
+    MemoryPropertyBag bag;
+    loaded.WriteProperties(bag);
+    EXPECT_TRUE(bag.Entries().empty());
 }
 
 TEST(SliderStorage, UnusableDesignIsRefusedWhole) {

@@ -24,12 +24,9 @@ template <typename T>
 void whenModal(std::function<void(T&)> handle) {
     QTimer::singleShot(0, [handle] {
         auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (dialog == nullptr) {
-            ADD_FAILURE() << "no dialog is open";
-            if (QWidget* other = QApplication::activeModalWidget()) other->close();
-            return;
-        }
-        handle(*dialog);
+        if (dialog != nullptr) return handle(*dialog);
+        ADD_FAILURE() << "no dialog of that type is open";
+        if (QWidget* other = QApplication::activeModalWidget()) other->close();  // so that the test goes on
     });
 }
 
@@ -37,18 +34,13 @@ TEST(QtServices, TheFolderDialogAsksWithThePromptFromTheLastFolderUnlessAnswersA
     QWidget owner;
     ui::DialogFolderPicker picker(&owner);
     TempDir start;
-    QString title, directory;
-    QWidget* parent = nullptr;
     whenModal<QFileDialog>([&](QFileDialog& dialog) {
-        title = dialog.windowTitle();
-        directory = dialog.directory().absolutePath();
-        parent = dialog.parentWidget();
+        EXPECT_EQ(dialog.windowTitle(), "Choose Harmara source path...");
+        EXPECT_EQ(dialog.directory().absolutePath(), QString::fromStdString(start.path().string()));
+        EXPECT_EQ(dialog.parentWidget(), &owner);
         dialog.reject();
     });
     EXPECT_EQ(picker.pickFolder("Choose Harmara source path...", start.path().string() + "/"), std::nullopt);
-    EXPECT_EQ(title, "Choose Harmara source path...");
-    EXPECT_EQ(directory, QString::fromStdString(start.path().string()));
-    EXPECT_EQ(parent, &owner);
     // Accepted, it gives the folder it shows.
     whenModal<QFileDialog>([&](QFileDialog& dialog) { static_cast<QDialog&>(dialog).accept(); });
     EXPECT_EQ(picker.pickFolder("t", start.path().string()), start.path().string());
