@@ -207,6 +207,8 @@ TEST(SliderGeometry, RepaintPlanAndEdgeStyles) {
                                       PaintThumb{0, 0}, ShowValueTip{}}));
     s.showValueTip = false;
     EXPECT_FALSE(std::holds_alternative<ShowValueTip>(planDrawing(s).back()));
+    s.thumbAt.left = 3e9f;  // no pixel to paint the thumb at
+    EXPECT_EQ(planDrawing(s).size(), 5u);
 
     // Raised styles turn the colours round; one-border styles draw two rows.
     EXPECT_EQ(edgeRailLines({6, 10, 118, 10}, 4),
@@ -247,12 +249,15 @@ TEST(SliderGeometry, TipStandsOverAHorizontalThumbAndLeftOfAVerticalOne) {
     // the thumb, its middle level with the thumb's.
     SliderShape v = choose();
     v.thumbAt = {0.0f, 31.46f};
-    EXPECT_EQ(placeTip(v, 300, 50, {12, 12}), (TipPlacement{282, 78, 16, 15}));
+    EXPECT_EQ(placeTip(v, 300, 50, {12, 13}), (TipPlacement{282, 78, 16, 16}));  // 77.96
 
     // The frame: light top and left, then dark right and bottom.
     EXPECT_EQ(tipFrameLines({10, 15}), (std::vector<PaintLine>{{0, 0, 9, 0, kLight3D}, {0, 0, 0, 14, kLight3D},
                                                               {9, 0, 9, 14, kDarkShadow3D},
                                                               {0, 14, 9, 14, kDarkShadow3D}}));
+    for (const auto& [window, lines] : {std::pair{Size{0, 15}, 0u}, {Size{10, 0}, 0u}, {Size{1, 1}, 4u}}) {
+        EXPECT_EQ(tipFrameLines(window).size(), lines) << window.width << " x " << window.height;
+    }
 }
 
 }  // namespace

@@ -115,7 +115,9 @@ TEST(SliderModel, LoweringMaxBelowValueKeepsValueAndThumbUntilTheNextAssignment)
     EXPECT_EQ(std::make_tuple(slider.Value(), slider.ValueRange(), slider.ThumbTop()), std::make_tuple(8, 5, thumbTop));
     EXPECT_TRUE(slider.log.empty());
     EXPECT_THROW(slider.SetValue(8), SliderError);
-    slider.SetValue(5);
+    // Raised to Value again, Max shows it at the top.
+    slider.SetMax(8);
+    EXPECT_EQ(std::make_tuple(slider.ThumbTop(), slider.log), std::make_tuple(0.0f, Log{"DrawSlider"}));
 }
 
 TEST(SliderModel, ChangesRepaintThenReportThenTellTheEndReachedAndRepeatsStayQuiet) {
@@ -221,6 +223,8 @@ TEST(SliderStorage, UnusableDesignIsRefusedWhole) {
         {MemoryPropertyBag({{"Enabled", n(1)}}),
          "380 Enabled: Enabled = 1 refused (a stored flag must be True or False)"},
         {MemoryPropertyBag({{"Max", n(1LL << 31)}}), "380 Max: Max = 2147483648 refused (Max does not fit in 32 bits)"},
+        {MemoryPropertyBag({{"Min", n(INT_MIN)}}),
+         "6 Max: Max = 10 refused (Max - Min does not fit in 32 bits with Min = -2147483648)"},
         {MemoryPropertyBag({{"Min", n(-2147483647)}, {"Max", n(2147483647)}}),
          "6 Max: Max = 2147483647 refused (Max - Min does not fit in 32 bits with Min = -2147483647)"},
     };
