@@ -31,6 +31,6 @@ struct Picture {
 
 // The thumb a newly placed slider starts with: a built-in 16 x 16 icon. Every
 // call returns the same handle, so the widget can recognise it.
-Picture DefaultThumbIcon();
+Picture defaultThumbIcon();
 
 }  // namespace quorvane

@@ -5,16 +5,16 @@
 namespace quorvane {
 namespace {
 
-char FoldCase(char c) noexcept {
+char foldCase(char c) noexcept {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 }  // namespace
 
-bool KeysMatch(std::string_view a, std::string_view b) noexcept {
+bool keysMatch(std::string_view a, std::string_view b) noexcept {
     return a.size() == b.size() &&
            std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y) { return FoldCase(x) == FoldCase(y); });
+                      [](char x, char y) { return foldCase(x) == foldCase(y); });
 }
 
 MemoryPropertyBag::MemoryPropertyBag(std::vector<Entry> entries) {
@@ -25,7 +25,7 @@ MemoryPropertyBag::MemoryPropertyBag(std::vector<Entry> entries) {
 std::vector<MemoryPropertyBag::Entry>::const_iterator MemoryPropertyBag::Find(
     std::string_view key) const {
     return std::find_if(entries_.begin(), entries_.end(),
-                        [key](const Entry& entry) { return KeysMatch(entry.first, key); });
+                        [key](const Entry& entry) { return keysMatch(entry.first, key); });
 }
 
 std::optional<PropertyValue> MemoryPropertyBag::ReadProperty(std::string_view key) const {

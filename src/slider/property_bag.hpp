@@ -16,7 +16,7 @@ namespace quorvane {
 using PropertyValue = std::variant<bool, std::int64_t, Picture>;
 
 // True when two keys are the same without regard to ASCII case.
-bool KeysMatch(std::string_view a, std::string_view b) noexcept;
+bool keysMatch(std::string_view a, std::string_view b) noexcept;
 
 // The keyed store a host keeps its controls' design in. Keys are matched
 // without regard to case by every implementation.

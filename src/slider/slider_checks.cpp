@@ -4,18 +4,18 @@
 
 namespace quorvane::slider_checks {
 
-SliderError InvalidValue(const std::string& property, const std::string& value,
+SliderError invalidValue(const std::string& property, const std::string& value,
                          const std::string& reason) {
     return SliderError(SliderError::kInvalidPropertyValue, property,
                        property + " = " + value + " refused (" + reason + ")");
 }
 
-SliderError InvalidValue(const std::string& property, std::int64_t value,
+SliderError invalidValue(const std::string& property, std::int64_t value,
                          const std::string& reason) {
-    return InvalidValue(property, std::to_string(value), reason);
+    return invalidValue(property, std::to_string(value), reason);
 }
 
-std::int32_t CheckedRange(const std::string& property, std::int64_t value, std::int32_t min,
+std::int32_t checkedRange(const std::string& property, std::int64_t value, std::int32_t min,
                           std::int32_t max) {
     const std::int64_t range = static_cast<std::int64_t>(max) - min;
     if (range > std::numeric_limits<std::int32_t>::max()) {
@@ -28,10 +28,10 @@ std::int32_t CheckedRange(const std::string& property, std::int64_t value, std::
     return static_cast<std::int32_t>(range);
 }
 
-Picture CheckedPicture(const std::string& property, const Picture& picture) {
+Picture checkedPicture(const std::string& property, const Picture& picture) {
     if (!picture.IsPresent()) return Picture{};
     if (picture.width < 0 || picture.height < 0) {
-        throw InvalidValue(property,
+        throw invalidValue(property,
                            "picture of " + std::to_string(picture.width) + " x " +
                                std::to_string(picture.height) + " pixels",
                            "a picture cannot have a negative size");

@@ -8,16 +8,16 @@
 namespace quorvane::slider_geometry {
 namespace {
 
-bool IsHorizontal(const SliderShape& shape) { return shape.orientation == TarnSlider::kHorizontal; }
-bool IsVertical(const SliderShape& shape) { return shape.orientation == TarnSlider::kVertical; }
+bool isHorizontal(const SliderShape& shape) { return shape.orientation == TarnSlider::kHorizontal; }
+bool isVertical(const SliderShape& shape) { return shape.orientation == TarnSlider::kVertical; }
 
-bool HasPictureRail(const SliderShape& shape) {
+bool hasPictureRail(const SliderShape& shape) {
     return shape.railStyle == kPictureRail && shape.railPicturePresent;
 }
 
 // (value - min) / valueRange of the way along the track, in double precision
 // so that no 32-bit difference can overflow.
-double AlongTrack(const SliderShape& shape, double track) {
+double alongTrack(const SliderShape& shape, double track) {
     return track * (static_cast<double>(shape.value) - shape.min) / shape.valueRange;
 }
 
@@ -34,7 +34,7 @@ constexpr Border kSunkenInner{kDarkShadow3D, kLight3D};
 
 }  // namespace
 
-SliderShape ShapeOf(const TarnSlider& slider, Size surface) {
+SliderShape shapeOf(const TarnSlider& slider, Size surface) {
     SliderShape shape;
     shape.orientation = slider.Orientation();
     shape.railStyle = slider.RailStyle();
@@ -54,7 +54,7 @@ SliderShape ShapeOf(const TarnSlider& slider, Size surface) {
     return shape;
 }
 
-std::optional<std::int32_t> RoundHalfEven(double x) {
+std::optional<std::int32_t> roundHalfEven(double x) {
     if (!std::isfinite(x)) return std::nullopt;
     const double below = std::floor(x);
     const double fraction = x - below;
@@ -67,12 +67,12 @@ std::optional<std::int32_t> RoundHalfEven(double x) {
     return static_cast<std::int32_t>(rounded);
 }
 
-std::optional<std::int32_t> TrackLength(const SliderShape& shape) {
+std::optional<std::int32_t> trackLength(const SliderShape& shape) {
     // 64-bit first: a picture wider than the surface gives a negative track.
     std::int64_t track = 0;
-    if (IsHorizontal(shape)) {
+    if (isHorizontal(shape)) {
         track = static_cast<std::int64_t>(shape.surface.width) - shape.thumb.width;
-    } else if (IsVertical(shape)) {
+    } else if (isVertical(shape)) {
         track = static_cast<std::int64_t>(shape.surface.height) - shape.thumb.height;
     } else {
         return std::nullopt;
@@ -84,28 +84,28 @@ std::optional<std::int32_t> TrackLength(const SliderShape& shape) {
     return static_cast<std::int32_t>(track);
 }
 
-std::optional<float> PositionForValue(const SliderShape& shape) {
-    const auto track = TrackLength(shape);
+std::optional<float> positionForValue(const SliderShape& shape) {
+    const auto track = trackLength(shape);
     if (!track || shape.valueRange == 0) return std::nullopt;
-    const double along = AlongTrack(shape, *track);
-    return static_cast<float>(IsHorizontal(shape) ? along : *track - along);
+    const double along = alongTrack(shape, *track);
+    return static_cast<float>(isHorizontal(shape) ? along : *track - along);
 }
 
-ThumbPosition PlaceThumbForValue(const SliderShape& shape) {
+ThumbPosition placeThumbForValue(const SliderShape& shape) {
     ThumbPosition thumb = shape.thumbAt;
-    if (const auto position = PositionForValue(shape)) {
-        (IsHorizontal(shape) ? thumb.left : thumb.top) = *position;
+    if (const auto position = positionForValue(shape)) {
+        (isHorizontal(shape) ? thumb.left : thumb.top) = *position;
     }
     return thumb;
 }
 
 SnappedValue ValueFromPosition(const SliderShape& shape) {
     SnappedValue result{std::nullopt, shape.thumbAt};
-    const auto track = TrackLength(shape);
+    const auto track = trackLength(shape);
     if (!track || *track == 0 || shape.valueRange == 0) return result;
-    const double along = IsHorizontal(shape) ? static_cast<double>(shape.thumbAt.left)
+    const double along = isHorizontal(shape) ? static_cast<double>(shape.thumbAt.left)
                                              : *track - static_cast<double>(shape.thumbAt.top);
-    const auto rounded = RoundHalfEven(along / *track * shape.valueRange + shape.min);
+    const auto rounded = roundHalfEven(along / *track * shape.valueRange + shape.min);
     if (!rounded) return result;
     // A thumb placed outside its track (after the host lowered Max, say)
     // still reads as a value the slider accepts.
@@ -116,43 +116,43 @@ SnappedValue ValueFromPosition(const SliderShape& shape) {
     SliderShape snapped = shape;
     snapped.value = value;
     result.value = value;
-    result.thumb = PlaceThumbForValue(snapped);
+    result.thumb = placeThumbForValue(snapped);
     return result;
 }
 
 ThumbPosition ResetSliderPosition(const SliderShape& shape) {
-    if (IsHorizontal(shape)) return {0.0f, 0.0f};
-    if (IsVertical(shape)) {
+    if (isHorizontal(shape)) return {0.0f, 0.0f};
+    if (isVertical(shape)) {
         return {0.0f, static_cast<float>(static_cast<double>(shape.surface.height) -
                                          shape.thumb.height)};
     }
     return shape.thumbAt;
 }
 
-std::optional<Size> LayoutSize(const SliderShape& shape) {
+std::optional<Size> layoutSize(const SliderShape& shape) {
     const Size& thumb = shape.thumb;
     const Size& rail = shape.railPicture;
-    if (IsHorizontal(shape)) {
-        if (HasPictureRail(shape)) return Size{rail.width, std::max(thumb.height, rail.height)};
+    if (isHorizontal(shape)) {
+        if (hasPictureRail(shape)) return Size{rail.width, std::max(thumb.height, rail.height)};
         return Size{shape.surface.width == 0 ? thumb.width : shape.surface.width, thumb.height};
     }
-    if (IsVertical(shape)) {
-        if (HasPictureRail(shape)) return Size{std::max(thumb.width, rail.width), rail.height};
+    if (isVertical(shape)) {
+        if (hasPictureRail(shape)) return Size{std::max(thumb.width, rail.width), rail.height};
         return Size{thumb.width, shape.surface.height == 0 ? thumb.height : shape.surface.height};
     }
     return std::nullopt;
 }
 
-ThumbPosition CrossAxisPosition(const SliderShape& shape) {
+ThumbPosition crossAxisPosition(const SliderShape& shape) {
     ThumbPosition thumb = shape.thumbAt;
-    if (IsHorizontal(shape)) {
-        const bool centred = HasPictureRail(shape) && shape.thumb.height < shape.railPicture.height;
+    if (isHorizontal(shape)) {
+        const bool centred = hasPictureRail(shape) && shape.thumb.height < shape.railPicture.height;
         thumb.top = centred
                         ? static_cast<float>((static_cast<double>(shape.railPicture.height) -
                                               shape.thumb.height) * 0.5)
                         : 0.0f;
-    } else if (IsVertical(shape)) {
-        const bool centred = HasPictureRail(shape) && shape.thumb.width < shape.railPicture.width;
+    } else if (isVertical(shape)) {
+        const bool centred = hasPictureRail(shape) && shape.thumb.width < shape.railPicture.width;
         thumb.left = centred
                          ? static_cast<float>((static_cast<double>(shape.railPicture.width) -
                                                shape.thumb.width) * 0.5)
@@ -161,19 +161,19 @@ ThumbPosition CrossAxisPosition(const SliderShape& shape) {
     return thumb;
 }
 
-std::optional<SliderRect> RailRectFor(const SliderShape& shape) {
-    if (!IsHorizontal(shape) && !IsVertical(shape)) return std::nullopt;
-    const auto top = RoundHalfEven(shape.thumb.height * 0.5);
-    const auto left = RoundHalfEven(shape.thumb.width * 0.5);
+std::optional<SliderRect> railRectFor(const SliderShape& shape) {
+    if (!isHorizontal(shape) && !isVertical(shape)) return std::nullopt;
+    const auto top = roundHalfEven(shape.thumb.height * 0.5);
+    const auto left = roundHalfEven(shape.thumb.width * 0.5);
     if (!top || !left) return std::nullopt;
     SliderRect rail{*left, *top, *left, *top};
-    if (IsHorizontal(shape)) {
-        const auto right = RoundHalfEven(static_cast<double>(*left) + shape.surface.width -
+    if (isHorizontal(shape)) {
+        const auto right = roundHalfEven(static_cast<double>(*left) + shape.surface.width -
                                          shape.thumb.width);
         if (!right) return std::nullopt;
         rail.Right = *right;
     } else {
-        const auto bottom = RoundHalfEven(static_cast<double>(shape.surface.height) + *top -
+        const auto bottom = roundHalfEven(static_cast<double>(shape.surface.height) + *top -
                                           shape.thumb.height);
         if (!bottom) return std::nullopt;
         rail.Bottom = *bottom;
@@ -181,23 +181,23 @@ std::optional<SliderRect> RailRectFor(const SliderShape& shape) {
     return rail;
 }
 
-Layout PlaceOnSurface(const SliderShape& shape) {
+Layout placeOnSurface(const SliderShape& shape) {
     SliderShape placed = shape;
-    placed.thumbAt = CrossAxisPosition(placed);
-    placed.thumbAt = PlaceThumbForValue(placed);
-    return Layout{std::nullopt, placed.thumbAt, RailRectFor(shape).value_or(shape.railRect)};
+    placed.thumbAt = crossAxisPosition(placed);
+    placed.thumbAt = placeThumbForValue(placed);
+    return Layout{std::nullopt, placed.thumbAt, railRectFor(shape).value_or(shape.railRect)};
 }
 
-Layout LayOut(const SliderShape& shape) {
+Layout layOut(const SliderShape& shape) {
     SliderShape sized = shape;
-    const auto size = LayoutSize(shape);
+    const auto size = layoutSize(shape);
     if (size) sized.surface = *size;
-    Layout layout = PlaceOnSurface(sized);
+    Layout layout = placeOnSurface(sized);
     layout.size = size;
     return layout;
 }
 
-std::vector<PaintLine> EdgeRailLines(const SliderRect& rail, std::int32_t railStyle) {
+std::vector<PaintLine> edgeRailLines(const SliderRect& rail, std::int32_t railStyle) {
     std::vector<Border> borders;  // outer first
     switch (railStyle) {
         case 1: borders = {kSunkenOuter, kSunkenInner}; break;
@@ -229,32 +229,32 @@ std::vector<PaintLine> EdgeRailLines(const SliderRect& rail, std::int32_t railSt
     return lines;
 }
 
-std::vector<PaintStep> PlanDrawing(const SliderShape& shape) {
+std::vector<PaintStep> planDrawing(const SliderShape& shape) {
     std::vector<PaintStep> steps{ClearSurface{shape.backColor}};
 
     if (shape.railStyle == kPictureRail) {
         if (shape.railPicturePresent) {
             std::optional<std::int32_t> x, y;
-            if (IsHorizontal(shape)) {
+            if (isHorizontal(shape)) {
                 x = 0;
-                y = RoundHalfEven((static_cast<double>(shape.surface.height) -
+                y = roundHalfEven((static_cast<double>(shape.surface.height) -
                                    shape.railPicture.height) * 0.5);
-            } else if (IsVertical(shape)) {
-                x = RoundHalfEven((static_cast<double>(shape.surface.width) -
+            } else if (isVertical(shape)) {
+                x = roundHalfEven((static_cast<double>(shape.surface.width) -
                                    shape.railPicture.width) * 0.5);
                 y = 0;
             }
             if (x && y) steps.emplace_back(PaintRailPicture{*x, *y});
         }
     } else {
-        for (const PaintLine& line : EdgeRailLines(shape.railRect, shape.railStyle)) {
+        for (const PaintLine& line : edgeRailLines(shape.railRect, shape.railStyle)) {
             steps.emplace_back(line);
         }
     }
 
     if (shape.thumbPresent) {
-        const auto x = RoundHalfEven(shape.thumbAt.left);
-        const auto y = RoundHalfEven(shape.thumbAt.top);
+        const auto x = roundHalfEven(shape.thumbAt.left);
+        const auto y = roundHalfEven(shape.thumbAt.top);
         if (x && y) steps.emplace_back(PaintThumb{*x, *y});
     }
 
@@ -262,32 +262,32 @@ std::vector<PaintStep> PlanDrawing(const SliderShape& shape) {
     return steps;
 }
 
-bool HitsThumb(const SliderShape& shape, float x, float y) {
+bool hitsThumb(const SliderShape& shape, float x, float y) {
     const ThumbPosition& at = shape.thumbAt;
     const float right = at.left + static_cast<float>(shape.thumb.width);
     const float bottom = at.top + static_cast<float>(shape.thumb.height);
     return x >= at.left && x < right && y >= at.top && y < bottom;
 }
 
-ThumbPosition DragThumb(const SliderShape& shape, float x, float y, float grabX, float grabY) {
+ThumbPosition dragThumb(const SliderShape& shape, float x, float y, float grabX, float grabY) {
     ThumbPosition thumb = shape.thumbAt;
-    const auto track = TrackLength(shape);
+    const auto track = trackLength(shape);
     if (!track) return thumb;
     const float end = static_cast<float>(*track);
-    const float wanted = IsHorizontal(shape) ? x - grabX : y - grabY;
+    const float wanted = isHorizontal(shape) ? x - grabX : y - grabY;
     const float along = wanted < 0.0f ? 0.0f : (end >= wanted ? wanted : end);
-    (IsHorizontal(shape) ? thumb.left : thumb.top) = along;
+    (isHorizontal(shape) ? thumb.left : thumb.top) = along;
     return thumb;
 }
 
-bool InsideSurface(const SliderShape& shape, float x, float y) {
+bool insideSurface(const SliderShape& shape, float x, float y) {
     return x >= 0.0f && x < static_cast<float>(shape.surface.width) && y >= 0.0f &&
            y < static_cast<float>(shape.surface.height);
 }
 
-std::string TipText(std::int32_t value) { return std::to_string(value); }
+std::string tipText(std::int32_t value) { return std::to_string(value); }
 
-TipPlacement PlaceTip(const SliderShape& shape, std::int32_t screenLeft, std::int32_t screenTop,
+TipPlacement placeTip(const SliderShape& shape, std::int32_t screenLeft, std::int32_t screenTop,
                       Size label) {
     TipPlacement tip;
     // The label sits at (2, 1): two pixels of margin left and right, one
@@ -297,21 +297,21 @@ TipPlacement PlaceTip(const SliderShape& shape, std::int32_t screenLeft, std::in
     std::optional<std::int32_t> x, y;
     const double left = static_cast<double>(screenLeft) + shape.thumbAt.left;
     const double top = static_cast<double>(screenTop) + shape.thumbAt.top;
-    if (IsHorizontal(shape)) {
+    if (isHorizontal(shape)) {
         // Centred over the thumb, two pixels above it.
-        x = RoundHalfEven(left + (static_cast<double>(shape.thumb.width) - label.width - 4) * 0.5);
-        y = RoundHalfEven(top - label.height - 5);
-    } else if (IsVertical(shape)) {
+        x = roundHalfEven(left + (static_cast<double>(shape.thumb.width) - label.width - 4) * 0.5);
+        y = roundHalfEven(top - label.height - 5);
+    } else if (isVertical(shape)) {
         // Left of the thumb, two pixels away, level with its middle.
-        x = RoundHalfEven(left - label.width - 6);
-        y = RoundHalfEven(top + (static_cast<double>(shape.thumb.height) - label.height - 4) * 0.5);
+        x = roundHalfEven(left - label.width - 6);
+        y = roundHalfEven(top + (static_cast<double>(shape.thumb.height) - label.height - 4) * 0.5);
     }
     tip.x = x.value_or(0);
     tip.y = y.value_or(0);
     return tip;
 }
 
-std::vector<PaintLine> TipFrameLines(Size window) {
+std::vector<PaintLine> tipFrameLines(Size window) {
     if (window.width <= 0 || window.height <= 0) return {};
     const std::int32_t right = window.width - 1;
     const std::int32_t bottom = window.height - 1;

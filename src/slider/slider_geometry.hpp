@@ -53,26 +53,26 @@ struct SliderShape {
 };
 
 // A snapshot of `slider` on a surface of the given size.
-SliderShape ShapeOf(const TarnSlider& slider, Size surface);
+SliderShape shapeOf(const TarnSlider& slider, Size surface);
 
 inline constexpr std::int32_t kPictureRail = 99;
 
 // x rounded to the nearest integer, ties to the even neighbour (2.5 -> 2,
 // 3.5 -> 4, -2.5 -> -2). Nothing when x is not finite or does not fit.
-std::optional<std::int32_t> RoundHalfEven(double x);
+std::optional<std::int32_t> roundHalfEven(double x);
 
 // The distance the thumb travels: W - tw (horizontal) or H - th (vertical).
 // Nothing for any other orientation.
-std::optional<std::int32_t> TrackLength(const SliderShape& shape);
+std::optional<std::int32_t> trackLength(const SliderShape& shape);
 
 // Where the thumb belongs for shape.value along the track: its Left
 // (horizontal) or its Top (vertical, Min at the bottom). Nothing when the
 // range is empty or the orientation is neither.
-std::optional<float> PositionForValue(const SliderShape& shape);
+std::optional<float> positionForValue(const SliderShape& shape);
 
 // The thumb moved along its track to where shape.value belongs; unchanged
 // when that cannot be computed.
-ThumbPosition PlaceThumbForValue(const SliderShape& shape);
+ThumbPosition placeThumbForValue(const SliderShape& shape);
 
 // The value the thumb's current position stands for, and the thumb snapped
 // to that value's position.
@@ -90,16 +90,16 @@ ThumbPosition ResetSliderPosition(const SliderShape& shape);
 
 // The size the control gives itself, or nothing when it keeps its size
 // (any orientation other than horizontal or vertical).
-std::optional<Size> LayoutSize(const SliderShape& shape);
+std::optional<Size> layoutSize(const SliderShape& shape);
 
 // The thumb placed across the track: centred on a taller (wider) rail
 // picture, else against the top (left) edge.
-ThumbPosition CrossAxisPosition(const SliderShape& shape);
+ThumbPosition crossAxisPosition(const SliderShape& shape);
 
 // The rectangle the edge rail is drawn along: a zero-height (horizontal) or
 // zero-width (vertical) line from the thumb's centre at Min to its centre at
 // Max. Nothing for any other orientation (RailRect keeps its value).
-std::optional<SliderRect> RailRectFor(const SliderShape& shape);
+std::optional<SliderRect> railRectFor(const SliderShape& shape);
 
 // The whole layout pass on a surface that took the size it asked for.
 struct Layout {
@@ -108,9 +108,9 @@ struct Layout {
     SliderRect railRect;
 };
 // The part of the pass that follows the sizing, on the surface as it is.
-Layout PlaceOnSurface(const SliderShape& shape);
+Layout placeOnSurface(const SliderShape& shape);
 // Sizing, then placing on the new size.
-Layout LayOut(const SliderShape& shape);
+Layout layOut(const SliderShape& shape);
 
 // --- Painting -------------------------------------------------------------
 
@@ -145,29 +145,29 @@ using PaintStep = std::variant<ClearSurface, PaintRailPicture, PaintLine, PaintT
 
 // What a repaint does, in order: clear to BackColor, the rail (picture or
 // edge lines), the thumb over it, then the value tip while it is dragged.
-std::vector<PaintStep> PlanDrawing(const SliderShape& shape);
+std::vector<PaintStep> planDrawing(const SliderShape& shape);
 
 // The lines an edge rail of the given style draws along `rail` (a line, as
-// RailRectFor makes it): a thin groove (sunken) or ridge (raised) in the
+// railRectFor makes it): a thin groove (sunken) or ridge (raised) in the
 // system's 3-D colours. None for style 5 and for styles outside 1..5.
-std::vector<PaintLine> EdgeRailLines(const SliderRect& rail, std::int32_t railStyle);
+std::vector<PaintLine> edgeRailLines(const SliderRect& rail, std::int32_t railStyle);
 
 // --- Pointer --------------------------------------------------------------
 
 // True when (x, y) lies on the thumb.
-bool HitsThumb(const SliderShape& shape, float x, float y);
+bool hitsThumb(const SliderShape& shape, float x, float y);
 
 // The thumb moved so that the grab point follows the pointer, clamped to the
 // track; unchanged for any other orientation.
-ThumbPosition DragThumb(const SliderShape& shape, float x, float y, float grabX, float grabY);
+ThumbPosition dragThumb(const SliderShape& shape, float x, float y, float grabX, float grabY);
 
 // True when (x, y) lies inside the control's client area.
-bool InsideSurface(const SliderShape& shape, float x, float y);
+bool insideSurface(const SliderShape& shape, float x, float y);
 
 // --- Value tip ------------------------------------------------------------
 
 // The text the tip shows for a value.
-std::string TipText(std::int32_t value);
+std::string tipText(std::int32_t value);
 
 // The tip window's frame and size for a label of lw x lh showing the
 // value, with the control's top-left corner at (screenLeft, screenTop).
@@ -180,12 +180,12 @@ struct TipPlacement {
 };
 inline constexpr std::int32_t kTipLabelLeft = 2;
 inline constexpr std::int32_t kTipLabelTop = 1;
-TipPlacement PlaceTip(const SliderShape& shape, std::int32_t screenLeft, std::int32_t screenTop,
+TipPlacement placeTip(const SliderShape& shape, std::int32_t screenLeft, std::int32_t screenTop,
                       Size label);
 
 // The tip's 1-pixel frame on a window of the given size, in drawing order:
 // light top and left edges, then dark right and bottom edges (so the two
 // corners where they meet are dark).
-std::vector<PaintLine> TipFrameLines(Size window);
+std::vector<PaintLine> tipFrameLines(Size window);
 
 }  // namespace quorvane::slider_geometry

@@ -37,8 +37,7 @@ public:
     static constexpr std::int32_t kHorizontal = 0;  // Min at the left
     static constexpr std::int32_t kVertical = 1;    // Min at the bottom
 
-    // Twips per screen pixel, read once when the control is created.
-    explicit TarnSlider(double twipsPerPixelX = 15.0, double twipsPerPixelY = 15.0);
+    TarnSlider() = default;
     virtual ~TarnSlider() = default;
     TarnSlider(const TarnSlider&) = delete;
     TarnSlider& operator=(const TarnSlider&) = delete;
@@ -51,7 +50,7 @@ public:
     // during a drag ends the drag at once (the value stays where the drag
     // left it, the tip closes, and no MouseUp follows).
     void SetEnabled(bool New_Enabled);
-    Colour BackColor() const noexcept { return back_color_; }
+    Colour BackColor() const noexcept { return backColor_; }
     void SetBackColor(Colour New_BackColor);
     std::int32_t Max() const noexcept { return max_; }
     void SetMax(std::int32_t New_Max);
@@ -61,13 +60,13 @@ public:
     void SetValue(std::int32_t New_Value);
     std::int32_t Orientation() const noexcept { return orientation_; }
     void SetOrientation(std::int32_t New_Orientation);
-    std::int32_t RailStyle() const noexcept { return rail_style_; }
+    std::int32_t RailStyle() const noexcept { return railStyle_; }
     void SetRailStyle(std::int32_t New_RailStyle);
-    const Picture& SliderIcon() const noexcept { return slider_icon_; }
+    const Picture& SliderIcon() const noexcept { return sliderIcon_; }
     void SetSliderIcon(const Picture& New_SliderIcon);
-    const Picture& RailPicture() const noexcept { return rail_picture_; }
+    const Picture& RailPicture() const noexcept { return railPicture_; }
     void SetRailPicture(const Picture& New_RailPicture);
-    bool ShowValueTip() const noexcept { return show_value_tip_; }
+    bool ShowValueTip() const noexcept { return showValueTip_; }
     void SetShowValueTip(bool New_ShowValueTip);
 
     // The value tip's wording, chosen by the slider's owner: the function is
@@ -83,17 +82,15 @@ public:
     std::string ValueTipText() const;
 
     // Read-only state.
-    std::int32_t ValueRange() const noexcept { return value_range_; }
-    std::int32_t LastValue() const noexcept { return last_value_; }
+    std::int32_t ValueRange() const noexcept { return valueRange_; }
+    std::int32_t LastValue() const noexcept { return lastValue_; }
     bool Dragging() const noexcept { return dragging_; }
-    float GrabOffsetX() const noexcept { return grab_offset_x_; }
-    float GrabOffsetY() const noexcept { return grab_offset_y_; }
-    const SliderRect& RailRect() const noexcept { return rail_rect_; }
-    std::int32_t TwipsPerPixelX() const noexcept { return twips_per_pixel_x_; }
-    std::int32_t TwipsPerPixelY() const noexcept { return twips_per_pixel_y_; }
+    float GrabOffsetX() const noexcept { return grabOffsetX_; }
+    float GrabOffsetY() const noexcept { return grabOffsetY_; }
+    const SliderRect& RailRect() const noexcept { return railRect_; }
     // The thumb's position on the surface; its size is that of SliderIcon.
-    float ThumbLeft() const noexcept { return thumb_left_; }
-    float ThumbTop() const noexcept { return thumb_top_; }
+    float ThumbLeft() const noexcept { return thumbLeft_; }
+    float ThumbTop() const noexcept { return thumbTop_; }
 
     // Notifications from the container.
     void InitProperties();                          // a newly placed control
@@ -119,7 +116,7 @@ protected:
     void PlaceThumbForValue();
 
     void SetThumbPosition(float left, float top) noexcept;
-    void SetRailRect(const SliderRect& rect) noexcept { rail_rect_ = rect; }
+    void SetRailRect(const SliderRect& rect) noexcept { railRect_ = rect; }
     void SetDragging(bool dragging) noexcept { dragging_ = dragging; }
     void SetGrabOffset(float x, float y) noexcept;
 
@@ -129,34 +126,30 @@ protected:
     void RaiseMouseUp(std::int16_t& Shift);
 
 private:
-    // Where Value lies along a track of the given length, Min at 0.
-    double AlongTrack(double track) const;
     void ResetMembers();
 
     SliderEvents events_;
 
     bool enabled_ = true;
-    Colour back_color_ = kButtonFaceColour;
+    Colour backColor_ = kButtonFaceColour;
     std::int32_t orientation_ = kVertical;
-    std::int32_t rail_style_ = 0;
-    bool show_value_tip_ = true;
-    TipTextFunction tip_text_;
+    std::int32_t railStyle_ = 0;
+    bool showValueTip_ = true;
+    TipTextFunction tipText_;
     std::int32_t min_ = 0;
     std::int32_t max_ = 10;
     std::int32_t value_ = 0;
-    std::int32_t value_range_ = 10;
-    std::int32_t last_value_ = 0;
+    std::int32_t valueRange_ = 10;
+    std::int32_t lastValue_ = 0;
     bool dragging_ = false;
-    float grab_offset_x_ = 0.0f;
-    float grab_offset_y_ = 0.0f;
-    SliderRect rail_rect_;
-    std::int32_t twips_per_pixel_x_;
-    std::int32_t twips_per_pixel_y_;
+    float grabOffsetX_ = 0.0f;
+    float grabOffsetY_ = 0.0f;
+    SliderRect railRect_;
 
-    Picture slider_icon_ = DefaultThumbIcon();
-    float thumb_left_ = 0.0f;
-    float thumb_top_ = 0.0f;
-    Picture rail_picture_;
+    Picture sliderIcon_ = defaultThumbIcon();
+    float thumbLeft_ = 0.0f;
+    float thumbTop_ = 0.0f;
+    Picture railPicture_;
 };
 
 }  // namespace quorvane

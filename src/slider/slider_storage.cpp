@@ -5,14 +5,15 @@
 #include <utility>
 
 #include "slider/slider_checks.hpp"
+#include "slider/slider_geometry.hpp"
 #include "slider/slider_model.hpp"
 
 namespace quorvane {
 namespace {
 
-using slider_checks::CheckedPicture;
-using slider_checks::CheckedRange;
-using slider_checks::InvalidValue;
+using slider_checks::checkedPicture;
+using slider_checks::checkedRange;
+using slider_checks::invalidValue;
 
 constexpr bool kDefaultEnabled = true;
 constexpr std::int32_t kDefaultOrientation = TarnSlider::kVertical;
@@ -22,58 +23,58 @@ constexpr std::int32_t kDefaultMin = 0;
 constexpr std::int32_t kDefaultMax = 10;
 constexpr std::int32_t kDefaultValue = 0;
 
-std::string Describe(const PropertyValue& stored) {
+std::string describe(const PropertyValue& stored) {
     if (const auto* flag = std::get_if<bool>(&stored)) return *flag ? "True" : "False";
     if (const auto* number = std::get_if<std::int64_t>(&stored)) return std::to_string(*number);
     return "a picture";
 }
 
-bool ReadFlag(const PropertyBag& bag, const std::string& key, bool fallback) {
+bool readFlag(const PropertyBag& bag, const std::string& key, bool fallback) {
     const auto stored = bag.ReadProperty(key);
     if (!stored) return fallback;
     if (const auto* flag = std::get_if<bool>(&*stored)) return *flag;
-    throw InvalidValue(key, Describe(*stored), "a stored flag must be True or False");
+    throw invalidValue(key, describe(*stored), "a stored flag must be True or False");
 }
 
-std::int64_t ReadNumber(const PropertyBag& bag, const std::string& key, std::int64_t fallback,
+std::int64_t readNumber(const PropertyBag& bag, const std::string& key, std::int64_t fallback,
                         std::int64_t lowest, std::int64_t highest) {
     const auto stored = bag.ReadProperty(key);
     if (!stored) return fallback;
     const auto* number = std::get_if<std::int64_t>(&*stored);
     if (number == nullptr) {
-        throw InvalidValue(key, Describe(*stored), "a whole number is stored under this key");
+        throw invalidValue(key, describe(*stored), "a whole number is stored under this key");
     }
     if (*number < lowest || *number > highest) {
-        throw InvalidValue(key, *number, key + " does not fit in 32 bits");
+        throw invalidValue(key, *number, key + " does not fit in 32 bits");
     }
     return *number;
 }
 
-std::int32_t ReadWhole(const PropertyBag& bag, const std::string& key, std::int32_t fallback) {
-    return static_cast<std::int32_t>(ReadNumber(bag, key, fallback,
+std::int32_t readWhole(const PropertyBag& bag, const std::string& key, std::int32_t fallback) {
+    return static_cast<std::int32_t>(readNumber(bag, key, fallback,
                                                 std::numeric_limits<std::int32_t>::min(),
                                                 std::numeric_limits<std::int32_t>::max()));
 }
 
 // A colour may be stored signed or unsigned: -2147483633 and 0x8000000F are
 // the same button-face colour.
-Colour ReadColour(const PropertyBag& bag, const std::string& key, Colour fallback) {
-    const std::int64_t stored = ReadNumber(bag, key, fallback,
+Colour readColour(const PropertyBag& bag, const std::string& key, Colour fallback) {
+    const std::int64_t stored = readNumber(bag, key, fallback,
                                            std::numeric_limits<std::int32_t>::min(),
                                            std::numeric_limits<std::uint32_t>::max());
     return static_cast<Colour>(static_cast<std::uint64_t>(stored) & 0xFFFFFFFFu);
 }
 
-Picture ReadPicture(const PropertyBag& bag, const std::string& key) {
+Picture readPicture(const PropertyBag& bag, const std::string& key) {
     const auto stored = bag.ReadProperty(key);
     if (!stored) return Picture{};
-    if (const auto* picture = std::get_if<Picture>(&*stored)) return CheckedPicture(key, *picture);
-    throw InvalidValue(key, Describe(*stored), "a picture is stored under this key");
+    if (const auto* picture = std::get_if<Picture>(&*stored)) return checkedPicture(key, *picture);
+    throw invalidValue(key, describe(*stored), "a picture is stored under this key");
 }
 
 // A value equal to its default is not stored; a stale copy left in the bag by
 // an earlier save is removed so that the bag reads back what the slider holds.
-void Store(PropertyBag& bag, const std::string& key, const PropertyValue& value,
+void store(PropertyBag& bag, const std::string& key, const PropertyValue& value,
            const PropertyValue& fallback) {
     if (value == fallback) {
         bag.RemoveProperty(key);
@@ -82,67 +83,68 @@ void Store(PropertyBag& bag, const std::string& key, const PropertyValue& value,
     }
 }
 
-PropertyValue Number(std::int64_t value) { return PropertyValue{value}; }
+PropertyValue numberValue(std::int64_t value) { return PropertyValue{value}; }
 
 }  // namespace
 
 void TarnSlider::ReadProperties(const PropertyBag& bag) {
     // Everything is read and checked first; the slider changes only when the
     // whole design is usable.
-    const Colour backColor = ReadColour(bag, "BackColor", kButtonFaceColour);
-    const bool enabled = ReadFlag(bag, "Enabled", kDefaultEnabled);
-    const std::int32_t orientation = ReadWhole(bag, "Orientation", kDefaultOrientation);
-    const std::int32_t railStyle = ReadWhole(bag, "RailStyle", kDefaultRailStyle);
-    const bool showValueTip = ReadFlag(bag, "ShowValueTip", kDefaultShowValueTip);
-    const std::int32_t min = ReadWhole(bag, "Min", kDefaultMin);
-    const std::int32_t max = ReadWhole(bag, "Max", kDefaultMax);
-    const std::int32_t value = ReadWhole(bag, "Value", kDefaultValue);
-    Picture sliderIcon = ReadPicture(bag, "SliderIcon");
-    Picture railPicture = ReadPicture(bag, "RailPicture");
+    const Colour backColor = readColour(bag, "BackColor", kButtonFaceColour);
+    const bool enabled = readFlag(bag, "Enabled", kDefaultEnabled);
+    const std::int32_t orientation = readWhole(bag, "Orientation", kDefaultOrientation);
+    const std::int32_t railStyle = readWhole(bag, "RailStyle", kDefaultRailStyle);
+    const bool showValueTip = readFlag(bag, "ShowValueTip", kDefaultShowValueTip);
+    const std::int32_t min = readWhole(bag, "Min", kDefaultMin);
+    const std::int32_t max = readWhole(bag, "Max", kDefaultMax);
+    const std::int32_t value = readWhole(bag, "Value", kDefaultValue);
+    Picture sliderIcon = readPicture(bag, "SliderIcon");
+    Picture railPicture = readPicture(bag, "RailPicture");
 
     // An empty or reversed range would leave a slider that divides by zero or
     // refuses every value its own thumb produces.
     if (min >= max) {
-        throw InvalidValue("Max", max,
+        throw invalidValue("Max", max,
                            "stored Max must be above stored Min = " + std::to_string(min));
     }
-    const std::int32_t range = CheckedRange("Max", max, min, max);
+    const std::int32_t range = checkedRange("Max", max, min, max);
 
     // The stored values are taken as they are: no setter runs, no event is
     // raised, nothing is repainted. Value may lie outside Min..Max, as it may
     // after Max is lowered.
-    back_color_ = backColor;
+    backColor_ = backColor;
     enabled_ = enabled;
     orientation_ = orientation;
-    rail_style_ = railStyle;
-    show_value_tip_ = showValueTip;
+    railStyle_ = railStyle;
+    showValueTip_ = showValueTip;
     min_ = min;
     max_ = max;
     value_ = value;
-    slider_icon_ = std::move(sliderIcon);
-    rail_picture_ = std::move(railPicture);
-    value_range_ = range;
-    last_value_ = value_;
+    sliderIcon_ = std::move(sliderIcon);
+    railPicture_ = std::move(railPicture);
+    valueRange_ = range;
+    lastValue_ = value_;
 
     // The thumb goes where Value belongs on both axes, whatever the
     // orientation; the layout pass that follows sets the cross axis again.
-    thumb_left_ = static_cast<float>(
-        AlongTrack(static_cast<double>(SurfaceWidth()) - slider_icon_.width));
-    const double verticalTrack = static_cast<double>(SurfaceHeight()) - slider_icon_.height;
-    thumb_top_ = static_cast<float>(verticalTrack - AlongTrack(verticalTrack));
+    slider_geometry::SliderShape shape = slider_geometry::shapeOf(*this, {SurfaceWidth(), SurfaceHeight()});
+    shape.orientation = kHorizontal;
+    thumbLeft_ = slider_geometry::positionForValue(shape).value_or(0.0f);
+    shape.orientation = kVertical;
+    thumbTop_ = slider_geometry::positionForValue(shape).value_or(0.0f);
 }
 
 void TarnSlider::WriteProperties(PropertyBag& bag) const {
-    Store(bag, "BackColor", Number(back_color_), Number(kButtonFaceColour));
-    Store(bag, "Enabled", enabled_, kDefaultEnabled);
-    Store(bag, "SliderIcon", slider_icon_, Picture{});
-    Store(bag, "Orientation", Number(orientation_), Number(kDefaultOrientation));
-    Store(bag, "RailPicture", rail_picture_, Picture{});
-    Store(bag, "RailStyle", Number(rail_style_), Number(kDefaultRailStyle));
-    Store(bag, "ShowValueTip", show_value_tip_, kDefaultShowValueTip);
-    Store(bag, "Min", Number(min_), Number(kDefaultMin));
-    Store(bag, "Max", Number(max_), Number(kDefaultMax));
-    Store(bag, "Value", Number(value_), Number(kDefaultValue));
+    store(bag, "BackColor", numberValue(backColor_), numberValue(kButtonFaceColour));
+    store(bag, "Enabled", enabled_, kDefaultEnabled);
+    store(bag, "SliderIcon", sliderIcon_, Picture{});
+    store(bag, "Orientation", numberValue(orientation_), numberValue(kDefaultOrientation));
+    store(bag, "RailPicture", railPicture_, Picture{});
+    store(bag, "RailStyle", numberValue(railStyle_), numberValue(kDefaultRailStyle));
+    store(bag, "ShowValueTip", showValueTip_, kDefaultShowValueTip);
+    store(bag, "Min", numberValue(min_), numberValue(kDefaultMin));
+    store(bag, "Max", numberValue(max_), numberValue(kDefaultMax));
+    store(bag, "Value", numberValue(value_), numberValue(kDefaultValue));
 }
 
 }  // namespace quorvane

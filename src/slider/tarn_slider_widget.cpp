@@ -17,7 +17,7 @@ namespace {
 namespace geometry = slider_geometry;
 
 // The keyboard state handed to MouseDown and MouseUp: 1 Shift, 2 Ctrl, 4 Alt.
-std::int16_t ShiftState(Qt::KeyboardModifiers modifiers) {
+std::int16_t shiftState(Qt::KeyboardModifiers modifiers) {
     std::int16_t shift = 0;
     if (modifiers.testFlag(Qt::ShiftModifier)) shift |= 1;
     if (modifiers.testFlag(Qt::ControlModifier)) shift |= 2;
@@ -25,12 +25,12 @@ std::int16_t ShiftState(Qt::KeyboardModifiers modifiers) {
     return shift;
 }
 
-QRect LineRect(const geometry::PaintLine& line) {
+QRect lineRect(const geometry::PaintLine& line) {
     return QRect(QPoint(line.x1, line.y1), QPoint(line.x2, line.y2)).normalized();
 }
 
 // The built-in thumb: a small raised grey button in the 16 standard colours.
-void PaintDefaultThumb(QPainter& painter, QPoint at) {
+void paintDefaultThumb(QPainter& painter, QPoint at) {
     const QRect r(at, QSize(16, 16));
     painter.fillRect(r, QColor(192, 192, 192));
     painter.fillRect(QRect(r.left(), r.top(), 15, 1), Qt::white);
@@ -46,7 +46,7 @@ void PaintDefaultThumb(QPainter& painter, QPoint at) {
 
 }  // namespace
 
-TarnSliderWidget::TarnSliderWidget(QWidget* parent) : QWidget(parent), TarnSlider(15.0, 15.0) {
+TarnSliderWidget::TarnSliderWidget(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setFocusPolicy(Qt::NoFocus);
@@ -61,7 +61,7 @@ TarnSliderWidget::~TarnSliderWidget() {
 QSize TarnSliderWidget::sizeHint() const { return size(); }
 
 geometry::SliderShape TarnSliderWidget::Shape() const {
-    return geometry::ShapeOf(*this, {width(), height()});
+    return geometry::shapeOf(*this, {width(), height()});
 }
 
 void TarnSliderWidget::ResetSliderPosition() {
@@ -72,17 +72,17 @@ void TarnSliderWidget::ResetSliderPosition() {
 void TarnSliderWidget::LayoutSlider() {
     // Resizing ourselves below sends a resize event that would start the
     // same pass again on the same size; the pass in progress does the work.
-    if (laying_out_) return;
+    if (layingOut_) return;
     {
-        const QScopedValueRollback<bool> guard(laying_out_, true);
-        if (const auto wanted = geometry::LayoutSize(Shape())) {
+        const QScopedValueRollback<bool> guard(layingOut_, true);
+        if (const auto wanted = geometry::layoutSize(Shape())) {
             const QSize size(std::max(0, wanted->width), std::max(0, wanted->height));
             if (size != this->size()) {
                 resize(size);  // limits set by the host may refuse it; we carry on
                 updateGeometry();
             }
         }
-        const auto placed = geometry::PlaceOnSurface(Shape());
+        const auto placed = geometry::placeOnSurface(Shape());
         SetThumbPosition(placed.thumb.left, placed.thumb.top);
         SetRailRect(placed.railRect);
     }
@@ -90,7 +90,7 @@ void TarnSliderWidget::LayoutSlider() {
 }
 
 void TarnSliderWidget::DrawSlider() {
-    const auto plan = geometry::PlanDrawing(Shape());
+    const auto plan = geometry::planDrawing(Shape());
     PaintSurface(plan);
     update();
     if (std::holds_alternative<geometry::ShowValueTip>(plan.back())) ShowTip();
@@ -123,12 +123,12 @@ void TarnSliderWidget::PaintSurface(const std::vector<geometry::PaintStep>& plan
                         painter.drawPixmap(QPoint(s.x, s.y), *rail);
                     }
                 } else if constexpr (std::is_same_v<Step, geometry::PaintLine>) {
-                    painter.fillRect(LineRect(s), toQColor(s.colour, colours));
+                    painter.fillRect(lineRect(s), toQColor(s.colour, colours));
                 } else if constexpr (std::is_same_v<Step, geometry::PaintThumb>) {
                     if (const QPixmap* thumb = pixmapOf(SliderIcon())) {
                         painter.drawPixmap(QPoint(s.x, s.y), *thumb);
-                    } else if (SliderIcon().data == DefaultThumbIcon().data) {
-                        PaintDefaultThumb(painter, QPoint(s.x, s.y));
+                    } else if (SliderIcon().data == defaultThumbIcon().data) {
+                        paintDefaultThumb(painter, QPoint(s.x, s.y));
                     }
                 }
             },
@@ -141,7 +141,7 @@ void TarnSliderWidget::ShowTip() {
     frmValueTip& tip = frmValueTip::Load(this);
     const QSize label = tip.SetTipText(QString::fromStdString(ValueTipText()));
     const auto place =
-        geometry::PlaceTip(Shape(), origin.x(), origin.y(), {label.width(), label.height()});
+        geometry::placeTip(Shape(), origin.x(), origin.y(), {label.width(), label.height()});
     tip.setGeometry(place.x, place.y, place.width, place.height);
     tip.show();  // on top by its window type, and never activated
 }
@@ -186,7 +186,7 @@ void TarnSliderWidget::mousePressEvent(QMouseEvent* event) {
     const auto x = static_cast<float>(event->position().x());
     const auto y = static_cast<float>(event->position().y());
     const auto shape = Shape();
-    if (geometry::HitsThumb(shape, x, y)) {
+    if (geometry::hitsThumb(shape, x, y)) {
         SetGrabOffset(x - ThumbLeft(), y - ThumbTop());
     } else {
         // The thumb's centre jumps to the pointer.
@@ -196,7 +196,7 @@ void TarnSliderWidget::mousePressEvent(QMouseEvent* event) {
     }
     // A ValueChanged handler may have disabled the slider, ending the drag.
     if (Dragging() && ShowValueTip()) ShowTip();
-    std::int16_t shift = ShiftState(event->modifiers());
+    std::int16_t shift = shiftState(event->modifiers());
     RaiseMouseDown(shift);
 }
 
@@ -208,7 +208,7 @@ void TarnSliderWidget::mouseMoveEvent(QMouseEvent* event) {
 
 void TarnSliderWidget::DragTo(float x, float y) {
     auto shape = Shape();
-    shape.thumbAt = geometry::DragThumb(shape, x, y, GrabOffsetX(), GrabOffsetY());
+    shape.thumbAt = geometry::dragThumb(shape, x, y, GrabOffsetX(), GrabOffsetY());
     const auto snapped = geometry::ValueFromPosition(shape);
     SetThumbPosition(snapped.thumb.left, snapped.thumb.top);
     // Without a track there is no value to read; Value stays as it is.
@@ -218,9 +218,9 @@ void TarnSliderWidget::DragTo(float x, float y) {
 void TarnSliderWidget::mouseReleaseEvent(QMouseEvent* event) {
     const auto x = static_cast<float>(event->position().x());
     const auto y = static_cast<float>(event->position().y());
-    if (event->button() == Qt::LeftButton && geometry::InsideSurface(Shape(), x, y)) RaiseClick();
+    if (event->button() == Qt::LeftButton && geometry::insideSurface(Shape(), x, y)) RaiseClick();
     if (Dragging()) {
-        std::int16_t shift = ShiftState(event->modifiers());
+        std::int16_t shift = shiftState(event->modifiers());
         RaiseMouseUp(shift);
     }
     SetDragging(false);

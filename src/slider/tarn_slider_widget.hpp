@@ -59,7 +59,7 @@ private:
     void PaintSurface(const std::vector<slider_geometry::PaintStep>& plan);
 
     QPixmap surface_;
-    bool laying_out_ = false;
+    bool layingOut_ = false;
 };
 
 }  // namespace quorvane

@@ -23,13 +23,13 @@ constexpr int kLabelHeight = 12;
 constexpr Qt::WindowFlags kTipFlags = Qt::ToolTip | Qt::FramelessWindowHint |
                                       Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus;
 
-QPointer<frmValueTip>& SharedTip() {
+QPointer<frmValueTip>& sharedTip() {
     static QPointer<frmValueTip> tip;
     return tip;
 }
 
 // Verdana 6.75 pt, or the sans-serif font nearest to it.
-QFont TipFont() {
+QFont tipFont() {
     QFont font(QStringLiteral("Verdana"));
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(6.75);
@@ -44,7 +44,7 @@ frmValueTip::frmValueTip(QWidget* owner) : QWidget(owner, kTipFlags), lblTip(new
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
-    setFont(TipFont());
+    setFont(tipFont());
 
     lblTip->setObjectName(QStringLiteral("lblTip"));
     QPalette colours = lblTip->palette();
@@ -61,7 +61,7 @@ frmValueTip::frmValueTip(QWidget* owner) : QWidget(owner, kTipFlags), lblTip(new
 
 frmValueTip& frmValueTip::Load(QWidget* owner) {
     QWidget* window = owner != nullptr ? owner->window() : nullptr;
-    QPointer<frmValueTip>& tip = SharedTip();
+    QPointer<frmValueTip>& tip = sharedTip();
     if (tip.isNull()) {
         tip = new frmValueTip(window);
     } else if (tip->parentWidget() != window) {
@@ -70,12 +70,12 @@ frmValueTip& frmValueTip::Load(QWidget* owner) {
     return *tip;
 }
 
-frmValueTip* frmValueTip::Loaded() noexcept { return SharedTip().data(); }
+frmValueTip* frmValueTip::Loaded() noexcept { return sharedTip().data(); }
 
 void frmValueTip::Unload() {
     // Unloading may happen while Qt walks the owner window's children (when
     // the window is hidden, say): the tip is closed now and deleted later.
-    QPointer<frmValueTip>& tip = SharedTip();
+    QPointer<frmValueTip>& tip = sharedTip();
     if (tip.isNull()) return;
     frmValueTip* closing = tip.data();
     tip.clear();
@@ -95,7 +95,7 @@ QSize frmValueTip::SetTipText(const QString& text) {
 void frmValueTip::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), toQColor(kTipBackground, palette()));
-    for (const auto& line : slider_geometry::TipFrameLines({width(), height()})) {
+    for (const auto& line : slider_geometry::tipFrameLines({width(), height()})) {
         painter.fillRect(QRect(QPoint(line.x1, line.y1), QPoint(line.x2, line.y2)),
                          toQColor(line.colour, palette()));
     }

@@ -8,6 +8,8 @@
 #include <array>
 #include <string_view>
 
+#include "slider/stored_sliders.hpp"
+
 namespace quorvane::ui::layout {
 
 struct Box {
@@ -59,8 +61,8 @@ inline constexpr std::array<LedPlace, 3> kLeds{{
 
 // The list, the two sliders and the captions.
 inline constexpr Box kListMIDI{192, 94, 329, 171};
-inline constexpr Box kSegmento{288, 284, 124, 21};
-inline constexpr Box kChoose{34, 176, 20, 74};
+inline constexpr Box kSegmento{288, 284, stored_sliders::kSegmento.width, stored_sliders::kSegmento.height};
+inline constexpr Box kChoose{34, 176, stored_sliders::kChoose.width, stored_sliders::kChoose.height};
 inline constexpr Box kLabChoose{77, 237, 19, 17};
 inline constexpr Box kLabFound{116, 305, 35, 17};
 inline constexpr Box kLabDurataTempo{76, 322, 105, 15};
@@ -71,29 +73,11 @@ inline constexpr Box kTextDest{6, 376, 311, 19};
 // One line on what the last command did, right of the destination.
 inline constexpr Box kLabStatus{325, 378, 229, 15};
 
-// The pictures of the two sliders' stored design, by resource name, with
-// their sizes: thumbs and rails.
-struct PicturePlace {
-    std::string_view name;
-    int width = 0;
-    int height = 0;
-};
-
-inline constexpr PicturePlace kSegmentoThumb{"SEGMENTOTHUMB", 12, 21};
-inline constexpr PicturePlace kSegmentoRail{"SEGMENTORAIL", 124, 13};
-inline constexpr PicturePlace kChooseThumb{"CHOOSETHUMB", 20, 10};
-inline constexpr PicturePlace kChooseRail{"CHOOSERAIL", 9, 74};
-
-// The sliders' surface colours (as stored in the design: 0x00BBGGRR).
-inline constexpr unsigned kSegmentoBackColor = 0x555555;
-inline constexpr unsigned kChooseBackColor = 0x676767;
-
 // Resource paths: bitmaps by their upper-case names, the design's pictures,
 // the program icon.
 inline constexpr std::string_view kBitmapPrefix = ":/bitmaps/";
 inline constexpr std::string_view kDesignPrefix = ":/design/";
 inline constexpr std::string_view kBackground = ":/design/BACKGROUND";
-inline constexpr std::string_view kDesignFile = ":/design/form1.json";
 inline constexpr std::string_view kIcon = ":/icons/QUORVANE";
 
 }  // namespace quorvane::ui::layout

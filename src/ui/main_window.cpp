@@ -148,20 +148,30 @@ void MainWindow::buildControls() {
 }
 
 void MainWindow::loadDesign() {
-    const auto picture = [](const QString& name) {
-        return pictureFromPixmap(QPixmap(text(layout::kDesignPrefix) + name));
-    };
-    const StoredDesign design = StoredDesign::load(text(layout::kDesignFile), picture);
-    const auto place = [&](TarnSliderWidget& slider, const char* name, const layout::Box& box) {
-        const StoredControl& stored = design.control(name);
-        slider.setObjectName(QString::fromLatin1(name));
-        slider.setGeometry(QRect(QPoint(box.left, box.top), stored.extent));
+    const auto place = [](TarnSliderWidget& slider, const stored_sliders::StoredSlider& stored,
+                              const layout::Box& box) {
+        const auto picture = [](const stored_sliders::StoredPicture& p) {
+            return pictureFromPixmap(QPixmap(text(layout::kDesignPrefix) + text(p.name)));
+        };
+        // The slider loads itself through its property bag, as from any host's design.
+        const MemoryPropertyBag properties({
+            {"BackColor", std::int64_t{stored.backColor}},
+            {"Orientation", std::int64_t{stored.orientation}},
+            {"RailStyle", std::int64_t{stored.railStyle}},
+            {"Min", std::int64_t{stored.min}},
+            {"Max", std::int64_t{stored.max}},
+            {"Value", std::int64_t{stored.value}},
+            {"SliderIcon", picture(stored.thumb)},
+            {"RailPicture", picture(stored.rail)},
+        });
+        slider.setObjectName(text(stored.control));
+        slider.setGeometry(box.left, box.top, box.width, box.height);
         slider.setAttribute(Qt::WA_NoMousePropagation);
-        slider.ReadProperties(stored.properties);
+        slider.ReadProperties(properties);
         slider.Resize();
     };
-    place(segmento_, "Segmento", layout::kSegmento);
-    place(choose_, "Choose", layout::kChoose);
+    place(segmento_, stored_sliders::kSegmento, layout::kSegmento);
+    place(choose_, stored_sliders::kChoose, layout::kChoose);
 }
 
 void MainWindow::runCommand(layout::Button which) {

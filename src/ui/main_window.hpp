@@ -12,7 +12,6 @@
 #include "ui/layout.hpp"
 #include "ui/picture_controls.hpp"
 #include "ui/qt_services.hpp"
-#include "ui/stored_design.hpp"
 #include "workflow/form1.hpp"
 
 namespace quorvane::ui {

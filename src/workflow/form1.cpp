@@ -1,6 +1,9 @@
 #include "form1.hpp"
 
+#include <utility>
+
 #include "error_text.hpp"
+#include "slider/stored_sliders.hpp"
 #include "time_display.hpp"
 
 namespace quorvane {
@@ -17,14 +20,13 @@ Form1::~Form1() {
 }
 
 void Form1::applyDesign(TarnSlider& segmento, TarnSlider& choose) {
-    segmento.SetOrientation(TarnSlider::kHorizontal);
-    segmento.SetMin(0);
-    segmento.SetMax(100);
-    segmento.SetValue(0);
-    choose.SetOrientation(TarnSlider::kVertical);
-    choose.SetMin(0);
-    choose.SetMax(59);
-    choose.SetValue(30);
+    for (const auto& [slider, stored] : {std::pair{&segmento, &stored_sliders::kSegmento},
+                                         std::pair{&choose, &stored_sliders::kChoose}}) {
+        slider->SetOrientation(stored->orientation);
+        slider->SetMin(stored->min);
+        slider->SetMax(stored->max);
+        slider->SetValue(stored->value);
+    }
 }
 
 void Form1::guarded(const std::function<void()>& body) {

@@ -33,6 +33,7 @@
 namespace {
 
 namespace layout = quorvane::ui::layout;
+namespace stored_sliders = quorvane::stored_sliders;
 
 // The palette: graphite metal with one cyan accent.
 const QColor kFaceTop(0x2c, 0x30, 0x37);
@@ -345,8 +346,8 @@ void pianoRollMark(QPainter& p, const QRectF& r, double scale) {
 // for 0, 10, ... 50 and 59 seconds.
 void clipScale(QPainter& p) {
     const layout::Box& box = layout::kChoose;
-    const double track = box.height - layout::kChooseThumb.height;
-    const double top = box.top + layout::kChooseThumb.height / 2.0;
+    const double track = box.height - stored_sliders::kChoose.thumb.height;
+    const double top = box.top + stored_sliders::kChoose.thumb.height / 2.0;
     p.save();
     p.setRenderHint(QPainter::Antialiasing, false);
     for (int value = 0; value <= 59; value += 5) {
@@ -399,7 +400,7 @@ QImage drawPlainFace() {
          uiFont(9, false), kCaptionDim);
     text(p, QRectF(82, 203, 90, 12), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("in seconds"),
          uiFont(9, false), kCaptionDim);
-    sliderWell(p, layout::kChoose, layout::kChooseBackColor);
+    sliderWell(p, layout::kChoose, stored_sliders::kChoose.backColor);
     clipScale(p);
     well(p, QRectF(layout::kLabChoose.left - 4, layout::kLabChoose.top - 3, layout::kLabChoose.width + 8,
                    layout::kLabChoose.height + 3),
@@ -434,7 +435,7 @@ QImage drawPlainFace() {
          QStringLiteral("CUT POINT"), uiFont(9, true, 1.0), kCaption);
     text(p, QRectF(166, layout::kSegmento.top + 11, layout::kSegmento.left - 176, 12), Qt::AlignLeft | Qt::AlignVCenter,
          QStringLiteral("for CUT ONE"), uiFont(9, false), kCaptionDim);
-    sliderWell(p, layout::kSegmento, layout::kSegmentoBackColor);
+    sliderWell(p, layout::kSegmento, stored_sliders::kSegmento.backColor);
     text(p, QRectF(layout::kSegmento.left - 2, layout::kSegmento.bottom() + 5, 40, 11), Qt::AlignLeft | Qt::AlignVCenter,
          QStringLiteral("start"), uiFont(8, false), kCaptionDim);
     text(p, QRectF(layout::kSegmento.right() - 38, layout::kSegmento.bottom() + 5, 40, 11),
@@ -460,13 +461,13 @@ QImage drawPlainFace() {
 // --- Slider pictures ------------------------------------------------------------------------
 
 QImage segmentoRail() {
-    const layout::PicturePlace& rail = layout::kSegmentoRail;
+    const stored_sliders::StoredPicture& rail = stored_sliders::kSegmento.rail;
     QImage image(rail.width, rail.height, QImage::Format_RGB32);
-    image.fill(fromBgr(layout::kSegmentoBackColor));
+    image.fill(fromBgr(stored_sliders::kSegmento.backColor));
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     // The groove runs between the thumb's centre at either end.
-    const double half = layout::kSegmentoThumb.width / 2.0;
+    const double half = stored_sliders::kSegmento.thumb.width / 2.0;
     const QRectF groove(half - 2, rail.height / 2.0 - 2.5, rail.width - 2 * half + 4, 5);
     p.setPen(QPen(QColor(0x2a, 0x2a, 0x2a), 1));
     p.setBrush(QColor(0x15, 0x17, 0x1a));
@@ -485,9 +486,9 @@ QImage segmentoRail() {
 }
 
 QImage segmentoThumb() {
-    const layout::PicturePlace& thumb = layout::kSegmentoThumb;
+    const stored_sliders::StoredPicture& thumb = stored_sliders::kSegmento.thumb;
     QImage image(thumb.width, thumb.height, QImage::Format_RGB32);
-    image.fill(fromBgr(layout::kSegmentoBackColor));
+    image.fill(fromBgr(stored_sliders::kSegmento.backColor));
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF body(0.5, 0.5, thumb.width - 1, thumb.height - 1);
@@ -505,12 +506,12 @@ QImage segmentoThumb() {
 }
 
 QImage chooseRail() {
-    const layout::PicturePlace& rail = layout::kChooseRail;
+    const stored_sliders::StoredPicture& rail = stored_sliders::kChoose.rail;
     QImage image(rail.width, rail.height, QImage::Format_RGB32);
-    image.fill(fromBgr(layout::kChooseBackColor));
+    image.fill(fromBgr(stored_sliders::kChoose.backColor));
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    const double half = layout::kChooseThumb.height / 2.0;
+    const double half = stored_sliders::kChoose.thumb.height / 2.0;
     const QRectF groove(rail.width / 2.0 - 2.5, half - 2, 5, rail.height - 2 * half + 4);
     p.setPen(QPen(QColor(0x33, 0x33, 0x33), 1));
     p.setBrush(QColor(0x15, 0x17, 0x1a));
@@ -521,9 +522,9 @@ QImage chooseRail() {
 }
 
 QImage chooseThumb() {
-    const layout::PicturePlace& thumb = layout::kChooseThumb;
+    const stored_sliders::StoredPicture& thumb = stored_sliders::kChoose.thumb;
     QImage image(thumb.width, thumb.height, QImage::Format_RGB32);
-    image.fill(fromBgr(layout::kChooseBackColor));
+    image.fill(fromBgr(stored_sliders::kChoose.backColor));
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF body(0.5, 0.5, thumb.width - 1, thumb.height - 1);
@@ -646,13 +647,13 @@ int main(int argc, char** argv) {
         }
     }
 
-    const auto designPicture = [&](const layout::PicturePlace& place, const QImage& image) {
+    const auto designPicture = [&](const stored_sliders::StoredPicture& place, const QImage& image) {
         ok &= save(image, out.filePath(QStringLiteral("design/%1.png").arg(str(place.name))), place.width, place.height);
     };
-    designPicture(layout::kSegmentoThumb, segmentoThumb());
-    designPicture(layout::kSegmentoRail, segmentoRail());
-    designPicture(layout::kChooseThumb, chooseThumb());
-    designPicture(layout::kChooseRail, chooseRail());
+    designPicture(stored_sliders::kSegmento.thumb, segmentoThumb());
+    designPicture(stored_sliders::kSegmento.rail, segmentoRail());
+    designPicture(stored_sliders::kChoose.thumb, chooseThumb());
+    designPicture(stored_sliders::kChoose.rail, chooseRail());
 
     ok &= save(icon(32), out.filePath(QStringLiteral("icons/QUORVANE.png")), 32, 32);
     ok &= save(icon(128), out.filePath(QStringLiteral("icons/QUORVANE-128.png")), 128, 128);

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "slider/qt_picture.hpp"
+#include "slider/stored_sliders.hpp"
 #include "slider/tarn_slider_widget.hpp"
 #include "slider/value_tip.hpp"
 
@@ -28,7 +29,7 @@ using quorvane::TarnSliderWidget;
 bool g_printEvents = true;
 
 // A raised knob with a centre groove, as the window's thumbs look.
-QPixmap Thumb(int width, int height, bool vertical) {
+QPixmap thumbPixmap(int width, int height, bool vertical) {
     QPixmap pixmap(width, height);
     QPainter painter(&pixmap);
     QLinearGradient shade(0, 0, vertical ? 0 : width, vertical ? height : 0);
@@ -47,7 +48,7 @@ QPixmap Thumb(int width, int height, bool vertical) {
 }
 
 // A dark groove with a lit centre line along the track.
-QPixmap Rail(int width, int height, bool vertical) {
+QPixmap railPixmap(int width, int height, bool vertical) {
     QPixmap pixmap(width, height);
     pixmap.fill(QColor(0x22, 0x22, 0x22));
     QPainter painter(&pixmap);
@@ -62,7 +63,7 @@ QPixmap Rail(int width, int height, bool vertical) {
     return pixmap;
 }
 
-void PrintEvents(TarnSliderWidget& slider, const char* name) {
+void printEvents(TarnSliderWidget& slider, const char* name) {
     const auto print = [&slider, name](const std::string& event) {
         if (!g_printEvents) return;
         std::printf("%-8s %-12s Value = %d\n", name, event.c_str(), slider.Value());
@@ -90,37 +91,32 @@ struct Demo {
         window.setPalette(background);
         window.setAutoFillBackground(true);
 
-        segmento = new TarnSliderWidget(&window);
-        segmento->setObjectName(QStringLiteral("Segmento"));
-        segmento->move(20, 80);
-        segmento->SetBackColor(0x555555);
-        segmento->SetOrientation(TarnSlider::kHorizontal);
-        segmento->SetRailStyle(99);
-        segmento->SetSliderIcon(quorvane::pictureFromPixmap(Thumb(12, 21, false)));
-        segmento->SetRailPicture(quorvane::pictureFromPixmap(Rail(124, 13, false)));
-        segmento->SetMax(100);
-
-        choose = new TarnSliderWidget(&window);
-        choose->setObjectName(QStringLiteral("Choose"));
-        choose->move(190, 30);
-        choose->SetBackColor(0x676767);
-        choose->SetOrientation(TarnSlider::kVertical);
-        choose->SetRailStyle(99);
-        choose->SetSliderIcon(quorvane::pictureFromPixmap(Thumb(20, 10, true)));
-        choose->SetRailPicture(quorvane::pictureFromPixmap(Rail(9, 74, true)));
-        choose->SetMax(59);
-        choose->SetValue(30);
+        const auto make = [this](const quorvane::stored_sliders::StoredSlider& stored, QPoint at, bool vertical) {
+            auto* slider = new TarnSliderWidget(&window);
+            slider->setObjectName(QString::fromLatin1(stored.control.data(), static_cast<qsizetype>(stored.control.size())));
+            slider->move(at);
+            slider->SetBackColor(stored.backColor);
+            slider->SetOrientation(stored.orientation);
+            slider->SetRailStyle(stored.railStyle);
+            slider->SetSliderIcon(quorvane::pictureFromPixmap(thumbPixmap(stored.thumb.width, stored.thumb.height, vertical)));
+            slider->SetRailPicture(quorvane::pictureFromPixmap(railPixmap(stored.rail.width, stored.rail.height, vertical)));
+            slider->SetMax(stored.max);
+            slider->SetValue(stored.value);
+            return slider;
+        };
+        segmento = make(quorvane::stored_sliders::kSegmento, QPoint(20, 80), false);
+        choose = make(quorvane::stored_sliders::kChoose, QPoint(190, 30), true);
 
         auto* caption = new QLabel(QStringLiteral("Segmento 124 x 21, Choose 20 x 74"), &window);
         caption->setStyleSheet(QStringLiteral("color: #ddd"));
         caption->move(20, 20);
 
-        PrintEvents(*segmento, "Segmento");
-        PrintEvents(*choose, "Choose");
+        printEvents(*segmento, "Segmento");
+        printEvents(*choose, "Choose");
     }
 };
 
-void SendMouse(QWidget& target, QEvent::Type type, QPointF at, Qt::MouseButton button,
+void sendMouse(QWidget& target, QEvent::Type type, QPointF at, Qt::MouseButton button,
                Qt::MouseButtons held) {
     QMouseEvent event(type, at, target.mapToGlobal(at), button, held, Qt::NoModifier,
                       QPointingDevice::primaryPointingDevice());
@@ -131,24 +127,24 @@ void SendMouse(QWidget& target, QEvent::Type type, QPointF at, Qt::MouseButton b
 // to xAt(i) (the thumb's Left wanted), releases, and returns the mean time of
 // one move in microseconds. With `paint` the window is repainted after each
 // move, as the event loop would between two moves.
-double TimeDrag(TarnSliderWidget& slider, int moves, const std::function<double(int)>& xAt,
+double timeDrag(TarnSliderWidget& slider, int moves, const std::function<double(int)>& xAt,
                 bool paint) {
     const double grab = slider.SliderIcon().width / 2.0;
     const QPointF press(slider.ThumbLeft() + grab, 10);
-    SendMouse(slider, QEvent::MouseButtonPress, press, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(slider, QEvent::MouseButtonPress, press, Qt::LeftButton, Qt::LeftButton);
     QApplication::processEvents();
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < moves; ++i) {
-        SendMouse(slider, QEvent::MouseMove, {xAt(i) + grab, 10}, Qt::NoButton, Qt::LeftButton);
+        sendMouse(slider, QEvent::MouseMove, {xAt(i) + grab, 10}, Qt::NoButton, Qt::LeftButton);
         if (paint) QApplication::processEvents();
     }
     const auto elapsed = std::chrono::steady_clock::now() - start;
-    SendMouse(slider, QEvent::MouseButtonRelease, press, Qt::LeftButton, Qt::NoButton);
+    sendMouse(slider, QEvent::MouseButtonRelease, press, Qt::LeftButton, Qt::NoButton);
     QApplication::processEvents();
     return std::chrono::duration<double, std::micro>(elapsed).count() / moves;
 }
 
-int Measure(Demo& demo, int moves) {
+int measureDrags(Demo& demo, int moves) {
     g_printEvents = false;
     TarnSliderWidget& s = *demo.segmento;
     s.SetMax(252);  // 2.25 values a pixel: every one-pixel move changes Value
@@ -164,9 +160,9 @@ int Measure(Demo& demo, int moves) {
     std::printf("drag of Segmento (124 x 21, 0..252), %d moves each, platform %s\n", moves,
                 qPrintable(QGuiApplication::platformName()));
     const auto row = [&](const char* what, const std::function<double(int)>& xAt, bool paint) {
-        std::printf("  %-56s %8.2f us/move\n", what, TimeDrag(s, moves, xAt, paint));
+        std::printf("  %-56s %8.2f us/move\n", what, timeDrag(s, moves, xAt, paint));
     };
-    TimeDrag(s, moves / 10 + 1, sweep, true);  // warm up
+    timeDrag(s, moves / 10 + 1, sweep, true);  // warm up
     row("value changes, tip shown", sweep, false);
     row("value changes, tip shown, window repainted each move", sweep, true);
     row("value unchanged (pointer jitter inside one step)", jitter, false);
@@ -195,7 +191,7 @@ int main(int argc, char** argv) {
     if (measure > 0) {
         const int moves = measure + 1 < args.size() ? std::max(1, args.at(measure + 1).toInt()) : 20000;
         QApplication::processEvents();
-        return Measure(demo, moves);
+        return measureDrags(demo, moves);
     }
     return QApplication::exec();
 }

@@ -1,5 +1,6 @@
-// Runs the widget tests inside a QApplication, on the offscreen platform
-// unless the environment chooses another one.
+// Runs the Qt tests (the slider widget's, the window's) inside a
+// QApplication, on the offscreen platform unless the environment chooses
+// another one.
 
 #include <gtest/gtest.h>
 
