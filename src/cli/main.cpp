@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
 
     CLI::App app{"Quorvane cuts Standard MIDI Files short.", "quorvane"};
     app.require_subcommand(1);
-    app.set_version_flag("--version", "quorvane 0.1.0");
+    app.set_version_flag("--version", "quorvane " QUORVANE_VERSION);
 
     std::string infoFile;
     CLI::App* info = app.add_subcommand("info", "Show what the pre-read learns about a MIDI file");

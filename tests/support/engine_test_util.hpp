@@ -15,7 +15,7 @@
 #include "engine/pre_reader.hpp"
 // The suites that share these helpers do not all link the song generator;
 // the literal pieces are header-only.
-#include "../../tools/songgen/midi_bytes.hpp"
+#include "midi_bytes.hpp"
 
 namespace quorvane::test {
 
