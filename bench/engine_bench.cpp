@@ -42,7 +42,7 @@ using quorvane::CutRequest;
 std::string utf8(const fs::path& path) { return quorvane::utf8FromPath(path); }
 
 struct Song {
-    std::string label;     // e.g. "5MB"
+    std::string label;  // e.g. "5MB"
     fs::path path;
     std::string fileName;  // the listed name
     std::size_t size = 0;
@@ -196,10 +196,14 @@ int main(int argc, char** argv) {
     }
     // Heap use of the Format 0 cutter must not follow the file's size: the
     // same cutter on a song ten times larger.
-    benchmark::RegisterBenchmark("FormatoZero/50MB", [&](benchmark::State& b) {
-        static const Song huge = makeSong("50MB", 0, kHuge, true);
-        cut(b, huge, &quorvane::cutFormatZero);
-    })->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+    benchmark::RegisterBenchmark("FormatoZero/50MB",
+                                 [&](benchmark::State& b) {
+                                     static const Song huge = makeSong("50MB", 0, kHuge, true);
+                                     cut(b, huge, &quorvane::cutFormatZero);
+                                 })
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->Iterations(3);
 
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

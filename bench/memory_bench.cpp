@@ -65,9 +65,8 @@ double peakInChild(const std::function<void()>& work) {
 
 // Writes `count` copies of `piece` after `head`, in pieces, so that the
 // writer's own memory stays small.
-void writeRepeated(const fs::path& path, const quorvane::testing::Bytes& head,
-                   const quorvane::testing::Bytes& piece, std::uint64_t count,
-                   const quorvane::testing::Bytes& tail) {
+void writeRepeated(const fs::path& path, const quorvane::testing::Bytes& head, const quorvane::testing::Bytes& piece,
+                   std::uint64_t count, const quorvane::testing::Bytes& tail) {
     std::FILE* out = std::fopen(path.c_str(), "wb");
     std::fwrite(head.data(), 1, head.size(), out);
     for (std::uint64_t k = 0; k < count; ++k) std::fwrite(piece.data(), 1, piece.size(), out);
@@ -120,8 +119,8 @@ int main(int argc, char** argv) {
         const quorvane::testing::Bytes pair = {0x01, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,
                                                0x01, 0xFF, 0x51, 0x03, 0x06, 0x1A, 0x80};
         using namespace quorvane::testing;
-        const Bytes head = cat({header(0, 1, 480), {'M', 'T', 'r', 'k'},
-                                be32(static_cast<std::uint32_t>(kPairs * pair.size() + 4))});
+        const Bytes head =
+            cat({header(0, 1, 480), {'M', 'T', 'r', 'k'}, be32(static_cast<std::uint32_t>(kPairs * pair.size() + 4))});
         songs.push_back({"format 0, 140 MB of Set Tempo", root / "TEMPO.MID"});
         writeRepeated(songs.back().path, head, pair, kPairs, {0x00, 0xFF, 0x2F, 0x00});
     }
@@ -147,8 +146,10 @@ int main(int argc, char** argv) {
             request.tempo = header.tempo;
             request.tickMs = header.tickMs;
             request.cutTicks = 1e15;  // beyond the end: everything is read and written
-            if (header.format == 1) quorvane::cutFormatOne(request);
-            else quorvane::cutFormatZero(request);
+            if (header.format == 1)
+                quorvane::cutFormatOne(request);
+            else
+                quorvane::cutFormatZero(request);
         });
         const double measure = peakInChild([&] {
             const auto timing = quorvane::SongTiming::measure(file);

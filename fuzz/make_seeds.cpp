@@ -30,14 +30,21 @@ int main(int argc, char** argv) {
     // The shortest file there is: one empty track.
     write(SmfBuilder().format(0).division(96).track(TrackBuilder().endOfTrack()).bytes());
     // Format 2, which only the Format 1 cutter takes.
-    write(SmfBuilder().format(2).division(96)
+    write(SmfBuilder()
+              .format(2)
+              .division(96)
               .track(TrackBuilder().tempo(0, 300000).noteOn(0, 0, 60, 90).noteOff(96, 0, 60).endOfTrack())
               .track(TrackBuilder().noteOn(0, 1, 62, 90).noteOff(48, 1, 62).endOfTrack())
               .bytes());
     // A four-byte delta-time and a four-byte meta length.
-    write(SmfBuilder().format(0).division(480)
-              .track(TrackBuilder().tempo(0, 500000).noteOn(0x0FFFFFF0, 0, 60, 90)
-                         .rawEvent(0, {0xFF, 0x01, 0x80, 0x80, 0x80, 0x01, 'x'}).endOfTrack())
+    write(SmfBuilder()
+              .format(0)
+              .division(480)
+              .track(TrackBuilder()
+                         .tempo(0, 500000)
+                         .noteOn(0x0FFFFFF0, 0, 60, 90)
+                         .rawEvent(0, {0xFF, 0x01, 0x80, 0x80, 0x80, 0x01, 'x'})
+                         .endOfTrack())
               .bytes());
     std::printf("%d seeds in %s\n", count, folder.string().c_str());
     return 0;

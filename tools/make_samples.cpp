@@ -20,8 +20,8 @@
 
 namespace fs = std::filesystem;
 using quorvane::testing::GeneratedSong;
-using quorvane::testing::SongOptions;
 using quorvane::testing::generateSong;
+using quorvane::testing::SongOptions;
 
 namespace {
 

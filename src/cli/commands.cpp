@@ -42,14 +42,13 @@ int runInfo(const std::string& file, std::ostream& out, std::ostream& err) {
     return kExitOk;
 }
 
-int runCutAtPosition(const std::string& file, int position, const std::optional<std::string>& dest,
-                     std::ostream& out, std::ostream& err) {
+int runCutAtPosition(const std::string& file, int position, const std::optional<std::string>& dest, std::ostream& out,
+                     std::ostream& err) {
     HeadlessWindow window(err);
     if (!selectAlone(window, file, dest)) return kExitFileError;
     const int max = window.segmento.Max();
     if (position < 1 || position > max) {
-        err << "--position: " << position << " is outside the cut slider's range for this song, 1 to " << max
-            << '\n';
+        err << "--position: " << position << " is outside the cut slider's range for this song, 1 to " << max << '\n';
         return kExitUsage;
     }
     window.segmento.SetValue(position);
@@ -59,8 +58,8 @@ int runCutAtPosition(const std::string& file, int position, const std::optional<
     return kExitOk;
 }
 
-int runCutToSeconds(const std::string& file, int seconds, const std::optional<std::string>& dest,
-                    std::ostream& out, std::ostream& err) {
+int runCutToSeconds(const std::string& file, int seconds, const std::optional<std::string>& dest, std::ostream& out,
+                    std::ostream& err) {
     HeadlessWindow window(err);
     window.choose.SetValue(seconds);
     window.form.chooseFile(file, dest.value_or(""));

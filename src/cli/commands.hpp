@@ -22,13 +22,13 @@ int runInfo(const std::string& file, std::ostream& out, std::ostream& err);
 // `quorvane cut FILE --position V [--dest DIR]`: selects FILE as a click in
 // the list does, moves the cut slider to V and runs CUT ONE. Prints the path
 // written.
-int runCutAtPosition(const std::string& file, int position, const std::optional<std::string>& dest,
-                     std::ostream& out, std::ostream& err);
+int runCutAtPosition(const std::string& file, int position, const std::optional<std::string>& dest, std::ostream& out,
+                     std::ostream& err);
 
 // `quorvane cut FILE --seconds S [--dest DIR]`: what CUT ALL does for one
 // file (the same search for the position whose time reads S), without a log.
-int runCutToSeconds(const std::string& file, int seconds, const std::optional<std::string>& dest,
-                    std::ostream& out, std::ostream& err);
+int runCutToSeconds(const std::string& file, int seconds, const std::optional<std::string>& dest, std::ostream& out,
+                    std::ostream& err);
 
 // `quorvane cut-all FOLDER --seconds C [--dest DIR]`: CUT ALL on the folder's
 // MIDI files, with its log; one progress line per file on `err`.

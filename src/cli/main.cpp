@@ -70,10 +70,14 @@ int main(int argc, char** argv) {
     }
 
     int status = kExitOk;
-    if (*info) status = runInfo(infoFile, std::cout, std::cerr);
-    else if (*cutAll) status = runCutAll(folder, allSeconds, allDest, std::cout, std::cerr);
-    else if (position) status = runCutAtPosition(cutFile, *position, cutDest, std::cout, std::cerr);
-    else status = runCutToSeconds(cutFile, *cutSeconds, cutDest, std::cout, std::cerr);
+    if (*info)
+        status = runInfo(infoFile, std::cout, std::cerr);
+    else if (*cutAll)
+        status = runCutAll(folder, allSeconds, allDest, std::cout, std::cerr);
+    else if (position)
+        status = runCutAtPosition(cutFile, *position, cutDest, std::cout, std::cerr);
+    else
+        status = runCutToSeconds(cutFile, *cutSeconds, cutDest, std::cout, std::cerr);
 
     // Output that never arrived is a failure, not a success (a full disk, a closed pipe).
     errno = 0;

@@ -74,9 +74,7 @@ Vlq ByteReader::vlqNearEnd() {
     return out;
 }
 
-void ByteReader::failLongVlq(std::uint64_t at) const {
-    fail("variable-length quantity longer than four bytes", at);
-}
+void ByteReader::failLongVlq(std::uint64_t at) const { fail("variable-length quantity longer than four bytes", at); }
 
 void ByteReader::fail(const std::string& reason, std::uint64_t at) const {
     throw FileError(ErrorKind::UnreadableMidi, label_, reason, at);

@@ -52,8 +52,7 @@ public:
     void copy(std::uint64_t count, Sink&& sink) {
         while (count > 0) {
             if (pos_ == end_) refill(count);
-            const std::size_t piece = static_cast<std::size_t>(
-                std::min<std::uint64_t>(count, end_ - pos_));
+            const std::size_t piece = static_cast<std::size_t>(std::min<std::uint64_t>(count, end_ - pos_));
             sink(std::span<const std::uint8_t>(data_ + pos_, piece));
             pos_ += piece;
             count -= piece;
@@ -98,9 +97,7 @@ private:
     static constexpr std::uint64_t kNoLimit = ~std::uint64_t{0};
 
     ByteReader() = default;
-    void clampEnd() noexcept {
-        end_ = limit_ - base_ < filled_ ? static_cast<std::size_t>(limit_ - base_) : filled_;
-    }
+    void clampEnd() noexcept { end_ = limit_ - base_ < filled_ ? static_cast<std::size_t>(limit_ - base_) : filled_; }
     void refill(std::uint64_t wanted);
     Vlq vlqNearEnd();
     [[noreturn]] void failLongVlq(std::uint64_t at) const;

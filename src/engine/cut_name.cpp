@@ -7,9 +7,7 @@
 namespace quorvane {
 
 namespace {
-bool isSeparator(char c) {
-    return c == '/' || c == static_cast<char>(std::filesystem::path::preferred_separator);
-}
+bool isSeparator(char c) { return c == '/' || c == static_cast<char>(std::filesystem::path::preferred_separator); }
 
 std::size_t fileNameStart(const std::string& path) {
     std::size_t start = path.size();

@@ -26,9 +26,9 @@ struct TempoChange {
 };
 
 struct CutResult {
-    std::string path;                   // the file written
-    bool insideSong = false;            // Format 0: the cut fell before the song's own end
-    std::optional<TempoChange> tempo;   // Format 0: the last Set Tempo copied
+    std::string path;                      // the file written
+    bool insideSong = false;               // Format 0: the cut fell before the song's own end
+    std::optional<TempoChange> tempo;      // Format 0: the last Set Tempo copied
     std::array<int, 16> channelVolumes{};  // Format 0: the last Channel Volume per channel
 };
 

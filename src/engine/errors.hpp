@@ -22,8 +22,7 @@ enum class ErrorKind {
 // for every error of this program; userMessage() makes the user's text.
 class FileError : public std::runtime_error {
 public:
-    FileError(ErrorKind kind, std::string file, std::string reason,
-              std::optional<std::uint64_t> offset = std::nullopt);
+    FileError(ErrorKind kind, std::string file, std::string reason, std::optional<std::uint64_t> offset = std::nullopt);
 
     ErrorKind kind() const noexcept { return kind_; }
     const std::string& file() const noexcept { return file_; }

@@ -62,8 +62,8 @@ void cutTrack(ByteReader& in, double cut, OutputFile& out, std::uint8_t& lastCha
         const Vlq delta = in.vlq();
         time += delta.value;
         if (static_cast<double>(time) >= cut) {
-            out.put({0x00, static_cast<std::uint8_t>(0xB0 | lastChannel), 0x78, 0x00, 0x00, 0xFF,
-                     kMetaEndOfTrack, 0x00});
+            out.put(
+                {0x00, static_cast<std::uint8_t>(0xB0 | lastChannel), 0x78, 0x00, 0x00, 0xFF, kMetaEndOfTrack, 0x00});
             break;
         }
         const EventHead head = events.next();

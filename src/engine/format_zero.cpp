@@ -15,14 +15,14 @@ namespace quorvane {
 
 namespace {
 
-constexpr int kDefaultChannelVolume = 100;     // General MIDI's power-on volume
+constexpr int kDefaultChannelVolume = 100;  // General MIDI's power-on volume
 
 // The channel a fade event before this event goes to.
 std::uint8_t fadeChannel(const EventHead& head) {
     switch (head.kind) {
         case EventKind::Channel: return head.channel();  // running status: its channel
         case EventKind::Meta: return 0x0F;
-        default: return head.status & 0x0F;              // 0xF0 gives 0, 0xF7 gives 7
+        default: return head.status & 0x0F;  // 0xF0 gives 0, 0xF7 gives 7
     }
 }
 
@@ -31,7 +31,11 @@ std::uint8_t fadeChannel(const EventHead& head) {
 class ZeroCutter {
 public:
     ZeroCutter(const CutRequest& request, ByteReader& in, OutputFile& out, std::uint32_t division)
-        : in_(in), out_(out), division_(division), cutTicks_(request.cutTicks), tempo_(request.tempo),
+        : in_(in),
+          out_(out),
+          division_(division),
+          cutTicks_(request.cutTicks),
+          tempo_(request.tempo),
           tickMs_(request.tickMs) {
         volumes_.fill(kDefaultChannelVolume);
     }
@@ -148,9 +152,7 @@ private:
                 }
                 putLongEvent(out_, head, in_);
                 return head.metaType == kMetaEndOfTrack;
-            default:
-                putLongEvent(out_, head, in_);
-                return false;
+            default: putLongEvent(out_, head, in_); return false;
         }
     }
 

@@ -20,7 +20,8 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 
 std::string uniqueSuffix() {
     static std::atomic<std::uint64_t> counter{0};
-    static const std::uint64_t seed = std::random_device{}() ^
+    static const std::uint64_t seed =
+        std::random_device{}() ^
         static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
     std::uint64_t value = seed + 0x9E3779B97F4A7C15ull * ++counter;
     static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
@@ -51,9 +52,9 @@ OutputFile::OutputFile(const std::filesystem::path& target, std::string label)
     const std::filesystem::path folder = target_.parent_path();
     std::error_code error;
     if (!folder.empty() && !std::filesystem::is_directory(folder, error)) {
-        throw FileError(ErrorKind::CannotWrite, label_,
-                        std::filesystem::exists(folder, error) ? "the destination is not a folder"
-                                                               : "the folder does not exist");
+        throw FileError(
+            ErrorKind::CannotWrite, label_,
+            std::filesystem::exists(folder, error) ? "the destination is not a folder" : "the folder does not exist");
     }
     file_.reset(openUnnamedFile(folder));
     for (int attempt = 0; attempt < 16 && !file_; ++attempt) {
@@ -134,8 +135,10 @@ void OutputFile::commit() {
             std::filesystem::path name = target_;
             name.replace_filename(temporaryName());
             errno = 0;
-            if (nameUnnamedFile(file_.get(), name)) temp_ = name;
-            else if (errno != EEXIST) fail("cannot give the file a name");
+            if (nameUnnamedFile(file_.get(), name))
+                temp_ = name;
+            else if (errno != EEXIST)
+                fail("cannot give the file a name");
         }
         if (temp_.empty()) fail("cannot give the file a name");
         if (stepHook) stepHook("named");
@@ -173,7 +176,8 @@ bool isTemporaryName(const std::string& name) {
 
 void removeLeftoverTemporaries(const std::string& folder) {
     std::error_code error;
-    for (std::filesystem::directory_iterator it(pathFromUtf8(folder), error), end; !error && it != end; it.increment(error)) {
+    for (std::filesystem::directory_iterator it(pathFromUtf8(folder), error), end; !error && it != end;
+         it.increment(error)) {
         if (isTemporaryName(utf8FromPath(it->path().filename()))) removeUnlockedFile(it->path());
     }
 }

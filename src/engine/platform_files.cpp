@@ -35,9 +35,7 @@ std::FILE* openFile(const std::filesystem::path& path, const char* mode) {
 #ifdef _WIN32
 
 namespace {
-std::string windowsReason(DWORD code) {
-    return std::system_category().message(static_cast<int>(code));
-}
+std::string windowsReason(DWORD code) { return std::system_category().message(static_cast<int>(code)); }
 std::FILE* streamFromHandle(HANDLE handle, int flags, const char* mode) {
     const int fd = ::_open_osfhandle(reinterpret_cast<std::intptr_t>(handle), flags);
     if (fd < 0) {
@@ -161,8 +159,10 @@ LockedFile openLockedForWriting(const std::filesystem::path& path) {
         out.reason = S_ISDIR(info.st_mode) ? "it is a folder" : "not a regular file";
     } else if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno != ENOLCK && errno != EOPNOTSUPP) {
         // (A file system without locks still gets its log, unguarded.)
-        if (errno == EWOULDBLOCK) out.busy = true;
-        else out.reason = systemReason(errno);
+        if (errno == EWOULDBLOCK)
+            out.busy = true;
+        else
+            out.reason = systemReason(errno);
     } else if (::ftruncate(fd, 0) != 0 || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
         out.reason = systemReason(errno);
     } else if ((out.file = ::fdopen(fd, "wb")) != nullptr) {
@@ -215,8 +215,7 @@ bool removeUnlockedFile(const std::filesystem::path& path) {
 bool isHiddenFile(const std::filesystem::path& path) {
 #ifdef _WIN32
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES &&
-           (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
 #else
     const std::string name = path.filename().string();
     return !name.empty() && name.front() == '.';

@@ -14,7 +14,7 @@ std::optional<std::uint32_t> firstTempo(ByteReader& in, const SmfHeader& header)
         const TrackChunk chunk = nextTrack(in);
         EventReader events(in);
         while (!in.atLimit()) {  // the chunk's end ends a track without End of Track
-            in.vlq();  // the delta-time: its value does not matter here
+            in.vlq();            // the delta-time: its value does not matter here
             const EventHead head = events.next();
             if (head.kind == EventKind::Meta) {
                 if (head.metaType == kMetaSetTempo) return readTempo(in, head);

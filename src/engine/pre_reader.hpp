@@ -22,10 +22,10 @@ inline double musicMilliseconds(double musicTicks, std::uint32_t tempo) {
 
 // What the pre-read learns of a song.
 struct SongHeader {
-    std::uint16_t format = 0;     // the header's format, as it is (2 and up cannot be cut)
-    std::uint32_t division = 0;   // ticks per quarter note
-    std::uint32_t tempo = 0;      // the first Set Tempo, microseconds per quarter note
-    double tickMs = 0;            // milliseconds per tick at that tempo
+    std::uint16_t format = 0;    // the header's format, as it is (2 and up cannot be cut)
+    std::uint32_t division = 0;  // ticks per quarter note
+    std::uint32_t tempo = 0;     // the first Set Tempo, microseconds per quarter note
+    double tickMs = 0;           // milliseconds per tick at that tempo
 };
 
 // Reads the header and the first Set Tempo event of the file at `path`

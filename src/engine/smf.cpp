@@ -12,8 +12,10 @@ namespace {
 std::string tagText(const std::uint8_t (&tag)[4]) {
     std::string text = "\"";
     for (std::uint8_t c : tag) {
-        if (c >= 0x20 && c < 0x7F) text += static_cast<char>(c);
-        else text += "\\x" + hexByte(c).substr(2);
+        if (c >= 0x20 && c < 0x7F)
+            text += static_cast<char>(c);
+        else
+            text += "\\x" + hexByte(c).substr(2);
     }
     return text + "\"";
 }
@@ -39,8 +41,7 @@ SmfHeader readHeader(ByteReader& in) {
     std::uint8_t tag[4];
     readTag(in, tag);
     if (std::memcmp(tag, "MThd", 4) != 0) {
-        in.fail("not a Standard MIDI File: header tag " + tagText(tag) + ", expected \"MThd\"",
-                start);
+        in.fail("not a Standard MIDI File: header tag " + tagText(tag) + ", expected \"MThd\"", start);
     }
     const std::uint64_t lengthAt = in.offset();
     const std::uint32_t length = in.u32be();
@@ -89,11 +90,8 @@ void EventReader::failNoStatus(const EventHead& head) const {
 
 void EventReader::finishOther(EventHead& head) {
     switch (head.kind) {
-        case EventKind::Channel:
-            return;
-        case EventKind::SysEx:
-            head.length = in_.vlq();
-            return;
+        case EventKind::Channel: return;
+        case EventKind::SysEx: head.length = in_.vlq(); return;
         case EventKind::Meta: {
             const std::uint64_t typeAt = in_.offset();
             head.metaType = in_.u8();
@@ -112,8 +110,7 @@ void EventReader::finishOther(EventHead& head) {
 
 void failTempo(ByteReader& in, const EventHead& head, std::uint32_t tempo) {
     if (head.length.value < 3) {
-        in.fail("Set Tempo with " + std::to_string(head.length.value) + " data bytes, expected 3",
-                head.offset);
+        in.fail("Set Tempo with " + std::to_string(head.length.value) + " data bytes, expected 3", head.offset);
     }
     in.fail("Set Tempo of " + std::to_string(tempo) + " microseconds per quarter note", head.offset);
 }

@@ -54,21 +54,19 @@ enum class EventKind : std::uint8_t {
 // payload, which the caller copies or skips (`length.value` bytes).
 struct EventHead {
     EventKind kind = EventKind::Channel;
-    std::uint8_t status = 0;      // effective status (running status resolved)
-    bool runningStatus = false;   // the status byte was omitted in the file
+    std::uint8_t status = 0;     // effective status (running status resolved)
+    bool runningStatus = false;  // the status byte was omitted in the file
     std::uint8_t data[2] = {0, 0};
-    std::uint8_t dataCount = 0;   // data bytes of a channel or system message
+    std::uint8_t dataCount = 0;  // data bytes of a channel or system message
     std::uint8_t metaType = 0;
-    Vlq length;                   // SysEx / meta payload length
-    std::uint64_t offset = 0;     // where the event's first byte lies
+    Vlq length;                // SysEx / meta payload length
+    std::uint64_t offset = 0;  // where the event's first byte lies
 
     std::uint8_t channel() const { return status & 0x0F; }
 };
 
 // Data bytes that follow a channel status byte.
-inline std::uint8_t channelDataCount(std::uint8_t status) {
-    return (status >= 0xC0 && status <= 0xDF) ? 1 : 2;
-}
+inline std::uint8_t channelDataCount(std::uint8_t status) { return (status >= 0xC0 && status <= 0xDF) ? 1 : 2; }
 
 // Reads the event heads of one track, keeping its running status. Meta and
 // SysEx events leave the running status as it was.
@@ -97,10 +95,14 @@ public:
             return head;
         }
         head.status = first;
-        if (first < 0xF0) head.kind = EventKind::Channel;
-        else if (first == 0xF0 || first == 0xF7) head.kind = EventKind::SysEx;
-        else if (first == 0xFF) head.kind = EventKind::Meta;
-        else head.kind = EventKind::System;
+        if (first < 0xF0)
+            head.kind = EventKind::Channel;
+        else if (first == 0xF0 || first == 0xF7)
+            head.kind = EventKind::SysEx;
+        else if (first == 0xFF)
+            head.kind = EventKind::Meta;
+        else
+            head.kind = EventKind::System;
         return head;
     }
     // Channel messages, nearly every event of a song, are read here in line.

@@ -45,8 +45,7 @@ inline std::uint64_t openTrackChunk(OutputFile& out) {
 // Puts the length of the track chunk whose data started at `dataStart`.
 // `label` and `tooLong` name the file and the reason when the track has
 // grown past what a chunk length holds.
-inline void closeTrackChunk(OutputFile& out, std::uint64_t dataStart, const std::string& label,
-                            const char* tooLong) {
+inline void closeTrackChunk(OutputFile& out, std::uint64_t dataStart, const std::string& label, const char* tooLong) {
     const std::uint64_t length = out.size() - dataStart;
     if (length > 0xFFFFFFFFu) throw FileError(ErrorKind::CannotWrite, label, tooLong);
     out.patchU32(dataStart - 4, static_cast<std::uint32_t>(length));
@@ -88,8 +87,8 @@ void putLongEvent(Sink& out, const EventHead& head, ByteReader& in) {
 struct PlainMessage {
     const std::uint8_t* from;  // its delta-time
     std::size_t deltaSize;
-    std::uint32_t ticks;       // the delta-time's value
-    bool withStatusByte;       // false: running status
+    std::uint32_t ticks;  // the delta-time's value
+    bool withStatusByte;  // false: running status
     std::uint8_t status;
     const std::uint8_t* data;
     std::size_t dataCount;

@@ -5,16 +5,13 @@
 namespace quorvane {
 namespace {
 
-char foldCase(char c) noexcept {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+char foldCase(char c) noexcept { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace
 
 bool keysMatch(std::string_view a, std::string_view b) noexcept {
     return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y) { return foldCase(x) == foldCase(y); });
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return foldCase(x) == foldCase(y); });
 }
 
 MemoryPropertyBag::MemoryPropertyBag(std::vector<Entry> entries) {
@@ -22,8 +19,7 @@ MemoryPropertyBag::MemoryPropertyBag(std::vector<Entry> entries) {
     for (auto& [key, value] : entries) WriteProperty(key, value);
 }
 
-std::vector<MemoryPropertyBag::Entry>::const_iterator MemoryPropertyBag::Find(
-    std::string_view key) const {
+std::vector<MemoryPropertyBag::Entry>::const_iterator MemoryPropertyBag::Find(std::string_view key) const {
     return std::find_if(entries_.begin(), entries_.end(),
                         [key](const Entry& entry) { return keysMatch(entry.first, key); });
 }

@@ -7,8 +7,7 @@ namespace quorvane {
 Picture pictureFromPixmap(const QPixmap& pixmap) {
     if (pixmap.isNull()) return Picture{};
     const QSize size = pixmap.deviceIndependentSize().toSize();
-    return Picture{std::make_shared<const PixmapPictureData>(pixmap), size.width(),
-                   size.height()};
+    return Picture{std::make_shared<const PixmapPictureData>(pixmap), size.width(), size.height()};
 }
 
 const QPixmap* pixmapOf(const Picture& picture) {

@@ -11,9 +11,7 @@ namespace {
 bool isHorizontal(const SliderShape& shape) { return shape.orientation == TarnSlider::kHorizontal; }
 bool isVertical(const SliderShape& shape) { return shape.orientation == TarnSlider::kVertical; }
 
-bool hasPictureRail(const SliderShape& shape) {
-    return shape.railStyle == kPictureRail && shape.railPicturePresent;
-}
+bool hasPictureRail(const SliderShape& shape) { return shape.railStyle == kPictureRail && shape.railPicturePresent; }
 
 // (value - min) / valueRange of the way along the track, in double precision
 // so that no 32-bit difference can overflow.
@@ -60,8 +58,7 @@ std::optional<std::int32_t> roundHalfEven(double x) {
     const double fraction = x - below;
     double rounded = below;
     if (fraction > 0.5 || (fraction == 0.5 && std::fmod(below, 2.0) != 0.0)) rounded = below + 1.0;
-    if (rounded < std::numeric_limits<std::int32_t>::min() ||
-        rounded > std::numeric_limits<std::int32_t>::max()) {
+    if (rounded < std::numeric_limits<std::int32_t>::min() || rounded > std::numeric_limits<std::int32_t>::max()) {
         return std::nullopt;
     }
     return static_cast<std::int32_t>(rounded);
@@ -77,8 +74,7 @@ std::optional<std::int32_t> trackLength(const SliderShape& shape) {
     } else {
         return std::nullopt;
     }
-    if (track < std::numeric_limits<std::int32_t>::min() ||
-        track > std::numeric_limits<std::int32_t>::max()) {
+    if (track < std::numeric_limits<std::int32_t>::min() || track > std::numeric_limits<std::int32_t>::max()) {
         return std::nullopt;
     }
     return static_cast<std::int32_t>(track);
@@ -103,16 +99,15 @@ SnappedValue ValueFromPosition(const SliderShape& shape) {
     SnappedValue result{std::nullopt, shape.thumbAt};
     const auto track = trackLength(shape);
     if (!track || *track == 0 || shape.valueRange == 0) return result;
-    const double along = isHorizontal(shape) ? static_cast<double>(shape.thumbAt.left)
-                                             : *track - static_cast<double>(shape.thumbAt.top);
+    const double along =
+        isHorizontal(shape) ? static_cast<double>(shape.thumbAt.left) : *track - static_cast<double>(shape.thumbAt.top);
     const auto rounded = roundHalfEven(along / *track * shape.valueRange + shape.min);
     if (!rounded) return result;
     // A thumb placed outside its track (after the host lowered Max, say)
     // still reads as a value the slider accepts.
     const std::int64_t highest = static_cast<std::int64_t>(shape.min) + shape.valueRange;
-    const auto value = static_cast<std::int32_t>(
-        std::clamp<std::int64_t>(*rounded, std::min<std::int64_t>(shape.min, highest),
-                                 std::max<std::int64_t>(shape.min, highest)));
+    const auto value = static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        *rounded, std::min<std::int64_t>(shape.min, highest), std::max<std::int64_t>(shape.min, highest)));
     SliderShape snapped = shape;
     snapped.value = value;
     result.value = value;
@@ -123,8 +118,7 @@ SnappedValue ValueFromPosition(const SliderShape& shape) {
 ThumbPosition ResetSliderPosition(const SliderShape& shape) {
     if (isHorizontal(shape)) return {0.0f, 0.0f};
     if (isVertical(shape)) {
-        return {0.0f, static_cast<float>(static_cast<double>(shape.surface.height) -
-                                         shape.thumb.height)};
+        return {0.0f, static_cast<float>(static_cast<double>(shape.surface.height) - shape.thumb.height)};
     }
     return shape.thumbAt;
 }
@@ -148,14 +142,12 @@ ThumbPosition crossAxisPosition(const SliderShape& shape) {
     if (isHorizontal(shape)) {
         const bool centred = hasPictureRail(shape) && shape.thumb.height < shape.railPicture.height;
         thumb.top = centred
-                        ? static_cast<float>((static_cast<double>(shape.railPicture.height) -
-                                              shape.thumb.height) * 0.5)
+                        ? static_cast<float>((static_cast<double>(shape.railPicture.height) - shape.thumb.height) * 0.5)
                         : 0.0f;
     } else if (isVertical(shape)) {
         const bool centred = hasPictureRail(shape) && shape.thumb.width < shape.railPicture.width;
         thumb.left = centred
-                         ? static_cast<float>((static_cast<double>(shape.railPicture.width) -
-                                               shape.thumb.width) * 0.5)
+                         ? static_cast<float>((static_cast<double>(shape.railPicture.width) - shape.thumb.width) * 0.5)
                          : 0.0f;
     }
     return thumb;
@@ -168,13 +160,11 @@ std::optional<SliderRect> railRectFor(const SliderShape& shape) {
     if (!top || !left) return std::nullopt;
     SliderRect rail{*left, *top, *left, *top};
     if (isHorizontal(shape)) {
-        const auto right = roundHalfEven(static_cast<double>(*left) + shape.surface.width -
-                                         shape.thumb.width);
+        const auto right = roundHalfEven(static_cast<double>(*left) + shape.surface.width - shape.thumb.width);
         if (!right) return std::nullopt;
         rail.Right = *right;
     } else {
-        const auto bottom = roundHalfEven(static_cast<double>(shape.surface.height) + *top -
-                                          shape.thumb.height);
+        const auto bottom = roundHalfEven(static_cast<double>(shape.surface.height) + *top - shape.thumb.height);
         if (!bottom) return std::nullopt;
         rail.Bottom = *bottom;
     }
@@ -212,16 +202,15 @@ std::vector<PaintLine> edgeRailLines(const SliderRect& rail, std::int32_t railSt
     // top (left) one on the near side and the bottom (right) one on the far
     // side, the outer border outside the inner one.
     const bool horizontal =
-        static_cast<std::int64_t>(rail.Right) - rail.Left >=
-        static_cast<std::int64_t>(rail.Bottom) - rail.Top;
+        static_cast<std::int64_t>(rail.Right) - rail.Left >= static_cast<std::int64_t>(rail.Bottom) - rail.Top;
     const std::int32_t middle = horizontal ? rail.Top : rail.Left;
     const auto count = static_cast<std::int32_t>(borders.size());
     std::vector<PaintLine> lines;
     for (std::int32_t i = 0; i < count; ++i) {
         const std::int32_t nearSide = middle - count + i;
         const std::int32_t farSide = middle + count - 1 - i;
-        for (const auto& [at, colour] : {std::pair{nearSide, borders[i].first},
-                                         std::pair{farSide, borders[i].second}}) {
+        for (const auto& [at, colour] :
+             {std::pair{nearSide, borders[i].first}, std::pair{farSide, borders[i].second}}) {
             lines.push_back(horizontal ? PaintLine{rail.Left, at, rail.Right, at, colour}
                                        : PaintLine{at, rail.Top, at, rail.Bottom, colour});
         }
@@ -237,11 +226,9 @@ std::vector<PaintStep> planDrawing(const SliderShape& shape) {
             std::optional<std::int32_t> x, y;
             if (isHorizontal(shape)) {
                 x = 0;
-                y = roundHalfEven((static_cast<double>(shape.surface.height) -
-                                   shape.railPicture.height) * 0.5);
+                y = roundHalfEven((static_cast<double>(shape.surface.height) - shape.railPicture.height) * 0.5);
             } else if (isVertical(shape)) {
-                x = roundHalfEven((static_cast<double>(shape.surface.width) -
-                                   shape.railPicture.width) * 0.5);
+                x = roundHalfEven((static_cast<double>(shape.surface.width) - shape.railPicture.width) * 0.5);
                 y = 0;
             }
             if (x && y) steps.emplace_back(PaintRailPicture{*x, *y});
@@ -287,8 +274,7 @@ bool insideSurface(const SliderShape& shape, float x, float y) {
 
 std::string tipText(std::int32_t value) { return std::to_string(value); }
 
-TipPlacement placeTip(const SliderShape& shape, std::int32_t screenLeft, std::int32_t screenTop,
-                      Size label) {
+TipPlacement placeTip(const SliderShape& shape, std::int32_t screenLeft, std::int32_t screenTop, Size label) {
     TipPlacement tip;
     // The label sits at (2, 1): two pixels of margin left and right, one
     // above and two below.

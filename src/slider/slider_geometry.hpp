@@ -40,12 +40,12 @@ struct SliderShape {
     std::int32_t min = 0;
     std::int32_t value = 0;
     std::int32_t valueRange = 10;
-    Size surface;                  // W x H, the control's client area
+    Size surface;  // W x H, the control's client area
     bool thumbPresent = false;
-    Size thumb;                    // tw x th, the thumb picture's natural size
-    ThumbPosition thumbAt;         // the thumb's current Left and Top
+    Size thumb;             // tw x th, the thumb picture's natural size
+    ThumbPosition thumbAt;  // the thumb's current Left and Top
     bool railPicturePresent = false;
-    Size railPicture;              // rw x rh
+    Size railPicture;  // rw x rh
     SliderRect railRect;
     Colour backColor = kButtonFaceColour;
     bool showValueTip = true;
@@ -180,8 +180,7 @@ struct TipPlacement {
 };
 inline constexpr std::int32_t kTipLabelLeft = 2;
 inline constexpr std::int32_t kTipLabelTop = 1;
-TipPlacement placeTip(const SliderShape& shape, std::int32_t screenLeft, std::int32_t screenTop,
-                      Size label);
+TipPlacement placeTip(const SliderShape& shape, std::int32_t screenLeft, std::int32_t screenTop, Size label);
 
 // The tip's 1-pixel frame on a window of the given size, in drawing order:
 // light top and left edges, then dark right and bottom edges (so the two

@@ -106,9 +106,9 @@ void TarnSlider::SetMin(std::int32_t New_Min) {
 
 void TarnSlider::SetValue(std::int32_t New_Value) {
     if (New_Value < min_ || New_Value > max_) {
-        throw invalidValue("Value", New_Value,
-                           "Value must lie between Min = " + std::to_string(min_) +
-                               " and Max = " + std::to_string(max_));
+        throw invalidValue(
+            "Value", New_Value,
+            "Value must lie between Min = " + std::to_string(min_) + " and Max = " + std::to_string(max_));
     }
     value_ = New_Value;
     if (value_ == lastValue_) return;
@@ -143,8 +143,8 @@ void TarnSlider::SetRailPicture(const Picture& New_RailPicture) {
 }
 
 void TarnSlider::PlaceThumbForValue() {
-    const auto thumb = slider_geometry::placeThumbForValue(
-        slider_geometry::shapeOf(*this, {SurfaceWidth(), SurfaceHeight()}));
+    const auto thumb =
+        slider_geometry::placeThumbForValue(slider_geometry::shapeOf(*this, {SurfaceWidth(), SurfaceHeight()}));
     thumbLeft_ = thumb.left;
     thumbTop_ = thumb.top;
 }

@@ -93,9 +93,9 @@ public:
     float ThumbTop() const noexcept { return thumbTop_; }
 
     // Notifications from the container.
-    void InitProperties();                          // a newly placed control
-    void ReadProperties(const PropertyBag& bag);    // a control loaded from a stored design
-    void WriteProperties(PropertyBag& bag) const;   // the host saves its design
+    void InitProperties();                         // a newly placed control
+    void ReadProperties(const PropertyBag& bag);   // a control loaded from a stored design
+    void WriteProperties(PropertyBag& bag) const;  // the host saves its design
     void Resize() { LayoutSlider(); }
     void Show() { DrawSlider(); }
 

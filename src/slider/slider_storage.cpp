@@ -36,8 +36,8 @@ bool readFlag(const PropertyBag& bag, const std::string& key, bool fallback) {
     throw invalidValue(key, describe(*stored), "a stored flag must be True or False");
 }
 
-std::int64_t readNumber(const PropertyBag& bag, const std::string& key, std::int64_t fallback,
-                        std::int64_t lowest, std::int64_t highest) {
+std::int64_t readNumber(const PropertyBag& bag, const std::string& key, std::int64_t fallback, std::int64_t lowest,
+                        std::int64_t highest) {
     const auto stored = bag.ReadProperty(key);
     if (!stored) return fallback;
     const auto* number = std::get_if<std::int64_t>(&*stored);
@@ -51,16 +51,14 @@ std::int64_t readNumber(const PropertyBag& bag, const std::string& key, std::int
 }
 
 std::int32_t readWhole(const PropertyBag& bag, const std::string& key, std::int32_t fallback) {
-    return static_cast<std::int32_t>(readNumber(bag, key, fallback,
-                                                std::numeric_limits<std::int32_t>::min(),
+    return static_cast<std::int32_t>(readNumber(bag, key, fallback, std::numeric_limits<std::int32_t>::min(),
                                                 std::numeric_limits<std::int32_t>::max()));
 }
 
 // A colour may be stored signed or unsigned: -2147483633 and 0x8000000F are
 // the same button-face colour.
 Colour readColour(const PropertyBag& bag, const std::string& key, Colour fallback) {
-    const std::int64_t stored = readNumber(bag, key, fallback,
-                                           std::numeric_limits<std::int32_t>::min(),
+    const std::int64_t stored = readNumber(bag, key, fallback, std::numeric_limits<std::int32_t>::min(),
                                            std::numeric_limits<std::uint32_t>::max());
     return static_cast<Colour>(static_cast<std::uint64_t>(stored) & 0xFFFFFFFFu);
 }
@@ -74,8 +72,7 @@ Picture readPicture(const PropertyBag& bag, const std::string& key) {
 
 // A value equal to its default is not stored; a stale copy left in the bag by
 // an earlier save is removed so that the bag reads back what the slider holds.
-void store(PropertyBag& bag, const std::string& key, const PropertyValue& value,
-           const PropertyValue& fallback) {
+void store(PropertyBag& bag, const std::string& key, const PropertyValue& value, const PropertyValue& fallback) {
     if (value == fallback) {
         bag.RemoveProperty(key);
     } else {
@@ -104,8 +101,7 @@ void TarnSlider::ReadProperties(const PropertyBag& bag) {
     // An empty or reversed range would leave a slider that divides by zero or
     // refuses every value its own thumb produces.
     if (min >= max) {
-        throw invalidValue("Max", max,
-                           "stored Max must be above stored Min = " + std::to_string(min));
+        throw invalidValue("Max", max, "stored Max must be above stored Min = " + std::to_string(min));
     }
     const std::int32_t range = checkedRange("Max", max, min, max);
 

@@ -36,11 +36,10 @@ struct StoredSlider {
 
 // Where CUT ONE cuts the current song.
 inline constexpr StoredSlider kSegmento{
-    "Segmento", 124, 21, 0x555555, TarnSlider::kHorizontal, 99,
-    {"SEGMENTOTHUMB", 12, 21}, {"SEGMENTORAIL", 124, 13}, 0, 100, 0};
+    "Segmento", 124, 21, 0x555555, TarnSlider::kHorizontal, 99, {"SEGMENTOTHUMB", 12, 21}, {"SEGMENTORAIL", 124, 13},
+    0,          100, 0};
 // How many seconds CUT ALL keeps of each song.
 inline constexpr StoredSlider kChoose{
-    "Choose", 20, 74, 0x676767, TarnSlider::kVertical, 99,
-    {"CHOOSETHUMB", 20, 10}, {"CHOOSERAIL", 9, 74}, 0, 59, 30};
+    "Choose", 20, 74, 0x676767, TarnSlider::kVertical, 99, {"CHOOSETHUMB", 20, 10}, {"CHOOSERAIL", 9, 74}, 0, 59, 30};
 
 }  // namespace quorvane::stored_sliders

@@ -60,9 +60,7 @@ TarnSliderWidget::~TarnSliderWidget() {
 
 QSize TarnSliderWidget::sizeHint() const { return size(); }
 
-geometry::SliderShape TarnSliderWidget::Shape() const {
-    return geometry::shapeOf(*this, {width(), height()});
-}
+geometry::SliderShape TarnSliderWidget::Shape() const { return geometry::shapeOf(*this, {width(), height()}); }
 
 void TarnSliderWidget::ResetSliderPosition() {
     const auto thumb = geometry::ResetSliderPosition(Shape());
@@ -140,8 +138,7 @@ void TarnSliderWidget::ShowTip() {
     const QPoint origin = mapToGlobal(QPoint(0, 0));
     frmValueTip& tip = frmValueTip::Load(this);
     const QSize label = tip.SetTipText(QString::fromStdString(ValueTipText()));
-    const auto place =
-        geometry::placeTip(Shape(), origin.x(), origin.y(), {label.width(), label.height()});
+    const auto place = geometry::placeTip(Shape(), origin.x(), origin.y(), {label.width(), label.height()});
     tip.setGeometry(place.x, place.y, place.width, place.height);
     tip.show();  // on top by its window type, and never activated
 }
@@ -190,8 +187,7 @@ void TarnSliderWidget::mousePressEvent(QMouseEvent* event) {
         SetGrabOffset(x - ThumbLeft(), y - ThumbTop());
     } else {
         // The thumb's centre jumps to the pointer.
-        SetGrabOffset(static_cast<float>(shape.thumb.width) / 2.0f,
-                      static_cast<float>(shape.thumb.height) / 2.0f);
+        SetGrabOffset(static_cast<float>(shape.thumb.width) / 2.0f, static_cast<float>(shape.thumb.height) / 2.0f);
         DragTo(x, y);
     }
     // A ValueChanged handler may have disabled the slider, ending the drag.

@@ -20,8 +20,8 @@ constexpr int kLabelWidth = 28;                   // as designed
 constexpr int kLabelHeight = 12;
 
 // Borderless, above the other windows, never active and never focused.
-constexpr Qt::WindowFlags kTipFlags = Qt::ToolTip | Qt::FramelessWindowHint |
-                                      Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus;
+constexpr Qt::WindowFlags kTipFlags =
+    Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus;
 
 QPointer<frmValueTip>& sharedTip() {
     static QPointer<frmValueTip> tip;
@@ -53,8 +53,7 @@ frmValueTip::frmValueTip(QWidget* owner) : QWidget(owner, kTipFlags), lblTip(new
     lblTip->setPalette(colours);
     lblTip->setAutoFillBackground(true);
     lblTip->setFocusPolicy(Qt::NoFocus);
-    lblTip->setGeometry(slider_geometry::kTipLabelLeft, slider_geometry::kTipLabelTop, kLabelWidth,
-                        kLabelHeight);
+    lblTip->setGeometry(slider_geometry::kTipLabelLeft, slider_geometry::kTipLabelTop, kLabelWidth, kLabelHeight);
     lblTip->setText(QStringLiteral("lblTip"));
     resize(kLabelWidth + 4, kLabelHeight + 3);
 }
@@ -96,8 +95,7 @@ void frmValueTip::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), toQColor(kTipBackground, palette()));
     for (const auto& line : slider_geometry::tipFrameLines({width(), height()})) {
-        painter.fillRect(QRect(QPoint(line.x1, line.y1), QPoint(line.x2, line.y2)),
-                         toQColor(line.colour, palette()));
+        painter.fillRect(QRect(QPoint(line.x1, line.y1), QPoint(line.x2, line.y2)), toQColor(line.colour, palette()));
     }
 }
 

@@ -18,8 +18,8 @@ struct Box {
     int width = 0;
     int height = 0;
 
-    constexpr int right() const { return left + width; }    // one past the last column
-    constexpr int bottom() const { return top + height; }   // one past the last row
+    constexpr int right() const { return left + width; }   // one past the last column
+    constexpr int bottom() const { return top + height; }  // one past the last row
 };
 
 inline constexpr int kWindowWidth = 566;

@@ -76,8 +76,9 @@ int main(int argc, char** argv) {
         window = std::make_unique<quorvane::ui::MainWindow>();
     } catch (const std::exception& error) {
         if (unattended) return fail(QStringLiteral("the window cannot be built: %1").arg(error.what()));
-        QMessageBox::critical(nullptr, QString::fromLatin1(quorvane::ui::kApplicationTitle),
-                              QStringLiteral("The window cannot be built: %1").arg(QString::fromStdString(error.what())));
+        QMessageBox::critical(
+            nullptr, QString::fromLatin1(quorvane::ui::kApplicationTitle),
+            QStringLiteral("The window cannot be built: %1").arg(QString::fromStdString(error.what())));
         return 1;
     }
 
@@ -98,7 +99,9 @@ int main(int argc, char** argv) {
         bool ok = false;
         const int n = options.value(select).toInt(&ok);
         if (!ok || n < 1 || n > window->list().count()) {
-            return fail(QStringLiteral("--select %1: the list has %2 files").arg(options.value(select)).arg(window->list().count()));
+            return fail(QStringLiteral("--select %1: the list has %2 files")
+                            .arg(options.value(select))
+                            .arg(window->list().count()));
         }
         window->chooseRow(n - 1);
     }

@@ -112,7 +112,8 @@ void MainWindow::buildControls() {
         auto* button = new PictureButton(layout::kButtons[b], this);
         // Queued: the command runs from the event loop once the mouse event is
         // over, so that clicks made during a batch reach their own controls.
-        connect(button, &PictureButton::clicked, this, [this, which] { runCommand(which); }, Qt::QueuedConnection);
+        connect(
+            button, &PictureButton::clicked, this, [this, which] { runCommand(which); }, Qt::QueuedConnection);
         buttons_[b] = button;
     }
     // Moving over one of the three main buttons lights its LED.
@@ -134,7 +135,8 @@ void MainWindow::buildControls() {
     // Run once the list's own event handling is over, so that a message
     // about the song does not open inside it.
     connect(list_, &FileList::chosen, this, [this](int row) {
-        QMetaObject::invokeMethod(this, [this, row] { rowChosen(row); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, row] { rowChosen(row); }, Qt::QueuedConnection);
     });
 
     textPath_ = new Caption("TextPath", layout::kTextPath, this, kTextPathTag);
@@ -149,7 +151,7 @@ void MainWindow::buildControls() {
 
 void MainWindow::loadDesign() {
     const auto place = [](TarnSliderWidget& slider, const stored_sliders::StoredSlider& stored,
-                              const layout::Box& box) {
+                          const layout::Box& box) {
         const auto picture = [](const stored_sliders::StoredPicture& p) {
             return pictureFromPixmap(QPixmap(text(layout::kDesignPrefix) + text(p.name)));
         };

@@ -102,7 +102,7 @@ private:
     Caption* labDurataTempo_ = nullptr;
     Caption* labStatus_ = nullptr;
 
-    bool dragging_ = false;    // moving the window with the pointer ourselves
+    bool dragging_ = false;  // moving the window with the pointer ourselves
     QPoint dragOffset_;
 };
 

@@ -9,9 +9,7 @@ namespace {
 QString text(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
 }  // namespace
 
-QPixmap loadBitmap(std::string_view name) {
-    return QPixmap(text(layout::kBitmapPrefix) + text(name));
-}
+QPixmap loadBitmap(std::string_view name) { return QPixmap(text(layout::kBitmapPrefix) + text(name)); }
 
 PictureButton::PictureButton(const layout::ButtonPlace& place, QWidget* parent) : QWidget(parent), place_(place) {
     setObjectName(text(place.control));

@@ -19,8 +19,8 @@ std::optional<std::string> DialogFolderPicker::pickFolder(const std::string& tit
     }
     const QString start = startFolder.empty() ? QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)
                                               : QString::fromStdString(startFolder);
-    const QString chosen = QFileDialog::getExistingDirectory(owner_, QString::fromStdString(title), start,
-                                                             QFileDialog::ShowDirsOnly);
+    const QString chosen =
+        QFileDialog::getExistingDirectory(owner_, QString::fromStdString(title), start, QFileDialog::ShowDirsOnly);
     if (chosen.isEmpty()) return std::nullopt;
     return QDir::toNativeSeparators(chosen).toStdString();
 }

@@ -19,22 +19,22 @@ struct ExactDivision {
 // and its cut; PreLeggi and the cutters fill it from the engine's values.
 // Strings are UTF-8.
 struct AppState {
-    std::string FilePath;     // full path of the current file; empty: none
-    std::uint32_t Tempo = 0;  // microseconds per quarter note
-    double TickMs = 0;        // milliseconds per source tick
-    ExactDivision Division;      // ticks per sixteenth note
-    double CutTime = 0;       // cut position, 768 music-time ticks per quarter note
+    std::string FilePath;                 // full path of the current file; empty: none
+    std::uint32_t Tempo = 0;              // microseconds per quarter note
+    double TickMs = 0;                    // milliseconds per source tick
+    ExactDivision Division;               // ticks per sixteenth note
+    double CutTime = 0;                   // cut position, 768 music-time ticks per quarter note
     std::array<int, 16> ChannelVolume{};  // last Channel Volume per channel (Format 0 cut)
-    std::string CutFilePath;  // full path of the last cut file
-    std::string FileName;     // the listed name of the current file (upper case)
-    bool KeepsNameCase = false;  // another file's name differs only in case: cut names keep the case
+    std::string CutFilePath;              // full path of the last cut file
+    std::string FileName;                 // the listed name of the current file (upper case)
+    bool KeepsNameCase = false;           // another file's name differs only in case: cut names keep the case
     bool IsFormatOne = false;
-    std::string FormatText;   // "1" or "0"
+    std::string FormatText;    // "1" or "0"
     std::uint16_t Format = 0;  // the header's format, as it is (2 and up cannot be cut)
 
     // Captions the cutters read or write.
-    std::string TextDest;     // destination folder; empty: beside the source
-    std::string Text9;        // full path shown under the list
+    std::string TextDest;  // destination folder; empty: beside the source
+    std::string Text9;     // full path shown under the list
 };
 
 }  // namespace quorvane

@@ -42,8 +42,10 @@ void Form1::FormatoZero() {
 }
 
 void Form1::cutCurrentFile() {
-    if (state.IsFormatOne) FormatoUno();
-    else FormatoZero();
+    if (state.IsFormatOne)
+        FormatoUno();
+    else
+        FormatoZero();
 }
 
 }  // namespace quorvane

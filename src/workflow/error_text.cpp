@@ -30,9 +30,9 @@ std::string describe(const std::exception_ptr& error, const std::string& current
         return userMessage(e, namesFile);
     } catch (const SliderError& e) {
         // The slider's own text is only the detail: what was refused and why.
-        return withFile("Error " + std::to_string(e.Number()) + ": " + sliderErrorDescription(e.Number()) + ": " +
-                            e.what(),
-                        currentFile);
+        return withFile(
+            "Error " + std::to_string(e.Number()) + ": " + sliderErrorDescription(e.Number()) + ": " + e.what(),
+            currentFile);
     } catch (const std::exception& e) {
         return withFile(e.what(), currentFile);
     } catch (...) {

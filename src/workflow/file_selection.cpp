@@ -75,7 +75,8 @@ double Form1::measure() {
 void Form1::fitCutSlider() {
     // One step for every 1000 ticks up to the song's end, the last step
     // reaching it: at the end of the rail the whole song is kept.
-    const std::int64_t steps = std::max<std::int64_t>(1, (std::int64_t{songTicks()} + kTicksPerStep - 1) / kTicksPerStep);
+    const std::int64_t steps =
+        std::max<std::int64_t>(1, (std::int64_t{songTicks()} + kTicksPerStep - 1) / kTicksPerStep);
     const auto max = static_cast<std::int32_t>(std::min<std::int64_t>(steps, std::numeric_limits<std::int32_t>::max()));
     // A thumb past the new end goes to the end, and that is where it cuts.
     Segmento.SetMax(max);

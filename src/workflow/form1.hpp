@@ -82,10 +82,10 @@ public:
     // Entry points.
     void Form_Load();
     void ListMIDI_Click(int index);
-    void Image1_Click() { command(&Form1::Source, true); }   // SOURCE
-    void Image2_Click() { command(&Form1::Dest, true); }     // DEST
-    void Image3_Click() { command(&Form1::CutAll, true); }   // CUT ALL
-    void Image4_Click() { command(&Form1::CutOne, true); }   // CUT ONE
+    void Image1_Click() { command(&Form1::Source, true); }  // SOURCE
+    void Image2_Click() { command(&Form1::Dest, true); }    // DEST
+    void Image3_Click() { command(&Form1::CutAll, true); }  // CUT ALL
+    void Image4_Click() { command(&Form1::CutOne, true); }  // CUT ONE
 
     // The exit button: during a CUT ALL the batch stops at its next event
     // processing with the log closed; the host ends the program.
@@ -99,7 +99,9 @@ public:
     void chooseFile(const std::string& file, const std::string& dest);
     // One file of CUT ALL without its log: list entry `index` measured, its
     // cut position searched for the clip length, and cut.
-    void cutToClip(int index) { guarded([&] { cutOneOfBatch(index); }); }
+    void cutToClip(int index) {
+        guarded([&] { cutOneOfBatch(index); });
+    }
 
     // What the engine and the measure learned of the current file.
     const AppState& appState() const noexcept { return state; }

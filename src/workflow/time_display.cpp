@@ -11,9 +11,7 @@ std::string twoDigits(std::int64_t value) {
     return (value >= 0 && value < 10) ? "0" + text : text;
 }
 
-std::string minutesSeconds(std::int64_t seconds) {
-    return twoDigits(seconds / 60) + ":" + twoDigits(seconds % 60);
-}
+std::string minutesSeconds(std::int64_t seconds) { return twoDigits(seconds / 60) + ":" + twoDigits(seconds % 60); }
 
 std::int64_t wholeSeconds(double length, double bpm) {
     return static_cast<std::int64_t>(std::floor(length / kMusicTicksPerQuarter * 60.0 / bpm));

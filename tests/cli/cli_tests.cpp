@@ -69,7 +69,8 @@ TEST(CommandLine, CutAllGoesOnPastAFileItCannotReadAndExitsWithOne) {
     dir.write("B.MID", Bytes{'M', 'T'});
     dir.write("C.MID", songOfQuarters(40));
     out.write(".quorvane-0a1b2c3d.tmp", {});  // left by a killed cut: removed first
-    const Outcome r = run([&](auto& o, auto& e) { return cli::runCutAll(dir.path().string(), 4, out.path().string(), o, e); });
+    const Outcome r =
+        run([&](auto& o, auto& e) { return cli::runCutAll(dir.path().string(), 4, out.path().string(), o, e); });
     EXPECT_EQ(r.status, kExitFileError);
     EXPECT_EQ(r.out, dir.file("Quorvane.log") + "\n");
     const std::string failure = "B.MID: CANNOT READ MIDI FILE: the file ends early (1 more byte expected) (at byte 2)";
@@ -98,7 +99,8 @@ TEST(CommandLine, TheLogIsNeverWrittenThroughALinkNorByTwoBatchesAtOnce) {
 
     // A cut file that is a link is replaced, its target left alone.
     std::filesystem::create_symlink(precious, dir.path() / "a-cut.mid");
-    EXPECT_EQ(run([&](auto& o, auto& e) { return cli::runCutAtPosition(song, 5, std::nullopt, o, e); }).status, kExitOk);
+    EXPECT_EQ(run([&](auto& o, auto& e) { return cli::runCutAtPosition(song, 5, std::nullopt, o, e); }).status,
+              kExitOk);
     EXPECT_FALSE(std::filesystem::is_symlink(dir.path() / "a-cut.mid"));
     EXPECT_EQ(readBytes(precious), (Bytes{'k', 'e', 'e', 'p'}));
 

@@ -121,7 +121,8 @@ Bytes referenceFormatZero(const std::vector<Event>& events, std::uint64_t cutTic
         const Bytes withStatus =
             event.status != 0 && event.body.front() != event.status ? cat({{event.status}, event.body}) : event.body;
         append(body, {{0x00, std::uint8_t(0xB0 | event.fadeChannel), 0x07, std::uint8_t(std::max(0, 100 - ++fades))},
-                      vlq(event.delta), withStatus});
+                      vlq(event.delta),
+                      withStatus});
     }
     for (std::uint8_t k = 0; k < 16; ++k) append(body, {{k, std::uint8_t(0xB0 | k), 0x78, 0x00}});
     return cat({header(0, 1, kDivision), track(cat({body, kEndOfTrack}))});
@@ -149,10 +150,9 @@ TEST(LargeFiles, CutsAcrossBufferEdgesMatchTheReference) {
         landOn(events, cut);
         const Bytes track1 = trackOf(events);
 
-        CutRequest one = preparedRequest(dir.write("one.mid", cat({header(1, 2, kDivision),
-                                                                   track(cat({tempoEvent(kTempo), kEndOfTrack})),
-                                                                   track1})),
-                                         static_cast<double>(cutTicks));
+        CutRequest one = preparedRequest(
+            dir.write("one.mid", cat({header(1, 2, kDivision), track(cat({tempoEvent(kTempo), kEndOfTrack})), track1})),
+            static_cast<double>(cutTicks));
         const CutResult cutOne = cutFormatOne(one);
         expectSame(readBytes(cutOne.path), referenceFormatOne(events, cutTicks), "format 1", shift);
 
@@ -182,9 +182,8 @@ TEST(LargeFiles, AFullFileSystemLeavesNoFileAndSaysWhy) {
         const std::filesystem::path& at;
         ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
     } unmount{small};
-    CutRequest request = preparedRequest(dir.write("song.mid", cat({header(0, 1, kDivision),
-                                                                    trackOf(makeEvents(200 * 1024, 0, 1))})),
-                                         1e12);
+    CutRequest request = preparedRequest(
+        dir.write("song.mid", cat({header(0, 1, kDivision), trackOf(makeEvents(200 * 1024, 0, 1))})), 1e12);
     request.listedName = "SONG.MID";
     request.destFolder = small.string();
     const std::string message = expectFileError([&] { cutFormatZero(request); }, ErrorKind::CannotWrite);

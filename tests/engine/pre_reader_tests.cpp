@@ -18,7 +18,8 @@ protected:
 
 TEST_F(PreReader, FirstTempoGivesTempoDivisionAndTickLength) {
     SongHeader s = read(cat({header(1, 2, 480), track(cat({{0x00, 0xFF, 0x58, 0x04, 4, 2, 24, 8},
-                                                          {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}, kEndOfTrack}))}));
+                                                           {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20},
+                                                           kEndOfTrack}))}));
     EXPECT_EQ(s.format, 1);
     EXPECT_EQ(s.tempo, 500000u);
     EXPECT_EQ(s.division, 480u);
@@ -31,16 +32,19 @@ TEST_F(PreReader, FirstTempoGivesTempoDivisionAndTickLength) {
 }
 
 TEST_F(PreReader, SkipsEveryKindOfEventBeforeTheTempo) {
-    const Bytes events = cat({
-        {0x00, 0x90, 60, 100},                    // note on
-        {0x10, 62, 100},                          // running status
-        {0x81, 0x80, 0x80, 0x00, 0xC0, 5},        // four-byte delta, program change
-        {0x00, 0xF0, 0x81, 0x00}, tempoEvent(1), Bytes(121, 0x11),  // SysEx of 128 bytes, not read as events
-        {0x00, 0xF7, 0x02, 0xFF, 0x80},           // escape: its data is not a meta type
-        {0x00, 0xF8, 0x00, 0xF2, 0x01, 0x02, 0x00, 0xF1, 0x03},  // stray system messages
-        {0x00, 0xFF, 0x01, 0x81, 0x00}, Bytes(128, 'a'),         // long text event
-        {0x00, 62},                               // running status (program change) survives meta and SysEx
-        tempoEvent(400000), kEndOfTrack});
+    const Bytes events = cat({{0x00, 0x90, 60, 100},              // note on
+                              {0x10, 62, 100},                    // running status
+                              {0x81, 0x80, 0x80, 0x00, 0xC0, 5},  // four-byte delta, program change
+                              {0x00, 0xF0, 0x81, 0x00},
+                              tempoEvent(1),
+                              Bytes(121, 0x11),                // SysEx of 128 bytes, not read as events
+                              {0x00, 0xF7, 0x02, 0xFF, 0x80},  // escape: its data is not a meta type
+                              {0x00, 0xF8, 0x00, 0xF2, 0x01, 0x02, 0x00, 0xF1, 0x03},  // stray system messages
+                              {0x00, 0xFF, 0x01, 0x81, 0x00},
+                              Bytes(128, 'a'),  // long text event
+                              {0x00, 62},       // running status (program change) survives meta and SysEx
+                              tempoEvent(400000),
+                              kEndOfTrack});
     SongHeader s = read(cat({header(0, 1, 96), track(events)}));
     EXPECT_EQ(s.format, 0);
     EXPECT_EQ(s.tempo, 400000u);
@@ -49,7 +53,7 @@ TEST_F(PreReader, SkipsEveryKindOfEventBeforeTheTempo) {
 TEST_F(PreReader, SkipsAlienChunksLongHeadersAndBytesAfterEndOfTrack) {
     const Bytes longHeader = cat({{'M', 'T', 'h', 'd'}, be32(8), {0, 1, 0, 2, 0x01, 0xE0, 0xAA, 0xBB}});
     SongHeader s = read(cat({longHeader, chunk("XFIH", {1, 2, 3}), track(cat({kEndOfTrack, {0x99, 0x99}})),
-                           chunk("junk", {}), track(cat({tempoEvent(250000), kEndOfTrack}))}));
+                             chunk("junk", {}), track(cat({tempoEvent(250000), kEndOfTrack}))}));
     EXPECT_EQ(s.tempo, 250000u);
 }
 

@@ -71,9 +71,12 @@ TEST(CutName, BesideTheSourceOrInTheDestinationFolder) {
     EXPECT_EQ(lowerCaseSuffix("X" + sep + "TUNE-CUT.MID"), "X" + sep + "TUNE-cut.mid");
     EXPECT_EQ(withoutExtension("\xC3\x89T\xC3\x89.MID"), "\xC3\x89T\xC3\x89");
     // A name without ".mid" is kept whole, and the cut stays in its folder.
-    for (const auto& [name, cut] : {std::pair{"a", "a-CUT.mid"}, {"noext", "noext-CUT.mid"},
-                                    {"song.midi", "song.midi-CUT.mid"}, {"x.MiD", "x-CUT.mid"},
-                                    {".mid", "-CUT.mid"}, {"\xC3\x89.mid", "\xC3\x89-CUT.mid"}}) {
+    for (const auto& [name, cut] : {std::pair{"a", "a-CUT.mid"},
+                                    {"noext", "noext-CUT.mid"},
+                                    {"song.midi", "song.midi-CUT.mid"},
+                                    {"x.MiD", "x-CUT.mid"},
+                                    {".mid", "-CUT.mid"},
+                                    {"\xC3\x89.mid", "\xC3\x89-CUT.mid"}}) {
         EXPECT_EQ(cutFilePath("x" + sep + "sub" + sep + name, name, ""), "x" + sep + "sub" + sep + cut);
         EXPECT_EQ(cutFilePath("x" + sep + name, name, "Out"), "Out" + sep + cut);
     }

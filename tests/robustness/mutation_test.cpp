@@ -57,8 +57,8 @@ protected:
     void TearDown() override {
         std::error_code ignored;
         fs::remove_all(root_, ignored);
-        std::printf("  %zu mutants: %zu pre-read, %zu cuts written, %zu cuts refused\n", mutants_,
-                    tally_.preReads, tally_.cuts, tally_.failedCuts);
+        std::printf("  %zu mutants: %zu pre-read, %zu cuts written, %zu cuts refused\n", mutants_, tally_.preReads,
+                    tally_.cuts, tally_.failedCuts);
     }
 
     // Runs the readers on one mutant; reports the first broken promise.
@@ -70,8 +70,8 @@ protected:
         const bool guardOldFile = index % 7 == 3;
         if (const std::optional<std::string> problem = exercise(mutant.bytes, cutTime, guardOldFile)) {
             ++reports_;
-            ADD_FAILURE() << "mutant " << index << " of \"" << base.name << "\" (" << mutant.how
-                          << "), cut at " << cutTime << ": " << *problem;
+            ADD_FAILURE() << "mutant " << index << " of \"" << base.name << "\" (" << mutant.how << "), cut at "
+                          << cutTime << ": " << *problem;
         }
     }
 
@@ -141,7 +141,8 @@ TEST_F(MutationTest, Truncations) {
         for (std::size_t at : marks.statusBytes) lengths.insert(lengths.end(), {at, at + 1, at + 2});
         for (std::size_t at : marks.tempoData) lengths.insert(lengths.end(), {at + 1, at + 3});
         for (std::size_t end : marks.chunkEnds) lengths.insert(lengths.end(), {end - 1, end});
-        for (const Field& field : marks.payloadLengths) lengths.insert(lengths.end(), {field.at + 1, field.at + field.size});
+        for (const Field& field : marks.payloadLengths)
+            lengths.insert(lengths.end(), {field.at + 1, field.at + field.size});
         std::sort(lengths.begin(), lengths.end());
         lengths.erase(std::unique(lengths.begin(), lengths.end()), lengths.end());
         // At most half the quota on landmarks, evenly spread.

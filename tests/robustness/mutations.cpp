@@ -232,8 +232,8 @@ Bytes quantityBytes(std::size_t choice, std::uint32_t truth, std::uint32_t rando
         case 7: return testing::encodeVlq(random & testing::kMaxVlq);
         case 8: return {0x80, 0x80, 0x80, 0x80, 0x00};  // five bytes
         case 9: return {0xFF, 0xFF, 0xFF, 0xFF};        // never ends
-        case 10: return {0x80, 0x00};                    // padded zero
-        default: return {0x83};                          // swallows the next byte
+        case 10: return {0x80, 0x00};                   // padded zero
+        default: return {0x83};                         // swallows the next byte
     }
 }
 
@@ -340,8 +340,17 @@ void Mutator::lieIn(Bytes& bytes, const Landmarks& marks, std::string& how) {
                 const std::size_t at = pick(marks.chunkLengths);
                 if (!fits(at, 4)) break;
                 const std::uint32_t truth = be32(bytes, at);
-                const std::uint32_t values[] = {0, 1, 5, 6, 7, truth - 1, truth + 1, truth + 100,
-                                                0x7FFFFFFF, 0xFFFFFFFF, static_cast<std::uint32_t>(rng_())};
+                const std::uint32_t values[] = {0,
+                                                1,
+                                                5,
+                                                6,
+                                                7,
+                                                truth - 1,
+                                                truth + 1,
+                                                truth + 100,
+                                                0x7FFFFFFF,
+                                                0xFFFFFFFF,
+                                                static_cast<std::uint32_t>(rng_())};
                 const std::uint32_t value = values[below(std::size(values))];
                 putBe32(bytes, at, value);
                 how += "length at " + std::to_string(at) + " set to " + std::to_string(value);
@@ -353,8 +362,8 @@ void Mutator::lieIn(Bytes& bytes, const Landmarks& marks, std::string& how) {
                 if (fields.empty()) break;
                 const Field field = pick(fields);
                 if (!fits(field.at, field.size)) break;
-                const Bytes with = quantityBytes(below(12), quantityAt(bytes, field),
-                                                 static_cast<std::uint32_t>(rng_()));
+                const Bytes with =
+                    quantityBytes(below(12), quantityAt(bytes, field), static_cast<std::uint32_t>(rng_()));
                 replaceField(field, with);
                 how += "quantity at " + std::to_string(field.at) + " replaced by " + std::to_string(with.size()) +
                        " bytes from " + std::to_string(with[0]);
@@ -364,10 +373,12 @@ void Mutator::lieIn(Bytes& bytes, const Landmarks& marks, std::string& how) {
                 if (marks.statusBytes.empty()) break;
                 const std::size_t at = pick(marks.statusBytes);
                 if (!fits(at, 1)) break;
-                const std::uint8_t choices[] = {
-                    static_cast<std::uint8_t>(below(0x80)),
-                    static_cast<std::uint8_t>(0x80 + 0x10 * below(7) + (bytes[at] & 0x0F)),
-                    0xF0, 0xF7, 0xFF, static_cast<std::uint8_t>(0xF1 + below(14))};
+                const std::uint8_t choices[] = {static_cast<std::uint8_t>(below(0x80)),
+                                                static_cast<std::uint8_t>(0x80 + 0x10 * below(7) + (bytes[at] & 0x0F)),
+                                                0xF0,
+                                                0xF7,
+                                                0xFF,
+                                                static_cast<std::uint8_t>(0xF1 + below(14))};
                 bytes[at] = choices[below(std::size(choices))];
                 how += "status at " + std::to_string(at) + " set to " + std::to_string(bytes[at]);
                 return;
@@ -376,8 +387,8 @@ void Mutator::lieIn(Bytes& bytes, const Landmarks& marks, std::string& how) {
                 if (marks.metaTypes.empty()) break;
                 const std::size_t at = pick(marks.metaTypes);
                 if (!fits(at, 1)) break;
-                const std::uint8_t choices[] = {static_cast<std::uint8_t>(0x80 + below(0x80)), 0x2F, 0x51, 0x00,
-                                                0x7F, static_cast<std::uint8_t>(below(0x80))};
+                const std::uint8_t choices[] = {static_cast<std::uint8_t>(0x80 + below(0x80)), 0x2F, 0x51, 0x00, 0x7F,
+                                                static_cast<std::uint8_t>(below(0x80))};
                 bytes[at] = choices[below(std::size(choices))];
                 how += "meta type at " + std::to_string(at) + " set to " + std::to_string(bytes[at]);
                 return;
@@ -401,7 +412,8 @@ void Mutator::lieIn(Bytes& bytes, const Landmarks& marks, std::string& how) {
             case 6: {  // header fields
                 if (!fits(8, 6)) break;
                 const std::size_t field = below(3);
-                const std::uint16_t truth = static_cast<std::uint16_t>((bytes[8 + 2 * field] << 8) | bytes[9 + 2 * field]);
+                const std::uint16_t truth =
+                    static_cast<std::uint16_t>((bytes[8 + 2 * field] << 8) | bytes[9 + 2 * field]);
                 const std::uint16_t values[3][6] = {
                     {0, 1, 2, 3, 0xFFFF, 0x0100},
                     {0, 1, static_cast<std::uint16_t>(truth - 1), static_cast<std::uint16_t>(truth + 1), 0xFFFF, 2},
@@ -432,8 +444,8 @@ void Mutator::reshapeIn(Bytes& bytes, std::string& how) {
         case 0: {
             const std::size_t count = 1 + below(8);
             Bytes inserted(count);
-            for (auto& byte : inserted) byte = below(2) ? kTellingBytes[below(std::size(kTellingBytes))]
-                                                        : static_cast<std::uint8_t>(rng_());
+            for (auto& byte : inserted)
+                byte = below(2) ? kTellingBytes[below(std::size(kTellingBytes))] : static_cast<std::uint8_t>(rng_());
             bytes.insert(where, inserted.begin(), inserted.end());
             how += std::to_string(count) + " bytes inserted at " + std::to_string(at);
             return;

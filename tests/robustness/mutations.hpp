@@ -30,8 +30,8 @@ struct Landmarks {
     std::vector<Field> payloadLengths;      // SysEx and meta length quantities
     std::vector<std::size_t> statusBytes;   // status bytes actually present
     std::vector<std::size_t> metaTypes;
-    std::vector<std::size_t> tempoData;     // first of the three Set Tempo bytes
-    std::vector<std::size_t> chunkEnds;     // one past each chunk after the header
+    std::vector<std::size_t> tempoData;  // first of the three Set Tempo bytes
+    std::vector<std::size_t> chunkEnds;  // one past each chunk after the header
 };
 
 // Walks a well-formed file; throws std::logic_error when it is not one (a
@@ -84,7 +84,9 @@ private:
     void lieIn(Bytes& bytes, const Landmarks& marks, std::string& how);
     void reshapeIn(Bytes& bytes, std::string& how);
     template <typename T>
-    const T& pick(const std::vector<T>& items) { return items[below(items.size())]; }
+    const T& pick(const std::vector<T>& items) {
+        return items[below(items.size())];
+    }
 
     std::mt19937_64 rng_;
 };

@@ -82,8 +82,8 @@ std::optional<std::string> checkCutter(const Cutter& cutter, const CutRequest& r
 
 }  // namespace
 
-std::optional<std::string> checkReaders(const fs::path& source, std::size_t size, const fs::path& dest,
-                                        double cutTicks, bool guardOldFile, Tally& tally) {
+std::optional<std::string> checkReaders(const fs::path& source, std::size_t size, const fs::path& dest, double cutTicks,
+                                        bool guardOldFile, Tally& tally) {
     CutRequest request;
     request.source = utf8FromPath(source);
     request.listedName = "SONG.MID";

@@ -39,8 +39,8 @@ TEST(SliderGeometry, WorkedLayoutsOfTheMainWindowsSliders) {
     EXPECT_EQ(std::make_tuple(hl.size, hl.thumb), std::make_tuple(Size{124, 21}, ThumbPosition{56.0f, 0.0f}));
     h = segmento();
     h.thumbAt = hl.thumb;
-    EXPECT_EQ(planDrawing(h), (std::vector<PaintStep>{ClearSurface{kButtonFaceColour}, PaintRailPicture{0, 4},
-                                                      PaintThumb{56, 0}}));
+    EXPECT_EQ(planDrawing(h),
+              (std::vector<PaintStep>{ClearSurface{kButtonFaceColour}, PaintRailPicture{0, 4}, PaintThumb{56, 0}}));
 
     SliderShape v = choose();
     v.surface = {0, 0};
@@ -50,8 +50,8 @@ TEST(SliderGeometry, WorkedLayoutsOfTheMainWindowsSliders) {
     v = choose();
     v.thumbAt = vl.thumb;
     // Fractional places are painted at the nearest pixel, ties to even: 5.5 -> 6.
-    EXPECT_EQ(planDrawing(v), (std::vector<PaintStep>{ClearSurface{kButtonFaceColour}, PaintRailPicture{6, 0},
-                                                      PaintThumb{0, 31}}));
+    EXPECT_EQ(planDrawing(v),
+              (std::vector<PaintStep>{ClearSurface{kButtonFaceColour}, PaintRailPicture{6, 0}, PaintThumb{0, 31}}));
 
     // Dragged to Top 32: (64 - 32) / 64 * 59 = 29.5 rounds to 30, and the
     // thumb goes back to 31.46.
@@ -160,10 +160,9 @@ TEST(SliderGeometry, SizingKeepsTheHostsLengthForAnEdgeRailAndTakesARailPictures
     SliderShape s;
     s.railStyle = 3;
     s.thumb = {12, 21};
-    for (const auto& [orientation, surface, size] :
-         {std::tuple{TarnSlider::kHorizontal, Size{200, 50}, Size{200, 21}},
-          {TarnSlider::kHorizontal, Size{0, 50}, Size{12, 21}},
-          {TarnSlider::kVertical, Size{50, 0}, Size{12, 21}}}) {
+    for (const auto& [orientation, surface, size] : {std::tuple{TarnSlider::kHorizontal, Size{200, 50}, Size{200, 21}},
+                                                     {TarnSlider::kHorizontal, Size{0, 50}, Size{12, 21}},
+                                                     {TarnSlider::kVertical, Size{50, 0}, Size{12, 21}}}) {
         s.orientation = orientation;
         s.surface = surface;
         EXPECT_EQ(layoutSize(s), size) << surface.width;
@@ -200,11 +199,10 @@ TEST(SliderGeometry, RepaintPlanAndEdgeStyles) {
     s.railRect = {6, 10, 118, 10};
     s.dragging = true;
     // Sunken: dark rows above the rail's line, light ones below; the tip last.
-    EXPECT_EQ(planDrawing(s),
-              (std::vector<PaintStep>{ClearSurface{kButtonFaceColour}, PaintLine{6, 8, 118, 8, kButtonShadow},
-                                      PaintLine{6, 11, 118, 11, kButtonHighlight},
-                                      PaintLine{6, 9, 118, 9, kDarkShadow3D}, PaintLine{6, 10, 118, 10, kLight3D},
-                                      PaintThumb{0, 0}, ShowValueTip{}}));
+    EXPECT_EQ(planDrawing(s), (std::vector<PaintStep>{
+                                  ClearSurface{kButtonFaceColour}, PaintLine{6, 8, 118, 8, kButtonShadow},
+                                  PaintLine{6, 11, 118, 11, kButtonHighlight}, PaintLine{6, 9, 118, 9, kDarkShadow3D},
+                                  PaintLine{6, 10, 118, 10, kLight3D}, PaintThumb{0, 0}, ShowValueTip{}}));
     s.showValueTip = false;
     EXPECT_FALSE(std::holds_alternative<ShowValueTip>(planDrawing(s).back()));
     s.thumbAt.left = 3e9f;  // no pixel to paint the thumb at
@@ -222,16 +220,23 @@ TEST(SliderGeometry, RepaintPlanAndEdgeStyles) {
 TEST(SliderGeometry, PressHitsTheThumbOnlyInsideItAndDragsStayOnTheTrack) {
     SliderShape s = segmento(126);
     s.thumbAt = {56.0f, 0.0f};
-    for (const auto& [x, y, hits] : {std::tuple{56.0f, 0.0f, true}, {67.9f, 20.9f, true}, {68.0f, 10.0f, false},
-                                     {60.0f, 21.0f, false}, {55.9f, 3.0f, false}, {60.0f, -0.1f, false}}) {
+    for (const auto& [x, y, hits] : {std::tuple{56.0f, 0.0f, true},
+                                     {67.9f, 20.9f, true},
+                                     {68.0f, 10.0f, false},
+                                     {60.0f, 21.0f, false},
+                                     {55.9f, 3.0f, false},
+                                     {60.0f, -0.1f, false}}) {
         EXPECT_EQ(hitsThumb(s, x, y), hits) << x << "," << y;
     }
     for (const auto& [x, left] : {std::pair{3.0f, 0.0f}, {66.5f, 60.5f}, {500.0f, 112.0f}}) {
         EXPECT_EQ(dragThumb(s, x, 0.0f, 6.0f, 0.0f).left, left) << x;
     }
     // The control's edges at the origin count as inside.
-    for (const auto& [x, y, inside] : {std::tuple{0.0f, 0.0f, true}, {-0.5f, 3.0f, false}, {3.0f, -0.5f, false},
-                                       {124.0f, 3.0f, false}, {3.0f, 21.0f, false}}) {
+    for (const auto& [x, y, inside] : {std::tuple{0.0f, 0.0f, true},
+                                       {-0.5f, 3.0f, false},
+                                       {3.0f, -0.5f, false},
+                                       {124.0f, 3.0f, false},
+                                       {3.0f, 21.0f, false}}) {
         EXPECT_EQ(insideSurface(s, x, y), inside) << x << "," << y;
     }
 }
@@ -252,9 +257,10 @@ TEST(SliderGeometry, TipStandsOverAHorizontalThumbAndLeftOfAVerticalOne) {
     EXPECT_EQ(placeTip(v, 300, 50, {12, 13}), (TipPlacement{282, 78, 16, 16}));  // 77.96
 
     // The frame: light top and left, then dark right and bottom.
-    EXPECT_EQ(tipFrameLines({10, 15}), (std::vector<PaintLine>{{0, 0, 9, 0, kLight3D}, {0, 0, 0, 14, kLight3D},
-                                                              {9, 0, 9, 14, kDarkShadow3D},
-                                                              {0, 14, 9, 14, kDarkShadow3D}}));
+    EXPECT_EQ(tipFrameLines({10, 15}), (std::vector<PaintLine>{{0, 0, 9, 0, kLight3D},
+                                                               {0, 0, 0, 14, kLight3D},
+                                                               {9, 0, 9, 14, kDarkShadow3D},
+                                                               {0, 14, 9, 14, kDarkShadow3D}}));
     for (const auto& [window, lines] : {std::pair{Size{0, 15}, 0u}, {Size{10, 0}, 0u}, {Size{1, 1}, 4u}}) {
         EXPECT_EQ(tipFrameLines(window).size(), lines) << window.width << " x " << window.height;
     }

@@ -183,9 +183,15 @@ TEST(SliderModel, HandlerMayReplaceItselfWhileRunning) {
 
 TEST(SliderStorage, LoadsWhateverTheCaseWithoutHooksOrEventsAndSavesOnlyWhatDiffersFromANewSlider) {
     const Picture thumb = Picture::Make(12, 21);
-    const MemoryPropertyBag design({{"backcolor", n(0x555555)}, {"enabled", false}, {"slidericon", thumb},
-                                    {"orientation", n(0)}, {"railpicture", Picture::Make(124, 13)},
-                                    {"railstyle", n(99)}, {"showvaluetip", false}, {"min", n(-5)}, {"max", n(100)},
+    const MemoryPropertyBag design({{"backcolor", n(0x555555)},
+                                    {"enabled", false},
+                                    {"slidericon", thumb},
+                                    {"orientation", n(0)},
+                                    {"railpicture", Picture::Make(124, 13)},
+                                    {"railstyle", n(99)},
+                                    {"showvaluetip", false},
+                                    {"min", n(-5)},
+                                    {"max", n(100)},
                                     {"value", n(40)}});
     RecordingSlider slider;
     slider.surfaceWidth = 124;

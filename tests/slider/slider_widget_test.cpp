@@ -66,8 +66,8 @@ public:
         const auto noteShift = [this](std::string name) {
             return [this, name](std::int16_t& shift) { log.push_back(name + " " + std::to_string(shift)); };
         };
-        slider.Events() = {note("Click"), note("ArrivedFirst"), note("ArrivedLast"), note("ValueChanged"),
-                           noteShift("MouseDown"), noteShift("MouseUp")};
+        slider.Events() = {note("Click"),        note("ArrivedFirst"),   note("ArrivedLast"),
+                           note("ValueChanged"), noteShift("MouseDown"), noteShift("MouseUp")};
     }
 
     std::unique_ptr<QWidget> window;
@@ -92,7 +92,7 @@ TEST(SliderWidget, PressOnTheRailCentresTheThumbOnThePointerAndReportsTheValueFi
     s.SetValue(126);
     QTest::mousePress(&s, kLeft, kNoKeys, QPoint(60, 5));
     EXPECT_EQ(s.ThumbLeft(), 56.0f);
-    QTest::mouseMove(&s, QPoint(69, 5));  // thumb Left 65 is 146.25 values
+    QTest::mouseMove(&s, QPoint(69, 5));                // thumb Left 65 is 146.25 values
     EXPECT_NEAR(69 - s.ThumbLeft(), 4.0, 112.0 / 252);  // grabbed 4 px into the thumb
     QTest::mouseRelease(&s, kLeft, kNoKeys, QPoint(69, 5));
     EXPECT_EQ(host.log, (Log{"ValueChanged(126)", "MouseDown 1", "Click(126)", "MouseUp 2", "ValueChanged(0)",
@@ -225,7 +225,7 @@ TEST(SliderWidget, DragWithoutATrackLeavesTheValueAlone) {
 }
 
 TEST(SliderRendering, EachPaintStepInItsColour) {
-    SliderHost host;  // Segmento was given 300 x 40
+    SliderHost host;               // Segmento was given 300 x 40
     host.segmento->SetValue(126);  // thumb Left 56
     const QImage segmento = host.segmento->grab().toImage();
     ASSERT_EQ(segmento.size(), QSize(124, 21));

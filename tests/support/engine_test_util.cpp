@@ -19,14 +19,15 @@ TempDir::~TempDir() {
 
 std::string TempDir::write(const std::string& name, const Bytes& bytes) const {
     const std::string path = file(name);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return path;
 }
 
 std::vector<std::string> TempDir::names() const {
     std::vector<std::string> out;
-    for (const auto& entry : std::filesystem::directory_iterator(path_)) out.push_back(entry.path().filename().string());
+    for (const auto& entry : std::filesystem::directory_iterator(path_))
+        out.push_back(entry.path().filename().string());
     std::sort(out.begin(), out.end());
     return out;
 }

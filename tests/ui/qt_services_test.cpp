@@ -68,10 +68,14 @@ TEST(QtServices, ThePumpRunsWaitingEventsAndWhatTheyQueueAndThePauseSleeps) {
     ui::ProcessEventsPump pump;
     int steps = 0;
     QObject context;
-    QMetaObject::invokeMethod(&context, [&] {
-        ++steps;
-        QMetaObject::invokeMethod(&context, [&] { ++steps; }, Qt::QueuedConnection);
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &context,
+        [&] {
+            ++steps;
+            QMetaObject::invokeMethod(
+                &context, [&] { ++steps; }, Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
     int refreshed = 0;
     ui::PumpAfter refreshing(pump, [&] { ++refreshed; });
     refreshing.processPendingEvents();

@@ -25,10 +25,12 @@ TEST_F(WindowFace, EveryControlSitsInItsPlaceOnAFixedFramelessWindowAndStartsEmp
     EXPECT_EQ(window.windowIcon().pixmap(32, 32).size(), QSize(32, 32));
 
     std::vector<std::pair<QString, layout::Box>> places = {
-        {"ListMIDI", layout::kListMIDI},   {"Segmento", layout::kSegmento}, {"Choose", layout::kChoose},
-        {"LabChoose", layout::kLabChoose}, {"LabFound", layout::kLabFound}, {"LabDurataTempo", layout::kLabDurataTempo},
-        {"LabNum", layout::kLabNum},       {"Text9", layout::kText9},       {"TextPath", layout::kTextPath},
-        {"TextDest", layout::kTextDest},   {"LabStatus", layout::kLabStatus}};
+        {"ListMIDI", layout::kListMIDI},  {"Segmento", layout::kSegmento},
+        {"Choose", layout::kChoose},      {"LabChoose", layout::kLabChoose},
+        {"LabFound", layout::kLabFound},  {"LabDurataTempo", layout::kLabDurataTempo},
+        {"LabNum", layout::kLabNum},      {"Text9", layout::kText9},
+        {"TextPath", layout::kTextPath},  {"TextDest", layout::kTextDest},
+        {"LabStatus", layout::kLabStatus}};
     for (const layout::ButtonPlace& button : layout::kButtons) places.emplace_back(name(button.control), button.box);
     for (int i = 0; i < 3; ++i) places.emplace_back(QStringLiteral("ImgLed%1").arg(i), layout::kLeds[i].box);
     for (const auto& [control, box] : places) {

@@ -82,9 +82,9 @@ TEST_F(WindowMouse, TheLedsFollowTheMainButtonsAndStayLitOverOtherControls) {
     openSource();
     moveTo(centre(window.button(layout::kDest)));
     QSignalSpy changes{&window, &ui::MainWindow::ledSet};
-    for (const QPoint& at : {rowAt(0), centre(window.button(layout::kCutOne)), centre(window.button(layout::kExit)),
-                             centre(window.segmento()), centre(window.choose()), centre(window.textPath()),
-                             centre(window.led(0))}) {
+    for (const QPoint& at :
+         {rowAt(0), centre(window.button(layout::kCutOne)), centre(window.button(layout::kExit)),
+          centre(window.segmento()), centre(window.choose()), centre(window.textPath()), centre(window.led(0))}) {
         moveTo(at);
         EXPECT_EQ(litNow(), (Lit{false, true, false})) << at.x() << "," << at.y();
     }
@@ -103,8 +103,8 @@ TEST_F(WindowMouse, OnlyALeftDragOnTheBackgroundMovesTheWindow) {
     window.move(100, 80);
     const QPoint start = window.pos();
     // Not with another button, nor from a control.
-    for (const auto& [from, button] : {std::pair{kBareBackground, Qt::RightButton},
-                                       {centre(window.labFound()), Qt::LeftButton}}) {
+    for (const auto& [from, button] :
+         {std::pair{kBareBackground, Qt::RightButton}, {centre(window.labFound()), Qt::LeftButton}}) {
         press(from, button);
         moveTo(from + QPoint(30, 30));
         release(from + QPoint(30, 30), button);

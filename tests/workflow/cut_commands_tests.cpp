@@ -40,8 +40,8 @@ TEST_F(CutCommands, CutOneCutsWhereTheThumbStandsAndSaysWhatItDid) {
 // Every file of a batch is searched over its own range, whatever song was
 // selected before; a file that cannot be read is logged and the batch goes on.
 TEST_F(CutCommands, CutAllTreatsEveryFileAlikeAndGoesOnPastBrokenFiles) {
-    songs.write("a.mid", steadySong(1, 500000, 504));   // 04:12 at 120 bpm
-    songs.write("B.Mid", steadySong(0, 500000, 40));    // 00:20: shorter than the clip
+    songs.write("a.mid", steadySong(1, 500000, 504));  // 04:12 at 120 bpm
+    songs.write("B.Mid", steadySong(0, 500000, 40));   // 00:20: shorter than the clip
     songs.write("BROKEN.MID", Bytes{'M', 'T', 'h', 'd', 0, 0});
     songs.write("cc.MID", steadySong(0, 1000000, 40));  // 00:40 at 60 bpm
     songs.write("line\nbreak.mid", steadySong(0, 500000, 80));
@@ -73,9 +73,9 @@ TEST_F(CutCommands, CutAllTreatsEveryFileAlikeAndGoesOnPastBrokenFiles) {
     EXPECT_TRUE(segmento.Enabled() && choose.Enabled());
     EXPECT_EQ(segmento.Max(), 62);
     EXPECT_EQ(form.appState().CutTime, segmento.Value() * 1000.0);
-    EXPECT_EQ(songs.names(), (std::vector<std::string>{"B.Mid", "BROKEN.MID", "Quorvane.log", "a-CUT.mid", "a.mid",
-                                                        "b-cut.mid", "cc-cut.mid", "cc.MID", "line\nbreak-cut.mid",
-                                                        "line\nbreak.mid"}));
+    EXPECT_EQ(songs.names(),
+              (std::vector<std::string>{"B.Mid", "BROKEN.MID", "Quorvane.log", "a-CUT.mid", "a.mid", "b-cut.mid",
+                                        "cc-cut.mid", "cc.MID", "line\nbreak-cut.mid", "line\nbreak.mid"}));
     EXPECT_EQ(pause.requested.size(), 10u);
 
     // A clip of 0 seconds keeps nothing: nothing is cut, the log stays.
@@ -101,9 +101,9 @@ TEST_F(CutCommands, NamesThatDifferOnlyInCaseKeepTheirOwnCuts) {
               "2. Song.mid: 00:40\tSong-cut.mid:00:10 - Format: 0\r\n"
               "3. TUNE.MID: 00:45\tTUNE-cut.mid:00:10 - Format: 1\r\n"
               "4. Tune.mid: 00:40\tTune-cut.mid:00:10 - Format: 1\r\n");
-    EXPECT_EQ(songs.names(), (std::vector<std::string>{"Quorvane.log", "SONG-cut.mid", "SONG.MID", "Song-cut.mid",
-                                                        "Song.mid", "TUNE-CUT.mid", "TUNE.MID", "Tune-CUT.mid",
-                                                        "Tune.mid"}));
+    EXPECT_EQ(songs.names(),
+              (std::vector<std::string>{"Quorvane.log", "SONG-cut.mid", "SONG.MID", "Song-cut.mid", "Song.mid",
+                                        "TUNE-CUT.mid", "TUNE.MID", "Tune-CUT.mid", "Tune.mid"}));
 }
 
 TEST_F(CutCommands, WhenNoPositionMatchesTheSearchRunsToItsEnd) {

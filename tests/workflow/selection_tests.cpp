@@ -55,9 +55,10 @@ TEST_F(Selection, AShortSongStillGetsAUsableRange) {
 TEST_F(Selection, TheLengthIsReadAtTheTempoTwoThousandTicksIn) {
     const Vlq rest = encodeVlq(30720 - 2001);
     const Bytes tempo = tempoEvent(1000000);
-    songs.write("LATE.MID", cat({header(0, 1, 768), track(cat({{0x8F, 0x51}, Bytes(tempo.begin() + 1, tempo.end()),
-                                                                 Bytes(rest.bytes().begin(), rest.bytes().end()),
-                                                                 {0xFF, 0x2F, 0x00}}))}));
+    songs.write("LATE.MID", cat({header(0, 1, 768), track(cat({{0x8F, 0x51},
+                                                               Bytes(tempo.begin() + 1, tempo.end()),
+                                                               Bytes(rest.bytes().begin(), rest.bytes().end()),
+                                                               {0xFF, 0x2F, 0x00}}))}));
     openSource();
     form.ListMIDI_Click(0);
     EXPECT_EQ(form.LabDurataTempo, "00:20");  // 40 quarters at 120, not at 60

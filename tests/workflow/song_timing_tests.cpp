@@ -18,7 +18,8 @@ Bytes longSong(std::uint32_t ticks) {
     Bytes events;
     for (; ticks > 0x0FFFFFFF; ticks -= 0x0FFFFFFF) events = cat({events, {0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0x01, 0x00}});
     const Vlq last = encodeVlq(ticks);
-    return cat({header(0, 1, 768), track(cat({events, Bytes(last.bytes().begin(), last.bytes().end()), {0xFF, 0x2F, 0x00}}))});
+    return cat(
+        {header(0, 1, 768), track(cat({events, Bytes(last.bytes().begin(), last.bytes().end()), {0xFF, 0x2F, 0x00}}))});
 }
 
 TEST(SongTiming, LengthIsTheLatestTrackEndInMusicTimeRoundedHalfUp) {
@@ -32,7 +33,7 @@ TEST(SongTiming, LengthIsTheLatestTrackEndInMusicTimeRoundedHalfUp) {
               track(cat({{0x03, 0x90, 1, 1}, {0x04, 0xFF, 0x2F, 0x00}}))}),
          768},
         {cat({header(0, 1, 1536), track({0x01, 0xFF, 0x2F, 0x00})}), 1},  // half a tick rounds up
-        {cat({header(0, 1, 96), track({})}), 0},  // an empty track ends at once
+        {cat({header(0, 1, 96), track({})}), 0},                          // an empty track ends at once
         // A track without End of Track ends at its last event inside its chunk;
         // one with it ends there, whatever follows, and other meta events go on.
         {cat({header(0, 1, 96), track({0x60, 0x90, 1, 1})}), 768},
@@ -52,10 +53,9 @@ TEST(SongTiming, TempoInEffectFromAnyTrack) {
     TempDir dir;
     // 96 ticks per quarter; 96 ticks = 768 music ticks. Tempo 100 bpm at tick 96
     // in track 2, 150 bpm at tick 192 in track 1.
-    const std::string path =
-        dir.write("T.MID", cat({header(1, 2, 96), track(cat({{0x81, 0x40, 0xFF, 0x51, 0x03, 0x06, 0x1A, 0x80},
-                                                              kEndOfTrack})),
-                                track(cat({{0x60, 0xFF, 0x51, 0x03, 0x09, 0x27, 0xC0}, kEndOfTrack}))}));
+    const std::string path = dir.write(
+        "T.MID", cat({header(1, 2, 96), track(cat({{0x81, 0x40, 0xFF, 0x51, 0x03, 0x06, 0x1A, 0x80}, kEndOfTrack})),
+                      track(cat({{0x60, 0xFF, 0x51, 0x03, 0x09, 0x27, 0xC0}, kEndOfTrack}))}));
     const SongTiming timing = SongTiming::measure(path);
     EXPECT_EQ(timing.tempoAt(767), 120.0);  // before any tempo event
     EXPECT_EQ(timing.tempoAt(768), 100.0);

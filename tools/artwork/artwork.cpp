@@ -239,8 +239,8 @@ void glyphButton(QPainter& p, const QRect& area, layout::Button which, bool pres
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF face = QRectF(area).adjusted(0.5, 1.5, -0.5, -1.5);
-    const QColor fill = pressed ? (which == layout::kExit ? QColor(0xc4, 0x3b, 0x3b) : kAccentDeep)
-                                : QColor(0x30, 0x34, 0x3b);
+    const QColor fill =
+        pressed ? (which == layout::kExit ? QColor(0xc4, 0x3b, 0x3b) : kAccentDeep) : QColor(0x30, 0x34, 0x3b);
     p.setPen(QPen(pressed ? fill.lighter(140) : QColor(0x0b, 0x0c, 0x0f), 1));
     p.setBrush(fill);
     p.drawRoundedRect(face, 3, 3);
@@ -321,14 +321,17 @@ void drawLed(QPainter& p, const QRect& area, bool lit) {
 void pianoRollMark(QPainter& p, const QRectF& r, double scale) {
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
-    struct Note { double x, y, w; };
+    struct Note {
+        double x, y, w;
+    };
     const Note notes[] = {{0.00, 0.05, 0.55}, {0.22, 0.30, 0.62}, {0.08, 0.55, 0.80}, {0.40, 0.80, 0.52}};
     const double cutX = r.left() + r.width() * 0.66;
     const double h = r.height() * 0.16;
     for (const Note& n : notes) {
         const QRectF bar(r.left() + n.x * r.width(), r.top() + n.y * r.height(), n.w * r.width(), h);
         const QRectF kept(bar.left(), bar.top(), std::max(0.0, std::min(bar.right(), cutX) - bar.left()), h);
-        const QRectF gone(std::max(bar.left(), cutX), bar.top(), std::max(0.0, bar.right() - std::max(bar.left(), cutX)), h);
+        const QRectF gone(std::max(bar.left(), cutX), bar.top(),
+                          std::max(0.0, bar.right() - std::max(bar.left(), cutX)), h);
         p.setPen(Qt::NoPen);
         p.setBrush(kText);
         if (kept.width() > 0) p.drawRoundedRect(kept, h / 3, h / 3);
@@ -382,7 +385,8 @@ QImage drawPlainFace() {
     face.setColorAt(1, kFaceBottom);
     p.fillRect(all, face);
     // A faint brushed texture: alternate rows a shade apart.
-    for (int y = 0; y < layout::kWindowHeight; y += 2) p.fillRect(0, y, layout::kWindowWidth, 1, QColor(255, 255, 255, 5));
+    for (int y = 0; y < layout::kWindowHeight; y += 2)
+        p.fillRect(0, y, layout::kWindowWidth, 1, QColor(255, 255, 255, 5));
 
     // Outer frame: light outer line, dark inner line.
     p.setPen(QColor(0x4f, 0x56, 0x61));
@@ -396,14 +400,15 @@ QImage drawPlainFace() {
     plate(p, QRectF(4.5, 167.5, 171, 99), 8);
     text(p, QRectF(82, 176, 90, 13), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("CLIP LENGTH"),
          uiFont(9, true, 1.0), kCaption);
-    text(p, QRectF(82, 191, 90, 12), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("for CUT ALL,"),
-         uiFont(9, false), kCaptionDim);
-    text(p, QRectF(82, 203, 90, 12), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("in seconds"),
-         uiFont(9, false), kCaptionDim);
+    text(p, QRectF(82, 191, 90, 12), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("for CUT ALL,"), uiFont(9, false),
+         kCaptionDim);
+    text(p, QRectF(82, 203, 90, 12), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("in seconds"), uiFont(9, false),
+         kCaptionDim);
     sliderWell(p, layout::kChoose, stored_sliders::kChoose.backColor);
     clipScale(p);
-    well(p, QRectF(layout::kLabChoose.left - 4, layout::kLabChoose.top - 3, layout::kLabChoose.width + 8,
-                   layout::kLabChoose.height + 3),
+    well(p,
+         QRectF(layout::kLabChoose.left - 4, layout::kLabChoose.top - 3, layout::kLabChoose.width + 8,
+                layout::kLabChoose.height + 3),
          3);
     text(p, QRectF(layout::kLabChoose.right() + 7, layout::kLabChoose.top, 30, 14), Qt::AlignLeft | Qt::AlignVCenter,
          QStringLiteral("sec"), uiFont(9, false), kCaptionDim);
@@ -436,18 +441,20 @@ QImage drawPlainFace() {
     text(p, QRectF(166, layout::kSegmento.top + 11, layout::kSegmento.left - 176, 12), Qt::AlignLeft | Qt::AlignVCenter,
          QStringLiteral("for CUT ONE"), uiFont(9, false), kCaptionDim);
     sliderWell(p, layout::kSegmento, stored_sliders::kSegmento.backColor);
-    text(p, QRectF(layout::kSegmento.left - 2, layout::kSegmento.bottom() + 5, 40, 11), Qt::AlignLeft | Qt::AlignVCenter,
-         QStringLiteral("start"), uiFont(8, false), kCaptionDim);
+    text(p, QRectF(layout::kSegmento.left - 2, layout::kSegmento.bottom() + 5, 40, 11),
+         Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("start"), uiFont(8, false), kCaptionDim);
     text(p, QRectF(layout::kSegmento.right() - 38, layout::kSegmento.bottom() + 5, 40, 11),
          Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("end"), uiFont(8, false), kCaptionDim);
 
     // The current file, then the two folders, in display strips with a tag at
     // their right end (the window keeps long paths clear of the tags).
-    const QRectF fileStrip(layout::kText9.left - 4, layout::kText9.top - 3, layout::kWindowWidth - 7 - (layout::kText9.left - 4), 18);
+    const QRectF fileStrip(layout::kText9.left - 4, layout::kText9.top - 3,
+                           layout::kWindowWidth - 7 - (layout::kText9.left - 4), 18);
     well(p, fileStrip, 3);
     text(p, fileStrip.adjusted(0, 0, -6, 0), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("FILE"),
          uiFont(8, true, 1.0), kCaptionDim);
-    const QRectF folders(4, layout::kTextPath.top - 2, layout::kWindowWidth - 11, layout::kWindowHeight - 6 - (layout::kTextPath.top - 2));
+    const QRectF folders(4, layout::kTextPath.top - 2, layout::kWindowWidth - 11,
+                         layout::kWindowHeight - 6 - (layout::kTextPath.top - 2));
     well(p, folders, 4);
     text(p, QRectF(folders.left(), layout::kTextPath.top, folders.width() - 6, 14), Qt::AlignRight | Qt::AlignVCenter,
          QStringLiteral("SOURCE"), uiFont(8, true, 1.0), kCaptionDim);
@@ -648,7 +655,8 @@ int main(int argc, char** argv) {
     }
 
     const auto designPicture = [&](const stored_sliders::StoredPicture& place, const QImage& image) {
-        ok &= save(image, out.filePath(QStringLiteral("design/%1.png").arg(str(place.name))), place.width, place.height);
+        ok &=
+            save(image, out.filePath(QStringLiteral("design/%1.png").arg(str(place.name))), place.width, place.height);
     };
     designPicture(stored_sliders::kSegmento.thumb, segmentoThumb());
     designPicture(stored_sliders::kSegmento.rail, segmentoRail());

@@ -74,8 +74,12 @@ void printEvents(TarnSliderWidget& slider, const char* name) {
     events.ArrivedFirst = [print] { print("ArrivedFirst"); };
     events.ArrivedLast = [print] { print("ArrivedLast"); };
     events.ValueChanged = [print] { print("ValueChanged"); };
-    events.MouseDown = [print](std::int16_t& shift) { print("MouseDown" + std::string(shift ? " +" + std::to_string(shift) : "")); };
-    events.MouseUp = [print](std::int16_t& shift) { print("MouseUp" + std::string(shift ? " +" + std::to_string(shift) : "")); };
+    events.MouseDown = [print](std::int16_t& shift) {
+        print("MouseDown" + std::string(shift ? " +" + std::to_string(shift) : ""));
+    };
+    events.MouseUp = [print](std::int16_t& shift) {
+        print("MouseUp" + std::string(shift ? " +" + std::to_string(shift) : ""));
+    };
 }
 
 struct Demo {
@@ -93,13 +97,16 @@ struct Demo {
 
         const auto make = [this](const quorvane::stored_sliders::StoredSlider& stored, QPoint at, bool vertical) {
             auto* slider = new TarnSliderWidget(&window);
-            slider->setObjectName(QString::fromLatin1(stored.control.data(), static_cast<qsizetype>(stored.control.size())));
+            slider->setObjectName(
+                QString::fromLatin1(stored.control.data(), static_cast<qsizetype>(stored.control.size())));
             slider->move(at);
             slider->SetBackColor(stored.backColor);
             slider->SetOrientation(stored.orientation);
             slider->SetRailStyle(stored.railStyle);
-            slider->SetSliderIcon(quorvane::pictureFromPixmap(thumbPixmap(stored.thumb.width, stored.thumb.height, vertical)));
-            slider->SetRailPicture(quorvane::pictureFromPixmap(railPixmap(stored.rail.width, stored.rail.height, vertical)));
+            slider->SetSliderIcon(
+                quorvane::pictureFromPixmap(thumbPixmap(stored.thumb.width, stored.thumb.height, vertical)));
+            slider->SetRailPicture(
+                quorvane::pictureFromPixmap(railPixmap(stored.rail.width, stored.rail.height, vertical)));
             slider->SetMax(stored.max);
             slider->SetValue(stored.value);
             return slider;
@@ -116,8 +123,7 @@ struct Demo {
     }
 };
 
-void sendMouse(QWidget& target, QEvent::Type type, QPointF at, Qt::MouseButton button,
-               Qt::MouseButtons held) {
+void sendMouse(QWidget& target, QEvent::Type type, QPointF at, Qt::MouseButton button, Qt::MouseButtons held) {
     QMouseEvent event(type, at, target.mapToGlobal(at), button, held, Qt::NoModifier,
                       QPointingDevice::primaryPointingDevice());
     QApplication::sendEvent(&target, &event);
@@ -127,8 +133,7 @@ void sendMouse(QWidget& target, QEvent::Type type, QPointF at, Qt::MouseButton b
 // to xAt(i) (the thumb's Left wanted), releases, and returns the mean time of
 // one move in microseconds. With `paint` the window is repainted after each
 // move, as the event loop would between two moves.
-double timeDrag(TarnSliderWidget& slider, int moves, const std::function<double(int)>& xAt,
-                bool paint) {
+double timeDrag(TarnSliderWidget& slider, int moves, const std::function<double(int)>& xAt, bool paint) {
     const double grab = slider.SliderIcon().width / 2.0;
     const QPointF press(slider.ThumbLeft() + grab, 10);
     sendMouse(slider, QEvent::MouseButtonPress, press, Qt::LeftButton, Qt::LeftButton);

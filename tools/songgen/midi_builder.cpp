@@ -134,8 +134,7 @@ void TrackBuilder::appendDelta(const Delta& d) {
     ticks_ += d.ticks();
 }
 
-void TrackBuilder::channelEvent(const Delta& d, std::uint8_t statusByte,
-                                std::initializer_list<std::uint8_t> data) {
+void TrackBuilder::channelEvent(const Delta& d, std::uint8_t statusByte, std::initializer_list<std::uint8_t> data) {
     appendDelta(d);
     if (!(useRunningStatus_ && lastStatus_ == statusByte)) {
         body_.push_back(statusByte);
@@ -183,8 +182,7 @@ TrackBuilder& TrackBuilder::pitchBend(Delta d, int channel, int value) {
     return *this;
 }
 
-TrackBuilder& TrackBuilder::channelMessage(Delta d, std::uint8_t statusByte,
-                                           std::initializer_list<std::uint8_t> data) {
+TrackBuilder& TrackBuilder::channelMessage(Delta d, std::uint8_t statusByte, std::initializer_list<std::uint8_t> data) {
     appendDelta(d);
     body_.push_back(statusByte);
     body_.insert(body_.end(), data.begin(), data.end());
@@ -267,9 +265,7 @@ TrackBuilder& TrackBuilder::marker(Delta d, std::string_view s) { return metaTex
 TrackBuilder& TrackBuilder::cuePoint(Delta d, std::string_view s) { return metaText(d, 0x07, s); }
 TrackBuilder& TrackBuilder::deviceName(Delta d, std::string_view s) { return metaText(d, 0x09, s); }
 
-TrackBuilder& TrackBuilder::channelPrefix(Delta d, int channel) {
-    return meta(d, 0x20, {u8(channel & 0x0F)});
-}
+TrackBuilder& TrackBuilder::channelPrefix(Delta d, int channel) { return meta(d, 0x20, {u8(channel & 0x0F)}); }
 
 TrackBuilder& TrackBuilder::port(Delta d, int portNumber) { return meta(d, 0x21, {u8(portNumber)}); }
 
@@ -287,8 +283,8 @@ TrackBuilder& TrackBuilder::smpteOffset(Delta d, int hours, int minutes, int sec
     return meta(d, 0x54, {u8(hours), u8(minutes), u8(seconds), u8(frames), u8(fractionalFrames)});
 }
 
-TrackBuilder& TrackBuilder::timeSignature(Delta d, int numerator, int denominatorPower,
-                                          int clocksPerClick, int thirtySecondsPerQuarter) {
+TrackBuilder& TrackBuilder::timeSignature(Delta d, int numerator, int denominatorPower, int clocksPerClick,
+                                          int thirtySecondsPerQuarter) {
     return meta(d, 0x58, {u8(numerator), u8(denominatorPower), u8(clocksPerClick), u8(thirtySecondsPerQuarter)});
 }
 
@@ -419,8 +415,6 @@ Bytes SmfBuilder::bytes() const {
     return out;
 }
 
-void SmfBuilder::writeFile(const std::filesystem::path& path) const {
-    quorvane::testing::writeFile(path, bytes());
-}
+void SmfBuilder::writeFile(const std::filesystem::path& path) const { quorvane::testing::writeFile(path, bytes()); }
 
 }  // namespace quorvane::testing

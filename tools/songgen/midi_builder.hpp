@@ -82,8 +82,7 @@ public:
     // Any status byte followed by the given data bytes, all verbatim. The
     // status is always written (running status is not applied), and it
     // becomes the running status if it is a channel status (0x80..0xEF).
-    TrackBuilder& channelMessage(Delta d, std::uint8_t status,
-                                 std::initializer_list<std::uint8_t> data);
+    TrackBuilder& channelMessage(Delta d, std::uint8_t status, std::initializer_list<std::uint8_t> data);
     // Delta followed by data bytes only: an event relying on running status.
     // Written as given, whether or not a running status exists.
     TrackBuilder& running(Delta d, std::initializer_list<std::uint8_t> data);
@@ -104,25 +103,25 @@ public:
     TrackBuilder& meta(Delta d, std::uint8_t type, std::span<const std::uint8_t> data);
     TrackBuilder& meta(Delta d, std::uint8_t type, std::initializer_list<std::uint8_t> data);
     TrackBuilder& metaText(Delta d, std::uint8_t type, std::string_view text);
-    TrackBuilder& sequenceNumber(Delta d, std::uint16_t number);          // 0x00
-    TrackBuilder& text(Delta d, std::string_view s);                      // 0x01
-    TrackBuilder& copyright(Delta d, std::string_view s);                 // 0x02
-    TrackBuilder& trackName(Delta d, std::string_view s);                 // 0x03
-    TrackBuilder& instrumentName(Delta d, std::string_view s);            // 0x04
-    TrackBuilder& lyric(Delta d, std::string_view s);                     // 0x05
-    TrackBuilder& marker(Delta d, std::string_view s);                    // 0x06
-    TrackBuilder& cuePoint(Delta d, std::string_view s);                  // 0x07
-    TrackBuilder& deviceName(Delta d, std::string_view s);                // 0x09
-    TrackBuilder& channelPrefix(Delta d, int channel);                    // 0x20
-    TrackBuilder& port(Delta d, int port);                                // 0x21
-    TrackBuilder& endOfTrack(Delta d = 0);                                // 0x2F
-    TrackBuilder& tempo(Delta d, std::uint32_t microsPerQuarter);         // 0x51, 24-bit
+    TrackBuilder& sequenceNumber(Delta d, std::uint16_t number);   // 0x00
+    TrackBuilder& text(Delta d, std::string_view s);               // 0x01
+    TrackBuilder& copyright(Delta d, std::string_view s);          // 0x02
+    TrackBuilder& trackName(Delta d, std::string_view s);          // 0x03
+    TrackBuilder& instrumentName(Delta d, std::string_view s);     // 0x04
+    TrackBuilder& lyric(Delta d, std::string_view s);              // 0x05
+    TrackBuilder& marker(Delta d, std::string_view s);             // 0x06
+    TrackBuilder& cuePoint(Delta d, std::string_view s);           // 0x07
+    TrackBuilder& deviceName(Delta d, std::string_view s);         // 0x09
+    TrackBuilder& channelPrefix(Delta d, int channel);             // 0x20
+    TrackBuilder& port(Delta d, int port);                         // 0x21
+    TrackBuilder& endOfTrack(Delta d = 0);                         // 0x2F
+    TrackBuilder& tempo(Delta d, std::uint32_t microsPerQuarter);  // 0x51, 24-bit
     TrackBuilder& smpteOffset(Delta d, int hours, int minutes, int seconds, int frames,
-                              int fractionalFrames);                      // 0x54
+                              int fractionalFrames);  // 0x54
     // denominatorPower: 2 means a quarter note (x/4), 3 an eighth (x/8).
-    TrackBuilder& timeSignature(Delta d, int numerator, int denominatorPower,
-                                int clocksPerClick = 24, int thirtySecondsPerQuarter = 8);  // 0x58
-    TrackBuilder& keySignature(Delta d, int sharpsOrFlats, bool minor);   // 0x59
+    TrackBuilder& timeSignature(Delta d, int numerator, int denominatorPower, int clocksPerClick = 24,
+                                int thirtySecondsPerQuarter = 8);        // 0x58
+    TrackBuilder& keySignature(Delta d, int sharpsOrFlats, bool minor);  // 0x59
 
     // --- Raw material ---
     // Bytes appended verbatim with no delta-time (junk after End of Track,

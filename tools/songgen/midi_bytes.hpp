@@ -30,7 +30,8 @@ inline Bytes track(const Bytes& events) { return chunk("MTrk", events); }
 
 // "MThd" with the standard length 6.
 inline Bytes header(std::uint16_t format, std::uint16_t tracks, std::uint16_t division) {
-    return cat({{'M', 'T', 'h', 'd'}, be32(6),
+    return cat({{'M', 'T', 'h', 'd'},
+                be32(6),
                 {std::uint8_t(format >> 8), std::uint8_t(format), std::uint8_t(tracks >> 8), std::uint8_t(tracks),
                  std::uint8_t(division >> 8), std::uint8_t(division)}});
 }
