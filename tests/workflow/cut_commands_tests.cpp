@@ -85,6 +85,22 @@ TEST_F(CutCommands, CutAllTreatsEveryFileAlikeAndGoesOnPastBrokenFiles) {
     EXPECT_EQ(log(), expected);
 }
 
+TEST_F(CutCommands, TheSummaryListsTwentyFailuresAndCountsTheRest) {
+    for (int k = 0; k < 21; ++k) {
+        char name[16];
+        std::snprintf(name, sizeof name, "B%02d.MID", k);
+        songs.write(name, {'M'});
+    }
+    openSource();
+    form.Image3_Click();
+    ASSERT_EQ(messages.messages.size(), 1u);
+    const std::string& summary = messages.messages[0];
+    EXPECT_EQ(summary.rfind("Cut 0 of 21 files. Not cut:\nB00.MID: ", 0), 0u) << summary;
+    EXPECT_NE(summary.find("\nB19.MID: "), std::string::npos);
+    EXPECT_EQ(summary.find("B20.MID"), std::string::npos);
+    EXPECT_EQ(summary.substr(summary.rfind('\n') + 1), "... and 1 more (see the log)");
+}
+
 TEST_F(CutCommands, NamesThatDifferOnlyInCaseKeepTheirOwnCuts) {
     songs.write("Song.mid", steadySong(0, 500000, 80));
     songs.write("SONG.MID", steadySong(0, 500000, 90));

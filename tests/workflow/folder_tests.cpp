@@ -69,10 +69,14 @@ TEST_F(Folders, CancelledDialogsFallBackToTheLastFolder) {
     EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
     EXPECT_TRUE(std::filesystem::exists(songs.path() / "x-cut.mid"));
 
-    // A short root-like path is kept as it is.
-    picker.answers.push_back(sep);
-    form.Image2_Click();
-    EXPECT_EQ(LastFolder(), sep);
+    // A path of up to three characters (a drive root such as C:\) is kept as
+    // it is; a longer one gets a separator.
+    for (const auto& [chosen, last] :
+         {std::pair{sep, sep}, std::pair{sep + "ab", sep + "ab"}, std::pair{sep + "abc", sep + "abc" + sep}}) {
+        picker.answers.push_back(chosen);
+        form.Image2_Click();
+        EXPECT_EQ(LastFolder(), last);
+    }
 }
 
 TEST_F(Folders, FirstSourceCancelledListsTheRootAndKeepsTheCurrentFile) {
