@@ -173,40 +173,30 @@ BaseSong lateTempo() {
 }
 
 std::vector<BaseSong> makeBaseSongs() {
-    std::vector<BaseSong> songs;
-    testing::SongOptions options;
-    options.seed = 11;
-    options.format = 1;
-    options.instrumentTracks = 3;
-    options.seconds = 6;
-    options.tempoChanges = 2;
-    options.longSysex = 1;
-    options.longText = 1;
-    songs.push_back(generated("format 1, running status", options));
-
-    options.seed = 12;
-    options.format = 0;
-    options.instrumentTracks = 4;
-    options.tempoChanges = 3;
-    songs.push_back(generated("format 0, running status", options));
-
-    options.seed = 13;
-    options.format = 1;
-    options.instrumentTracks = 6;
-    options.division = 96;
-    options.seconds = 4;
-    options.runningStatus = false;
-    options.longSysex = 2;
-    songs.push_back(generated("format 1, six parts", options));
-
-    options.seed = 14;
-    options.format = 0;
-    options.instrumentTracks = 2;
-    options.division = 768;
-    options.tempoChanges = 1;
-    options.longText = 2;
-    songs.push_back(generated("format 0, status bytes", options));
-
+    using testing::SongOptions;
+    std::vector<BaseSong> songs{
+        generated("format 1, running status",
+                  SongOptions{.seed = 11, .format = 1, .instrumentTracks = 3, .seconds = 6, .tempoChanges = 2}),
+        generated("format 0, running status",
+                  SongOptions{.seed = 12, .format = 0, .instrumentTracks = 4, .seconds = 6, .tempoChanges = 3}),
+        generated("format 1, six parts", SongOptions{.seed = 13,
+                                                     .format = 1,
+                                                     .instrumentTracks = 6,
+                                                     .division = 96,
+                                                     .seconds = 4,
+                                                     .tempoChanges = 3,
+                                                     .runningStatus = false,
+                                                     .longSysex = 2}),
+        generated("format 0, status bytes", SongOptions{.seed = 14,
+                                                        .format = 0,
+                                                        .instrumentTracks = 2,
+                                                        .division = 768,
+                                                        .seconds = 4,
+                                                        .tempoChanges = 1,
+                                                        .runningStatus = false,
+                                                        .longSysex = 2,
+                                                        .longText = 2}),
+    };
     songs.push_back(oddSingleTrack());
     songs.push_back(tempolessTracks());
     songs.push_back(lateTempo());
@@ -268,8 +258,20 @@ const std::vector<BaseSong>& baseSongs() {
     return songs;
 }
 
-Mutant Mutator::truncate(const BaseSong& song, std::size_t length) {
-    length = std::min(length, song.bytes.size());
+Mutant Mutator::truncate(const BaseSong& song) {
+    // Inside the header, right at or after a field a reader trusts, or anywhere.
+    std::size_t length = below(3) == 0 ? below(14) : below(song.bytes.size());
+    if (below(2)) {
+        const Landmarks& marks = song.marks;
+        std::vector<std::size_t> lengths;
+        for (std::size_t at : marks.chunkLengths) lengths.insert(lengths.end(), {at, at + 2, at + 4});
+        for (std::size_t at : marks.statusBytes) lengths.insert(lengths.end(), {at, at + 1, at + 2});
+        for (std::size_t at : marks.tempoData) lengths.insert(lengths.end(), {at + 1, at + 3});
+        for (std::size_t end : marks.chunkEnds) lengths.insert(lengths.end(), {end - 1, end});
+        for (const Field& field : marks.payloadLengths)
+            lengths.insert(lengths.end(), {field.at + 1, field.at + field.size});
+        length = std::min(pick(lengths), song.bytes.size());
+    }
     return Mutant{Bytes(song.bytes.begin(), song.bytes.begin() + static_cast<std::ptrdiff_t>(length)),
                   "truncated to " + std::to_string(length) + " bytes"};
 }
@@ -277,6 +279,8 @@ Mutant Mutator::truncate(const BaseSong& song, std::size_t length) {
 Mutant Mutator::damaged(const BaseSong& song, Damage damage) {
     Mutant m{song.bytes, {}};
     switch (damage) {
+        case Damage::Truncate: return truncate(song);
+        case Damage::Splice: return splice(song);
         case Damage::FlipBits: flipBitsIn(m.bytes, m.how); break;
         case Damage::ReplaceByte: replaceByteIn(m.bytes, m.how); break;
         case Damage::Lie: lieIn(m.bytes, song.marks, m.how); break;
@@ -296,7 +300,8 @@ Mutant Mutator::damaged(const BaseSong& song, Damage damage) {
     return m;
 }
 
-Mutant Mutator::splice(const BaseSong& first, const BaseSong& second) {
+Mutant Mutator::splice(const BaseSong& first) {
+    const BaseSong& second = pick(baseSongs());
     const std::size_t head = below(first.bytes.size() + 1);
     const std::size_t tail = below(second.bytes.size() + 1);
     Mutant m{Bytes(first.bytes.begin(), first.bytes.begin() + static_cast<std::ptrdiff_t>(head)),
@@ -340,17 +345,9 @@ void Mutator::lieIn(Bytes& bytes, const Landmarks& marks, std::string& how) {
                 const std::size_t at = pick(marks.chunkLengths);
                 if (!fits(at, 4)) break;
                 const std::uint32_t truth = be32(bytes, at);
-                const std::uint32_t values[] = {0,
-                                                1,
-                                                5,
-                                                6,
-                                                7,
-                                                truth - 1,
-                                                truth + 1,
-                                                truth + 100,
-                                                0x7FFFFFFF,
-                                                0xFFFFFFFF,
-                                                static_cast<std::uint32_t>(rng_())};
+                const std::uint32_t random = static_cast<std::uint32_t>(rng_());
+                const std::uint32_t values[] = {0,         1,           5,          6,          7,     truth - 1,
+                                                truth + 1, truth + 100, 0x7FFFFFFF, 0xFFFFFFFF, random};
                 const std::uint32_t value = values[below(std::size(values))];
                 putBe32(bytes, at, value);
                 how += "length at " + std::to_string(at) + " set to " + std::to_string(value);

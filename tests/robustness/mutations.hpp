@@ -57,12 +57,14 @@ struct Mutant {
 };
 
 enum class Damage {
+    Truncate,     // cut short right at or after a field a reader trusts, or anywhere
     FlipBits,     // one to three bits flipped at random places
     ReplaceByte,  // one byte replaced by a value readers single out (status bytes, 0x2F, ...)
     Lie,          // a structural field made to lie: chunk, header, SysEx or meta lengths,
                   // delta-times, status bytes, meta types, tempo data, header fields
     Reshape,      // bytes inserted, removed or repeated somewhere
-    Stack,        // several of the damages above, one after another
+    Stack,        // two to four flips, replacements, lies and reshapes, one after another
+    Splice,       // the start of this song followed by the rest of another
 };
 
 // Each method returns a damaged copy of `song`.
@@ -71,14 +73,11 @@ public:
     explicit Mutator(std::uint64_t seed) : rng_(seed) {}
 
     Mutant damaged(const BaseSong& song, Damage damage);
-    // Cut short at `length` bytes.
-    Mutant truncate(const BaseSong& song, std::size_t length);
-    // The start of one song followed by the rest of another.
-    Mutant splice(const BaseSong& first, const BaseSong& second);
-
-    std::size_t below(std::size_t bound) { return bound == 0 ? 0 : static_cast<std::size_t>(rng_() % bound); }
 
 private:
+    std::size_t below(std::size_t bound) { return bound == 0 ? 0 : static_cast<std::size_t>(rng_() % bound); }
+    Mutant truncate(const BaseSong& song);
+    Mutant splice(const BaseSong& first);
     void flipBitsIn(Bytes& bytes, std::string& how);
     void replaceByteIn(Bytes& bytes, std::string& how);
     void lieIn(Bytes& bytes, const Landmarks& marks, std::string& how);
