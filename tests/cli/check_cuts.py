@@ -108,9 +108,7 @@ def cmd_cut_all(quorvane, song_dir, work, seconds=7):
                     cut_time = step * 1000.0
         lines.append('%d. %s: %s\t%s-cut.mid:%s - Format: %s\r\n' % (position, upper, song, upper[:-4], caption,
                                                                       '1' if source.type == 1 else '0'))
-        cut_name = upper[:-4] + ('-CUT.mid' if source.type == 1 else '-cut.mid')
-        if source.type != 1:
-            cut_name = cut_name.lower()
+        cut_name = upper[:-4] + '-CUT.mid' if source.type == 1 else (upper[:-4] + '-cut.mid').lower()
         problem = check_file(os.path.join(out, cut_name), source, cut_time)
         checked += 1
         if problem:

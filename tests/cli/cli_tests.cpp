@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "cli/commands.hpp"
-#include "engine_test_util.hpp"
+#include "workflow_fixture.hpp"  // steadySong
 #include "workflow/batch_log.hpp"
 
 namespace quorvane::test {
@@ -15,11 +15,8 @@ using cli::kExitFileError;
 using cli::kExitOk;
 using cli::kExitUsage;
 
-Bytes songOfQuarters(std::uint32_t quarters) {
-    Bytes notes;
-    for (std::uint32_t q = 0; q < quarters; ++q) notes = cat({notes, {0x00, 0x90, 60, 90}, {0x83, 0x60, 0x80, 60, 0}});
-    return cat({header(0, 1, 480), track(cat({tempoEvent(500000), notes, kEndOfTrack}))});
-}
+// A Format 0 song of `quarters` quarter notes at 120 bpm.
+Bytes songOfQuarters(std::uint32_t quarters) { return steadySong(0, 500000, quarters); }
 
 struct Outcome {
     int status;

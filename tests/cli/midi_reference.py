@@ -5,6 +5,7 @@ correct cut holds, so that the files our program writes can be compared
 message by message with what an unrelated MIDI reader sees in them.
 """
 
+import itertools
 import math
 
 import mido
@@ -36,8 +37,7 @@ def cut_format_one(mid, cut_time):
     last_channel = 0
     tracks = []
     for track in mid.tracks:
-        kept, now = [], 0
-        closed = False
+        kept, now, closed = [], 0, False
         for msg in track:
             now += msg.time
             if now >= cut_tick:
@@ -63,10 +63,7 @@ def cut_format_zero(mid, cut_time):
     tempo = first_tempo(mid)
     ms_per_tick = tick_ms(tempo, division)
     fade_start = cut_time - cut_time / 10
-    volume = [100] * 16
-    fades = 0
-    elapsed = 0.0
-    out = []
+    volume, fades, elapsed, out = [100] * 16, 0, 0.0, []
     for msg in mid.tracks[0]:
         elapsed += msg.time * ms_per_tick
         cut_ms = cut_time / 768000.0 * tempo
@@ -78,12 +75,7 @@ def cut_format_zero(mid, cut_time):
             return [out]
         if elapsed >= fade_ms:
             fades += 1
-            if hasattr(msg, 'channel'):
-                channel = msg.channel
-            elif msg.type == 'sysex':
-                channel = 0
-            else:
-                channel = 15
+            channel = msg.channel if hasattr(msg, 'channel') else 0 if msg.type == 'sysex' else 15
             value = max(0, min(127, volume[channel] - fades))
             out.append(mido.Message('control_change', channel=channel, control=7, value=value, time=0))
         out.append(msg)
@@ -105,8 +97,7 @@ def expected_cut(mid, cut_time):
 def song_length(mid):
     """Music ticks to the latest End of Track, rounded halves up; and the tempo
     (quarter notes per minute) in effect at a music time."""
-    end = 0
-    tempos = []
+    end, tempos = 0, []
     for track in mid.tracks:
         now = 0
         for msg in track:
@@ -139,19 +130,12 @@ def whole_seconds(length, bpm):
     return math.floor(length / 768.0 * 60.0 / bpm)
 
 
-def describe(msg):
-    return repr(msg)
-
-
 def compare_tracks(actual, expected):
     """None when equal, else a readable difference."""
     if len(actual) != len(expected):
         return 'track count %d, expected %d' % (len(actual), len(expected))
     for number, (got, want) in enumerate(zip(actual, expected)):
-        got, want = list(got), list(want)
-        for index in range(max(len(got), len(want))):
-            g = got[index] if index < len(got) else None
-            w = want[index] if index < len(want) else None
+        for index, (g, w) in enumerate(itertools.zip_longest(got, want)):
             if g != w:
-                return 'track %d, message %d: %s, expected %s' % (number, index, describe(g), describe(w))
+                return 'track %d, message %d: %r, expected %r' % (number, index, g, w)
     return None

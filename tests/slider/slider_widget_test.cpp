@@ -192,20 +192,6 @@ TEST(SliderWidget, TipGoesWhenTheSliderIsHiddenOrDisabled) {
     QTest::mouseRelease(&s, kLeft, kNoKeys, QPoint(100, 10));
 }
 
-TEST(SliderWidget, HeldButtonKeepsDeliveringToTheSliderOutsideIt) {
-    // Through the window, as the platform delivers them.
-    SliderHost host;
-    QWindow* window = host.window->windowHandle();
-    ASSERT_NE(window, nullptr);
-    QTest::mousePress(window, kLeft, kNoKeys, QPoint(46, 70));  // Segmento's thumb
-    QTest::mouseMove(window, QPoint(290, 190));
-    EXPECT_EQ(host.segmento->Value(), 252);
-    QTest::mouseMove(window, QPoint(-50, -20));
-    QTest::mouseRelease(window, kLeft, kNoKeys, QPoint(-50, -20));
-    EXPECT_EQ(host.log, (Log{"MouseDown 0", "ValueChanged(252)", "ArrivedLast(252)", "ValueChanged(0)",
-                             "ArrivedFirst(0)", "MouseUp 0"}));
-}
-
 TEST(SliderWidget, DragWithoutATrackLeavesTheValueAlone) {
     // The thumb is as long as the rail picture: no track. A value read from
     // it would divide by zero, and 0 lies outside 5..10.

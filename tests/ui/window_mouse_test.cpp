@@ -41,8 +41,6 @@ TEST_F(WindowMouse, AnyButtonShowsThePressedPictureButOnlyALeftClickOnItRunsItsC
 TEST_F(WindowMouse, EachButtonRunsItsCommand) {
     songs.write("ONE.MID", steadySong(0, 500000, 8));
     openSource();
-    ASSERT_EQ(picker.requests.size(), 1u);
-    EXPECT_EQ(picker.requests[0].title, "Choose Harmara source path...");
     EXPECT_EQ(caption(window.textPath()), songs.path().string());
     EXPECT_EQ(caption(window.labFound()), "1");
     ASSERT_EQ(window.list().count(), 1);
@@ -50,8 +48,6 @@ TEST_F(WindowMouse, EachButtonRunsItsCommand) {
 
     picker.answers.push_back(out.path().string());
     click(layout::kDest);
-    ASSERT_EQ(picker.requests.size(), 2u);
-    EXPECT_EQ(picker.requests[1].title, "Choose Midi-Files destination path...");
     EXPECT_EQ(caption(window.textDest()), out.path().string());
 
     click(layout::kCutAll);  // into the destination; CUT ONE is clicked in the command tests
