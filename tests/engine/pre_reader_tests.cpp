@@ -89,6 +89,9 @@ TEST_F(PreReader, UnplaceableInputIsAnErrorNamingFileAndReason) {
         {cat({{'M', 'T', 'h', 'd'}, be32(5), {0, 0, 0, 1, 0}}), "header length 5"},
         {{'R', 'I', 'F', 'F', 0, 0, 0, 0}, "not a Standard MIDI File"},
         {cat({header(0, 2, 96), track(kEndOfTrack)}), "ends early"},
+        // An event may not run on into the next chunk.
+        {cat({header(0, 1, 96), track({0x00, 0xFF, 0x51, 0x03, 0x07}), chunk("XTRA", {0xA1, 0x20, 0, 0})}),
+         "ends inside an event"},
     };
     for (const auto& [bytes, reason] : cases) {
         const std::string message = failure(bytes);
