@@ -118,4 +118,12 @@ const std::string& pathSeparator() {
     return separator;
 }
 
+std::string withoutControlCharacters(std::string text) {
+    for (char& c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) c = '?';
+    }
+    return text;
+}
+
 }  // namespace quorvane

@@ -24,6 +24,10 @@ std::string asciiLower(std::string_view text);
 // Characters (not bytes) in a UTF-8 text.
 std::size_t characterCount(std::string_view text);
 
+// `text` with each control character (a newline, say) written as '?', so
+// that a name stays on one line of a text file.
+std::string withoutControlCharacters(std::string text);
+
 // The native path separator as text.
 const std::string& pathSeparator();
 

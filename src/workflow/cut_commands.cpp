@@ -38,16 +38,6 @@ private:
     bool was_;
 };
 
-// A file name as the log may hold it: one line per file, so control
-// characters (a newline in a name, say) are written as '?'.
-std::string logSafe(std::string text) {
-    for (char& c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) c = '?';
-    }
-    return text;
-}
-
 std::string fileNameOf(const std::string& path) { return utf8FromPath(pathFromUtf8(path).filename()); }
 
 // The summary of a batch that could not cut every file.
@@ -95,7 +85,7 @@ std::string Form1::prepareBatchFile(int index) {
     fitCutSlider();
     LabDurataTempo = "00:00";
     searchCutPosition(clipSeconds);
-    const std::string name = logSafe(state.FileName);
+    const std::string name = withoutControlCharacters(state.FileName);
     return std::to_string(index + 1) + ". " + name + ": " + length + "\t" + withoutExtension(name) +
            "-cut.mid:" + LabDurataTempo + " - Format: " + state.FormatText + "\r\n";
 }
@@ -168,7 +158,7 @@ void Form1::CutAll() {
             }
         }
         if (!failure.empty()) {
-            log.write(number + logSafe(name) + ": " + failure + "\r\n");
+            log.write(number + withoutControlCharacters(name) + ": " + failure + "\r\n");
             failures_.push_back({name, failure});
             progress.failure = failure;
         }
