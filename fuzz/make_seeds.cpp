@@ -6,7 +6,7 @@
 #include <string>
 
 #include "midi_builder.hpp"
-#include "mutations.hpp"
+#include "base_songs.hpp"
 
 namespace fs = std::filesystem;
 using quorvane::testing::SmfBuilder;
