@@ -1,12 +1,16 @@
 #!/usr/bin/env python3
-"""Checks the files `quorvane` writes with mido, an independent MIDI reader.
+"""Checks the files `quorvane` writes against a model built on mido, an
+independent MIDI reader: each cut must hold, message by message, what the
+model says a correct cut holds.
 
   check_cuts.py cut QUORVANE SONG_DIR WORK_DIR      every song cut at several positions
   check_cuts.py measure QUORVANE SONG_DIR           length and tempo against mido
   check_cuts.py cut-all QUORVANE SONG_DIR WORK_DIR  a whole batch: log bytes and every cut
-  check_cuts.py crafted QUORVANE WORK_DIR           tracks without End of Track, cut as `cut` does
+  check_cuts.py crafted QUORVANE WORK_DIR           tracks without End of Track
 """
 
+import itertools
+import math
 import os
 import re
 import shutil
@@ -16,15 +20,98 @@ import sys
 
 import mido
 
-import midi_reference as ref
+TICKS_PER_QUARTER = 768  # music time
 
 
-def run(args, expect=0):
+def first_tempo(mid):
+    """The first Set Tempo in file order, scanning the tracks one by one."""
+    return next((m.tempo for t in mid.tracks for m in t if m.type == 'set_tempo'), 500000)
+
+
+def cut_format_one(mid, cut_time):
+    """Every track cut at the first bar line after the cut position, closed
+    with All Sound Off on the channel of its last channel message."""
+    division, tempo = mid.ticks_per_beat, first_tempo(mid)
+    cut_ticks = math.floor(cut_time / 768000.0 * tempo / (tempo / (division * 1000.0)))
+    cut_tick = (math.floor(cut_ticks / (4.0 * division)) + 1) * 4.0 * division
+    last_channel, tracks = 0, []
+    for track in mid.tracks:
+        kept, now = [], 0
+        for msg in track:
+            now += msg.time
+            if now >= cut_tick:
+                kept.append(mido.Message('control_change', channel=last_channel, control=120, value=0))
+                break
+            kept.append(msg)
+            last_channel = getattr(msg, 'channel', last_channel)
+            if msg.type == 'end_of_track':
+                break
+        if kept[-1:] == [] or kept[-1].type != 'end_of_track':  # also for a track without one
+            kept.append(mido.MetaMessage('end_of_track'))
+        tracks.append(kept)
+    return tracks
+
+
+def cut_format_zero(mid, cut_time):
+    """The single track cut at the exact time, every event of the last tenth
+    after a Channel Volume one lower than the last, all channels silenced."""
+    division, tempo = mid.ticks_per_beat, first_tempo(mid)
+    volume, fades, elapsed, out = [100] * 16, 0, 0.0, []
+    for msg in mid.tracks[0]:
+        elapsed += msg.time * tempo / (division * 1000.0)
+        if elapsed >= cut_time / 768000.0 * tempo:
+            out += [mido.Message('control_change', channel=k, control=120, value=0, time=k) for k in range(16)]
+            break
+        if elapsed >= (cut_time - cut_time / 10) / 768000.0 * tempo:
+            fades += 1
+            channel = msg.channel if hasattr(msg, 'channel') else 0 if msg.type == 'sysex' else 15
+            out.append(mido.Message('control_change', channel=channel, control=7,
+                                    value=max(0, min(127, volume[channel] - fades))))
+        out.append(msg)
+        if msg.type == 'end_of_track':
+            return [out]
+        if msg.type == 'control_change' and msg.control == 7:
+            volume[msg.channel] = msg.value
+        tempo = msg.tempo if msg.type == 'set_tempo' else tempo
+    return [out + [mido.MetaMessage('end_of_track')]]
+
+
+def song_length(mid):
+    """Music ticks to the latest End of Track, halves rounded up; and the
+    tempo (quarter notes per minute) in effect at a music time."""
+    end, tempos, division = 0, [], mid.ticks_per_beat
+    for track in mid.tracks:
+        now = 0
+        for msg in track:
+            now += msg.time
+            if msg.type == 'set_tempo':
+                tempos.append((now, msg.tempo))
+            if msg.type == 'end_of_track':
+                break
+        end = max(end, now)
+    tempos.sort(key=lambda point: point[0])
+
+    def bpm_at(music_time):
+        bpm = 120.0
+        for tick, micros in tempos:
+            if tick * TICKS_PER_QUARTER > music_time * division:
+                break
+            bpm = 60000000.0 / micros
+        return bpm
+
+    return (end * 2 * TICKS_PER_QUARTER + division) // (2 * division), bpm_at
+
+
+def mm_ss(length, bpm):
+    seconds = math.floor(length / 768.0 * 60.0 / bpm)
+    return '%02d:%02d' % (seconds // 60, seconds % 60)
+
+
+def run(args):
     done = subprocess.run(args, capture_output=True, text=True)
-    if done.returncode != expect:
-        raise AssertionError('%s exited %d (expected %d): %s' % (' '.join(args), done.returncode, expect,
-                                                                   done.stderr))
-    return done
+    if done.returncode != 0:
+        raise AssertionError('%s exited %d: %s' % (' '.join(args), done.returncode, done.stderr))
+    return done.stdout
 
 
 def songs(folder):
@@ -32,32 +119,32 @@ def songs(folder):
 
 
 def check_file(path, source, cut_time):
-    cut = mido.MidiFile(path)  # must load
-    if cut.type != source.type or cut.ticks_per_beat != source.ticks_per_beat:
-        return 'header changed: type %d/%d, division %d/%d' % (cut.type, source.type, cut.ticks_per_beat,
-                                                               source.ticks_per_beat)
-    expected = ref.expected_cut(source, cut_time)
-    if source.type == 1 and len(cut.tracks) != len(source.tracks):
-        return 'track count %d, source has %d' % (len(cut.tracks), len(source.tracks))
-    return ref.compare_tracks(cut.tracks, expected)
+    """None when the cut at `path` is what the model expects, else the difference."""
+    cut = mido.MidiFile(path)
+    if (cut.type, cut.ticks_per_beat) != (source.type, source.ticks_per_beat):
+        return 'header changed: type %d, division %d' % (cut.type, cut.ticks_per_beat)
+    expected = (cut_format_one if source.type == 1 else cut_format_zero)(source, cut_time)
+    if len(cut.tracks) != len(expected):
+        return 'track count %d, expected %d' % (len(cut.tracks), len(expected))
+    for number, (got, want) in enumerate(zip(cut.tracks, expected)):
+        for index, (g, w) in enumerate(itertools.zip_longest(got, want)):
+            if g != w:
+                return 'track %d, message %d: %r, expected %r' % (number, index, g, w)
+    return None
 
 
 def cmd_cut(quorvane, song_dir, work):
     failures, checked = [], 0
     for name in songs(song_dir):
-        source_path = os.path.join(song_dir, name)
-        source = mido.MidiFile(source_path)
-        maximum = int(re.search(r'positions: 1 to (\d+)', run([quorvane, 'info', source_path]).stdout).group(1))
-        for position in sorted({1, 7, maximum // 2, maximum}):
-            if position < 1:
-                continue
+        path = os.path.join(song_dir, name)
+        source = mido.MidiFile(path)
+        maximum = int(re.search(r'positions: 1 to (\d+)', run([quorvane, 'info', path])).group(1))
+        for position in sorted({1, 7, max(1, maximum // 2), maximum}):
             out = os.path.join(work, 'cut-%s-%d' % (name, position))
             os.makedirs(out)
-            written = run([quorvane, 'cut', source_path, '--position', str(position), '--dest', out]).stdout.strip()
-            if os.listdir(out) != [os.path.basename(written)]:
-                failures.append('%s @%d: folder holds %s' % (name, position, os.listdir(out)))
-                continue
-            problem = check_file(written, source, position * 1000.0)
+            written = run([quorvane, 'cut', path, '--position', str(position), '--dest', out]).strip()
+            problem = ('folder holds %s' % os.listdir(out) if os.listdir(out) != [os.path.basename(written)]
+                       else check_file(written, source, position * 1000.0))
             checked += 1
             if problem:
                 failures.append('%s @%d: %s' % (name, position, problem))
@@ -65,22 +152,20 @@ def cmd_cut(quorvane, song_dir, work):
 
 
 def cmd_measure(quorvane, song_dir):
-    failures, checked = [], 0
+    failures = []
     for name in songs(song_dir):
         path = os.path.join(song_dir, name)
-        info = run([quorvane, 'info', path]).stdout
+        info = run([quorvane, 'info', path])
         length = int(re.search(r'length:\s+(\d+) music ticks', info).group(1))
         bpm = float(re.search(r'start:\s+(\S+) quarter notes per minute', info).group(1))
-        want_length, bpm_at = ref.song_length(mido.MidiFile(path))
-        checked += 1
-        if length != want_length or abs(bpm - bpm_at(0)) > 1e-9 * bpm:
-            failures.append('%s: length %d bpm %r, mido says %d and %r' % (name, length, bpm, want_length, bpm_at(0)))
-    return checked, failures
+        want, bpm_at = song_length(mido.MidiFile(path))
+        if length != want or abs(bpm - bpm_at(0)) > 1e-9 * bpm:
+            failures.append('%s: length %d bpm %r, mido says %d and %r' % (name, length, bpm, want, bpm_at(0)))
+    return len(songs(song_dir)), failures
 
 
 def cmd_cut_all(quorvane, song_dir, work, seconds=7):
-    folder = os.path.join(work, 'batch')
-    out = os.path.join(work, 'out')
+    folder, out = os.path.join(work, 'batch'), os.path.join(work, 'out')
     shutil.copytree(song_dir, folder)
     # Names beyond ASCII are listed, cut and logged in their own upper case.
     for old, new in zip(songs(folder), ['Ünïcödé ☃.mid', 'façade.mid']):
@@ -89,14 +174,12 @@ def cmd_cut_all(quorvane, song_dir, work, seconds=7):
     run([quorvane, 'cut-all', folder, '--seconds', str(seconds), '--dest', out])
 
     listed = sorted((name.upper(), name) for name in songs(folder))
-    lines, failures, checked = [], [], 0
-    value, cut_time = 0, 0.0
+    lines, failures, value, cut_time = [], [], 0, 0.0
     for position, (upper, disk) in enumerate(listed, start=1):
         source = mido.MidiFile(os.path.join(folder, disk))
-        length, bpm_at = ref.song_length(source)
-        song = ref.mm_ss(ref.whole_seconds(length, bpm_at(2000)))
-        # The search steps the cut slider from 0 until its time reads the
-        # clip length or one second more, at most to 100.
+        length, bpm_at = song_length(source)
+        # The cut slider steps from 0 until its time reads the clip length or
+        # one second more, at most to 100; it stays where the last song left it.
         caption = '00:00'
         for step in range(0, 101):
             if caption in ('00:%02d' % seconds, '00:%02d' % (seconds + 1)):
@@ -104,23 +187,20 @@ def cmd_cut_all(quorvane, song_dir, work, seconds=7):
             if step != value:
                 value = step
                 if step > 0:
-                    caption = ref.mm_ss(ref.whole_seconds(step * 1000.0, bpm_at(0)))
-                    cut_time = step * 1000.0
-        lines.append('%d. %s: %s\t%s-cut.mid:%s - Format: %s\r\n' % (position, upper, song, upper[:-4], caption,
-                                                                      '1' if source.type == 1 else '0'))
+                    caption, cut_time = mm_ss(step * 1000.0, bpm_at(0)), step * 1000.0
+        lines.append('%d. %s: %s\t%s-cut.mid:%s - Format: %d\r\n' % (position, upper, mm_ss(length, bpm_at(2000)),
+                                                                      upper[:-4], caption, 1 if source.type == 1 else 0))
         cut_name = upper[:-4] + '-CUT.mid' if source.type == 1 else (upper[:-4] + '-cut.mid').lower()
         problem = check_file(os.path.join(out, cut_name), source, cut_time)
-        checked += 1
         if problem:
             failures.append('%s: %s' % (disk, problem))
     with open(os.path.join(folder, 'Quorvane.log'), 'rb') as log:
-        actual = log.read()
-    expected = ''.join(lines).encode('utf-8')
+        actual, expected = log.read(), ''.join(lines).encode('utf-8')
     if actual != expected:
         failures.append('log differs:\n%r\nexpected\n%r' % (actual, expected))
     if len(os.listdir(out)) != len(listed):
         failures.append('destination holds %s' % sorted(os.listdir(out)))
-    return checked, failures
+    return len(listed), failures
 
 
 def write_crafted(folder):
@@ -128,19 +208,18 @@ def write_crafted(folder):
     or followed by another chunk."""
     def chunk(tag, data):
         return tag + struct.pack('>I', len(data)) + data
+
     def header(fmt, tracks):
         return chunk(b'MThd', struct.pack('>HHH', fmt, tracks, 96))
-    tempo = b'\x00\xff\x51\x03\x07\xa1\x20'
-    notes = b''.join(b'\x00\x90\x3c\x40\x81\x40\x80\x3c\x00' for _ in range(40))  # 40 quarters, no End of Track
-    eot = b'\x00\xff\x2f\x00'
-    songs = {
+    tempo, eot = b'\x00\xff\x51\x03\x07\xa1\x20', b'\x00\xff\x2f\x00'
+    notes = b'\x00\x90\x3c\x40\x81\x40\x80\x3c\x00' * 40  # 40 quarters
+    os.makedirs(folder)
+    for name, data in {
         'zero-alone.mid': header(0, 1) + chunk(b'MTrk', tempo + notes),
         'zero-then-chunk.mid': header(0, 1) + chunk(b'MTrk', tempo + notes) + chunk(b'XTRA', b'\x00\x90\x3c'),
         'one-alone.mid': header(1, 2) + chunk(b'MTrk', tempo + eot) + chunk(b'MTrk', notes),
         'one-then-chunk.mid': header(1, 2) + chunk(b'MTrk', tempo) + chunk(b'MTrk', notes + eot),
-    }
-    os.makedirs(folder)
-    for name, data in songs.items():
+    }.items():
         with open(os.path.join(folder, name), 'wb') as out:
             out.write(data)
 
@@ -149,24 +228,19 @@ def main(argv):
     command, quorvane, song_dir = argv[1], argv[2], argv[3]
     work = argv[4] if len(argv) > 4 else None
     if command == 'crafted':
-        song_dir, work = os.path.join(argv[3], 'songs'), os.path.join(argv[3], 'cuts')
         shutil.rmtree(argv[3], ignore_errors=True)
+        song_dir, work = os.path.join(argv[3], 'songs'), os.path.join(argv[3], 'cuts')
         write_crafted(song_dir)
     if work:
         shutil.rmtree(work, ignore_errors=True)
         os.makedirs(work)
-    if command in ('cut', 'crafted'):
-        checked, failures = cmd_cut(quorvane, song_dir, work)
-        if command == 'crafted':
-            measured, wrong = cmd_measure(quorvane, song_dir)
-            checked, failures = checked + measured, failures + wrong
-    elif command == 'measure':
-        checked, failures = cmd_measure(quorvane, song_dir)
-    elif command == 'cut-all':
-        checked, failures = cmd_cut_all(quorvane, song_dir, work)
-    else:
-        print(__doc__)
-        return 2
+    checked, failures = {'cut': lambda: cmd_cut(quorvane, song_dir, work),
+                         'crafted': lambda: cmd_cut(quorvane, song_dir, work),
+                         'measure': lambda: cmd_measure(quorvane, song_dir),
+                         'cut-all': lambda: cmd_cut_all(quorvane, song_dir, work)}[command]()
+    if command == 'crafted':
+        measured, wrong = cmd_measure(quorvane, song_dir)
+        checked, failures = checked + measured, failures + wrong
     for failure in failures:
         print('FAIL', failure)
     print('%d checked, %d failed' % (checked, len(failures)))
