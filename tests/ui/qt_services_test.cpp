@@ -1,5 +1,4 @@
-// The window's real platform services: the folder dialog, the message box,
-// the event pump and the pause.
+// The window's real dialogs: the folder picker and the message box.
 
 #include <gtest/gtest.h>
 
@@ -9,7 +8,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
-#include <chrono>
 #include <functional>
 
 #include "engine_test_util.hpp"
@@ -62,30 +60,6 @@ TEST(QtServices, MessagesHaveTheProgramsTitleAndAnOkButton) {
         box.button(QMessageBox::Ok)->click();
     });
     sink.showMessage("CANNOT READ MIDI FILE: x.mid");
-}
-
-TEST(QtServices, ThePumpRunsWaitingEventsAndWhatTheyQueueAndThePauseSleeps) {
-    ui::ProcessEventsPump pump;
-    int steps = 0;
-    QObject context;
-    QMetaObject::invokeMethod(
-        &context,
-        [&] {
-            ++steps;
-            QMetaObject::invokeMethod(
-                &context, [&] { ++steps; }, Qt::QueuedConnection);
-        },
-        Qt::QueuedConnection);
-    int refreshed = 0;
-    ui::PumpAfter refreshing(pump, [&] { ++refreshed; });
-    refreshing.processPendingEvents();
-    EXPECT_EQ(steps, 2);
-    EXPECT_EQ(refreshed, 1);
-
-    ui::ThreadSleep pause;
-    const auto start = std::chrono::steady_clock::now();
-    pause.sleepMilliseconds(40);
-    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(40));
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
-// The window's face: frame, every control's place, the artwork and the
-// sliders' stored design.
+// The window's face: frame, every control's place and the artwork.
 
 #include <QImage>
 
-#include "slider/qt_picture.hpp"
 #include "window_fixture.hpp"
 
 namespace quorvane::test {
@@ -90,20 +88,6 @@ TEST(Artwork, EveryBitmapHasItsControlsSizeAndTheBackgroundShowsTheReleasedLook)
     };
     for (const layout::ButtonPlace& button : layout::kButtons) check(button.box, button.released, button.pressed);
     for (const layout::LedPlace& led : layout::kLeds) check(led.box, led.dark, led.lit);
-}
-
-TEST_F(WindowFace, TheSlidersLoadTheirStoredDesign) {
-    for (const auto& [slider, stored] : {std::pair<TarnSliderWidget*, const stored_sliders::StoredSlider*>{
-                                             &window.segmento(), &stored_sliders::kSegmento},
-                                         {&window.choose(), &stored_sliders::kChoose}}) {
-        SCOPED_TRACE(std::string(stored->control));
-        EXPECT_EQ(std::make_tuple(slider->Orientation(), slider->RailStyle(), slider->BackColor(), slider->Min(),
-                                  slider->Max(), slider->Value(), slider->Enabled(), slider->ShowValueTip(),
-                                  pixmapOf(slider->SliderIcon())->size(), pixmapOf(slider->RailPicture())->size()),
-                  std::make_tuple(stored->orientation, stored->railStyle, stored->backColor, stored->min, stored->max,
-                                  stored->value, true, true, QSize(stored->thumb.width, stored->thumb.height),
-                                  QSize(stored->rail.width, stored->rail.height)));
-    }
 }
 
 }  // namespace
