@@ -50,30 +50,24 @@ TEST_F(PreReader, SkipsEveryKindOfEventBeforeTheTempo) {
     EXPECT_EQ(s.tempo, 400000u);
 }
 
-TEST_F(PreReader, SkipsAlienChunksLongHeadersAndBytesAfterEndOfTrack) {
+TEST_F(PreReader, SkipsWhatIsNotATrackAndReadsEveryTrackUntilATempo) {
     const Bytes longHeader = cat({{'M', 'T', 'h', 'd'}, be32(8), {0, 1, 0, 2, 0x01, 0xE0, 0xAA, 0xBB}});
-    SongHeader s = read(cat({longHeader, chunk("XFIH", {1, 2, 3}), track(cat({kEndOfTrack, {0x99, 0x99}})),
-                             chunk("junk", {}), track(cat({tempoEvent(250000), kEndOfTrack}))}));
-    EXPECT_EQ(s.tempo, 250000u);
-}
-
-TEST_F(PreReader, WithoutTempoTheDefaultHolds) {
-    SongHeader s = read(cat({header(2, 1, 96), track(cat({{0x00, 0x90, 1, 1}, kEndOfTrack}))}));
-    EXPECT_EQ(s.format, 2);
-    EXPECT_EQ(s.tempo, 500000u);
-    EXPECT_EQ(s.division, 96u);
-    EXPECT_EQ(s.tickMs, 500000.0 / 96000.0);
-
-    s = read(header(1, 0, 480));  // no tracks at all
-    EXPECT_EQ(s.format, 1);
-    EXPECT_EQ(s.tempo, 500000u);
-}
-
-TEST_F(PreReader, ReadsTheWholeTrackCount) {
-    Bytes file = header(1, 0x0103, 480);
-    for (int k = 0; k < 0x0102; ++k) file = cat({file, track(kEndOfTrack)});
-    SongHeader s = read(cat({file, track(cat({tempoEvent(300000), kEndOfTrack}))}));
-    EXPECT_EQ(s.tempo, 300000u);  // found in track 259
+    Bytes many = header(1, 0x0103, 480);  // a track count above 255
+    for (int k = 0; k < 0x0102; ++k) many = cat({many, track(kEndOfTrack)});
+    const std::pair<Bytes, std::tuple<int, std::uint32_t, std::uint32_t>> cases[] = {
+        {cat({longHeader, chunk("XFIH", {1, 2, 3}), track(cat({kEndOfTrack, {0x99, 0x99}})), chunk("junk", {}),
+              track(cat({tempoEvent(250000), kEndOfTrack}))}),
+         {1, 250000, 480}},
+        {cat({many, track(cat({tempoEvent(300000), kEndOfTrack}))}), {1, 300000, 480}},
+        // Without a tempo the default holds.
+        {cat({header(2, 1, 96), track(cat({{0x00, 0x90, 1, 1}, kEndOfTrack}))}), {2, 500000, 96}},
+        {header(1, 0, 480), {1, 500000, 480}},
+    };
+    for (const auto& [bytes, expected] : cases) {
+        const SongHeader s = read(bytes);
+        EXPECT_EQ(std::make_tuple(s.format, s.tempo, s.division), expected);
+        EXPECT_EQ(s.tickMs, std::get<1>(expected) / (std::get<2>(expected) * 1000.0));
+    }
 }
 
 TEST_F(PreReader, UnplaceableInputIsAnErrorNamingFileAndReason) {
