@@ -8,7 +8,7 @@
 namespace quorvane::ui {
 
 namespace {
-const QColor kWell(0x12, 0x14, 0x18);
+const QColor kTrack(0x45, 0x4b, 0x55);  // the artwork's light edge: the part still to do
 const QColor kAccent(0x3e, 0xc7, 0xe0);
 }  // namespace
 
@@ -31,7 +31,7 @@ void BatchProgressBar::follow(const BatchProgress& progress) {
 
 void BatchProgressBar::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), kWell);
+    painter.fillRect(rect(), kTrack);
     if (count_ <= 0) return;
     const int filled = static_cast<int>(static_cast<long long>(width()) * done_ / count_);
     painter.fillRect(QRect(0, 0, filled, height()), kAccent);

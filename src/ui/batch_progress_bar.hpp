@@ -8,7 +8,7 @@ struct BatchProgress;
 
 namespace quorvane::ui {
 
-// The thin bar under the status line during a CUT ALL: a dark well that fills
+// The thin bar under the status line during a CUT ALL: a grey track that fills
 // with the skin's accent as the files are done. Hidden outside a batch.
 class BatchProgressBar final : public QWidget {
 public:

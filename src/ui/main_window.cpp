@@ -199,7 +199,8 @@ void MainWindow::runCommand(layout::Button which) {
         case layout::kButtonCount: return;
     }
     refresh();
-    progress_->hide();
+    // Commands tried during a batch (and refused) leave its bar alone.
+    if (!form_.batchRunning()) progress_->hide();
     // A batch stopped by a file it could not read leaves no file current.
     if (which == layout::kCutAll && form_.appState().FilePath.empty()) selectRow(-1);
     // An exit asked for during a batch ends the program once the batch has stopped.
