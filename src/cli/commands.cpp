@@ -6,6 +6,7 @@
 
 #include "engine/music_time.hpp"
 #include "headless_window.hpp"
+#include "progress_line.hpp"
 
 namespace quorvane::cli {
 
@@ -71,13 +72,35 @@ int runCutToSeconds(const std::string& file, int seconds, const std::optional<st
 }
 
 int runCutAll(const std::string& folder, int seconds, const std::optional<std::string>& dest, std::ostream& out,
-              std::ostream& err) {
+              std::ostream& err, int barColumns) {
     HeadlessWindow window(err);
     window.choose.SetValue(seconds);
     window.chooseFolders(folder, dest.value_or(""));
     if (window.errorCount() != 0) return kExitFileError;
+    bool barShown = false;  // the terminal's line holds the bar
+    int failureShown = 0;   // the list position of the last failure shown under it
+    const auto endBar = [&] {
+        if (barShown) err << '\n';
+        barShown = false;
+    };
+    window.beforeMessage = endBar;
     window.form.onBatchProgress = [&](const BatchProgress& progress) {
-        if (progress.failure.empty() && progress.cutFilePath.empty()) return;
+        const bool finished = !progress.failure.empty() || !progress.cutFilePath.empty();
+        if (barColumns > 0 && progress.failure.empty()) {
+            const int done = finished ? progress.position : progress.position - 1;
+            err << '\r' << progressLine(done, progress.position, progress.count, progress.fileName, barColumns)
+                << "\x1b[K" << std::flush;  // the rest of the old line cleared
+            barShown = true;
+            return;
+        }
+        if (barColumns > 0) {
+            // A failure's line takes the bar's place, once; the bar follows.
+            if (progress.position == failureShown) return;
+            failureShown = progress.position;
+            if (barShown) err << "\r\x1b[K";
+            barShown = false;
+        }
+        if (!finished) return;
         std::ostringstream line;
         line << '[' << progress.position << '/' << progress.count << "] " << progress.fileName;
         if (progress.failure.empty()) {
@@ -88,6 +111,7 @@ int runCutAll(const std::string& folder, int seconds, const std::optional<std::s
         err << line.str();  // one write: lines of runs side by side stay whole
     };
     window.form.Image3_Click();
+    endBar();
     if (window.form.ListMIDI.empty()) {
         err << "no MIDI files in " << folder << '\n';
         return kExitOk;

@@ -31,8 +31,11 @@ int runCutToSeconds(const std::string& file, int seconds, const std::optional<st
                     std::ostream& err);
 
 // `quorvane cut-all FOLDER --seconds C [--dest DIR]`: CUT ALL on the folder's
-// MIDI files, with its log; one progress line per file on `err`.
+// MIDI files, with its log; one progress line per file on `err`. With
+// `barColumns` above 0 (`err` is a terminal that wide) one line is redrawn in
+// place instead: a bar, the count and the file in hand; failures still get a
+// line each.
 int runCutAll(const std::string& folder, int seconds, const std::optional<std::string>& dest, std::ostream& out,
-              std::ostream& err);
+              std::ostream& err, int barColumns = 0);
 
 }  // namespace quorvane::cli

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "commands.hpp"
+#include "terminal.hpp"
 
 int main(int argc, char** argv) {
     using namespace quorvane::cli;
@@ -73,7 +74,8 @@ int main(int argc, char** argv) {
     if (*info)
         status = runInfo(infoFile, std::cout, std::cerr);
     else if (*cutAll)
-        status = runCutAll(folder, allSeconds, allDest, std::cout, std::cerr);
+        status = runCutAll(folder, allSeconds, allDest, std::cout, std::cerr,
+                           standardErrorIsTerminal() ? terminalColumns() : 0);
     else if (position)
         status = runCutAtPosition(cutFile, *position, cutDest, std::cout, std::cerr);
     else

@@ -72,6 +72,10 @@ inline constexpr Box kTextPath{8, 360, 551, 19};
 inline constexpr Box kTextDest{6, 376, 311, 19};
 // One line on what the last command did, right of the destination.
 inline constexpr Box kLabStatus{325, 378, 229, 15};
+// The thin bar under it that follows a CUT ALL, and the brand artwork at the
+// top (a right click on it shows the About box).
+inline constexpr Box kBatchProgress{325, 394, 229, 3};
+inline constexpr Box kBrand{196, 18, 320, 62};
 
 // Resource paths: bitmaps by their upper-case names, the design's pictures,
 // the program icon.

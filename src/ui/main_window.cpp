@@ -7,6 +7,9 @@
 #include <QWindow>
 
 #include "slider/qt_picture.hpp"
+#include "ui/about_box.hpp"
+#include "ui/file_drop.hpp"
+#include "ui/tooltips.hpp"
 
 namespace quorvane::ui {
 
@@ -37,6 +40,10 @@ QScrollBar::add-page:horizontal, QScrollBar::sub-page:horizontal { background: n
 constexpr int kText9Tag = 34;
 constexpr int kTextPathTag = 52;
 constexpr int kTextDestTag = 82;
+
+bool boxContains(const layout::Box& box, QPoint at) {
+    return QRect(box.left, box.top, box.width, box.height).contains(at);
+}
 
 }  // namespace
 
@@ -77,6 +84,9 @@ MainWindow::MainWindow(const PlatformServices* services, QWidget* parent)
 
     buildControls();
     loadDesign();
+    addToolTips(*this);
+    keys_ = new WindowKeys(*this);
+    drop_ = new FileDrop(*this);
 
     // The captions follow the sliders, whether the user drags them or a
     // command sets them.
@@ -98,6 +108,7 @@ MainWindow::MainWindow(const PlatformServices* services, QWidget* parent)
         refresh();
         selectRow(progress.position - 1);
         labNum_->repaint();
+        progress_->follow(progress);
     };
 
     form_.Form_Load();
@@ -147,6 +158,7 @@ void MainWindow::buildControls() {
     labChoose_ = new Caption("LabChoose", layout::kLabChoose, this);
     labDurataTempo_ = new Caption("LabDurataTempo", layout::kLabDurataTempo, this);
     labStatus_ = new Caption("LabStatus", layout::kLabStatus, this);
+    progress_ = new BatchProgressBar(this);
 }
 
 void MainWindow::loadDesign() {
@@ -187,6 +199,8 @@ void MainWindow::runCommand(layout::Button which) {
         case layout::kButtonCount: return;
     }
     refresh();
+    // Commands tried during a batch (and refused) leave its bar alone.
+    if (!form_.batchRunning()) progress_->hide();
     // A batch stopped by a file it could not read leaves no file current.
     if (which == layout::kCutAll && form_.appState().FilePath.empty()) selectRow(-1);
     // An exit asked for during a batch ends the program once the batch has stopped.
@@ -260,6 +274,10 @@ void MainWindow::paintEvent(QPaintEvent*) {
 }
 
 void MainWindow::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton && boxContains(layout::kBrand, event->position().toPoint())) {
+        showAboutBox(this);
+        return;
+    }
     // A left press on the bare background moves the window, as a title bar would.
     if (event->button() != Qt::LeftButton) return;
     if (QWindow* window = windowHandle(); window && window->startSystemMove()) return;

@@ -7,14 +7,18 @@
 #include <memory>
 
 #include "slider/tarn_slider_widget.hpp"
+#include "ui/batch_progress_bar.hpp"
 #include "ui/caption.hpp"
 #include "ui/file_list.hpp"
 #include "ui/layout.hpp"
 #include "ui/picture_controls.hpp"
 #include "ui/qt_services.hpp"
+#include "ui/window_keys.hpp"
 #include "workflow/form1.hpp"
 
 namespace quorvane::ui {
+
+class FileDrop;
 
 // The main window: a frameless, fixed-size face with picture buttons, LEDs,
 // the file list, the captions and the two sliders. What it does is the
@@ -47,6 +51,9 @@ public:
     Caption& labChoose() noexcept { return *labChoose_; }
     Caption& labDurataTempo() noexcept { return *labDurataTempo_; }
     Caption& labStatus() noexcept { return *labStatus_; }
+    BatchProgressBar& batchProgress() noexcept { return *progress_; }
+    WindowKeys& keys() noexcept { return *keys_; }
+    FileDrop& fileDrop() noexcept { return *drop_; }
 
     // Runs what a click on the button runs.
     void runCommand(layout::Button which);
@@ -101,6 +108,9 @@ private:
     Caption* labChoose_ = nullptr;
     Caption* labDurataTempo_ = nullptr;
     Caption* labStatus_ = nullptr;
+    BatchProgressBar* progress_ = nullptr;
+    WindowKeys* keys_ = nullptr;  // Tab order, focus ring, shortcuts
+    FileDrop* drop_ = nullptr;
 
     bool dragging_ = false;  // moving the window with the pointer ourselves
     QPoint dragOffset_;

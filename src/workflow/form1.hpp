@@ -86,11 +86,20 @@ public:
     void Image2_Click() { command(&Form1::Dest, true); }    // DEST
     void Image3_Click() { command(&Form1::CutAll, true); }  // CUT ALL
     void Image4_Click() { command(&Form1::CutOne, true); }  // CUT ONE
+    // SOURCE and DEST answered with `folder` without asking (a folder dropped
+    // on the window, or remembered from the last run).
+    void useSourceFolder(const std::string& folder);
+    void useDestFolder(const std::string& folder);
+    // The list position of the file named `diskName`; -1 when it is not listed.
+    int listIndexOf(const std::string& diskName) const;
 
     // The exit button: during a CUT ALL the batch stops at its next event
     // processing with the log closed; the host ends the program.
     void requestExit() { exitRequested_ = true; }
     bool exitRequested() const { return exitRequested_; }
+    // Stops a running CUT ALL once the file in hand is cut; the log ends
+    // with a line saying so, and the program goes on. Nothing without a batch.
+    void requestStop() { stopRequested_ = batchRunning_; }
     bool batchRunning() const { return batchRunning_; }
 
     // The command line's entry points. `chooseFile` lists FILE alone, as
@@ -152,6 +161,9 @@ private:
     // (FileError) past what 32-bit music time holds.
     std::int32_t positionTicks(std::int32_t value) const;
     void chooseFolder(std::string& label, const char* title);
+    void takeFolder(std::string& label, const std::string& folder);
+    void clearListing();
+    void listSource();
 
     // Runs `body` as a command: errors reach the user once, at the outermost level.
     void guarded(const std::function<void()>& body);
@@ -166,6 +178,7 @@ private:
     int depth_ = 0;
     bool batchRunning_ = false;
     bool exitRequested_ = false;
+    bool stopRequested_ = false;
 };
 
 // The one program-wide folder both folder dialogs start from.

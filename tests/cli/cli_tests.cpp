@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "cli/commands.hpp"
+#include "cli/progress_line.hpp"
 #include "workflow_fixture.hpp"  // steadySong
 #include "workflow/batch_log.hpp"
 
@@ -61,20 +62,46 @@ TEST(CommandLine, CutPrintsThePathWrittenAndChecksTheRange) {
 }
 
 TEST(CommandLine, CutAllGoesOnPastAFileItCannotReadAndExitsWithOne) {
-    TempDir dir, out;
-    dir.write("A.MID", songOfQuarters(40));
-    dir.write("B.MID", Bytes{'M', 'T'});
-    dir.write("C.MID", songOfQuarters(40));
-    out.write(".quorvane-0a1b2c3d.tmp", {});  // left by a killed cut: removed first
-    const Outcome r =
-        run([&](auto& o, auto& e) { return cli::runCutAll(dir.path().string(), 4, out.path().string(), o, e); });
-    EXPECT_EQ(r.status, kExitFileError);
-    EXPECT_EQ(r.out, dir.file("Quorvane.log") + "\n");
-    const std::string failure = "B.MID: CANNOT READ MIDI FILE: the file ends early (1 more byte expected) (at byte 2)";
-    EXPECT_NE(r.err.find("[2/3] " + failure + "\n"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("[3/3] C.MID -> "), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("Cut 2 of 3 files. Not cut:\n" + failure), std::string::npos) << r.err;
-    EXPECT_EQ(out.names(), (std::vector<std::string>{"a-cut.mid", "c-cut.mid"}));
+    for (const int columns : {0, 60}) {  // plain lines; a bar on a terminal 60 wide
+        TempDir dir, out;
+        dir.write("A.MID", songOfQuarters(40));
+        dir.write("B.MID", Bytes{'M', 'T'});
+        dir.write("C.MID", songOfQuarters(40));
+        out.write(".quorvane-0a1b2c3d.tmp", {});  // left by a killed cut: removed first
+        const Outcome r = run([&](auto& o, auto& e) {
+            return cli::runCutAll(dir.path().string(), 4, out.path().string(), o, e, columns);
+        });
+        EXPECT_EQ(r.status, kExitFileError);
+        EXPECT_EQ(r.out, dir.file("Quorvane.log") + "\n");
+        const std::string failure =
+            "B.MID: CANNOT READ MIDI FILE: the file ends early (1 more byte expected) (at byte 2)";
+        const std::string summary = "Cut 2 of 3 files. Not cut:\n" + failure;
+        EXPECT_NE(r.err.find("[2/3] " + failure + "\n"), std::string::npos) << r.err;
+        if (columns == 0) {
+            EXPECT_NE(r.err.find("[3/3] C.MID -> "), std::string::npos) << r.err;
+            EXPECT_NE(r.err.find(summary), std::string::npos) << r.err;
+        } else {
+            // The failure is shown once; the bar ends its line before the summary.
+            std::size_t shown = 0;
+            for (auto at = r.err.find("[2/3] "); at != std::string::npos; at = r.err.find("[2/3] ", at + 1)) ++shown;
+            EXPECT_EQ(shown, 1u) << r.err;
+            EXPECT_NE(r.err.find("\r[####################] 3/3 C.MID\x1b[K\n" + summary), std::string::npos) << r.err;
+        }
+        EXPECT_EQ(out.names(), (std::vector<std::string>{"a-cut.mid", "c-cut.mid"}));
+    }
+}
+
+TEST(CommandLine, TheProgressLineFitsTheTerminal) {
+    const struct {
+        std::string name;
+        int columns;
+        std::string line;
+    } cases[] = {
+        {"SONG.MID", 80, "[#####---------------] 2/4 SONG.MID"},
+        {"\xC3\x89T\xC3\x89.MID", 32, "[#####---------------] 2/4 \xC3\x89T\xC3\x89."},  // characters, not bytes
+        {"SONG.MID", 10, "2/4"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(cli::progressLine(1, 2, 4, c.name, c.columns), c.line) << c.columns;
 }
 
 TEST(CommandLine, TheLogIsNeverWrittenThroughALinkNorByTwoBatchesAtOnce) {
