@@ -78,29 +78,23 @@ int runCutAll(const std::string& folder, int seconds, const std::optional<std::s
     window.chooseFolders(folder, dest.value_or(""));
     if (window.errorCount() != 0) return kExitFileError;
     bool barShown = false;  // the terminal's line holds the bar
-    int failureShown = 0;   // the list position of the last failure shown under it
     const auto endBar = [&] {
         if (barShown) err << '\n';
         barShown = false;
     };
     window.beforeMessage = endBar;
     window.form.onBatchProgress = [&](const BatchProgress& progress) {
-        const bool finished = !progress.failure.empty() || !progress.cutFilePath.empty();
-        if (barColumns > 0 && progress.failure.empty()) {
-            const int done = finished ? progress.position : progress.position - 1;
+        if (barColumns > 0 && (progress.failure.empty() || !progress.done)) {
+            const int done = progress.done ? progress.position : progress.position - 1;
             err << '\r' << progressLine(done, progress.position, progress.count, progress.fileName, barColumns)
                 << "\x1b[K" << std::flush;  // the rest of the old line cleared
             barShown = true;
             return;
         }
-        if (barColumns > 0) {
-            // A failure's line takes the bar's place, once; the bar follows.
-            if (progress.position == failureShown) return;
-            failureShown = progress.position;
-            if (barShown) err << "\r\x1b[K";
-            barShown = false;
-        }
-        if (!finished) return;
+        if (!progress.done) return;
+        // A failure's line takes the bar's place; the bar follows.
+        if (barShown) err << "\r\x1b[K";
+        barShown = false;
         std::ostringstream line;
         line << '[' << progress.position << '/' << progress.count << "] " << progress.fileName;
         if (progress.failure.empty()) {

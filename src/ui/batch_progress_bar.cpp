@@ -21,10 +21,8 @@ BatchProgressBar::BatchProgressBar(QWidget* parent) : QWidget(parent) {
 }
 
 void BatchProgressBar::follow(const BatchProgress& progress) {
-    // A file is done once it is cut or has failed; before that it is in hand.
-    const bool finished = !progress.cutFilePath.empty() || !progress.failure.empty();
     count_ = progress.count;
-    done_ = finished ? progress.position : progress.position - 1;
+    done_ = progress.done ? progress.position : progress.position - 1;
     show();
     repaint();  // the batch holds the event loop: paint now
 }

@@ -164,6 +164,7 @@ void Form1::CutAll() {
             failures_.push_back({name, failure});
             progress.failure = failure;
         }
+        progress.done = true;
         if (onBatchProgress) onBatchProgress(progress);
         // A stop asked for during this file takes effect now that it is done;
         // at the last file there is nothing left to stop.

@@ -29,6 +29,7 @@ struct BatchProgress {
     std::string fileName;
     std::string cutFilePath;  // set once the file has been cut
     std::string failure;      // set when the file could not be read or cut
+    bool done = false;        // the file has been tried: cut, or given up on
 };
 
 // A file that a CUT ALL could not cut, and why (the log's wording).
