@@ -9,6 +9,7 @@ packages=(
   openbox xdotool x11-utils  # the window driven on Xvfb by the end-to-end test
   clang libclang-rt-14-dev
   python3-mido midicsv
+  lintian  # checks the Debian package
 )
 
 sudo_cmd=()
