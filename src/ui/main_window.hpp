@@ -8,6 +8,7 @@
 
 #include "slider/tarn_slider_widget.hpp"
 #include "ui/caption.hpp"
+#include "ui/cut_point_preview.hpp"
 #include "ui/file_list.hpp"
 #include "ui/layout.hpp"
 #include "ui/picture_controls.hpp"
@@ -47,6 +48,7 @@ public:
     Caption& labChoose() noexcept { return *labChoose_; }
     Caption& labDurataTempo() noexcept { return *labDurataTempo_; }
     Caption& labStatus() noexcept { return *labStatus_; }
+    CutPointPreview& cutPointPreview() noexcept { return preview_; }
 
     // Runs what a click on the button runs.
     void runCommand(layout::Button which);
@@ -88,6 +90,7 @@ private:
     TarnSliderWidget segmento_;
     TarnSliderWidget choose_;
     Form1 form_;
+    CutPointPreview preview_{form_};
 
     QPixmap background_;
     std::array<PictureButton*, layout::kButtonCount> buttons_{};
