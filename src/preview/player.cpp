@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "sequencer.hpp"
+
 namespace quorvane::preview {
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "sequencer.hpp"
 #include "song_events.hpp"
 #include "synth.hpp"
 

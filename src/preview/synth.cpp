@@ -2,8 +2,6 @@
 
 #include <fluidsynth.h>
 
-#include <algorithm>
-#include <cmath>
 #include <mutex>
 
 #include "engine/errors.hpp"
@@ -20,9 +18,6 @@ void quietLogs() {
             fluid_set_log_function(level, nullptr, nullptr);
     });
 }
-
-// Below this level (-80 dBFS) the sound has died away.
-constexpr float kSilence = 1e-4f;
 
 }  // namespace
 
@@ -104,40 +99,5 @@ void Synth::play(const TimedEvent& event) {
 }
 
 void Synth::render(float* out, int frames) { fluid_synth_write_float(synth_, frames, out, 0, 2, out, 1, 2); }
-
-Sequencer::Sequencer(const SongEvents& song, int sampleRate)
-    : song_(song),
-      lastEventFrame_(static_cast<std::uint64_t>(std::ceil(std::max(0.0, song.lastEventSeconds) * sampleRate))),
-      endFrame_(lastEventFrame_ + static_cast<std::uint64_t>(kTailSeconds * sampleRate)),
-      rate_(sampleRate) {}
-
-int Sequencer::render(Synth& synth, float* out, int frames) {
-    int done = 0;
-    while (done < frames && !over_) {
-        std::uint64_t until = endFrame_;
-        while (next_ < song_.events.size()) {
-            const TimedEvent& event = song_.events[next_];
-            const auto at = static_cast<std::uint64_t>(std::ceil(std::max(0.0, event.seconds) * rate_));
-            if (at > frame_) {
-                until = at;
-                break;
-            }
-            synth.play(event);
-            ++next_;
-        }
-        const bool tail = next_ == song_.events.size() && frame_ >= lastEventFrame_;
-        if (!tail && next_ == song_.events.size()) until = lastEventFrame_;
-        const int piece = static_cast<int>(std::min<std::uint64_t>(until - frame_, frames - done));
-        float* block = out + 2 * static_cast<std::ptrdiff_t>(done);
-        synth.render(block, piece);
-        frame_ += piece;
-        done += piece;
-        if (tail) {
-            const bool quiet = std::all_of(block, block + 2 * piece, [](float s) { return std::fabs(s) < kSilence; });
-            over_ = quiet || frame_ >= endFrame_;
-        }
-    }
-    return done;
-}
 
 }  // namespace quorvane::preview
