@@ -1,5 +1,6 @@
 #include "render_command.hpp"
 
+#include <new>
 #include <ostream>
 
 #include "engine/errors.hpp"
@@ -13,6 +14,9 @@
 namespace quorvane::cli {
 
 namespace {
+
+// A song's events and its audio are held in memory while it is rendered.
+constexpr char kNoMemory[] = "not enough memory to render the song";
 
 preview::AudioFormat formatOf(const std::string& extension, const std::string& path) {
     const auto format = preview::audioFormatOf(extension);
@@ -35,6 +39,9 @@ int runRender(const std::string& file, const std::string& clip, const AudioSetti
     } catch (const FileError& error) {
         err << userMessage(error) << '\n';
         return kExitFileError;
+    } catch (const std::bad_alloc&) {
+        err << userMessage(FileError(ErrorKind::CannotWrite, clip, kNoMemory)) << '\n';
+        return kExitFileError;
     }
 }
 
@@ -55,6 +62,9 @@ void AudioPreviews::operator()(const std::string& cutFile) {
         throw FileError(ErrorKind::CannotWrite, clip,
                         "audio preview " + utf8FromPath(pathFromUtf8(clip).filename()) + ": " + error.reason(),
                         error.offset());
+    } catch (const std::bad_alloc&) {
+        throw FileError(ErrorKind::CannotWrite, clip,
+                        "audio preview " + utf8FromPath(pathFromUtf8(clip).filename()) + ": " + kNoMemory);
     }
 }
 

@@ -3,6 +3,8 @@
 #include "workflow/form1.hpp"
 
 #ifdef QUORVANE_WITH_PREVIEW
+#include <new>
+
 #include "engine/errors.hpp"
 #include "preview/player.hpp"
 #include "preview/preview_clip.hpp"
@@ -48,6 +50,8 @@ std::string CutPointPreview::toggle() {
         return "Playing the last 5 s before the cut.";
     } catch (const FileError& error) {
         return userMessage(error);
+    } catch (const std::bad_alloc&) {
+        return "Not enough memory to play the cut point.";
     }
 }
 
