@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "audio_drivers.hpp"
 #include "sequencer.hpp"
 
 namespace quorvane::preview {
@@ -65,7 +66,15 @@ bool Player::play(SongEvents song) {
         if (k == 0 || ms != milliseconds(song_.events[k - 1].seconds)) schedule(ms, &song_.events[k]);
     }
     schedule(0, nullptr);
-    driver_ = new_fluid_audio_driver(synth_->settings(), synth_->synth());
+    if (!driverName_.empty()) {
+        driver_ = new_fluid_audio_driver(synth_->settings(), synth_->synth());
+    } else {
+        for (const char* name : kAudioDrivers) {
+            fluid_settings_setstr(synth_->settings(), "audio.driver", name);
+            driver_ = new_fluid_audio_driver(synth_->settings(), synth_->synth());
+            if (driver_) break;
+        }
+    }
     if (!driver_) stop();
     return driver_ != nullptr;
 }

@@ -18,7 +18,8 @@ namespace quorvane::preview {
 // sequencer, run by the synth's sample clock, plays the events as it renders.
 class Player {
 public:
-    // `driver` empty: the platform's default. Tests pass "file" with
+    // `driver` empty: the first of the platform's drivers that opens a
+    // device (kAudioDrivers). Tests pass "file" with
     // `fileName`, where the played frames then go instead of a device.
     Player(std::string soundFont, int sampleRate, std::string driver = {}, std::string fileName = {});
     ~Player();
