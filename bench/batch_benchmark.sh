@@ -72,3 +72,26 @@ printf 'songs: %d, %s MB, clip %d s\n' "$count" "$(ratio "$bytes" 1000000)" "$cl
 printf 'quorvane cut-all : %8.3f s\n' "$quorvane"
 printf 'python3-mido trim: %8.3f s  (quorvane is %sx faster)\n' "$mido_time" "$(ratio "$mido_time" "$quorvane")"
 printf 'plain copy       : %8.3f s  (quorvane takes %sx the copy)\n' "$copy" "$(ratio "$quorvane" "$copy")"
+
+# Audio previews, when the build has them: render speed as a multiple of real
+# time, for one song and for the whole batch with --preview, and what
+# --preview adds to the batch.
+if "$build/src/cli/quorvane" cut-all --help 2>/dev/null | grep -q -- --preview; then
+  audio_seconds() { soxi -D "$@" 2>/dev/null | awk '{ s += $1 } END { printf "%.3f", s }'; }
+  song=$(ls "$work/songs" | head -n 1)
+  t0=$(now)
+  "$build/src/cli/quorvane" render "$work/songs/$song" --out "$work/one.wav" >/dev/null 2>&1
+  t1=$(now)
+  one=$(elapsed "$t0" "$t1")
+  cp -r "$work/songs" "$work/p-songs"
+  mkdir -p "$work/p-out"
+  t0=$(now)
+  "$build/src/cli/quorvane" cut-all "$work/p-songs" --seconds "$clip" --dest "$work/p-out" --preview wav >/dev/null 2>&1
+  t1=$(now)
+  batch=$(elapsed "$t0" "$t1")
+  printf 'render one song  : %8.3f s for %s s of audio (%sx real time)\n' "$one" "$(audio_seconds "$work/one.wav")" \
+    "$(ratio "$(audio_seconds "$work/one.wav")" "$one")"
+  all=$(audio_seconds "$work"/p-out/*.wav)
+  printf 'cut-all --preview: %8.3f s for %s s of audio (%sx real time); --preview adds %.3f s\n' "$batch" "$all" \
+    "$(ratio "$all" "$batch")" "$(elapsed "$quorvane" "$batch")"
+fi

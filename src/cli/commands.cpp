@@ -44,8 +44,9 @@ int runInfo(const std::string& file, std::ostream& out, std::ostream& err) {
 }
 
 int runCutAtPosition(const std::string& file, int position, const std::optional<std::string>& dest, std::ostream& out,
-                     std::ostream& err) {
+                     std::ostream& err, const CutHook& afterCut) {
     HeadlessWindow window(err);
+    window.form.onCutWritten = afterCut;
     if (!selectAlone(window, file, dest)) return kExitFileError;
     const int max = window.segmento.Max();
     if (position < 1 || position > max) {
@@ -60,8 +61,9 @@ int runCutAtPosition(const std::string& file, int position, const std::optional<
 }
 
 int runCutToSeconds(const std::string& file, int seconds, const std::optional<std::string>& dest, std::ostream& out,
-                    std::ostream& err) {
+                    std::ostream& err, const CutHook& afterCut) {
     HeadlessWindow window(err);
+    window.form.onCutWritten = afterCut;
     window.choose.SetValue(seconds);
     window.form.chooseFile(file, dest.value_or(""));
     if (window.errorCount() == 0) window.form.cutToClip(0);
@@ -72,8 +74,9 @@ int runCutToSeconds(const std::string& file, int seconds, const std::optional<st
 }
 
 int runCutAll(const std::string& folder, int seconds, const std::optional<std::string>& dest, std::ostream& out,
-              std::ostream& err, int barColumns) {
+              std::ostream& err, int barColumns, const CutHook& afterCut) {
     HeadlessWindow window(err);
+    window.form.onCutWritten = afterCut;
     window.choose.SetValue(seconds);
     window.chooseFolders(folder, dest.value_or(""));
     if (window.errorCount() != 0) return kExitFileError;

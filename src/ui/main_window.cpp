@@ -1,9 +1,12 @@
 #include "ui/main_window.hpp"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QIcon>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QShortcut>
 #include <QWindow>
 
 #include "slider/qt_picture.hpp"
@@ -111,6 +114,14 @@ MainWindow::MainWindow(const PlatformServices* services, QWidget* parent)
         progress_->follow(progress);
     };
 
+    // Space plays the cut point from anywhere in the window, the list
+    // included; a button that has the focus keeps Space for itself.
+    auto* play = new QShortcut(QKeySequence(Qt::Key_Space), this);
+    connect(play, &QShortcut::activated, this, [this] { runCommand(layout::kPlay); });
+    connect(qApp, &QApplication::focusChanged, play, [play](QWidget*, QWidget* now) {
+        play->setEnabled(!qobject_cast<QAbstractButton*>(now) && !qobject_cast<PictureButton*>(now));
+    });
+
     form_.Form_Load();
     refresh();
 }
@@ -196,6 +207,10 @@ void MainWindow::runCommand(layout::Button which) {
         case layout::kCutOne: form_.Image4_Click(); break;
         case layout::kMinimise: showMinimized(); return;
         case layout::kExit: close(); return;
+        case layout::kPlay:
+            if (form_.batchRunning()) return;
+            form_.LabStatus = preview_.toggle();
+            break;
         case layout::kButtonCount: return;
     }
     refresh();

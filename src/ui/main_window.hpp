@@ -9,6 +9,7 @@
 #include "slider/tarn_slider_widget.hpp"
 #include "ui/batch_progress_bar.hpp"
 #include "ui/caption.hpp"
+#include "ui/cut_point_preview.hpp"
 #include "ui/file_list.hpp"
 #include "ui/layout.hpp"
 #include "ui/picture_controls.hpp"
@@ -54,6 +55,7 @@ public:
     BatchProgressBar& batchProgress() noexcept { return *progress_; }
     WindowKeys& keys() noexcept { return *keys_; }
     FileDrop& fileDrop() noexcept { return *drop_; }
+    CutPointPreview& cutPointPreview() noexcept { return preview_; }
 
     // Runs what a click on the button runs.
     void runCommand(layout::Button which);
@@ -95,6 +97,7 @@ private:
     TarnSliderWidget segmento_;
     TarnSliderWidget choose_;
     Form1 form_;
+    CutPointPreview preview_{form_};
 
     QPixmap background_;
     std::array<PictureButton*, layout::kButtonCount> buttons_{};

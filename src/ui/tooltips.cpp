@@ -16,6 +16,8 @@ void addToolTips(MainWindow& window) {
         "CUT ALL (Ctrl+Shift+Enter): cut every listed song to the CLIP LENGTH and write a log, "
         "Quorvane.log, in the source folder. Esc stops it after the file in hand.");
     tip(window.button(layout::kCutOne), "CUT ONE (Ctrl+Enter): cut the selected song where CUT POINT stands.");
+    tip(window.button(layout::kPlay),
+        "Play (Space): hear the five seconds before CUT POINT and how the cut will end; press again to stop.");
     tip(window.button(layout::kMinimise), "Minimise the window.");
     tip(window.button(layout::kExit), "Quit (Ctrl+Q). A running CUT ALL stops first, its log closed.");
     tip(window.list(), "The songs of the source folder. Choose one to see its length and cut it with CUT ONE.");

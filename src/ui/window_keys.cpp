@@ -16,6 +16,7 @@ WindowKeys::WindowKeys(MainWindow& window) : QObject(&window), window_(window) {
                                                    &window.choose(),
                                                    &window.list(),
                                                    &window.segmento(),
+                                                   &window.button(layout::kPlay),
                                                    &window.button(layout::kCutOne),
                                                    &window.button(layout::kMinimise),
                                                    &window.button(layout::kExit)};

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app_state.hpp"
+#include "engine/cutters.hpp"
 #include "platform_services.hpp"
 #include "slider/slider_model.hpp"
 #include "song_timing.hpp"
@@ -79,6 +80,9 @@ public:
     int batchPauseMs = 250;
     // Called as a CUT ALL starts and finishes each file.
     std::function<void(const BatchProgress&)> onBatchProgress;
+    // Called with the path of each cut file once it is in place (an audio
+    // preview beside it, say). What it throws is that cut's failure.
+    std::function<void(const std::string& cutFile)> onCutWritten;
 
     // Entry points.
     void Form_Load();
@@ -133,6 +137,10 @@ public:
     void FormatoUno();
     void FormatoZero();
     void cutCurrentFile();  // the cutter the pre-read format calls for
+
+    // The cut CUT ONE would make now, and whether it is a Format 1 cut;
+    // nothing without a current song or with the cut slider at its start.
+    std::optional<std::pair<CutRequest, bool>> pendingCut() const;
 
     // The path of the batch log for the current source folder.
     std::string logPath() const;

@@ -8,6 +8,9 @@
 #include "cli/progress_line.hpp"
 #include "workflow_fixture.hpp"  // steadySong
 #include "workflow/batch_log.hpp"
+#ifdef QUORVANE_WITH_PREVIEW
+#include "preview/song_events.hpp"
+#endif
 
 namespace quorvane::test {
 namespace {
@@ -167,6 +170,34 @@ TEST(CommandLine, RefusalsSayWhatHappened) {
         EXPECT_NE((r.out + r.err).find(c.said), std::string::npos) << c.args << "\n" << r.out << r.err;
     }
 }
+
+#ifdef QUORVANE_WITH_PREVIEW
+// Each cut gets its audio beside it, read back by sox, ending at most 2.5 s
+// after the cut's last event; one that cannot be written is logged, and the
+// batch goes on.
+TEST(CommandLine, CutAllWritesAnAudioPreviewOfEachCut) {
+    TempDir dir, out;
+    for (const char* name : {"format0_tempo_volume.mid", "format1_band.mid", "format1_div96_plain.mid"}) {
+        std::filesystem::copy_file(std::string(QUORVANE_SAMPLES) + "/" + name, dir.path() / name);
+    }
+    std::filesystem::create_directory(out.path() / "FORMAT1_BAND-CUT.ogg");  // in the preview's way
+    const Outcome r = runProgram("cut-all " + dir.path().string() + " -s 8 --preview ogg -d " + out.path().string());
+    EXPECT_EQ(r.status, kExitFileError) << r.err;
+    const Bytes log = readBytes(dir.file("Quorvane.log"));
+    EXPECT_NE(std::string(log.begin(), log.end())
+                  .find("2. FORMAT1_BAND.MID: CANNOT WRITE FILE: audio preview FORMAT1_BAND-CUT.ogg: "),
+              std::string::npos);
+    for (const std::string cut : {"format0_tempo_volume-cut", "FORMAT1_DIV96_PLAIN-CUT"}) {
+        const double end = preview::readSongEvents(out.file(cut + ".mid")).lastEventSeconds;
+        std::FILE* soxi = ::popen(("soxi -D " + out.file(cut + ".ogg")).c_str(), "r");
+        double seconds = 0;
+        EXPECT_EQ(std::fscanf(soxi, "%lf", &seconds), 1) << cut;
+        ::pclose(soxi);
+        EXPECT_GE(seconds, end) << cut;
+        EXPECT_LE(seconds, end + 2.5) << cut;
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace quorvane::test

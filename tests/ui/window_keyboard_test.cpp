@@ -40,6 +40,7 @@ TEST_F(WindowKeyboard, EveryCommandIsReachedFromTheKeyboard) {
                                       &window.choose(),
                                       &window.list(),
                                       &window.segmento(),
+                                      &window.button(layout::kPlay),
                                       &window.button(layout::kCutOne),
                                       &window.button(layout::kMinimise),
                                       &window.button(layout::kExit),
