@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QShortcut>
+#include <QTimer>
 #include <QWindow>
 
 #include "slider/qt_picture.hpp"
@@ -118,6 +119,17 @@ MainWindow::MainWindow(const PlatformServices* services, QWidget* parent)
     // included; a button that has the focus keeps Space for itself.
     auto* play = new QShortcut(QKeySequence(Qt::Key_Space), this);
     connect(play, &QShortcut::activated, this, [this] { runCommand(layout::kPlay); });
+    // A preview that plays to its end says so, instead of "Playing" for ever.
+    previewWatch_ = new QTimer(this);
+    previewWatch_->setInterval(200);
+    connect(previewWatch_, &QTimer::timeout, this, [this] {
+        if (preview_.playing()) return;
+        previewWatch_->stop();
+        if (form_.LabStatus.rfind("Playing", 0) == 0) {
+            form_.LabStatus = "Preview ended.";
+            refresh();
+        }
+    });
     connect(qApp, &QApplication::focusChanged, play, [play](QWidget*, QWidget* now) {
         play->setEnabled(!qobject_cast<QAbstractButton*>(now) && !qobject_cast<PictureButton*>(now));
     });
@@ -210,6 +222,7 @@ void MainWindow::runCommand(layout::Button which) {
         case layout::kPlay:
             if (form_.batchRunning()) return;
             form_.LabStatus = preview_.toggle();
+            if (preview_.playing()) previewWatch_->start();
             break;
         case layout::kButtonCount: return;
     }

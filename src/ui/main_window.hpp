@@ -3,6 +3,8 @@
 #include <QPixmap>
 #include <QPoint>
 #include <QWidget>
+
+class QTimer;
 #include <array>
 #include <memory>
 
@@ -98,6 +100,7 @@ private:
     TarnSliderWidget choose_;
     Form1 form_;
     CutPointPreview preview_{form_};
+    QTimer* previewWatch_ = nullptr;  // notices a preview that has played to its end
 
     QPixmap background_;
     std::array<PictureButton*, layout::kButtonCount> buttons_{};

@@ -171,6 +171,10 @@ TEST_F(WindowCommands, PlayAndSpaceStartAndStopThePreviewOfTheCutPoint) {
         QTest::qWait(50);
         EXPECT_EQ(preview.framesPlayed(), played);
     }
+    // Played to its end, it says so.
+    window.segmento().SetValue(2);  // a clip of about one second
+    EXPECT_EQ(status(button), "Playing the last 5 s before the cut.");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return caption(window.labStatus()) == "Preview ended."; }, 10000));
     // The frames the driver wrote are sound, not silence.
     const Bytes wav = readBytes(out.file("played.wav"));
     const std::string text(wav.begin(), wav.end());
