@@ -61,7 +61,7 @@ OutputFile::OutputFile(const std::filesystem::path& target, std::string label)
         temp_ = target_;
         temp_.replace_filename(temporaryName());
         errno = 0;
-        file_.reset(openFile(temp_, "wbx"));  // exclusive: never reuse an existing name
+        file_.reset(openNewFile(temp_));  // exclusive: never reuse an existing name
         if (!file_ && errno != EEXIST) break;
     }
     if (!file_) {
@@ -144,11 +144,10 @@ void OutputFile::commit() {
         if (stepHook) stepHook("named");
     }
     if (!kOpenFilesMayBeRenamed) std::fclose(file_.release());
-    std::error_code error;
-    std::filesystem::rename(temp_, target_, error);
-    if (error) {
-        const std::string reason = error.message();
-        std::filesystem::remove(temp_, error);
+    std::string reason;
+    if (!replaceFile(temp_, target_, reason)) {
+        std::error_code ignored;
+        std::filesystem::remove(temp_, ignored);
         temp_.clear();
         throw FileError(ErrorKind::CannotWrite, label_, "cannot replace the file: " + reason);
     }

@@ -9,6 +9,14 @@ namespace quorvane {
 // std::fopen with a path that keeps non-ASCII names intact on every platform.
 std::FILE* openFile(const std::filesystem::path& path, const char* mode);
 
+// Creates `path` for writing, failing with errno EEXIST when a file of that
+// name exists (never reusing or following one). nullptr on failure, errno set.
+std::FILE* openNewFile(const std::filesystem::path& path);
+
+// Renames `from` to `to` in one step, replacing a file `to` that exists.
+// On failure returns false and sets `reason`; `from` is left as it was.
+bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to, std::string& reason);
+
 // Opens a file for reading only when it is a regular file. The check is made
 // on the opened file, so a name swapped for a pipe or a device in between
 // cannot slip through, and the open itself never waits (a pipe without a
