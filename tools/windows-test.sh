@@ -9,13 +9,18 @@ wine=/usr/lib/wine/wine64
 [ -x "$wine" ] || wine=$(command -v wine64)
 scratch=$(mktemp -d)
 export WINEPREFIX=$scratch/prefix WINEDEBUG=-all
+wineserver=$(dirname "$wine")/wineserver
 stop() {
-  "$(dirname "$wine")/wineserver" -k 2>/dev/null || true  # this prefix's server only
+  "$wineserver" -k 2>/dev/null || true  # this prefix's server only
   rm -rf "$scratch"
 }
 trap stop EXIT
 
 cmake --preset windows-cli
 cmake --build --preset windows-cli
-"$wine" wineboot -i >/dev/null 2>&1  # the prefix's first start, once, before the tests
+# One server for the whole run, instead of one starting for each test, and
+# the prefix's first start once, before the tests.
+mkdir -p "$WINEPREFIX"
+"$wineserver" -p
+"$wine" wineboot -i >/dev/null 2>&1
 ctest --preset windows-cli
