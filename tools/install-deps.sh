@@ -9,7 +9,7 @@ packages=(
   openbox xdotool x11-utils  # the window driven on Xvfb by the end-to-end test
   clang libclang-rt-14-dev
   python3-mido midicsv
-  g++-mingw-w64-x86-64-posix wine64  # the Windows cross build and its tests
+  g++-mingw-w64-x86-64-posix googletest wine64  # the Windows cross build (GoogleTest from source), its tests
 )
 
 sudo_cmd=()
