@@ -269,12 +269,13 @@ bool removeUnlockedFile(const std::filesystem::path& path) {
 #endif
 
 bool isHiddenFile(const std::filesystem::path& path) {
+    const std::filesystem::path::string_type name = path.filename().native();
+    if (!name.empty() && name.front() == '.') return true;
 #ifdef _WIN32
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
 #else
-    const std::string name = path.filename().string();
-    return !name.empty() && name.front() == '.';
+    return false;
 #endif
 }
 

@@ -60,7 +60,9 @@ inline constexpr bool kOpenFilesMayBeRenamed = true;
 #endif
 
 // True for files the platform hides from listings: names starting with a
-// dot on Unix-like systems, the hidden and system attributes on Windows.
+// dot, and on Windows also the hidden and system attributes. (Windows itself
+// shows dot names, but copies from other systems bring such files, the "._"
+// companions of a Mac among them, which are no songs.)
 bool isHiddenFile(const std::filesystem::path& path);
 
 // A path from a UTF-8 string, and back.
