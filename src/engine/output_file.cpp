@@ -106,8 +106,8 @@ void OutputFile::patchU32(std::uint64_t offset, std::uint32_t value) {
                                    static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value)};
     if (offset + 4 <= written_) {
         flush();
-        if (std::fseek(file_.get(), static_cast<long>(offset), SEEK_SET) != 0 ||
-            std::fwrite(bytes, 1, 4, file_.get()) != 4 || std::fseek(file_.get(), 0, SEEK_END) != 0) {
+        if (!seekFile(file_.get(), offset) || std::fwrite(bytes, 1, 4, file_.get()) != 4 ||
+            std::fseek(file_.get(), 0, SEEK_END) != 0) {
             fail("cannot update the track length");
         }
         return;

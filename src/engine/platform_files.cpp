@@ -28,6 +28,15 @@ std::FILE* openFile(const std::filesystem::path& path, const char* mode) {
 #endif
 }
 
+bool seekFile(std::FILE* file, std::uint64_t offset) {
+    if (offset > static_cast<std::uint64_t>(INT64_MAX)) return false;
+#ifdef _WIN32
+    return ::_fseeki64(file, static_cast<__int64>(offset), SEEK_SET) == 0;
+#else
+    return ::fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
+#endif
+}
+
 #ifdef _WIN32
 
 namespace {

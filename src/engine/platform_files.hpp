@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -16,6 +17,10 @@ std::FILE* openNewFile(const std::filesystem::path& path);
 // Renames `from` to `to` in one step, replacing a file `to` that exists.
 // On failure returns false and sets `reason`; `from` is left as it was.
 bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to, std::string& reason);
+
+// Moves an open file's position to `offset` from its start, past 2 GiB too
+// (a long has 32 bits on Windows). False on failure.
+bool seekFile(std::FILE* file, std::uint64_t offset);
 
 // Opens a file for reading only when it is a regular file. The check is made
 // on the opened file, so a name swapped for a pipe or a device in between
