@@ -5,6 +5,9 @@
 # plain copy of the folder.
 #
 #   bench/batch_benchmark.sh [BUILD_DIR] [SONGS] [SECONDS]
+#
+# With QUORVANE_EXE set to a quorvane.exe (the windows-cli preset), its
+# cut-all is timed too, under wine64 (its start included; WINEPREFIX as set).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/release}
@@ -27,6 +30,16 @@ t0=$(now)
 "$build/src/cli/quorvane" cut-all "$work/q-songs" --seconds "$clip" --dest "$work/q-out" >/dev/null 2>&1
 t1=$(now)
 quorvane=$(elapsed "$t0" "$t1")
+
+if [ -n "${QUORVANE_EXE:-}" ]; then
+  cp -r "$work/songs" "$work/w-songs"
+  mkdir -p "$work/w-out"
+  t0=$(now)
+  WINEDEBUG=-all /usr/lib/wine/wine64 "$QUORVANE_EXE" cut-all "Z:$work/w-songs" --seconds "$clip" \
+    --dest "Z:$work/w-out" >/dev/null 2>&1
+  t1=$(now)
+  wine_time=$(elapsed "$t0" "$t1")
+fi
 
 mkdir -p "$work/py-out"
 t0=$(now)
@@ -70,6 +83,9 @@ copy=$(elapsed "$t0" "$t1")
 
 printf 'songs: %d, %s MB, clip %d s\n' "$count" "$(ratio "$bytes" 1000000)" "$clip"
 printf 'quorvane cut-all : %8.3f s\n' "$quorvane"
+if [ -n "${QUORVANE_EXE:-}" ]; then
+  printf 'quorvane.exe, Wine: %6.3f s  (%sx the native run)\n' "$wine_time" "$(ratio "$wine_time" "$quorvane")"
+fi
 printf 'python3-mido trim: %8.3f s  (quorvane is %sx faster)\n' "$mido_time" "$(ratio "$mido_time" "$quorvane")"
 printf 'plain copy       : %8.3f s  (quorvane takes %sx the copy)\n' "$copy" "$(ratio "$quorvane" "$copy")"
 

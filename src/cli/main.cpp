@@ -14,9 +14,13 @@
 #include "engine/errors.hpp"
 #include "render_command.hpp"
 #endif
+#include "utf8_arguments.hpp"
 
-int main(int argc, char** argv) {
+int main(int rawArgc, char** rawArgv) {
     using namespace quorvane::cli;
+    Utf8Arguments arguments(rawArgc, rawArgv);
+    const int argc = arguments.argc();
+    char** argv = arguments.argv();
 
     CLI::App app{"Quorvane cuts Standard MIDI Files short.", "quorvane"};
     app.require_subcommand(1);

@@ -61,7 +61,7 @@ OutputFile::OutputFile(const std::filesystem::path& target, std::string label)
         temp_ = target_;
         temp_.replace_filename(temporaryName());
         errno = 0;
-        file_.reset(openFile(temp_, "wbx"));  // exclusive: never reuse an existing name
+        file_.reset(openNewFile(temp_));  // exclusive: never reuse an existing name
         if (!file_ && errno != EEXIST) break;
     }
     if (!file_) {
@@ -106,8 +106,8 @@ void OutputFile::patchU32(std::uint64_t offset, std::uint32_t value) {
                                    static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value)};
     if (offset + 4 <= written_) {
         flush();
-        if (std::fseek(file_.get(), static_cast<long>(offset), SEEK_SET) != 0 ||
-            std::fwrite(bytes, 1, 4, file_.get()) != 4 || std::fseek(file_.get(), 0, SEEK_END) != 0) {
+        if (!seekFile(file_.get(), offset) || std::fwrite(bytes, 1, 4, file_.get()) != 4 ||
+            std::fseek(file_.get(), 0, SEEK_END) != 0) {
             fail("cannot update the track length");
         }
         return;
@@ -144,11 +144,10 @@ void OutputFile::commit() {
         if (stepHook) stepHook("named");
     }
     if (!kOpenFilesMayBeRenamed) std::fclose(file_.release());
-    std::error_code error;
-    std::filesystem::rename(temp_, target_, error);
-    if (error) {
-        const std::string reason = error.message();
-        std::filesystem::remove(temp_, error);
+    std::string reason;
+    if (!replaceFile(temp_, target_, reason)) {
+        std::error_code ignored;
+        std::filesystem::remove(temp_, ignored);
         temp_.clear();
         throw FileError(ErrorKind::CannotWrite, label_, "cannot replace the file: " + reason);
     }

@@ -19,10 +19,6 @@
 
 namespace quorvane {
 
-namespace {
-std::string systemReason(int code) { return code ? std::generic_category().message(code) : "unknown error"; }
-}  // namespace
-
 std::FILE* openFile(const std::filesystem::path& path, const char* mode) {
 #ifdef _WIN32
     std::wstring wide(mode, mode + std::char_traits<char>::length(mode));
@@ -32,10 +28,34 @@ std::FILE* openFile(const std::filesystem::path& path, const char* mode) {
 #endif
 }
 
+bool seekFile(std::FILE* file, std::uint64_t offset) {
+    if (offset > static_cast<std::uint64_t>(INT64_MAX)) return false;
+#ifdef _WIN32
+    return ::_fseeki64(file, static_cast<__int64>(offset), SEEK_SET) == 0;
+#else
+    return ::fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
+#endif
+}
+
 #ifdef _WIN32
 
 namespace {
 std::string windowsReason(DWORD code) { return std::system_category().message(static_cast<int>(code)); }
+// The errno closest to a Windows error, for callers that look at errno.
+int errnoOf(DWORD code) {
+    switch (code) {
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS: return EEXIST;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND: return ENOENT;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION: return EACCES;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL: return ENOSPC;
+        default: return EIO;
+    }
+}
 std::FILE* streamFromHandle(HANDLE handle, int flags, const char* mode) {
     const int fd = ::_open_osfhandle(reinterpret_cast<std::intptr_t>(handle), flags);
     if (fd < 0) {
@@ -47,6 +67,33 @@ std::FILE* streamFromHandle(HANDLE handle, int flags, const char* mode) {
     return file;
 }
 }  // namespace
+
+std::FILE* openNewFile(const std::filesystem::path& path) {
+    // Without FILE_SHARE_DELETE: nobody removes or renames it while it is open.
+    const HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        errno = errnoOf(::GetLastError());
+        return nullptr;
+    }
+    std::FILE* file = streamFromHandle(handle, _O_WRONLY | _O_BINARY, "wb");
+    if (!file) errno = EIO;
+    return file;
+}
+
+bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to, std::string& reason) {
+    // Without MOVEFILE_COPY_ALLOWED: a copy would not be one step. A target
+    // that is open in another program is refused, and so is a read-only one,
+    // which the user meant to keep (checked here too: Wine would replace it).
+    const DWORD attributes = ::GetFileAttributesW(to.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        reason = windowsReason(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    reason = windowsReason(::GetLastError());
+    return false;
+}
 
 std::FILE* openRegularForReading(const std::filesystem::path& path, std::string& reason) {
     const HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -118,6 +165,24 @@ bool removeUnlockedFile(const std::filesystem::path& path) {
 }
 
 #else
+
+namespace {
+std::string systemReason(int code) { return code ? std::generic_category().message(code) : "unknown error"; }
+}  // namespace
+
+std::FILE* openNewFile(const std::filesystem::path& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return nullptr;
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (!file) ::close(fd);
+    return file;
+}
+
+bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to, std::string& reason) {
+    if (::rename(from.c_str(), to.c_str()) == 0) return true;
+    reason = systemReason(errno);
+    return false;
+}
 
 std::FILE* openRegularForReading(const std::filesystem::path& path, std::string& reason) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -213,12 +278,13 @@ bool removeUnlockedFile(const std::filesystem::path& path) {
 #endif
 
 bool isHiddenFile(const std::filesystem::path& path) {
+    const std::filesystem::path::string_type name = path.filename().native();
+    if (!name.empty() && name.front() == '.') return true;
 #ifdef _WIN32
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
 #else
-    const std::string name = path.filename().string();
-    return !name.empty() && name.front() == '.';
+    return false;
 #endif
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -8,6 +9,18 @@ namespace quorvane {
 
 // std::fopen with a path that keeps non-ASCII names intact on every platform.
 std::FILE* openFile(const std::filesystem::path& path, const char* mode);
+
+// Creates `path` for writing, failing with errno EEXIST when a file of that
+// name exists (never reusing or following one). nullptr on failure, errno set.
+std::FILE* openNewFile(const std::filesystem::path& path);
+
+// Renames `from` to `to` in one step, replacing a file `to` that exists.
+// On failure returns false and sets `reason`; `from` is left as it was.
+bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to, std::string& reason);
+
+// Moves an open file's position to `offset` from its start, past 2 GiB too
+// (a long has 32 bits on Windows). False on failure.
+bool seekFile(std::FILE* file, std::uint64_t offset);
 
 // Opens a file for reading only when it is a regular file. The check is made
 // on the opened file, so a name swapped for a pipe or a device in between
@@ -52,7 +65,9 @@ inline constexpr bool kOpenFilesMayBeRenamed = true;
 #endif
 
 // True for files the platform hides from listings: names starting with a
-// dot on Unix-like systems, the hidden and system attributes on Windows.
+// dot, and on Windows also the hidden and system attributes. (Windows itself
+// shows dot names, but copies from other systems bring such files, the "._"
+// companions of a Mac among them, which are no songs.)
 bool isHiddenFile(const std::filesystem::path& path);
 
 // A path from a UTF-8 string, and back.

@@ -2,8 +2,10 @@
 // compared byte for byte with what a plain event-by-event reference makes of
 // the same events. The songs are shifted by a few bytes each time, so that
 // the buffer edges fall on every part of an event.
+#ifndef _WIN32
 #include <sys/mount.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <random>
@@ -175,6 +177,9 @@ TEST(LargeFiles, AFullFileSystemLeavesNoFileAndSaysWhy) {
     TempDir dir;
     const std::filesystem::path small = dir.path() / "small";
     std::filesystem::create_directory(small);
+#ifdef _WIN32
+    GTEST_SKIP() << "a small file system is mounted on Linux only";
+#else
     if (::geteuid() != 0 || ::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=64k") != 0) {
         GTEST_SKIP() << "mounting a small tmpfs needs root: the full file system is not tested";
     }
@@ -190,6 +195,7 @@ TEST(LargeFiles, AFullFileSystemLeavesNoFileAndSaysWhy) {
     EXPECT_NE(message.find("song-cut.mid"), std::string::npos) << message;
     EXPECT_NE(message.find("No space left on device"), std::string::npos) << message;
     EXPECT_TRUE(std::filesystem::is_empty(small));
+#endif
 }
 
 }  // namespace

@@ -1,13 +1,17 @@
+#ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 
 #include "engine/byte_reader.hpp"
 #include "engine/cut_name.hpp"
 #include "engine/output_file.hpp"
+#include "engine/platform_files.hpp"
 #include "engine_test_util.hpp"
 
 namespace quorvane::test {
@@ -102,6 +106,29 @@ TEST(OutputFile, NothingIsLeftUnlessCommitted) {
     expectFileError([&] { OutputFile(dir.path() / "missing" / "X.mid", "X.mid"); }, ErrorKind::CannotWrite);
 }
 
+// A cut that cannot take the old one's place leaves it whole, and no
+// temporary: a folder there refuses it everywhere, and on Windows so does a
+// cut open in another program (rename() elsewhere heeds the folder alone).
+TEST(OutputFile, AFailedReplaceKeepsTheOldFileAndLeavesNoTemporary) {
+    for (const bool folder : {true, false}) {
+        TempDir dir;
+        const std::filesystem::path target = dir.path() / "X-CUT.mid";
+        folder ? (void)std::filesystem::create_directories(target / "in") : (void)dir.write("X-CUT.mid", {1, 2});
+        std::ifstream holder(target, std::ios::binary);
+        OutputFile out(target, "X-CUT.mid");
+        out.put({9});
+        const bool refused = folder || !kOpenFilesMayBeRenamed;
+        if (refused) expectFileError([&] { out.commit(); }, ErrorKind::CannotWrite);
+        if (!refused) out.commit();
+        EXPECT_EQ(dir.names(), std::vector<std::string>{"X-CUT.mid"}) << folder;
+        const Bytes kept{1, 2}, cut{9};
+        if (!folder) {
+            EXPECT_EQ(readBytes(target.string()), refused ? kept : cut);
+        }
+    }
+}
+
+#ifndef _WIN32
 // A cut killed at `killAt` (an OutputFile step), in a child process.
 const char* killAt = nullptr;
 void killedCut(const std::filesystem::path& target) {
@@ -120,9 +147,15 @@ void killedCut(const std::filesystem::path& target) {
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << killAt;
 }
 
+#endif
+
 TEST(OutputFile, AKilledCutLeavesNothingOrWhatTheNextBatchRemoves) {
     TempDir dir;
     dir.write("keep.mid", {1});
+#ifdef _WIN32
+    // Without fork(), the temporary a cut killed on Windows leaves.
+    dir.write(".quorvane-0a1b2c3d.tmp", {});
+#else
     for (const char* step : {"writing", "complete"}) {
         killAt = step;
         killedCut(dir.path() / "X-CUT.mid");
@@ -132,11 +165,16 @@ TEST(OutputFile, AKilledCutLeavesNothingOrWhatTheNextBatchRemoves) {
     // version: removed before a batch, and nothing else is.
     killAt = "named";
     killedCut(dir.path() / "X-CUT.mid");
+#endif
     dir.write(".Song-cut.mid.0a1b2c3d.tmp", {});
     dir.write(".notes.0a1b2c3d.tmp", {});
     EXPECT_EQ(dir.names().size(), 4u);
     dir.write(".quorvane-0a1b2c3_.tmp", {});  // not a name of ours
+    // A cut still being written keeps its temporary (on Windows it has one).
+    OutputFile running(dir.path() / "R-CUT.mid", "R-CUT.mid");
     removeLeftoverTemporaries(dir.path().string());
+    running.commit();
+    std::filesystem::remove(dir.path() / "R-CUT.mid");
     EXPECT_EQ(dir.names(), (std::vector<std::string>{".notes.0a1b2c3d.tmp", ".quorvane-0a1b2c3_.tmp", "keep.mid"}));
 }
 

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <random>
 
+#include "engine/platform_files.hpp"
+
 namespace quorvane::test {
 
 TempDir::TempDir() {
@@ -17,9 +19,11 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
+std::string TempDir::file(const std::string& name) const { return utf8FromPath(path_ / pathFromUtf8(name)); }
+
 std::string TempDir::write(const std::string& name, const Bytes& bytes) const {
     const std::string path = file(name);
-    std::ofstream(path, std::ios::binary)
+    std::ofstream(pathFromUtf8(path), std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return path;
 }
@@ -27,13 +31,13 @@ std::string TempDir::write(const std::string& name, const Bytes& bytes) const {
 std::vector<std::string> TempDir::names() const {
     std::vector<std::string> out;
     for (const auto& entry : std::filesystem::directory_iterator(path_))
-        out.push_back(entry.path().filename().string());
+        out.push_back(utf8FromPath(entry.path().filename()));
     std::sort(out.begin(), out.end());
     return out;
 }
 
 Bytes readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(pathFromUtf8(path), std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 

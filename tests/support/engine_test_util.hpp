@@ -45,7 +45,8 @@ public:
     TempDir();
     ~TempDir();
     const std::filesystem::path& path() const { return path_; }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
+    // Names and paths in UTF-8, as the program keeps them.
+    std::string file(const std::string& name) const;
     std::string write(const std::string& name, const Bytes& bytes) const;
     std::vector<std::string> names() const;
 

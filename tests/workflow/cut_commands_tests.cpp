@@ -3,6 +3,12 @@
 namespace quorvane::test {
 namespace {
 
+#ifdef _WIN32
+const std::string kControl = "\x7F";  // Windows allows no line break in a file name
+#else
+const std::string kControl = "\n";
+#endif
+
 class CutCommands : public WindowFixture {
 protected:
     std::string log() const {
@@ -44,7 +50,7 @@ TEST_F(CutCommands, CutAllTreatsEveryFileAlikeAndGoesOnPastBrokenFiles) {
     songs.write("B.Mid", steadySong(0, 500000, 40));   // 00:20: shorter than the clip
     songs.write("BROKEN.MID", Bytes{'M', 'T', 'h', 'd', 0, 0});
     songs.write("cc.MID", steadySong(0, 1000000, 40));  // 00:40 at 60 bpm
-    songs.write("line\nbreak.mid", steadySong(0, 500000, 80));
+    songs.write("line" + kControl + "break.mid", steadySong(0, 500000, 80));
     openSource();
     choose.SetValue(30);
     std::vector<bool> enabled;
@@ -73,9 +79,9 @@ TEST_F(CutCommands, CutAllTreatsEveryFileAlikeAndGoesOnPastBrokenFiles) {
     EXPECT_TRUE(segmento.Enabled() && choose.Enabled());
     EXPECT_EQ(segmento.Max(), 62);
     EXPECT_EQ(form.appState().CutTime, segmento.Value() * 1000.0);
-    EXPECT_EQ(songs.names(),
-              (std::vector<std::string>{"B.Mid", "BROKEN.MID", "Quorvane.log", "a-CUT.mid", "a.mid", "b-cut.mid",
-                                        "cc-cut.mid", "cc.MID", "line\nbreak-cut.mid", "line\nbreak.mid"}));
+    EXPECT_EQ(songs.names(), (std::vector<std::string>{
+                                 "B.Mid", "BROKEN.MID", "Quorvane.log", "a-CUT.mid", "a.mid", "b-cut.mid", "cc-cut.mid",
+                                 "cc.MID", "line" + kControl + "break-cut.mid", "line" + kControl + "break.mid"}));
     EXPECT_EQ(pause.requested.size(), 10u);
 
     // A clip of 0 seconds keeps nothing: nothing is cut, the log stays.
@@ -104,6 +110,13 @@ TEST_F(CutCommands, TheSummaryListsTwentyFailuresAndCountsTheRest) {
 TEST_F(CutCommands, NamesThatDifferOnlyInCaseKeepTheirOwnCuts) {
     songs.write("Song.mid", steadySong(0, 500000, 80));
     songs.write("SONG.MID", steadySong(0, 500000, 90));
+    if (songs.names().size() == 1) {
+        // A file system that does not tell case apart (Windows): one file, listed once.
+        openSource();
+        ASSERT_EQ(form.ListMIDI.size(), 1u);
+        EXPECT_EQ(form.ListMIDI[0].diskName, "Song.mid");
+        GTEST_SKIP() << "names that differ only in case are one file here";
+    }
     songs.write("Tune.mid", steadySong(1, 500000, 80));
     songs.write("TUNE.MID", steadySong(1, 500000, 90));
     openSource();
