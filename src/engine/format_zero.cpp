@@ -9,6 +9,7 @@
 #include "platform_files.hpp"
 #include "pre_reader.hpp"
 #include "smf.hpp"
+#include "song_source.hpp"
 #include "track_writer.hpp"
 
 namespace quorvane {
@@ -185,7 +186,7 @@ CutResult cutFormatZero(const CutRequest& request) {
     const std::string path = cutFilePath(request.source, request.listedName, request.destFolder);
     result.path = request.keepsNameCase ? lowerCaseSuffix(path) : lowerCaseFileName(path);
 
-    ByteReader in = ByteReader::open(pathFromUtf8(request.source), request.source);
+    ByteReader in = readSong(request.source, request.song);
     const SmfHeader header = readHeader(in);
     if (header.format > 1) {
         in.fail("format " + std::to_string(header.format) + " is not supported", 8);

@@ -3,6 +3,7 @@
 #include "byte_reader.hpp"
 #include "platform_files.hpp"
 #include "smf.hpp"
+#include "song_source.hpp"
 
 namespace quorvane {
 
@@ -29,13 +30,22 @@ std::optional<std::uint32_t> firstTempo(ByteReader& in, const SmfHeader& header)
     return std::nullopt;
 }
 
+SongHeader readSongHeader(ByteReader& in) {
+    const SmfHeader header = readHeader(in);
+    const std::uint32_t tempo = firstTempo(in, header).value_or(kDefaultTempo);
+    return SongHeader{header.format, header.division(), tempo, tickMilliseconds(tempo, header.division())};
+}
+
 }  // namespace
 
 SongHeader preRead(const std::string& path) {
     ByteReader in = ByteReader::open(pathFromUtf8(path), path);
-    const SmfHeader header = readHeader(in);
-    const std::uint32_t tempo = firstTempo(in, header).value_or(kDefaultTempo);
-    return SongHeader{header.format, header.division(), tempo, tickMilliseconds(tempo, header.division())};
+    return readSongHeader(in);
+}
+
+SongHeader preRead(const SongSource& song) {
+    ByteReader in = song.reader();
+    return readSongHeader(in);
 }
 
 }  // namespace quorvane

@@ -91,6 +91,7 @@ std::string Form1::prepareBatchFile(int index) {
 }
 
 void Form1::cutOneOfBatch(int index) {
+    const SongRelease release{song_};
     prepareBatchFile(index);
     cutCurrentFile();
 }
@@ -126,6 +127,7 @@ void Form1::CutAll() {
     const Frozen frozenSegmento(Segmento), frozenChoose(Choose);
     const int count = static_cast<int>(ListMIDI.size());
     for (int index = 0; index < count; ++index) {
+        const SongRelease release{song_};
         const std::string number = std::to_string(index + 1) + ". ";
         std::string line, failure;
         try {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +12,8 @@
 #include "song_timing.hpp"
 
 namespace quorvane {
+
+class SongSource;
 
 // One entry of the file list: the text shown (the name in upper case) and
 // the name on disk, which opens the file on file systems that tell case apart.
@@ -158,9 +161,17 @@ private:
     void command(void (Form1::*handler)(), bool exclusive);
     void report(const std::exception_ptr& error);
 
+    // Lets go of the current song's bytes as it ends: a command reads its
+    // song once for all its passes, and the next command reads it afresh.
+    struct SongRelease {
+        std::shared_ptr<const SongSource>& song;
+        ~SongRelease() { song.reset(); }
+    };
+
     // The state the engine works on.
     AppState state;
-    std::optional<SongTiming> timing_;  // the current song's, once measured
+    std::shared_ptr<const SongSource> song_;  // the current file, opened by makeCurrent
+    std::optional<SongTiming> timing_;        // the current song's, once measured
     PlatformServices services_;
     std::vector<BatchFailure> failures_;
     int depth_ = 0;

@@ -9,6 +9,7 @@
 #include "engine/music_time.hpp"
 #include "engine/platform_files.hpp"
 #include "engine/smf.hpp"
+#include "engine/song_source.hpp"
 
 namespace quorvane {
 
@@ -85,6 +86,15 @@ std::optional<std::uint32_t> tempoInFile(const std::string& path, std::uint64_t 
 
 SongTiming SongTiming::measure(const std::string& path) {
     ByteReader in = ByteReader::open(pathFromUtf8(path), path);
+    return measure(in, path);
+}
+
+SongTiming SongTiming::measure(const SongSource& song) {
+    ByteReader in = song.reader();
+    return measure(in, song.path());
+}
+
+SongTiming SongTiming::measure(ByteReader& in, const std::string& path) {
     const SmfHeader header = readHeader(in);
     // The earliest tempo events, in a max-heap: a later one gives way to an
     // earlier one, and the horizon is the earliest tick given up.
