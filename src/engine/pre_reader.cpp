@@ -14,8 +14,11 @@ std::optional<std::uint32_t> firstTempo(ByteReader& in, const SmfHeader& header)
     for (std::uint32_t k = 0; k < header.trackCount; ++k) {
         const TrackChunk chunk = nextTrack(in);
         EventReader events(in);
-        while (!in.atLimit()) {  // the chunk's end ends a track without End of Track
-            in.vlq();            // the delta-time: its value does not matter here
+        std::uint64_t ticks = 0;  // not needed here
+        for (;;) {
+            skipChannelMessages(in, events, ticks);
+            if (in.atLimit()) break;  // the chunk's end ends a track without End of Track
+            in.vlq();                 // the delta-time: its value does not matter here
             const EventHead head = events.next();
             if (head.kind == EventKind::Meta) {
                 if (head.metaType == kMetaSetTempo) return readTempo(in, head);

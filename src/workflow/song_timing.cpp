@@ -50,10 +50,11 @@ std::uint64_t readTracks(ByteReader& in, const SmfHeader& header, OnTempo&& onTe
     for (std::uint32_t k = 0; k < header.trackCount; ++k) {
         const TrackChunk chunk = nextTrack(in);
         EventReader events(in);
-        std::uint64_t time = 0, trackEnd = 0;
-        while (!in.atLimit()) {
+        std::uint64_t time = 0;  // after each event: the track's end so far
+        for (;;) {
+            skipChannelMessages(in, events, time);  // nearly every event, in a tight loop
+            if (in.atLimit()) break;
             time += in.vlq().value;
-            trackEnd = time;
             const EventHead head = events.next();
             if (head.kind == EventKind::Meta && head.metaType == kMetaSetTempo) {
                 onTempo(TempoEvent{time, order++, readTempo(in, head)});
@@ -63,7 +64,7 @@ std::uint64_t readTracks(ByteReader& in, const SmfHeader& header, OnTempo&& onTe
             if (head.kind == EventKind::Meta && head.metaType == kMetaEndOfTrack) break;
         }
         chunk.skipRest(in);
-        endTick = std::max(endTick, trackEnd);
+        endTick = std::max(endTick, time);
     }
     return endTick;
 }
