@@ -6,6 +6,7 @@
 
 #include "engine/music_time.hpp"
 #include "headless_window.hpp"
+#include "workflow/batch_jobs.hpp"
 
 namespace quorvane::cli {
 
@@ -71,8 +72,9 @@ int runCutToSeconds(const std::string& file, int seconds, const std::optional<st
 }
 
 int runCutAll(const std::string& folder, int seconds, const std::optional<std::string>& dest, std::ostream& out,
-              std::ostream& err) {
+              std::ostream& err, int jobs) {
     HeadlessWindow window(err);
+    window.form.batchJobs = jobs > 0 ? jobs : BatchAhead::coreCount();
     window.choose.SetValue(seconds);
     window.chooseFolders(folder, dest.value_or(""));
     if (window.errorCount() != 0) return kExitFileError;

@@ -31,8 +31,10 @@ int runCutToSeconds(const std::string& file, int seconds, const std::optional<st
                     std::ostream& err);
 
 // `quorvane cut-all FOLDER --seconds C [--dest DIR]`: CUT ALL on the folder's
-// MIDI files, with its log; one progress line per file on `err`.
+// MIDI files, with its log; one progress line per file on `err`. `jobs`
+// files are cut at once (0: as many as the machine has cores), with the same
+// log, files and output as one by one.
 int runCutAll(const std::string& folder, int seconds, const std::optional<std::string>& dest, std::ostream& out,
-              std::ostream& err);
+              std::ostream& err, int jobs = 1);
 
 }  // namespace quorvane::cli

@@ -44,6 +44,9 @@ int main(int argc, char** argv) {
         ->required()
         ->check(CLI::Range(kMinSeconds, kMaxSeconds));
     cutAll->add_option("--dest,-d", allDest, "Destination folder (default: beside each source)");
+    std::optional<int> jobs;
+    cutAll->add_option("--jobs,-j", jobs, "Files cut at once (default: the number of cores; 1: one after another)")
+        ->check(CLI::Range(1, 256));
 
     // A first word that names no subcommand: CLI11 would only say that one
     // is required, which hides the typing error.
@@ -73,7 +76,7 @@ int main(int argc, char** argv) {
     if (*info)
         status = runInfo(infoFile, std::cout, std::cerr);
     else if (*cutAll)
-        status = runCutAll(folder, allSeconds, allDest, std::cout, std::cerr);
+        status = runCutAll(folder, allSeconds, allDest, std::cout, std::cerr, jobs.value_or(0));
     else if (position)
         status = runCutAtPosition(cutFile, *position, cutDest, std::cout, std::cerr);
     else

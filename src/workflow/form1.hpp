@@ -14,6 +14,7 @@
 namespace quorvane {
 
 class SongSource;
+class BatchAhead;
 
 // One entry of the file list: the text shown (the name in upper case) and
 // the name on disk, which opens the file on file systems that tell case apart.
@@ -32,6 +33,13 @@ struct BatchProgress {
     std::string fileName;
     std::string cutFilePath;  // set once the file has been cut
     std::string failure;      // set when the file could not be read or cut
+};
+
+// What a CUT ALL made of one file.
+struct BatchFileOutcome {
+    std::string line;         // its log line; empty when it could not be prepared
+    std::string failure;      // why it could not be prepared or cut, in the log's words
+    std::string cutFilePath;  // the file written
 };
 
 // A file that a CUT ALL could not cut, and why (the log's wording).
@@ -79,6 +87,10 @@ public:
 
     // Milliseconds to wait after each file of a CUT ALL (0 on the command line).
     int batchPauseMs = 250;
+    // Files a CUT ALL cuts at once (the command line; the window's batch
+    // takes its files one by one, its events and pause between them). The
+    // log, the files and the reports are the same for any number.
+    int batchJobs = 1;
     // Called as a CUT ALL starts and finishes each file.
     std::function<void(const BatchProgress&)> onBatchProgress;
 
@@ -142,6 +154,10 @@ private:
     // file's log line, CR LF included.
     std::string prepareBatchFile(int index);
     void cutOneOfBatch(int index);
+    // prepareBatchFile() and the cut, for a thread of a batch: what they
+    // made or why they failed.
+    BatchFileOutcome prepareAndCut(int index);
+    friend class BatchAhead;
     void Segmento_ValueChanged();
     void Choose_ValueChanged();
     void makeCurrent(const ListItem& item);
