@@ -68,7 +68,7 @@ public:
 
     // For tests that kill a cut half way: called with "writing" each time
     // bytes reach the file, "complete" before the file is named, "named"
-    // between naming it and putting it in place.
+    // between naming it and putting it in place over an older file.
     static inline void (*stepHook)(const char* step) = nullptr;
 
 private:

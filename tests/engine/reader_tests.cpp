@@ -173,16 +173,19 @@ TEST(OutputFile, AKilledCutLeavesNothingOrWhatTheNextBatchRemoves) {
         killedCut(dir.path() / "X-CUT.mid");
         EXPECT_EQ(dir.names(), std::vector<std::string>{"keep.mid"}) << step;
     }
-    // Killed in the instant between naming and renaming, or by an earlier
-    // version: removed before a batch, and nothing else is.
+    // Killed in the instant between naming and renaming over an older cut,
+    // or by an earlier version: removed before a batch, and nothing else is.
+    dir.write("X-CUT.mid", {2});
     killAt = "named";
     killedCut(dir.path() / "X-CUT.mid");
     dir.write(".Song-cut.mid.0a1b2c3d.tmp", {});
     dir.write(".notes.0a1b2c3d.tmp", {});
-    EXPECT_EQ(dir.names().size(), 4u);
+    EXPECT_EQ(dir.names().size(), 5u);
     dir.write(".quorvane-0a1b2c3_.tmp", {});  // not a name of ours
     removeLeftoverTemporaries(dir.path().string());
-    EXPECT_EQ(dir.names(), (std::vector<std::string>{".notes.0a1b2c3d.tmp", ".quorvane-0a1b2c3_.tmp", "keep.mid"}));
+    EXPECT_EQ(dir.names(),
+              (std::vector<std::string>{".notes.0a1b2c3d.tmp", ".quorvane-0a1b2c3_.tmp", "X-CUT.mid", "keep.mid"}));
+    EXPECT_EQ(readBytes(dir.file("X-CUT.mid")), Bytes{2});
 }
 
 }  // namespace
