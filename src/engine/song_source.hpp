@@ -14,7 +14,9 @@ namespace quorvane {
 // through a fixed-size buffer, so memory stays bounded whatever the song.
 class SongSource {
 public:
-    static constexpr std::uint64_t kWholeSongBytes = 8 * 1024 * 1024;
+    // Small enough that a batch cutting two songs at once stays within the
+    // 16 MB a single cut may take; nearly every song is far smaller.
+    static constexpr std::uint64_t kWholeSongBytes = 4 * 1024 * 1024;
 
     // Opens the regular file at `path` (UTF-8). Throws FileError: CannotOpen
     // (also for folders, pipes and devices), CannotRead.
