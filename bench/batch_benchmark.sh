@@ -122,3 +122,24 @@ for count in "${counts[@]}"; do
     fi
     rm -rf "$songs"
 done
+
+# Audio previews, when the build has them: render speed as a multiple of real
+# time, for one song and for a 600-song batch with --preview, and what
+# --preview adds to that batch.
+if "$quorvane" cut-all --help 2>/dev/null | grep -q -- --preview; then
+    audio_seconds() { soxi -D "$@" 2>/dev/null | awk '{ s += $1 } END { printf "%.3f", s }'; }
+    songs="$work/p-songs"
+    "$build/tools/quorvane-make-samples" "$songs" --songs 600 --size 25000 --seed 11 >/dev/null
+    song=$(ls "$songs" | head -n 1)
+    timed "$work/render.times" "$quorvane" render "$songs/$song" --out "$work/one.wav"
+    rm -rf "$work/p-out" && mkdir "$work/p-out"
+    timed "$work/plain.times" "$quorvane" cut-all "$songs" --seconds "$clip" --dest "$work/p-out"
+    rm -rf "$work/p-out" && mkdir "$work/p-out"
+    timed "$work/preview.times" "$quorvane" cut-all "$songs" --seconds "$clip" --dest "$work/p-out" --preview wav
+    one=$(wallOf "$work/render.times") batch=$(wallOf "$work/preview.times")
+    printf '\nrender one song      : %8.3f s for %s s of audio (%sx real time)\n' "$one" \
+        "$(audio_seconds "$work/one.wav")" "$(ratio "$(audio_seconds "$work/one.wav")" "$one")"
+    all=$(audio_seconds "$work"/p-out/*.wav)
+    printf 'cut-all --preview    : %8.3f s for %s s of audio (%sx real time); --preview adds %.3f s\n' "$batch" \
+        "$all" "$(ratio "$all" "$batch")" "$(awk -v a="$batch" -v b="$(wallOf "$work/plain.times")" 'BEGIN { print a - b }')"
+fi

@@ -9,6 +9,8 @@ packages=(
   openbox xdotool x11-utils  # the window driven on Xvfb by the end-to-end test
   clang libclang-rt-14-dev
   python3-mido midicsv
+  lintian  # checks the Debian package
+  libfluidsynth-dev libsndfile1-dev timgm6mb-soundfont sox  # audio previews; sox reads them back in the tests
 )
 
 sudo_cmd=()

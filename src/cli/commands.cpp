@@ -6,6 +6,7 @@
 
 #include "engine/music_time.hpp"
 #include "headless_window.hpp"
+#include "progress_line.hpp"
 #include "workflow/batch_jobs.hpp"
 
 namespace quorvane::cli {
@@ -44,8 +45,9 @@ int runInfo(const std::string& file, std::ostream& out, std::ostream& err) {
 }
 
 int runCutAtPosition(const std::string& file, int position, const std::optional<std::string>& dest, std::ostream& out,
-                     std::ostream& err) {
+                     std::ostream& err, const CutHook& afterCut) {
     HeadlessWindow window(err);
+    window.form.onCutWritten = afterCut;
     if (!selectAlone(window, file, dest)) return kExitFileError;
     const int max = window.segmento.Max();
     if (position < 1 || position > max) {
@@ -60,8 +62,9 @@ int runCutAtPosition(const std::string& file, int position, const std::optional<
 }
 
 int runCutToSeconds(const std::string& file, int seconds, const std::optional<std::string>& dest, std::ostream& out,
-                    std::ostream& err) {
+                    std::ostream& err, const CutHook& afterCut) {
     HeadlessWindow window(err);
+    window.form.onCutWritten = afterCut;
     window.choose.SetValue(seconds);
     window.form.chooseFile(file, dest.value_or(""));
     if (window.errorCount() == 0) window.form.cutToClip(0);
@@ -72,14 +75,31 @@ int runCutToSeconds(const std::string& file, int seconds, const std::optional<st
 }
 
 int runCutAll(const std::string& folder, int seconds, const std::optional<std::string>& dest, std::ostream& out,
-              std::ostream& err, int jobs) {
+              std::ostream& err, int barColumns, const CutHook& afterCut, int jobs) {
     HeadlessWindow window(err);
+    window.form.onCutWritten = afterCut;
     window.form.batchJobs = jobs > 0 ? jobs : BatchAhead::coreCount();
     window.choose.SetValue(seconds);
     window.chooseFolders(folder, dest.value_or(""));
     if (window.errorCount() != 0) return kExitFileError;
+    bool barShown = false;  // the terminal's line holds the bar
+    const auto endBar = [&] {
+        if (barShown) err << '\n';
+        barShown = false;
+    };
+    window.beforeMessage = endBar;
     window.form.onBatchProgress = [&](const BatchProgress& progress) {
-        if (progress.failure.empty() && progress.cutFilePath.empty()) return;
+        if (barColumns > 0 && (progress.failure.empty() || !progress.done)) {
+            const int done = progress.done ? progress.position : progress.position - 1;
+            err << '\r' << progressLine(done, progress.position, progress.count, progress.fileName, barColumns)
+                << "\x1b[K" << std::flush;  // the rest of the old line cleared
+            barShown = true;
+            return;
+        }
+        if (!progress.done) return;
+        // A failure's line takes the bar's place; the bar follows.
+        if (barShown) err << "\r\x1b[K";
+        barShown = false;
         std::ostringstream line;
         line << '[' << progress.position << '/' << progress.count << "] " << progress.fileName;
         if (progress.failure.empty()) {
@@ -90,6 +110,7 @@ int runCutAll(const std::string& folder, int seconds, const std::optional<std::s
         err << line.str();  // one write: lines of runs side by side stay whole
     };
     window.form.Image3_Click();
+    endBar();
     if (window.form.ListMIDI.empty()) {
         err << "no MIDI files in " << folder << '\n';
         return kExitOk;

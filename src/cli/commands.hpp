@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -16,6 +17,10 @@ inline constexpr int kExitUsage = 2;
 inline constexpr int kMinSeconds = 1;
 inline constexpr int kMaxSeconds = 59;
 
+// Runs on each cut file once it is written (--preview); what it throws is
+// that cut's failure.
+using CutHook = std::function<void(const std::string& cutFile)>;
+
 // `quorvane info FILE`: what the pre-reader learns about FILE.
 int runInfo(const std::string& file, std::ostream& out, std::ostream& err);
 
@@ -23,18 +28,20 @@ int runInfo(const std::string& file, std::ostream& out, std::ostream& err);
 // the list does, moves the cut slider to V and runs CUT ONE. Prints the path
 // written.
 int runCutAtPosition(const std::string& file, int position, const std::optional<std::string>& dest, std::ostream& out,
-                     std::ostream& err);
+                     std::ostream& err, const CutHook& afterCut = {});
 
 // `quorvane cut FILE --seconds S [--dest DIR]`: what CUT ALL does for one
 // file (the same search for the position whose time reads S), without a log.
 int runCutToSeconds(const std::string& file, int seconds, const std::optional<std::string>& dest, std::ostream& out,
-                    std::ostream& err);
+                    std::ostream& err, const CutHook& afterCut = {});
 
 // `quorvane cut-all FOLDER --seconds C [--dest DIR]`: CUT ALL on the folder's
-// MIDI files, with its log; one progress line per file on `err`. `jobs`
-// files are cut at once (0: as many as the machine has cores), with the same
-// log, files and output as one by one.
+// MIDI files, with its log; one progress line per file on `err`. With
+// `barColumns` above 0 (`err` is a terminal that wide) one line is redrawn in
+// place instead: a bar, the count and the file in hand; failures still get a
+// line each. `jobs` files are cut at once (0: as many as the machine has
+// cores), with the same log, files and output as one by one.
 int runCutAll(const std::string& folder, int seconds, const std::optional<std::string>& dest, std::ostream& out,
-              std::ostream& err, int jobs = 1);
+              std::ostream& err, int barColumns = 0, const CutHook& afterCut = {}, int jobs = 1);
 
 }  // namespace quorvane::cli

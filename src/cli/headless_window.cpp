@@ -4,7 +4,10 @@ namespace quorvane::cli {
 
 HeadlessWindow::HeadlessWindow(std::ostream& err) : form(segmento, choose, {picker_, messages_, pump_, pause_}) {
     Form1::applyDesign(segmento, choose);
-    messages_.echo = [&err](const std::string& text) { err << text << '\n'; };
+    messages_.echo = [this, &err](const std::string& text) {
+        if (beforeMessage) beforeMessage();
+        err << text << '\n';
+    };
     form.batchPauseMs = 0;
     form.Form_Load();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <string>
 
@@ -20,6 +21,8 @@ public:
     void chooseFolders(const std::string& source, const std::string& dest);
     // How many errors the commands have shown so far.
     std::size_t errorCount() const { return messages_.messages.size(); }
+    // Runs before a message is printed (a progress line in place ends first).
+    std::function<void()> beforeMessage;
 
     TarnSlider segmento;
     TarnSlider choose;

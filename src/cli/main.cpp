@@ -3,10 +3,17 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "commands.hpp"
+#include "terminal.hpp"
+#ifdef QUORVANE_WITH_PREVIEW
+#include "engine/errors.hpp"
+#include "render_command.hpp"
+#endif
 
 int main(int argc, char** argv) {
     using namespace quorvane::cli;
@@ -48,12 +55,32 @@ int main(int argc, char** argv) {
     cutAll->add_option("--jobs,-j", jobs, "Files cut at once (default: the number of cores; 1: one after another)")
         ->check(CLI::Range(1, 256));
 
+    std::vector<CLI::App*> subcommands{info, cut, cutAll};
+#ifdef QUORVANE_WITH_PREVIEW
+    std::string renderFile, renderOut;
+    AudioSettings audio;
+    std::optional<std::string> previewFormat;
+    CLI::App* render = app.add_subcommand("render", "Render a MIDI file to audio with a General MIDI SoundFont");
+    render->add_option("FILE", renderFile, "MIDI file")->required();
+    render->add_option("--out,-o", renderOut, "Audio file to write: .wav, .flac or .ogg")->required();
+    for (CLI::App* sub : {render, cut, cutAll}) {
+        sub->add_option("--soundfont", audio.soundFont, "SoundFont (.sf2) to play with (default: the system's)");
+        sub->add_option("--rate", audio.sampleRate, "Audio frames per second (default 44100)")
+            ->check(CLI::Range(8000, 192000));
+    }
+    for (CLI::App* sub : {cut, cutAll}) {
+        sub->add_option("--preview", previewFormat, "Also write each cut's audio beside it: wav, flac or ogg")
+            ->check(CLI::IsMember({"wav", "flac", "ogg"}));
+    }
+    subcommands.push_back(render);
+#endif
+
     // A first word that names no subcommand: CLI11 would only say that one
     // is required, which hides the typing error.
     if (argc > 1 && argv[1][0] != '-') {
         std::string names;
         bool known = false;
-        for (const CLI::App* sub : {info, cut, cutAll}) {
+        for (const CLI::App* sub : subcommands) {
             known = known || sub->get_name() == argv[1];
             names += (names.empty() ? "" : ", ") + sub->get_name();
         }
@@ -73,14 +100,33 @@ int main(int argc, char** argv) {
     }
 
     int status = kExitOk;
+    CutHook afterCut;
+#ifdef QUORVANE_WITH_PREVIEW
+    if (previewFormat) {
+        // The SoundFont is loaded before anything is cut: without one, nothing is.
+        try {
+            afterCut = [previews = std::make_shared<AudioPreviews>(*previewFormat, audio)](const std::string& cut) {
+                (*previews)(cut);
+            };
+        } catch (const quorvane::FileError& error) {
+            std::cerr << quorvane::userMessage(error) << '\n';
+            return kExitFileError;
+        }
+    }
+#endif
     if (*info)
         status = runInfo(infoFile, std::cout, std::cerr);
     else if (*cutAll)
-        status = runCutAll(folder, allSeconds, allDest, std::cout, std::cerr, jobs.value_or(0));
+        status = runCutAll(folder, allSeconds, allDest, std::cout, std::cerr,
+                           standardErrorIsTerminal() ? terminalColumns() : 0, afterCut, jobs.value_or(0));
     else if (position)
-        status = runCutAtPosition(cutFile, *position, cutDest, std::cout, std::cerr);
-    else
-        status = runCutToSeconds(cutFile, *cutSeconds, cutDest, std::cout, std::cerr);
+        status = runCutAtPosition(cutFile, *position, cutDest, std::cout, std::cerr, afterCut);
+    else if (*cut)
+        status = runCutToSeconds(cutFile, *cutSeconds, cutDest, std::cout, std::cerr, afterCut);
+#ifdef QUORVANE_WITH_PREVIEW
+    else if (*render)
+        status = runRender(renderFile, renderOut, audio, std::cout, std::cerr);
+#endif
 
     // Output that never arrived is a failure, not a success (a full disk, a closed pipe).
     errno = 0;

@@ -1,14 +1,17 @@
 #include "slider/tarn_slider_widget.hpp"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScopedValueRollback>
 
 #include <algorithm>
+#include <optional>
 #include <type_traits>
 
 #include "slider/qt_colour.hpp"
 #include "slider/qt_picture.hpp"
+#include "slider/slider_keys.hpp"
 #include "slider/value_tip.hpp"
 
 namespace quorvane {
@@ -27,6 +30,20 @@ std::int16_t shiftState(Qt::KeyboardModifiers modifiers) {
 
 QRect lineRect(const geometry::PaintLine& line) {
     return QRect(QPoint(line.x1, line.y1), QPoint(line.x2, line.y2)).normalized();
+}
+
+std::optional<SliderKey> sliderKey(int key) {
+    switch (key) {
+        case Qt::Key_Up:
+        case Qt::Key_Right: return SliderKey::StepUp;
+        case Qt::Key_Down:
+        case Qt::Key_Left: return SliderKey::StepDown;
+        case Qt::Key_PageUp: return SliderKey::PageUp;
+        case Qt::Key_PageDown: return SliderKey::PageDown;
+        case Qt::Key_Home: return SliderKey::First;
+        case Qt::Key_End: return SliderKey::Last;
+        default: return std::nullopt;
+    }
 }
 
 // The built-in thumb: a small raised grey button in the 16 standard colours.
@@ -49,7 +66,7 @@ void paintDefaultThumb(QPainter& painter, QPoint at) {
 TarnSliderWidget::TarnSliderWidget(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::StrongFocus);
     InitProperties();
     LayoutSlider();
 }
@@ -158,6 +175,7 @@ void TarnSliderWidget::showEvent(QShowEvent*) { Show(); }
 void TarnSliderWidget::DragCancelled() { frmValueTip::Unload(); }
 
 void TarnSliderWidget::hideEvent(QHideEvent*) {
+    CloseKeyTip();
     // A hidden slider receives no release: the drag ends here, quietly.
     if (Dragging()) {
         SetDragging(false);
@@ -221,6 +239,42 @@ void TarnSliderWidget::mouseReleaseEvent(QMouseEvent* event) {
     }
     SetDragging(false);
     frmValueTip::Unload();
+}
+
+void TarnSliderWidget::keyPressEvent(QKeyEvent* event) {
+    const std::optional<SliderKey> key = sliderKey(event->key());
+    if (!key || event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+        QWidget::keyPressEvent(event);  // a shortcut of the window, perhaps
+        return;
+    }
+    event->accept();
+    if (!Enabled() || Dragging()) return;
+    SetValue(valueAfterKey(Value(), Min(), Max(), *key));
+    // A ValueChanged handler may have disabled the slider.
+    if (ShowValueTip() && Enabled() && hasFocus()) {
+        keyTip_ = true;
+        ShowTip();
+    }
+}
+
+void TarnSliderWidget::keyReleaseEvent(QKeyEvent* event) {
+    if (event->isAutoRepeat() || !sliderKey(event->key())) {
+        QWidget::keyReleaseEvent(event);
+        return;
+    }
+    event->accept();
+    CloseKeyTip();
+}
+
+void TarnSliderWidget::focusOutEvent(QFocusEvent* event) {
+    CloseKeyTip();
+    QWidget::focusOutEvent(event);
+}
+
+void TarnSliderWidget::CloseKeyTip() {
+    if (!keyTip_) return;
+    keyTip_ = false;
+    if (!Dragging()) frmValueTip::Unload();
 }
 
 }  // namespace quorvane

@@ -47,8 +47,15 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // The keys of a standard slider (see slider_keys.hpp); the tip shows
+    // while one is held, as during a drag.
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    void CloseKeyTip();
+
     slider_geometry::SliderShape Shape() const;
     // Moves the thumb so that the grab point follows the pointer, snaps it to
     // the nearest value and assigns that value.
@@ -60,6 +67,7 @@ private:
 
     QPixmap surface_;
     bool layingOut_ = false;
+    bool keyTip_ = false;  // the tip is shown for a held key
 };
 
 }  // namespace quorvane

@@ -25,7 +25,7 @@ struct Box {
 inline constexpr int kWindowWidth = 566;
 inline constexpr int kWindowHeight = 400;
 
-// The six picture buttons: their released and pressed bitmaps (by resource
+// The picture buttons: their released and pressed bitmaps (by resource
 // name) and their places. A button is as large as its bitmaps.
 struct ButtonPlace {
     std::string_view control;
@@ -35,7 +35,7 @@ struct ButtonPlace {
     Box box;
 };
 
-enum Button { kSource = 0, kDest, kCutAll, kCutOne, kMinimise, kExit, kButtonCount };
+enum Button { kSource = 0, kDest, kCutAll, kCutOne, kMinimise, kExit, kPlay, kButtonCount };
 
 inline constexpr std::array<ButtonPlace, kButtonCount> kButtons{{
     {"Image1", "SOURCE", "SOURCEDW", "SOURCE", {55, 22, 110, 45}},
@@ -44,6 +44,8 @@ inline constexpr std::array<ButtonPlace, kButtonCount> kButtons{{
     {"Image4", "CUTONE", "CUTONEDW", "CUT ONE", {427, 282, 110, 45}},
     {"Image5", "MINUP", "MINDW", "", {526, 4, 14, 18}},
     {"Image6", "ENDUP", "ENDDW", "", {545, 4, 14, 18}},
+    // Plays the seconds before the cut point, as the cut will end.
+    {"ImagePlay", "PLAY", "PLAYDW", "", {252, 291, 24, 22}},
 }};
 
 // The three LEDs beside SOURCE, DEST and CUT ALL.
@@ -72,6 +74,10 @@ inline constexpr Box kTextPath{8, 360, 551, 19};
 inline constexpr Box kTextDest{6, 376, 311, 19};
 // One line on what the last command did, right of the destination.
 inline constexpr Box kLabStatus{325, 378, 229, 15};
+// The thin bar under it that follows a CUT ALL, and the brand artwork at the
+// top (a right click on it shows the About box).
+inline constexpr Box kBatchProgress{325, 394, 229, 3};
+inline constexpr Box kBrand{196, 18, 320, 62};
 
 // Resource paths: bitmaps by their upper-case names, the design's pictures,
 // the program icon.

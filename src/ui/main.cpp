@@ -2,7 +2,8 @@
 //
 //   quorvane-gui [--source DIR] [--dest DIR] [--select N] [--screenshot FILE]
 //
-// With no options the window opens empty, as always. The options do at start
+// With no options the window opens as the last run left it (its folders,
+// clip length and place), or empty the first time. The options do at start
 // what the user would do by hand: SOURCE answered with DIR, DEST answered
 // with DIR, a click on the Nth file of the list. --screenshot saves a picture
 // of the window after that and ends; messages then go to stderr, and the
@@ -14,12 +15,14 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QSettings>
 #include <cstdio>
 #include <exception>
 #include <memory>
 #include <string>
 
 #include "ui/main_window.hpp"
+#include "ui/window_settings.hpp"
 
 namespace {
 
@@ -80,6 +83,16 @@ int main(int argc, char** argv) {
             nullptr, QString::fromLatin1(quorvane::ui::kApplicationTitle),
             QStringLiteral("The window cannot be built: %1").arg(QString::fromStdString(error.what())));
         return 1;
+    }
+
+    // The folders, clip length and place of the last run, in the platform's
+    // usual place; the options below come on top. A picture taken unattended
+    // shows the window as it starts for everybody, and remembers nothing.
+    QSettings store;
+    quorvane::ui::WindowSettings settings(store);
+    if (!unattended) {
+        settings.restore(*window);
+        QObject::connect(&app, &QCoreApplication::aboutToQuit, [&] { settings.save(*window); });
     }
 
     using quorvane::ui::layout::Button;

@@ -1,12 +1,19 @@
 #include "ui/main_window.hpp"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QIcon>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QShortcut>
+#include <QTimer>
 #include <QWindow>
 
 #include "slider/qt_picture.hpp"
+#include "ui/about_box.hpp"
+#include "ui/file_drop.hpp"
+#include "ui/tooltips.hpp"
 
 namespace quorvane::ui {
 
@@ -37,6 +44,10 @@ QScrollBar::add-page:horizontal, QScrollBar::sub-page:horizontal { background: n
 constexpr int kText9Tag = 34;
 constexpr int kTextPathTag = 52;
 constexpr int kTextDestTag = 82;
+
+bool boxContains(const layout::Box& box, QPoint at) {
+    return QRect(box.left, box.top, box.width, box.height).contains(at);
+}
 
 }  // namespace
 
@@ -77,6 +88,9 @@ MainWindow::MainWindow(const PlatformServices* services, QWidget* parent)
 
     buildControls();
     loadDesign();
+    addToolTips(*this);
+    keys_ = new WindowKeys(*this);
+    drop_ = new FileDrop(*this);
 
     // The captions follow the sliders, whether the user drags them or a
     // command sets them.
@@ -98,7 +112,27 @@ MainWindow::MainWindow(const PlatformServices* services, QWidget* parent)
         refresh();
         selectRow(progress.position - 1);
         labNum_->repaint();
+        progress_->follow(progress);
     };
+
+    // Space plays the cut point from anywhere in the window, the list
+    // included; a button that has the focus keeps Space for itself.
+    auto* play = new QShortcut(QKeySequence(Qt::Key_Space), this);
+    connect(play, &QShortcut::activated, this, [this] { runCommand(layout::kPlay); });
+    // A preview that plays to its end says so, instead of "Playing" for ever.
+    previewWatch_ = new QTimer(this);
+    previewWatch_->setInterval(200);
+    connect(previewWatch_, &QTimer::timeout, this, [this] {
+        if (preview_.playing()) return;
+        previewWatch_->stop();
+        if (form_.LabStatus.rfind("Playing", 0) == 0) {
+            form_.LabStatus = "Preview ended.";
+            refresh();
+        }
+    });
+    connect(qApp, &QApplication::focusChanged, play, [play](QWidget*, QWidget* now) {
+        play->setEnabled(!qobject_cast<QAbstractButton*>(now) && !qobject_cast<PictureButton*>(now));
+    });
 
     form_.Form_Load();
     refresh();
@@ -147,6 +181,7 @@ void MainWindow::buildControls() {
     labChoose_ = new Caption("LabChoose", layout::kLabChoose, this);
     labDurataTempo_ = new Caption("LabDurataTempo", layout::kLabDurataTempo, this);
     labStatus_ = new Caption("LabStatus", layout::kLabStatus, this);
+    progress_ = new BatchProgressBar(this);
 }
 
 void MainWindow::loadDesign() {
@@ -184,9 +219,16 @@ void MainWindow::runCommand(layout::Button which) {
         case layout::kCutOne: form_.Image4_Click(); break;
         case layout::kMinimise: showMinimized(); return;
         case layout::kExit: close(); return;
+        case layout::kPlay:
+            if (form_.batchRunning()) return;
+            form_.LabStatus = preview_.toggle();
+            if (preview_.playing()) previewWatch_->start();
+            break;
         case layout::kButtonCount: return;
     }
     refresh();
+    // Commands tried during a batch (and refused) leave its bar alone.
+    if (!form_.batchRunning()) progress_->hide();
     // A batch stopped by a file it could not read leaves no file current.
     if (which == layout::kCutAll && form_.appState().FilePath.empty()) selectRow(-1);
     // An exit asked for during a batch ends the program once the batch has stopped.
@@ -260,6 +302,10 @@ void MainWindow::paintEvent(QPaintEvent*) {
 }
 
 void MainWindow::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton && boxContains(layout::kBrand, event->position().toPoint())) {
+        showAboutBox(this);
+        return;
+    }
     // A left press on the bare background moves the window, as a title bar would.
     if (event->button() != Qt::LeftButton) return;
     if (QWindow* window = windowHandle(); window && window->startSystemMove()) return;

@@ -3,18 +3,25 @@
 #include <QPixmap>
 #include <QPoint>
 #include <QWidget>
+
+class QTimer;
 #include <array>
 #include <memory>
 
 #include "slider/tarn_slider_widget.hpp"
+#include "ui/batch_progress_bar.hpp"
 #include "ui/caption.hpp"
+#include "ui/cut_point_preview.hpp"
 #include "ui/file_list.hpp"
 #include "ui/layout.hpp"
 #include "ui/picture_controls.hpp"
 #include "ui/qt_services.hpp"
+#include "ui/window_keys.hpp"
 #include "workflow/form1.hpp"
 
 namespace quorvane::ui {
+
+class FileDrop;
 
 // The main window: a frameless, fixed-size face with picture buttons, LEDs,
 // the file list, the captions and the two sliders. What it does is the
@@ -47,6 +54,10 @@ public:
     Caption& labChoose() noexcept { return *labChoose_; }
     Caption& labDurataTempo() noexcept { return *labDurataTempo_; }
     Caption& labStatus() noexcept { return *labStatus_; }
+    BatchProgressBar& batchProgress() noexcept { return *progress_; }
+    WindowKeys& keys() noexcept { return *keys_; }
+    FileDrop& fileDrop() noexcept { return *drop_; }
+    CutPointPreview& cutPointPreview() noexcept { return preview_; }
 
     // Runs what a click on the button runs.
     void runCommand(layout::Button which);
@@ -88,6 +99,8 @@ private:
     TarnSliderWidget segmento_;
     TarnSliderWidget choose_;
     Form1 form_;
+    CutPointPreview preview_{form_};
+    QTimer* previewWatch_ = nullptr;  // notices a preview that has played to its end
 
     QPixmap background_;
     std::array<PictureButton*, layout::kButtonCount> buttons_{};
@@ -101,6 +114,9 @@ private:
     Caption* labChoose_ = nullptr;
     Caption* labDurataTempo_ = nullptr;
     Caption* labStatus_ = nullptr;
+    BatchProgressBar* progress_ = nullptr;
+    WindowKeys* keys_ = nullptr;  // Tab order, focus ring, shortcuts
+    FileDrop* drop_ = nullptr;
 
     bool dragging_ = false;  // moving the window with the pointer ourselves
     QPoint dragOffset_;

@@ -1,5 +1,6 @@
 #include "ui/picture_controls.hpp"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -7,6 +8,14 @@ namespace quorvane::ui {
 
 namespace {
 QString text(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
+
+// Space and Enter press a focused button; with Ctrl, Alt or Meta they are
+// the window's shortcuts instead.
+bool pressesButton(const QKeyEvent& event) {
+    const int key = event.key();
+    return (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) &&
+           !(event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+}
 }  // namespace
 
 QPixmap loadBitmap(std::string_view name) { return QPixmap(text(layout::kBitmapPrefix) + text(name)); }
@@ -18,6 +27,8 @@ PictureButton::PictureButton(const layout::ButtonPlace& place, QWidget* parent) 
     setMouseTracking(true);
     setAttribute(Qt::WA_NoMousePropagation);
     setCursor(Qt::PointingHandCursor);
+    // Tab only: a click leaves the keyboard where it was (the list's arrows).
+    setFocusPolicy(Qt::TabFocus);
 }
 
 void PictureButton::showPicture(std::string_view name) {
@@ -52,6 +63,38 @@ void PictureButton::mouseReleaseEvent(QMouseEvent* event) {
 void PictureButton::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
     emit mouseMoved();
+}
+
+void PictureButton::keyPressEvent(QKeyEvent* event) {
+    if (!pressesButton(*event)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (event->isAutoRepeat() || keyPressed_) return;
+    keyPressed_ = true;
+    showPicture(place_.pressed);
+}
+
+void PictureButton::keyReleaseEvent(QKeyEvent* event) {
+    if (!pressesButton(*event) || event->isAutoRepeat()) {
+        QWidget::keyReleaseEvent(event);
+        return;
+    }
+    event->accept();
+    if (!keyPressed_) return;
+    keyPressed_ = false;
+    showPicture(place_.released);
+    emit clicked();
+}
+
+void PictureButton::focusOutEvent(QFocusEvent* event) {
+    // The focus left while the key was held: the press is let go, unclicked.
+    if (keyPressed_) {
+        keyPressed_ = false;
+        showPicture(place_.released);
+    }
+    QWidget::focusOutEvent(event);
 }
 
 Led::Led(int index, const layout::LedPlace& place, QWidget* parent) : QWidget(parent), place_(place) {

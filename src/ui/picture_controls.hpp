@@ -17,7 +17,9 @@ QPixmap loadBitmap(std::string_view name);
 // (the background draws its released look until then). Any mouse button
 // shows the pressed picture and its release the released one; a left press
 // released over the button is a click. Moves over it are reported (the LEDs
-// follow them) and never reach the window's background.
+// follow them) and never reach the window's background. From the keyboard
+// (Tab brings it the focus), Space or Enter shows the pressed picture while
+// held and clicks on release.
 class PictureButton final : public QWidget {
     Q_OBJECT
 
@@ -37,6 +39,9 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void showPicture(std::string_view name);
@@ -45,6 +50,7 @@ private:
     QString pictureName_;
     QPixmap picture_;
     bool leftPressed_ = false;
+    bool keyPressed_ = false;
 };
 
 // One LED: dark or lit, with no picture until it is first set.

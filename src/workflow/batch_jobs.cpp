@@ -31,7 +31,9 @@ BatchAhead::BatchAhead(const Form1& form, int jobs)
     : folder_(form.TextPath), dest_(form.state.TextDest), list_(form.ListMIDI), clipSeconds_(form.Choose.Value()) {
     const int count = static_cast<int>(list_.size());
     jobs = std::min(jobs, count);
-    if (jobs < 2 || cutFilesMayCollide(list_, folder_, dest_)) return;
+    // What runs after each cut (an audio preview) is not known to be safe on
+    // several threads at once: such a batch keeps to one.
+    if (jobs < 2 || form.onCutWritten || cutFilesMayCollide(list_, folder_, dest_)) return;
     outcomes_.resize(static_cast<std::size_t>(count));
     ahead_ = jobs * kFilesAheadPerJob;
     for (int k = 0; k < jobs; ++k) threads_.emplace_back([this] { work(); });

@@ -21,9 +21,10 @@ namespace quorvane {
 // with a window model of its own holding the batch's folders, list and clip
 // length. take() hands the outcomes over in list order. Works only a few
 // files ahead of take(), so that a batch that stops leaves few cuts it did
-// not log. Inactive (active() false) for one job, and for a list in which
-// two files could write the same cut file, whose order must stay the list's:
-// the batch then cuts each file itself.
+// not log. Inactive (active() false) for one job, for a batch with work
+// after each cut (onCutWritten), and for a list in which two files could
+// write the same cut file, whose order must stay the list's: the batch then
+// cuts each file itself.
 class BatchAhead {
 public:
     BatchAhead(const Form1& form, int jobs);

@@ -125,6 +125,7 @@ void Form1::CutAll() {
     BatchLog log(logPath());
     removeLeftoverTemporaries(state.TextDest.empty() ? TextPath : state.TextDest);
     const Running running(batchRunning_);
+    stopRequested_ = false;
     // The clip length and the cut point belong to the batch until it ends.
     const Frozen frozenSegmento(Segmento), frozenChoose(Choose);
     const int count = static_cast<int>(ListMIDI.size());
@@ -146,6 +147,7 @@ void Form1::CutAll() {
             }
         }
         const std::string name = ListMIDI[static_cast<std::size_t>(index)].text;
+        LabStatus = std::to_string(index + 1) + " of " + std::to_string(count);
         BatchProgress progress{index + 1, count, name, {}, failure};
         if (onBatchProgress) onBatchProgress(progress);
 
@@ -179,7 +181,21 @@ void Form1::CutAll() {
             failures_.push_back({name, failure});
             progress.failure = failure;
         }
+        progress.done = true;
         if (onBatchProgress) onBatchProgress(progress);
+        // A stop asked for during this file takes effect now that it is done;
+        // at the last file there is nothing left to stop.
+        if (stopRequested_ && index + 1 < count) {
+            const std::string done = std::to_string(index + 1) + " of " + std::to_string(count) + " files";
+            log.write("stopped after " + done + "\r\n");
+            LabStatus = "Stopped after " + done + "; log in Quorvane.log.";
+            if (!failures_.empty()) {
+                const int tried = index + 1;
+                services_.messages.showMessage(
+                    batchSummary(tried - static_cast<int>(failures_.size()), tried, failures_));
+            }
+            return;
+        }
         if (batchPauseMs > 0) services_.pause.sleepMilliseconds(batchPauseMs);
     }
     LabNum = "Done!";

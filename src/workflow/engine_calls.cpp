@@ -1,5 +1,7 @@
 // The window's engine commands: they hand the state's fields to the engine
 // as plain values and take back what it found or wrote.
+#include <algorithm>
+
 #include "engine/cutters.hpp"
 #include "engine/pre_reader.hpp"
 #include "engine/song_source.hpp"
@@ -47,6 +49,15 @@ void Form1::cutCurrentFile() {
         FormatoUno();
     else
         FormatoZero();
+    if (onCutWritten) onCutWritten(state.CutFilePath);
+}
+
+std::optional<std::pair<CutRequest, bool>> Form1::pendingCut() const {
+    const std::int32_t value = Segmento.Value();
+    if (state.FilePath.empty() || value <= 0) return std::nullopt;
+    CutRequest request = requestFor(state, nullptr);  // read afresh, as CUT ONE reads it
+    request.cutTicks = positionTicks(std::min(value, Segmento.Max()));
+    return std::pair{request, state.IsFormatOne};
 }
 
 }  // namespace quorvane

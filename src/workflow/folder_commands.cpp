@@ -18,10 +18,18 @@ constexpr char kDestTitle[] = "Choose Midi-Files destination path...";
 }  // namespace
 
 void Form1::Source() {
+    clearListing();
+    DefDir1();
+    listSource();
+}
+
+void Form1::clearListing() {
     ListMIDI.clear();
     LabFound.clear();
     LabNum.clear();
-    DefDir1();
+}
+
+void Form1::listSource() {
     state.Text9 = state.FilePath;
     // A cancelled first choice leaves the caption empty: the list then comes
     // from the root folder, as the pattern "<caption>/*.mid" says.
@@ -47,11 +55,35 @@ void Form1::chooseFile(const std::string& file, const std::string& dest) {
     });
 }
 
+void Form1::useSourceFolder(const std::string& folder) {
+    if (batchRunning_) return;
+    guarded([&] {
+        clearListing();
+        takeFolder(TextPath, folder);
+        listSource();
+    });
+}
+
+void Form1::useDestFolder(const std::string& folder) {
+    if (batchRunning_) return;
+    takeFolder(state.TextDest, folder);
+}
+
+int Form1::listIndexOf(const std::string& diskName) const {
+    for (std::size_t i = 0; i < ListMIDI.size(); ++i) {
+        if (ListMIDI[i].diskName == diskName) return static_cast<int>(i);
+    }
+    return -1;
+}
+
 void Form1::chooseFolder(std::string& label, const char* title) {
     label = LastFolder();
     const std::optional<std::string> chosen = services_.folders.pickFolder(title, LastFolder());
-    if (!chosen) return;
-    label = *chosen;
+    if (chosen) takeFolder(label, *chosen);
+}
+
+void Form1::takeFolder(std::string& label, const std::string& folder) {
+    label = folder;
     // A folder's path gets a separator for the next dialog; a drive root
     // (three characters, such as C:\) already ends in one.
     LastFolder() = characterCount(label) > 3 ? label + pathSeparator() : label;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app_state.hpp"
+#include "engine/cutters.hpp"
 #include "platform_services.hpp"
 #include "slider/slider_model.hpp"
 #include "song_timing.hpp"
@@ -33,6 +34,7 @@ struct BatchProgress {
     std::string fileName;
     std::string cutFilePath;  // set once the file has been cut
     std::string failure;      // set when the file could not be read or cut
+    bool done = false;        // the file has been tried: cut, or given up on
 };
 
 // What a CUT ALL made of one file.
@@ -93,6 +95,9 @@ public:
     int batchJobs = 1;
     // Called as a CUT ALL starts and finishes each file.
     std::function<void(const BatchProgress&)> onBatchProgress;
+    // Called with the path of each cut file once it is in place (an audio
+    // preview beside it, say). What it throws is that cut's failure.
+    std::function<void(const std::string& cutFile)> onCutWritten;
 
     // Entry points.
     void Form_Load();
@@ -101,11 +106,20 @@ public:
     void Image2_Click() { command(&Form1::Dest, true); }    // DEST
     void Image3_Click() { command(&Form1::CutAll, true); }  // CUT ALL
     void Image4_Click() { command(&Form1::CutOne, true); }  // CUT ONE
+    // SOURCE and DEST answered with `folder` without asking (a folder dropped
+    // on the window, or remembered from the last run).
+    void useSourceFolder(const std::string& folder);
+    void useDestFolder(const std::string& folder);
+    // The list position of the file named `diskName`; -1 when it is not listed.
+    int listIndexOf(const std::string& diskName) const;
 
     // The exit button: during a CUT ALL the batch stops at its next event
     // processing with the log closed; the host ends the program.
     void requestExit() { exitRequested_ = true; }
     bool exitRequested() const { return exitRequested_; }
+    // Stops a running CUT ALL once the file in hand is cut; the log ends
+    // with a line saying so, and the program goes on. Nothing without a batch.
+    void requestStop() { stopRequested_ = batchRunning_; }
     bool batchRunning() const { return batchRunning_; }
 
     // The command line's entry points. `chooseFile` lists FILE alone, as
@@ -139,6 +153,10 @@ public:
     void FormatoZero();
     void cutCurrentFile();  // the cutter the pre-read format calls for
 
+    // The cut CUT ONE would make now, and whether it is a Format 1 cut;
+    // nothing without a current song or with the cut slider at its start.
+    std::optional<std::pair<CutRequest, bool>> pendingCut() const;
+
     // The path of the batch log for the current source folder.
     std::string logPath() const;
 
@@ -171,6 +189,9 @@ private:
     // (FileError) past what 32-bit music time holds.
     std::int32_t positionTicks(std::int32_t value) const;
     void chooseFolder(std::string& label, const char* title);
+    void takeFolder(std::string& label, const std::string& folder);
+    void clearListing();
+    void listSource();
 
     // Runs `body` as a command: errors reach the user once, at the outermost level.
     void guarded(const std::function<void()>& body);
@@ -193,6 +214,7 @@ private:
     int depth_ = 0;
     bool batchRunning_ = false;
     bool exitRequested_ = false;
+    bool stopRequested_ = false;
 };
 
 // The one program-wide folder both folder dialogs start from.

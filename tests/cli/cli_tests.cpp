@@ -5,10 +5,14 @@
 #include <sstream>
 
 #include "cli/commands.hpp"
+#include "cli/progress_line.hpp"
 #include "workflow_fixture.hpp"  // steadySong
 #include "engine/text.hpp"
 #include "workflow/batch_jobs.hpp"
 #include "workflow/batch_log.hpp"
+#ifdef QUORVANE_WITH_PREVIEW
+#include "preview/song_events.hpp"
+#endif
 
 namespace quorvane::test {
 namespace {
@@ -68,30 +72,44 @@ TEST(CommandLine, CutPrintsThePathWrittenAndChecksTheRange) {
 }
 
 TEST(CommandLine, CutAllGoesOnPastAFileItCannotReadAndExitsWithOne) {
-    TempDir dir, out;
-    dir.write("A.MID", songOfQuarters(40));
-    dir.write("B.MID", Bytes{'M', 'T'});
-    dir.write("C.MID", songOfQuarters(40));
-    out.write(".quorvane-0a1b2c3d.tmp", {});  // left by a killed cut: removed first
-    const Outcome r =
-        run([&](auto& o, auto& e) { return cli::runCutAll(dir.path().string(), 4, out.path().string(), o, e); });
-    EXPECT_EQ(r.status, kExitFileError);
-    EXPECT_EQ(r.out, dir.file("Quorvane.log") + "\n");
-    const std::string failure = "B.MID: CANNOT READ MIDI FILE: the file ends early (1 more byte expected) (at byte 2)";
-    EXPECT_NE(r.err.find("[2/3] " + failure + "\n"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("[3/3] C.MID -> "), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("Cut 2 of 3 files. Not cut:\n" + failure), std::string::npos) << r.err;
-    EXPECT_EQ(out.names(), (std::vector<std::string>{"a-cut.mid", "c-cut.mid"}));
+    for (const int columns : {0, 60}) {  // plain lines; a bar on a terminal 60 wide
+        TempDir dir, out;
+        dir.write("A.MID", songOfQuarters(40));
+        dir.write("B.MID", Bytes{'M', 'T'});
+        dir.write("C.MID", songOfQuarters(40));
+        out.write(".quorvane-0a1b2c3d.tmp", {});  // left by a killed cut: removed first
+        const Outcome r = run([&](auto& o, auto& e) {
+            return cli::runCutAll(dir.path().string(), 4, out.path().string(), o, e, columns);
+        });
+        EXPECT_EQ(r.status, kExitFileError);
+        EXPECT_EQ(r.out, dir.file("Quorvane.log") + "\n");
+        const std::string failure =
+            "B.MID: CANNOT READ MIDI FILE: the file ends early (1 more byte expected) (at byte 2)";
+        const std::string summary = "Cut 2 of 3 files. Not cut:\n" + failure;
+        // The failure is shown once, in either mode.
+        const std::size_t at = r.err.find("[2/3] " + failure + "\n");
+        EXPECT_TRUE(at != std::string::npos && r.err.find("[2/3] ", at + 1) == std::string::npos) << r.err;
+        if (columns == 0) {
+            EXPECT_NE(r.err.find("[3/3] C.MID -> "), std::string::npos) << r.err;
+            EXPECT_NE(r.err.find(summary), std::string::npos) << r.err;
+        } else {  // the bar ends its line before the summary
+            EXPECT_NE(r.err.find("\r[####################] 3/3 C.MID\x1b[K\n" + summary), std::string::npos) << r.err;
+        }
+        EXPECT_EQ(out.names(), (std::vector<std::string>{"a-cut.mid", "c-cut.mid"}));
+    }
+}
 
-    // Three files at once: the same output, log and files.
-    for (const char* name : {"D0.MID", "D1.MID", "D2.MID", "D3.MID", "D4.MID", "D5.MID"}) {
-        dir.write(name, songOfQuarters(30 + static_cast<std::uint32_t>(name[1] - '0')));
+TEST(CommandLine, CutAllWithSeveralJobsLogsReportsAndWritesTheSame) {
+    TempDir dir, cuts;
+    dir.write("B.MID", Bytes{'M', 'T'});
+    for (const char* name : {"A.MID", "C.MID", "D0.MID", "D1.MID", "D2.MID", "D3.MID", "D4.MID", "D5.MID"}) {
+        dir.write(name, songOfQuarters(30 + static_cast<std::uint32_t>(name[1] % 8)));
     }
     std::vector<std::string> runs;
-    TempDir cuts;
     for (const int jobs : {1, 3}) {
-        const Outcome each = run(
-            [&](auto& o, auto& e) { return cli::runCutAll(dir.path().string(), 4, cuts.path().string(), o, e, jobs); });
+        const Outcome each = run([&](auto& o, auto& e) {
+            return cli::runCutAll(dir.path().string(), 4, cuts.path().string(), o, e, 0, {}, jobs);
+        });
         std::ostringstream seen;
         seen << each.status << each.out << each.err << bytesText(dir.file("Quorvane.log"));
         for (const std::string& name : cuts.names()) {
@@ -114,6 +132,19 @@ TEST(CommandLine, FilesThatCouldShareACutFileAreNotCutSideBySide) {
     EXPECT_TRUE(collide({{"a.mid", true}, {"A.MID", true}}, ""));      // both a-CUT.mid / A-CUT.mid
     EXPECT_TRUE(collide({{"x.mid", true}, {"x.MID", true}}, "/out"));  // both x-CUT.mid
     EXPECT_TRUE(collide({{"Ä.mid", true}, {"ä.mid", true}}, "/out"));
+}
+
+TEST(CommandLine, TheProgressLineFitsTheTerminal) {
+    const struct {
+        std::string name;
+        int columns;
+        std::string line;
+    } cases[] = {
+        {"SONG.MID", 80, "[#####---------------] 2/4 SONG.MID"},
+        {"\xC3\x89T\xC3\x89.MID", 32, "[#####---------------] 2/4 \xC3\x89T\xC3\x89."},  // characters, not bytes
+        {"SONG.MID", 10, "2/4"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(cli::progressLine(1, 2, 4, c.name, c.columns), c.line) << c.columns;
 }
 
 TEST(CommandLine, TheLogIsNeverWrittenThroughALinkNorByTwoBatchesAtOnce) {
@@ -181,6 +212,34 @@ TEST(CommandLine, RefusalsSayWhatHappened) {
         EXPECT_NE((r.out + r.err).find(c.said), std::string::npos) << c.args << "\n" << r.out << r.err;
     }
 }
+
+#ifdef QUORVANE_WITH_PREVIEW
+// Each cut gets its audio beside it, read back by sox, ending at most 2.5 s
+// after the cut's last event; one that cannot be written is logged, and the
+// batch goes on.
+TEST(CommandLine, CutAllWritesAnAudioPreviewOfEachCut) {
+    TempDir dir, out;
+    for (const char* name : {"format0_tempo_volume.mid", "format1_band.mid", "format1_div96_plain.mid"}) {
+        std::filesystem::copy_file(std::string(QUORVANE_SAMPLES) + "/" + name, dir.path() / name);
+    }
+    std::filesystem::create_directory(out.path() / "FORMAT1_BAND-CUT.ogg");  // in the preview's way
+    const Outcome r = runProgram("cut-all " + dir.path().string() + " -s 8 --preview ogg -d " + out.path().string());
+    EXPECT_EQ(r.status, kExitFileError) << r.err;
+    const Bytes log = readBytes(dir.file("Quorvane.log"));
+    EXPECT_NE(std::string(log.begin(), log.end())
+                  .find("2. FORMAT1_BAND.MID: CANNOT WRITE FILE: audio preview FORMAT1_BAND-CUT.ogg: "),
+              std::string::npos);
+    for (const std::string cut : {"format0_tempo_volume-cut", "FORMAT1_DIV96_PLAIN-CUT"}) {
+        const double end = preview::readSongEvents(out.file(cut + ".mid")).lastEventSeconds;
+        std::FILE* soxi = ::popen(("soxi -D " + out.file(cut + ".ogg")).c_str(), "r");
+        double seconds = 0;
+        EXPECT_EQ(std::fscanf(soxi, "%lf", &seconds), 1) << cut;
+        ::pclose(soxi);
+        EXPECT_GE(seconds, end) << cut;
+        EXPECT_LE(seconds, end + 2.5) << cut;
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace quorvane::test

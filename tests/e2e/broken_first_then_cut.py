@@ -74,7 +74,9 @@ def scenario(gui, folder, samples, broken):
             out.write(song.read(100))
     second = sorted(os.listdir(folder), key=str.upper)[1]
     # No --select: no song is chosen when the window opens.
-    program = start([gui, '--source', folder], env=dict(os.environ, QT_QPA_PLATFORM='xcb'))
+    # Settings in a fresh place: nothing remembered from other runs.
+    settings = os.path.join(folder, '.config')
+    program = start([gui, '--source', folder], env=dict(os.environ, QT_QPA_PLATFORM='xcb', XDG_CONFIG_HOME=settings))
     main = wait_for('the main window', lambda: windows()[0], 15)
 
     if broken:

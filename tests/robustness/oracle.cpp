@@ -12,15 +12,13 @@
 #include "engine/smf.hpp"
 
 namespace quorvane::robustness {
-
 namespace {
 
 namespace fs = std::filesystem;
+using Problem = std::optional<std::string>;
 
 std::vector<fs::path> folderContents(const fs::path& folder) {
-    std::vector<fs::path> entries;
-    for (const auto& entry : fs::directory_iterator(folder)) entries.push_back(entry.path());
-    return entries;
+    return {fs::directory_iterator(folder), fs::directory_iterator()};
 }
 
 std::string contents(const fs::path& path) {
@@ -28,69 +26,52 @@ std::string contents(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::optional<std::string> checkError(const FileError& error, std::size_t size, const std::string& reader) {
+Problem checkError(const FileError& error, std::size_t size, const std::string& reader) {
     if (error.kind() != ErrorKind::UnreadableMidi) return reader + " failed with the wrong kind: " + error.what();
     if (!error.offset() || *error.offset() > size) return reader + " names no place inside the file: " + error.what();
     return std::nullopt;
 }
 
-struct Cutter {
-    const char* name;
-    CutResult (*run)(const CutRequest&);
-    const char* target;
-};
-
-std::optional<std::string> checkCutter(const Cutter& cutter, const CutRequest& request, std::size_t size,
-                                       const fs::path& dest, bool guardOldFile, bool readBack, Tally& tally) {
+// Runs one cutter into `dest`, which holds at most the older file `target`
+// (with `guardOldFile`), and checks what it left there.
+Problem checkCutter(const std::string& name, CutResult (*cut)(const CutRequest&), const fs::path& target,
+                    const CutRequest& request, std::size_t size, bool guardOldFile, bool readBack, Tally& tally) {
     static const std::string kOldFile = "old";
-    const std::string name = cutter.name;
-    const fs::path target = dest / cutter.target;
     if (guardOldFile) std::ofstream(target, std::ios::binary) << kOldFile;
+    const std::vector<fs::path> expected = guardOldFile ? std::vector{target} : std::vector<fs::path>{};
     CutResult result;
     try {
-        result = cutter.run(request);
+        result = cut(request);
     } catch (const FileError& error) {
         ++tally.failedCuts;
-        if (auto problem = checkError(error, size, name)) return problem;
-        const std::vector<fs::path> left = folderContents(dest);
-        if (!guardOldFile && !left.empty()) return "the failed " + name + " left " + left.front().filename().string();
-        if (guardOldFile) {
-            if (left.size() != 1 || left.front() != target) {
-                return "the failed " + name + " left " + std::to_string(left.size()) + " files";
-            }
-            if (contents(target) != kOldFile) return "the failed " + name + " changed the older file";
-        }
+        if (Problem problem = checkError(error, size, name)) return problem;
+        if (folderContents(target.parent_path()) != expected) return "the failed " + name + " left files behind";
+        if (guardOldFile && contents(target) != kOldFile) return "the failed " + name + " changed the older file";
         return std::nullopt;
     } catch (const std::exception& error) {
         return name + " threw something else: " + error.what();
     }
     ++tally.cuts;
     if (pathFromUtf8(result.path) != target) return name + " wrote " + result.path;
-    const std::vector<fs::path> left = folderContents(dest);
-    if (left.size() != 1 || left.front() != target) {
-        return name + " left " + std::to_string(left.size()) + " files in the destination folder";
-    }
-    if (readBack) {
-        try {
-            preRead(result.path);
-        } catch (const FileError& error) {
-            return "the " + name + "'s file does not read back: " + error.what();
-        }
+    if (folderContents(target.parent_path()) != std::vector{target}) return name + " left other files behind";
+    try {
+        if (readBack) preRead(result.path);
+    } catch (const FileError& error) {
+        return "the " + name + "'s file does not read back: " + error.what();
     }
     return std::nullopt;
 }
 
 }  // namespace
 
-std::optional<std::string> checkReaders(const fs::path& source, std::size_t size, const fs::path& dest, double cutTicks,
-                                        bool guardOldFile, Tally& tally) {
+Problem checkReaders(const fs::path& source, std::size_t size, const fs::path& dest, double cutTicks, bool guardOldFile,
+                     Tally& tally) {
     CutRequest request;
     request.source = utf8FromPath(source);
     request.listedName = "SONG.MID";
     request.destFolder = utf8FromPath(dest);
     request.cutTicks = cutTicks;
-    bool formatOne = false;
-    bool preReadOk = false;
+    bool formatOne = false, preReadOk = false;
     try {
         const SongHeader song = preRead(request.source);
         request.tempo = song.tempo;
@@ -99,22 +80,26 @@ std::optional<std::string> checkReaders(const fs::path& source, std::size_t size
         preReadOk = true;
         ++tally.preReads;
     } catch (const FileError& error) {
-        if (auto problem = checkError(error, size, "pre-read")) return problem;
-        // The window never cuts a file it could not pre-read, but the
-        // cutters must not rely on that: they get a default tempo and meet
-        // the damage themselves. (Their copy may then carry what the
-        // pre-reader refused, so it is not read back.)
+        if (Problem problem = checkError(error, size, "pre-read")) return problem;
+        // The window never cuts a file it could not pre-read, but the cutters
+        // must not rely on that: they get a default tempo and meet the damage
+        // themselves. (Their copy may then carry what the pre-reader refused,
+        // so it is not read back.)
         request.tempo = kDefaultTempo;
         request.tickMs = tickMilliseconds(kDefaultTempo, 480);
     } catch (const std::exception& error) {
         return std::string("pre-read threw something else: ") + error.what();
     }
 
-    Cutter cutters[] = {{"Format 1 cutter", &cutFormatOne, "SONG-CUT.mid"},
-                        {"Format 0 cutter", &cutFormatZero, "song-cut.mid"}};
+    struct Cutter {
+        const char* name;
+        CutResult (*run)(const CutRequest&);
+        const char* target;
+    } cutters[] = {{"Format 1 cutter", &cutFormatOne, "SONG-CUT.mid"},
+                   {"Format 0 cutter", &cutFormatZero, "song-cut.mid"}};
     if (!formatOne) std::swap(cutters[0], cutters[1]);  // the chosen cutter first
-    for (const Cutter& cutter : cutters) {
-        auto problem = checkCutter(cutter, request, size, dest, guardOldFile, preReadOk, tally);
+    for (const Cutter& c : cutters) {
+        Problem problem = checkCutter(c.name, c.run, dest / c.target, request, size, guardOldFile, preReadOk, tally);
         for (const fs::path& left : folderContents(dest)) fs::remove(left);
         if (problem) return problem;
     }

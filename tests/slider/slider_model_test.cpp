@@ -12,6 +12,7 @@
 
 #include "slider/property_bag.hpp"
 #include "slider/slider_error.hpp"
+#include "slider/slider_keys.hpp"
 #include "slider/slider_model.hpp"
 
 namespace quorvane::testing {
@@ -228,6 +229,21 @@ TEST(SliderStorage, UnusableDesignIsRefusedWhole) {
         EXPECT_EQ(snapshot(slider), before) << expected;
         EXPECT_TRUE(slider.log.empty()) << expected;
     }
+}
+
+TEST(SliderKeys, NeverLeaveTheRange) {
+    const struct {
+        std::int32_t value, min, max;
+        SliderKey key;
+        std::int32_t after;
+    } cases[] = {
+        {10, 0, 10, SliderKey::StepUp, 10},
+        {0, 0, 10, SliderKey::PageDown, 0},
+        {3, 0, 5, SliderKey::PageUp, 4},                              // a tenth of a small range is still one step
+        {INT_MAX - 1, INT_MIN, INT_MAX, SliderKey::PageUp, INT_MAX},  // no wrapping round
+        {INT_MIN + 1, INT_MIN, INT_MAX, SliderKey::PageDown, INT_MIN},
+    };
+    for (const auto& c : cases) EXPECT_EQ(valueAfterKey(c.value, c.min, c.max, c.key), c.after) << c.value;
 }
 
 }  // namespace

@@ -145,5 +145,46 @@ TEST_F(WindowCommands, ExitDuringCutAllClosesOnceTheBatchHasStopped) {
     EXPECT_FALSE(window.isVisible());
 }
 
+#ifdef QUORVANE_WITH_PREVIEW
+// The play button and Space start and stop the preview of the cut point; the
+// frames go to FluidSynth's file driver instead of a device.
+TEST_F(WindowCommands, PlayAndSpaceStartAndStopThePreviewOfTheCutPoint) {
+    ui::CutPointPreview& preview = window.cutPointPreview();
+    preview.useDriver("file", out.file("played.wav"));
+    const auto status = [&](const std::function<void()>& press) {
+        press();
+        QCoreApplication::processEvents();
+        return caption(window.labStatus());
+    };
+    const std::function<void()> button = [&] { click(layout::kPlay); };
+    const std::function<void()> space = [&] { QTest::keyClick(handle(), Qt::Key_Space); };
+    songs.write("Song.mid", steadySong(1, 500000, 80));
+    openSource();
+    EXPECT_EQ(status(button), "Nothing to play: choose a song in the list first.");
+    click(rowAt(0));
+    window.segmento().SetValue(20);
+    for (const bool byButton : {true, false}) {
+        EXPECT_EQ(status(byButton ? button : space), "Playing the last 5 s before the cut.");
+        EXPECT_TRUE(QTest::qWaitFor([&] { return preview.framesPlayed() > 4410 && preview.voicesHeard() > 0; }, 5000));
+        EXPECT_EQ(status(byButton ? space : button), "Preview stopped.");
+        const std::uint64_t played = preview.framesPlayed();
+        QTest::qWait(50);
+        EXPECT_EQ(preview.framesPlayed(), played);
+    }
+    // Played to its end, it says so.
+    window.segmento().SetValue(2);  // a clip of about one second
+    EXPECT_EQ(status(button), "Playing the last 5 s before the cut.");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return caption(window.labStatus()) == "Preview ended."; }, 10000));
+    // The frames the driver wrote are sound, not silence.
+    const Bytes wav = readBytes(out.file("played.wav"));
+    const std::string text(wav.begin(), wav.end());
+    int loudest = 0;
+    for (std::size_t k = text.find("data") + 8; k + 1 < wav.size(); k += 2) {
+        loudest = std::max(loudest, std::abs(static_cast<std::int16_t>(wav[k] | wav[k + 1] << 8)));
+    }
+    EXPECT_GT(loudest, 300);  // above -40 dBFS
+}
+#endif
+
 }  // namespace
 }  // namespace quorvane::test

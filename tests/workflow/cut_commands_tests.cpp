@@ -165,6 +165,30 @@ TEST_F(CutCommands, ButtonsWaitForTheBatchAndExitStopsItBeforeTheNextFile) {
     EXPECT_TRUE(pause.requested.empty());
 }
 
+TEST_F(CutCommands, AStopEndsTheBatchOnceTheFileInHandIsCut) {
+    for (const char* name : {"ONE.MID", "TWO.MID", "THREE.MID"}) songs.write(name, steadySong(0, 500000, 40));
+    openSource();
+    choose.SetValue(1);
+    form.batchPauseMs = 0;
+    form.requestStop();  // no batch yet: nothing to stop
+    std::vector<std::string> statuses;
+    form.onBatchProgress = [&](const BatchProgress&) { statuses.push_back(form.LabStatus); };
+    pump.onPump = [&] {
+        if (pump.pumps == 2) form.requestStop();
+    };
+    form.Image3_Click();
+    EXPECT_EQ(statuses, (std::vector<std::string>{"1 of 3", "1 of 3", "2 of 3", "2 of 3"}));
+    EXPECT_EQ(log(),
+              "1. ONE.MID: 00:20\tONE-cut.mid:00:01 - Format: 0\r\n"
+              "2. THREE.MID: 00:20\tTHREE-cut.mid:00:01 - Format: 0\r\n"
+              "stopped after 2 of 3 files\r\n");
+    EXPECT_EQ(form.LabStatus, "Stopped after 2 of 3 files; log in Quorvane.log.");
+    EXPECT_FALSE(std::filesystem::exists(songs.path() / "two-cut.mid"));
+    // The next batch runs to the end.
+    form.Image3_Click();
+    EXPECT_EQ(form.LabNum, "Done!");
+}
+
 TEST_F(CutCommands, AnEmptyListWritesNoLog) {
     openSource();
     form.Image3_Click();

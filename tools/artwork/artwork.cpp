@@ -20,6 +20,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPolygonF>
 #include <QRadialGradient>
 #include <QRect>
 #include <QString>
@@ -253,6 +254,10 @@ void glyphButton(QPainter& p, const QRect& area, layout::Button which, bool pres
     const QPointF c = face.center() + (pressed ? QPointF(0, 0.5) : QPointF(0, 0));
     if (which == layout::kMinimise) {
         p.drawLine(c + QPointF(-3.5, 3), c + QPointF(3.5, 3));
+    } else if (which == layout::kPlay) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(pressed ? QColor(Qt::white) : kAccent);
+        p.drawPolygon(QPolygonF({c + QPointF(-3.5, -5), c + QPointF(5, 0), c + QPointF(-3.5, 5)}));
     } else {
         p.drawLine(c + QPointF(-3, -3), c + QPointF(3, 3));
         p.drawLine(c + QPointF(-3, 3), c + QPointF(3, -3));
@@ -261,7 +266,7 @@ void glyphButton(QPainter& p, const QRect& area, layout::Button which, bool pres
 }
 
 void drawButton(QPainter& p, const QRect& area, layout::Button which, bool pressed) {
-    if (which == layout::kMinimise || which == layout::kExit) {
+    if (which == layout::kMinimise || which == layout::kExit || which == layout::kPlay) {
         glyphButton(p, area, which, pressed);
     } else {
         mainButton(p, area, which, pressed);

@@ -1,0 +1,71 @@
+#include "render_command.hpp"
+
+#include <new>
+#include <ostream>
+
+#include "engine/errors.hpp"
+#include "engine/platform_files.hpp"
+#include "preview/audio_file.hpp"
+#include "preview/render.hpp"
+#include "preview/soundfont.hpp"
+#include "preview/synth.hpp"
+#include "commands.hpp"
+
+namespace quorvane::cli {
+
+namespace {
+
+// A song's events and its audio are held in memory while it is rendered.
+constexpr char kNoMemory[] = "not enough memory to render the song";
+
+preview::AudioFormat formatOf(const std::string& extension, const std::string& path) {
+    const auto format = preview::audioFormatOf(extension);
+    if (!format) throw FileError(ErrorKind::CannotWrite, path, "the audio file must end in .wav, .flac or .ogg");
+    return *format;
+}
+
+}  // namespace
+
+int runRender(const std::string& file, const std::string& clip, const AudioSettings& settings, std::ostream& out,
+              std::ostream& err) {
+    try {
+        const preview::AudioFormat format = formatOf(utf8FromPath(pathFromUtf8(clip).extension()), clip);
+        preview::Synth synth(preview::findSoundFont(settings.soundFont), settings.sampleRate);
+        const preview::Pcm pcm = preview::renderSong(synth, preview::readSongEvents(file));
+        preview::writeAudio(pcm, clip, format);
+        err << file << ": " << pcm.seconds() << " s of audio\n";
+        out << clip << '\n';
+        return kExitOk;
+    } catch (const FileError& error) {
+        err << userMessage(error) << '\n';
+        return kExitFileError;
+    } catch (const std::bad_alloc&) {
+        err << userMessage(FileError(ErrorKind::CannotWrite, clip, kNoMemory)) << '\n';
+        return kExitFileError;
+    }
+}
+
+AudioPreviews::AudioPreviews(const std::string& format, const AudioSettings& settings)
+    : extension_("." + format),
+      synth_(std::make_unique<preview::Synth>(preview::findSoundFont(settings.soundFont), settings.sampleRate)) {}
+
+AudioPreviews::~AudioPreviews() = default;
+
+void AudioPreviews::operator()(const std::string& cutFile) {
+    const std::string clip = utf8FromPath(pathFromUtf8(cutFile).replace_extension(extension_));
+    const preview::AudioFormat format = formatOf(extension_, clip);
+    try {
+        preview::writeAudio(preview::renderSong(*synth_, preview::readSongEvents(cutFile)), clip, format);
+    } catch (const FileError& error) {
+        // Whatever stopped the audio, it is a file that could not be written;
+        // the reason names it, as a batch's log line names only the song.
+        throw FileError(ErrorKind::CannotWrite, clip,
+                        "audio preview " + utf8FromPath(pathFromUtf8(clip).filename()) + ": " + error.reason(),
+                        error.offset());
+    } catch (const std::bad_alloc&) {
+        throw FileError(ErrorKind::CannotWrite, clip,
+                        "audio preview " + utf8FromPath(pathFromUtf8(clip).filename()) + ": " + kNoMemory);
+    }
+}
+
+}  // namespace quorvane::cli

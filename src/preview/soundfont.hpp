@@ -1,0 +1,14 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace quorvane::preview {
+
+// The General MIDI SoundFont to play with: `chosen` when given (the user's
+// --soundfont or setting), else the first of the places Debian's packages
+// install one to. Throws FileError(CannotOpen) when the chosen file is
+// missing, or when none is installed; the message names the package to install.
+std::string findSoundFont(const std::optional<std::string>& chosen);
+
+}  // namespace quorvane::preview

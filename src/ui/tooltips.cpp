@@ -1,0 +1,40 @@
+#include "ui/tooltips.hpp"
+
+#include "ui/main_window.hpp"
+
+namespace quorvane::ui {
+
+void addToolTips(MainWindow& window) {
+    const auto tip = [](QWidget& control, const char* text) { control.setToolTip(QString::fromUtf8(text)); };
+    tip(window.button(layout::kSource),
+        "SOURCE (Ctrl+O): choose the folder of songs to cut. Its .mid files are listed. "
+        "You can also drop a folder or a .mid file on the window.");
+    tip(window.button(layout::kDest),
+        "DEST (Ctrl+D): choose the folder the cut files go to. Without one, each cut is written "
+        "beside its song.");
+    tip(window.button(layout::kCutAll),
+        "CUT ALL (Ctrl+Shift+Enter): cut every listed song to the CLIP LENGTH and write a log, "
+        "Quorvane.log, in the source folder. Esc stops it after the file in hand.");
+    tip(window.button(layout::kCutOne), "CUT ONE (Ctrl+Enter): cut the selected song where CUT POINT stands.");
+    tip(window.button(layout::kPlay),
+        "Play (Space): hear the five seconds before CUT POINT and how the cut will end; press again to stop.");
+    tip(window.button(layout::kMinimise), "Minimise the window.");
+    tip(window.button(layout::kExit), "Quit (Ctrl+Q). A running CUT ALL stops first, its log closed.");
+    tip(window.list(), "The songs of the source folder. Choose one to see its length and cut it with CUT ONE.");
+    tip(window.segmento(),
+        "CUT POINT: where CUT ONE cuts the selected song, shown as a time. Format 1 songs are cut at the "
+        "next bar line. At the right end the whole song is kept. Keys: arrows, Page Up/Down, Home, End.");
+    tip(window.choose(),
+        "CLIP LENGTH: how many seconds of each song CUT ALL keeps, from the start. "
+        "Keys: arrows, Page Up/Down, Home, End.");
+    tip(window.labChoose(), "The clip length CUT ALL keeps, in seconds.");
+    tip(window.labFound(), "How many songs the source folder holds.");
+    tip(window.labDurataTempo(), "The selected song's length, or the time where CUT POINT cuts it.");
+    tip(window.labNum(), "The number of the song CUT ALL is cutting; Done! when it has finished.");
+    tip(window.text9(), "The selected song.");
+    tip(window.textPath(), "The source folder. CUT ALL writes its log, Quorvane.log, here.");
+    tip(window.textDest(), "The destination folder for the cut files; empty: beside each song.");
+    tip(window.labStatus(), "What the last command wrote, or why it wrote nothing; during CUT ALL, how far it is.");
+}
+
+}  // namespace quorvane::ui

@@ -1,0 +1,55 @@
+#include "ui/window_keys.hpp"
+
+#include <QShortcut>
+#include <functional>
+
+#include "ui/about_box.hpp"
+#include "ui/focus_ring.hpp"
+#include "ui/main_window.hpp"
+
+namespace quorvane::ui {
+
+WindowKeys::WindowKeys(MainWindow& window) : QObject(&window), window_(window) {
+    const std::initializer_list<QWidget*> order = {&window.button(layout::kSource),
+                                                   &window.button(layout::kDest),
+                                                   &window.button(layout::kCutAll),
+                                                   &window.choose(),
+                                                   &window.list(),
+                                                   &window.segmento(),
+                                                   &window.button(layout::kPlay),
+                                                   &window.button(layout::kCutOne),
+                                                   &window.button(layout::kMinimise),
+                                                   &window.button(layout::kExit)};
+    for (auto it = order.begin(); it + 1 != order.end(); ++it) QWidget::setTabOrder(*it, *(it + 1));
+    ring_ = new FocusRing(&window, order);
+
+    // Commands run from the event loop, once the key's own handling is over,
+    // as a click's do.
+    const auto later = [this](std::function<void()> command) {
+        return [this, command] { QMetaObject::invokeMethod(this, command, Qt::QueuedConnection); };
+    };
+    const auto run = [this, later](layout::Button which) {
+        return later([this, which] { window_.runCommand(which); });
+    };
+    const struct {
+        QKeySequence keys;
+        std::function<void()> action;
+    } shortcuts[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_O), run(layout::kSource)},
+        {QKeySequence(Qt::CTRL | Qt::Key_D), run(layout::kDest)},
+        {QKeySequence(Qt::CTRL | Qt::Key_Return), run(layout::kCutOne)},
+        {QKeySequence(Qt::CTRL | Qt::Key_Enter), run(layout::kCutOne)},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Return), run(layout::kCutAll)},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Enter), run(layout::kCutAll)},
+        // At once: during a batch this runs from the batch's own event handling.
+        {QKeySequence(Qt::Key_Escape), [this] { window_.model().requestStop(); }},
+        {QKeySequence(Qt::CTRL | Qt::Key_Q), later([this] { window_.close(); })},
+        {QKeySequence(Qt::Key_F1), later([this] { showAboutBox(&window_); })},
+    };
+    for (const auto& [keys, action] : shortcuts) {
+        auto* shortcut = new QShortcut(keys, &window);
+        connect(shortcut, &QShortcut::activated, this, action);
+    }
+}
+
+}  // namespace quorvane::ui

@@ -1,0 +1,58 @@
+#include "ui/window_settings.hpp"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSettings>
+
+#include "ui/main_window.hpp"
+
+namespace quorvane::ui {
+
+namespace {
+const QString kSource = QStringLiteral("folders/source");
+const QString kDest = QStringLiteral("folders/destination");
+const QString kClipLength = QStringLiteral("clipLength");
+const QString kPosition = QStringLiteral("window/position");
+
+// The remembered folder under `key` if it is still a folder; else forgotten.
+QString folder(QSettings& store, const QString& key) {
+    const QString path = store.value(key).toString();
+    if (path.isEmpty() || QFileInfo(path).isDir()) return path;
+    store.remove(key);
+    return {};
+}
+
+void remember(QSettings& store, const QString& key, const std::string& value) {
+    if (value.empty()) {
+        store.remove(key);
+    } else {
+        store.setValue(key, QString::fromStdString(value));
+    }
+}
+}  // namespace
+
+void WindowSettings::restore(MainWindow& window) {
+    Form1& form = window.model();
+    if (const QString source = folder(store_, kSource); !source.isEmpty()) form.useSourceFolder(source.toStdString());
+    if (const QString dest = folder(store_, kDest); !dest.isEmpty()) form.useDestFolder(dest.toStdString());
+    bool ok = false;
+    const int clip = store_.value(kClipLength).toInt(&ok);
+    TarnSlider& choose = window.choose();
+    if (ok && clip >= choose.Min() && clip <= choose.Max()) choose.SetValue(clip);
+    // A place on a screen that is no longer there would hide the window.
+    const QPoint place = store_.value(kPosition).toPoint();
+    if (store_.contains(kPosition) && QGuiApplication::screenAt(place + QPoint(20, 20))) window.move(place);
+    window.refresh();
+}
+
+void WindowSettings::save(MainWindow& window) {
+    Form1& form = window.model();
+    remember(store_, kSource, form.TextPath);
+    remember(store_, kDest, form.appState().TextDest);
+    store_.setValue(kClipLength, window.choose().Value());
+    store_.setValue(kPosition, window.pos());
+    store_.sync();
+}
+
+}  // namespace quorvane::ui
