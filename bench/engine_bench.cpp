@@ -1,4 +1,4 @@
-// Speed and heap use of the pre-reader and the two cutters.
+// Speed and heap use of the pre-reader, the measure and the two cutters.
 //
 // The songs are generated once at startup into a private temporary folder
 // (removed at exit): about 30 KB and 5 MB of each format, and a 50 MB Format 0
@@ -31,6 +31,7 @@
 #include "engine/platform_files.hpp"
 #include "engine/pre_reader.hpp"
 #include "heap_meter.hpp"
+#include "workflow/song_timing.hpp"
 #include "midi_builder.hpp"
 #include "song_generator.hpp"
 
@@ -140,6 +141,15 @@ void preRead(benchmark::State& bench, const Song& song) {
     });
 }
 
+// The measure of a song's length and tempo map: a scan of every event.
+void measureSong(benchmark::State& bench, const Song& song) {
+    const std::string path = utf8(song.path);
+    measure(bench, song, [&] {
+        benchmark::DoNotOptimize(quorvane::SongTiming::measure(path));
+        return std::string();
+    });
+}
+
 void cut(benchmark::State& bench, const Song& song, quorvane::CutResult (*cutter)(const CutRequest&)) {
     CutRequest request = requestFor(song);
     const quorvane::SongHeader header = quorvane::preRead(request.source);
@@ -181,6 +191,14 @@ int main(int argc, char** argv) {
                                      [&song](benchmark::State& b) { preRead(b, song); })
             ->Unit(unitFor(song))
             ->UseRealTime();
+    }
+    for (const auto* songs : {&formatOne, &formatZero}) {
+        for (const Song& song : *songs) {
+            benchmark::RegisterBenchmark(("Measure/" + song.fileName.substr(0, 2) + "/" + song.label).c_str(),
+                                         [&song](benchmark::State& b) { measureSong(b, song); })
+                ->Unit(unitFor(song))
+                ->UseRealTime();
+        }
     }
     for (const Song& song : formatOne) {
         benchmark::RegisterBenchmark(("FormatoUno/" + song.label).c_str(),

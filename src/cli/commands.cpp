@@ -7,6 +7,7 @@
 #include "engine/music_time.hpp"
 #include "headless_window.hpp"
 #include "progress_line.hpp"
+#include "workflow/batch_jobs.hpp"
 
 namespace quorvane::cli {
 
@@ -74,9 +75,10 @@ int runCutToSeconds(const std::string& file, int seconds, const std::optional<st
 }
 
 int runCutAll(const std::string& folder, int seconds, const std::optional<std::string>& dest, std::ostream& out,
-              std::ostream& err, int barColumns, const CutHook& afterCut) {
+              std::ostream& err, int barColumns, const CutHook& afterCut, int jobs) {
     HeadlessWindow window(err);
     window.form.onCutWritten = afterCut;
+    window.form.batchJobs = jobs > 0 ? jobs : BatchAhead::coreCount();
     window.choose.SetValue(seconds);
     window.chooseFolders(folder, dest.value_or(""));
     if (window.errorCount() != 0) return kExitFileError;

@@ -39,8 +39,9 @@ int runCutToSeconds(const std::string& file, int seconds, const std::optional<st
 // MIDI files, with its log; one progress line per file on `err`. With
 // `barColumns` above 0 (`err` is a terminal that wide) one line is redrawn in
 // place instead: a bar, the count and the file in hand; failures still get a
-// line each.
+// line each. `jobs` files are cut at once (0: as many as the machine has
+// cores), with the same log, files and output as one by one.
 int runCutAll(const std::string& folder, int seconds, const std::optional<std::string>& dest, std::ostream& out,
-              std::ostream& err, int barColumns = 0, const CutHook& afterCut = {});
+              std::ostream& err, int barColumns = 0, const CutHook& afterCut = {}, int jobs = 1);
 
 }  // namespace quorvane::cli

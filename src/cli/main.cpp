@@ -55,6 +55,9 @@ int main(int rawArgc, char** rawArgv) {
         ->required()
         ->check(CLI::Range(kMinSeconds, kMaxSeconds));
     cutAll->add_option("--dest,-d", allDest, "Destination folder (default: beside each source)");
+    std::optional<int> jobs;
+    cutAll->add_option("--jobs,-j", jobs, "Files cut at once (default: the number of cores; 1: one after another)")
+        ->check(CLI::Range(1, 256));
 
     std::vector<CLI::App*> subcommands{info, cut, cutAll};
 #ifdef QUORVANE_WITH_PREVIEW
@@ -119,7 +122,7 @@ int main(int rawArgc, char** rawArgv) {
         status = runInfo(infoFile, std::cout, std::cerr);
     else if (*cutAll)
         status = runCutAll(folder, allSeconds, allDest, std::cout, std::cerr,
-                           standardErrorIsTerminal() ? terminalColumns() : 0, afterCut);
+                           standardErrorIsTerminal() ? terminalColumns() : 0, afterCut, jobs.value_or(0));
     else if (position)
         status = runCutAtPosition(cutFile, *position, cutDest, std::cout, std::cerr, afterCut);
     else if (*cut)

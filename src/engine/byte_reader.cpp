@@ -22,8 +22,10 @@ ByteReader ByteReader::open(const std::filesystem::path& path, std::string label
     std::string reason;
     reader.file_.reset(openRegularForReading(path, reason));
     if (!reader.file_) throw FileError(ErrorKind::CannotOpen, reader.label_, reason);
-    reader.buffer_.resize(kBufferSize);
-    reader.data_ = reader.buffer_.data();
+    // Unbuffered: fread fills our buffer straight from the file.
+    std::setvbuf(reader.file_.get(), nullptr, _IONBF, 0);
+    reader.buffer_ = std::make_unique_for_overwrite<std::uint8_t[]>(kBufferSize);
+    reader.data_ = reader.buffer_.get();
     return reader;
 }
 
@@ -36,7 +38,7 @@ void ByteReader::refill(std::uint64_t wanted) {
     base_ += filled_;
     pos_ = end_ = filled_ = 0;
     if (file_) {
-        filled_ = std::fread(buffer_.data(), 1, buffer_.size(), file_.get());
+        filled_ = std::fread(buffer_.get(), 1, kBufferSize, file_.get());
         clampEnd();
         if (filled_ > 0) return;
         if (std::ferror(file_.get())) {

@@ -103,7 +103,7 @@ private:
     [[noreturn]] void failLongVlq(std::uint64_t at) const;
 
     std::unique_ptr<std::FILE, FileCloser> file_;
-    std::vector<std::uint8_t> buffer_;
+    std::unique_ptr<std::uint8_t[]> buffer_;  // not cleared: only what fread fills is read
     const std::uint8_t* data_ = nullptr;
     std::size_t pos_ = 0;
     std::size_t end_ = 0;     // end of the readable bytes: filled_, or the limit

@@ -7,15 +7,18 @@
 
 namespace quorvane {
 
+class SongSource;
+
 // What a cut needs: the song, where its copy goes, and where it is cut.
 struct CutRequest {
-    std::string source;          // path of the song (UTF-8)
-    std::string listedName;      // the name the list shows; names the copy in a destination folder
-    std::string destFolder;      // empty: the copy goes beside the source
-    bool keepsNameCase = false;  // another file's name differs only in case: the copy keeps the case
-    double cutTicks = 0;         // cut position in music time
-    std::uint32_t tempo = 0;     // from the pre-read: microseconds per quarter note
-    double tickMs = 0;           // from the pre-read: milliseconds per source tick
+    std::string source;                // path of the song (UTF-8)
+    std::string listedName;            // the name the list shows; names the copy in a destination folder
+    std::string destFolder;            // empty: the copy goes beside the source
+    bool keepsNameCase = false;        // another file's name differs only in case: the copy keeps the case
+    double cutTicks = 0;               // cut position in music time
+    std::uint32_t tempo = 0;           // from the pre-read: microseconds per quarter note
+    double tickMs = 0;                 // from the pre-read: milliseconds per source tick
+    const SongSource* song = nullptr;  // the source already opened (for `source`), or none: opened here
 };
 
 // A Set Tempo the Format 0 cut copied: the tempo the song ends with.

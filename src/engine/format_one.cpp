@@ -9,6 +9,7 @@
 #include "platform_files.hpp"
 #include "pre_reader.hpp"
 #include "smf.hpp"
+#include "song_source.hpp"
 #include "track_writer.hpp"
 
 namespace quorvane {
@@ -98,7 +99,7 @@ CutResult cutFormatOne(const CutRequest& request) {
     CutResult result;
     result.path = cutFilePath(request.source, request.listedName, request.destFolder);
 
-    ByteReader in = ByteReader::open(pathFromUtf8(request.source), request.source);
+    ByteReader in = readSong(request.source, request.song);
     const SmfHeader header = readHeader(in);
     const double cut = cutTick(request, header.division());
 

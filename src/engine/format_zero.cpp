@@ -9,6 +9,7 @@
 #include "platform_files.hpp"
 #include "pre_reader.hpp"
 #include "smf.hpp"
+#include "song_source.hpp"
 #include "track_writer.hpp"
 
 namespace quorvane {
@@ -89,18 +90,20 @@ private:
         double tickMs;
         double elapsed;
         int lastWritten;  // -1: no status byte written yet
-        std::array<int, 16>& volumes;
+        std::array<int, 16>* volumes;
 
         bool accepts(std::uint32_t ticks) const { return elapsed + ticks * tickMs < limitMs; }
         std::uint8_t* put(std::uint8_t* to, const PlainMessage& message) {
             std::memcpy(to, message.from, 4);  // only deltaSize of them count
             to += message.deltaSize;
-            if (message.withStatusByte || lastWritten != message.status) *to++ = message.status;
+            // The status byte is written always and kept only where it is due.
+            *to = message.status;
+            to += message.withStatusByte || lastWritten != message.status;
             to[0] = message.data[0];
             to[1] = message.data[1];
             to += message.dataCount;
             if ((message.status & 0xF0) == 0xB0 && message.data[0] == 0x07) {
-                volumes[message.status & 0x0F] = message.data[1];
+                (*volumes)[message.status & 0x0F] = message.data[1];
             }
             lastWritten = message.status;
             elapsed += message.ticks * tickMs;
@@ -112,7 +115,7 @@ private:
     // must write anew.
     void copyPlainMessages(EventReader& events, double limitMs) {
         if (carried_ != 0) return;
-        PlainCopier copier{limitMs, tickMs_, elapsedMs_, lastStatusWritten_ ? *lastStatusWritten_ : -1, volumes_};
+        PlainCopier copier{limitMs, tickMs_, elapsedMs_, lastStatusWritten_ ? *lastStatusWritten_ : -1, &volumes_};
         quorvane::copyPlainMessages(in_, events, out_, 1024, copier);
         elapsedMs_ = copier.elapsed;
         if (copier.lastWritten >= 0) lastStatusWritten_ = static_cast<std::uint8_t>(copier.lastWritten);
@@ -185,7 +188,7 @@ CutResult cutFormatZero(const CutRequest& request) {
     const std::string path = cutFilePath(request.source, request.listedName, request.destFolder);
     result.path = request.keepsNameCase ? lowerCaseSuffix(path) : lowerCaseFileName(path);
 
-    ByteReader in = ByteReader::open(pathFromUtf8(request.source), request.source);
+    ByteReader in = readSong(request.source, request.song);
     const SmfHeader header = readHeader(in);
     if (header.format > 1) {
         in.fail("format " + std::to_string(header.format) + " is not supported", 8);

@@ -16,8 +16,6 @@ namespace quorvane {
 
 namespace {
 
-constexpr std::size_t kBufferSize = 64 * 1024;
-
 std::string uniqueSuffix() {
     static std::atomic<std::uint64_t> counter{0};
     static const std::uint64_t seed =
@@ -48,7 +46,7 @@ std::string lastErrorText() {
 }  // namespace
 
 OutputFile::OutputFile(const std::filesystem::path& target, std::string label)
-    : target_(target), label_(std::move(label)), buffer_(kBufferSize) {
+    : target_(target), label_(std::move(label)), buffer_(std::make_unique_for_overwrite<std::uint8_t[]>(kBufferSize)) {
     const std::filesystem::path folder = target_.parent_path();
     std::error_code error;
     if (!folder.empty() && !std::filesystem::is_directory(folder, error)) {
@@ -70,6 +68,8 @@ OutputFile::OutputFile(const std::filesystem::path& target, std::string label)
     }
     // Held until the file is closed: a batch starting meanwhile leaves it alone.
     lockFile(file_.get());
+    // Our own buffer is the only one: each flush is one write to the file.
+    std::setvbuf(file_.get(), nullptr, _IONBF, 0);
 }
 
 OutputFile::~OutputFile() {
@@ -81,21 +81,21 @@ OutputFile::~OutputFile() {
 }
 
 void OutputFile::putMany(std::span<const std::uint8_t> bytes) {
-    if (bytes.size() >= buffer_.size()) {
+    if (bytes.size() >= kBufferSize) {
         flush();
         if (std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) != bytes.size()) fail("write failed");
         written_ += bytes.size();
         if (stepHook) stepHook("writing");
         return;
     }
-    if (used_ + bytes.size() > buffer_.size()) flush();
-    std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
+    if (used_ + bytes.size() > kBufferSize) flush();
+    std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
     used_ += bytes.size();
 }
 
 void OutputFile::flush() {
     if (used_ == 0) return;
-    if (std::fwrite(buffer_.data(), 1, used_, file_.get()) != used_) fail("write failed");
+    if (std::fwrite(buffer_.get(), 1, used_, file_.get()) != used_) fail("write failed");
     written_ += used_;
     used_ = 0;
     if (stepHook) stepHook("writing");
@@ -129,6 +129,14 @@ void OutputFile::commit() {
     if (std::fflush(file_.get()) != 0) fail("write failed");
     if (stepHook) stepHook("complete");
     if (temp_.empty()) {
+        // Where the target's name is free (a first cut), the complete file
+        // takes it at once: one change to the folder instead of two.
+        errno = 0;
+        if (nameUnnamedFile(file_.get(), target_)) {
+            committed_ = true;
+            std::fclose(file_.release());
+            return;
+        }
         // A link cannot replace a file, so the complete file gets a short
         // name first and is then renamed over the target.
         for (int attempt = 0; attempt < 16 && temp_.empty(); ++attempt) {

@@ -27,14 +27,14 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
 
     void put(std::uint8_t byte) {
-        if (used_ == buffer_.size()) flush();
+        if (used_ == kBufferSize) flush();
         buffer_[used_++] = byte;
     }
     void put(std::span<const std::uint8_t> bytes) {
         // The pieces of an event are a few bytes each: copied here, in line.
         const std::size_t count = bytes.size();
-        if (count <= 4 && buffer_.size() - used_ >= 4) {
-            std::uint8_t* to = buffer_.data() + used_;
+        if (count <= 4 && kBufferSize - used_ >= 4) {
+            std::uint8_t* to = buffer_.get() + used_;
             const std::uint8_t* from = bytes.data();
             used_ += count;
             switch (count) {
@@ -55,8 +55,8 @@ public:
     // more than 4096), for loops that write directly (then wrote() what they
     // used).
     std::span<std::uint8_t> room(std::size_t least) {
-        if (buffer_.size() - used_ < least) flush();
-        return {buffer_.data() + used_, buffer_.size() - used_};
+        if (kBufferSize - used_ < least) flush();
+        return {buffer_.get() + used_, kBufferSize - used_};
     }
     void wrote(std::size_t count) noexcept { used_ += count; }
 
@@ -68,7 +68,7 @@ public:
 
     // For tests that kill a cut half way: called with "writing" each time
     // bytes reach the file, "complete" before the file is named, "named"
-    // between naming it and putting it in place.
+    // between naming it and putting it in place over an older file.
     static inline void (*stepHook)(const char* step) = nullptr;
 
 private:
@@ -83,7 +83,10 @@ private:
     std::filesystem::path temp_;  // empty while the file has no name
     std::string label_;
     std::unique_ptr<std::FILE, FileCloser> file_;
-    std::vector<std::uint8_t> buffer_;
+    // Bytes go to the file only when this is full, and at the end, each time
+    // in one write: a cut of a small song is written with a single write.
+    static constexpr std::size_t kBufferSize = 64 * 1024;
+    std::unique_ptr<std::uint8_t[]> buffer_;  // not cleared: only the used part is written
     std::size_t used_ = 0;
     std::uint64_t written_ = 0;
     bool committed_ = false;

@@ -95,7 +95,7 @@ bool replaceFile(const std::filesystem::path& from, const std::filesystem::path&
     return false;
 }
 
-std::FILE* openRegularForReading(const std::filesystem::path& path, std::string& reason) {
+std::FILE* openRegularForReading(const std::filesystem::path& path, std::string& reason, std::uint64_t* size) {
     const HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
@@ -108,6 +108,7 @@ std::FILE* openRegularForReading(const std::filesystem::path& path, std::string&
     } else if (::GetFileType(handle) != FILE_TYPE_DISK) {
         reason = "not a regular file";
     } else {
+        if (size) *size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
         return streamFromHandle(handle, _O_RDONLY | _O_BINARY, "rb");
     }
     ::CloseHandle(handle);
@@ -184,7 +185,7 @@ bool replaceFile(const std::filesystem::path& from, const std::filesystem::path&
     return false;
 }
 
-std::FILE* openRegularForReading(const std::filesystem::path& path, std::string& reason) {
+std::FILE* openRegularForReading(const std::filesystem::path& path, std::string& reason, std::uint64_t* size) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         reason = systemReason(errno);
@@ -200,6 +201,7 @@ std::FILE* openRegularForReading(const std::filesystem::path& path, std::string&
     } else if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
         reason = systemReason(errno);
     } else if (std::FILE* file = ::fdopen(fd, "rb")) {
+        if (size) *size = static_cast<std::uint64_t>(info.st_size);
         return file;
     } else {
         reason = systemReason(errno);

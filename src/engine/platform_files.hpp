@@ -26,8 +26,8 @@ bool seekFile(std::FILE* file, std::uint64_t offset);
 // on the opened file, so a name swapped for a pipe or a device in between
 // cannot slip through, and the open itself never waits (a pipe without a
 // writer would block a plain open for ever). On failure returns nullptr and
-// sets `reason`.
-std::FILE* openRegularForReading(const std::filesystem::path& path, std::string& reason);
+// sets `reason`. `size`, when given, receives the file's size at the open.
+std::FILE* openRegularForReading(const std::filesystem::path& path, std::string& reason, std::uint64_t* size = nullptr);
 
 // The batch log, opened for a whole batch.
 struct LockedFile {

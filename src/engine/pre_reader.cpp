@@ -3,6 +3,7 @@
 #include "byte_reader.hpp"
 #include "platform_files.hpp"
 #include "smf.hpp"
+#include "song_source.hpp"
 
 namespace quorvane {
 
@@ -13,8 +14,11 @@ std::optional<std::uint32_t> firstTempo(ByteReader& in, const SmfHeader& header)
     for (std::uint32_t k = 0; k < header.trackCount; ++k) {
         const TrackChunk chunk = nextTrack(in);
         EventReader events(in);
-        while (!in.atLimit()) {  // the chunk's end ends a track without End of Track
-            in.vlq();            // the delta-time: its value does not matter here
+        std::uint64_t ticks = 0;  // not needed here
+        for (;;) {
+            skipChannelMessages(in, events, ticks);
+            if (in.atLimit()) break;  // the chunk's end ends a track without End of Track
+            in.vlq();                 // the delta-time: its value does not matter here
             const EventHead head = events.next();
             if (head.kind == EventKind::Meta) {
                 if (head.metaType == kMetaSetTempo) return readTempo(in, head);
@@ -29,13 +33,22 @@ std::optional<std::uint32_t> firstTempo(ByteReader& in, const SmfHeader& header)
     return std::nullopt;
 }
 
+SongHeader readSongHeader(ByteReader& in) {
+    const SmfHeader header = readHeader(in);
+    const std::uint32_t tempo = firstTempo(in, header).value_or(kDefaultTempo);
+    return SongHeader{header.format, header.division(), tempo, tickMilliseconds(tempo, header.division())};
+}
+
 }  // namespace
 
 SongHeader preRead(const std::string& path) {
     ByteReader in = ByteReader::open(pathFromUtf8(path), path);
-    const SmfHeader header = readHeader(in);
-    const std::uint32_t tempo = firstTempo(in, header).value_or(kDefaultTempo);
-    return SongHeader{header.format, header.division(), tempo, tickMilliseconds(tempo, header.division())};
+    return readSongHeader(in);
+}
+
+SongHeader preRead(const SongSource& song) {
+    ByteReader in = song.reader();
+    return readSongHeader(in);
 }
 
 }  // namespace quorvane

@@ -33,5 +33,8 @@ struct SongHeader {
 // event gets the standard default of 500000 microseconds per quarter note.
 // Throws FileError when the file cannot be opened or read.
 SongHeader preRead(const std::string& path);
+// The same from a song already opened.
+class SongSource;
+SongHeader preRead(const SongSource& song);
 
 }  // namespace quorvane

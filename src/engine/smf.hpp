@@ -133,6 +133,53 @@ private:
     std::uint8_t running_ = 0;  // 0: no running status yet
 };
 
+// The most bytes a channel message takes with its delta-time: four bytes of
+// delta-time, the status byte and two data bytes.
+inline constexpr std::size_t kLongestChannelMessage = 7;
+
+// Skips the channel messages at the reader's position exactly as next()
+// would read them one by one, in a tight loop over the reader's buffer,
+// adding their delta-times to `ticks` and keeping the running status. Stops
+// before the first event that needs next(): any other kind of event, one not
+// wholly buffered (the end of the buffer or of the chunk), or one next()
+// would refuse (a delta-time longer than four bytes, a data byte without a
+// running status), so that every refusal stays the event loop's.
+inline void skipChannelMessages(ByteReader& in, EventReader& events, std::uint64_t& ticks) {
+    const std::span<const std::uint8_t> buffered = in.buffered();
+    if (buffered.size() <= kLongestChannelMessage) return;
+    const std::uint8_t* const start = buffered.data();
+    // From every place before `stop`, a whole channel message is buffered.
+    const std::uint8_t* const stop = start + (buffered.size() - kLongestChannelMessage);
+    const std::uint8_t* at = start;
+    std::uint8_t running = events.runningStatus();
+    // The bytes of a message under the running status: its data bytes, two,
+    // or one for program change and channel pressure (0xC0-0xDF).
+    const auto dataBytes = [](std::uint8_t status) -> std::size_t { return 2 - ((status & 0xE0) == 0xC0); };
+    std::size_t runningLength = dataBytes(running);
+    std::uint64_t time = ticks;
+    while (at < stop) {
+        std::uint32_t delta = at[0];
+        std::size_t size = 1;
+        if (delta >= 0x80 && (size = decodeVlq(at, delta)) == 0) break;
+        // Status byte or running status, chosen without a branch: songs mix
+        // both at random, which no branch predictor guesses.
+        const std::uint8_t first = at[size];
+        const bool withStatus = first >= 0x80;
+        // A data byte without a running status (0 or a status byte) ends it too.
+        if (first >= 0xF0 || (first | running) < 0x80) break;
+        // All ones with a status byte: masks, as compilers turn a ?: here
+        // into a branch.
+        const std::size_t keep = std::size_t{0} - withStatus;
+        running = static_cast<std::uint8_t>((first & keep) | (running & ~keep));
+        runningLength = (dataBytes(first) & keep) | (runningLength & ~keep);
+        time += delta;
+        at += size + withStatus + runningLength;
+    }
+    in.advance(static_cast<std::size_t>(at - start));
+    events.setRunningStatus(running);
+    ticks = time;
+}
+
 // Microseconds per quarter note from a Set Tempo payload; checks its length
 // and value and leaves the reader after the whole payload, every byte of
 // which goes to `sink(std::span<const std::uint8_t>)` as it is read.

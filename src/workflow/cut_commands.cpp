@@ -1,7 +1,9 @@
 // CUT ONE, CUT ALL and the batch log.
 
 #include <filesystem>
+#include <optional>
 
+#include "batch_jobs.hpp"
 #include "batch_log.hpp"
 #include "engine/cut_name.hpp"
 #include "engine/cutters.hpp"
@@ -91,6 +93,7 @@ std::string Form1::prepareBatchFile(int index) {
 }
 
 void Form1::cutOneOfBatch(int index) {
+    const SongRelease release{song_};
     prepareBatchFile(index);
     cutCurrentFile();
 }
@@ -126,13 +129,22 @@ void Form1::CutAll() {
     // The clip length and the cut point belong to the batch until it ends.
     const Frozen frozenSegmento(Segmento), frozenChoose(Choose);
     const int count = static_cast<int>(ListMIDI.size());
+    BatchAhead ahead(*this, batchJobs);  // with several jobs, the files are cut there
     for (int index = 0; index < count; ++index) {
+        const SongRelease release{song_};
         const std::string number = std::to_string(index + 1) + ". ";
         std::string line, failure;
-        try {
-            line = prepareBatchFile(index);
-        } catch (...) {
-            failure = describeFileFailure(std::current_exception());
+        std::optional<BatchFileOutcome> done;
+        if (ahead.active()) {
+            done = ahead.take(index);
+            line = done->line;
+            if (line.empty()) failure = done->failure;
+        } else {
+            try {
+                line = prepareBatchFile(index);
+            } catch (...) {
+                failure = describeFileFailure(std::current_exception());
+            }
         }
         const std::string name = ListMIDI[static_cast<std::size_t>(index)].text;
         LabStatus = std::to_string(index + 1) + " of " + std::to_string(count);
@@ -152,11 +164,16 @@ void Form1::CutAll() {
             // The line goes first, so that a batch that dies in the cut says
             // which file it was cutting.
             log.write(line);
-            try {
-                cutCurrentFile();
-                progress.cutFilePath = state.CutFilePath;
-            } catch (...) {
-                failure = describeFileFailure(std::current_exception());
+            if (done) {
+                failure = done->failure;
+                progress.cutFilePath = done->cutFilePath;
+            } else {
+                try {
+                    cutCurrentFile();
+                    progress.cutFilePath = state.CutFilePath;
+                } catch (...) {
+                    failure = describeFileFailure(std::current_exception());
+                }
             }
         }
         if (!failure.empty()) {

@@ -4,22 +4,23 @@
 
 #include "engine/cutters.hpp"
 #include "engine/pre_reader.hpp"
+#include "engine/song_source.hpp"
 #include "form1.hpp"
 
 namespace quorvane {
 
 namespace {
 
-CutRequest requestFor(const AppState& state) {
+CutRequest requestFor(const AppState& state, const SongSource* song) {
     return CutRequest{state.FilePath, state.FileName, state.TextDest, state.KeepsNameCase,
-                      state.CutTime,  state.Tempo,    state.TickMs};
+                      state.CutTime,  state.Tempo,    state.TickMs,   song};
 }
 
 }  // namespace
 
 void Form1::PreLeggi() {
     // The state changes only once the file has been read as far as needed.
-    const SongHeader song = preRead(state.FilePath);
+    const SongHeader song = song_ && song_->path() == state.FilePath ? preRead(*song_) : preRead(state.FilePath);
     state.Format = song.format;
     state.IsFormatOne = song.format == 1;
     state.FormatText.assign(1, state.IsFormatOne ? '1' : '0');
@@ -28,10 +29,10 @@ void Form1::PreLeggi() {
     state.TickMs = song.tickMs;
 }
 
-void Form1::FormatoUno() { state.CutFilePath = cutFormatOne(requestFor(state)).path; }
+void Form1::FormatoUno() { state.CutFilePath = cutFormatOne(requestFor(state, song_.get())).path; }
 
 void Form1::FormatoZero() {
-    const CutResult result = cutFormatZero(requestFor(state));
+    const CutResult result = cutFormatZero(requestFor(state, song_.get()));
     state.CutFilePath = result.path;
     state.ChannelVolume = result.channelVolumes;
     // The song's last tempo stays for the next cut, as the song left it.
@@ -54,7 +55,7 @@ void Form1::cutCurrentFile() {
 std::optional<std::pair<CutRequest, bool>> Form1::pendingCut() const {
     const std::int32_t value = Segmento.Value();
     if (state.FilePath.empty() || value <= 0) return std::nullopt;
-    CutRequest request = requestFor(state);
+    CutRequest request = requestFor(state, nullptr);  // read afresh, as CUT ONE reads it
     request.cutTicks = positionTicks(std::min(value, Segmento.Max()));
     return std::pair{request, state.IsFormatOne};
 }

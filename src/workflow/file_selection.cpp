@@ -5,6 +5,7 @@
 
 #include "engine/errors.hpp"
 #include "engine/pre_reader.hpp"
+#include "engine/song_source.hpp"
 #include "engine/text.hpp"
 #include "form1.hpp"
 #include "time_display.hpp"
@@ -19,6 +20,7 @@ void Form1::ListMIDI_Click(int index) {
     // During a batch the list belongs to the batch: the file it logged is
     // the file it cuts.
     if (batchRunning_) return;
+    const SongRelease release{song_};
     guarded([&] {
         if (index < 0 || index >= static_cast<int>(ListMIDI.size())) return;
         makeCurrent(ListMIDI[static_cast<std::size_t>(index)]);
@@ -41,6 +43,7 @@ void Form1::makeCurrent(const ListItem& item) {
     state.FileName = item.text;
     state.KeepsNameCase = item.keepsCase;
     try {
+        song_ = std::make_shared<const SongSource>(state.FilePath);
         PreLeggi();
     } catch (...) {
         forgetCurrentFile();
@@ -57,6 +60,7 @@ void Form1::forgetCurrentFile() {
     state.Text9.clear();
     state.CutTime = 0;
     timing_.reset();
+    song_.reset();
     LabDurataTempo.clear();
     Segmento.SetValue(0);
     Segmento.SetMax(kNoSongMax);
@@ -64,7 +68,8 @@ void Form1::forgetCurrentFile() {
 
 double Form1::measure() {
     try {
-        timing_ = SongTiming::measure(state.FilePath);
+        timing_ = song_ && song_->path() == state.FilePath ? SongTiming::measure(*song_)
+                                                           : SongTiming::measure(state.FilePath);
         return timing_->tempoAt(kTempoProbe);
     } catch (...) {
         forgetCurrentFile();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,9 @@
 #include "song_timing.hpp"
 
 namespace quorvane {
+
+class SongSource;
+class BatchAhead;
 
 // One entry of the file list: the text shown (the name in upper case) and
 // the name on disk, which opens the file on file systems that tell case apart.
@@ -31,6 +35,13 @@ struct BatchProgress {
     std::string cutFilePath;  // set once the file has been cut
     std::string failure;      // set when the file could not be read or cut
     bool done = false;        // the file has been tried: cut, or given up on
+};
+
+// What a CUT ALL made of one file.
+struct BatchFileOutcome {
+    std::string line;         // its log line; empty when it could not be prepared
+    std::string failure;      // why it could not be prepared or cut, in the log's words
+    std::string cutFilePath;  // the file written
 };
 
 // A file that a CUT ALL could not cut, and why (the log's wording).
@@ -78,6 +89,10 @@ public:
 
     // Milliseconds to wait after each file of a CUT ALL (0 on the command line).
     int batchPauseMs = 250;
+    // Files a CUT ALL cuts at once (the command line; the window's batch
+    // takes its files one by one, its events and pause between them). The
+    // log, the files and the reports are the same for any number.
+    int batchJobs = 1;
     // Called as a CUT ALL starts and finishes each file.
     std::function<void(const BatchProgress&)> onBatchProgress;
     // Called with the path of each cut file once it is in place (an audio
@@ -157,6 +172,10 @@ private:
     // file's log line, CR LF included.
     std::string prepareBatchFile(int index);
     void cutOneOfBatch(int index);
+    // prepareBatchFile() and the cut, for a thread of a batch: what they
+    // made or why they failed.
+    BatchFileOutcome prepareAndCut(int index);
+    friend class BatchAhead;
     void Segmento_ValueChanged();
     void Choose_ValueChanged();
     void makeCurrent(const ListItem& item);
@@ -179,9 +198,17 @@ private:
     void command(void (Form1::*handler)(), bool exclusive);
     void report(const std::exception_ptr& error);
 
+    // Lets go of the current song's bytes as it ends: a command reads its
+    // song once for all its passes, and the next command reads it afresh.
+    struct SongRelease {
+        std::shared_ptr<const SongSource>& song;
+        ~SongRelease() { song.reset(); }
+    };
+
     // The state the engine works on.
     AppState state;
-    std::optional<SongTiming> timing_;  // the current song's, once measured
+    std::shared_ptr<const SongSource> song_;  // the current file, opened by makeCurrent
+    std::optional<SongTiming> timing_;        // the current song's, once measured
     PlatformServices services_;
     std::vector<BatchFailure> failures_;
     int depth_ = 0;

@@ -9,6 +9,7 @@
 #include "engine/music_time.hpp"
 #include "engine/platform_files.hpp"
 #include "engine/smf.hpp"
+#include "engine/song_source.hpp"
 
 namespace quorvane {
 
@@ -49,10 +50,11 @@ std::uint64_t readTracks(ByteReader& in, const SmfHeader& header, OnTempo&& onTe
     for (std::uint32_t k = 0; k < header.trackCount; ++k) {
         const TrackChunk chunk = nextTrack(in);
         EventReader events(in);
-        std::uint64_t time = 0, trackEnd = 0;
-        while (!in.atLimit()) {
+        std::uint64_t time = 0;  // after each event: the track's end so far
+        for (;;) {
+            skipChannelMessages(in, events, time);  // nearly every event, in a tight loop
+            if (in.atLimit()) break;
             time += in.vlq().value;
-            trackEnd = time;
             const EventHead head = events.next();
             if (head.kind == EventKind::Meta && head.metaType == kMetaSetTempo) {
                 onTempo(TempoEvent{time, order++, readTempo(in, head)});
@@ -62,7 +64,7 @@ std::uint64_t readTracks(ByteReader& in, const SmfHeader& header, OnTempo&& onTe
             if (head.kind == EventKind::Meta && head.metaType == kMetaEndOfTrack) break;
         }
         chunk.skipRest(in);
-        endTick = std::max(endTick, trackEnd);
+        endTick = std::max(endTick, time);
     }
     return endTick;
 }
@@ -85,6 +87,15 @@ std::optional<std::uint32_t> tempoInFile(const std::string& path, std::uint64_t 
 
 SongTiming SongTiming::measure(const std::string& path) {
     ByteReader in = ByteReader::open(pathFromUtf8(path), path);
+    return measure(in, path);
+}
+
+SongTiming SongTiming::measure(const SongSource& song) {
+    ByteReader in = song.reader();
+    return measure(in, song.path());
+}
+
+SongTiming SongTiming::measure(ByteReader& in, const std::string& path) {
     const SmfHeader header = readHeader(in);
     // The earliest tempo events, in a max-heap: a later one gives way to an
     // earlier one, and the horizon is the earliest tick given up.

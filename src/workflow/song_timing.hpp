@@ -10,11 +10,16 @@
 
 namespace quorvane {
 
+class ByteReader;
+class SongSource;
+
 class SongTiming {
 public:
     // Reads every track of the file. Throws FileError: the file cannot be
     // read, or the song is too long for 32-bit music time.
     static SongTiming measure(const std::string& path);
+    // The same from a song already opened.
+    static SongTiming measure(const SongSource& song);
 
     // The latest End of Track, in music ticks rounded to the nearest (halves up).
     std::int32_t length() const { return length_; }
@@ -31,6 +36,7 @@ private:
     static constexpr std::uint64_t kNoHorizon = ~std::uint64_t{0};
 
     SongTiming() = default;
+    static SongTiming measure(ByteReader& in, const std::string& path);
 
     std::string file_;
     std::int32_t length_ = 0;

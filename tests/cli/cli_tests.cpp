@@ -7,6 +7,8 @@
 #include "cli/commands.hpp"
 #include "cli/progress_line.hpp"
 #include "workflow_fixture.hpp"  // steadySong
+#include "engine/text.hpp"
+#include "workflow/batch_jobs.hpp"
 #include "workflow/batch_log.hpp"
 #ifdef QUORVANE_WITH_PREVIEW
 #include "preview/song_events.hpp"
@@ -21,6 +23,11 @@ using cli::kExitUsage;
 
 // A Format 0 song of `quarters` quarter notes at 120 bpm.
 Bytes songOfQuarters(std::uint32_t quarters) { return steadySong(0, 500000, quarters); }
+
+std::string bytesText(const std::string& path) {
+    const Bytes bytes = readBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
 
 struct Outcome {
     int status;
@@ -90,6 +97,41 @@ TEST(CommandLine, CutAllGoesOnPastAFileItCannotReadAndExitsWithOne) {
         }
         EXPECT_EQ(out.names(), (std::vector<std::string>{"a-cut.mid", "c-cut.mid"}));
     }
+}
+
+TEST(CommandLine, CutAllWithSeveralJobsLogsReportsAndWritesTheSame) {
+    TempDir dir, cuts;
+    dir.write("B.MID", Bytes{'M', 'T'});
+    for (const char* name : {"A.MID", "C.MID", "D0.MID", "D1.MID", "D2.MID", "D3.MID", "D4.MID", "D5.MID"}) {
+        dir.write(name, songOfQuarters(30 + static_cast<std::uint32_t>(name[1] % 8)));
+    }
+    std::vector<std::string> runs;
+    for (const int jobs : {1, 3}) {
+        const Outcome each = run([&](auto& o, auto& e) {
+            return cli::runCutAll(dir.path().string(), 4, cuts.path().string(), o, e, 0, {}, jobs);
+        });
+        std::ostringstream seen;
+        seen << each.status << each.out << each.err << bytesText(dir.file("Quorvane.log"));
+        for (const std::string& name : cuts.names()) {
+            seen << name << bytesText(cuts.file(name));
+            std::filesystem::remove(cuts.path() / name);
+        }
+        runs.push_back(seen.str());
+    }
+    EXPECT_EQ(runs[0], runs[1]);
+}
+
+TEST(CommandLine, FilesThatCouldShareACutFileAreNotCutSideBySide) {
+    const auto collide = [](std::vector<std::pair<std::string, bool>> names, const std::string& dest) {
+        std::vector<ListItem> list;
+        for (const auto& [name, twin] : names) list.push_back({twin ? name : upperCase(name), name, twin});
+        return cutFilesMayCollide(list, "/songs", dest);
+    };
+    EXPECT_FALSE(collide({{"a.mid", false}, {"b.mid", false}}, ""));
+    EXPECT_FALSE(collide({{"a.mid", false}, {"b.mid", false}}, "/out"));
+    EXPECT_TRUE(collide({{"a.mid", true}, {"A.MID", true}}, ""));      // both a-CUT.mid / A-CUT.mid
+    EXPECT_TRUE(collide({{"x.mid", true}, {"x.MID", true}}, "/out"));  // both x-CUT.mid
+    EXPECT_TRUE(collide({{"Ä.mid", true}, {"ä.mid", true}}, "/out"));
 }
 
 TEST(CommandLine, TheProgressLineFitsTheTerminal) {

@@ -12,6 +12,7 @@
 
 #include "engine/music_time.hpp"
 #include "engine/smf.hpp"
+#include "engine/song_source.hpp"
 #include "engine_test_util.hpp"
 
 namespace quorvane::test {
@@ -157,12 +158,23 @@ TEST(LargeFiles, CutsAcrossBufferEdgesMatchTheReference) {
             static_cast<double>(cutTicks));
         const CutResult cutOne = cutFormatOne(one);
         expectSame(readBytes(cutOne.path), referenceFormatOne(events, cutTicks), "format 1", shift);
+        const SongSource oneInMemory(one.source);  // read whole, as a batch reads each song
+        one.song = &oneInMemory;
+        ASSERT_TRUE(oneInMemory.inMemory());
+        expectSame(readBytes(cutFormatOne(one).path), referenceFormatOne(events, cutTicks), "format 1 in memory",
+                   shift);
+        one.song = nullptr;
 
         const Bytes zeroSong = cat({header(0, 1, kDivision), track1});
         CutRequest zero = preparedRequest(dir.write("zero.mid", zeroSong), static_cast<double>(cutTicks));
         const CutResult cutZero = cutFormatZero(zero);
         ASSERT_GT(readBytes(cutZero.path).size(), std::size_t{64 * 1024});  // past the write buffer
         expectSame(readBytes(cutZero.path), referenceFormatZero(events, cutTicks), "format 0", shift);
+        const SongSource zeroInMemory(zero.source);
+        zero.song = &zeroInMemory;
+        expectSame(readBytes(cutFormatZero(zero).path), referenceFormatZero(events, cutTicks), "format 0 in memory",
+                   shift);
+        zero.song = nullptr;
 
         // Past the end, both copy the song whole.
         zero.cutTicks = one.cutTicks = 1e12;

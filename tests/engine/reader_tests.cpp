@@ -12,6 +12,7 @@
 #include "engine/cut_name.hpp"
 #include "engine/output_file.hpp"
 #include "engine/platform_files.hpp"
+#include "engine/smf.hpp"
 #include "engine_test_util.hpp"
 
 namespace quorvane::test {
@@ -62,6 +63,50 @@ TEST(ByteReader, FailsWithFileAndOffsetAtTheEndOrOnOverlongQuantities) {
     ByteReader last = ByteReader::open(dir.write("last.mid", cat({Bytes(64 * 1024 - 1, 0), {0x81, 0x00}})), "last.mid");
     last.skip(64 * 1024 - 1);
     EXPECT_EQ(last.vlq().value, 128u);
+}
+
+// Reads the events of `bytes` as the measure does, with or without the tight
+// loop over channel messages: ticks, running status and place, or the refusal.
+std::string scanEvents(const Bytes& bytes, bool tightLoop) {
+    ByteReader in(bytes, "t.mid");
+    in.setLimit(bytes.size());
+    EventReader events(in);
+    std::uint64_t ticks = 0;
+    try {
+        for (;;) {
+            if (tightLoop) skipChannelMessages(in, events, ticks);
+            if (in.atLimit()) break;
+            ticks += in.vlq().value;
+            const EventHead head = events.next();
+            if (head.kind == EventKind::Meta || head.kind == EventKind::SysEx) in.skip(head.length.value);
+        }
+    } catch (const FileError& error) {
+        return userMessage(error);
+    }
+    return std::to_string(ticks) + " ticks, status " + hexByte(events.runningStatus()) + ", at " +
+           std::to_string(in.offset());
+}
+
+TEST(EventScanner, TheTightLoopReadsAndRefusesAsTheEventLoopDoes) {
+    const Bytes notes = {0x00, 0x90, 60,   100,  0x10, 62,   100,  0x81, 0x00, 0xC3, 5,    0x05, 7,    0x00,
+                         0xD0, 0x40, 0x83, 0x80, 0x80, 0x00, 0xE1, 0x00, 0x40, 0x7F, 0x00, 0x40, 0x00, 0x10};
+    const Bytes tails[] = {
+        {},
+        {0x81, 0x81, 0x81, 0x81, 0x01, 60, 0},                       // delta-time of five bytes
+        {0x00, 0xF1, 0x10, 0x00, 61, 0},                             // a system message, then running status
+        {0x00, 0xFF, 0x01, 0x01, 'x', 0x00, 61, 0, 0x00, 0x80, 60},  // meta, then a note
+        {0x00, 0xF0, 0x01, 0xF7, 0x00, 0xB0, 0x07, 0x64},            // SysEx, then a controller
+    };
+    for (const Bytes& tail : tails) {
+        // A data byte first (no running status yet), and the same after notes.
+        for (const Bytes& song : {cat({notes, tail}), cat({{0x00, 0x40, 0x40}, notes, tail})}) {
+            // Every length: each message also ends short, at the chunk's end.
+            for (std::size_t size = 0; size <= song.size(); ++size) {
+                const Bytes part(song.begin(), song.begin() + static_cast<std::ptrdiff_t>(size));
+                EXPECT_EQ(scanEvents(part, true), scanEvents(part, false)) << "first " << size << " bytes";
+            }
+        }
+    }
 }
 
 TEST(CutName, BesideTheSourceOrInTheDestinationFolder) {
@@ -153,29 +198,33 @@ TEST(OutputFile, AKilledCutLeavesNothingOrWhatTheNextBatchRemoves) {
     TempDir dir;
     dir.write("keep.mid", {1});
 #ifdef _WIN32
-    // Without fork(), the temporary a cut killed on Windows leaves.
+    // Without fork(), the temporary a cut killed on Windows leaves beside the older cut.
     dir.write(".quorvane-0a1b2c3d.tmp", {});
+    dir.write("X-CUT.mid", {2});
 #else
     for (const char* step : {"writing", "complete"}) {
         killAt = step;
         killedCut(dir.path() / "X-CUT.mid");
         EXPECT_EQ(dir.names(), std::vector<std::string>{"keep.mid"}) << step;
     }
-    // Killed in the instant between naming and renaming, or by an earlier
-    // version: removed before a batch, and nothing else is.
+    // Killed in the instant between naming and renaming over an older cut,
+    // or by an earlier version: removed before a batch, and nothing else is.
+    dir.write("X-CUT.mid", {2});
     killAt = "named";
     killedCut(dir.path() / "X-CUT.mid");
 #endif
     dir.write(".Song-cut.mid.0a1b2c3d.tmp", {});
     dir.write(".notes.0a1b2c3d.tmp", {});
-    EXPECT_EQ(dir.names().size(), 4u);
+    EXPECT_EQ(dir.names().size(), 5u);
     dir.write(".quorvane-0a1b2c3_.tmp", {});  // not a name of ours
     // A cut still being written keeps its temporary (on Windows it has one).
     OutputFile running(dir.path() / "R-CUT.mid", "R-CUT.mid");
     removeLeftoverTemporaries(dir.path().string());
     running.commit();
     std::filesystem::remove(dir.path() / "R-CUT.mid");
-    EXPECT_EQ(dir.names(), (std::vector<std::string>{".notes.0a1b2c3d.tmp", ".quorvane-0a1b2c3_.tmp", "keep.mid"}));
+    EXPECT_EQ(dir.names(),
+              (std::vector<std::string>{".notes.0a1b2c3d.tmp", ".quorvane-0a1b2c3_.tmp", "X-CUT.mid", "keep.mid"}));
+    EXPECT_EQ(readBytes(dir.file("X-CUT.mid")), Bytes{2});
 }
 
 }  // namespace

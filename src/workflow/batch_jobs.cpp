@@ -1,0 +1,128 @@
+#include "batch_jobs.hpp"
+
+#include <algorithm>
+#include <unordered_set>
+
+#include "engine/cut_name.hpp"
+#include "engine/text.hpp"
+#include "error_text.hpp"
+#include "form1.hpp"
+#include "scripted_services.hpp"
+
+namespace quorvane {
+
+namespace {
+constexpr int kFilesAheadPerJob = 4;
+}  // namespace
+
+bool cutFilesMayCollide(const std::vector<ListItem>& list, const std::string& folder, const std::string& dest) {
+    std::unordered_set<std::string> names;
+    for (const ListItem& item : list) {
+        const std::string source = folder + pathSeparator() + item.diskName;
+        // Lower case covers both cutters' names and case-blind file systems.
+        if (!names.insert(lowerCaseFileName(cutFilePath(source, item.text, dest))).second) return true;
+    }
+    return false;
+}
+
+int BatchAhead::coreCount() { return static_cast<int>(std::max(1u, std::thread::hardware_concurrency())); }
+
+BatchAhead::BatchAhead(const Form1& form, int jobs)
+    : folder_(form.TextPath), dest_(form.state.TextDest), list_(form.ListMIDI), clipSeconds_(form.Choose.Value()) {
+    const int count = static_cast<int>(list_.size());
+    jobs = std::min(jobs, count);
+    // What runs after each cut (an audio preview) is not known to be safe on
+    // several threads at once: such a batch keeps to one.
+    if (jobs < 2 || form.onCutWritten || cutFilesMayCollide(list_, folder_, dest_)) return;
+    outcomes_.resize(static_cast<std::size_t>(count));
+    ahead_ = jobs * kFilesAheadPerJob;
+    for (int k = 0; k < jobs; ++k) threads_.emplace_back([this] { work(); });
+}
+
+BatchAhead::~BatchAhead() {
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread& thread : threads_) thread.join();
+}
+
+BatchFileOutcome BatchAhead::take(int index) {
+    std::unique_lock lock(mutex_);
+    const auto at = static_cast<std::size_t>(index);
+    changed_.wait(lock, [&] { return outcomes_[at].has_value() || error_; });
+    if (!outcomes_[at] && error_) std::rethrow_exception(error_);
+    taken_ = index + 1;
+    BatchFileOutcome outcome = std::move(*outcomes_[at]);
+    outcomes_[at].reset();
+    lock.unlock();
+    changed_.notify_all();  // room ahead for the threads
+    return outcome;
+}
+
+void BatchAhead::work() {
+    try {
+        // A window model of this thread's own, set up as the batch's.
+        TarnSlider segmento, choose;
+        ScriptedFolderPicker folders;
+        RecordingMessages messages;
+        ScriptedEventPump events;
+        NoPause pause;
+        Form1 worker(segmento, choose, {folders, messages, events, pause});
+        Form1::applyDesign(segmento, choose);
+        worker.TextPath = folder_;
+        worker.state.TextDest = dest_;
+        worker.ListMIDI = list_;
+        choose.SetValue(clipSeconds_);
+        const int count = static_cast<int>(list_.size());
+        for (;;) {
+            int index;
+            {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [&] { return stopping_ || next_ >= count || next_ < taken_ + ahead_; });
+                if (stopping_ || next_ >= count) return;
+                index = next_++;
+            }
+            BatchFileOutcome outcome = worker.prepareAndCut(index);
+            {
+                const std::lock_guard lock(mutex_);
+                outcomes_[static_cast<std::size_t>(index)] = std::move(outcome);
+            }
+            changed_.notify_all();
+        }
+    } catch (...) {
+        {
+            const std::lock_guard lock(mutex_);
+            if (!error_) error_ = std::current_exception();
+        }
+        changed_.notify_all();
+    }
+}
+
+BatchFileOutcome Form1::prepareAndCut(int index) {
+    // As inside a command: an error in a slider's handler ends this file's
+    // work instead of being shown.
+    ++depth_;
+    struct Leave {
+        int& depth;
+        ~Leave() { --depth; }
+    } leave{depth_};
+    const SongRelease release{song_};
+    BatchFileOutcome outcome;
+    try {
+        outcome.line = prepareBatchFile(index);
+    } catch (...) {
+        outcome.failure = describeFileFailure(std::current_exception());
+        return outcome;
+    }
+    try {
+        cutCurrentFile();
+        outcome.cutFilePath = state.CutFilePath;
+    } catch (...) {
+        outcome.failure = describeFileFailure(std::current_exception());
+    }
+    return outcome;
+}
+
+}  // namespace quorvane
