@@ -63,6 +63,23 @@ auto snapshot(const TarnSlider& s) {
 
 PropertyValue n(std::int64_t value) { return PropertyValue{value}; }
 
+TEST(SliderModel, ANewInstanceRunsFromZeroToTenAndResetsTheThumb) {
+    RecordingSlider slider;
+    slider.SetMax(50);
+    slider.SetValue(20);
+    slider.SetRailStyle(3);
+    slider.SetShowValueTip(false);
+    slider.SetEnabled(false);
+    slider.SetDragging(true);
+    slider.log.clear();
+    slider.InitProperties();
+    EXPECT_EQ(std::make_tuple(slider.Min(), slider.Max(), slider.Value(), slider.ValueRange(), slider.LastValue(),
+                              slider.Orientation(), slider.RailStyle(), slider.ShowValueTip(), slider.Enabled(),
+                              slider.Dragging()),
+              std::make_tuple(0, 10, 0, 10, 0, TarnSlider::kVertical, 0, true, true, false));
+    EXPECT_EQ(slider.log, Log{"ResetSliderPosition"});
+}
+
 TEST(SliderModel, RefusedValuesNameThemselvesAndChangeNothing) {
     const std::pair<std::function<void(TarnSlider&)>, const char*> refusals[] = {
         {[](TarnSlider& s) { s.SetMax(-2); }, "380 Max: Max = -2 refused (Max must be above Min = -2)"},
@@ -197,6 +214,11 @@ TEST(SliderStorage, LoadsWhateverTheCaseWithoutHooksOrEventsAndSavesOnlyWhatDiff
     slider.WriteProperties(saved);
     ASSERT_EQ(saved.Entries().size(), design.Entries().size());
     for (const auto& [key, value] : design.Entries()) EXPECT_EQ(saved.ReadProperty(key), value);
+    // Saved again after a reset, values back at their default go; the colour
+    // and the pictures are design, kept by a reset.
+    slider.InitProperties();
+    slider.WriteProperties(saved);
+    EXPECT_EQ(saved.Keys(), (Log{"BackColor", "SliderIcon", "RailPicture"}));
 
     TarnSlider loaded;  // the button-face colour may be stored signed; nothing else differs
     loaded.ReadProperties(MemoryPropertyBag({{"BackColor", n(-2147483633)}}));
@@ -229,6 +251,17 @@ TEST(SliderStorage, UnusableDesignIsRefusedWhole) {
         EXPECT_EQ(snapshot(slider), before) << expected;
         EXPECT_TRUE(slider.log.empty()) << expected;
     }
+}
+
+TEST(SliderStorage, BagMatchesKeysWithoutCaseAndKeepsOneEntryPerKey) {
+    MemoryPropertyBag bag({{"railStyle", n(1)}, {"RAILSTYLE", n(2)}});
+    bag.WriteProperty("RailStyle", n(3));
+    EXPECT_EQ(bag.Keys(), Log{"railStyle"});
+    EXPECT_EQ(bag.ReadProperty("railstyle"), n(3));
+    EXPECT_FALSE(bag.ReadProperty("RailStyl").has_value());
+    EXPECT_EQ(MemoryPropertyBag({{"Zoom", n(1)}}).ReadProperty("zOOM"), n(1));  // A to Z, both ends
+    bag.RemoveProperty("RAILstyle");
+    EXPECT_TRUE(bag.Entries().empty());
 }
 
 TEST(SliderKeys, NeverLeaveTheRange) {
