@@ -4,6 +4,7 @@
 
 #ifdef QUORVANE_WITH_PREVIEW
 #include <new>
+#include <optional>
 
 #include "engine/errors.hpp"
 #include "preview/player.hpp"
@@ -27,6 +28,12 @@ void CutPointPreview::useDriver(std::string driver, std::string fileName) {
     fileName_ = std::move(fileName);
 }
 
+void CutPointPreview::useSoundFont(std::string path) {
+    if (path == soundFont_) return;
+    player_.reset();  // the next preview loads the other SoundFont
+    soundFont_ = std::move(path);
+}
+
 #ifdef QUORVANE_WITH_PREVIEW
 
 std::string CutPointPreview::toggle() {
@@ -43,8 +50,9 @@ std::string CutPointPreview::toggle() {
         preview::SongEvents clip = preview::cutEnding(cut->first, cut->second);
         if (!player_) {
             constexpr int kSampleRate = 44100;
-            player_ = std::make_unique<preview::Player>(preview::findSoundFont(std::nullopt), kSampleRate, driver_,
-                                                        fileName_);
+            player_ = std::make_unique<preview::Player>(
+                preview::findSoundFont(soundFont_.empty() ? std::nullopt : std::optional(soundFont_)), kSampleRate,
+                driver_, fileName_);
         }
         if (!player_->play(std::move(clip))) return "No audio device: the preview cannot play.";
         return "Playing the last 5 s before the cut.";

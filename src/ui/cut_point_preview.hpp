@@ -28,6 +28,9 @@ public:
     // FluidSynth's audio driver to play on (empty: the platform's) and, for
     // its "file" driver, the file the frames go to.
     void useDriver(std::string driver, std::string fileName);
+    // The SoundFont to play with; empty: the usual places are searched.
+    void useSoundFont(std::string path);
+    const std::string& soundFont() const noexcept { return soundFont_; }
 
     bool playing() const;
     // What the last preview played so far: frames, and the most voices
@@ -39,6 +42,7 @@ private:
     Form1& form_;
     std::string driver_;
     std::string fileName_;
+    std::string soundFont_;
     std::unique_ptr<preview::Player> player_;
 };
 

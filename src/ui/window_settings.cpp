@@ -14,6 +14,8 @@ const QString kSource = QStringLiteral("folders/source");
 const QString kDest = QStringLiteral("folders/destination");
 const QString kClipLength = QStringLiteral("clipLength");
 const QString kPosition = QStringLiteral("window/position");
+// Set by hand only (no control chooses it): the play button's SoundFont.
+const QString kSoundFont = QStringLiteral("preview/soundfont");
 
 // The remembered folder under `key` if it is still a folder; else forgotten.
 QString folder(QSettings& store, const QString& key) {
@@ -43,6 +45,7 @@ void WindowSettings::restore(MainWindow& window) {
     // A place on a screen that is no longer there would hide the window.
     const QPoint place = store_.value(kPosition).toPoint();
     if (store_.contains(kPosition) && QGuiApplication::screenAt(place + QPoint(20, 20))) window.move(place);
+    window.cutPointPreview().useSoundFont(store_.value(kSoundFont).toString().toStdString());
     window.refresh();
 }
 

@@ -7,7 +7,8 @@ namespace quorvane::ui {
 class MainWindow;
 
 // What the window remembers between runs: the source and destination
-// folders, the clip length and the window's place. Nothing remembered, the
+// folders, the clip length and the window's place; and the SoundFont of
+// the play button, when one is set. Nothing remembered, the
 // window starts as it always did; a remembered folder that is gone is
 // forgotten without a word.
 class WindowSettings {

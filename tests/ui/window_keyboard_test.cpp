@@ -160,9 +160,11 @@ TEST_F(WindowKeyboard, FoldersClipLengthAndPlaceAreRemembered) {
         ui::MainWindow next{services};
         settings.restore(next);
         return std::vector<std::string>{caption(next.textPath()), caption(next.textDest()), caption(next.labChoose()),
-                                        std::to_string(next.pos().x())};
+                                        std::to_string(next.pos().x()), next.cutPointPreview().soundFont()};
     };
-    EXPECT_EQ(restored(), (std::vector<std::string>{songs.path().string(), dest.path().string(), "12", "40"}));
+    store.setValue(QStringLiteral("preview/soundfont"), QStringLiteral("/sf/piano.sf2"));  // set by hand
+    EXPECT_EQ(restored(),
+              (std::vector<std::string>{songs.path().string(), dest.path().string(), "12", "40", "/sf/piano.sf2"}));
     // A folder gone since is forgotten without a word.
     std::filesystem::remove_all(dest.path());
     EXPECT_EQ(restored()[1], "");
