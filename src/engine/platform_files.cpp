@@ -19,15 +19,6 @@
 
 namespace quorvane {
 
-std::FILE* openFile(const std::filesystem::path& path, const char* mode) {
-#ifdef _WIN32
-    std::wstring wide(mode, mode + std::char_traits<char>::length(mode));
-    return ::_wfopen(path.c_str(), wide.c_str());
-#else
-    return std::fopen(path.c_str(), mode);
-#endif
-}
-
 bool seekFile(std::FILE* file, std::uint64_t offset) {
     if (offset > static_cast<std::uint64_t>(INT64_MAX)) return false;
 #ifdef _WIN32

@@ -7,9 +7,6 @@
 
 namespace quorvane {
 
-// std::fopen with a path that keeps non-ASCII names intact on every platform.
-std::FILE* openFile(const std::filesystem::path& path, const char* mode);
-
 // Creates `path` for writing, failing with errno EEXIST when a file of that
 // name exists (never reusing or following one). nullptr on failure, errno set.
 std::FILE* openNewFile(const std::filesystem::path& path);
