@@ -1,7 +1,15 @@
-// The window driving the workflow: choosing songs, the sliders, the cuts and
-// the batch.
+// The window driving the workflow, by mouse and by keyboard: choosing songs, the sliders, the cuts, the batch,
+// drops, and what it remembers between runs.
+
+#include <QDropEvent>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QSettings>
+#include <QUrl>
 
 #include "slider/value_tip.hpp"
+#include "ui/focus_ring.hpp"
+#include "ui/window_settings.hpp"
 #include "workflow/time_display.hpp"
 #include "window_fixture.hpp"
 
@@ -9,29 +17,39 @@ namespace quorvane::test {
 namespace {
 
 namespace layout = ui::layout;
+using namespace std::string_literals;
 
+// Two songs in the folder, A.MID (00:20) and B.MID (00:30), and the window active: shortcuts go to it.
 class WindowCommands : public WindowTest {
 protected:
+    WindowCommands() {
+        window.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+        songs.write("A.MID", steadySong(0, 500000, 40));
+        songs.write("B.MID", steadySong(0, 500000, 60));
+    }
     int rowOf(const char* listed) {
         const auto found = window.list().findItems(QString::fromLatin1(listed), Qt::MatchExactly);
         return found.size() == 1 ? window.list().row(found[0]) : -1;
+    }
+    static QWidget* focused() { return QApplication::focusWidget(); }
+    void key(int key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(focused() ? focused() : &window, Qt::Key(key), modifiers);
+        QCoreApplication::processEvents();
     }
 };
 
 TEST_F(WindowCommands, TheCutPointShowsWhereTheSongIsCut) {
     songs.write("Long.mid", steadySong(1, 500000, 504));  // 04:12 at 120 bpm
-    songs.write("Short.mid", steadySong(0, 500000, 80));  // 00:40
     openSource();
     click(rowAt(rowOf("LONG.MID")));
     EXPECT_EQ(caption(window.text9()), (songs.path() / "Long.mid").string());
 
-    // A press on the cut slider moves its thumb there; the time at that
-    // position is shown at once.
+    // A press on the cut slider moves its thumb there and shows the time there at once; so does the tip.
     const QPoint onSegmento = window.segmento().geometry().topLeft() + QPoint(60, 10);
     press(onSegmento);
     const std::int32_t position = window.segmento().Value();
     EXPECT_EQ(caption(window.labDurataTempo()), minutesSeconds(wholeSeconds(position * 1000.0, 120)));
-    // Its tip shows that time too, not the step.
     moveTo(onSegmento + QPoint(30, 0));
     ASSERT_NE(frmValueTip::Loaded(), nullptr);
     EXPECT_EQ(frmValueTip::Loaded()->lblTip->text(), window.labDurataTempo().text());
@@ -39,30 +57,28 @@ TEST_F(WindowCommands, TheCutPointShowsWhereTheSongIsCut) {
     const QPoint pastTheEnd = window.segmento().geometry().topRight() + QPoint(20, 10);
     moveTo(pastTheEnd);
     release(pastTheEnd);
-    EXPECT_EQ(window.segmento().Value(), 388);
-    EXPECT_EQ(caption(window.labDurataTempo()), "04:12");
+    EXPECT_EQ(std::make_tuple(window.segmento().Value(), caption(window.labDurataTempo())),
+              std::make_tuple(388, "04:12"s));
 
     // A shorter song: the thumb stands at its end, and that is where CUT ONE cuts.
-    click(rowAt(rowOf("SHORT.MID")));
-    EXPECT_EQ(window.segmento().Value(), 62);
+    click(rowAt(rowOf("A.MID")));
+    EXPECT_EQ(window.segmento().Value(), 31);
     EXPECT_EQ(window.segmento().ThumbLeft(), window.segmento().width() - stored_sliders::kSegmento.thumb.width);
     click(layout::kCutOne);
     QCoreApplication::processEvents();
-    EXPECT_EQ(caption(window.labStatus()), "Written: short-cut.mid");
-    EXPECT_TRUE(std::filesystem::exists(songs.path() / "short-cut.mid"));
+    EXPECT_EQ(caption(window.labStatus()), "Written: a-cut.mid");
+    EXPECT_TRUE(std::filesystem::exists(songs.path() / "a-cut.mid"));
 
     // The clip length shows two digits.
     click(window.choose().geometry().topLeft() + QPoint(10, 64));
-    EXPECT_EQ(window.choose().Value(), 5);
-    EXPECT_EQ(caption(window.labChoose()), "05");
+    EXPECT_EQ(std::make_tuple(window.choose().Value(), caption(window.labChoose())), std::make_tuple(5, "05"s));
 }
 
-// While the batch handles events, the window shows the file in hand; clicks
-// on the list and presses on the sliders change nothing.
+// While the batch handles events, the window shows the file in hand; clicks on the list and presses on the
+// sliders change nothing.
 TEST_F(WindowCommands, CutAllShowsTheFileInHandAndFreezesTheListAndSliders) {
-    songs.write("A.MID", steadySong(0, 500000, 40));
-    songs.write("B.MID", steadySong(0, 500000, 60));
     openSource();
+    EXPECT_EQ(caption(window.labFound()), "2");
     window.choose().SetValue(2);
     std::vector<std::string> shown;
     pump.onPump = [&] {
@@ -80,26 +96,19 @@ TEST_F(WindowCommands, CutAllShowsTheFileInHandAndFreezesTheListAndSliders) {
     click(layout::kCutAll);
     QCoreApplication::processEvents();  // whatever the batch left queued
     EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
-
-    const std::string first = window.list().item(0)->text().toStdString();
-    const std::string second = window.list().item(1)->text().toStdString();
-    EXPECT_EQ(shown, (std::vector<std::string>{(songs.path() / first).string() + " 00:02 row 0",
-                                               (songs.path() / second).string() + " 00:02 row 1"}));
-    // The last file stays current, shown at its cut time (marking its row
-    // does not select it again), and the last cut's path is shown.
+    EXPECT_EQ(shown, (std::vector<std::string>{(songs.path() / "A.MID").string() + " 00:02 row 0",
+                                               (songs.path() / "B.MID").string() + " 00:02 row 1"}));
+    // The last file stays current, shown at its cut time (marking its row does not select it again), and the
+    // last cut's path is shown.
     EXPECT_EQ(window.list().currentRow(), 1);
-    EXPECT_EQ(caption(window.labDurataTempo()), "00:02");
-    EXPECT_EQ(caption(window.labNum()), "Done!");
-    EXPECT_EQ(caption(window.text9()), (songs.path() / (second == "A.MID" ? "a-cut.mid" : "b-cut.mid")).string());
+    EXPECT_EQ(std::make_tuple(caption(window.labDurataTempo()), caption(window.labNum()), caption(window.text9())),
+              std::make_tuple("00:02"s, "Done!"s, (songs.path() / "b-cut.mid").string()));
 }
 
-// Only the user's own act chooses a song: a click (again on the chosen row
-// too) or a key that moves the current row. Focus changes and message boxes
-// closing choose nothing, so a broken first file is reported once.
+// Only the user's own act chooses a song: a click (again on the chosen row too) or a key that moves the current
+// row. Focus changes and message boxes closing choose nothing, so a broken file is reported once.
 TEST_F(WindowCommands, OnlyTheUserChoosesASongSoABrokenOneIsReportedOnce) {
-    songs.write("AAA.MID", cat({header(0, 1, 96), track({0x00, 0x40})}));
-    songs.write("GOOD.MID", steadySong(0, 500000, 8));
-    songs.write("OTHER.MID", steadySong(0, 500000, 40));
+    songs.write("0.MID", cat({header(0, 1, 96), track({0x00, 0x40})}));
     const auto focusAndWait = [&] {
         window.activateWindow();
         window.list().setFocus();
@@ -111,29 +120,45 @@ TEST_F(WindowCommands, OnlyTheUserChoosesASongSoABrokenOneIsReportedOnce) {
     focusAndWait();
     EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
 
-    click(rowAt(rowOf("AAA.MID")));
+    click(rowAt(rowOf("0.MID")));
     focusAndWait();
     EXPECT_EQ(messages.messages.size(), 1u);
     // Nothing is current, and nothing stays selected; a click tries again.
     EXPECT_EQ(caption(window.text9()), "");
     EXPECT_TRUE(window.list().selectedItems().isEmpty());
-    click(rowAt(rowOf("AAA.MID")));
+    click(rowAt(rowOf("0.MID")));
     EXPECT_EQ(messages.messages.size(), 2u);
 
     // A click on the chosen song reads it again; a key moves on.
-    click(rowAt(rowOf("GOOD.MID")));
-    songs.write("GOOD.MID", steadySong(0, 500000, 16));
-    click(rowAt(rowOf("GOOD.MID")));
+    click(rowAt(rowOf("A.MID")));
+    songs.write("A.MID", steadySong(0, 500000, 16));
+    click(rowAt(rowOf("A.MID")));
     EXPECT_EQ(caption(window.labDurataTempo()), "00:08");
     QTest::keyClick(&window.list(), Qt::Key_Down);
     QCoreApplication::processEvents();
-    EXPECT_EQ(caption(window.labDurataTempo()), "00:20");
+    EXPECT_EQ(caption(window.labDurataTempo()), "00:30");
 }
 
-// Closing the window during CUT ALL waits for the batch to stop.
-TEST_F(WindowCommands, ExitDuringCutAllClosesOnceTheBatchHasStopped) {
-    songs.write("ONE.MID", steadySong(0, 500000, 40));
+// Escape stops CUT ALL between two files; closing the window waits for the batch to stop.
+TEST_F(WindowCommands, EscapeOrExitStopsCutAllBetweenTwoFiles) {
     openSource();
+    window.choose().SetValue(2);
+    window.list().setFocus();
+    std::vector<std::string> during;
+    pump.onPump = [&] {
+        during.push_back(caption(window.labStatus()));
+        EXPECT_TRUE(window.batchProgress().isVisible());
+        QTest::keyClick(&window.list(), Qt::Key_Escape);  // whichever control has the focus
+    };
+    key(Qt::Key_Return, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(during, std::vector<std::string>{"1 of 2"});
+    EXPECT_EQ(caption(window.labStatus()), "Stopped after 1 of 2 files; log in Quorvane.log.");
+    const Bytes log = readBytes(songs.file("Quorvane.log"));
+    EXPECT_EQ(std::string(log.begin(), log.end()),
+              "1. A.MID: 00:20\tA-cut.mid:00:02 - Format: 0\r\nstopped after 1 of 2 files\r\n");
+    EXPECT_FALSE(window.batchProgress().isVisible());
+    EXPECT_TRUE(window.isVisible());
+
     bool shownUntilTheBatchStops = false;
     pump.onPump = [&] {
         pump.onPump = nullptr;
@@ -145,9 +170,115 @@ TEST_F(WindowCommands, ExitDuringCutAllClosesOnceTheBatchHasStopped) {
     EXPECT_FALSE(window.isVisible());
 }
 
+TEST_F(WindowCommands, EveryCommandIsReachedFromTheKeyboard) {
+    // Tab goes down the left column, then the right, then the title's buttons.
+    window.button(layout::kSource).setFocus(Qt::TabFocusReason);
+    for (QWidget* next : std::initializer_list<QWidget*>{
+             &window.button(layout::kDest), &window.button(layout::kCutAll), &window.choose(), &window.list(),
+             &window.segmento(), &window.button(layout::kPlay), &window.button(layout::kCutOne),
+             &window.button(layout::kMinimise), &window.button(layout::kExit), &window.button(layout::kSource)}) {
+        key(Qt::Key_Tab);
+        EXPECT_EQ(focused(), next) << next->objectName().toStdString();
+        EXPECT_EQ(window.keys().focusRing().target(), next);
+    }
+
+    // Space on SOURCE shows it pressed while held, and opens the folder picker.
+    picker.answers.push_back(songs.path().string());
+    QTest::keyPress(focused(), Qt::Key_Space);
+    EXPECT_EQ(window.button(layout::kSource).pictureName(), "SOURCEDW");
+    QTest::keyRelease(focused(), Qt::Key_Space);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(window.list().count(), 2);
+    window.chooseRow(1);
+
+    // The cut point's keys move it by one, by a tenth, and to its ends; the time follows, and the tip shows
+    // while a key is held.
+    window.segmento().setFocus(Qt::TabFocusReason);
+    for (const auto& [key, value] :
+         {std::pair{Qt::Key_Home, 0}, {Qt::Key_Right, 1}, {Qt::Key_PageUp, 5}, {Qt::Key_Down, 4}, {Qt::Key_End, 47}}) {
+        QTest::keyPress(focused(), key);
+        ASSERT_NE(frmValueTip::Loaded(), nullptr);
+        EXPECT_EQ(frmValueTip::Loaded()->lblTip->text().toStdString(), window.model().timeAtPosition(value));
+        QTest::keyRelease(focused(), key);
+        EXPECT_EQ(frmValueTip::Loaded(), nullptr);
+        EXPECT_EQ(window.segmento().Value(), value);
+        if (value > 0) {  // at 0 TIME keeps what it showed
+            EXPECT_EQ(caption(window.labDurataTempo()), window.model().timeAtPosition(value));
+        }
+    }
+
+    // The shortcuts.
+    key(Qt::Key_Home);
+    key(Qt::Key_PageUp);
+    key(Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(caption(window.labStatus()), "Written: b-cut.mid");
+    picker.answers.push_back(out.path().string());
+    key(Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(caption(window.textDest()), out.path().string());
+    key(Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(picker.requests.size(), 3u);
+    key(Qt::Key_F1);
+    const auto* about = window.findChild<QMessageBox*>(QStringLiteral("AboutBox"));
+    ASSERT_NE(about, nullptr);
+    EXPECT_TRUE(about->text().contains(QStringLiteral(QUORVANE_VERSION)));
+    EXPECT_TRUE(about->text().contains(QString::fromLatin1(qVersion())));
+    delete about;
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    key(Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(WindowCommands, AFolderOrOneMidiFileMayBeDropped) {
+    songs.write("notes.txt", Bytes{'x'});
+    for (const auto& [path, taken, row] : {std::tuple{songs.path().string(), true, -1},
+                                           {songs.file("B.MID"), true, 1},
+                                           {songs.file("notes.txt"), false, -1}}) {
+        ui::MainWindow fresh{services};
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+        QDragEnterEvent enter(QPoint(300, 200), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&fresh, &enter);
+        EXPECT_EQ(enter.isAccepted(), taken) << path;
+        QDropEvent dropped(QPointF(300, 200), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&fresh, &dropped);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(std::make_tuple(fresh.list().count(), fresh.list().currentRow()), std::make_tuple(taken ? 2 : 0, row))
+            << path;
+        EXPECT_EQ(caption(fresh.text9()), row >= 0 ? path : "") << path;
+    }
+}
+
+TEST_F(WindowCommands, FoldersClipLengthAndPlaceAreRemembered) {
+    QSettings store(QString::fromStdString(out.file("settings.ini")), QSettings::IniFormat);
+    ui::WindowSettings settings(store);
+    const TempDir dest;
+    openSource();
+    picker.answers.push_back(dest.path().string());
+    click(layout::kDest);
+    window.choose().SetValue(12);
+    window.move(40, 30);
+    settings.save(window);
+
+    const auto restored = [&] {
+        ui::MainWindow next{services};
+        settings.restore(next);
+        return std::vector<std::string>{caption(next.textPath()), caption(next.textDest()), caption(next.labChoose()),
+                                        std::to_string(next.pos().x()), next.cutPointPreview().soundFont()};
+    };
+    store.setValue(QStringLiteral("preview/soundfont"), QStringLiteral("/sf/piano.sf2"));  // set by hand
+    EXPECT_EQ(restored(),
+              (std::vector<std::string>{songs.path().string(), dest.path().string(), "12", "40", "/sf/piano.sf2"}));
+    // A folder gone since is forgotten without a word.
+    std::filesystem::remove_all(dest.path());
+    EXPECT_EQ(restored()[1], "");
+    EXPECT_FALSE(store.contains(QStringLiteral("folders/destination")));
+    EXPECT_TRUE(messages.messages.empty());
+}
+
 #ifdef QUORVANE_WITH_PREVIEW
-// The play button and Space start and stop the preview of the cut point; the
-// frames go to FluidSynth's file driver instead of a device.
+// The play button and Space start and stop the preview of the cut point; the frames go to FluidSynth's file
+// driver instead of a device.
 TEST_F(WindowCommands, PlayAndSpaceStartAndStopThePreviewOfTheCutPoint) {
     ui::CutPointPreview& preview = window.cutPointPreview();
     preview.useDriver("file", out.file("played.wav"));
@@ -158,7 +289,6 @@ TEST_F(WindowCommands, PlayAndSpaceStartAndStopThePreviewOfTheCutPoint) {
     };
     const std::function<void()> button = [&] { click(layout::kPlay); };
     const std::function<void()> space = [&] { QTest::keyClick(handle(), Qt::Key_Space); };
-    songs.write("Song.mid", steadySong(1, 500000, 80));
     openSource();
     EXPECT_EQ(status(button), "Nothing to play: choose a song in the list first.");
     click(rowAt(0));
@@ -175,14 +305,6 @@ TEST_F(WindowCommands, PlayAndSpaceStartAndStopThePreviewOfTheCutPoint) {
     window.segmento().SetValue(1);  // the first position: a clip of under a second
     EXPECT_EQ(status(button), "Playing the last 5 s before the cut.");
     EXPECT_TRUE(QTest::qWaitFor([&] { return caption(window.labStatus()) == "Preview ended."; }, 10000));
-    // The frames the driver wrote are sound, not silence.
-    const Bytes wav = readBytes(out.file("played.wav"));
-    const std::string text(wav.begin(), wav.end());
-    int loudest = 0;
-    for (std::size_t k = text.find("data") + 8; k + 1 < wav.size(); k += 2) {
-        loudest = std::max(loudest, std::abs(static_cast<std::int16_t>(wav[k] | wav[k + 1] << 8)));
-    }
-    EXPECT_GT(loudest, 300);  // above -40 dBFS
 }
 #endif
 

@@ -12,10 +12,9 @@
 
 namespace quorvane::test {
 
-// The window, shown on the test platform, with scripted services. Mouse
-// events go through the window system's path (the window picks the control
-// under the pointer and keeps a pressed button's events with its control),
-// at positions in the window.
+// The window, shown on the test platform, with scripted services. Mouse events go through the window system's
+// path (the window picks the control under the pointer and keeps a pressed button's events with its control), at
+// positions in the window.
 class WindowTest : public ::testing::Test {
 protected:
     WindowTest() {
@@ -27,27 +26,19 @@ protected:
 
     QWindow* handle() { return window.windowHandle(); }
     static QPoint centre(const QWidget& control) { return control.geometry().center(); }
-
     void press(QPoint at, Qt::MouseButton button = Qt::LeftButton) { QTest::mousePress(handle(), button, {}, at); }
     void release(QPoint at, Qt::MouseButton button = Qt::LeftButton) { QTest::mouseRelease(handle(), button, {}, at); }
     void moveTo(QPoint at) { QTest::mouseMove(handle(), at); }
     void click(QPoint at, Qt::MouseButton button = Qt::LeftButton) { QTest::mouseClick(handle(), button, {}, at); }
     void click(const QWidget& control, Qt::MouseButton button = Qt::LeftButton) { click(centre(control), button); }
     void click(ui::layout::Button which) { click(window.button(which)); }
-
-    // A row of the list, where it is shown in the window.
-    QPoint rowAt(int row) {
+    QPoint rowAt(int row) {  // where the list shows a row, in the window
         QListWidget& list = window.list();
         return list.viewport()->mapTo(&window, list.visualItemRect(list.item(row)).center());
     }
-    // SOURCE, answered with the songs folder.
-    void openSource() {
+    void openSource() {  // SOURCE, answered with the songs folder
         picker.answers.push_back(songs.path().string());
         click(ui::layout::kSource);
-    }
-    std::string log() const {
-        const Bytes bytes = readBytes(songs.file("Quorvane.log"));
-        return std::string(bytes.begin(), bytes.end());
     }
     std::string caption(const ui::Caption& c) const { return c.text().toStdString(); }
 
