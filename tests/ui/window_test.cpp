@@ -1,17 +1,26 @@
-// The window driving the workflow, by mouse and by keyboard: choosing songs, the sliders, the cuts, the batch,
-// drops, and what it remembers between runs.
+// The window on the test platform: its face (frame, every control's place, the artwork), the mouse on its
+// picture buttons, LEDs and background, and the workflow driven by mouse and keyboard: choosing songs, the
+// sliders, the cuts, the batch, drops, and what it remembers between runs.
+
+#include <gtest/gtest.h>
 
 #include <QDropEvent>
+#include <QImage>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QSettings>
+#include <QTest>
 #include <QUrl>
+#include <QWindow>
 
 #include "slider/value_tip.hpp"
 #include "ui/focus_ring.hpp"
+#include "ui/main_window.hpp"
 #include "ui/window_settings.hpp"
+#include "workflow/scripted_services.hpp"
 #include "workflow/time_display.hpp"
-#include "window_fixture.hpp"
+#include "workflow_fixture.hpp"  // steadySong, TempDir, readBytes
 
 namespace quorvane::test {
 namespace {
@@ -19,15 +28,39 @@ namespace {
 namespace layout = ui::layout;
 using namespace std::string_literals;
 
-// Two songs in the folder, A.MID (00:20) and B.MID (00:30), and the window active: shortcuts go to it.
-class WindowCommands : public WindowTest {
+// The window, shown and active (shortcuts go to it) on the test platform, with scripted services and two songs
+// in the folder, A.MID (00:20) and B.MID (00:30). Mouse events go through the window system's path (the window
+// picks the control under the pointer and keeps a pressed button's events with its control), at positions in the
+// window.
+class WindowTest : public ::testing::Test {
 protected:
-    WindowCommands() {
+    WindowTest() {
+        LastFolder().clear();
+        window.show();
         window.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
         songs.write("A.MID", steadySong(0, 500000, 40));
         songs.write("B.MID", steadySong(0, 500000, 60));
     }
+    ~WindowTest() override { LastFolder().clear(); }
+
+    QWindow* handle() { return window.windowHandle(); }
+    static QPoint centre(const QWidget& control) { return control.geometry().center(); }
+    void press(QPoint at, Qt::MouseButton button = Qt::LeftButton) { QTest::mousePress(handle(), button, {}, at); }
+    void release(QPoint at, Qt::MouseButton button = Qt::LeftButton) { QTest::mouseRelease(handle(), button, {}, at); }
+    void moveTo(QPoint at) { QTest::mouseMove(handle(), at); }
+    void click(QPoint at, Qt::MouseButton button = Qt::LeftButton) { QTest::mouseClick(handle(), button, {}, at); }
+    void click(const QWidget& control, Qt::MouseButton button = Qt::LeftButton) { click(centre(control), button); }
+    void click(layout::Button which) { click(window.button(which)); }
+    QPoint rowAt(int row) {  // where the list shows a row, in the window
+        QListWidget& list = window.list();
+        return list.viewport()->mapTo(&window, list.visualItemRect(list.item(row)).center());
+    }
+    void openSource() {  // SOURCE, answered with the songs folder
+        picker.answers.push_back(songs.path().string());
+        click(layout::kSource);
+    }
+    std::string caption(const ui::Caption& c) const { return c.text().toStdString(); }
     int rowOf(const char* listed) {
         const auto found = window.list().findItems(QString::fromLatin1(listed), Qt::MatchExactly);
         return found.size() == 1 ? window.list().row(found[0]) : -1;
@@ -37,7 +70,160 @@ protected:
         QTest::keyClick(focused() ? focused() : &window, Qt::Key(key), modifiers);
         QCoreApplication::processEvents();
     }
+
+    TempDir songs, out;
+    ScriptedFolderPicker picker;
+    RecordingMessages messages;
+    ScriptedEventPump pump;
+    NoPause pause;
+    PlatformServices services{picker, messages, pump, pause};
+    ui::MainWindow window{services};
 };
+
+QRect rectOf(const layout::Box& box) { return QRect(box.left, box.top, box.width, box.height); }
+QString name(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
+QImage rgb(const QPixmap& pixmap) { return pixmap.toImage().convertToFormat(QImage::Format_RGB32); }
+
+using WindowFace = WindowTest;
+using WindowMouse = WindowTest;
+using WindowCommands = WindowTest;
+constexpr QPoint kBareBackground(300, 50);  // beside the brand, no control there
+
+TEST_F(WindowFace, EveryControlSitsInItsPlaceOnAFixedFramelessWindowAndStartsEmpty) {
+    EXPECT_EQ(window.size(), QSize(layout::kWindowWidth, layout::kWindowHeight));
+    EXPECT_EQ(window.minimumSize(), window.maximumSize());
+    EXPECT_TRUE(window.windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_EQ(window.windowTitle(), "Quorvane");
+    EXPECT_EQ(window.windowIcon().pixmap(32, 32).size(), QSize(32, 32));
+
+    std::vector<std::pair<QString, layout::Box>> places = {
+        {"ListMIDI", layout::kListMIDI},  {"Segmento", layout::kSegmento},
+        {"Choose", layout::kChoose},      {"LabChoose", layout::kLabChoose},
+        {"LabFound", layout::kLabFound},  {"LabDurataTempo", layout::kLabDurataTempo},
+        {"LabNum", layout::kLabNum},      {"Text9", layout::kText9},
+        {"TextPath", layout::kTextPath},  {"TextDest", layout::kTextDest},
+        {"LabStatus", layout::kLabStatus}};
+    for (const layout::ButtonPlace& button : layout::kButtons) places.emplace_back(name(button.control), button.box);
+    for (int i = 0; i < 3; ++i) places.emplace_back(QStringLiteral("ImgLed%1").arg(i), layout::kLeds[i].box);
+    for (const auto& [control, box] : places) {
+        const auto* widget = window.findChild<QWidget*>(control, Qt::FindDirectChildrenOnly);
+        ASSERT_NE(widget, nullptr) << control.toStdString();
+        EXPECT_EQ(widget->geometry(), rectOf(box)) << control.toStdString();
+        EXPECT_TRUE(widget->isVisible()) << control.toStdString();
+    }
+
+    // Empty captions but the clip length, an empty list, and no pictures on buttons and LEDs: the background
+    // shows them.
+    EXPECT_EQ(caption(window.labChoose()), "30");
+    for (ui::Caption* c : {&window.textPath(), &window.textDest(), &window.text9(), &window.labFound(),
+                           &window.labNum(), &window.labDurataTempo()}) {
+        EXPECT_EQ(caption(*c), "") << c->objectName().toStdString();
+    }
+    EXPECT_EQ(window.list().count(), 0);
+    for (int b = 0; b < layout::kButtonCount; ++b)
+        EXPECT_TRUE(window.button(layout::Button(b)).pictureName().isEmpty());
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(window.led(i).pictureName().isEmpty());
+}
+
+TEST_F(WindowFace, CaptionsAreSmallWhiteTextAndLongPathsAreShortenedInTheMiddle) {
+    EXPECT_EQ(window.labFound().font().pixelSize(), 11);
+    EXPECT_EQ(window.list().font(), window.labFound().font());
+    window.labFound().setText(QStringLiteral("8888"));
+    const QImage shot = window.grab(window.labFound().geometry()).toImage();
+    int white = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x) white += qGray(shot.pixel(x, y)) > 230;
+    EXPECT_GT(white, 10);
+
+    const QString path =
+        QStringLiteral("/home/someone/") + QString(120, QLatin1Char('x')) + QStringLiteral("/song.mid");
+    window.text9().setText(path);
+    const QString shown = window.text9().shownText();
+    EXPECT_LT(window.text9().fontMetrics().horizontalAdvance(shown), window.text9().width());
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("/home/")) && shown.endsWith(QStringLiteral("song.mid")));
+    EXPECT_EQ(window.text9().text(), path);
+    EXPECT_EQ(window.text9().toolTip(), path);
+}
+
+// The controls hold no picture until the first mouse event, so the background must carry each released look
+// where its control sits.
+TEST(Artwork, EveryBitmapHasItsControlsSizeAndTheBackgroundShowsTheReleasedLook) {
+    const QImage background = QImage(name(layout::kBackground)).convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(background.size(), QSize(layout::kWindowWidth, layout::kWindowHeight));
+    const auto check = [&](const layout::Box& box, std::string_view shown, std::string_view other) {
+        const QImage released = rgb(ui::loadBitmap(shown));
+        EXPECT_EQ(released.size(), QSize(box.width, box.height)) << shown;
+        EXPECT_EQ(background.copy(rectOf(box)), released) << shown;
+        const QImage pressed = rgb(ui::loadBitmap(other));
+        EXPECT_EQ(pressed.size(), released.size()) << other;
+        EXPECT_NE(pressed, released) << other;
+    };
+    for (const layout::ButtonPlace& button : layout::kButtons) check(button.box, button.released, button.pressed);
+    for (const layout::LedPlace& led : layout::kLeds) check(led.box, led.dark, led.lit);
+}
+
+TEST_F(WindowMouse, AnyButtonShowsThePressedPictureButOnlyALeftClickOnItRunsItsCommand) {
+    for (int b = 0; b < layout::kButtonCount; ++b) {
+        const layout::ButtonPlace& place = layout::kButtons[b];
+        ui::PictureButton& button = window.button(layout::Button(b));
+        for (Qt::MouseButton mouse : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
+            press(centre(button), mouse);
+            EXPECT_EQ(button.pictureName().toStdString(), place.pressed);
+            EXPECT_EQ(button.picture().size(), button.size());
+            release(kBareBackground, mouse);  // away from the button, so that no command runs
+            EXPECT_EQ(button.pictureName().toStdString(), place.released);
+        }
+    }
+    click(window.button(layout::kSource), Qt::RightButton);
+    click(window.button(layout::kExit), Qt::MiddleButton);
+    // Pressed on SOURCE, released over DEST: neither runs.
+    press(centre(window.button(layout::kSource)));
+    moveTo(centre(window.button(layout::kDest)));
+    release(centre(window.button(layout::kDest)));
+    EXPECT_TRUE(picker.requests.empty());
+    EXPECT_TRUE(window.isVisible() && !window.isMinimized());
+    // The other commands are clicked in the command tests.
+    click(layout::kMinimise);
+    EXPECT_TRUE(window.isMinimized());
+}
+
+TEST_F(WindowMouse, TheLedsFollowTheMainButtonsAndStayLitOverOtherControls) {
+    using Lit = std::vector<bool>;
+    const auto litNow = [&] { return Lit{window.led(0).isLit(), window.led(1).isLit(), window.led(2).isLit()}; };
+    const auto at = [&](layout::Button button) { return centre(window.button(button)); };
+    // Other controls leave the last one lit; the bare background puts them all out.
+    for (const auto& [point, lit] : {std::pair{at(layout::kSource), Lit{true, false, false}},
+                                     {at(layout::kCutAll), Lit{false, false, true}},
+                                     {at(layout::kDest), Lit{false, true, false}},
+                                     {at(layout::kExit), Lit{false, true, false}},
+                                     {centre(window.segmento()), Lit{false, true, false}},
+                                     {centre(window.led(0)), Lit{false, true, false}},
+                                     {kBareBackground, Lit{false, false, false}}}) {
+        moveTo(point);
+        EXPECT_EQ(litNow(), lit) << point.x() << "," << point.y();
+        EXPECT_EQ(window.led(1).pictureName() == "LEDON2", lit[1]);
+    }
+}
+
+TEST_F(WindowMouse, OnlyALeftDragOnTheBackgroundMovesTheWindow) {
+    window.move(100, 80);
+    const QPoint start = window.pos();
+    // Not with another button, nor from a control.
+    for (const auto& [from, button] :
+         {std::pair{kBareBackground, Qt::RightButton}, {centre(window.labFound()), Qt::LeftButton}}) {
+        press(from, button);
+        moveTo(from + QPoint(30, 30));
+        release(from + QPoint(30, 30), button);
+        EXPECT_EQ(window.pos(), start);
+    }
+    // The platform moves the window itself where it can; here it follows the pointer.
+    press(kBareBackground);
+    moveTo(kBareBackground + QPoint(40, 25));
+    EXPECT_EQ(window.pos(), start + QPoint(40, 25));
+    release(kBareBackground);
+    moveTo(kBareBackground + QPoint(10, 10));
+    EXPECT_EQ(window.pos(), start + QPoint(40, 25));
+}
 
 TEST_F(WindowCommands, TheCutPointShowsWhereTheSongIsCut) {
     songs.write("Long.mid", steadySong(1, 500000, 504));  // 04:12 at 120 bpm
@@ -74,9 +260,8 @@ TEST_F(WindowCommands, TheCutPointShowsWhereTheSongIsCut) {
     EXPECT_EQ(std::make_tuple(window.choose().Value(), caption(window.labChoose())), std::make_tuple(5, "05"s));
 }
 
-// While the batch handles events, the window shows the file in hand; clicks on the list and presses on the
-// sliders change nothing.
-TEST_F(WindowCommands, CutAllShowsTheFileInHandAndFreezesTheListAndSliders) {
+// While the batch handles events, the window shows the file in hand and a click on the list changes nothing.
+TEST_F(WindowCommands, CutAllShowsTheFileInHandAndFreezesTheList) {
     openSource();
     EXPECT_EQ(caption(window.labFound()), "2");
     window.choose().SetValue(2);
@@ -85,13 +270,6 @@ TEST_F(WindowCommands, CutAllShowsTheFileInHandAndFreezesTheListAndSliders) {
         shown.push_back(caption(window.text9()) + " " + caption(window.labDurataTempo()) + " row " +
                         std::to_string(window.list().currentRow()));
         click(rowAt(0));
-        for (const TarnSliderWidget* slider : {&window.choose(), &window.segmento()}) {
-            press(slider->geometry().topLeft() + QPoint(8, 8));
-            moveTo(slider->geometry().topLeft() + QPoint(10, 10));
-            EXPECT_EQ(frmValueTip::Loaded(), nullptr);
-            release(slider->geometry().topLeft() + QPoint(10, 10));
-        }
-        EXPECT_EQ(window.choose().Value(), 2);
     };
     click(layout::kCutAll);
     QCoreApplication::processEvents();  // whatever the batch left queued
@@ -282,28 +460,26 @@ TEST_F(WindowCommands, FoldersClipLengthAndPlaceAreRemembered) {
 TEST_F(WindowCommands, PlayAndSpaceStartAndStopThePreviewOfTheCutPoint) {
     ui::CutPointPreview& preview = window.cutPointPreview();
     preview.useDriver("file", out.file("played.wav"));
-    const auto status = [&](const std::function<void()>& press) {
-        press();
+    const auto status = [&](bool byButton) {
+        byButton ? click(layout::kPlay) : QTest::keyClick(handle(), Qt::Key_Space);
         QCoreApplication::processEvents();
         return caption(window.labStatus());
     };
-    const std::function<void()> button = [&] { click(layout::kPlay); };
-    const std::function<void()> space = [&] { QTest::keyClick(handle(), Qt::Key_Space); };
     openSource();
-    EXPECT_EQ(status(button), "Nothing to play: choose a song in the list first.");
+    EXPECT_EQ(status(true), "Nothing to play: choose a song in the list first.");
     click(rowAt(0));
     window.segmento().SetValue(20);
     for (const bool byButton : {true, false}) {
-        EXPECT_EQ(status(byButton ? button : space), "Playing the last 5 s before the cut.");
+        EXPECT_EQ(status(byButton), "Playing the last 5 s before the cut.");
         EXPECT_TRUE(QTest::qWaitFor([&] { return preview.framesPlayed() > 4410 && preview.voicesHeard() > 0; }, 5000));
-        EXPECT_EQ(status(byButton ? space : button), "Preview stopped.");
+        EXPECT_EQ(status(!byButton), "Preview stopped.");
         const std::uint64_t played = preview.framesPlayed();
         QTest::qWait(50);
         EXPECT_EQ(preview.framesPlayed(), played);
     }
     // Played to its end, it says so.
     window.segmento().SetValue(1);  // the first position: a clip of under a second
-    EXPECT_EQ(status(button), "Playing the last 5 s before the cut.");
+    EXPECT_EQ(status(true), "Playing the last 5 s before the cut.");
     EXPECT_TRUE(QTest::qWaitFor([&] { return caption(window.labStatus()) == "Preview ended."; }, 10000));
 }
 #endif
