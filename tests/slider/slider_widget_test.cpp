@@ -62,9 +62,8 @@ protected:
 };
 
 TEST_F(SliderWidget, PressOnTheRailCentresTheThumbOnThePointerAndReportsTheValueFirst) {
-    QTest::mousePress(&s, kLeft, Qt::ShiftModifier, QPoint(62, 10));
-    EXPECT_EQ(std::make_pair(s.ThumbLeft(), s.Dragging()),
-              std::make_pair(56.0f, true));  // centre 62, under the pointer
+    QTest::mousePress(&s, kLeft, Qt::ShiftModifier, QPoint(62, 10));  // the thumb's centre goes under the pointer
+    EXPECT_EQ(std::make_pair(s.ThumbLeft(), s.Dragging()), std::make_pair(56.0f, true));
     QTest::mouseRelease(&s, kLeft, Qt::ControlModifier, QPoint(62, 10));
     EXPECT_FALSE(s.Dragging());
     // Near the left end the centre cannot follow: the thumb stops at Min.

@@ -112,14 +112,8 @@ TEST_F(WindowFace, EveryControlSitsInItsPlaceOnAFixedFramelessWindowAndStartsEmp
         EXPECT_TRUE(widget->isVisible()) << control.toStdString();
     }
 
-    // Empty captions but the clip length, an empty list, and no pictures on buttons and LEDs: the background
-    // shows them.
+    // The clip length is shown from the start; buttons and LEDs have no pictures: the background shows them.
     EXPECT_EQ(caption(window.labChoose()), "30");
-    for (ui::Caption* c : {&window.textPath(), &window.textDest(), &window.text9(), &window.labFound(),
-                           &window.labNum(), &window.labDurataTempo()}) {
-        EXPECT_EQ(caption(*c), "") << c->objectName().toStdString();
-    }
-    EXPECT_EQ(window.list().count(), 0);
     for (int b = 0; b < layout::kButtonCount; ++b)
         EXPECT_TRUE(window.button(layout::Button(b)).pictureName().isEmpty());
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(window.led(i).pictureName().isEmpty());
@@ -261,26 +255,49 @@ TEST_F(WindowCommands, TheCutPointShowsWhereTheSongIsCut) {
 }
 
 // While the batch handles events, the window shows the file in hand and a click on the list changes nothing.
-TEST_F(WindowCommands, CutAllShowsTheFileInHandAndFreezesTheList) {
+// Escape stops the batch between two files; closing the window waits for it to stop.
+TEST_F(WindowCommands, CutAllShowsTheFileInHandFreezesTheListAndStopsOnEscapeOrExit) {
     openSource();
     EXPECT_EQ(caption(window.labFound()), "2");
     window.choose().SetValue(2);
     std::vector<std::string> shown;
     pump.onPump = [&] {
         shown.push_back(caption(window.text9()) + " " + caption(window.labDurataTempo()) + " row " +
-                        std::to_string(window.list().currentRow()));
+                        std::to_string(window.list().currentRow()) + ", " + caption(window.labStatus()));
+        EXPECT_TRUE(window.batchProgress().isVisible());
         click(rowAt(0));
     };
     click(layout::kCutAll);
     QCoreApplication::processEvents();  // whatever the batch left queued
     EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
-    EXPECT_EQ(shown, (std::vector<std::string>{(songs.path() / "A.MID").string() + " 00:02 row 0",
-                                               (songs.path() / "B.MID").string() + " 00:02 row 1"}));
+    EXPECT_EQ(shown, (std::vector<std::string>{(songs.path() / "A.MID").string() + " 00:02 row 0, 1 of 2",
+                                               (songs.path() / "B.MID").string() + " 00:02 row 1, 2 of 2"}));
     // The last file stays current, shown at its cut time (marking its row does not select it again), and the
     // last cut's path is shown.
     EXPECT_EQ(window.list().currentRow(), 1);
     EXPECT_EQ(std::make_tuple(caption(window.labDurataTempo()), caption(window.labNum()), caption(window.text9())),
               std::make_tuple("00:02"s, "Done!"s, (songs.path() / "b-cut.mid").string()));
+    EXPECT_FALSE(window.batchProgress().isVisible());
+
+    window.list().setFocus();
+    pump.onPump = [&] { QTest::keyClick(&window.list(), Qt::Key_Escape); };  // whichever control has the focus
+    key(Qt::Key_Return, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(caption(window.labStatus()), "Stopped after 1 of 2 files; log in Quorvane.log.");
+    const Bytes log = readBytes(songs.file("Quorvane.log"));
+    EXPECT_EQ(std::string(log.begin(), log.end()),
+              "1. A.MID: 00:20\tA-cut.mid:00:02 - Format: 0\r\nstopped after 1 of 2 files\r\n");
+    EXPECT_FALSE(window.batchProgress().isVisible());
+    EXPECT_TRUE(window.isVisible());
+
+    bool shownUntilTheBatchStops = false;
+    pump.onPump = [&] {
+        pump.onPump = nullptr;
+        click(layout::kExit);
+        shownUntilTheBatchStops = window.isVisible();
+    };
+    click(layout::kCutAll);
+    EXPECT_TRUE(shownUntilTheBatchStops);
+    EXPECT_FALSE(window.isVisible());
 }
 
 // Only the user's own act chooses a song: a click (again on the chosen row too) or a key that moves the current
@@ -315,37 +332,6 @@ TEST_F(WindowCommands, OnlyTheUserChoosesASongSoABrokenOneIsReportedOnce) {
     QTest::keyClick(&window.list(), Qt::Key_Down);
     QCoreApplication::processEvents();
     EXPECT_EQ(caption(window.labDurataTempo()), "00:30");
-}
-
-// Escape stops CUT ALL between two files; closing the window waits for the batch to stop.
-TEST_F(WindowCommands, EscapeOrExitStopsCutAllBetweenTwoFiles) {
-    openSource();
-    window.choose().SetValue(2);
-    window.list().setFocus();
-    std::vector<std::string> during;
-    pump.onPump = [&] {
-        during.push_back(caption(window.labStatus()));
-        EXPECT_TRUE(window.batchProgress().isVisible());
-        QTest::keyClick(&window.list(), Qt::Key_Escape);  // whichever control has the focus
-    };
-    key(Qt::Key_Return, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(during, std::vector<std::string>{"1 of 2"});
-    EXPECT_EQ(caption(window.labStatus()), "Stopped after 1 of 2 files; log in Quorvane.log.");
-    const Bytes log = readBytes(songs.file("Quorvane.log"));
-    EXPECT_EQ(std::string(log.begin(), log.end()),
-              "1. A.MID: 00:20\tA-cut.mid:00:02 - Format: 0\r\nstopped after 1 of 2 files\r\n");
-    EXPECT_FALSE(window.batchProgress().isVisible());
-    EXPECT_TRUE(window.isVisible());
-
-    bool shownUntilTheBatchStops = false;
-    pump.onPump = [&] {
-        pump.onPump = nullptr;
-        click(layout::kExit);
-        shownUntilTheBatchStops = window.isVisible();
-    };
-    click(layout::kCutAll);
-    EXPECT_TRUE(shownUntilTheBatchStops);
-    EXPECT_FALSE(window.isVisible());
 }
 
 TEST_F(WindowCommands, EveryCommandIsReachedFromTheKeyboard) {
