@@ -467,6 +467,13 @@ TEST_F(WindowCommands, PlayAndSpaceStartAndStopThePreviewOfTheCutPoint) {
     window.segmento().SetValue(1);  // the first position: a clip of under a second
     EXPECT_EQ(status(true), "Playing the last 5 s before the cut.");
     EXPECT_TRUE(QTest::qWaitFor([&] { return caption(window.labStatus()) == "Preview ended."; }, 10000));
+    // The frames the driver wrote are sound, not silence.
+    const Bytes wav = readBytes(out.file("played.wav"));
+    int loudest = 0;
+    for (std::size_t k = std::string(wav.begin(), wav.end()).find("data") + 8; k + 1 < wav.size(); k += 2) {
+        loudest = std::max(loudest, std::abs(static_cast<std::int16_t>(wav[k] | wav[k + 1] << 8)));
+    }
+    EXPECT_GT(loudest, 300);  // above -40 dBFS
 }
 #endif
 
