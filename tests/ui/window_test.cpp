@@ -254,11 +254,13 @@ TEST_F(WindowCommands, TheCutPointShowsWhereTheSongIsCut) {
     EXPECT_EQ(std::make_tuple(window.choose().Value(), caption(window.labChoose())), std::make_tuple(5, "05"s));
 }
 
-// While the batch handles events, the window shows the file in hand and a click on the list changes nothing.
-// Escape stops the batch between two files; closing the window waits for it to stop.
+// While the batch handles events, the window shows the file in hand and a click on the list changes nothing; the
+// cuts go to the destination. Escape stops the batch between two files; closing the window waits for it to stop.
 TEST_F(WindowCommands, CutAllShowsTheFileInHandFreezesTheListAndStopsOnEscapeOrExit) {
     openSource();
     EXPECT_EQ(caption(window.labFound()), "2");
+    picker.answers.push_back(out.path().string());
+    click(layout::kDest);
     window.choose().SetValue(2);
     std::vector<std::string> shown;
     pump.onPump = [&] {
@@ -276,7 +278,8 @@ TEST_F(WindowCommands, CutAllShowsTheFileInHandFreezesTheListAndStopsOnEscapeOrE
     // last cut's path is shown.
     EXPECT_EQ(window.list().currentRow(), 1);
     EXPECT_EQ(std::make_tuple(caption(window.labDurataTempo()), caption(window.labNum()), caption(window.text9())),
-              std::make_tuple("00:02"s, "Done!"s, (songs.path() / "b-cut.mid").string()));
+              std::make_tuple("00:02"s, "Done!"s, (out.path() / "b-cut.mid").string()));
+    EXPECT_EQ(out.names(), (std::vector<std::string>{"a-cut.mid", "b-cut.mid"}));
     EXPECT_FALSE(window.batchProgress().isVisible());
 
     window.list().setFocus();
