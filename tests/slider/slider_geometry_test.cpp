@@ -78,7 +78,8 @@ TEST(SliderGeometry, RoundsHalfwayToTheEvenNeighbourAndRefusesWhatDoesNotFit) {
         shape.thumbAt.left = left;
         const SnappedValue snapped = ValueFromPosition(shape);
         EXPECT_EQ(std::make_tuple(snapped.value, snapped.thumb.left),
-                  std::make_tuple(std::optional{value}, snappedLeft));
+                  std::make_tuple(std::optional{value}, snappedLeft))
+            << left;
     }
 }
 

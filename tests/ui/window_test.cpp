@@ -219,6 +219,7 @@ TEST_F(WindowMouse, OnlyALeftDragOnTheBackgroundMovesTheWindow) {
     EXPECT_EQ(window.pos(), start + QPoint(40, 25));
 }
 
+// The range, the clamping and the clip length are the workflow's and the geometry's; here the window shows them.
 TEST_F(WindowCommands, TheCutPointShowsWhereTheSongIsCut) {
     songs.write("Long.mid", steadySong(1, 500000, 504));  // 04:12 at 120 bpm
     openSource();
@@ -228,8 +229,7 @@ TEST_F(WindowCommands, TheCutPointShowsWhereTheSongIsCut) {
     // A press on the cut slider moves its thumb there and shows the time there at once; so does the tip.
     const QPoint onSegmento = window.segmento().geometry().topLeft() + QPoint(60, 10);
     press(onSegmento);
-    const std::int32_t position = window.segmento().Value();
-    EXPECT_EQ(caption(window.labDurataTempo()), minutesSeconds(wholeSeconds(position * 1000.0, 120)));
+    EXPECT_EQ(caption(window.labDurataTempo()), minutesSeconds(wholeSeconds(window.segmento().Value() * 1000.0, 120)));
     moveTo(onSegmento + QPoint(30, 0));
     ASSERT_NE(frmValueTip::Loaded(), nullptr);
     EXPECT_EQ(frmValueTip::Loaded()->lblTip->text(), window.labDurataTempo().text());
@@ -237,21 +237,11 @@ TEST_F(WindowCommands, TheCutPointShowsWhereTheSongIsCut) {
     const QPoint pastTheEnd = window.segmento().geometry().topRight() + QPoint(20, 10);
     moveTo(pastTheEnd);
     release(pastTheEnd);
-    EXPECT_EQ(std::make_tuple(window.segmento().Value(), caption(window.labDurataTempo())),
-              std::make_tuple(388, "04:12"s));
-
-    // A shorter song: the thumb stands at its end, and that is where CUT ONE cuts.
-    click(rowAt(rowOf("A.MID")));
-    EXPECT_EQ(window.segmento().Value(), 31);
-    EXPECT_EQ(window.segmento().ThumbLeft(), window.segmento().width() - stored_sliders::kSegmento.thumb.width);
-    click(layout::kCutOne);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(caption(window.labStatus()), "Written: a-cut.mid");
-    EXPECT_TRUE(std::filesystem::exists(songs.path() / "a-cut.mid"));
+    EXPECT_EQ(caption(window.labDurataTempo()), "04:12");
 
     // The clip length shows two digits.
     click(window.choose().geometry().topLeft() + QPoint(10, 64));
-    EXPECT_EQ(std::make_tuple(window.choose().Value(), caption(window.labChoose())), std::make_tuple(5, "05"s));
+    EXPECT_EQ(caption(window.labChoose()), "05");
 }
 
 // While the batch handles events, the window shows the file in hand and a click on the list changes nothing; the
