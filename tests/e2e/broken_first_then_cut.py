@@ -1,8 +1,7 @@
 #!/usr/bin/python3
-"""broken_first_then_cut.py QUORVANE_GUI SAMPLES_DIR [--no-broken]: the window on Xvfb with openbox,
-driven by xdotool. The source folder's first song cannot be read: its message must go away for good
-with one Enter. Then clicks on the second song, the cut slider and CUT ONE must leave a cut file that
-mido reads and that is shorter than the song. --no-broken leaves the unreadable song out."""
+"""broken_first_then_cut.py QUORVANE_GUI SAMPLES_DIR: the window on Xvfb with openbox, driven by xdotool. The
+source folder's first song cannot be read: its message must go away for good with one Enter. Then clicks on the
+second song, the cut slider and CUT ONE must leave a cut file that mido reads and that is shorter than the song."""
 import ctypes, os, select, shutil, signal, subprocess, sys, tempfile, time
 
 import mido
@@ -14,13 +13,12 @@ CUT_ONE = (427 + 55, 282 + 22)              # the middle of kButtons[kCutOne]
 SONGS = ['format0_tempo_volume.mid', 'format1_band.mid']
 children = []
 
-class Failure(Exception):
-    """A check that failed, reported as such."""
+class Failure(Exception): pass
 
 def start(args, **kw):
-    # Killed with this script, even when CTest kills the script outright.
+    # Killed with this script (PR_SET_PDEATHSIG), even when CTest kills the script outright.
     prctl = ctypes.CDLL(None).prctl
-    children.append(subprocess.Popen(args, preexec_fn=lambda: prctl(1, signal.SIGKILL), **kw))  # PR_SET_PDEATHSIG
+    children.append(subprocess.Popen(args, preexec_fn=lambda: prctl(1, signal.SIGKILL), **kw))
     return children[-1]
 
 def xdo(*args, retry=True):
@@ -32,13 +30,14 @@ def xdo(*args, retry=True):
         time.sleep(0.05)
     raise Failure('xdotool %s: %s' % (' '.join(args), run.stderr.strip()))
 
-def wait_for(what, probe, seconds):
+def wait_for(what, probe, seconds, must=True):
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline:
         if found := probe():
             return found
         time.sleep(0.1)
-    raise Failure('waited %g s for: %s' % (seconds, what))
+    if must:
+        raise Failure('waited %g s for: %s' % (seconds, what))
 
 def windows():
     """The program's visible windows: the main window (or None) and the others, message boxes."""
@@ -55,7 +54,7 @@ def click(window, x, y):
     xdo('mousemove', '--window', window, str(x), str(y), 'click', '1')
     time.sleep(0.5)
 
-def scenario(gui, folder, samples, broken):
+def scenario(gui, folder, samples):
     read_end, write_end = os.pipe()  # Xvfb picks a free display and writes its number here
     start(['Xvfb', '-displayfd', str(write_end), '-screen', '0', '1024x768x24', '-nolisten', 'tcp'],
           pass_fds=[write_end], stderr=subprocess.DEVNULL)
@@ -64,50 +63,41 @@ def scenario(gui, folder, samples, broken):
         raise Failure('Xvfb gave no display within 15 s')
     os.environ['DISPLAY'] = ':' + os.read(read_end, 16).decode().strip()
     start(['openbox', '--sm-disable'], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    wm_ready = lambda: 'window id' in subprocess.run(['xprop', '-root', '_NET_SUPPORTING_WM_CHECK'],
-                                                     capture_output=True, text=True, timeout=10).stdout
-    wait_for('openbox', wm_ready, 15)
+    wait_for('openbox', lambda: 'window id' in subprocess.run(['xprop', '-root', '_NET_SUPPORTING_WM_CHECK'],
+                                                              capture_output=True, text=True, timeout=10).stdout, 15)
     for song in SONGS:
         shutil.copy(os.path.join(samples, song), folder)
-    if broken:  # listed first: the list is the upper-case names, sorted
-        with open(os.path.join(samples, SONGS[1]), 'rb') as song, open(folder + '/AAA_BROKEN.MID', 'wb') as out:
-            out.write(song.read(100))
+    # Listed first (the list is the upper-case names, sorted) and unreadable.
+    with open(os.path.join(samples, SONGS[1]), 'rb') as song, open(folder + '/AAA_BROKEN.MID', 'wb') as out:
+        out.write(song.read(100))
     second = sorted(os.listdir(folder), key=str.upper)[1]
-    # No --select: no song is chosen when the window opens.
-    # Settings in a fresh place: nothing remembered from other runs.
-    settings = os.path.join(folder, '.config')
-    program = start([gui, '--source', folder], env=dict(os.environ, QT_QPA_PLATFORM='xcb', XDG_CONFIG_HOME=settings))
+    # No --select: no song is chosen when the window opens. Settings in a fresh place: nothing remembered.
+    program = start([gui, '--source', folder], env=dict(os.environ, QT_QPA_PLATFORM='xcb',
+                                                        XDG_CONFIG_HOME=os.path.join(folder, '.config')))
     main = wait_for('the main window', lambda: windows()[0], 15)
 
-    if broken:
-        # Only the user chooses a song: nothing may open before the click on it.
-        try:
-            wait_for('a message', lambda: windows()[1], 2)
-        except Failure:
-            pass
-        else:
-            raise Failure('a message opened before any song was clicked')
-        click(main, LIST[0] + 60, LIST[1] + 6)
-        box = wait_for('a message after a click on the unreadable song', lambda: windows()[1], 5)[0]
-        # Enter once the box has had the focus a moment, as a user would: an
-        # earlier key can close it before the main window has lost the focus.
-        wait_for('the message to take the focus', lambda: xdo('getactivewindow').strip() == box, 5)
-        time.sleep(0.5)
-        xdo('key', '--window', box, 'Return', retry=False)  # the release may find the box gone
-        wait_for('Enter to close the message', lambda: box not in windows()[1], 5)
-        # A message that comes back may open and close many times a second:
-        # any other window of ours, seen or given the focus, counts.
-        deadline = time.monotonic() + 2
-        while time.monotonic() < deadline:
-            others = (set(windows()[1]) | {xdo('getactivewindow').strip()}) - {main, box, ''}
-            if others:
-                raise Failure('the message came back after one Enter closed it (window %s)' % others.pop())
-            time.sleep(0.1)
-        if program.poll() is not None:
-            raise Failure('the program ended (status %s) after the message' % program.returncode)
+    # Only the user chooses a song: nothing may open before the click on it.
+    if wait_for('a message', lambda: windows()[1], 2, must=False):
+        raise Failure('a message opened before any song was clicked')
+    click(main, LIST[0] + 60, LIST[1] + 6)
+    box = wait_for('a message after a click on the unreadable song', lambda: windows()[1], 5)[0]
+    # Enter once the box has had the focus a moment, as a user would: an earlier key can close it before the
+    # main window has lost the focus.
+    wait_for('the message to take the focus', lambda: xdo('getactivewindow').strip() == box, 5)
+    time.sleep(0.5)
+    xdo('key', '--window', box, 'Return', retry=False)  # the release may find the box gone
+    wait_for('Enter to close the message', lambda: box not in windows()[1], 5)
+    # A message that comes back may open and close many times a second: any other window of ours, seen or given
+    # the focus, counts.
+    deadline = time.monotonic() + 2
+    while time.monotonic() < deadline:
+        if others := (set(windows()[1]) | {xdo('getactivewindow').strip()}) - {main, box, ''}:
+            raise Failure('the message came back after one Enter closed it (window %s)' % others.pop())
+        time.sleep(0.1)
+    if program.poll() is not None:
+        raise Failure('the program ended (status %s) after the message' % program.returncode)
 
-    # 21 px below the list's top is in the second row for any row height from 11 to 20 px.
-    click(main, LIST[0] + 60, LIST[1] + 21)
+    click(main, LIST[0] + 60, LIST[1] + 21)  # in the second row for any row height from 11 to 20 px
     click(main, *SLIDER)  # the thumb jumps to a click on the rail
     click(main, *CUT_ONE)
     source = mido.MidiFile(os.path.join(folder, second))
@@ -129,12 +119,13 @@ def main(argv):
     if missing := [tool for tool in ('Xvfb', 'openbox', 'xdotool', 'xprop', 'xwininfo') if not shutil.which(tool)]:
         print('SKIP: not installed: ' + ' '.join(missing))
         return 77
-    # Ends the scenario, cleanly, before CTest's own timeout kills it.
-    signal.signal(signal.SIGALRM, too_long)
+    signal.signal(signal.SIGALRM, too_long)  # ends the scenario cleanly before CTest's own timeout kills it
     signal.alarm(50)
     folder = tempfile.mkdtemp(prefix='quorvane-e2e-')
     try:
-        scenario(argv[1], folder, argv[2], '--no-broken' not in argv)
+        scenario(argv[1], folder, argv[2])
+        print('PASS')
+        return 0
     except (Failure, subprocess.TimeoutExpired) as error:
         print('FAIL: %s' % error)
         if len(children) >= 2:  # our display: what windows were there
@@ -144,11 +135,8 @@ def main(argv):
     finally:
         signal.alarm(0)
         for proc in reversed(children):
-            proc.kill()
-            proc.wait()
+            proc.kill(), proc.wait()
         shutil.rmtree(folder, ignore_errors=True)
-    print('PASS')
-    return 0
 
 if __name__ == '__main__':
     sys.exit(main(sys.argv))

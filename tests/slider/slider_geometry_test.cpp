@@ -10,8 +10,8 @@
 namespace quorvane::slider_geometry {
 namespace {
 
-// The main window's sliders: Segmento with a 124 x 13 rail picture and a
-// 12 x 21 thumb, Choose with a 9 x 74 rail picture and a 20 x 10 thumb.
+// The main window's sliders: Segmento with a 124 x 13 rail picture and a 12 x 21 thumb, Choose with a 9 x 74
+// rail picture and a 20 x 10 thumb.
 SliderShape pictureSlider(std::int32_t orientation, Size surface, Size thumb, Size rail, std::int32_t value,
                           std::int32_t max) {
     SliderShape s;
@@ -53,12 +53,10 @@ TEST(SliderGeometry, WorkedLayoutsOfTheMainWindowsSliders) {
     EXPECT_EQ(planDrawing(v),
               (std::vector<PaintStep>{ClearSurface{kButtonFaceColour}, PaintRailPicture{6, 0}, PaintThumb{0, 31}}));
 
-    // Dragged to Top 32: (64 - 32) / 64 * 59 = 29.5 rounds to 30, and the
-    // thumb goes back to 31.46.
+    // Dragged to Top 32: (64 - 32) / 64 * 59 = 29.5 rounds to 30, and the thumb goes back to 31.46.
     v.thumbAt.top = 32.0f;
-    const SnappedValue snapped = ValueFromPosition(v);
-    EXPECT_EQ(snapped.value, 30);
-    EXPECT_NEAR(snapped.thumb.top, 31.4576, 1e-4);
+    EXPECT_EQ(ValueFromPosition(v).value, 30);
+    EXPECT_NEAR(ValueFromPosition(v).thumb.top, 31.4576, 1e-4);
 
     // Min and Max at the ends of each track.
     EXPECT_EQ(std::make_tuple(positionForValue(segmento(0)), positionForValue(segmento(252)),
@@ -93,8 +91,7 @@ TEST(SliderGeometry, NoTrackOrNoRangeReadsNoValueAndNothingLeavesTheRange) {
     flush.surface = {13, 21};  // a one-pixel track still reads both ends
     flush.thumbAt.left = 1.0f;
     EXPECT_EQ(ValueFromPosition(flush).value, 10);
-    // Tracks at the ends of 32 bits (a picture wider than the control gives
-    // a negative one) still place the thumb.
+    // Tracks at the ends of 32 bits (a picture wider than the control gives a negative one) still place the thumb.
     for (const auto& [surface, thumb, value, position] :
          {std::tuple{INT_MAX, 0, 10, static_cast<float>(INT_MAX)}, {-1, INT_MAX, 0, 0.0f}}) {
         SliderShape extreme = segmento(value, 10);
@@ -111,8 +108,7 @@ TEST(SliderGeometry, NoTrackOrNoRangeReadsNoValueAndNothingLeavesTheRange) {
               std::make_tuple(std::nullopt, empty.thumbAt));
     EXPECT_EQ(layOut(empty).thumb, (ThumbPosition{0.0f, 17.0f}));  // only the cross axis is set
 
-    // A thumb placed beyond its track (for a Value above a lowered Max)
-    // still reads as a value inside Min..Max.
+    // A thumb placed beyond its track (for a Value above a lowered Max) still reads as a value inside Min..Max.
     SliderShape beyond = segmento(0, 252);
     for (const auto& [left, value] : {std::pair{150.0f, 252}, {-40.0f, 0}}) {
         beyond.thumbAt.left = left;
@@ -128,8 +124,7 @@ TEST(SliderGeometry, EachOrientation) {
         std::optional<SliderRect> rail;
         ThumbPosition dragged;
     };
-    // A 10 x 6 thumb at (7, 9) on a 60 x 40 edge-rail control, grabbed at
-    // its top left and dragged to (30, 30).
+    // A 10 x 6 thumb at (7, 9) on a 60 x 40 edge-rail control, grabbed at its top left and dragged to (30, 30).
     const Case cases[] = {
         {TarnSlider::kHorizontal, Size{60, 6}, {0, 0}, SliderRect{5, 3, 55, 3}, {30, 9}},
         {TarnSlider::kVertical, Size{10, 40}, {0, 34}, SliderRect{5, 3, 5, 37}, {7, 30}},
@@ -175,8 +170,8 @@ TEST(SliderGeometry, SizingKeepsTheHostsLengthForAnEdgeRailAndTakesARailPictures
     EXPECT_EQ(layoutSize(bare), (Size{200, 21}));
     EXPECT_EQ(planDrawing(bare).size(), 2u);
 
-    // A rail picture taller than the thumb centres it. (One exactly as tall
-    // would centre it at 0, the same place as not centring it.)
+    // A rail picture taller than the thumb centres it. (One exactly as tall would centre it at 0, the same place
+    // as not centring it.)
     SliderShape tall = segmento();
     tall.railPicture = {124, 30};
     EXPECT_EQ(layoutSize(tall), (Size{124, 30}));
@@ -242,16 +237,16 @@ TEST(SliderGeometry, PressHitsTheThumbOnlyInsideItAndDragsStayOnTheTrack) {
 }
 
 TEST(SliderGeometry, TipStandsOverAHorizontalThumbAndLeftOfAVerticalOne) {
-    // Segmento at (100, 200) on the screen, thumb at (56, 0): a 6 x 12 label
-    // gives a 10 x 15 tip, centred, its bottom row two pixels above the control.
+    // Segmento at (100, 200) on the screen, thumb at (56, 0): a 6 x 12 label gives a 10 x 15 tip, centred, its
+    // bottom row two pixels above the control.
     SliderShape h = segmento();
     h.thumbAt = {56.0f, 0.0f};
     EXPECT_EQ(placeTip(h, 100, 200, {6, 12}), (TipPlacement{157, 183, 10, 15}));
     EXPECT_EQ(placeTip(h, 100, 200, {7, 12}).x, 156);  // 156.5, ties to even
     EXPECT_EQ(placeTip(h, 101, 200, {7, 12}).x, 158);
 
-    // Choose at (300, 50), thumb Top 31.46: the tip ends two pixels left of
-    // the thumb, its middle level with the thumb's.
+    // Choose at (300, 50), thumb Top 31.46: the tip ends two pixels left of the thumb, its middle level with the
+    // thumb's.
     SliderShape v = choose();
     v.thumbAt = {0.0f, 31.46f};
     EXPECT_EQ(placeTip(v, 300, 50, {12, 13}), (TipPlacement{282, 78, 16, 16}));  // 77.96

@@ -1,5 +1,4 @@
-// The slider without Qt: its properties and refusals, its events, and its
-// stored design.
+// The slider without Qt: its properties and refusals, its events, and its stored design.
 
 #include <gtest/gtest.h>
 
@@ -20,8 +19,8 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-// A slider that writes every geometry hook and every event into one log, in
-// the order they happen, on a surface of a size the test chooses.
+// A slider that writes every geometry hook and every event into one log, in the order they happen, on a surface
+// of a size the test chooses.
 class RecordingSlider : public TarnSlider {
 public:
     RecordingSlider() {
@@ -45,20 +44,23 @@ protected:
     std::int32_t SurfaceHeight() const override { return surfaceHeight; }
 };
 
-// The error an assignment raised, as "number property: detail", or "none".
-std::string refusal(const std::function<void()>& assign) {
+// An assignment must be refused with the error `expected` ("number property: detail") and leave everything as
+// it was, without a hook or an event.
+void expectRefused(RecordingSlider& s, const std::string& expected, const std::function<void()>& assign) {
+    s.log.clear();
+    const auto snapshot = [&s] {
+        return std::make_tuple(s.Min(), s.Max(), s.Value(), s.ValueRange(), s.LastValue(), s.ThumbTop(), s.SliderIcon(),
+                               s.BackColor());
+    };
+    const auto before = snapshot();
     try {
         assign();
+        ADD_FAILURE() << "not refused: " << expected;
     } catch (const SliderError& error) {
-        return std::to_string(error.Number()) + " " + error.Property() + ": " + error.what();
+        EXPECT_EQ(std::to_string(error.Number()) + " " + error.Property() + ": " + error.what(), expected);
     }
-    return "none";
-}
-
-// Everything a refused assignment must leave as it was.
-auto snapshot(const TarnSlider& s) {
-    return std::make_tuple(s.Min(), s.Max(), s.Value(), s.ValueRange(), s.LastValue(), s.ThumbTop(), s.SliderIcon(),
-                           s.BackColor());
+    EXPECT_EQ(snapshot(), before) << expected;
+    EXPECT_TRUE(s.log.empty()) << expected;
 }
 
 PropertyValue n(std::int64_t value) { return PropertyValue{value}; }
@@ -103,11 +105,7 @@ TEST(SliderModel, RefusedValuesNameThemselvesAndChangeNothing) {
         slider.SetMax(8);
         slider.SetMin(-2);
         slider.SetValue(5);
-        slider.log.clear();
-        const auto before = snapshot(slider);
-        EXPECT_EQ(refusal([&] { assign(slider); }), expected);
-        EXPECT_EQ(snapshot(slider), before) << expected;
-        EXPECT_TRUE(slider.log.empty()) << expected;
+        expectRefused(slider, expected, [&] { assign(slider); });
     }
 }
 
@@ -245,11 +243,7 @@ TEST(SliderStorage, UnusableDesignIsRefusedWhole) {
         bag.WriteProperty("BackColor", n(0x123456));  // read first: must not stick
         RecordingSlider slider;
         slider.SetValue(3);
-        slider.log.clear();
-        const auto before = snapshot(slider);
-        EXPECT_EQ(refusal([&] { slider.ReadProperties(bag); }), expected);
-        EXPECT_EQ(snapshot(slider), before) << expected;
-        EXPECT_TRUE(slider.log.empty()) << expected;
+        expectRefused(slider, expected, [&] { slider.ReadProperties(bag); });
     }
 }
 

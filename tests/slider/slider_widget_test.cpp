@@ -1,5 +1,4 @@
-// The widget driven by real mouse events on a real QApplication, and what it
-// paints.
+// The widget driven by real mouse events on a real QApplication, and what it paints.
 
 #include <gtest/gtest.h>
 
@@ -8,7 +7,6 @@
 #include <QPixmap>
 #include <QTest>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,13 +31,11 @@ Picture solid(int width, int height, const QColor& colour) {
 }
 QRgb rgb(const QImage& image, int x, int y) { return image.pixel(x, y) | 0xFF000000u; }
 
-// A window holding a slider like the main window's Segmento, each event
-// written to one log with the value it saw.
-class SliderHost {
-public:
-    SliderHost() : window(std::make_unique<QWidget>()), segmento(new TarnSliderWidget(window.get())) {
-        window->setGeometry(100, 100, 300, 200);
-        TarnSliderWidget& s = *segmento;
+// A window holding a slider like the main window's Segmento, each event written to one log with the value it saw.
+class SliderWidget : public ::testing::Test {
+protected:
+    SliderWidget() {
+        window.setGeometry(100, 100, 300, 200);
         s.setGeometry(40, 60, 300, 40);  // the slider sizes itself
         s.SetBackColor(0x555555);
         s.SetOrientation(TarnSlider::kHorizontal);
@@ -47,36 +43,32 @@ public:
         s.SetSliderIcon(solid(12, 21, kThumb));
         s.SetRailPicture(solid(124, 13, kRail));
         s.SetMax(252);
-        const auto note = [this, &s](std::string name) {
-            return [this, &s, name] { log.push_back(name + "(" + std::to_string(s.Value()) + ")"); };
+        const auto note = [this](std::string name) {
+            return [this, name] { log.push_back(name + "(" + std::to_string(s.Value()) + ")"); };
         };
         const auto noteShift = [this](std::string name) {
             return [this, name](std::int16_t& shift) { log.push_back(name + " " + std::to_string(shift)); };
         };
         s.Events() = {note("Click"),        note("ArrivedFirst"),   note("ArrivedLast"),
                       note("ValueChanged"), noteShift("MouseDown"), noteShift("MouseUp")};
-        window->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        window.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
     }
-    ~SliderHost() { frmValueTip::Unload(); }
+    ~SliderWidget() override { frmValueTip::Unload(); }
 
-    std::unique_ptr<QWidget> window;
-    TarnSliderWidget* segmento;
+    QWidget window;
+    TarnSliderWidget& s = *new TarnSliderWidget(&window);  // the window's child: deleted with it
     Log log;
 };
 
-TEST(SliderWidget, PressOnTheRailCentresTheThumbOnThePointerAndReportsTheValueFirst) {
-    SliderHost host;
-    TarnSliderWidget& s = *host.segmento;
-    QTest::mousePress(&s, kLeft, Qt::ShiftModifier, QPoint(62, 10));
-    EXPECT_EQ(s.ThumbLeft(), 56.0f);  // centre 62, under the pointer
-    EXPECT_TRUE(s.Dragging());
+TEST_F(SliderWidget, PressOnTheRailCentresTheThumbOnThePointerAndReportsTheValueFirst) {
+    QTest::mousePress(&s, kLeft, Qt::ShiftModifier, QPoint(62, 10));  // the thumb's centre goes under the pointer
+    EXPECT_EQ(std::make_pair(s.ThumbLeft(), s.Dragging()), std::make_pair(56.0f, true));
     QTest::mouseRelease(&s, kLeft, Qt::ControlModifier, QPoint(62, 10));
     EXPECT_FALSE(s.Dragging());
     // Near the left end the centre cannot follow: the thumb stops at Min.
-    QTest::mousePress(&s, kLeft, kNoKeys, QPoint(3, 10));
+    QTest::mouseClick(&s, kLeft, kNoKeys, QPoint(3, 10));
     EXPECT_EQ(s.ThumbLeft(), 0.0f);
-    QTest::mouseRelease(&s, kLeft, kNoKeys, QPoint(3, 10));
 
     // A press on the thumb keeps it where it was grabbed.
     s.SetValue(126);
@@ -85,16 +77,14 @@ TEST(SliderWidget, PressOnTheRailCentresTheThumbOnThePointerAndReportsTheValueFi
     QTest::mouseMove(&s, QPoint(69, 5));                // thumb Left 65 is 146.25 values
     EXPECT_NEAR(69 - s.ThumbLeft(), 4.0, 112.0 / 252);  // grabbed 4 px into the thumb
     QTest::mouseRelease(&s, kLeft, kNoKeys, QPoint(69, 5));
-    EXPECT_EQ(host.log, (Log{"ValueChanged(126)", "MouseDown 1", "Click(126)", "MouseUp 2", "ValueChanged(0)",
-                             "ArrivedFirst(0)", "MouseDown 0", "Click(0)", "MouseUp 0", "ValueChanged(126)",
-                             "MouseDown 0", "ValueChanged(146)", "Click(146)", "MouseUp 0"}));
+    EXPECT_EQ(log, (Log{"ValueChanged(126)", "MouseDown 1", "Click(126)", "MouseUp 2", "ValueChanged(0)",
+                        "ArrivedFirst(0)", "MouseDown 0", "Click(0)", "MouseUp 0", "ValueChanged(126)", "MouseDown 0",
+                        "ValueChanged(146)", "Click(146)", "MouseUp 0"}));
 }
 
-TEST(SliderWidget, OnlyALeftPressDragsOnAnEnabledSliderAndOnlyALeftReleaseInsideClicks) {
-    SliderHost host;
-    TarnSliderWidget& s = *host.segmento;
+TEST_F(SliderWidget, OnlyALeftPressDragsOnAnEnabledSliderAndOnlyALeftReleaseInsideClicks) {
     QTest::mouseClick(&s, kRight, kNoKeys, QPoint(100, 10));
-    EXPECT_TRUE(host.log.empty());
+    EXPECT_TRUE(log.empty());
 
     // Any release ends the drag; the left button still held moves nothing.
     QTest::mousePress(&s, kLeft, kNoKeys, QPoint(6, 10));
@@ -104,10 +94,10 @@ TEST(SliderWidget, OnlyALeftPressDragsOnAnEnabledSliderAndOnlyALeftReleaseInside
     EXPECT_EQ(frmValueTip::Loaded(), nullptr);
     QTest::mouseMove(&s, QPoint(100, 10));
     QTest::mouseRelease(&s, kLeft, kNoKeys, QPoint(100, 10));
-    EXPECT_EQ(host.log, (Log{"MouseDown 0", "MouseUp 0", "Click(0)"}));
+    EXPECT_EQ(log, (Log{"MouseDown 0", "MouseUp 0", "Click(0)"}));
 
     // Released outside: no click. Disabled, it only clicks.
-    host.log.clear();
+    log.clear();
     QTest::mousePress(&s, kLeft, kNoKeys, QPoint(6, 10));
     QTest::mouseRelease(&s, kLeft, kNoKeys, QPoint(124, 10));
     s.SetEnabled(false);
@@ -115,12 +105,10 @@ TEST(SliderWidget, OnlyALeftPressDragsOnAnEnabledSliderAndOnlyALeftReleaseInside
     QTest::mouseMove(&s, QPoint(110, 10));
     EXPECT_EQ(frmValueTip::Loaded(), nullptr);
     QTest::mouseRelease(&s, kLeft, kNoKeys, QPoint(110, 10));
-    EXPECT_EQ(host.log, (Log{"MouseDown 0", "MouseUp 0", "Click(0)"}));
+    EXPECT_EQ(log, (Log{"MouseDown 0", "MouseUp 0", "Click(0)"}));
 }
 
-TEST(SliderWidget, TipFollowsTheDragAboveAHorizontalThumbInTheOwnersWordsAndClosesOnRelease) {
-    SliderHost host;
-    TarnSliderWidget& s = *host.segmento;
+TEST_F(SliderWidget, TipFollowsTheDragAboveAHorizontalThumbInTheOwnersWordsAndClosesOnRelease) {
     s.SetValueTipText([](std::int32_t value) { return "0:0" + std::to_string(value); });
     QTest::mousePress(&s, kLeft, kNoKeys, QPoint(6, 10));
     frmValueTip* tip = frmValueTip::Loaded();
@@ -132,8 +120,8 @@ TEST(SliderWidget, TipFollowsTheDragAboveAHorizontalThumbInTheOwnersWordsAndClos
     s.SetValueTipText(nullptr);  // the tip on show takes the decimal text at once
     EXPECT_EQ(tip->lblTip->text(), "7");
 
-    // Its label's size gives the tip's; it stands two rows above the thumb,
-    // a window of its own shown without taking the focus, in a light frame.
+    // Its label's size gives the tip's; it stands two rows above the thumb, a window of its own shown without
+    // taking the focus, in a light frame.
     const int lw = QFontMetrics(tip->lblTip->font()).horizontalAdvance("7");
     const int lh = tip->lblTip->height();
     EXPECT_EQ(tip->lblTip->geometry(), QRect(2, 1, lw, lh));
@@ -147,15 +135,13 @@ TEST(SliderWidget, TipFollowsTheDragAboveAHorizontalThumbInTheOwnersWordsAndClos
     EXPECT_EQ(frmValueTip::Loaded(), nullptr);
 }
 
-TEST(SliderWidget, TipGoesWhenTheSliderIsHiddenOrDisabled) {
-    SliderHost host;
-    TarnSliderWidget& s = *host.segmento;
+TEST_F(SliderWidget, TipGoesWhenTheSliderIsHiddenOrDisabled) {
     QTest::mousePress(&s, kLeft, kNoKeys, QPoint(100, 10));
     ASSERT_NE(frmValueTip::Loaded(), nullptr);
-    host.window->hide();
+    window.hide();
     EXPECT_EQ(frmValueTip::Loaded(), nullptr);
     EXPECT_FALSE(s.Dragging());
-    host.window->show();
+    window.show();
     s.SetValue(0);
 
     // Disabled during a drag: it ends, and the button still held moves nothing.
@@ -167,17 +153,16 @@ TEST(SliderWidget, TipGoesWhenTheSliderIsHiddenOrDisabled) {
     EXPECT_EQ(s.Value(), 126);
     QTest::mouseRelease(&s, kLeft, kNoKeys, QPoint(90, 10));
     // A press whose ValueChanged disables the slider starts no drag and no tip.
-    s.Events().ValueChanged = [&s] { s.SetEnabled(false); };
+    s.Events().ValueChanged = [this] { s.SetEnabled(false); };
     QTest::mousePress(&s, kLeft, kNoKeys, QPoint(100, 10));
     EXPECT_FALSE(s.Dragging());
     EXPECT_EQ(frmValueTip::Loaded(), nullptr);
     QTest::mouseRelease(&s, kLeft, kNoKeys, QPoint(100, 10));
 }
 
-TEST(SliderRendering, RailThumbAndBackgroundInTheirColours) {
-    SliderHost host;               // Segmento was given 300 x 40
-    host.segmento->SetValue(126);  // thumb Left 56
-    const QImage segmento = host.segmento->grab().toImage();
+TEST_F(SliderWidget, RailThumbAndBackgroundInTheirColours) {
+    s.SetValue(126);  // thumb Left 56; the slider was given 300 x 40
+    const QImage segmento = s.grab().toImage();
     ASSERT_EQ(segmento.size(), QSize(124, 21));
     EXPECT_EQ(rgb(segmento, 56, 0), kThumb.rgb());
     EXPECT_EQ(rgb(segmento, 55, 4), kRail.rgb());  // the rail's rows 4 to 16

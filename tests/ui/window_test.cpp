@@ -1,0 +1,474 @@
+// The window on the test platform: its face (frame, every control's place, the artwork), the mouse on its
+// picture buttons, LEDs and background, and the workflow driven by mouse and keyboard: choosing songs, the
+// sliders, the cuts, the batch, drops, and what it remembers between runs.
+
+#include <gtest/gtest.h>
+
+#include <QDropEvent>
+#include <QImage>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QSettings>
+#include <QTest>
+#include <QUrl>
+#include <QWindow>
+
+#include "slider/value_tip.hpp"
+#include "ui/focus_ring.hpp"
+#include "ui/main_window.hpp"
+#include "ui/window_settings.hpp"
+#include "workflow/scripted_services.hpp"
+#include "workflow/time_display.hpp"
+#include "workflow_fixture.hpp"  // steadySong, TempDir, readBytes
+
+namespace quorvane::test {
+namespace {
+
+namespace layout = ui::layout;
+using namespace std::string_literals;
+
+// The window, shown and active (shortcuts go to it) on the test platform, with scripted services and two songs
+// in the folder, A.MID (00:20) and B.MID (00:30). Mouse events go through the window system's path (the window
+// picks the control under the pointer and keeps a pressed button's events with its control), at positions in the
+// window.
+class WindowTest : public ::testing::Test {
+protected:
+    WindowTest() {
+        LastFolder().clear();
+        window.show();
+        window.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+        songs.write("A.MID", steadySong(0, 500000, 40));
+        songs.write("B.MID", steadySong(0, 500000, 60));
+    }
+    ~WindowTest() override { LastFolder().clear(); }
+
+    QWindow* handle() { return window.windowHandle(); }
+    static QPoint centre(const QWidget& control) { return control.geometry().center(); }
+    void press(QPoint at, Qt::MouseButton button = Qt::LeftButton) { QTest::mousePress(handle(), button, {}, at); }
+    void release(QPoint at, Qt::MouseButton button = Qt::LeftButton) { QTest::mouseRelease(handle(), button, {}, at); }
+    void moveTo(QPoint at) { QTest::mouseMove(handle(), at); }
+    void click(QPoint at, Qt::MouseButton button = Qt::LeftButton) { QTest::mouseClick(handle(), button, {}, at); }
+    void click(const QWidget& control, Qt::MouseButton button = Qt::LeftButton) { click(centre(control), button); }
+    void click(layout::Button which) { click(window.button(which)); }
+    QPoint rowAt(int row) {  // where the list shows a row, in the window
+        QListWidget& list = window.list();
+        return list.viewport()->mapTo(&window, list.visualItemRect(list.item(row)).center());
+    }
+    void openSource() {  // SOURCE, answered with the songs folder
+        picker.answers.push_back(songs.path().string());
+        click(layout::kSource);
+    }
+    std::string caption(const ui::Caption& c) const { return c.text().toStdString(); }
+    int rowOf(const char* listed) {
+        const auto found = window.list().findItems(QString::fromLatin1(listed), Qt::MatchExactly);
+        return found.size() == 1 ? window.list().row(found[0]) : -1;
+    }
+    static QWidget* focused() { return QApplication::focusWidget(); }
+    void key(int key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(focused() ? focused() : &window, Qt::Key(key), modifiers);
+        QCoreApplication::processEvents();
+    }
+
+    TempDir songs, out;
+    ScriptedFolderPicker picker;
+    RecordingMessages messages;
+    ScriptedEventPump pump;
+    NoPause pause;
+    PlatformServices services{picker, messages, pump, pause};
+    ui::MainWindow window{services};
+};
+
+QRect rectOf(const layout::Box& box) { return QRect(box.left, box.top, box.width, box.height); }
+QString name(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
+QImage rgb(const QPixmap& pixmap) { return pixmap.toImage().convertToFormat(QImage::Format_RGB32); }
+
+using WindowFace = WindowTest;
+using WindowMouse = WindowTest;
+using WindowCommands = WindowTest;
+constexpr QPoint kBareBackground(300, 50);  // beside the brand, no control there
+
+TEST_F(WindowFace, EveryControlSitsInItsPlaceOnAFixedFramelessWindowAndStartsEmpty) {
+    EXPECT_EQ(window.size(), QSize(layout::kWindowWidth, layout::kWindowHeight));
+    EXPECT_EQ(window.minimumSize(), window.maximumSize());
+    EXPECT_TRUE(window.windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_EQ(window.windowTitle(), "Quorvane");
+    EXPECT_EQ(window.windowIcon().pixmap(32, 32).size(), QSize(32, 32));
+
+    std::vector<std::pair<QString, layout::Box>> places = {
+        {"ListMIDI", layout::kListMIDI},  {"Segmento", layout::kSegmento},
+        {"Choose", layout::kChoose},      {"LabChoose", layout::kLabChoose},
+        {"LabFound", layout::kLabFound},  {"LabDurataTempo", layout::kLabDurataTempo},
+        {"LabNum", layout::kLabNum},      {"Text9", layout::kText9},
+        {"TextPath", layout::kTextPath},  {"TextDest", layout::kTextDest},
+        {"LabStatus", layout::kLabStatus}};
+    for (const layout::ButtonPlace& button : layout::kButtons) places.emplace_back(name(button.control), button.box);
+    for (int i = 0; i < 3; ++i) places.emplace_back(QStringLiteral("ImgLed%1").arg(i), layout::kLeds[i].box);
+    for (const auto& [control, box] : places) {
+        const auto* widget = window.findChild<QWidget*>(control, Qt::FindDirectChildrenOnly);
+        ASSERT_NE(widget, nullptr) << control.toStdString();
+        EXPECT_EQ(widget->geometry(), rectOf(box)) << control.toStdString();
+        EXPECT_TRUE(widget->isVisible()) << control.toStdString();
+    }
+
+    // The clip length is shown from the start; buttons and LEDs have no pictures: the background shows them.
+    EXPECT_EQ(caption(window.labChoose()), "30");
+    for (int b = 0; b < layout::kButtonCount; ++b)
+        EXPECT_TRUE(window.button(layout::Button(b)).pictureName().isEmpty());
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(window.led(i).pictureName().isEmpty());
+}
+
+TEST_F(WindowFace, CaptionsAreSmallWhiteTextAndLongPathsAreShortenedInTheMiddle) {
+    EXPECT_EQ(window.labFound().font().pixelSize(), 11);
+    EXPECT_EQ(window.list().font(), window.labFound().font());
+    window.labFound().setText(QStringLiteral("8888"));
+    const QImage shot = window.grab(window.labFound().geometry()).toImage();
+    int white = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x) white += qGray(shot.pixel(x, y)) > 230;
+    EXPECT_GT(white, 10);
+
+    const QString path =
+        QStringLiteral("/home/someone/") + QString(120, QLatin1Char('x')) + QStringLiteral("/song.mid");
+    window.text9().setText(path);
+    const QString shown = window.text9().shownText();
+    EXPECT_LT(window.text9().fontMetrics().horizontalAdvance(shown), window.text9().width());
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("/home/")) && shown.endsWith(QStringLiteral("song.mid")));
+    EXPECT_EQ(window.text9().text(), path);
+    EXPECT_EQ(window.text9().toolTip(), path);
+}
+
+// The controls hold no picture until the first mouse event, so the background must carry each released look
+// where its control sits.
+TEST(Artwork, EveryBitmapHasItsControlsSizeAndTheBackgroundShowsTheReleasedLook) {
+    const QImage background = QImage(name(layout::kBackground)).convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(background.size(), QSize(layout::kWindowWidth, layout::kWindowHeight));
+    const auto check = [&](const layout::Box& box, std::string_view shown, std::string_view other) {
+        const QImage released = rgb(ui::loadBitmap(shown));
+        EXPECT_EQ(released.size(), QSize(box.width, box.height)) << shown;
+        EXPECT_EQ(background.copy(rectOf(box)), released) << shown;
+        const QImage pressed = rgb(ui::loadBitmap(other));
+        EXPECT_EQ(pressed.size(), released.size()) << other;
+        EXPECT_NE(pressed, released) << other;
+    };
+    for (const layout::ButtonPlace& button : layout::kButtons) check(button.box, button.released, button.pressed);
+    for (const layout::LedPlace& led : layout::kLeds) check(led.box, led.dark, led.lit);
+}
+
+TEST_F(WindowMouse, AnyButtonShowsThePressedPictureButOnlyALeftClickOnItRunsItsCommand) {
+    for (int b = 0; b < layout::kButtonCount; ++b) {
+        const layout::ButtonPlace& place = layout::kButtons[b];
+        ui::PictureButton& button = window.button(layout::Button(b));
+        for (Qt::MouseButton mouse : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
+            press(centre(button), mouse);
+            EXPECT_EQ(button.pictureName().toStdString(), place.pressed);
+            EXPECT_EQ(button.picture().size(), button.size());
+            release(kBareBackground, mouse);  // away from the button, so that no command runs
+            EXPECT_EQ(button.pictureName().toStdString(), place.released);
+        }
+    }
+    click(window.button(layout::kSource), Qt::RightButton);
+    click(window.button(layout::kExit), Qt::MiddleButton);
+    // Pressed on SOURCE, released over DEST: neither runs.
+    press(centre(window.button(layout::kSource)));
+    moveTo(centre(window.button(layout::kDest)));
+    release(centre(window.button(layout::kDest)));
+    EXPECT_TRUE(picker.requests.empty());
+    EXPECT_TRUE(window.isVisible() && !window.isMinimized());
+    // The other commands are clicked in the command tests.
+    click(layout::kMinimise);
+    EXPECT_TRUE(window.isMinimized());
+}
+
+TEST_F(WindowMouse, TheLedsFollowTheMainButtonsAndStayLitOverOtherControls) {
+    using Lit = std::vector<bool>;
+    const auto litNow = [&] { return Lit{window.led(0).isLit(), window.led(1).isLit(), window.led(2).isLit()}; };
+    const auto at = [&](layout::Button button) { return centre(window.button(button)); };
+    // Other controls leave the last one lit; the bare background puts them all out.
+    for (const auto& [point, lit] : {std::pair{at(layout::kSource), Lit{true, false, false}},
+                                     {at(layout::kCutAll), Lit{false, false, true}},
+                                     {at(layout::kDest), Lit{false, true, false}},
+                                     {at(layout::kExit), Lit{false, true, false}},
+                                     {centre(window.segmento()), Lit{false, true, false}},
+                                     {centre(window.led(0)), Lit{false, true, false}},
+                                     {kBareBackground, Lit{false, false, false}}}) {
+        moveTo(point);
+        EXPECT_EQ(litNow(), lit) << point.x() << "," << point.y();
+        EXPECT_EQ(window.led(1).pictureName() == "LEDON2", lit[1]);
+    }
+}
+
+TEST_F(WindowMouse, OnlyALeftDragOnTheBackgroundMovesTheWindow) {
+    window.move(100, 80);
+    const QPoint start = window.pos();
+    // Not with another button, nor from a control.
+    for (const auto& [from, button] :
+         {std::pair{kBareBackground, Qt::RightButton}, {centre(window.labFound()), Qt::LeftButton}}) {
+        press(from, button);
+        moveTo(from + QPoint(30, 30));
+        release(from + QPoint(30, 30), button);
+        EXPECT_EQ(window.pos(), start);
+    }
+    // The platform moves the window itself where it can; here it follows the pointer.
+    press(kBareBackground);
+    moveTo(kBareBackground + QPoint(40, 25));
+    EXPECT_EQ(window.pos(), start + QPoint(40, 25));
+    release(kBareBackground);
+    moveTo(kBareBackground + QPoint(10, 10));
+    EXPECT_EQ(window.pos(), start + QPoint(40, 25));
+}
+
+// The range, the clamping and the clip length are the workflow's and the geometry's; here the window shows them.
+TEST_F(WindowCommands, TheCutPointShowsWhereTheSongIsCut) {
+    songs.write("Long.mid", steadySong(1, 500000, 504));  // 04:12 at 120 bpm
+    openSource();
+    click(rowAt(rowOf("LONG.MID")));
+    EXPECT_EQ(caption(window.text9()), (songs.path() / "Long.mid").string());
+
+    // A press on the cut slider moves its thumb there and shows the time there at once; so does the tip.
+    const QPoint onSegmento = window.segmento().geometry().topLeft() + QPoint(60, 10);
+    press(onSegmento);
+    EXPECT_EQ(caption(window.labDurataTempo()), minutesSeconds(wholeSeconds(window.segmento().Value() * 1000.0, 120)));
+    moveTo(onSegmento + QPoint(30, 0));
+    ASSERT_NE(frmValueTip::Loaded(), nullptr);
+    EXPECT_EQ(frmValueTip::Loaded()->lblTip->text(), window.labDurataTempo().text());
+    // Dragged past the end of the rail: the whole song.
+    const QPoint pastTheEnd = window.segmento().geometry().topRight() + QPoint(20, 10);
+    moveTo(pastTheEnd);
+    release(pastTheEnd);
+    EXPECT_EQ(caption(window.labDurataTempo()), "04:12");
+
+    // The clip length shows two digits.
+    click(window.choose().geometry().topLeft() + QPoint(10, 64));
+    EXPECT_EQ(caption(window.labChoose()), "05");
+}
+
+// While the batch handles events, the window shows the file in hand and a click on the list changes nothing; the
+// cuts go to the destination. Escape stops the batch between two files; closing the window waits for it to stop.
+TEST_F(WindowCommands, CutAllShowsTheFileInHandFreezesTheListAndStopsOnEscapeOrExit) {
+    openSource();
+    EXPECT_EQ(caption(window.labFound()), "2");
+    picker.answers.push_back(out.path().string());
+    click(layout::kDest);
+    window.choose().SetValue(2);
+    std::vector<std::string> shown;
+    pump.onPump = [&] {
+        shown.push_back(caption(window.text9()) + " " + caption(window.labDurataTempo()) + " row " +
+                        std::to_string(window.list().currentRow()) + ", " + caption(window.labStatus()));
+        EXPECT_TRUE(window.batchProgress().isVisible());
+        click(rowAt(0));
+    };
+    click(layout::kCutAll);
+    QCoreApplication::processEvents();  // whatever the batch left queued
+    EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
+    EXPECT_EQ(shown, (std::vector<std::string>{(songs.path() / "A.MID").string() + " 00:02 row 0, 1 of 2",
+                                               (songs.path() / "B.MID").string() + " 00:02 row 1, 2 of 2"}));
+    // The last file stays current, shown at its cut time (marking its row does not select it again), and the
+    // last cut's path is shown.
+    EXPECT_EQ(window.list().currentRow(), 1);
+    EXPECT_EQ(std::make_tuple(caption(window.labDurataTempo()), caption(window.labNum()), caption(window.text9())),
+              std::make_tuple("00:02"s, "Done!"s, (out.path() / "b-cut.mid").string()));
+    EXPECT_EQ(out.names(), (std::vector<std::string>{"a-cut.mid", "b-cut.mid"}));
+    EXPECT_FALSE(window.batchProgress().isVisible());
+
+    window.list().setFocus();
+    pump.onPump = [&] { QTest::keyClick(&window.list(), Qt::Key_Escape); };  // whichever control has the focus
+    key(Qt::Key_Return, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(caption(window.labStatus()), "Stopped after 1 of 2 files; log in Quorvane.log.");
+    const Bytes log = readBytes(songs.file("Quorvane.log"));
+    EXPECT_EQ(std::string(log.begin(), log.end()),
+              "1. A.MID: 00:20\tA-cut.mid:00:02 - Format: 0\r\nstopped after 1 of 2 files\r\n");
+    EXPECT_FALSE(window.batchProgress().isVisible());
+    EXPECT_TRUE(window.isVisible());
+
+    bool shownUntilTheBatchStops = false;
+    pump.onPump = [&] {
+        pump.onPump = nullptr;
+        click(layout::kExit);
+        shownUntilTheBatchStops = window.isVisible();
+    };
+    click(layout::kCutAll);
+    EXPECT_TRUE(shownUntilTheBatchStops);
+    EXPECT_FALSE(window.isVisible());
+}
+
+// Only the user's own act chooses a song: a click (again on the chosen row too) or a key that moves the current
+// row. Focus changes and message boxes closing choose nothing, so a broken file is reported once.
+TEST_F(WindowCommands, OnlyTheUserChoosesASongSoABrokenOneIsReportedOnce) {
+    songs.write("0.MID", cat({header(0, 1, 96), track({0x00, 0x40})}));
+    const auto focusAndWait = [&] {
+        window.activateWindow();
+        window.list().setFocus();
+        window.setFocus();
+        window.list().setFocus();
+        QTest::qWait(20);
+    };
+    openSource();
+    focusAndWait();
+    EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
+
+    click(rowAt(rowOf("0.MID")));
+    focusAndWait();
+    EXPECT_EQ(messages.messages.size(), 1u);
+    // Nothing is current, and nothing stays selected; a click tries again.
+    EXPECT_EQ(caption(window.text9()), "");
+    EXPECT_TRUE(window.list().selectedItems().isEmpty());
+    click(rowAt(rowOf("0.MID")));
+    EXPECT_EQ(messages.messages.size(), 2u);
+
+    // A click on the chosen song reads it again; a key moves on.
+    click(rowAt(rowOf("A.MID")));
+    songs.write("A.MID", steadySong(0, 500000, 16));
+    click(rowAt(rowOf("A.MID")));
+    EXPECT_EQ(caption(window.labDurataTempo()), "00:08");
+    QTest::keyClick(&window.list(), Qt::Key_Down);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(caption(window.labDurataTempo()), "00:30");
+}
+
+TEST_F(WindowCommands, EveryCommandIsReachedFromTheKeyboard) {
+    // Tab goes down the left column, then the right, then the title's buttons.
+    window.button(layout::kSource).setFocus(Qt::TabFocusReason);
+    for (QWidget* next : std::initializer_list<QWidget*>{
+             &window.button(layout::kDest), &window.button(layout::kCutAll), &window.choose(), &window.list(),
+             &window.segmento(), &window.button(layout::kPlay), &window.button(layout::kCutOne),
+             &window.button(layout::kMinimise), &window.button(layout::kExit), &window.button(layout::kSource)}) {
+        key(Qt::Key_Tab);
+        EXPECT_EQ(focused(), next) << next->objectName().toStdString();
+        EXPECT_EQ(window.keys().focusRing().target(), next);
+    }
+
+    // Space on SOURCE shows it pressed while held, and opens the folder picker.
+    picker.answers.push_back(songs.path().string());
+    QTest::keyPress(focused(), Qt::Key_Space);
+    EXPECT_EQ(window.button(layout::kSource).pictureName(), "SOURCEDW");
+    QTest::keyRelease(focused(), Qt::Key_Space);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(window.list().count(), 2);
+    window.chooseRow(1);
+
+    // The cut point's keys move it by one, by a tenth, and to its ends; the time follows, and the tip shows
+    // while a key is held.
+    window.segmento().setFocus(Qt::TabFocusReason);
+    for (const auto& [key, value] :
+         {std::pair{Qt::Key_Home, 0}, {Qt::Key_Right, 1}, {Qt::Key_PageUp, 5}, {Qt::Key_Down, 4}, {Qt::Key_End, 47}}) {
+        QTest::keyPress(focused(), key);
+        ASSERT_NE(frmValueTip::Loaded(), nullptr);
+        EXPECT_EQ(frmValueTip::Loaded()->lblTip->text().toStdString(), window.model().timeAtPosition(value));
+        QTest::keyRelease(focused(), key);
+        EXPECT_EQ(frmValueTip::Loaded(), nullptr);
+        EXPECT_EQ(window.segmento().Value(), value);
+        if (value > 0) {  // at 0 TIME keeps what it showed
+            EXPECT_EQ(caption(window.labDurataTempo()), window.model().timeAtPosition(value));
+        }
+    }
+
+    // The shortcuts.
+    key(Qt::Key_Home);
+    key(Qt::Key_PageUp);
+    key(Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(caption(window.labStatus()), "Written: b-cut.mid");
+    picker.answers.push_back(out.path().string());
+    key(Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(caption(window.textDest()), out.path().string());
+    key(Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(picker.requests.size(), 3u);
+    key(Qt::Key_F1);
+    const auto* about = window.findChild<QMessageBox*>(QStringLiteral("AboutBox"));
+    ASSERT_NE(about, nullptr);
+    EXPECT_TRUE(about->text().contains(QStringLiteral(QUORVANE_VERSION)));
+    EXPECT_TRUE(about->text().contains(QString::fromLatin1(qVersion())));
+    delete about;
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    key(Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(WindowCommands, AFolderOrOneMidiFileMayBeDropped) {
+    songs.write("notes.txt", Bytes{'x'});
+    for (const auto& [path, taken, row] : {std::tuple{songs.path().string(), true, -1},
+                                           {songs.file("B.MID"), true, 1},
+                                           {songs.file("notes.txt"), false, -1}}) {
+        ui::MainWindow fresh{services};
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+        QDragEnterEvent enter(QPoint(300, 200), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&fresh, &enter);
+        EXPECT_EQ(enter.isAccepted(), taken) << path;
+        QDropEvent dropped(QPointF(300, 200), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&fresh, &dropped);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(std::make_tuple(fresh.list().count(), fresh.list().currentRow()), std::make_tuple(taken ? 2 : 0, row))
+            << path;
+        EXPECT_EQ(caption(fresh.text9()), row >= 0 ? path : "") << path;
+    }
+}
+
+TEST_F(WindowCommands, FoldersClipLengthAndPlaceAreRemembered) {
+    QSettings store(QString::fromStdString(out.file("settings.ini")), QSettings::IniFormat);
+    ui::WindowSettings settings(store);
+    const TempDir dest;
+    openSource();
+    picker.answers.push_back(dest.path().string());
+    click(layout::kDest);
+    window.choose().SetValue(12);
+    window.move(40, 30);
+    settings.save(window);
+
+    const auto restored = [&] {
+        ui::MainWindow next{services};
+        settings.restore(next);
+        return std::vector<std::string>{caption(next.textPath()), caption(next.textDest()), caption(next.labChoose()),
+                                        std::to_string(next.pos().x()), next.cutPointPreview().soundFont()};
+    };
+    store.setValue(QStringLiteral("preview/soundfont"), QStringLiteral("/sf/piano.sf2"));  // set by hand
+    EXPECT_EQ(restored(),
+              (std::vector<std::string>{songs.path().string(), dest.path().string(), "12", "40", "/sf/piano.sf2"}));
+    // A folder gone since is forgotten without a word.
+    std::filesystem::remove_all(dest.path());
+    EXPECT_EQ(restored()[1], "");
+    EXPECT_FALSE(store.contains(QStringLiteral("folders/destination")));
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+#ifdef QUORVANE_WITH_PREVIEW
+// The play button and Space start and stop the preview of the cut point; the frames go to FluidSynth's file
+// driver instead of a device.
+TEST_F(WindowCommands, PlayAndSpaceStartAndStopThePreviewOfTheCutPoint) {
+    ui::CutPointPreview& preview = window.cutPointPreview();
+    preview.useDriver("file", out.file("played.wav"));
+    const auto status = [&](bool byButton) {
+        byButton ? click(layout::kPlay) : QTest::keyClick(handle(), Qt::Key_Space);
+        QCoreApplication::processEvents();
+        return caption(window.labStatus());
+    };
+    openSource();
+    EXPECT_EQ(status(true), "Nothing to play: choose a song in the list first.");
+    click(rowAt(0));
+    window.segmento().SetValue(20);
+    for (const bool byButton : {true, false}) {
+        EXPECT_EQ(status(byButton), "Playing the last 5 s before the cut.");
+        EXPECT_TRUE(QTest::qWaitFor([&] { return preview.framesPlayed() > 4410 && preview.voicesHeard() > 0; }, 5000));
+        EXPECT_EQ(status(!byButton), "Preview stopped.");
+        const std::uint64_t played = preview.framesPlayed();
+        QTest::qWait(50);
+        EXPECT_EQ(preview.framesPlayed(), played);
+    }
+    // Played to its end, it says so.
+    window.segmento().SetValue(1);  // the first position: a clip of under a second
+    EXPECT_EQ(status(true), "Playing the last 5 s before the cut.");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return caption(window.labStatus()) == "Preview ended."; }, 10000));
+    // The frames the driver wrote are sound, not silence.
+    const Bytes wav = readBytes(out.file("played.wav"));
+    int loudest = 0;
+    for (std::size_t k = std::string(wav.begin(), wav.end()).find("data") + 8; k + 1 < wav.size(); k += 2) {
+        loudest = std::max(loudest, std::abs(static_cast<std::int16_t>(wav[k] | wav[k + 1] << 8)));
+    }
+    EXPECT_GT(loudest, 300);  // above -40 dBFS
+}
+#endif
+
+}  // namespace
+}  // namespace quorvane::test
