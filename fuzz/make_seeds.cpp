@@ -6,7 +6,7 @@
 #include <string>
 
 #include "midi_builder.hpp"
-#include "base_songs.hpp"
+#include "oracle.hpp"
 
 namespace fs = std::filesystem;
 using quorvane::testing::SmfBuilder;

@@ -21,12 +21,9 @@ namespace {
 TEST(ByteReader, VariableLengthQuantitiesKeepTheirBytes) {
     const Bytes data = {0x80, 0x00, 0x81, 0x80, 0x80, 0x00, 0x7F, 0xFF, 0xFF, 0xFF, 0x7F};
     ByteReader in(data, "mem");
-    const Vlq twoByteZero = in.vlq();
-    EXPECT_EQ(twoByteZero.value, 0u);
+    const Vlq twoByteZero = in.vlq(), four = in.vlq();
     EXPECT_EQ(Bytes(twoByteZero.bytes().begin(), twoByteZero.bytes().end()), (Bytes{0x80, 0x00}));
-    const Vlq four = in.vlq();
-    EXPECT_EQ(four.value, 2097152u);
-    EXPECT_EQ(four.size, 4);
+    EXPECT_EQ(std::tuple(twoByteZero.value, four.value, four.size), std::tuple(0u, 2097152u, 4));
     EXPECT_EQ(in.vlq().value, 0x7Fu);
     EXPECT_EQ(in.vlq().value, kVlqMax);
     for (std::uint32_t v : {0u, 0x7Fu, 0x80u, 0x3FFFu, 0x4000u, 2097152u, kVlqMax}) {
@@ -109,6 +106,75 @@ TEST(EventScanner, TheTightLoopReadsAndRefusesAsTheEventLoopDoes) {
     }
 }
 
+TEST(PreReader, FindsTheFirstTempoWhereverItIs) {
+    const Bytes longHeader = cat({{'M', 'T', 'h', 'd'}, be32(8), {0, 1, 0, 2, 0x01, 0xE0, 0xAA, 0xBB}});
+    Bytes many = header(1, 0x0103, 480);  // a track count above 255
+    for (int k = 0; k < 0x0102; ++k) many = cat({many, track(kEndOfTrack)});
+    const Bytes everyKind = cat({{0x00, 0x90, 60, 100},              // note on
+                                 {0x10, 62, 100},                    // running status
+                                 {0x81, 0x80, 0x80, 0x00, 0xC0, 5},  // four-byte delta, program change
+                                 {0x00, 0xF0, 0x81, 0x00},
+                                 tempoEvent(1),
+                                 Bytes(121, 0x11),                // SysEx of 128 bytes, not read as events
+                                 {0x00, 0xF7, 0x02, 0xFF, 0x80},  // escape: its data is not a meta type
+                                 {0x00, 0xF8, 0x00, 0xF2, 0x01, 0x02, 0x00, 0xF1, 0x03},  // stray system messages
+                                 {0x00, 0xFF, 0x01, 0x81, 0x00},
+                                 Bytes(128, 'a'),  // long text event
+                                 {0x00, 62},       // running status (program change) survives meta and SysEx
+                                 tempoEvent(400000),
+                                 kEndOfTrack});
+    const std::pair<Bytes, std::tuple<int, std::uint32_t, std::uint32_t>> cases[] = {
+        {cat({header(1, 2, 480),
+              track(cat(
+                  {{0x00, 0xFF, 0x58, 0x04, 4, 2, 24, 8}, {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}, kEndOfTrack}))}),
+         {1, 500000, 480}},
+        // The scan stops at the tempo, so the second track (cut off here) is never read.
+        {cat({header(1, 2, 30), track(cat({tempoEvent(600000), kEndOfTrack})), {'M', 'T', 'r'}}), {1, 600000, 30}},
+        {cat({header(0, 1, 96), track(everyKind)}), {0, 400000, 96}},
+        {cat({longHeader, chunk("XFIH", {1, 2, 3}), track(cat({kEndOfTrack, {0x99, 0x99}})), chunk("junk", {}),
+              track(cat({tempoEvent(250000), kEndOfTrack}))}),
+         {1, 250000, 480}},
+        {cat({many, track(cat({tempoEvent(300000), kEndOfTrack}))}), {1, 300000, 480}},
+        // Without a tempo the default holds.
+        {cat({header(2, 1, 96), track(cat({{0x00, 0x90, 1, 1}, kEndOfTrack}))}), {2, 500000, 96}},
+        {header(1, 0, 480), {1, 500000, 480}},
+    };
+    TempDir dir;
+    for (const auto& [bytes, expected] : cases) {
+        const SongHeader s = preRead(dir.write("SONG.MID", bytes));
+        EXPECT_EQ(std::make_tuple(s.format, s.tempo, s.division), expected);
+        // The correctly rounded quotient.
+        EXPECT_EQ(s.tickMs, std::get<1>(expected) / (std::get<2>(expected) * 1000.0));
+    }
+}
+
+TEST(PreReader, UnplaceableInputIsAnErrorNamingFileAndReason) {
+    const Bytes ok = cat({header(0, 1, 96), track(cat({tempoEvent(500000), kEndOfTrack}))});
+    const std::pair<Bytes, const char*> cases[] = {
+        {Bytes(ok.begin(), ok.begin() + 20), "ends early"},
+        {cat({header(0, 1, 96), track(cat({{0x00, 0xFF, 0x85, 0x00}, kEndOfTrack}))}), "meta event type 0x85"},
+        {cat({header(0, 1, 96), track(cat({{0x00, 0x40, 0x40}, kEndOfTrack}))}), "data byte 0x40"},
+        {header(0, 1, 0), "division of 0"},
+        {header(0, 1, 0xE728), "SMPTE time division 0xE728 is not supported"},
+        {cat({header(0, 1, 96), track({0x00, 0xFF, 0x51, 0x02, 0x07, 0xA1})}), "Set Tempo"},
+        {cat({header(0, 1, 96), track(tempoEvent(0))}), "Set Tempo of 0"},
+        {cat({{'M', 'T', 'h', 'd'}, be32(5), {0, 0, 0, 1, 0}}), "header length 5"},
+        {{'R', 'I', 'F', 'F', 0, 0, 0, 0}, "not a Standard MIDI File"},
+        {cat({header(0, 2, 96), track(kEndOfTrack)}), "ends early"},
+        // An event may not run on into the next chunk.
+        {cat({header(0, 1, 96), track({0x00, 0xFF, 0x51, 0x03, 0x07}), chunk("XTRA", {0xA1, 0x20, 0, 0})}),
+         "ends inside an event"},
+    };
+    TempDir dir;
+    for (const auto& [bytes, reason] : cases) {
+        const std::string path = dir.write("BAD.MID", bytes);
+        const std::string message = expectFileError([&] { preRead(path); });
+        EXPECT_NE(message.find(reason), std::string::npos) << message;
+        EXPECT_NE(message.find(path), std::string::npos) << message;
+    }
+    expectFileError([&] { preRead(dir.file("NOPE.MID")); }, ErrorKind::CannotOpen);
+}
+
 TEST(CutName, BesideTheSourceOrInTheDestinationFolder) {
     const std::string sep(1, static_cast<char>(std::filesystem::path::preferred_separator));
     EXPECT_EQ(cutFilePath("music" + sep + "Tune.mid", "TUNE.MID", ""), "music" + sep + "Tune-CUT.mid");
@@ -134,20 +200,16 @@ TEST(CutName, BesideTheSourceOrInTheDestinationFolder) {
 TEST(OutputFile, NothingIsLeftUnlessCommitted) {
     TempDir dir;
     dir.write("KEEP.mid", {1, 2, 3});
-    {
-        OutputFile out(dir.path() / "KEEP.mid", "KEEP.mid");
-        out.put({9, 9, 9, 9, 9});
-    }  // abandoned, as when a cut fails
-    EXPECT_EQ(dir.names(), std::vector<std::string>{"KEEP.mid"});
-    EXPECT_EQ(readBytes(dir.file("KEEP.mid")), (Bytes{1, 2, 3}));
-
-    OutputFile out(dir.path() / "KEEP.mid", "KEEP.mid");
-    out.put({0, 0, 0, 0, 0, 0});
-    out.patchU32(1, 0x01020304);
-    out.commit();
-    EXPECT_EQ(dir.names(), std::vector<std::string>{"KEEP.mid"});
-    EXPECT_EQ(readBytes(dir.file("KEEP.mid")), (Bytes{0, 1, 2, 3, 4, 0}));
-
+    for (const bool commit : {false, true}) {  // abandoned first, as when a cut fails
+        {
+            OutputFile out(dir.path() / "KEEP.mid", "KEEP.mid");
+            out.put({0, 0, 0, 0, 0, 0});
+            out.patchU32(1, 0x01020304);
+            if (commit) out.commit();
+        }
+        EXPECT_EQ(dir.names(), std::vector<std::string>{"KEEP.mid"});
+        EXPECT_EQ(readBytes(dir.file("KEEP.mid")), (commit ? Bytes{0, 1, 2, 3, 4, 0} : Bytes{1, 2, 3}));
+    }
     expectFileError([&] { OutputFile(dir.path() / "missing" / "X.mid", "X.mid"); }, ErrorKind::CannotWrite);
 }
 
@@ -166,9 +228,8 @@ TEST(OutputFile, AFailedReplaceKeepsTheOldFileAndLeavesNoTemporary) {
         if (refused) expectFileError([&] { out.commit(); }, ErrorKind::CannotWrite);
         if (!refused) out.commit();
         EXPECT_EQ(dir.names(), std::vector<std::string>{"X-CUT.mid"}) << folder;
-        const Bytes kept{1, 2}, cut{9};
         if (!folder) {
-            EXPECT_EQ(readBytes(target.string()), refused ? kept : cut);
+            EXPECT_EQ(readBytes(target.string()), (refused ? Bytes{1, 2} : Bytes{9}));
         }
     }
 }
@@ -213,7 +274,7 @@ TEST(OutputFile, AKilledCutLeavesNothingOrWhatTheNextBatchRemoves) {
     killAt = "named";
     killedCut(dir.path() / "X-CUT.mid");
 #endif
-    dir.write(".Song-cut.mid.0a1b2c3d.tmp", {});
+    dir.write(".Song-cut.mid.09az1b2c.tmp", {});  // its code spans 0-9 and a-z
     dir.write(".notes.0a1b2c3d.tmp", {});
     EXPECT_EQ(dir.names().size(), 5u);
     dir.write(".quorvane-0a1b2c3_.tmp", {});  // not a name of ours

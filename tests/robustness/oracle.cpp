@@ -2,7 +2,6 @@
 
 #include <fstream>
 #include <iterator>
-#include <utility>
 #include <vector>
 
 #include "engine/cutters.hpp"
@@ -78,7 +77,6 @@ Problem checkReaders(const fs::path& source, std::size_t size, const fs::path& d
         request.tickMs = song.tickMs;
         formatOne = song.format == 1;
         preReadOk = true;
-        ++tally.preReads;
     } catch (const FileError& error) {
         if (Problem problem = checkError(error, size, "pre-read")) return problem;
         // The window never cuts a file it could not pre-read, but the cutters
@@ -91,15 +89,10 @@ Problem checkReaders(const fs::path& source, std::size_t size, const fs::path& d
         return std::string("pre-read threw something else: ") + error.what();
     }
 
-    struct Cutter {
-        const char* name;
-        CutResult (*run)(const CutRequest&);
-        const char* target;
-    } cutters[] = {{"Format 1 cutter", &cutFormatOne, "SONG-CUT.mid"},
-                   {"Format 0 cutter", &cutFormatZero, "song-cut.mid"}};
-    if (!formatOne) std::swap(cutters[0], cutters[1]);  // the chosen cutter first
-    for (const Cutter& c : cutters) {
-        Problem problem = checkCutter(c.name, c.run, dest / c.target, request, size, guardOldFile, preReadOk, tally);
+    for (const bool one : {formatOne, !formatOne}) {  // the cutter the format calls for first
+        Problem problem =
+            checkCutter(one ? "Format 1 cutter" : "Format 0 cutter", one ? &cutFormatOne : &cutFormatZero,
+                        dest / (one ? "SONG-CUT.mid" : "song-cut.mid"), request, size, guardOldFile, preReadOk, tally);
         for (const fs::path& left : folderContents(dest)) fs::remove(left);
         if (problem) return problem;
     }

@@ -2,16 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "engine/cutters.hpp"
 #include "engine/errors.hpp"
+#include "engine/platform_files.hpp"
 #include "engine/pre_reader.hpp"
 // The suites that share these helpers do not all link the song generator;
 // the literal pieces are header-only.
@@ -39,22 +43,44 @@ inline CutRequest preparedRequest(const std::string& source, double cutTicks) {
     return request;
 }
 
-// A fresh folder under the system's temp folder, removed afterwards.
+// A fresh folder under the system's temp folder, removed afterwards. Names
+// and paths in UTF-8, as the program keeps them.
 class TempDir {
 public:
-    TempDir();
-    ~TempDir();
+    TempDir() {
+        static std::atomic<int> counter{0};
+        const auto tag = std::to_string(std::random_device{}()) + "-" + std::to_string(counter++);
+        path_ = std::filesystem::temp_directory_path() / ("quorvane-test-" + tag);
+        std::filesystem::create_directories(path_);
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
     const std::filesystem::path& path() const { return path_; }
-    // Names and paths in UTF-8, as the program keeps them.
-    std::string file(const std::string& name) const;
-    std::string write(const std::string& name, const Bytes& bytes) const;
-    std::vector<std::string> names() const;
+    std::string file(const std::string& name) const { return utf8FromPath(path_ / pathFromUtf8(name)); }
+    std::string write(const std::string& name, const Bytes& bytes) const {
+        const std::string path = file(name);
+        std::ofstream(pathFromUtf8(path), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        return path;
+    }
+    std::vector<std::string> names() const {
+        std::vector<std::string> out;
+        for (const auto& entry : std::filesystem::directory_iterator(path_))
+            out.push_back(utf8FromPath(entry.path().filename()));
+        std::sort(out.begin(), out.end());
+        return out;
+    }
 
 private:
     std::filesystem::path path_;
 };
 
-Bytes readBytes(const std::string& path);
+inline Bytes readBytes(const std::string& path) {
+    std::ifstream in(pathFromUtf8(path), std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 // Expects `call` to throw FileError of `kind`; returns its message.
 template <typename Call>
