@@ -17,6 +17,11 @@ inline Bytes steadySong(int format, std::uint32_t tempo, std::uint32_t quarters)
     return cat({header(1, 2, 480), track(cat({tempoEvent(tempo), kEndOfTrack})), track(cat({notes, kEndOfTrack}))});
 }
 
+inline std::string fileText(const std::string& path) {
+    const Bytes bytes = readBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
 // The window's model with plain sliders and scripted services.
 class WindowFixture : public ::testing::Test {
 protected:
@@ -38,6 +43,7 @@ protected:
         }
         return -1;
     }
+    std::string log() const { return fileText(songs.file("Quorvane.log")); }
 
     TempDir songs, out;
     TarnSlider segmento, choose;
