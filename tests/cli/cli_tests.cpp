@@ -87,7 +87,7 @@ TEST(CommandLine, CutAllGoesOnPastAFileItCannotReadAndExitsWithOne) {
                   std::string::npos)
             << r.err;
         EXPECT_NE(r.err.find(summary), std::string::npos) << r.err;
-        EXPECT_EQ(out.names(), (std::vector<std::string>{"a-cut.mid", "c-cut.mid"}));
+        EXPECT_EQ(out.names(), (Names{"a-cut.mid", "c-cut.mid"}));
     }
 }
 
@@ -145,7 +145,7 @@ TEST(CommandLine, TheLogIsNeverWrittenThroughALinkNorByTwoBatchesAtOnce) {
         EXPECT_NE(r.err.find("symbolic link"), std::string::npos) << r.err;
         std::filesystem::remove(dir.path() / "Quorvane.log");
     }
-    EXPECT_EQ(other.names(), std::vector<std::string>{"precious"});
+    EXPECT_EQ(other.names(), Names{"precious"});
 
     // A cut file that is a link is replaced, its target left alone.
     std::filesystem::create_symlink(precious, dir.path() / "a-cut.mid");

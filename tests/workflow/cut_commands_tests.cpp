@@ -9,7 +9,6 @@ const std::string kControl = "\x7F";  // Windows allows no line break in a file 
 const std::string kControl = "\n";
 #endif
 
-using Names = std::vector<std::string>;
 class CutCommands : public WindowFixture {};
 
 TEST_F(CutCommands, CutOneCutsWhereTheThumbStandsAndSaysWhatItDid) {
@@ -156,7 +155,7 @@ TEST_F(CutCommands, StopAndExitEndTheBatchBetweenFiles) {
     choose.SetValue(1);  // the shortest clip
     form.batchPauseMs = 0;
     form.requestStop();  // no batch yet: nothing to stop
-    std::vector<std::string> statuses;
+    Names statuses;
     form.onBatchProgress = [&](const BatchProgress& p) {
         statuses.push_back(form.LabStatus);
         if (!p.cutFilePath.empty()) {

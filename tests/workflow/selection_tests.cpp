@@ -1,16 +1,10 @@
 #include "engine/text.hpp"
-#include "engine/vlq.hpp"
 #include "workflow_fixture.hpp"
 
 namespace quorvane::test {
 namespace {
 
 class Selection : public WindowFixture {};
-
-Bytes withVlq(std::uint32_t value) {
-    const Vlq vlq = encodeVlq(value);
-    return Bytes(vlq.bytes().begin(), vlq.bytes().end());
-}
 
 // The cut slider's steps (1000 music ticks each) cover the song exactly: its
 // end cuts the whole song, and a thumb past a shorter song's end stands at it.
@@ -25,8 +19,7 @@ TEST_F(Selection, TheCutSliderSpansTheSongAndTheThumbIsWhereItCuts) {
     songs.write(
         "LATE.MID",
         cat({header(0, 1, 768),
-             track(cat(
-                 {{0x8F, 0x51}, Bytes(tempo.begin() + 1, tempo.end()), withVlq(30720 - 2001), {0xFF, 0x2F, 0x00}}))}));
+             track(cat({{0x8F, 0x51}, Bytes(tempo.begin() + 1, tempo.end()), endOfTrackAfter(30720 - 2001)}))}));
     openSource();
     form.ListMIDI_Click(indexOf("LATE.MID"));
     EXPECT_EQ(form.LabDurataTempo, "00:20");
@@ -93,8 +86,7 @@ TEST_F(Selection, AnUnreadableFileIsReportedOnceAndIsNotCurrent) {
 // that position is refused with a message, and CUT ONE never cuts at it.
 TEST_F(Selection, APositionPastTheMeasurableRangeIsRefused) {
     // At 1 tick per quarter: 2,147,483,136 music ticks.
-    songs.write("HUGE.MID",
-                cat({header(0, 1, 1), track(cat({tempoEvent(500000), withVlq(2796202), {0xFF, 0x2F, 0x00}}))}));
+    songs.write("HUGE.MID", cat({header(0, 1, 1), track(cat({tempoEvent(500000), endOfTrackAfter(2796202)}))}));
     openSource();
     form.ListMIDI_Click(0);
     ASSERT_TRUE(messages.messages.empty()) << messages.messages.front();
@@ -108,7 +100,7 @@ TEST_F(Selection, APositionPastTheMeasurableRangeIsRefused) {
     EXPECT_EQ(form.appState().CutTime, 0);
     form.Image4_Click();
     EXPECT_EQ(messages.messages.size(), 2u);
-    EXPECT_EQ(songs.names(), std::vector<std::string>{"HUGE.MID"});
+    EXPECT_EQ(songs.names(), Names{"HUGE.MID"});
 }
 
 TEST_F(Selection, ListsMidiFilesInUpperCaseWithTheirNamesOnDisk) {

@@ -2,7 +2,6 @@
 
 #include "engine/byte_reader.hpp"
 #include "engine/text.hpp"
-#include "engine/vlq.hpp"
 #include "workflow/error_text.hpp"
 #include "workflow/song_timing.hpp"
 #include "workflow/time_display.hpp"
@@ -22,9 +21,7 @@ TEST(TimeDisplay, MinutesAndSeconds) {
 Bytes longSong(std::uint32_t ticks) {
     Bytes events;
     for (; ticks > 0x0FFFFFFF; ticks -= 0x0FFFFFFF) events = cat({events, {0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0x01, 0x00}});
-    const Vlq last = encodeVlq(ticks);
-    return cat(
-        {header(0, 1, 768), track(cat({events, Bytes(last.bytes().begin(), last.bytes().end()), {0xFF, 0x2F, 0x00}}))});
+    return cat({header(0, 1, 768), track(cat({events, endOfTrackAfter(ticks)}))});
 }
 
 TEST(SongTiming, LengthIsTheLatestTrackEndInMusicTimeRoundedHalfUp) {
