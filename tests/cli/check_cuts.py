@@ -1,26 +1,29 @@
 #!/usr/bin/env python3
-"""Checks the files `quorvane` writes against a model built on mido, an
-independent MIDI reader: each cut must hold, message by message, what the
-model says a correct cut holds.
+"""Checks `quorvane` against a model built on mido, an independent MIDI
+reader: `info` must agree with mido on length and tempo, and each cut must
+hold, message by message, what the model says a correct cut holds.
 
-  check_cuts.py cut QUORVANE SONG_DIR WORK_DIR      every song cut at several positions
-  check_cuts.py measure QUORVANE SONG_DIR           length and tempo against mido
+  check_cuts.py measure QUORVANE SONG_DIR           length and tempo only
+  check_cuts.py cut QUORVANE SONG_DIR WORK_DIR      and every song cut at several positions
   check_cuts.py cut-all QUORVANE SONG_DIR WORK_DIR  a whole batch: log bytes and every cut
-  check_cuts.py crafted QUORVANE WORK_DIR           tracks without End of Track
+  check_cuts.py crafted QUORVANE WORK_DIR           `cut` on tracks without End of Track
 """
 
-import itertools
-import math
-import os
-import re
-import shutil
-import struct
-import subprocess
-import sys
+import itertools, math, os, re, shutil, struct, subprocess, sys
 
 import mido
 
 TICKS_PER_QUARTER = 768  # music time
+
+
+def walk(track):
+    """(tick, message) up to and with End of Track."""
+    now = 0
+    for msg in track:
+        now += msg.time
+        yield now, msg
+        if msg.type == 'end_of_track':
+            return
 
 
 def first_tempo(mid):
@@ -36,17 +39,14 @@ def cut_format_one(mid, cut_time):
     cut_tick = (math.floor(cut_ticks / (4.0 * division)) + 1) * 4.0 * division
     last_channel, tracks = 0, []
     for track in mid.tracks:
-        kept, now = [], 0
-        for msg in track:
-            now += msg.time
+        kept = []
+        for now, msg in walk(track):
             if now >= cut_tick:
                 kept.append(mido.Message('control_change', channel=last_channel, control=120, value=0))
                 break
             kept.append(msg)
             last_channel = getattr(msg, 'channel', last_channel)
-            if msg.type == 'end_of_track':
-                break
-        if kept[-1:] == [] or kept[-1].type != 'end_of_track':  # also for a track without one
+        if not kept or kept[-1].type != 'end_of_track':  # also for a track without one
             kept.append(mido.MetaMessage('end_of_track'))
         tracks.append(kept)
     return tracks
@@ -81,23 +81,14 @@ def song_length(mid):
     tempo (quarter notes per minute) in effect at a music time."""
     end, tempos, division = 0, [], mid.ticks_per_beat
     for track in mid.tracks:
-        now = 0
-        for msg in track:
-            now += msg.time
-            if msg.type == 'set_tempo':
-                tempos.append((now, msg.tempo))
-            if msg.type == 'end_of_track':
-                break
-        end = max(end, now)
+        ticks = list(walk(track))
+        tempos += [(now, msg.tempo) for now, msg in ticks if msg.type == 'set_tempo']
+        end = max([end] + [now for now, _ in ticks[-1:]])
     tempos.sort(key=lambda point: point[0])
 
     def bpm_at(music_time):
-        bpm = 120.0
-        for tick, micros in tempos:
-            if tick * TICKS_PER_QUARTER > music_time * division:
-                break
-            bpm = 60000000.0 / micros
-        return bpm
+        passed = [micros for tick, micros in tempos if tick * TICKS_PER_QUARTER <= music_time * division]
+        return 60000000.0 / passed[-1] if passed else 120.0
 
     return (end * 2 * TICKS_PER_QUARTER + division) // (2 * division), bpm_at
 
@@ -121,25 +112,28 @@ def songs(folder):
 def check_file(path, source, cut_time):
     """None when the cut at `path` is what the model expects, else the difference."""
     cut = mido.MidiFile(path)
-    if (cut.type, cut.ticks_per_beat) != (source.type, source.ticks_per_beat):
-        return 'header changed: type %d, division %d' % (cut.type, cut.ticks_per_beat)
     expected = (cut_format_one if source.type == 1 else cut_format_zero)(source, cut_time)
-    if len(cut.tracks) != len(expected):
-        return 'track count %d, expected %d' % (len(cut.tracks), len(expected))
-    for number, (got, want) in enumerate(zip(cut.tracks, expected)):
-        for index, (g, w) in enumerate(itertools.zip_longest(got, want)):
-            if g != w:
-                return 'track %d, message %d: %r, expected %r' % (number, index, g, w)
-    return None
+    if (cut.type, cut.ticks_per_beat, len(cut.tracks)) != (source.type, source.ticks_per_beat, len(expected)):
+        return 'type %d, division %d, %d tracks' % (cut.type, cut.ticks_per_beat, len(cut.tracks))
+    return next(('track %d, message %d: %r, expected %r' % (number, index, g, w)
+                 for number, (got, want) in enumerate(zip(cut.tracks, expected))
+                 for index, (g, w) in enumerate(itertools.zip_longest(got, want)) if g != w), None)
 
 
-def cmd_cut(quorvane, song_dir, work):
+def check_songs(quorvane, song_dir, work=None):
+    """`info` of every song against mido; with WORK, cuts at several positions."""
     failures, checked = [], 0
     for name in songs(song_dir):
         path = os.path.join(song_dir, name)
-        source = mido.MidiFile(path)
-        maximum = int(re.search(r'positions: 1 to (\d+)', run([quorvane, 'info', path])).group(1))
-        for position in sorted({1, 7, max(1, maximum // 2), maximum}):
+        source, info = mido.MidiFile(path), run([quorvane, 'info', path])
+        length = int(re.search(r'length:\s+(\d+) music ticks', info).group(1))
+        bpm = float(re.search(r'start:\s+(\S+) quarter notes per minute', info).group(1))
+        want, bpm_at = song_length(source)
+        checked += 1
+        if length != want or abs(bpm - bpm_at(0)) > 1e-9 * bpm:
+            failures.append('%s: length %d bpm %r, mido says %d and %r' % (name, length, bpm, want, bpm_at(0)))
+        maximum = int(re.search(r'positions: 1 to (\d+)', info).group(1))
+        for position in sorted({1, 7, max(1, maximum // 2), maximum}) if work else []:
             out = os.path.join(work, 'cut-%s-%d' % (name, position))
             os.makedirs(out)
             written = run([quorvane, 'cut', path, '--position', str(position), '--dest', out]).strip()
@@ -151,20 +145,7 @@ def cmd_cut(quorvane, song_dir, work):
     return checked, failures
 
 
-def cmd_measure(quorvane, song_dir):
-    failures = []
-    for name in songs(song_dir):
-        path = os.path.join(song_dir, name)
-        info = run([quorvane, 'info', path])
-        length = int(re.search(r'length:\s+(\d+) music ticks', info).group(1))
-        bpm = float(re.search(r'start:\s+(\S+) quarter notes per minute', info).group(1))
-        want, bpm_at = song_length(mido.MidiFile(path))
-        if length != want or abs(bpm - bpm_at(0)) > 1e-9 * bpm:
-            failures.append('%s: length %d bpm %r, mido says %d and %r' % (name, length, bpm, want, bpm_at(0)))
-    return len(songs(song_dir)), failures
-
-
-def cmd_cut_all(quorvane, song_dir, work, seconds=7):
+def check_cut_all(quorvane, song_dir, work, seconds=7):
     folder, out = os.path.join(work, 'batch'), os.path.join(work, 'out')
     shutil.copytree(song_dir, folder)
     # Names beyond ASCII are listed, cut and logged in their own upper case.
@@ -208,39 +189,29 @@ def write_crafted(folder):
     or followed by another chunk."""
     def chunk(tag, data):
         return tag + struct.pack('>I', len(data)) + data
-
-    def header(fmt, tracks):
-        return chunk(b'MThd', struct.pack('>HHH', fmt, tracks, 96))
     tempo, eot = b'\x00\xff\x51\x03\x07\xa1\x20', b'\x00\xff\x2f\x00'
     notes = b'\x00\x90\x3c\x40\x81\x40\x80\x3c\x00' * 40  # 40 quarters
+    zero, one = (chunk(b'MThd', struct.pack('>HHH', fmt, fmt + 1, 96)) for fmt in (0, 1))
     os.makedirs(folder)
     for name, data in {
-        'zero-alone.mid': header(0, 1) + chunk(b'MTrk', tempo + notes),
-        'zero-then-chunk.mid': header(0, 1) + chunk(b'MTrk', tempo + notes) + chunk(b'XTRA', b'\x00\x90\x3c'),
-        'one-alone.mid': header(1, 2) + chunk(b'MTrk', tempo + eot) + chunk(b'MTrk', notes),
-        'one-then-chunk.mid': header(1, 2) + chunk(b'MTrk', tempo) + chunk(b'MTrk', notes + eot),
+        'zero-alone.mid': zero + chunk(b'MTrk', tempo + notes),
+        'zero-then-chunk.mid': zero + chunk(b'MTrk', tempo + notes) + chunk(b'XTRA', b'\x00\x90\x3c'),
+        'one-alone.mid': one + chunk(b'MTrk', tempo + eot) + chunk(b'MTrk', notes),
+        'one-then-chunk.mid': one + chunk(b'MTrk', tempo) + chunk(b'MTrk', notes + eot),
     }.items():
         with open(os.path.join(folder, name), 'wb') as out:
             out.write(data)
 
 
-def main(argv):
-    command, quorvane, song_dir = argv[1], argv[2], argv[3]
-    work = argv[4] if len(argv) > 4 else None
+def main(command, quorvane, song_dir, work=None):
     if command == 'crafted':
-        shutil.rmtree(argv[3], ignore_errors=True)
-        song_dir, work = os.path.join(argv[3], 'songs'), os.path.join(argv[3], 'cuts')
+        shutil.rmtree(song_dir, ignore_errors=True)
+        song_dir, work = os.path.join(song_dir, 'songs'), os.path.join(song_dir, 'cuts')
         write_crafted(song_dir)
     if work:
         shutil.rmtree(work, ignore_errors=True)
         os.makedirs(work)
-    checked, failures = {'cut': lambda: cmd_cut(quorvane, song_dir, work),
-                         'crafted': lambda: cmd_cut(quorvane, song_dir, work),
-                         'measure': lambda: cmd_measure(quorvane, song_dir),
-                         'cut-all': lambda: cmd_cut_all(quorvane, song_dir, work)}[command]()
-    if command == 'crafted':
-        measured, wrong = cmd_measure(quorvane, song_dir)
-        checked, failures = checked + measured, failures + wrong
+    checked, failures = (check_cut_all if command == 'cut-all' else check_songs)(quorvane, song_dir, work)
     for failure in failures:
         print('FAIL', failure)
     print('%d checked, %d failed' % (checked, len(failures)))
@@ -248,4 +219,4 @@ def main(argv):
 
 
 if __name__ == '__main__':
-    sys.exit(main(sys.argv))
+    sys.exit(main(*sys.argv[1:]))

@@ -21,13 +21,7 @@ using cli::kExitFileError;
 using cli::kExitOk;
 using cli::kExitUsage;
 
-// A Format 0 song of `quarters` quarter notes at 120 bpm.
-Bytes songOfQuarters(std::uint32_t quarters) { return steadySong(0, 500000, quarters); }
-
-std::string bytesText(const std::string& path) {
-    const Bytes bytes = readBytes(path);
-    return std::string(bytes.begin(), bytes.end());
-}
+const Bytes kTwentySeconds = steadySong(0, 500000, 40);
 
 struct Outcome {
     int status;
@@ -50,13 +44,12 @@ Outcome runProgram(const std::string& args) {
     std::string out;
     for (int c; (c = std::fgetc(pipe)) != EOF;) out += static_cast<char>(c);
     const int status = ::pclose(pipe);
-    const Bytes err = readBytes(scratch.file("err"));
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out, std::string(err.begin(), err.end())};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out, fileText(scratch.file("err"))};
 }
 
 TEST(CommandLine, CutPrintsThePathWrittenAndChecksTheRange) {
     TempDir dir;
-    const std::string song = dir.write("Tune.mid", songOfQuarters(40));  // 20 s
+    const std::string song = dir.write("Tune.mid", kTwentySeconds);
     Outcome r = run([&](auto& o, auto& e) { return cli::runCutAtPosition(song, 5, std::nullopt, o, e); });
     EXPECT_EQ(r.status, kExitOk) << r.err;
     EXPECT_EQ(r.out, (dir.path() / "tune-cut.mid").string() + "\n");
@@ -74,9 +67,9 @@ TEST(CommandLine, CutPrintsThePathWrittenAndChecksTheRange) {
 TEST(CommandLine, CutAllGoesOnPastAFileItCannotReadAndExitsWithOne) {
     for (const int columns : {0, 60}) {  // plain lines; a bar on a terminal 60 wide
         TempDir dir, out;
-        dir.write("A.MID", songOfQuarters(40));
+        dir.write("A.MID", kTwentySeconds);
         dir.write("B.MID", Bytes{'M', 'T'});
-        dir.write("C.MID", songOfQuarters(40));
+        dir.write("C.MID", kTwentySeconds);
         out.write(".quorvane-0a1b2c3d.tmp", {});  // left by a killed cut: removed first
         const Outcome r = run([&](auto& o, auto& e) {
             return cli::runCutAll(dir.path().string(), 4, out.path().string(), o, e, columns);
@@ -89,13 +82,12 @@ TEST(CommandLine, CutAllGoesOnPastAFileItCannotReadAndExitsWithOne) {
         // The failure is shown once, in either mode.
         const std::size_t at = r.err.find("[2/3] " + failure + "\n");
         EXPECT_TRUE(at != std::string::npos && r.err.find("[2/3] ", at + 1) == std::string::npos) << r.err;
-        if (columns == 0) {
-            EXPECT_NE(r.err.find("[3/3] C.MID -> "), std::string::npos) << r.err;
-            EXPECT_NE(r.err.find(summary), std::string::npos) << r.err;
-        } else {  // the bar ends its line before the summary
-            EXPECT_NE(r.err.find("\r[####################] 3/3 C.MID\x1b[K\n" + summary), std::string::npos) << r.err;
-        }
-        EXPECT_EQ(out.names(), (std::vector<std::string>{"a-cut.mid", "c-cut.mid"}));
+        // Plain lines name each cut; the bar ends its line before the summary.
+        EXPECT_NE(r.err.find(columns == 0 ? "[3/3] C.MID -> " : "\r[####################] 3/3 C.MID\x1b[K\n" + summary),
+                  std::string::npos)
+            << r.err;
+        EXPECT_NE(r.err.find(summary), std::string::npos) << r.err;
+        EXPECT_EQ(out.names(), (Names{"a-cut.mid", "c-cut.mid"}));
     }
 }
 
@@ -103,20 +95,18 @@ TEST(CommandLine, CutAllWithSeveralJobsLogsReportsAndWritesTheSame) {
     TempDir dir, cuts;
     dir.write("B.MID", Bytes{'M', 'T'});
     for (const char* name : {"A.MID", "C.MID", "D0.MID", "D1.MID", "D2.MID", "D3.MID", "D4.MID", "D5.MID"}) {
-        dir.write(name, songOfQuarters(30 + static_cast<std::uint32_t>(name[1] % 8)));
+        dir.write(name, steadySong(0, 500000, 30 + static_cast<std::uint32_t>(name[1] % 8)));
     }
-    std::vector<std::string> runs;
+    std::string runs[2];
     for (const int jobs : {1, 3}) {
         const Outcome each = run([&](auto& o, auto& e) {
             return cli::runCutAll(dir.path().string(), 4, cuts.path().string(), o, e, 0, {}, jobs);
         });
-        std::ostringstream seen;
-        seen << each.status << each.out << each.err << bytesText(dir.file("Quorvane.log"));
+        runs[jobs / 2] = std::to_string(each.status) + each.out + each.err + fileText(dir.file("Quorvane.log"));
         for (const std::string& name : cuts.names()) {
-            seen << name << bytesText(cuts.file(name));
+            runs[jobs / 2] += name + fileText(cuts.file(name));
             std::filesystem::remove(cuts.path() / name);
         }
-        runs.push_back(seen.str());
     }
     EXPECT_EQ(runs[0], runs[1]);
 }
@@ -135,21 +125,15 @@ TEST(CommandLine, FilesThatCouldShareACutFileAreNotCutSideBySide) {
 }
 
 TEST(CommandLine, TheProgressLineFitsTheTerminal) {
-    const struct {
-        std::string name;
-        int columns;
-        std::string line;
-    } cases[] = {
-        {"SONG.MID", 80, "[#####---------------] 2/4 SONG.MID"},
-        {"\xC3\x89T\xC3\x89.MID", 32, "[#####---------------] 2/4 \xC3\x89T\xC3\x89."},  // characters, not bytes
-        {"SONG.MID", 10, "2/4"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(cli::progressLine(1, 2, 4, c.name, c.columns), c.line) << c.columns;
+    EXPECT_EQ(cli::progressLine(1, 2, 4, "SONG.MID", 80), "[#####---------------] 2/4 SONG.MID");
+    // Characters, not bytes.
+    EXPECT_EQ(cli::progressLine(1, 2, 4, "\xC3\x89T\xC3\x89.MID", 32), "[#####---------------] 2/4 \xC3\x89T\xC3\x89.");
+    EXPECT_EQ(cli::progressLine(1, 2, 4, "SONG.MID", 10), "2/4");
 }
 
 TEST(CommandLine, TheLogIsNeverWrittenThroughALinkNorByTwoBatchesAtOnce) {
     TempDir dir, other;
-    const std::string song = dir.write("A.MID", songOfQuarters(40));
+    const std::string song = dir.write("A.MID", kTwentySeconds);
     const std::string precious = other.write("precious", Bytes{'k', 'e', 'e', 'p'});
     const auto cutAll = [&] {
         return run([&](auto& o, auto& e) { return cli::runCutAll(dir.path().string(), 4, std::nullopt, o, e); });
@@ -161,15 +145,14 @@ TEST(CommandLine, TheLogIsNeverWrittenThroughALinkNorByTwoBatchesAtOnce) {
         EXPECT_NE(r.err.find("symbolic link"), std::string::npos) << r.err;
         std::filesystem::remove(dir.path() / "Quorvane.log");
     }
-    EXPECT_EQ(readBytes(precious), (Bytes{'k', 'e', 'e', 'p'}));
-    EXPECT_EQ(other.names(), std::vector<std::string>{"precious"});
+    EXPECT_EQ(other.names(), Names{"precious"});
 
     // A cut file that is a link is replaced, its target left alone.
     std::filesystem::create_symlink(precious, dir.path() / "a-cut.mid");
     EXPECT_EQ(run([&](auto& o, auto& e) { return cli::runCutAtPosition(song, 5, std::nullopt, o, e); }).status,
               kExitOk);
     EXPECT_FALSE(std::filesystem::is_symlink(dir.path() / "a-cut.mid"));
-    EXPECT_EQ(readBytes(precious), (Bytes{'k', 'e', 'e', 'p'}));
+    EXPECT_EQ(fileText(precious), "keep");
 
     // While one batch holds the log, a second is refused and changes nothing.
     BatchLog first(dir.file("Quorvane.log"));
@@ -177,16 +160,15 @@ TEST(CommandLine, TheLogIsNeverWrittenThroughALinkNorByTwoBatchesAtOnce) {
     const Outcome second = cutAll();
     EXPECT_EQ(second.status, kExitFileError);
     EXPECT_NE(second.err.find("another CUT ALL is writing this folder's log"), std::string::npos) << second.err;
-    const Bytes log = readBytes(dir.file("Quorvane.log"));
-    EXPECT_EQ(std::string(log.begin(), log.end()), "1. first\r\n");
+    EXPECT_EQ(fileText(dir.file("Quorvane.log")), "1. first\r\n");
 }
 
 TEST(CommandLine, RefusalsSayWhatHappened) {
     TempDir dir;
-    const std::string song = dir.write("A.MID", songOfQuarters(40));
+    const std::string song = dir.write("A.MID", kTwentySeconds);
     std::filesystem::create_directory(dir.path() / "a-cut.mid");
     std::filesystem::create_directory(dir.path() / "Quorvane.log");
-    const std::string longName = dir.write(std::string(236, 'n') + ".mid", songOfQuarters(40));
+    const std::string longName = dir.write(std::string(236, 'n') + ".mid", kTwentySeconds);
     dir.write("two.mid", cat({header(2, 1, 96), track(kEndOfTrack)}));
     dir.write("odd.mid", cat({header(65535, 1, 96), track(kEndOfTrack)}));
     ASSERT_EQ(::mkfifo(dir.file("pipe.mid").c_str(), 0600), 0);  // would block a plain open for ever
@@ -225,8 +207,7 @@ TEST(CommandLine, CutAllWritesAnAudioPreviewOfEachCut) {
     std::filesystem::create_directory(out.path() / "FORMAT1_BAND-CUT.ogg");  // in the preview's way
     const Outcome r = runProgram("cut-all " + dir.path().string() + " -s 8 --preview ogg -d " + out.path().string());
     EXPECT_EQ(r.status, kExitFileError) << r.err;
-    const Bytes log = readBytes(dir.file("Quorvane.log"));
-    EXPECT_NE(std::string(log.begin(), log.end())
+    EXPECT_NE(fileText(dir.file("Quorvane.log"))
                   .find("2. FORMAT1_BAND.MID: CANNOT WRITE FILE: audio preview FORMAT1_BAND-CUT.ogg: "),
               std::string::npos);
     for (const std::string cut : {"format0_tempo_volume-cut", "FORMAT1_DIV96_PLAIN-CUT"}) {

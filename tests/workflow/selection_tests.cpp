@@ -1,4 +1,4 @@
-#include "engine/vlq.hpp"
+#include "engine/text.hpp"
 #include "workflow_fixture.hpp"
 
 namespace quorvane::test {
@@ -12,21 +12,30 @@ TEST_F(Selection, TheCutSliderSpansTheSongAndTheThumbIsWhereItCuts) {
     EXPECT_EQ(form.LabChoose, "30");
     songs.write("Long.mid", steadySong(1, 500000, 504));  // 252 s at 120 bpm, 387,072 music ticks
     songs.write("Slow.mid", steadySong(0, 1000000, 40));  // 40 s at 60 bpm, 30,720 music ticks
+    songs.write("TINY.MID", steadySong(0, 500000, 1));    // half a second
+    // The length is read at the tempo in effect 2000 music ticks in: 40
+    // quarters at 120 bpm, not at the 60 bpm that follows one tick later.
+    const Bytes tempo = tempoEvent(1000000);
+    songs.write(
+        "LATE.MID",
+        cat({header(0, 1, 768),
+             track(cat({{0x8F, 0x51}, Bytes(tempo.begin() + 1, tempo.end()), endOfTrackAfter(30720 - 2001)}))}));
     openSource();
+    form.ListMIDI_Click(indexOf("LATE.MID"));
+    EXPECT_EQ(form.LabDurataTempo, "00:20");
     form.ListMIDI_Click(indexOf("LONG.MID"));
-    EXPECT_TRUE(messages.messages.empty());
     EXPECT_EQ(form.LabDurataTempo, "04:12");
     EXPECT_EQ(segmento.Max(), 388);
     EXPECT_EQ(form.appState().FileName, "LONG.MID");
     EXPECT_EQ(form.appState().FilePath, (songs.path() / "Long.mid").string());
     EXPECT_EQ(form.appState().Text9, form.appState().FilePath);
 
-    segmento.SetValue(1);
-    EXPECT_EQ(form.appState().CutTime, 1000);
-    segmento.SetValue(30);
-    EXPECT_EQ(form.LabDurataTempo, "00:19");
-    EXPECT_EQ(form.appState().CutTime, 30000);
-    EXPECT_EQ(form.timeAtPosition(30), "00:19");
+    for (const auto& [value, cutTime, shown] : {std::tuple{1, 1000, "00:00"}, {30, 30000, "00:19"}}) {
+        segmento.SetValue(value);
+        EXPECT_EQ(form.appState().CutTime, cutTime);
+        EXPECT_EQ(form.LabDurataTempo, shown);
+        EXPECT_EQ(form.timeAtPosition(value), shown);
+    }
     segmento.SetValue(388);
     EXPECT_EQ(form.LabDurataTempo, "04:12");  // the end reads the song's length
     EXPECT_GE(form.appState().CutTime, 387072);
@@ -39,29 +48,14 @@ TEST_F(Selection, TheCutSliderSpansTheSongAndTheThumbIsWhereItCuts) {
     EXPECT_EQ(form.timeAtPosition(31), "00:40");
     choose.SetValue(5);
     EXPECT_EQ(form.LabChoose, "05");
-}
 
-TEST_F(Selection, AShortSongStillGetsAUsableRange) {
-    songs.write("TINY.MID", steadySong(0, 500000, 1));  // half a second
-    openSource();
-    form.ListMIDI_Click(0);
-    EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
+    // A song shorter than a step still gets one; the thumb at the start cuts nowhere.
+    segmento.SetValue(0);
+    form.ListMIDI_Click(indexOf("TINY.MID"));
     EXPECT_EQ(form.LabDurataTempo, "00:00");
     EXPECT_EQ(segmento.Max(), 1);
-    EXPECT_EQ(form.appState().CutTime, 0);  // the thumb at the start cuts nowhere
-}
-
-// The song's length is read at the tempo in effect 2000 music ticks in.
-TEST_F(Selection, TheLengthIsReadAtTheTempoTwoThousandTicksIn) {
-    const Vlq rest = encodeVlq(30720 - 2001);
-    const Bytes tempo = tempoEvent(1000000);
-    songs.write("LATE.MID", cat({header(0, 1, 768), track(cat({{0x8F, 0x51},
-                                                               Bytes(tempo.begin() + 1, tempo.end()),
-                                                               Bytes(rest.bytes().begin(), rest.bytes().end()),
-                                                               {0xFF, 0x2F, 0x00}}))}));
-    openSource();
-    form.ListMIDI_Click(0);
-    EXPECT_EQ(form.LabDurataTempo, "00:20");  // 40 quarters at 120, not at 60
+    EXPECT_EQ(form.appState().CutTime, 0);
+    EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
 }
 
 TEST_F(Selection, AnUnreadableFileIsReportedOnceAndIsNotCurrent) {
@@ -91,10 +85,8 @@ TEST_F(Selection, AnUnreadableFileIsReportedOnceAndIsNotCurrent) {
 // A song so long that its last step lies past what 32-bit music time holds:
 // that position is refused with a message, and CUT ONE never cuts at it.
 TEST_F(Selection, APositionPastTheMeasurableRangeIsRefused) {
-    const Vlq delta = encodeVlq(2796202);  // at 1 tick per quarter: 2,147,483,136 music ticks
-    Bytes events(delta.bytes().begin(), delta.bytes().end());
-    events = cat({tempoEvent(500000), events, {0xFF, 0x2F, 0x00}});
-    songs.write("HUGE.MID", cat({header(0, 1, 1), track(events)}));
+    // At 1 tick per quarter: 2,147,483,136 music ticks.
+    songs.write("HUGE.MID", cat({header(0, 1, 1), track(cat({tempoEvent(500000), endOfTrackAfter(2796202)}))}));
     openSource();
     form.ListMIDI_Click(0);
     ASSERT_TRUE(messages.messages.empty()) << messages.messages.front();
@@ -108,7 +100,68 @@ TEST_F(Selection, APositionPastTheMeasurableRangeIsRefused) {
     EXPECT_EQ(form.appState().CutTime, 0);
     form.Image4_Click();
     EXPECT_EQ(messages.messages.size(), 2u);
-    EXPECT_EQ(songs.names(), std::vector<std::string>{"HUGE.MID"});
+    EXPECT_EQ(songs.names(), Names{"HUGE.MID"});
+}
+
+TEST_F(Selection, ListsMidiFilesInUpperCaseWithTheirNamesOnDisk) {
+    for (const char* name :
+         {"song.mid", "OLD.Mid", "façade.mid", "track.midi", ".hidden.mid", "song-cut.mid", "OLD-CUT.Mid"}) {
+        songs.write(name, {});
+    }
+    std::filesystem::create_directory(songs.path() / "folder.mid");
+    openSource();
+    ASSERT_EQ(form.ListMIDI.size(), 3u);
+    EXPECT_EQ(form.ListMIDI[0].text, "FAÇADE.MID");  // upper case is not only ASCII
+    EXPECT_EQ(form.ListMIDI[1].text, "OLD.MID");
+    EXPECT_EQ(form.ListMIDI[1].diskName, "OLD.Mid");
+    EXPECT_EQ(form.ListMIDI[2].text, "SONG.MID");
+    EXPECT_EQ(form.LabFound, "3");
+    EXPECT_EQ(form.TextPath, songs.path().string());
+    EXPECT_EQ(picker.requests.at(0).title, "Choose Harmara source path...");
+    EXPECT_EQ(LastFolder(), songs.path().string() + pathSeparator());
+}
+
+TEST_F(Selection, CancelledDialogsFallBackToTheLastFolder) {
+    const std::string sep = pathSeparator();
+    openSource();
+    form.Image2_Click();  // DEST cancelled: the source folder, with a separator
+    EXPECT_EQ(form.appState().TextDest, songs.path().string() + sep);
+    EXPECT_EQ(picker.requests.at(1).title, "Choose Midi-Files destination path...");
+    EXPECT_EQ(picker.requests.at(1).startFolder, songs.path().string() + sep);
+
+    // The cut goes there, through a doubled separator the file system accepts.
+    songs.write("X.MID", steadySong(0, 500000, 8));
+    form.Image1_Click();  // SOURCE cancelled: lists from the last folder
+    EXPECT_EQ(form.TextPath, songs.path().string() + sep);
+    ASSERT_EQ(form.ListMIDI.size(), 1u);
+    form.ListMIDI_Click(0);
+    segmento.SetValue(2);
+    form.Image4_Click();
+    EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
+    EXPECT_TRUE(std::filesystem::exists(songs.path() / "x-cut.mid"));
+
+    // A path of up to three characters (a drive root such as C:\) is kept as
+    // it is; a longer one gets a separator.
+    for (const auto& [chosen, last] :
+         {std::pair{sep, sep}, std::pair{sep + "ab", sep + "ab"}, std::pair{sep + "abc", sep + "abc" + sep}}) {
+        picker.answers.push_back(chosen);
+        form.Image2_Click();
+        EXPECT_EQ(LastFolder(), last);
+    }
+
+    // With no last folder, a cancelled SOURCE lists the root and keeps the current file.
+    const std::string current = form.appState().FilePath;
+    LastFolder().clear();
+    form.Image1_Click();
+    EXPECT_EQ(form.TextPath, "");
+    EXPECT_EQ(form.appState().FilePath, current);
+    EXPECT_EQ(form.appState().Text9, current);
+    EXPECT_TRUE(messages.messages.empty());
+
+    picker.answers.push_back((songs.path() / "missing").string());
+    form.Image1_Click();
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_NE(messages.messages[0].find("missing"), std::string::npos);
 }
 
 }  // namespace

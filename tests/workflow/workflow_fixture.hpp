@@ -1,10 +1,13 @@
 #pragma once
 
+#include "engine/vlq.hpp"
 #include "engine_test_util.hpp"
 #include "workflow/form1.hpp"
 #include "workflow/scripted_services.hpp"
 
 namespace quorvane::test {
+
+using Names = std::vector<std::string>;
 
 // A song at a steady tempo that lasts `quarters` quarter notes (480 ticks
 // each), with a note per quarter on channel 0. Format 1 adds a tempo track.
@@ -15,6 +18,17 @@ inline Bytes steadySong(int format, std::uint32_t tempo, std::uint32_t quarters)
     }
     if (format == 0) return cat({header(0, 1, 480), track(cat({tempoEvent(tempo), notes, kEndOfTrack}))});
     return cat({header(1, 2, 480), track(cat({tempoEvent(tempo), kEndOfTrack})), track(cat({notes, kEndOfTrack}))});
+}
+
+// End of Track `ticks` after the event before it.
+inline Bytes endOfTrackAfter(std::uint32_t ticks) {
+    const Vlq delta = encodeVlq(ticks);
+    return cat({Bytes(delta.bytes().begin(), delta.bytes().end()), {0xFF, 0x2F, 0x00}});
+}
+
+inline std::string fileText(const std::string& path) {
+    const Bytes bytes = readBytes(path);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 // The window's model with plain sliders and scripted services.
@@ -38,6 +52,7 @@ protected:
         }
         return -1;
     }
+    std::string log() const { return fileText(songs.file("Quorvane.log")); }
 
     TempDir songs, out;
     TarnSlider segmento, choose;

@@ -1,4 +1,8 @@
-#include "engine/vlq.hpp"
+#include <climits>
+
+#include "engine/byte_reader.hpp"
+#include "engine/text.hpp"
+#include "workflow/error_text.hpp"
 #include "workflow/song_timing.hpp"
 #include "workflow/time_display.hpp"
 #include "workflow_fixture.hpp"
@@ -17,9 +21,7 @@ TEST(TimeDisplay, MinutesAndSeconds) {
 Bytes longSong(std::uint32_t ticks) {
     Bytes events;
     for (; ticks > 0x0FFFFFFF; ticks -= 0x0FFFFFFF) events = cat({events, {0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0x01, 0x00}});
-    const Vlq last = encodeVlq(ticks);
-    return cat(
-        {header(0, 1, 768), track(cat({events, Bytes(last.bytes().begin(), last.bytes().end()), {0xFF, 0x2F, 0x00}}))});
+    return cat({header(0, 1, 768), track(cat({events, endOfTrackAfter(ticks)}))});
 }
 
 TEST(SongTiming, LengthIsTheLatestTrackEndInMusicTimeRoundedHalfUp) {
@@ -79,6 +81,78 @@ TEST(SongTiming, ASongOfManyTempoChangesIsMeasuredInBoundedMemoryAndStillExactly
         EXPECT_EQ(timing.tempoAt(8 * t + 7), 60000000.0 / (400000 + t)) << t;
     }
     EXPECT_EQ(timing.tempoAt(7), 120.0);
+}
+
+// Letters change case one for one, in two bytes as in one; what is not a
+// letter of these scripts, or not well-formed UTF-8, is kept.
+TEST(Text, CaseOfLatinGreekAndCyrillicNames) {
+    const std::pair<std::string, std::string> lowerUpper[] = {
+        {"façade.mid", "FAÇADE.MID"},
+        {"ünïcödé ☃.mid", "ÜNÏCÖDÉ ☃.MID"},
+        {"ÿ ā ĸ ĺ ň ŋ ź ž", "Ÿ Ā ĸ Ĺ Ň Ŋ Ź Ž"},
+        {"ά έ ί ό ύ ώ αβγ σ ω ϙ", "Ά Έ Ί Ό Ύ Ώ ΑΒΓ Σ Ω Ϙ"},
+        {"ѐ џ а я ѡ ҋ ӏ ӂ ӑ ԯ", "Ѐ Џ А Я Ѡ Ҋ Ӏ Ӂ Ӑ Ԯ"},
+        {"ı ſ µ ß \xC3 \xA7\xC3", "ı ſ µ ß \xC3 \xA7\xC3"},
+    };
+    for (const auto& [lower, upper] : lowerUpper) {
+        EXPECT_EQ(upperCase(lower), upper);
+        EXPECT_EQ(lowerCase(upper), lower);
+        EXPECT_EQ(upperCase(upper), upper);
+        EXPECT_EQ(lowerCase(lower), lower);
+    }
+    EXPECT_EQ(upperCase("ς"), "Σ");
+    EXPECT_EQ(characterCount("C:\\"), 3u);
+    EXPECT_EQ(characterCount("Ç:☃"), 3u);
+}
+
+std::string shown(const std::function<void()>& refused, const std::string& currentFile) {
+    try {
+        refused();
+    } catch (...) {
+        return describeError(std::current_exception(), currentFile);
+    }
+    return "not refused";
+}
+
+TEST(ErrorText, SliderErrorsNameTheirNumberAndWhatWasRefusedOnce) {
+    TarnSlider slider;
+    slider.SetMax(1);
+    EXPECT_EQ(shown([&] { slider.SetMax(0); }, ""),
+              "Error 380: invalid property value: Max = 0 refused (Max must be above Min = 0)");
+    slider.SetMin(-1);
+    EXPECT_EQ(shown([&] { slider.SetMax(INT_MAX); }, "/songs/A.MID"),
+              "Error 6: overflow: Max = 2147483647 refused "
+              "(Max - Min does not fit in 32 bits with Min = -1)\n/songs/A.MID");
+}
+
+TEST(ErrorText, FileErrorsGiveTheirHeadlineFileReasonAndPlace) {
+    const struct {
+        FileError error;
+        const char* message;  // in the window; the log line leaves out the file
+    } cases[] = {
+        {{ErrorKind::UnreadableMidi, "/s/A.MID", "the file ends early", 100},
+         "CANNOT READ MIDI FILE: /s/A.MID: the file ends early (at byte 100)"},
+        {{ErrorKind::CannotOpen, "/s/A.MID", "not a regular file"}, "CANNOT OPEN FILE: /s/A.MID: not a regular file"},
+        {{ErrorKind::CannotRead, "/s/A.MID", "read error", 0}, "CANNOT READ FILE: /s/A.MID: read error (at byte 0)"},
+        {{ErrorKind::CannotWrite, "/s/A-CUT.mid", "disk full"}, "CANNOT WRITE FILE: /s/A-CUT.mid: disk full"},
+        {{ErrorKind::CannotCut, "/s/A.MID", "too far"}, "CANNOT CUT FILE: /s/A.MID: too far"},
+        {{ErrorKind::NotPrepared, "/s/A.MID", ""}, "FILE NOT READY TO CUT: /s/A.MID"},
+    };
+    for (const auto& c : cases) {
+        const std::exception_ptr error = std::make_exception_ptr(c.error);
+        EXPECT_EQ(describeError(error, "/s/OTHER.MID"), c.message);
+        std::string logged = c.message;
+        logged.erase(logged.find(": " + c.error.file()), 2 + c.error.file().size());
+        EXPECT_EQ(describeFileFailure(error), logged);
+    }
+}
+
+// A file that opens but cannot be read says so (Linux: the process's own
+// memory reads as an error at address 0).
+TEST(ErrorText, AReadFailureAfterOpeningIsNotAnOpenFailure) {
+    if (!std::filesystem::exists("/proc/self/mem")) GTEST_SKIP() << "no /proc/self/mem to fail a read";
+    ByteReader in = ByteReader::open("/proc/self/mem", "mem.mid");
+    EXPECT_EQ(shown([&] { in.u8(); }, ""), "CANNOT READ FILE: mem.mid: read error (at byte 0)");
 }
 
 }  // namespace
