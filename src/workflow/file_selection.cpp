@@ -53,25 +53,32 @@ void Form1::select(const ListItem& item) {
         ~Leave() { flag = false; }
     } leave{selecting_};
     // The job owns all it reads: it may outlive this window model.
-    (services_.work ? *services_.work : immediateWork())
-        .run(
-            [path = state.FilePath, stop, measured] {
-                try {
-                    const SongSource song(path);
-                    measured->header = preRead(song);
-                    measured->timing = SongTiming::measure(song, stop.get());
-                } catch (...) {
-                    measured->error = std::current_exception();
-                }
-            },
-            [this, stop, measured] {
-                // Another choice, a batch or the window's end came first.
-                if (stop->load()) return;
-                finishSelection(*measured);
-            });
+    try {
+        (services_.work ? *services_.work : immediateWork())
+            .run(
+                [path = state.FilePath, stop, measured] {
+                    try {
+                        const SongSource song(path);
+                        measured->header = preRead(song);
+                        measured->timing = SongTiming::measure(song, stop.get());
+                    } catch (...) {
+                        measured->error = std::current_exception();
+                    }
+                },
+                [this, stop, measured] {
+                    // Another choice, a batch or the window's end came first.
+                    if (stop->load()) return;
+                    finishSelection(*measured);
+                });
+    } catch (...) {
+        forgetCurrentFile();  // no measure to wait for: the song is not current
+        throw;
+    }
     if (!measuring()) return;
+    // Until then the window shows the song's name, and nothing of the song before.
     statusBeforeMeasure_ = LabStatus;
     LabStatus = measuringStatus_ = "Measuring " + withoutControlCharacters(state.FileName) + "...";
+    LabDurataTempo.clear();
 }
 
 void Form1::finishSelection(MeasuredSong& measured) {
