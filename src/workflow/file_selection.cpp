@@ -59,7 +59,7 @@ void Form1::select(const ListItem& item) {
                 [path = state.FilePath, stop, measured] {
                     try {
                         const SongSource song(path);
-                        measured->header = preRead(song);
+                        measured->header = preRead(song, stop.get());
                         measured->timing = SongTiming::measure(song, stop.get());
                     } catch (...) {
                         measured->error = std::current_exception();
