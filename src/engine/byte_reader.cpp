@@ -30,6 +30,7 @@ ByteReader ByteReader::open(const std::filesystem::path& path, std::string label
 }
 
 void ByteReader::refill(std::uint64_t wanted) {
+    if (stop_ && stop_->load(std::memory_order_relaxed)) throw ReadStopped();
     if (atLimit()) {
         fail("the track chunk ends inside an event (" + std::to_string(wanted) +
                  (wanted == 1 ? " more byte expected)" : " more bytes expected)"),

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <memory>
 #include <span>
@@ -12,6 +14,12 @@
 #include "vlq.hpp"
 
 namespace quorvane {
+
+// What a read throws once the reader has been asked to stop (stopWhen).
+class ReadStopped : public std::exception {
+public:
+    const char* what() const noexcept override { return "the read was stopped"; }
+};
 
 // Sequential, checked reader of a file's bytes. Every read checks the end of
 // the data and throws FileError(UnreadableMidi) naming the file and the
@@ -89,6 +97,10 @@ public:
 
     void close() noexcept { file_.reset(); }
 
+    // Once `*stop` is set, the next read from the file throws ReadStopped: a
+    // long pass whose result nobody waits for any more ends within a buffer.
+    void stopWhen(const std::atomic<bool>* stop) noexcept { stop_ = stop; }
+
 private:
     struct FileCloser {
         void operator()(std::FILE* f) const noexcept { std::fclose(f); }
@@ -111,6 +123,7 @@ private:
     std::uint64_t base_ = 0;  // file offset of data_[0]
     std::uint64_t limit_ = kNoLimit;
     std::string label_;
+    const std::atomic<bool>* stop_ = nullptr;
 };
 
 }  // namespace quorvane

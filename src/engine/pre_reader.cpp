@@ -46,8 +46,9 @@ SongHeader preRead(const std::string& path) {
     return readSongHeader(in);
 }
 
-SongHeader preRead(const SongSource& song) {
+SongHeader preRead(const SongSource& song, const std::atomic<bool>* stop) {
     ByteReader in = song.reader();
+    in.stopWhen(stop);
     return readSongHeader(in);
 }
 

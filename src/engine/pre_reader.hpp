@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -33,8 +34,10 @@ struct SongHeader {
 // event gets the standard default of 500000 microseconds per quarter note.
 // Throws FileError when the file cannot be opened or read.
 SongHeader preRead(const std::string& path);
-// The same from a song already opened.
+// The same from a song already opened. Once `*stop` is set, a song read from
+// its file stops within a buffer (ReadStopped): a song without a Set Tempo
+// event is read to its end.
 class SongSource;
-SongHeader preRead(const SongSource& song);
+SongHeader preRead(const SongSource& song, const std::atomic<bool>* stop = nullptr);
 
 }  // namespace quorvane

@@ -120,6 +120,8 @@ int main(int argc, char** argv) {
     }
 
     if (options.isSet(screenshot)) {
+        // The picture shows the chosen song measured, however long it is.
+        while (window->model().measuring()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
         QApplication::processEvents();
         const QString file = options.value(screenshot);
         if (!window->grab().save(file, "PNG")) return fail(QStringLiteral("cannot write %1").arg(file));

@@ -75,7 +75,7 @@ MainWindow::MainWindow(const PlatformServices* services, QWidget* parent)
       pump_(services_.events, [this] { refresh(); }),
       segmento_(this),
       choose_(this),
-      form_(segmento_, choose_, {services_.folders, services_.messages, pump_, services_.pause}) {
+      form_(segmento_, choose_, {services_.folders, services_.messages, pump_, services_.pause, services_.work}) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromLatin1(kApplicationTitle));
     QIcon icon(text(layout::kIcon));
@@ -113,6 +113,12 @@ MainWindow::MainWindow(const PlatformServices* services, QWidget* parent)
         selectRow(progress.position - 1);
         labNum_->repaint();
         progress_->follow(progress);
+    };
+    // A song measured away from the window's thread is shown once it is
+    // measured; one that could not be read is not left selected.
+    form_.onSelectionMeasured = [this] {
+        refresh();
+        if (form_.appState().FilePath.empty()) selectRow(-1);
     };
 
     // Space plays the cut point from anywhere in the window, the list
@@ -220,7 +226,7 @@ void MainWindow::runCommand(layout::Button which) {
         case layout::kMinimise: showMinimized(); return;
         case layout::kExit: close(); return;
         case layout::kPlay:
-            if (form_.batchRunning()) return;
+            if (form_.batchRunning() || form_.measuring()) return;
             form_.LabStatus = preview_.toggle();
             if (preview_.playing()) previewWatch_->start();
             break;

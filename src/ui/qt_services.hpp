@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "ui/thread_pool_work.hpp"
 #include "workflow/platform_services.hpp"
 
 class QWidget;
@@ -57,15 +58,16 @@ public:
     void sleepMilliseconds(int milliseconds) override;
 };
 
-// All four, for one window.
+// All five, for one window.
 struct QtServices {
     explicit QtServices(QWidget* owner) : folders(owner), messages(owner) {}
-    PlatformServices services() { return {folders, messages, events, pause}; }
+    PlatformServices services() { return {folders, messages, events, pause, &work}; }
 
     DialogFolderPicker folders;
     MessageBoxSink messages;
     ProcessEventsPump events;
     ThreadSleep pause;
+    ThreadPoolWork work;
 };
 
 // An event pump that runs a step (the window refreshing what it shows)

@@ -63,6 +63,12 @@ void Form1::CutOne() {
         LabStatus = "Nothing cut: choose a song in the list first.";
         return;
     }
+    if (measuring()) {
+        // Until the song is measured, the window shows neither its fields
+        // nor those of the song before it.
+        LabStatus = measuringStatus_ = "Nothing cut: the song is still being measured.";
+        return;
+    }
     if (value <= 0) {
         LabStatus = "Nothing cut: move CUT POINT past the start.";
         return;
@@ -121,6 +127,8 @@ void Form1::CutAll() {
         return;
     }
     LabStatus.clear();
+    // The batch makes each file current itself; a song half chosen is not.
+    if (measuring()) forgetCurrentFile();
     failures_.clear();
     BatchLog log(logPath());
     removeLeftoverTemporaries(state.TextDest.empty() ? TextPath : state.TextDest);

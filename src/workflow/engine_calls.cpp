@@ -20,7 +20,10 @@ CutRequest requestFor(const AppState& state, const SongSource* song) {
 
 void Form1::PreLeggi() {
     // The state changes only once the file has been read as far as needed.
-    const SongHeader song = song_ && song_->path() == state.FilePath ? preRead(*song_) : preRead(state.FilePath);
+    takeHeader(song_ && song_->path() == state.FilePath ? preRead(*song_) : preRead(state.FilePath));
+}
+
+void Form1::takeHeader(const SongHeader& song) {
     state.Format = song.format;
     state.IsFormatOne = song.format == 1;
     state.FormatText.assign(1, state.IsFormatOne ? '1' : '0');
@@ -54,7 +57,8 @@ void Form1::cutCurrentFile() {
 
 std::optional<std::pair<CutRequest, bool>> Form1::pendingCut() const {
     const std::int32_t value = Segmento.Value();
-    if (state.FilePath.empty() || value <= 0) return std::nullopt;
+    // A song still being measured has none of its own fields yet.
+    if (state.FilePath.empty() || measuring() || value <= 0) return std::nullopt;
     CutRequest request = requestFor(state, nullptr);  // read afresh, as CUT ONE reads it
     request.cutTicks = positionTicks(std::min(value, Segmento.Max()));
     return std::pair{request, state.IsFormatOne};

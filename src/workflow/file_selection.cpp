@@ -1,6 +1,7 @@
 // Making a file current, measuring it, and the cut-position display.
 
 #include <algorithm>
+#include <exception>
 #include <limits>
 
 #include "engine/errors.hpp"
@@ -8,13 +9,26 @@
 #include "engine/song_source.hpp"
 #include "engine/text.hpp"
 #include "form1.hpp"
+#include "scripted_services.hpp"
 #include "time_display.hpp"
 
 namespace quorvane {
 
 namespace {
 constexpr std::int32_t kTempoProbe = 2000;  // music ticks after the start where the tempo is read
+
+BackgroundWork& immediateWork() {
+    static ImmediateWork work;
+    return work;
+}
 }  // namespace
+
+// What the measure of a chosen song found, away from the window's thread.
+struct Form1::MeasuredSong {
+    SongHeader header;
+    std::optional<SongTiming> timing;
+    std::exception_ptr error;
+};
 
 void Form1::ListMIDI_Click(int index) {
     // During a batch the list belongs to the batch: the file it logged is
@@ -23,25 +37,98 @@ void Form1::ListMIDI_Click(int index) {
     const SongRelease release{song_};
     guarded([&] {
         if (index < 0 || index >= static_cast<int>(ListMIDI.size())) return;
-        makeCurrent(ListMIDI[static_cast<std::size_t>(index)]);
-        try {
-            const double bpm = measure();
-            fitCutSlider();
-            // The song's length stays on show until the cut point is moved.
-            LabDurataTempo = minutesSeconds(wholeSeconds(songTicks(), bpm));
-        } catch (...) {
-            forgetCurrentFile();
-            throw;
-        }
+        select(ListMIDI[static_cast<std::size_t>(index)]);
     });
 }
 
-void Form1::makeCurrent(const ListItem& item) {
+void Form1::select(const ListItem& item) {
+    abandonSelection();
+    nameCurrent(item);
+    auto stop = std::make_shared<std::atomic<bool>>(false);
+    auto measured = std::make_shared<MeasuredSong>();
+    selectionStop_ = stop;
+    selecting_ = true;
+    struct Leave {
+        bool& flag;
+        ~Leave() { flag = false; }
+    } leave{selecting_};
+    // The job owns all it reads: it may outlive this window model.
+    try {
+        (services_.work ? *services_.work : immediateWork())
+            .run(
+                [path = state.FilePath, stop, measured] {
+                    try {
+                        const SongSource song(path);
+                        measured->header = preRead(song, stop.get());
+                        measured->timing = SongTiming::measure(song, stop.get());
+                    } catch (...) {
+                        measured->error = std::current_exception();
+                    }
+                },
+                [this, stop, measured] {
+                    // Another choice, a batch or the window's end came first.
+                    if (stop->load()) return;
+                    finishSelection(*measured);
+                });
+    } catch (...) {
+        forgetCurrentFile();  // no measure to wait for: the song is not current
+        throw;
+    }
+    if (!measuring()) return;
+    // Until then the window shows the song's name, and nothing of the song before.
+    statusBeforeMeasure_ = LabStatus;
+    LabStatus = measuringStatus_ = "Measuring " + withoutControlCharacters(state.FileName) + "...";
+    LabDurataTempo.clear();
+}
+
+void Form1::finishSelection(MeasuredSong& measured) {
+    const bool later = !selecting_;
+    selectionStop_.reset();
+    if (LabStatus == measuringStatus_) LabStatus = statusBeforeMeasure_;
+    measuringStatus_.clear();
+    // The song becomes current field by field, as when it is read here. An
+    // error (a slider event's included) ends the choice: the song is
+    // forgotten and the error shown once, here, whoever runs this.
+    std::exception_ptr failure;
+    ++depth_;
+    try {
+        if (measured.error) std::rethrow_exception(measured.error);
+        takeHeader(measured.header);
+        timing_ = std::move(measured.timing);
+        const double bpm = timing_->tempoAt(kTempoProbe);
+        fitCutSlider();
+        // The song's length stays on show until the cut point is moved.
+        LabDurataTempo = minutesSeconds(wholeSeconds(songTicks(), bpm));
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    --depth_;
+    if (failure) {
+        forgetCurrentFile();
+        report(failure);
+    }
+    if (later && onSelectionMeasured) onSelectionMeasured();
+}
+
+void Form1::abandonSelection() {
+    if (!selectionStop_) return;
+    selectionStop_->store(true);
+    selectionStop_.reset();
+    if (LabStatus == measuringStatus_) LabStatus = statusBeforeMeasure_;
+    measuringStatus_.clear();
+}
+
+void Form1::nameCurrent(const ListItem& item) {
     timing_.reset();  // the song before is measured no more
     state.FilePath = TextPath + pathSeparator() + item.diskName;
     state.Text9 = state.FilePath;
     state.FileName = item.text;
     state.KeepsNameCase = item.keepsCase;
+}
+
+void Form1::makeCurrent(const ListItem& item) {
+    abandonSelection();
+    nameCurrent(item);
     try {
         song_ = std::make_shared<const SongSource>(state.FilePath);
         PreLeggi();
@@ -55,6 +142,7 @@ void Form1::forgetCurrentFile() {
     // A file that could not be read or measured is not current: the cut
     // commands and the cut slider then leave it alone, and nothing of the
     // song before it stays on show.
+    abandonSelection();
     state.FilePath.clear();
     state.FileName.clear();
     state.Text9.clear();

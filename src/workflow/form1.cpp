@@ -15,6 +15,7 @@ Form1::Form1(TarnSlider& segmento, TarnSlider& choose, PlatformServices services
 }
 
 Form1::~Form1() {
+    abandonSelection();  // its result would find nobody
     Segmento.Events().ValueChanged = nullptr;
     Choose.Events().ValueChanged = nullptr;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -16,6 +17,7 @@ namespace quorvane {
 
 class SongSource;
 class BatchAhead;
+struct SongHeader;
 
 // One entry of the file list: the text shown (the name in upper case) and
 // the name on disk, which opens the file on file systems that tell case apart.
@@ -95,6 +97,9 @@ public:
     int batchJobs = 1;
     // Called as a CUT ALL starts and finishes each file.
     std::function<void(const BatchProgress&)> onBatchProgress;
+    // Called when a song chosen in the list has been measured (or found
+    // unreadable) after ListMIDI_Click returned: the window shows it then.
+    std::function<void()> onSelectionMeasured;
     // Called with the path of each cut file once it is in place (an audio
     // preview beside it, say). What it throws is that cut's failure.
     std::function<void(const std::string& cutFile)> onCutWritten;
@@ -121,6 +126,9 @@ public:
     // with a line saying so, and the program goes on. Nothing without a batch.
     void requestStop() { stopRequested_ = batchRunning_; }
     bool batchRunning() const { return batchRunning_; }
+    // A song chosen in the list is named but still being measured: until it
+    // is, nothing cuts or plays it, nor the song before it.
+    bool measuring() const noexcept { return selectionStop_ != nullptr; }
 
     // The command line's entry points. `chooseFile` lists FILE alone, as
     // SOURCE would list its folder, with `dest` as the destination folder
@@ -179,7 +187,17 @@ private:
     void Segmento_ValueChanged();
     void Choose_ValueChanged();
     void makeCurrent(const ListItem& item);
-    double measure();  // returns the tempo in quarter notes per minute
+    // The current file's names, as a choice shows them before reading it.
+    void nameCurrent(const ListItem& item);
+    double measure();                         // returns the tempo in quarter notes per minute
+    void takeHeader(const SongHeader& song);  // the pre-read's fields
+    // A song chosen in the list: named at once, measured by the background
+    // work, and current once measured, unless something else came first.
+    struct MeasuredSong;
+    void select(const ListItem& item);
+    void finishSelection(MeasuredSong& measured);
+    // The measure under way is not wanted any more: its result is dropped.
+    void abandonSelection();
     void searchCutPosition(std::int32_t clipSeconds);
     void forgetCurrentFile();
     // Gives the cut slider the current song's range and makes CutTime the
@@ -210,6 +228,12 @@ private:
     std::shared_ptr<const SongSource> song_;  // the current file, opened by makeCurrent
     std::optional<SongTiming> timing_;        // the current song's, once measured
     PlatformServices services_;
+    // Set when the song being measured is not wanted any more; null when
+    // no song is being measured.
+    std::shared_ptr<std::atomic<bool>> selectionStop_;
+    bool selecting_ = false;           // inside select(): a result now is no later news
+    std::string measuringStatus_;      // what LabStatus says while a song is measured
+    std::string statusBeforeMeasure_;  // and what it said before
     std::vector<BatchFailure> failures_;
     int depth_ = 0;
     bool batchRunning_ = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -36,12 +37,26 @@ public:
     virtual void sleepMilliseconds(int milliseconds) = 0;
 };
 
+// Work that would keep the window from answering (measuring a long song)
+// done away from its thread.
+class BackgroundWork {
+public:
+    virtual ~BackgroundWork() = default;
+    // Runs `job` away from the calling thread, then `done` on the calling
+    // thread: before run() returns when the job is over soon, else later,
+    // from the thread's event loop. `done` never runs once the service is
+    // gone; the service waits for its jobs as it goes, so a job's owner asks
+    // it to stop first.
+    virtual void run(std::function<void()> job, std::function<void()> done) = 0;
+};
+
 // The services a window model is built with.
 struct PlatformServices {
     FolderPicker& folders;
     MessageSink& messages;
     EventPump& events;
     Pause& pause;
+    BackgroundWork* work = nullptr;  // none: every job runs at once, on the caller's thread
 };
 
 }  // namespace quorvane

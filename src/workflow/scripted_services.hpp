@@ -47,4 +47,13 @@ public:
     void sleepMilliseconds(int milliseconds) override { requested.push_back(milliseconds); }
 };
 
+// Runs each job at once on the caller's thread, and its `done` straight after.
+class ImmediateWork : public BackgroundWork {
+public:
+    void run(std::function<void()> job, std::function<void()> done) override {
+        job();
+        done();
+    }
+};
+
 }  // namespace quorvane

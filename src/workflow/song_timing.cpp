@@ -90,8 +90,9 @@ SongTiming SongTiming::measure(const std::string& path) {
     return measure(in, path);
 }
 
-SongTiming SongTiming::measure(const SongSource& song) {
+SongTiming SongTiming::measure(const SongSource& song, const std::atomic<bool>* stop) {
     ByteReader in = song.reader();
+    in.stopWhen(stop);
     return measure(in, song.path());
 }
 

@@ -4,6 +4,7 @@
 // the tempo in effect at any music time. Nothing is played; the whole file is
 // read once by the engine's checked reader.
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,8 +19,9 @@ public:
     // Reads every track of the file. Throws FileError: the file cannot be
     // read, or the song is too long for 32-bit music time.
     static SongTiming measure(const std::string& path);
-    // The same from a song already opened.
-    static SongTiming measure(const SongSource& song);
+    // The same from a song already opened. Once `*stop` is set, a song read
+    // from its file stops within a buffer (ReadStopped).
+    static SongTiming measure(const SongSource& song, const std::atomic<bool>* stop = nullptr);
 
     // The latest End of Track, in music ticks rounded to the nearest (halves up).
     std::int32_t length() const { return length_; }
