@@ -106,8 +106,13 @@ struct PlainMessage {
 // Stops before the first event that needs the event loop: another kind of
 // event, one the copier does not accept, one not wholly buffered, or one the
 // loop must refuse. Keeps the reader's running status.
+//
+// Not inlined into the cutters' event loops: around their calls the compiler
+// keeps a floating-point clock in memory, a round trip that every message
+// would wait for.
 template <typename Copier>
-[[gnu::noinline]] void copyPlainMessages(ByteReader& in, EventReader& events, OutputFile& out, std::size_t room, Copier& copier) {
+[[gnu::noinline]] void copyPlainMessages(ByteReader& in, EventReader& events, OutputFile& out, std::size_t room,
+                                         Copier& copier) {
     constexpr std::size_t kLongest = 7;  // 4 delta-time bytes, status, 2 data bytes
     const std::span<const std::uint8_t> source = in.buffered();
     if (source.size() <= kLongest) return;
