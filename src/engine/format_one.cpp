@@ -19,12 +19,12 @@ namespace {
 // The channel messages before the cut, copied as they are.
 struct PlainCopier {
     double cut;
-    std::uint64_t time;
+    std::uint64_t clock;  // music ticks
 
-    bool accepts(std::uint32_t ticks) const { return static_cast<double>(time + ticks) < cut; }
-    std::uint8_t* put(std::uint8_t* to, const PlainMessage& message) {
+    bool accepts(std::uint64_t time, std::uint32_t ticks) const { return static_cast<double>(time + ticks) < cut; }
+    static std::uint64_t advance(std::uint64_t time, std::uint32_t ticks) { return time + ticks; }
+    static std::uint8_t* put(std::uint8_t* to, const PlainMessage& message) {
         std::memcpy(to, message.from, 7);  // only the message's own bytes count
-        time += message.ticks;
         return to + (message.data + message.dataCount - message.from);
     }
 };
@@ -51,7 +51,7 @@ void cutTrack(ByteReader& in, double cut, OutputFile& out, std::uint8_t& lastCha
             PlainCopier copier{cut, time};
             const std::uint64_t before = in.offset();
             copyPlainMessages(in, events, out, 4096, copier);
-            time = copier.time;
+            time = copier.clock;
             // The running status is the last message copied.
             if (in.offset() != before) lastChannel = events.runningStatus() & 0x0F;
         }

@@ -88,25 +88,26 @@ private:
     struct PlainCopier {
         double limitMs;
         double tickMs;
-        double elapsed;
+        double clock;     // milliseconds
         int lastWritten;  // -1: no status byte written yet
         std::array<int, 16>* volumes;
 
-        bool accepts(std::uint32_t ticks) const { return elapsed + ticks * tickMs < limitMs; }
+        bool accepts(double elapsed, std::uint32_t ticks) const { return elapsed + ticks * tickMs < limitMs; }
+        double advance(double elapsed, std::uint32_t ticks) const { return elapsed + ticks * tickMs; }
         std::uint8_t* put(std::uint8_t* to, const PlainMessage& message) {
             std::memcpy(to, message.from, 4);  // only deltaSize of them count
             to += message.deltaSize;
-            // The status byte is written always and kept only where it is due.
+            // The status byte is written always and kept only where it is due;
+            // no branches here, as running status and status bytes come mixed.
             *to = message.status;
-            to += message.withStatusByte || lastWritten != message.status;
+            to += message.withStatusByte | (lastWritten != message.status);
             to[0] = message.data[0];
             to[1] = message.data[1];
             to += message.dataCount;
-            if ((message.status & 0xF0) == 0xB0 && message.data[0] == 0x07) {
-                (*volumes)[message.status & 0x0F] = message.data[1];
-            }
+            int& volume = (*volumes)[message.status & 0x0F];
+            const bool setsVolume = (message.status & 0xF0) == 0xB0 && message.data[0] == 0x07;
+            volume = setsVolume ? message.data[1] : volume;
             lastWritten = message.status;
-            elapsed += message.ticks * tickMs;
             return to;
         }
     };
@@ -117,7 +118,7 @@ private:
         if (carried_ != 0) return;
         PlainCopier copier{limitMs, tickMs_, elapsedMs_, lastStatusWritten_ ? *lastStatusWritten_ : -1, &volumes_};
         quorvane::copyPlainMessages(in_, events, out_, 1024, copier);
-        elapsedMs_ = copier.elapsed;
+        elapsedMs_ = copier.clock;
         if (copier.lastWritten >= 0) lastStatusWritten_ = static_cast<std::uint8_t>(copier.lastWritten);
     }
 

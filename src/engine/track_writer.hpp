@@ -97,16 +97,22 @@ struct PlainMessage {
 // Channel messages, the bulk of a song, go straight from the read buffer to
 // the write buffer, exactly as the cutters' event loops would copy them.
 // `copier` decides and writes:
-//   bool accepts(std::uint32_t ticks): the message `ticks` after the last one
-//       is still copied here;
+//   clock: the time of the last message copied, of any type;
+//   bool accepts(clock, std::uint32_t ticks): the message `ticks` after the
+//       last one is still copied here;
+//   clock advance(clock, std::uint32_t ticks): the time of that message;
 //   std::uint8_t* put(std::uint8_t* to, const PlainMessage&): writes the
-//       message (at most 7 bytes), takes its time and returns the end of
-//       what it wrote.
+//       message (at most 7 bytes) and returns the end of what it wrote.
 // Stops before the first event that needs the event loop: another kind of
 // event, one the copier does not accept, one not wholly buffered, or one the
 // loop must refuse. Keeps the reader's running status.
+//
+// Not inlined into the cutters' event loops: around their calls the compiler
+// keeps a floating-point clock in memory, a round trip that every message
+// would wait for.
 template <typename Copier>
-void copyPlainMessages(ByteReader& in, EventReader& events, OutputFile& out, std::size_t room, Copier& copier) {
+[[gnu::noinline]] void copyPlainMessages(ByteReader& in, EventReader& events, OutputFile& out, std::size_t room,
+                                         Copier& copier) {
     constexpr std::size_t kLongest = 7;  // 4 delta-time bytes, status, 2 data bytes
     const std::span<const std::uint8_t> source = in.buffered();
     if (source.size() <= kLongest) return;
@@ -116,13 +122,15 @@ void copyPlainMessages(ByteReader& in, EventReader& events, OutputFile& out, std
     std::uint8_t* to = target.data();
     std::uint8_t* const toEnd = to + (target.size() - kLongest);
     std::uint8_t running = events.runningStatus();
-    // A private copy, which the bytes written cannot alias: its time stays in
-    // a register instead of going to memory and back with every message.
+    // Private copies, which the bytes written cannot alias: the clock, on
+    // which every message waits for the one before, stays in a register
+    // instead of going to memory and back with every message.
     Copier local = copier;
+    auto clock = copier.clock;
     while (from < fromEnd && to < toEnd) {
         std::uint32_t ticks = 0;
         const std::size_t deltaSize = decodeVlq(from, ticks);
-        if (deltaSize == 0 || !local.accepts(ticks)) break;
+        if (deltaSize == 0 || !local.accepts(clock, ticks)) break;
         const std::uint8_t first = from[deltaSize];
         // Without branches on the status byte, as in skipChannelMessages.
         if (first >= 0xF0 || (first | running) < 0x80) break;
@@ -132,10 +140,12 @@ void copyPlainMessages(ByteReader& in, EventReader& events, OutputFile& out, std
         const std::uint8_t* data = from + deltaSize + withStatusByte;
         const std::size_t dataCount = 2 - ((status & 0xE0) == 0xC0);
         to = local.put(to, PlainMessage{from, deltaSize, ticks, withStatusByte, status, data, dataCount});
+        clock = local.advance(clock, ticks);
         running = status;
         from = data + dataCount;
     }
     copier = local;
+    copier.clock = clock;
     in.advance(static_cast<std::size_t>(from - source.data()));
     out.wrote(static_cast<std::size_t>(to - target.data()));
     events.setRunningStatus(running);
