@@ -46,6 +46,8 @@ TEST_F(Selection, TheCutSliderSpansTheSongAndTheThumbIsWhereItCuts) {
     EXPECT_EQ(form.appState().CutTime, 31000);
     EXPECT_EQ(form.LabDurataTempo, "00:40");
     EXPECT_EQ(form.timeAtPosition(31), "00:40");
+    ASSERT_TRUE(form.pendingCut());  // what the play button plays: the cut the thumb shows
+    EXPECT_EQ(form.pendingCut()->first.cutTicks, 31000);
     choose.SetValue(5);
     EXPECT_EQ(form.LabChoose, "05");
 
@@ -55,6 +57,7 @@ TEST_F(Selection, TheCutSliderSpansTheSongAndTheThumbIsWhereItCuts) {
     EXPECT_EQ(form.LabDurataTempo, "00:00");
     EXPECT_EQ(segmento.Max(), 1);
     EXPECT_EQ(form.appState().CutTime, 0);
+    EXPECT_FALSE(form.pendingCut());
     EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
 }
 
