@@ -88,6 +88,13 @@ void EventReader::failNoStatus(const EventHead& head) const {
     in_.fail("data byte " + hexByte(head.data[0]) + " where a status byte is expected", head.offset);
 }
 
+void EventReader::failDataByte(const EventHead& head) const {
+    const bool first = (head.data[0] & 0x80) != 0;
+    const std::uint64_t at = head.offset + (head.runningStatus ? 0 : 1) + (first ? 0 : 1);
+    in_.fail("data byte " + hexByte(first ? head.data[0] : head.data[1]) + " of a channel message has its top bit set",
+             at);
+}
+
 void EventReader::finishOther(EventHead& head) {
     switch (head.kind) {
         case EventKind::Channel: return;

@@ -112,12 +112,15 @@ public:
             if (running_ == 0) failNoStatus(head);
             head.dataCount = channelDataCount(head.status);
             if (head.dataCount == 2) head.data[1] = in_.u8();
-            return;
+        } else {
+            running_ = head.status;
+            head.dataCount = channelDataCount(head.status);
+            head.data[0] = in_.u8();
+            if (head.dataCount == 2) head.data[1] = in_.u8();
         }
-        running_ = head.status;
-        head.dataCount = channelDataCount(head.status);
-        head.data[0] = in_.u8();
-        if (head.dataCount == 2) head.data[1] = in_.u8();
+        // A data byte is seven bits: one with the top bit set would be
+        // copied into a file that other readers refuse.
+        if ((head.data[0] | head.data[1]) & 0x80) failDataByte(head);
     }
 
     // The running status (0: none yet), for loops that read channel
@@ -128,6 +131,7 @@ public:
 private:
     void finishOther(EventHead& head);
     [[noreturn]] void failNoStatus(const EventHead& head) const;
+    [[noreturn]] void failDataByte(const EventHead& head) const;
 
     ByteReader& in_;
     std::uint8_t running_ = 0;  // 0: no running status yet
@@ -170,8 +174,13 @@ inline void skipChannelMessages(ByteReader& in, EventReader& events, std::uint64
         // All ones with a status byte: masks, as compilers turn a ?: here
         // into a branch.
         const std::size_t keep = std::size_t{0} - withStatus;
-        running = static_cast<std::uint8_t>((first & keep) | (running & ~keep));
-        runningLength = (dataBytes(first) & keep) | (runningLength & ~keep);
+        const auto status = static_cast<std::uint8_t>((first & keep) | (running & ~keep));
+        const std::size_t length = (dataBytes(first) & keep) | (runningLength & ~keep);
+        // A data byte with its top bit set is the event loop's to refuse.
+        const std::uint8_t* const data = at + size + withStatus;
+        if ((data[0] | (data[1] & (0 - (length >> 1)))) & 0x80) break;
+        running = status;
+        runningLength = length;
         time += delta;
         at += size + withStatus + runningLength;
     }

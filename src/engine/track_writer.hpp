@@ -139,6 +139,8 @@ template <typename Copier>
         const std::uint8_t status = static_cast<std::uint8_t>((first & keep) | (running & ~keep));
         const std::uint8_t* data = from + deltaSize + withStatusByte;
         const std::size_t dataCount = 2 - ((status & 0xE0) == 0xC0);
+        // A data byte with its top bit set is the event loop's to refuse.
+        if ((data[0] | (data[1] & (0 - (dataCount >> 1)))) & 0x80) break;
         to = local.put(to, PlainMessage{from, deltaSize, ticks, withStatusByte, status, data, dataCount});
         clock = local.advance(clock, ticks);
         running = status;
