@@ -59,24 +59,38 @@ CutPlan planCut(std::uint64_t cutTick, const Timeline* timeline) {
     return plan;
 }
 
-// What the copy has done to each channel so far.
-struct ChannelState {
-    std::array<int, 16> volumes;  // the last Channel Volume copied
-    std::uint32_t used = 0;       // bit n: a channel message on channel n
-    std::uint32_t pedals = 0;     // bit n: the sustain pedal of channel n is down
+// What the copy has done to each channel so far: the last data byte of its
+// Channel Volume messages, of its sustain pedal messages and of any other
+// message. Every channel message is noted with a single store and no load
+// or branch: the copier below calls this for every message, and nothing in
+// it waits for the message before.
+class ChannelState {
+public:
+    ChannelState() { last_.fill(kNone); }
 
     void note(std::uint8_t status, const std::uint8_t* data) {
-        const std::uint8_t channel = status & 0x0F;
-        const bool control = (status & 0xF0) == 0xB0;
-        // Without branches, as the copier below calls this for every message
-        // (data[1] is read even after a single data byte, and then unused).
-        int& volume = volumes[channel];
-        volume = (control & (data[0] == kChannelVolume)) ? data[1] : volume;
-        const std::uint32_t bit = std::uint32_t{1} << channel;
-        used |= bit;
-        const std::uint32_t pedal = bit & (0u - static_cast<std::uint32_t>(control & (data[0] == kSustainPedal)));
-        pedals = (pedals & ~pedal) | (pedal & (0u - static_cast<std::uint32_t>(data[1] >= 64)));
+        // data[1] is read even after a single data byte, and then means nothing.
+        last_[kRows[((status & 0x70) << 3) | data[0]] + (status & 0x0F)] = data[1] & 0x7F;
     }
+
+    int volume(unsigned channel) const { return last_[channel] == kNone ? kDefaultChannelVolume : last_[channel]; }
+    bool pedalDown(unsigned channel) const { return last_[16 + channel] != kNone && last_[16 + channel] >= 64; }
+    bool isUsed(unsigned channel) const {
+        return last_[channel] != kNone || last_[16 + channel] != kNone || last_[32 + channel] != kNone;
+    }
+
+private:
+    static constexpr std::uint8_t kNone = 0xFF;
+    // The row of a message by its kind (the status byte's bits 4-6) and its
+    // first data byte.
+    static constexpr std::array<std::uint8_t, 8 * 128> kRows = [] {
+        std::array<std::uint8_t, 8 * 128> rows{};
+        rows.fill(32);
+        rows[((0xB0 & 0x70) << 3) | kChannelVolume] = 0;
+        rows[((0xB0 & 0x70) << 3) | kSustainPedal] = 16;
+        return rows;
+    }();
+    std::array<std::uint8_t, 48> last_;  // rows of 16 channels: volume, sustain pedal, any other
 };
 
 // Copies the single track of a Format 0 file, follows its time through the
@@ -85,10 +99,10 @@ class ZeroCutter {
 public:
     ZeroCutter(const CutPlan& plan, const Timeline* timeline, ByteReader& in, OutputFile& out)
         : in_(in), out_(out), plan_(plan) {
-        channels_.volumes.fill(kDefaultChannelVolume);
         if (plan_.whole()) return;
         eventClock_.emplace(timeline->cursor());
         stepClock_.emplace(timeline->cursor());
+        faded_.fill(-1);
         lastFade_.fill(-std::numeric_limits<double>::infinity());
         nextStep();
     }
@@ -126,19 +140,22 @@ public:
         }
     }
 
-    const std::array<int, 16>& volumes() const { return channels_.volumes; }
+    std::array<int, 16> volumes() const {
+        std::array<int, 16> out;
+        for (unsigned channel = 0; channel < 16; ++channel) out[channel] = channels_.volume(channel);
+        return out;
+    }
 
 private:
     // The channel messages before the fade, copied with their status byte
     // written again where a fade event broke the running status.
     struct PlainCopier {
-        std::uint64_t limit;  // the first tick not copied here
-        std::uint64_t clock;  // the tick of the last message copied
+        std::uint64_t clock;  // counts down: the ticks from the last message copied to the first tick not copied
         int lastWritten;      // -1: no status byte written yet
-        ChannelState channels;
+        ChannelState* channels;
 
-        bool accepts(std::uint64_t tick, std::uint32_t ticks) const { return tick + ticks < limit; }
-        std::uint64_t advance(std::uint64_t tick, std::uint32_t ticks) const { return tick + ticks; }
+        bool accepts(std::uint64_t left, std::uint32_t ticks) const { return ticks < left; }
+        std::uint64_t advance(std::uint64_t left, std::uint32_t ticks) const { return left - ticks; }
         std::uint8_t* put(std::uint8_t* to, const PlainMessage& message) {
             std::memcpy(to, message.from, 4);  // only deltaSize of them count
             to += message.deltaSize;
@@ -149,7 +166,7 @@ private:
             to[0] = message.data[0];
             to[1] = message.data[1];
             to += message.dataCount;
-            channels.note(message.status, message.data);
+            channels->note(message.status, message.data);
             lastWritten = message.status;
             return to;
         }
@@ -159,10 +176,9 @@ private:
     // must write anew.
     void copyPlainMessages(EventReader& events) {
         if (carried_ != 0) return;
-        PlainCopier copier{plan_.fadeTick, tick_, lastStatusWritten_ ? *lastStatusWritten_ : -1, channels_};
+        PlainCopier copier{plan_.fadeTick - tick_, lastStatusWritten_ ? *lastStatusWritten_ : -1, &channels_};
         quorvane::copyPlainMessages(in_, events, out_, 1024, copier);
-        tick_ = writtenTick_ = copier.clock;
-        channels_ = copier.channels;
+        tick_ = writtenTick_ = plan_.fadeTick - copier.clock;
         if (copier.lastWritten >= 0) lastStatusWritten_ = static_cast<std::uint8_t>(copier.lastWritten);
     }
 
@@ -170,25 +186,31 @@ private:
     // a fade event at its time, on the channel it uses; the event follows
     // with delta-time 0. A Channel Volume of the song is turned down too.
     void fadeBefore(EventHead& head, const Vlq& delta, std::uint64_t at) {
-        const double time = eventClock_->seconds(tick_);
+        if (tick_ != timeTick_) {  // the events of a chord share their time
+            time_ = eventClock_->seconds(tick_);
+            timeTick_ = tick_;
+        }
         const std::uint8_t channel = fadeChannel(head);
-        bool split = putSteps(tick_, at);
-        if (head.kind == EventKind::Channel) channels_.note(head.status, head.data);
-        // Steps at the event's own tick, but none on its channel, whose fade
-        // event follows.
-        lastFade_[channel] = time;
-        split |= putSteps(tick_ + 1, at);
+        bool split = false;
+        if (stepTick_ <= tick_) {
+            split = putSteps(tick_, at);
+            // Steps at the event's own tick too, but none on its channel,
+            // whose fade event follows.
+            lastFade_[channel] = time_;
+            split |= putSteps(tick_ + 1, at);
+        }
         if (split) {
             putTicks(tick_ - writtenTick_, at);
         } else {
             putDelta(out_, delta, carried_, in_, at);
         }
-        putFade(channel, time, time);
+        if (head.kind == EventKind::Channel) channels_.note(head.status, head.data);
+        putFade(channel, time_, time_);
         out_.put(0x00);
         if (head.kind == EventKind::Channel && (head.status & 0xF0) == 0xB0 && head.data[0] == kChannelVolume) {
-            const int volume = fadeValue(head.data[1], time);
+            const int volume = fadeValue(head.data[1], time_);
             head.data[1] = static_cast<std::uint8_t>(volume);
-            current_[head.channel()] = volume;
+            faded_[head.channel()] = volume;
         }
     }
 
@@ -197,17 +219,14 @@ private:
     // value for the step's time where that differs from the one it has.
     // True when one was written.
     bool putSteps(std::uint64_t end, std::uint64_t at) {
-        if (!fading_) {  // the first time in the fade: the copy has the song's volumes
-            current_ = channels_.volumes;
-            fading_ = true;
-        }
         bool wrote = false;
         while (stepTick_ < end) {
             const double time = stepClock_->seconds(stepTick_);
             const double since = stepTime(step_ - 1);
             for (std::uint8_t channel = 0; channel < 16; ++channel) {
-                if (!((channels_.used >> channel) & 1) || lastFade_[channel] > since) continue;
-                if (fadeValue(channels_.volumes[channel], time) == current_[channel]) continue;
+                if (!channels_.isUsed(channel) || lastFade_[channel] > since) continue;
+                const int volume = channels_.volume(channel);
+                if (fadeValue(volume, time) == (faded_[channel] < 0 ? volume : faded_[channel])) continue;
                 putTicks(stepTick_ - writtenTick_, at);
                 writtenTick_ = stepTick_;
                 putFade(channel, time, stepTime(step_));
@@ -231,18 +250,19 @@ private:
     int fadeValue(int level, double time) const {
         const double span = plan_.cutTime - plan_.fadeStart;
         if (!(span > 0)) return 0;
-        const double value = std::floor(level * (plan_.cutTime - time) / span + 1e-6);
-        return static_cast<int>(std::clamp(value, 0.0, 127.0));
+        const double value = level * (plan_.cutTime - time) / span + 1e-6;
+        // The conversion cuts toward zero: rounds down the values it gets.
+        return value < 1 ? 0 : value >= 127 ? 127 : static_cast<int>(value);
     }
 
     // A fade event after its delta-time: the channel's volume for `time`,
     // counted as the channel's fade at `countsAt`.
     void putFade(std::uint8_t channel, double time, double countsAt) {
-        const int volume = fadeValue(channels_.volumes[channel], time);
+        const int volume = fadeValue(channels_.volume(channel), time);
         const auto status = static_cast<std::uint8_t>(0xB0 | channel);
         out_.put({status, kChannelVolume, static_cast<std::uint8_t>(volume)});
         lastStatusWritten_ = status;
-        current_[channel] = volume;
+        faded_[channel] = volume;
         lastFade_[channel] = countsAt;
     }
 
@@ -265,7 +285,7 @@ private:
             first = false;
         };
         for (std::uint8_t channel = 0; channel < 16; ++channel) {
-            if ((channels_.pedals >> channel) & 1) put(static_cast<std::uint8_t>(0xB0 | channel), kSustainPedal);
+            if (channels_.pedalDown(channel)) put(static_cast<std::uint8_t>(0xB0 | channel), kSustainPedal);
         }
         for (std::uint8_t channel = 0; channel < 16; ++channel)
             put(static_cast<std::uint8_t>(0xB0 | channel), kAllSoundOff);
@@ -306,12 +326,13 @@ private:
     std::optional<std::uint8_t> lastStatusWritten_;
 
     // The fade.
-    bool fading_ = false;
     std::optional<Timeline::Cursor> eventClock_;  // times of the events
     std::optional<Timeline::Cursor> stepClock_;   // ticks of the steps
     int step_ = 0;                                // the next step is at stepTime(step_)...
     std::uint64_t stepTick_ = kWholeSong;         // ...and at this tick (kWholeSong: none left)
-    std::array<int, 16> current_{};               // the volume each channel has in the copy
+    std::uint64_t timeTick_ = kWholeSong;         // the tick of the last event in the fade...
+    double time_ = 0;                             // ...and its time
+    std::array<int, 16> faded_;                   // the volume the fade last gave each channel (-1: none yet)
     std::array<double, 16> lastFade_{};           // when each channel's last fade event counts
 };
 
