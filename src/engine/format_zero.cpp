@@ -1,5 +1,4 @@
-#include <algorithm>
-#include <cmath>
+#include <array>
 #include <cstring>
 #include <limits>
 #include <optional>
