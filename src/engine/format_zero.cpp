@@ -354,7 +354,8 @@ CutResult cutFormatZero(const CutRequest& request) {
     std::optional<Timeline> ownTimeline;
     const Timeline* timeline = request.timeline;
     if (request.cutTick != kWholeSong && timeline == nullptr) {
-        ownTimeline.emplace(request.song ? Timeline::read(*request.song) : Timeline::read(request.source));
+        const bool holdsSong = request.song && request.song->path() == request.source;
+        ownTimeline.emplace(holdsSong ? Timeline::read(*request.song) : Timeline::read(request.source));
         timeline = &*ownTimeline;
     }
     const CutPlan plan = planCut(request.cutTick, timeline);
