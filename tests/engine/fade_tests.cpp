@@ -1,6 +1,5 @@
 // The Format 0 cut: the copy before the fade, the fade over the last tenth
 // of the clip's time, and the silence at the cut tick.
-#include <cmath>
 #include <optional>
 #include <utility>
 
