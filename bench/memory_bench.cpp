@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/cut_points.hpp"
 #include "engine/cutters.hpp"
 #include "engine/platform_files.hpp"
 #include "engine/pre_reader.hpp"
@@ -146,9 +147,7 @@ int main(int argc, char** argv) {
             request.listedName = quorvane::utf8FromPath(song.path.filename());
             request.destFolder = quorvane::utf8FromPath(root / "out");
             const quorvane::SongHeader header = quorvane::preRead(file);
-            request.tempo = header.tempo;
-            request.tickMs = header.tickMs;
-            request.cutTicks = 1e15;  // beyond the end: everything is read and written
+            request.cutTick = quorvane::kWholeSong;  // no cut: everything is read and written
             if (header.format == 1)
                 quorvane::cutFormatOne(request);
             else
@@ -169,9 +168,7 @@ int main(int argc, char** argv) {
             request.destFolder = quorvane::utf8FromPath(root / "out");
             const quorvane::SongHeader header = quorvane::preRead(source);
             quorvane::SongTiming::measure(source);
-            request.tempo = header.tempo;
-            request.tickMs = header.tickMs;
-            request.cutTicks = 1e15;
+            request.cutTick = quorvane::kWholeSong;
             if (header.format == 1)
                 quorvane::cutFormatOne(request);
             else
