@@ -30,7 +30,7 @@
 #include "engine/platform_files.hpp"
 #include "engine/pre_reader.hpp"
 #include "heap_meter.hpp"
-#include "workflow/song_timing.hpp"
+#include "engine/timeline.hpp"
 #include "midi_builder.hpp"
 #include "song_generator.hpp"
 
@@ -143,7 +143,7 @@ void preRead(benchmark::State& bench, const Song& song) {
 void measureSong(benchmark::State& bench, const Song& song) {
     const std::string path = utf8(song.path);
     measure(bench, song, [&] {
-        benchmark::DoNotOptimize(quorvane::SongTiming::measure(path));
+        benchmark::DoNotOptimize(quorvane::Timeline::read(path));
         return std::string();
     });
 }

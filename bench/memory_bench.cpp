@@ -7,8 +7,9 @@
 // song of nothing but Set Tempo events (140 MB) and a Format 1 song of 65,535
 // tiny tracks. Each operation runs in a child process of its own, which
 // reports its peak resident memory as getrusage() tells it (ru_maxrss, the
-// whole process: code, libraries, buffers). The cut falls beyond the song's
-// end, so every byte is read and written. The target is under 16 MB for any
+// whole process: code, libraries, buffers). The cut keeps the whole song,
+// so every byte is read and written; the batch column cuts in the middle,
+// where a Format 0 fade walks the timeline. The target is under 16 MB for any
 // cut or measure of any size; the exit status is 1 when one is over it. The
 // batch column is one file of CUT ALL: pre-read, measure and cut of one
 // opened song.
@@ -31,7 +32,8 @@
 #include "engine/song_source.hpp"
 #include "midi_builder.hpp"
 #include "song_generator.hpp"
-#include "workflow/song_timing.hpp"
+#include "engine/cut_points.hpp"
+#include "engine/timeline.hpp"
 
 namespace {
 
@@ -154,8 +156,8 @@ int main(int argc, char** argv) {
                 quorvane::cutFormatZero(request);
         });
         const double measure = peakInChild([&] {
-            const auto timing = quorvane::SongTiming::measure(file);
-            timing.tempoAt(timing.length());
+            const auto timeline = quorvane::Timeline::read(file);
+            timeline.firstTickAt(timeline.length() / 2);  // a question past what memory holds
         });
         // A file of CUT ALL: opened once for the pre-read, the measure and
         // the cut (read whole into memory only when it is small).
@@ -167,8 +169,10 @@ int main(int argc, char** argv) {
             request.listedName = quorvane::utf8FromPath(song.path.filename());
             request.destFolder = quorvane::utf8FromPath(root / "out");
             const quorvane::SongHeader header = quorvane::preRead(source);
-            quorvane::SongTiming::measure(source);
-            request.cutTick = quorvane::kWholeSong;
+            const quorvane::Timeline timeline = quorvane::Timeline::read(source);
+            // Cut in the middle: the fade of a Format 0 song walks the timeline too.
+            request.timeline = &timeline;
+            request.cutTick = quorvane::cutTickForClip(timeline, header.format == 1, timeline.length() / 2);
             if (header.format == 1)
                 quorvane::cutFormatOne(request);
             else
