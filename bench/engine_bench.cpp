@@ -27,11 +27,10 @@
 #include <vector>
 
 #include "engine/cutters.hpp"
-#include "engine/music_time.hpp"
 #include "engine/platform_files.hpp"
 #include "engine/pre_reader.hpp"
 #include "heap_meter.hpp"
-#include "workflow/song_timing.hpp"
+#include "engine/timeline.hpp"
 #include "midi_builder.hpp"
 #include "song_generator.hpp"
 
@@ -47,7 +46,7 @@ struct Song {
     fs::path path;
     std::string fileName;  // the listed name
     std::size_t size = 0;
-    double endCutTime = 0;  // cut position at the last tick
+    std::uint64_t endTick = 0;  // the song's last tick
 };
 
 class Workspace {
@@ -95,8 +94,7 @@ Song makeSong(const std::string& label, int format, std::size_t bytes, bool with
     name += withTempo ? "_" : "NT_";
     name += label;
     name += ".MID";
-    Song result{label, workspace->root() / name, name, song.bytes.size(),
-                static_cast<double>(song.endTick) * quorvane::kMusicTicksPerQuarter / song.division};
+    Song result{label, workspace->root() / name, name, song.bytes.size(), song.endTick};
     quorvane::testing::writeFile(result.path, song.bytes);
     return result;
 }
@@ -145,17 +143,14 @@ void preRead(benchmark::State& bench, const Song& song) {
 void measureSong(benchmark::State& bench, const Song& song) {
     const std::string path = utf8(song.path);
     measure(bench, song, [&] {
-        benchmark::DoNotOptimize(quorvane::SongTiming::measure(path));
+        benchmark::DoNotOptimize(quorvane::Timeline::read(path));
         return std::string();
     });
 }
 
 void cut(benchmark::State& bench, const Song& song, quorvane::CutResult (*cutter)(const CutRequest&)) {
     CutRequest request = requestFor(song);
-    const quorvane::SongHeader header = quorvane::preRead(request.source);
-    request.tempo = header.tempo;
-    request.tickMs = header.tickMs;
-    request.cutTicks = song.endCutTime;
+    request.cutTick = song.endTick;
     measure(bench, song, [&] { return cutter(request).path; });
 }
 

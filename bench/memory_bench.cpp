@@ -7,8 +7,9 @@
 // song of nothing but Set Tempo events (140 MB) and a Format 1 song of 65,535
 // tiny tracks. Each operation runs in a child process of its own, which
 // reports its peak resident memory as getrusage() tells it (ru_maxrss, the
-// whole process: code, libraries, buffers). The cut falls beyond the song's
-// end, so every byte is read and written. The target is under 16 MB for any
+// whole process: code, libraries, buffers). The cut keeps the whole song,
+// so every byte is read and written; the batch column cuts in the middle,
+// where a Format 0 fade walks the timeline. The target is under 16 MB for any
 // cut or measure of any size; the exit status is 1 when one is over it. The
 // batch column is one file of CUT ALL: pre-read, measure and cut of one
 // opened song.
@@ -24,13 +25,15 @@
 #include <string>
 #include <vector>
 
+#include "engine/cut_points.hpp"
 #include "engine/cutters.hpp"
 #include "engine/platform_files.hpp"
 #include "engine/pre_reader.hpp"
 #include "engine/song_source.hpp"
 #include "midi_builder.hpp"
 #include "song_generator.hpp"
-#include "workflow/song_timing.hpp"
+#include "engine/cut_points.hpp"
+#include "engine/timeline.hpp"
 
 namespace {
 
@@ -146,17 +149,15 @@ int main(int argc, char** argv) {
             request.listedName = quorvane::utf8FromPath(song.path.filename());
             request.destFolder = quorvane::utf8FromPath(root / "out");
             const quorvane::SongHeader header = quorvane::preRead(file);
-            request.tempo = header.tempo;
-            request.tickMs = header.tickMs;
-            request.cutTicks = 1e15;  // beyond the end: everything is read and written
+            request.cutTick = quorvane::kWholeSong;  // no cut: everything is read and written
             if (header.format == 1)
                 quorvane::cutFormatOne(request);
             else
                 quorvane::cutFormatZero(request);
         });
         const double measure = peakInChild([&] {
-            const auto timing = quorvane::SongTiming::measure(file);
-            timing.tempoAt(timing.length());
+            const auto timeline = quorvane::Timeline::read(file);
+            timeline.firstTickAt(timeline.length() / 2);  // a question past what memory holds
         });
         // A file of CUT ALL: opened once for the pre-read, the measure and
         // the cut (read whole into memory only when it is small).
@@ -168,10 +169,10 @@ int main(int argc, char** argv) {
             request.listedName = quorvane::utf8FromPath(song.path.filename());
             request.destFolder = quorvane::utf8FromPath(root / "out");
             const quorvane::SongHeader header = quorvane::preRead(source);
-            quorvane::SongTiming::measure(source);
-            request.tempo = header.tempo;
-            request.tickMs = header.tickMs;
-            request.cutTicks = 1e15;
+            const quorvane::Timeline timeline = quorvane::Timeline::read(source);
+            // Cut in the middle: the fade of a Format 0 song walks the timeline too.
+            request.timeline = &timeline;
+            request.cutTick = quorvane::cutTickForClip(timeline, header.format == 1, timeline.length() / 2);
             if (header.format == 1)
                 quorvane::cutFormatOne(request);
             else

@@ -11,6 +11,7 @@
 #include <random>
 #include <string>
 
+#include "engine/cut_points.hpp"
 #include "oracle.hpp"
 
 namespace {
@@ -46,11 +47,11 @@ Workspace& workspace() {
     std::abort();
 }
 
-// The cut position follows the input's size, so that the corpus reaches
-// cuts at the start, inside and past the end of songs of every length.
-double cutTimeFor(std::size_t size) {
-    static constexpr double kTimes[] = {0.0, 768.0, 3072.0, 30000.0, 1.0e9};
-    return kTimes[size % std::size(kTimes)];
+// The cut tick follows the input's size, so that the corpus reaches cuts at
+// the start, inside and past the end of songs of every length, and none.
+std::uint64_t cutTickFor(std::size_t size) {
+    static constexpr std::uint64_t kTicks[] = {0, 480, 1920, 19200, 1000000000, quorvane::kWholeSong};
+    return kTicks[size % std::size(kTicks)];
 }
 
 }  // namespace
@@ -64,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     quorvane::robustness::Tally tally;
     if (const auto problem =
-            quorvane::robustness::checkReaders(space.source, size, space.dest, cutTimeFor(size), false, tally)) {
+            quorvane::robustness::checkReaders(space.source, size, space.dest, cutTickFor(size), false, tally)) {
         broken(*problem);
     }
     return 0;

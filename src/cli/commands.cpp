@@ -1,5 +1,7 @@
 #include "commands.hpp"
 
+#include <charconv>
+#include <cmath>
 #include <iomanip>
 #include <ostream>
 #include <sstream>
@@ -21,13 +23,41 @@ bool selectAlone(HeadlessWindow& window, const std::string& file, const std::opt
     return window.errorCount() == 0;
 }
 
+// A decimal number without sign or exponent: digits, at most one point.
+std::optional<double> plainNumber(std::string_view text) {
+    if (text.empty() || text.front() == '.' || text.back() == '.') return std::nullopt;
+    if (text.find_first_not_of("0123456789.") != std::string_view::npos) return std::nullopt;
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
 }  // namespace
+
+std::optional<double> parseClipLength(std::string_view text) {
+    std::optional<double> seconds;
+    const std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos) {
+        seconds = plainNumber(text);
+    } else {
+        const std::string_view minutes = text.substr(0, colon);
+        const std::optional<double> rest = plainNumber(text.substr(colon + 1));
+        if (minutes.find_first_not_of("0123456789") != std::string_view::npos || !rest || *rest >= 60) return std::nullopt;
+        const std::optional<double> whole = plainNumber(minutes);
+        if (!whole) return std::nullopt;
+        seconds = *whole * 60 + *rest;
+    }
+    if (!seconds || !(*seconds > 0) || !std::isfinite(*seconds)) return std::nullopt;
+    return seconds;
+}
 
 int runInfo(const std::string& file, std::ostream& out, std::ostream& err) {
     // The same selection the window makes: pre-read, then measured.
     HeadlessWindow window(err);
     if (!selectAlone(window, file, std::nullopt)) return kExitFileError;
     const AppState& state = window.form.appState();
+    const Timeline& timeline = *window.form.timeline();
     out << "file:      " << state.FilePath << '\n'
         << "format:    " << state.Format
         << (state.Format == 1   ? " (cut at the next bar line)"
@@ -37,9 +67,9 @@ int runInfo(const std::string& file, std::ostream& out, std::ostream& err) {
         << "division:  " << state.Division.quarters << " ticks per quarter note\n"
         << "tempo:     " << state.Tempo << " microseconds per quarter note\n"
         << "tick:      " << std::setprecision(17) << state.TickMs << " ms\n"
-        << "length:    " << window.form.songTicks() << " music ticks (" << kMusicTicksPerQuarter
+        << "length:    " << timeline.musicLength() << " music ticks (" << kMusicTicksPerQuarter
         << " per quarter note), " << window.form.LabDurataTempo << '\n'
-        << "start:     " << window.form.openingTempo() << " quarter notes per minute\n"
+        << "start:     " << 60000000.0 / timeline.tempoAt(0) << " quarter notes per minute\n"
         << "positions: 1 to " << window.segmento.Max() << '\n';
     return kExitOk;
 }
@@ -61,11 +91,11 @@ int runCutAtPosition(const std::string& file, int position, const std::optional<
     return kExitOk;
 }
 
-int runCutToSeconds(const std::string& file, int seconds, const std::optional<std::string>& dest, std::ostream& out,
+int runCutToSeconds(const std::string& file, double seconds, const std::optional<std::string>& dest, std::ostream& out,
                     std::ostream& err, const CutHook& afterCut) {
     HeadlessWindow window(err);
     window.form.onCutWritten = afterCut;
-    window.choose.SetValue(seconds);
+    window.form.clipLength = seconds;
     window.form.chooseFile(file, dest.value_or(""));
     if (window.errorCount() == 0) window.form.cutToClip(0);
     if (window.errorCount() != 0) return kExitFileError;
@@ -74,12 +104,12 @@ int runCutToSeconds(const std::string& file, int seconds, const std::optional<st
     return kExitOk;
 }
 
-int runCutAll(const std::string& folder, int seconds, const std::optional<std::string>& dest, std::ostream& out,
+int runCutAll(const std::string& folder, double seconds, const std::optional<std::string>& dest, std::ostream& out,
               std::ostream& err, int barColumns, const CutHook& afterCut, int jobs) {
     HeadlessWindow window(err);
     window.form.onCutWritten = afterCut;
     window.form.batchJobs = jobs > 0 ? jobs : BatchAhead::coreCount();
-    window.choose.SetValue(seconds);
+    window.form.clipLength = seconds;
     window.chooseFolders(folder, dest.value_or(""));
     if (window.errorCount() != 0) return kExitFileError;
     bool barShown = false;  // the terminal's line holds the bar

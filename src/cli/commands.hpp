@@ -4,6 +4,7 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace quorvane::cli {
 
@@ -12,10 +13,10 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFileError = 1;
 inline constexpr int kExitUsage = 2;
 
-// The clip length's range. The window's slider starts at 0, where CUT ALL
-// cuts nothing: a clip of 0 seconds holds nothing to keep.
-inline constexpr int kMinSeconds = 1;
-inline constexpr int kMaxSeconds = 59;
+// A clip length as the command line takes it: seconds with or without
+// decimals ("12.5") or minutes and seconds ("1:30", "2:05.5"); more than 0.
+// Nothing for any other text.
+std::optional<double> parseClipLength(std::string_view text);
 
 // Runs on each cut file once it is written (--preview); what it throws is
 // that cut's failure.
@@ -31,8 +32,8 @@ int runCutAtPosition(const std::string& file, int position, const std::optional<
                      std::ostream& err, const CutHook& afterCut = {});
 
 // `quorvane cut FILE --seconds S [--dest DIR]`: what CUT ALL does for one
-// file (the same search for the position whose time reads S), without a log.
-int runCutToSeconds(const std::string& file, int seconds, const std::optional<std::string>& dest, std::ostream& out,
+// file (the clip of S seconds), without a log.
+int runCutToSeconds(const std::string& file, double seconds, const std::optional<std::string>& dest, std::ostream& out,
                     std::ostream& err, const CutHook& afterCut = {});
 
 // `quorvane cut-all FOLDER --seconds C [--dest DIR]`: CUT ALL on the folder's
@@ -41,7 +42,7 @@ int runCutToSeconds(const std::string& file, int seconds, const std::optional<st
 // place instead: a bar, the count and the file in hand; failures still get a
 // line each. `jobs` files are cut at once (0: as many as the machine has
 // cores), with the same log, files and output as one by one.
-int runCutAll(const std::string& folder, int seconds, const std::optional<std::string>& dest, std::ostream& out,
+int runCutAll(const std::string& folder, double seconds, const std::optional<std::string>& dest, std::ostream& out,
               std::ostream& err, int barColumns = 0, const CutHook& afterCut = {}, int jobs = 1);
 
 }  // namespace quorvane::cli

@@ -32,28 +32,37 @@ int main(int rawArgc, char** rawArgv) {
 
     std::string cutFile;
     std::optional<int> position;
-    std::optional<int> cutSeconds;
+    std::optional<double> cutSeconds;
     std::optional<std::string> cutDest;
     CLI::App* cut = app.add_subcommand("cut", "Cut one MIDI file, at a slider position (CUT ONE) or to a clip length");
     cut->add_option("FILE", cutFile, "MIDI file to cut")->required();
     auto* positionOption = cut->add_option(
         "--position,-p", position,
-        "Cut slider position (1 to the song's length in seconds); each step is 1000 ticks of music time, "
+        "Cut slider position (1 to the last, which `info` shows); each step is 1000 ticks of music time, "
         "768 per quarter note");
+    // Clip lengths: 12.5 or 1:30.
+    const CLI::Validator clipLength(
+        [](std::string& text) -> std::string {
+            const std::optional<double> seconds = parseClipLength(text);
+            if (!seconds) return "a clip length is a time above 0: seconds (12.5) or minutes:seconds (1:30)";
+            text = std::to_string(*seconds);
+            return {};
+        },
+        "SECONDS|MM:SS");
     auto* secondsOption =
-        cut->add_option("--seconds,-s", cutSeconds, "Clip length in seconds, as CUT ALL searches it (0 to 59)")
-            ->check(CLI::Range(kMinSeconds, kMaxSeconds));
+        cut->add_option("--seconds,-s", cutSeconds, "Clip length, as CUT ALL cuts it: seconds (12.5) or mm:ss (1:30)")
+            ->transform(clipLength);
     positionOption->excludes(secondsOption);
     cut->add_option("--dest,-d", cutDest, "Destination folder (default: beside the source)");
 
     std::string folder;
-    int allSeconds = 30;
+    double allSeconds = 30;
     std::optional<std::string> allDest;
     CLI::App* cutAll = app.add_subcommand("cut-all", "Cut every MIDI file of a folder to a clip length (CUT ALL)");
     cutAll->add_option("FOLDER", folder, "Folder of .mid files; the log Quorvane.log is written there")->required();
-    cutAll->add_option("--seconds,-s", allSeconds, "Clip length in seconds (0 to 59)")
+    cutAll->add_option("--seconds,-s", allSeconds, "Clip length: seconds (12.5) or mm:ss (1:30)")
         ->required()
-        ->check(CLI::Range(kMinSeconds, kMaxSeconds));
+        ->transform(clipLength);
     cutAll->add_option("--dest,-d", allDest, "Destination folder (default: beside each source)");
     std::optional<int> jobs;
     cutAll->add_option("--jobs,-j", jobs, "Files cut at once (default: the number of cores; 1: one after another)")

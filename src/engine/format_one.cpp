@@ -1,13 +1,12 @@
-#include <algorithm>
-#include <cmath>
+#include <array>
 #include <cstring>
+#include <initializer_list>
 
 #include "byte_reader.hpp"
 #include "cut_name.hpp"
 #include "cutters.hpp"
 #include "output_file.hpp"
 #include "platform_files.hpp"
-#include "pre_reader.hpp"
 #include "smf.hpp"
 #include "song_source.hpp"
 #include "track_writer.hpp"
@@ -16,44 +15,79 @@ namespace quorvane {
 
 namespace {
 
+// What a track has done with its channels so far. Every channel message
+// kept leaves one mark, without a branch (the fast path marks every message
+// of the song): at [status * 2 + (first data byte == 64)], 0x80 | the second
+// data byte (for a message with one data byte, whatever byte follows it).
+// So channel c is used when a mark of one of its status bytes is set, and
+// its sustain pedal (controller 64) is down when the last value kept,
+// at [(0xB0 | c) * 2 + 1], is 64 or more.
+class Channels {
+public:
+    void keep(std::uint8_t status, std::uint8_t first, std::uint8_t second) {
+        marks_[std::size_t{status} * 2 + (first == 64)] = static_cast<std::uint8_t>(0x80 | second);
+    }
+    bool used(int channel) const {
+        for (int kind = 0x80; kind < 0xF0; kind += 0x10) {
+            if (marks_[(kind | channel) * 2] | marks_[(kind | channel) * 2 + 1]) return true;
+        }
+        return false;
+    }
+    bool pedalDown(int channel) const { return marks_[(0xB0 | channel) * 2 + 1] >= 0x80 + 64; }
+
+private:
+    std::array<std::uint8_t, 512> marks_{};
+};
+
 // The channel messages before the cut, copied as they are.
 struct PlainCopier {
-    double cut;
-    std::uint64_t clock;  // music ticks
+    std::uint64_t cut;
+    std::uint64_t clock;  // source ticks
+    Channels* channels;
 
-    bool accepts(std::uint64_t time, std::uint32_t ticks) const { return static_cast<double>(time + ticks) < cut; }
+    bool accepts(std::uint64_t time, std::uint32_t ticks) const { return time + ticks < cut; }
     static std::uint64_t advance(std::uint64_t time, std::uint32_t ticks) { return time + ticks; }
-    static std::uint8_t* put(std::uint8_t* to, const PlainMessage& message) {
+    std::uint8_t* put(std::uint8_t* to, const PlainMessage& message) {
         std::memcpy(to, message.from, 7);  // only the message's own bytes count
+        // The byte after a message of one data byte is buffered too: the
+        // fast path stops seven bytes before the end of what it reads.
+        channels->keep(message.status, message.data[0], message.data[1]);
         return to + (message.data + message.dataCount - message.from);
     }
 };
 
-// The first bar line (four quarter notes) strictly after the cut position,
-// measured at the first tempo of the file.
-double cutTick(const CutRequest& request, std::uint32_t division) {
-    const double cutMs = musicMilliseconds(request.cutTicks, request.tempo);
-    const double cutTicks = std::floor(cutMs / request.tickMs);
-    const double bar = 4.0 * division;
-    return (std::floor(cutTicks / bar) + 1.0) * bar;
+// Ends a track at the cut, `delta` ticks after the last event written: for
+// each channel it used, in ascending order, a pedal release where the pedal
+// is down and All Sound Off, then End of Track. Only the first event takes
+// the delta-time.
+void closeAtCut(OutputFile& out, const Channels& channels, std::uint32_t delta) {
+    Vlq time = encodeVlq(delta);
+    const auto put = [&](std::initializer_list<std::uint8_t> event) {
+        out.put(time.bytes());
+        out.put(event);
+        time = encodeVlq(0);
+    };
+    for (std::uint8_t channel = 0; channel < 16; ++channel) {
+        if (!channels.used(channel)) continue;
+        const auto status = static_cast<std::uint8_t>(0xB0 | channel);
+        if (channels.pedalDown(channel)) put({status, 0x40, 0x00});
+        put({status, 0x78, 0x00});
+    }
+    put({0xFF, kMetaEndOfTrack, 0x00});
 }
 
 // Copies one track up to the cut tick (or its own End of Track) into `out`.
-// `lastChannel` is the channel of the last channel status byte read, in this
-// track or an earlier one; the closing All Sound Off goes to it.
-void cutTrack(ByteReader& in, double cut, OutputFile& out, std::uint8_t& lastChannel) {
+void cutTrack(ByteReader& in, std::uint64_t cut, OutputFile& out) {
     const TrackChunk chunk = nextTrack(in);
     EventReader events(in);
-    std::uint64_t time = 0;
+    Channels channels;
+    std::uint64_t time = 0;     // of the last event read
     std::uint64_t carried = 0;  // ticks of dropped system messages not yet written
     for (;;) {
         if (carried == 0) {
-            PlainCopier copier{cut, time};
-            const std::uint64_t before = in.offset();
+            PlainCopier copier{cut, time, &channels};
             copyPlainMessages(in, events, out, 4096, copier);
             time = copier.clock;
-            // The running status is the last message copied.
-            if (in.offset() != before) lastChannel = events.runningStatus() & 0x0F;
         }
         if (in.atLimit()) {  // the chunk ends without End of Track: closed as if it had one
             out.put({0x00, 0xFF, kMetaEndOfTrack, 0x00});
@@ -61,12 +95,13 @@ void cutTrack(ByteReader& in, double cut, OutputFile& out, std::uint8_t& lastCha
         }
         const std::uint64_t at = in.offset();
         const Vlq delta = in.vlq();
-        time += delta.value;
-        if (static_cast<double>(time) >= cut) {
-            out.put(
-                {0x00, static_cast<std::uint8_t>(0xB0 | lastChannel), 0x78, 0x00, 0x00, 0xFF, kMetaEndOfTrack, 0x00});
+        if (time + delta.value >= cut) {  // not kept: the track ends at the cut
+            const std::uint64_t rest = cut - time + carried;
+            if (rest > kVlqMax) in.fail("delta-time from the last event to the cut too large for a MIDI file", at);
+            closeAtCut(out, channels, static_cast<std::uint32_t>(rest));
             break;
         }
+        time += delta.value;
         const EventHead head = events.next();
         if (head.kind == EventKind::System) {
             carried += delta.value;
@@ -75,7 +110,7 @@ void cutTrack(ByteReader& in, double cut, OutputFile& out, std::uint8_t& lastCha
         putDelta(out, delta, carried, in, at);
         if (head.kind == EventKind::Channel) {
             putChannelMessage(out, head, !head.runningStatus);
-            lastChannel = head.channel();
+            channels.keep(head.status, head.data[0], head.data[1]);
             continue;
         }
         if (head.kind == EventKind::Meta && head.metaType == kMetaSetTempo) {
@@ -95,22 +130,19 @@ void cutTrack(ByteReader& in, double cut, OutputFile& out, std::uint8_t& lastCha
 }  // namespace
 
 CutResult cutFormatOne(const CutRequest& request) {
-    requirePreRead(request.source, request.tempo, request.tickMs);
     CutResult result;
     result.path = cutFilePath(request.source, request.listedName, request.destFolder);
 
     ByteReader in = readSong(request.source, request.song);
     const SmfHeader header = readHeader(in);
-    const double cut = cutTick(request, header.division());
 
     // Track by track, straight to the file: each track's length is patched
     // in once it is written, so memory does not grow with the song.
     OutputFile out(pathFromUtf8(result.path), result.path);
     putHeaderChunk(out, SmfHeader{1, header.trackCount, header.divisionHi, header.divisionLo});
-    std::uint8_t lastChannel = 0;
     for (std::uint32_t k = 0; k < header.trackCount; ++k) {
         const std::uint64_t dataStart = openTrackChunk(out);
-        cutTrack(in, cut, out, lastChannel);
+        cutTrack(in, request.cutTick, out);
         closeTrackChunk(out, dataStart, result.path, "a track is too long for a MIDI file");
     }
     in.close();

@@ -1,15 +1,17 @@
-#include <algorithm>
+#include <array>
 #include <cstring>
+#include <limits>
 #include <optional>
 
 #include "byte_reader.hpp"
 #include "cut_name.hpp"
+#include "cut_points.hpp"
 #include "cutters.hpp"
 #include "output_file.hpp"
 #include "platform_files.hpp"
-#include "pre_reader.hpp"
 #include "smf.hpp"
 #include "song_source.hpp"
+#include "timeline.hpp"
 #include "track_writer.hpp"
 
 namespace quorvane {
@@ -17,6 +19,12 @@ namespace quorvane {
 namespace {
 
 constexpr int kDefaultChannelVolume = 100;  // General MIDI's power-on volume
+constexpr std::uint8_t kChannelVolume = 0x07;
+constexpr std::uint8_t kSustainPedal = 0x40;
+constexpr std::uint8_t kAllSoundOff = 0x78;
+// A channel that sounds on without events of its own is turned down this
+// often (seconds).
+constexpr double kStepSeconds = 0.1;
 
 // The channel a fade event before this event goes to.
 std::uint8_t fadeChannel(const EventHead& head) {
@@ -27,45 +35,92 @@ std::uint8_t fadeChannel(const EventHead& head) {
     }
 }
 
-// Copies the single track of a Format 0 file while following the time, and
-// ends at the cut or at the track's own End of Track.
+// Where the clip ends and where its fade starts, in source ticks and in
+// seconds. A clip that keeps the whole song has neither.
+struct CutPlan {
+    std::uint64_t fadeTick = kWholeSong;  // the first tick of the fade
+    std::uint64_t cutTick = kWholeSong;   // the first tick not kept
+    double fadeStart = 0;                 // seconds
+    double cutTime = 0;
+
+    bool whole() const { return cutTick == kWholeSong; }
+};
+
+// The fade runs over the last tenth of the clip's time. A cut at or past the
+// song's end keeps the song as it is.
+CutPlan planCut(std::uint64_t cutTick, const Timeline* timeline) {
+    CutPlan plan;
+    if (cutTick == kWholeSong || cutTick >= timeline->endTick()) return plan;
+    plan.cutTick = cutTick;
+    plan.cutTime = timeline->seconds(cutTick);
+    plan.fadeStart = 0.9 * plan.cutTime;
+    plan.fadeTick = timeline->firstTickAt(plan.fadeStart);
+    return plan;
+}
+
+// What the copy has done to each channel so far: the last data byte of its
+// Channel Volume messages, of its sustain pedal messages and of any other
+// message. Every channel message is noted with a single store and no load
+// or branch: the copier below calls this for every message, and nothing in
+// it waits for the message before.
+class ChannelState {
+public:
+    ChannelState() { last_.fill(kNone); }
+
+    void note(std::uint8_t status, const std::uint8_t* data) {
+        // data[1] is read even after a single data byte, and then means nothing.
+        last_[kRows[((status & 0x70) << 3) | data[0]] + (status & 0x0F)] = data[1] & 0x7F;
+    }
+
+    int volume(unsigned channel) const { return last_[channel] == kNone ? kDefaultChannelVolume : last_[channel]; }
+    bool pedalDown(unsigned channel) const { return last_[16 + channel] != kNone && last_[16 + channel] >= 64; }
+    bool isUsed(unsigned channel) const {
+        return last_[channel] != kNone || last_[16 + channel] != kNone || last_[32 + channel] != kNone;
+    }
+
+private:
+    static constexpr std::uint8_t kNone = 0xFF;
+    // The row of a message by its kind (the status byte's bits 4-6) and its
+    // first data byte.
+    static constexpr std::array<std::uint8_t, 8 * 128> kRows = [] {
+        std::array<std::uint8_t, 8 * 128> rows{};
+        rows.fill(32);
+        rows[((0xB0 & 0x70) << 3) | kChannelVolume] = 0;
+        rows[((0xB0 & 0x70) << 3) | kSustainPedal] = 16;
+        return rows;
+    }();
+    std::array<std::uint8_t, 48> last_;  // rows of 16 channels: volume, sustain pedal, any other
+};
+
+// Copies the single track of a Format 0 file, follows its time through the
+// fade, and ends at the cut or at the track's own End of Track.
 class ZeroCutter {
 public:
-    ZeroCutter(const CutRequest& request, ByteReader& in, OutputFile& out, std::uint32_t division)
-        : in_(in),
-          out_(out),
-          division_(division),
-          cutTicks_(request.cutTicks),
-          tempo_(request.tempo),
-          tickMs_(request.tickMs) {
-        volumes_.fill(kDefaultChannelVolume);
+    ZeroCutter(const CutPlan& plan, const Timeline* timeline, ByteReader& in, OutputFile& out)
+        : in_(in), out_(out), plan_(plan) {
+        if (plan_.whole()) return;
+        eventClock_.emplace(timeline->cursor());
+        stepClock_.emplace(timeline->cursor());
+        faded_.fill(-1);
+        lastFade_.fill(-std::numeric_limits<double>::infinity());
+        nextStep();
     }
 
     // True when the cut fell inside the song.
     bool run() {
-        const double fadeStart = cutTicks_ - cutTicks_ / 10;
         EventReader events(in_);
-        // The cut and fade positions in milliseconds follow the current
-        // tempo; they change only where a Set Tempo is copied.
-        std::uint32_t tempo = 0;
-        double cutMs = 0, fadeMs = 0;
         for (;;) {
-            if (tempo != tempo_) {
-                tempo = tempo_;
-                cutMs = musicMilliseconds(cutTicks_, tempo);
-                fadeMs = musicMilliseconds(fadeStart, tempo);
-            }
-            copyPlainMessages(events, std::min(cutMs, fadeMs));
+            if (tick_ < plan_.fadeTick) copyPlainMessages(events);
             if (in_.atLimit()) {  // the chunk ends without End of Track: closed as if it had one
                 out_.put({0x00, 0xFF, kMetaEndOfTrack, 0x00});
                 return false;
             }
             const std::uint64_t at = in_.offset();
             const Vlq delta = in_.vlq();
-            elapsedMs_ += delta.value * tickMs_;
+            tick_ += delta.value;
             EventHead head = events.begin();
-            if (elapsedMs_ >= cutMs) {
-                silenceAll();
+            if (tick_ >= plan_.cutTick) {
+                closeAtCut(at);
                 return true;
             }
             events.finish(head);
@@ -73,27 +128,33 @@ public:
                 carried_ += delta.value;
                 continue;
             }
-            if (elapsedMs_ >= fadeMs) fade(fadeChannel(head));
-            putDelta(out_, delta, carried_, in_, at);
+            if (tick_ < plan_.fadeTick) {
+                putDelta(out_, delta, carried_, in_, at);
+                if (head.kind == EventKind::Channel) channels_.note(head.status, head.data);
+            } else {
+                fadeBefore(head, delta, at);
+            }
+            writtenTick_ = tick_;
             if (copyEvent(head)) return false;
         }
     }
 
-    std::optional<TempoChange> tempoChange() const { return tempoChange_; }
-    const std::array<int, 16>& volumes() const { return volumes_; }
+    std::array<int, 16> volumes() const {
+        std::array<int, 16> out;
+        for (unsigned channel = 0; channel < 16; ++channel) out[channel] = channels_.volume(channel);
+        return out;
+    }
 
 private:
     // The channel messages before the fade, copied with their status byte
     // written again where a fade event broke the running status.
     struct PlainCopier {
-        double limitMs;
-        double tickMs;
-        double clock;     // milliseconds
-        int lastWritten;  // -1: no status byte written yet
-        std::array<int, 16>* volumes;
+        std::uint64_t clock;  // counts down: the ticks from the last message copied to the first tick not copied
+        int lastWritten;      // -1: no status byte written yet
+        ChannelState* channels;
 
-        bool accepts(double elapsed, std::uint32_t ticks) const { return elapsed + ticks * tickMs < limitMs; }
-        double advance(double elapsed, std::uint32_t ticks) const { return elapsed + ticks * tickMs; }
+        bool accepts(std::uint64_t left, std::uint32_t ticks) const { return ticks < left; }
+        std::uint64_t advance(std::uint64_t left, std::uint32_t ticks) const { return left - ticks; }
         std::uint8_t* put(std::uint8_t* to, const PlainMessage& message) {
             std::memcpy(to, message.from, 4);  // only deltaSize of them count
             to += message.deltaSize;
@@ -104,9 +165,7 @@ private:
             to[0] = message.data[0];
             to[1] = message.data[1];
             to += message.dataCount;
-            int& volume = (*volumes)[message.status & 0x0F];
-            const bool setsVolume = (message.status & 0xF0) == 0xB0 && message.data[0] == 0x07;
-            volume = setsVolume ? message.data[1] : volume;
+            channels->note(message.status, message.data);
             lastWritten = message.status;
             return to;
         }
@@ -114,20 +173,122 @@ private:
 
     // Stops also before an event with carried time, which the loop in run()
     // must write anew.
-    void copyPlainMessages(EventReader& events, double limitMs) {
+    void copyPlainMessages(EventReader& events) {
         if (carried_ != 0) return;
-        PlainCopier copier{limitMs, tickMs_, elapsedMs_, lastStatusWritten_ ? *lastStatusWritten_ : -1, &volumes_};
+        PlainCopier copier{plan_.fadeTick - tick_, lastStatusWritten_ ? *lastStatusWritten_ : -1, &channels_};
         quorvane::copyPlainMessages(in_, events, out_, 1024, copier);
-        elapsedMs_ = copier.clock;
+        tick_ = writtenTick_ = plan_.fadeTick - copier.clock;
         if (copier.lastWritten >= 0) lastStatusWritten_ = static_cast<std::uint8_t>(copier.lastWritten);
     }
 
-    void fade(std::uint8_t channel) {
-        ++fadeCount_;
-        const int volume = std::clamp(volumes_[channel] - fadeCount_, 0, 127);
+    // The event in hand lies in the fade: the steps due up to its tick, then
+    // a fade event at its time, on the channel it uses; the event follows
+    // with delta-time 0. A Channel Volume of the song is turned down too.
+    void fadeBefore(EventHead& head, const Vlq& delta, std::uint64_t at) {
+        if (tick_ != timeTick_) {  // the events of a chord share their time
+            time_ = eventClock_->seconds(tick_);
+            timeTick_ = tick_;
+        }
+        const std::uint8_t channel = fadeChannel(head);
+        bool split = false;
+        if (stepTick_ <= tick_) {
+            split = putSteps(tick_, at);
+            // Steps at the event's own tick too, but none on its channel,
+            // whose fade event follows.
+            lastFade_[channel] = time_;
+            split |= putSteps(tick_ + 1, at);
+        }
+        if (split) {
+            putTicks(tick_ - writtenTick_, at);
+        } else {
+            putDelta(out_, delta, carried_, in_, at);
+        }
+        if (head.kind == EventKind::Channel) channels_.note(head.status, head.data);
+        putFade(channel, time_, time_);
+        out_.put(0x00);
+        if (head.kind == EventKind::Channel && (head.status & 0xF0) == 0xB0 && head.data[0] == kChannelVolume) {
+            const int volume = fadeValue(head.data[1], time_);
+            head.data[1] = static_cast<std::uint8_t>(volume);
+            faded_[head.channel()] = volume;
+        }
+    }
+
+    // Steps at the grid ticks before `end`: each channel used so far, that
+    // had no fade event of its own since the grid time before, gets its
+    // value for the step's time where that differs from the one it has.
+    // True when one was written.
+    bool putSteps(std::uint64_t end, std::uint64_t at) {
+        bool wrote = false;
+        while (stepTick_ < end) {
+            const double time = stepClock_->seconds(stepTick_);
+            const double since = stepTime(step_ - 1);
+            for (std::uint8_t channel = 0; channel < 16; ++channel) {
+                if (!channels_.isUsed(channel) || lastFade_[channel] > since) continue;
+                const int volume = channels_.volume(channel);
+                if (fadeValue(volume, time) == (faded_[channel] < 0 ? volume : faded_[channel])) continue;
+                putTicks(stepTick_ - writtenTick_, at);
+                writtenTick_ = stepTick_;
+                putFade(channel, time, stepTime(step_));
+                wrote = true;
+            }
+            nextStep();
+        }
+        return wrote;
+    }
+
+    double stepTime(int step) const { return plan_.fadeStart + kStepSeconds * step; }
+
+    void nextStep() {
+        const double time = stepTime(++step_);
+        stepTick_ = time < plan_.cutTime ? stepClock_->firstTickAt(time) : kWholeSong;
+    }
+
+    // The volume `level` comes down to at `time`: the share of the fade
+    // still to run, rounded down. Times in seconds carry rounding errors
+    // that would take a whole step off a value meant to be exact.
+    int fadeValue(int level, double time) const {
+        const double span = plan_.cutTime - plan_.fadeStart;
+        if (!(span > 0)) return 0;
+        const double value = level * (plan_.cutTime - time) / span + 1e-6;
+        // The conversion cuts toward zero: rounds down the values it gets.
+        return value < 1 ? 0 : value >= 127 ? 127 : static_cast<int>(value);
+    }
+
+    // A fade event after its delta-time: the channel's volume for `time`,
+    // counted as the channel's fade at `countsAt`.
+    void putFade(std::uint8_t channel, double time, double countsAt) {
+        const int volume = fadeValue(channels_.volume(channel), time);
         const auto status = static_cast<std::uint8_t>(0xB0 | channel);
-        out_.put({0x00, status, 0x07, static_cast<std::uint8_t>(volume)});
+        out_.put({status, kChannelVolume, static_cast<std::uint8_t>(volume)});
         lastStatusWritten_ = status;
+        faded_[channel] = volume;
+        lastFade_[channel] = countsAt;
+    }
+
+    // A delta-time of the copy's own, in place of the source's.
+    void putTicks(std::uint64_t ticks, std::uint64_t at) {
+        if (ticks > kVlqMax) in_.fail("delta-time too large to carry over a dropped system message", at);
+        out_.put(encodeVlq(static_cast<std::uint32_t>(ticks)).bytes());
+        carried_ = 0;
+    }
+
+    // At the cut: the steps still due before it, then at the cut tick each
+    // held sustain pedal released and every channel silenced.
+    void closeAtCut(std::uint64_t at) {
+        putSteps(plan_.cutTick, at);
+        putTicks(plan_.cutTick - writtenTick_, at);
+        bool first = true;
+        const auto put = [&](std::uint8_t status, std::uint8_t controller) {
+            if (!first) out_.put(0x00);
+            out_.put({status, controller, 0x00});
+            first = false;
+        };
+        for (std::uint8_t channel = 0; channel < 16; ++channel) {
+            if (channels_.pedalDown(channel)) put(static_cast<std::uint8_t>(0xB0 | channel), kSustainPedal);
+        }
+        for (std::uint8_t channel = 0; channel < 16; ++channel)
+            put(static_cast<std::uint8_t>(0xB0 | channel), kAllSoundOff);
+        out_.put({0x00, 0xFF, kMetaEndOfTrack, 0x00});
     }
 
     // Copies the event after its delta-time; true at the End of Track.
@@ -139,19 +300,13 @@ private:
                 const bool withStatus = !head.runningStatus || lastStatusWritten_ != head.status;
                 putChannelMessage(out_, head, withStatus);
                 lastStatusWritten_ = head.status;
-                if ((head.status & 0xF0) == 0xB0 && head.data[0] == 0x07) {
-                    volumes_[head.channel()] = head.data[1];
-                }
                 return false;
             }
             case EventKind::Meta:
                 if (head.metaType == kMetaSetTempo) {
                     out_.put({head.status, head.metaType});
                     out_.put(head.length.bytes());
-                    const std::uint32_t tempo = readTempo(in_, head, out_);
-                    tempo_ = tempo;
-                    tickMs_ = tickMilliseconds(tempo, division_);
-                    tempoChange_ = TempoChange{tempo, division_, tickMs_};
+                    readTempo(in_, head, out_);  // checked as every tempo is
                     return false;
                 }
                 putLongEvent(out_, head, in_);
@@ -160,29 +315,29 @@ private:
         }
     }
 
-    void silenceAll() {
-        for (std::uint8_t k = 0; k < 16; ++k) out_.put({k, static_cast<std::uint8_t>(0xB0 | k), 0x78, 0x00});
-        out_.put({0x00, 0xFF, kMetaEndOfTrack, 0x00});
-    }
-
     ByteReader& in_;
     OutputFile& out_;
-    std::uint32_t division_;
-    double cutTicks_;
-    std::uint32_t tempo_;  // the tempo in effect
-    double tickMs_;
-    std::array<int, 16> volumes_;
-    std::optional<TempoChange> tempoChange_;
-    double elapsedMs_ = 0;
-    int fadeCount_ = 0;
-    std::uint64_t carried_ = 0;
+    const CutPlan plan_;
+    ChannelState channels_;
+    std::uint64_t tick_ = 0;         // the source tick of the last event read
+    std::uint64_t writtenTick_ = 0;  // the source tick of the last event written
+    std::uint64_t carried_ = 0;      // ticks of dropped system messages since then
     std::optional<std::uint8_t> lastStatusWritten_;
+
+    // The fade.
+    std::optional<Timeline::Cursor> eventClock_;  // times of the events
+    std::optional<Timeline::Cursor> stepClock_;   // ticks of the steps
+    int step_ = 0;                                // the next step is at stepTime(step_)...
+    std::uint64_t stepTick_ = kWholeSong;         // ...and at this tick (kWholeSong: none left)
+    std::uint64_t timeTick_ = kWholeSong;         // the tick of the last event in the fade...
+    double time_ = 0;                             // ...and its time
+    std::array<int, 16> faded_;                   // the volume the fade last gave each channel (-1: none yet)
+    std::array<double, 16> lastFade_{};           // when each channel's last fade event counts
 };
 
 }  // namespace
 
 CutResult cutFormatZero(const CutRequest& request) {
-    requirePreRead(request.source, request.tempo, request.tickMs);
     // The copy is written under a lower-case file name; the folder keeps its
     // case. A name whose case tells it from another file's keeps its case.
     CutResult result;
@@ -196,15 +351,23 @@ CutResult cutFormatZero(const CutRequest& request) {
     }
     nextTrack(in);  // the copy gets its own track length
 
+    std::optional<Timeline> ownTimeline;
+    const Timeline* timeline = request.timeline;
+    if (request.cutTick != kWholeSong && timeline == nullptr) {
+        const bool holdsSong = request.song && request.song->path() == request.source;
+        ownTimeline.emplace(holdsSong ? Timeline::read(*request.song) : Timeline::read(request.source));
+        timeline = &*ownTimeline;
+    }
+    const CutPlan plan = planCut(request.cutTick, timeline);
+
     OutputFile out(pathFromUtf8(result.path), result.path);
     putHeaderChunk(out, SmfHeader{header.format, 1, header.divisionHi, header.divisionLo});
     const std::uint64_t dataStart = openTrackChunk(out);
-    ZeroCutter cutter(request, in, out, header.division());
+    ZeroCutter cutter(plan, timeline, in, out);
     result.insideSong = cutter.run();
     in.close();
     closeTrackChunk(out, dataStart, result.path, "the track is too long for a MIDI file");
     out.commit();
-    result.tempo = cutter.tempoChange();
     result.channelVolumes = cutter.volumes();
     return result;
 }

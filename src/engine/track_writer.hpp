@@ -153,11 +153,4 @@ template <typename Copier>
     events.setRunningStatus(running);
 }
 
-// Both cutters measure the cut with the tempo of a pre-read.
-inline void requirePreRead(const std::string& source, std::uint32_t tempo, double tickMs) {
-    if (tempo == 0 || !(tickMs > 0)) {
-        throw FileError(ErrorKind::NotPrepared, source, "the file has not been pre-read");
-    }
-}
-
 }  // namespace quorvane

@@ -23,7 +23,7 @@ struct AppState {
     std::uint32_t Tempo = 0;              // microseconds per quarter note
     double TickMs = 0;                    // milliseconds per source tick
     ExactDivision Division;               // ticks per sixteenth note
-    double CutTime = 0;                   // cut position, 768 music-time ticks per quarter note
+    std::uint64_t CutTick = 0;            // source tick where CUT ONE ends the clip; 0: none (see cut_points.hpp)
     std::array<int, 16> ChannelVolume{};  // last Channel Volume per channel (Format 0 cut)
     std::string CutFilePath;              // full path of the last cut file
     std::string FileName;                 // the listed name of the current file (upper case)

@@ -28,7 +28,7 @@ bool cutFilesMayCollide(const std::vector<ListItem>& list, const std::string& fo
 int BatchAhead::coreCount() { return static_cast<int>(std::max(1u, std::thread::hardware_concurrency())); }
 
 BatchAhead::BatchAhead(const Form1& form, int jobs)
-    : folder_(form.TextPath), dest_(form.state.TextDest), list_(form.ListMIDI), clipSeconds_(form.Choose.Value()) {
+    : folder_(form.TextPath), dest_(form.state.TextDest), list_(form.ListMIDI), clipSeconds_(form.clipLengthSeconds()) {
     const int count = static_cast<int>(list_.size());
     jobs = std::min(jobs, count);
     // What runs after each cut (an audio preview) is not known to be safe on
@@ -74,7 +74,7 @@ void BatchAhead::work() {
         worker.TextPath = folder_;
         worker.state.TextDest = dest_;
         worker.ListMIDI = list_;
-        choose.SetValue(clipSeconds_);
+        worker.clipLength = clipSeconds_;
         const int count = static_cast<int>(list_.size());
         for (;;) {
             int index;

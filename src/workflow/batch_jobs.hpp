@@ -46,7 +46,7 @@ private:
     // The batch's setup, copied once: the threads never read the batch's model.
     std::string folder_, dest_;
     std::vector<ListItem> list_;
-    std::int32_t clipSeconds_ = 0;
+    double clipSeconds_ = 0;
 
     std::mutex mutex_;
     std::condition_variable changed_;

@@ -1,13 +1,16 @@
 // CUT ONE, CUT ALL and the batch log.
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 
 #include "batch_jobs.hpp"
 #include "batch_log.hpp"
 #include "engine/cut_name.hpp"
+#include "engine/cut_points.hpp"
 #include "engine/cutters.hpp"
 #include "engine/errors.hpp"
+#include "engine/music_time.hpp"
 #include "engine/output_file.hpp"
 #include "engine/platform_files.hpp"
 #include "engine/text.hpp"
@@ -39,6 +42,14 @@ private:
     TarnSlider& slider_;
     bool was_;
 };
+
+// The first step of the cut slider whose tick is at or past `tick`, at most `max`.
+std::int32_t stepAtOrAfter(std::uint64_t tick, std::uint32_t division, std::int32_t max) {
+    // floor(1000 k division / 768) >= tick exactly when 1000 k division >= 768 tick.
+    const std::uint64_t perStep = static_cast<std::uint64_t>(kMusicTicksPerStep) * division;
+    const std::uint64_t step = (tick * kMusicTicksPerQuarter + perStep - 1) / perStep;
+    return static_cast<std::int32_t>(std::clamp<std::uint64_t>(step, 1, static_cast<std::uint64_t>(max)));
+}
 
 std::string fileNameOf(const std::string& path) { return utf8FromPath(pathFromUtf8(path).filename()); }
 
@@ -75,7 +86,7 @@ void Form1::CutOne() {
     }
     // The cut is made where the thumb stands, whatever happened before.
     LabStatus.clear();
-    state.CutTime = positionTicks(std::min(value, Segmento.Max()));
+    state.CutTick = cutTickAt(value);
     cutCurrentFile();
     LabStatus = "Written: " + fileNameOf(state.CutFilePath);
 }
@@ -84,15 +95,18 @@ std::string Form1::logPath() const { return TextPath + pathSeparator() + "Quorva
 
 std::string Form1::prepareBatchFile(int index) {
     const ListItem item = ListMIDI.at(static_cast<std::size_t>(index));
-    const std::int32_t clipSeconds = Choose.Value();
+    const double clip = clipLengthSeconds();
     makeCurrent(item);
-    const double bpm = measure();
-    const std::string length = minutesSeconds(wholeSeconds(songTicks(), bpm));
-    // Every file starts from the start of its own range, whatever was current.
+    measure();
+    const std::string length = minutesSeconds(wholeSeconds(timeline_->length()));
+    // The clip ends where the timeline says; the thumb shows the first
+    // step at or past that end.
+    const std::uint64_t cut = cutTickForClip(*timeline_, state.IsFormatOne, clip);
     Segmento.SetValue(0);
     fitCutSlider();
-    LabDurataTempo = "00:00";
-    searchCutPosition(clipSeconds);
+    Segmento.SetValue(cut == kWholeSong ? Segmento.Max() : stepAtOrAfter(cut, timeline_->division(), Segmento.Max()));
+    state.CutTick = cut;
+    LabDurataTempo = minutesSeconds(wholeSeconds(clipSeconds(*timeline_, cut)));
     const std::string name = withoutControlCharacters(state.FileName);
     return std::to_string(index + 1) + ". " + name + ": " + length + "\t" + withoutExtension(name) +
            "-cut.mid:" + LabDurataTempo + " - Format: " + state.FormatText + "\r\n";
@@ -104,25 +118,12 @@ void Form1::cutOneOfBatch(int index) {
     cutCurrentFile();
 }
 
-void Form1::searchCutPosition(std::int32_t clipSeconds) {
-    // The search stops at the first position whose time reads the clip
-    // length (or one second more); it never goes past the song's end, where
-    // a song shorter than the clip is cut whole.
-    const std::int32_t last = std::min(kSearchSteps, Segmento.Max());
-    const std::string wanted = "00:" + twoDigits(clipSeconds);
-    const std::string oneMore = "00:" + twoDigits(clipSeconds + 1);
-    for (std::int32_t step = 0; step <= last; ++step) {
-        if (LabDurataTempo == wanted || LabDurataTempo == oneMore) break;
-        Segmento.SetValue(step);
-    }
-}
-
 void Form1::CutAll() {
     if (ListMIDI.empty()) {
         LabStatus = "Nothing cut: the list has no songs.";
         return;
     }
-    if (Choose.Value() <= 0) {
+    if (!(clipLengthSeconds() > 0)) {
         LabStatus = "Nothing cut: set CLIP LENGTH above 0 seconds.";
         return;
     }

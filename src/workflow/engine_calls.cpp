@@ -11,9 +11,8 @@ namespace quorvane {
 
 namespace {
 
-CutRequest requestFor(const AppState& state, const SongSource* song) {
-    return CutRequest{state.FilePath, state.FileName, state.TextDest, state.KeepsNameCase,
-                      state.CutTime,  state.Tempo,    state.TickMs,   song};
+CutRequest requestFor(const AppState& state, const Timeline* timeline, const SongSource* song) {
+    return CutRequest{state.FilePath, state.FileName, state.TextDest, state.KeepsNameCase, state.CutTick, timeline, song};
 }
 
 }  // namespace
@@ -32,18 +31,12 @@ void Form1::takeHeader(const SongHeader& song) {
     state.TickMs = song.tickMs;
 }
 
-void Form1::FormatoUno() { state.CutFilePath = cutFormatOne(requestFor(state, song_.get())).path; }
+void Form1::FormatoUno() { state.CutFilePath = cutFormatOne(requestFor(state, timeline_.get(), song_.get())).path; }
 
 void Form1::FormatoZero() {
-    const CutResult result = cutFormatZero(requestFor(state, song_.get()));
+    const CutResult result = cutFormatZero(requestFor(state, timeline_.get(), song_.get()));
     state.CutFilePath = result.path;
     state.ChannelVolume = result.channelVolumes;
-    // The song's last tempo stays for the next cut, as the song left it.
-    if (result.tempo) {
-        state.Tempo = result.tempo->tempo;
-        state.Division = ExactDivision{result.tempo->division};
-        state.TickMs = result.tempo->tickMs;
-    }
     if (result.insideSong) state.Text9 = result.path;
 }
 
@@ -59,8 +52,8 @@ std::optional<std::pair<CutRequest, bool>> Form1::pendingCut() const {
     const std::int32_t value = Segmento.Value();
     // A song still being measured has none of its own fields yet.
     if (state.FilePath.empty() || measuring() || value <= 0) return std::nullopt;
-    CutRequest request = requestFor(state, nullptr);  // read afresh, as CUT ONE reads it
-    request.cutTicks = positionTicks(std::min(value, Segmento.Max()));
+    CutRequest request = requestFor(state, nullptr, nullptr);  // read afresh, as CUT ONE reads it
+    request.cutTick = cutTickAt(value);
     return std::pair{request, state.IsFormatOne};
 }
 

@@ -4,6 +4,7 @@
 #include <exception>
 #include <limits>
 
+#include "engine/cut_points.hpp"
 #include "engine/errors.hpp"
 #include "engine/pre_reader.hpp"
 #include "engine/song_source.hpp"
@@ -15,8 +16,6 @@
 namespace quorvane {
 
 namespace {
-constexpr std::int32_t kTempoProbe = 2000;  // music ticks after the start where the tempo is read
-
 BackgroundWork& immediateWork() {
     static ImmediateWork work;
     return work;
@@ -26,7 +25,7 @@ BackgroundWork& immediateWork() {
 // What the measure of a chosen song found, away from the window's thread.
 struct Form1::MeasuredSong {
     SongHeader header;
-    std::optional<SongTiming> timing;
+    std::shared_ptr<const Timeline> timeline;
     std::exception_ptr error;
 };
 
@@ -60,7 +59,7 @@ void Form1::select(const ListItem& item) {
                     try {
                         const SongSource song(path);
                         measured->header = preRead(song, stop.get());
-                        measured->timing = SongTiming::measure(song, stop.get());
+                        measured->timeline = std::make_shared<const Timeline>(Timeline::read(song, stop.get()));
                     } catch (...) {
                         measured->error = std::current_exception();
                     }
@@ -94,11 +93,10 @@ void Form1::finishSelection(MeasuredSong& measured) {
     try {
         if (measured.error) std::rethrow_exception(measured.error);
         takeHeader(measured.header);
-        timing_ = std::move(measured.timing);
-        const double bpm = timing_->tempoAt(kTempoProbe);
+        timeline_ = std::move(measured.timeline);
         fitCutSlider();
         // The song's length stays on show until the cut point is moved.
-        LabDurataTempo = minutesSeconds(wholeSeconds(songTicks(), bpm));
+        LabDurataTempo = minutesSeconds(wholeSeconds(timeline_->length()));
     } catch (...) {
         failure = std::current_exception();
     }
@@ -119,7 +117,7 @@ void Form1::abandonSelection() {
 }
 
 void Form1::nameCurrent(const ListItem& item) {
-    timing_.reset();  // the song before is measured no more
+    timeline_.reset();  // the song before is measured no more
     state.FilePath = TextPath + pathSeparator() + item.diskName;
     state.Text9 = state.FilePath;
     state.FileName = item.text;
@@ -146,19 +144,19 @@ void Form1::forgetCurrentFile() {
     state.FilePath.clear();
     state.FileName.clear();
     state.Text9.clear();
-    state.CutTime = 0;
-    timing_.reset();
+    state.CutTick = 0;
+    timeline_.reset();
     song_.reset();
     LabDurataTempo.clear();
     Segmento.SetValue(0);
     Segmento.SetMax(kNoSongMax);
 }
 
-double Form1::measure() {
+void Form1::measure() {
     try {
-        timing_ = song_ && song_->path() == state.FilePath ? SongTiming::measure(*song_)
-                                                           : SongTiming::measure(state.FilePath);
-        return timing_->tempoAt(kTempoProbe);
+        timeline_ = std::make_shared<const Timeline>(song_ && song_->path() == state.FilePath
+                                                         ? Timeline::read(*song_)
+                                                         : Timeline::read(state.FilePath));
     } catch (...) {
         forgetCurrentFile();
         throw;
@@ -166,50 +164,40 @@ double Form1::measure() {
 }
 
 void Form1::fitCutSlider() {
-    // One step for every 1000 ticks up to the song's end, the last step
-    // reaching it: at the end of the rail the whole song is kept.
-    const std::int64_t steps =
-        std::max<std::int64_t>(1, (std::int64_t{songTicks()} + kTicksPerStep - 1) / kTicksPerStep);
-    const auto max = static_cast<std::int32_t>(std::min<std::int64_t>(steps, std::numeric_limits<std::int32_t>::max()));
+    // One step for every 1000 music ticks up to the song's end, the last
+    // step reaching it: at the end of the rail the whole song is kept.
+    const std::int32_t max = cutSteps(*timeline_);
     // A thumb past the new end goes to the end, and that is where it cuts.
     Segmento.SetMax(max);
     if (Segmento.Value() > max) Segmento.SetValue(max);
-    state.CutTime = Segmento.Value() > 0 ? positionTicks(Segmento.Value()) : 0;
+    state.CutTick = Segmento.Value() > 0 ? cutTickAt(Segmento.Value()) : 0;
 }
 
-std::int32_t Form1::positionTicks(std::int32_t value) const {
-    const std::int64_t ticks = static_cast<std::int64_t>(value) * kTicksPerStep;
-    if (value < 0 || ticks > std::numeric_limits<std::int32_t>::max()) {
-        throw FileError(ErrorKind::CannotCut, state.FilePath,
-                        "cut position " + std::to_string(value) + " lies beyond the longest song that can be measured");
-    }
-    return static_cast<std::int32_t>(ticks);
+std::uint64_t Form1::cutTickAt(std::int32_t value) const {
+    if (!timeline_) throw FileError(ErrorKind::NotPrepared, state.FilePath, "the song has not been measured");
+    return cutTickAtStep(*timeline_, state.IsFormatOne, std::clamp(value, 0, Segmento.Max()));
 }
 
 std::string Form1::timeAtPosition(std::int32_t value) const {
-    if (state.FilePath.empty() || !timing_) return {};
-    const std::int64_t ticks = std::min<std::int64_t>(static_cast<std::int64_t>(value) * kTicksPerStep, songTicks());
-    // The time of a position is read at the song's opening tempo.
-    return minutesSeconds(wholeSeconds(static_cast<double>(std::max<std::int64_t>(0, ticks)), timing_->tempoAt(0)));
+    if (state.FilePath.empty() || !timeline_) return {};
+    // What is shown is the clip that is written: for Format 1 up to its bar line.
+    return minutesSeconds(wholeSeconds(clipSeconds(*timeline_, cutTickAt(value))));
 }
 
 void Form1::Segmento_ValueChanged() {
-    if (state.FilePath.empty() || !timing_) return;
+    if (state.FilePath.empty() || !timeline_) return;
     const std::int32_t value = Segmento.Value();
     if (value <= 0) {
-        state.CutTime = 0;
+        state.CutTick = 0;
         return;
     }
     // Until the new position is known, none is: CUT ONE never cuts at a
     // position the window does not show.
-    state.CutTime = 0;
+    state.CutTick = 0;
     LabDurataTempo.clear();
-    const std::int32_t position = positionTicks(value);
-    // Past the song's end the time shown is the song's length, read at the
-    // song's opening tempo.
-    const std::int32_t shown = std::min(position, songTicks());
-    LabDurataTempo = minutesSeconds(wholeSeconds(shown, timing_->tempoAt(0)));
-    state.CutTime = position;
+    const std::uint64_t cut = cutTickAt(value);
+    LabDurataTempo = minutesSeconds(wholeSeconds(clipSeconds(*timeline_, cut)));
+    state.CutTick = cut;
 }
 
 }  // namespace quorvane

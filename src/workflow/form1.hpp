@@ -11,7 +11,7 @@
 #include "engine/cutters.hpp"
 #include "platform_services.hpp"
 #include "slider/slider_model.hpp"
-#include "song_timing.hpp"
+#include "engine/timeline.hpp"
 
 namespace quorvane {
 
@@ -82,12 +82,12 @@ public:
     TarnSlider& Segmento;
     TarnSlider& Choose;
 
-    // Music ticks (768 per quarter note) per step of the cut slider.
-    static constexpr std::int32_t kTicksPerStep = 1000;
     // The cut slider's range when no song is current.
     static constexpr std::int32_t kNoSongMax = 100;
-    // A CUT ALL searches the cut position over at most this many steps.
-    static constexpr std::int32_t kSearchSteps = 100;
+
+    // The clip length of CUT ALL in seconds; unset: the CLIP LENGTH slider's value.
+    std::optional<double> clipLength;
+    double clipLengthSeconds() const { return clipLength ? *clipLength : Choose.Value(); }
 
     // Milliseconds to wait after each file of a CUT ALL (0 on the command line).
     int batchPauseMs = 250;
@@ -142,10 +142,8 @@ public:
 
     // What the engine and the measure learned of the current file.
     const AppState& appState() const noexcept { return state; }
-    // The current song's length in music ticks; 0 without one.
-    std::int32_t songTicks() const noexcept { return timing_ ? timing_->length() : 0; }
-    // Quarter notes per minute at the current song's start; 0 without one.
-    double openingTempo() const { return timing_ ? timing_->tempoAt(0) : 0; }
+    // The current song's timeline, once measured; null without one.
+    const Timeline* timeline() const noexcept { return timeline_.get(); }
 
     // The commands themselves; they throw. The entry points above wrap them.
     void Source();
@@ -155,7 +153,7 @@ public:
     void CutOne();
     void CutAll();
     // The engine's commands on the current file: the pre-read fills the
-    // tempo fields, the cutters write the cut of state.CutTime.
+    // tempo fields, the cutters write the cut at state.CutTick.
     void PreLeggi();
     void FormatoUno();
     void FormatoZero();
@@ -168,8 +166,8 @@ public:
     // The path of the batch log for the current source folder.
     std::string logPath() const;
 
-    // The time the cut slider stands for at `value`, as mm:ss: the position
-    // in the current song, never past its end. Empty without a current song.
+    // The length of the clip CUT ONE writes with the cut slider at `value`,
+    // as mm:ss. Empty without a current song.
     std::string timeAtPosition(std::int32_t value) const;
     // The files the last CUT ALL could not cut.
     const std::vector<BatchFailure>& batchFailures() const noexcept { return failures_; }
@@ -189,7 +187,7 @@ private:
     void makeCurrent(const ListItem& item);
     // The current file's names, as a choice shows them before reading it.
     void nameCurrent(const ListItem& item);
-    double measure();                         // returns the tempo in quarter notes per minute
+    void measure();
     void takeHeader(const SongHeader& song);  // the pre-read's fields
     // A song chosen in the list: named at once, measured by the background
     // work, and current once measured, unless something else came first.
@@ -198,14 +196,12 @@ private:
     void finishSelection(MeasuredSong& measured);
     // The measure under way is not wanted any more: its result is dropped.
     void abandonSelection();
-    void searchCutPosition(std::int32_t clipSeconds);
     void forgetCurrentFile();
-    // Gives the cut slider the current song's range and makes CutTime the
-    // position its thumb shows.
+    // Gives the cut slider the current song's range and makes CutTick the
+    // cut its thumb shows.
     void fitCutSlider();
-    // The cut position of slider value `value`, in music ticks; refused
-    // (FileError) past what 32-bit music time holds.
-    std::int32_t positionTicks(std::int32_t value) const;
+    // Where CUT ONE ends the current song's clip with the cut slider at `value`.
+    std::uint64_t cutTickAt(std::int32_t value) const;
     void chooseFolder(std::string& label, const char* title);
     void takeFolder(std::string& label, const std::string& folder);
     void clearListing();
@@ -226,7 +222,7 @@ private:
     // The state the engine works on.
     AppState state;
     std::shared_ptr<const SongSource> song_;  // the current file, opened by makeCurrent
-    std::optional<SongTiming> timing_;        // the current song's, once measured
+    std::shared_ptr<const Timeline> timeline_;  // the current song's, once measured
     PlatformServices services_;
     // Set when the song being measured is not wanted any more; null when
     // no song is being measured.

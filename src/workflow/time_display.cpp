@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "engine/music_time.hpp"
 
 namespace quorvane {
 
@@ -13,8 +12,9 @@ std::string twoDigits(std::int64_t value) {
 
 std::string minutesSeconds(std::int64_t seconds) { return twoDigits(seconds / 60) + ":" + twoDigits(seconds % 60); }
 
-std::int64_t wholeSeconds(double length, double bpm) {
-    return static_cast<std::int64_t>(std::floor(length / kMusicTicksPerQuarter * 60.0 / bpm));
+std::int64_t wholeSeconds(double seconds) {
+    if (!(seconds > 0)) return 0;
+    return static_cast<std::int64_t>(std::floor(seconds));
 }
 
 }  // namespace quorvane

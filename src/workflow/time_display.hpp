@@ -12,8 +12,7 @@ std::string minutesSeconds(std::int64_t seconds);
 // A whole number with at least two digits (7 gives 07, 60 gives 60).
 std::string twoDigits(std::int64_t value);
 
-// The whole seconds of `length` music ticks (768 per quarter note) at `bpm`
-// quarter notes per minute, computed in that order.
-std::int64_t wholeSeconds(double length, double bpm);
+// The whole seconds of a time in seconds (rounded down; 0 below 0).
+std::int64_t wholeSeconds(double seconds);
 
 }  // namespace quorvane

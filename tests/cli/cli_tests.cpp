@@ -62,6 +62,16 @@ TEST(CommandLine, CutPrintsThePathWrittenAndChecksTheRange) {
     r = run([&](auto& o, auto& e) { return cli::runCutToSeconds(song, 3, dir.path().string(), o, e); });
     EXPECT_EQ(r.status, kExitOk) << r.err;
     EXPECT_NE(r.err.find("cut at 00:03"), std::string::npos) << r.err;
+
+    // Clip lengths: seconds with decimals or minutes:seconds, above 0.
+    const std::pair<const char*, std::optional<double>> lengths[] = {
+        {"12.5", 12.5}, {"59", 59.0}, {"1:30", 90.0}, {"0:00.5", 0.5}, {"120", 120.0}, {"0", std::nullopt},
+        {"-3", std::nullopt}, {"1:60", std::nullopt}, {"1e3", std::nullopt}, {".5", std::nullopt},
+        {"1:", std::nullopt}, {"inf", std::nullopt}, {"", std::nullopt}, {"1:2:3", std::nullopt}};
+    for (const auto& [text, seconds] : lengths) EXPECT_EQ(cli::parseClipLength(text), seconds) << text;
+    r = runProgram("cut " + song + " --seconds 0:0");
+    EXPECT_EQ(r.status, kExitUsage);
+    EXPECT_NE(r.err.find("a clip length is a time above 0"), std::string::npos) << r.err;
 }
 
 TEST(CommandLine, CutAllGoesOnPastAFileItCannotReadAndExitsWithOne) {

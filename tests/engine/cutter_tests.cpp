@@ -1,15 +1,19 @@
+#include <algorithm>
+
+#include "engine/smf.hpp"
+#include "engine/vlq.hpp"
 #include "engine_test_util.hpp"
 
 namespace quorvane::test {
 namespace {
 
-// Pre-reads `source`, written as `name` and listed as SONG.MID, and cuts it at
-// `cutTime` into `dest` (or beside the source); returns the cut file's bytes.
+// Cuts `source`, written as `name` and listed as SONG.MID, at the source tick
+// `cutTick` into `dest` (or beside the source); returns the cut file's bytes.
 template <CutResult (*Cutter)(const CutRequest&)>
 class CutFixture : public ::testing::Test {
-protected:
-    Bytes cut(const Bytes& source, double cutTime, const std::string& name = "Song.mid", bool intoDest = true) {
-        request = preparedRequest(src.write(name, source), cutTime);
+public:
+    Bytes cut(const Bytes& source, std::uint64_t cutTick, const std::string& name = "Song.mid", bool intoDest = true) {
+        request = preparedRequest(src.write(name, source), cutTick);
         request.listedName = "SONG.MID";
         request.destFolder = intoDest ? dest.path().string() : "";
         result = Cutter(request);
@@ -22,41 +26,181 @@ protected:
 using FormatOne = CutFixture<&cutFormatOne>;
 using FormatZero = CutFixture<&cutFormatZero>;
 
-const Bytes kClose0 = {0x00, 0xB0, 0x78, 0x00, 0x00, 0xFF, 0x2F, 0x00};
-const Bytes kClose1 = {0x00, 0xB1, 0x78, 0x00, 0x00, 0xFF, 0x2F, 0x00};
+// 96 ticks per quarter note: the first bar line (four quarters) is tick 384.
+constexpr std::uint16_t kDivision = 96;
+constexpr std::uint64_t kBar = 384;
 
-TEST_F(FormatOne, CutsEveryTrackAtTheNextBarLine) {
-    // 480 ticks per quarter at 120 bpm: CutTime 3840 is 2500 ms, 2400 ticks,
-    // so the cut falls on the bar line at tick 3840.
-    const Bytes tempoTrack = cat({tempoEvent(500000), {0xCE, 0x10, 0xFF, 0x2F, 0x00}});  // EoT at 10000
-    const Bytes instrument = cat({{0x00, 0xC1, 0x05},
-                                  {0x01, 0xF8},                 // clock byte: dropped, its time kept
-                                  {0x9D, 0x7E, 0x91, 60, 100},  // tick 3839: kept
-                                  {0x01, 0x81, 60, 0},          // tick 3840: dropped
-                                  kEndOfTrack});
-    const Bytes textOnly = cat({{0x00, 0xFF, 0x03, 0x01, 'x'}, {0xA7, 0x08, 0xFF, 0x2F, 0x00}});  // EoT at 5000
-    const Bytes late = cat({{0x9F, 0x20, 0x92, 1, 1}, kEndOfTrack});                              // first event at 4000
-    const Bytes out =
-        cut(cat({header(1, 4, 480), track(tempoTrack), track(instrument), track(textOnly), track(late)}), 3840);
-    const Bytes expected = cat({header(1, 4, 480), track(cat({tempoEvent(500000), kClose0})),
-                                track(cat({{0x00, 0xC1, 0x05, 0x9D, 0x7F, 0x91, 60, 100}, kClose1})),
-                                track(cat({{0x00, 0xFF, 0x03, 0x01, 'x'}, kClose1})), track(kClose1)});
-    EXPECT_EQ(out, expected);
+// End of Track 1920 ticks after the last event: past the cuts below.
+const Bytes kEndLater = {0x8F, 0x00, 0xFF, 0x2F, 0x00};
+
+Bytes vlq(std::uint32_t value) {
+    const Vlq v = encodeVlq(value);
+    return Bytes(v.bytes().begin(), v.bytes().end());
+}
+
+// A Format 1 song of these track bodies.
+Bytes song(const std::vector<Bytes>& tracks, std::uint16_t division = kDivision) {
+    Bytes out = header(1, static_cast<std::uint16_t>(tracks.size()), division);
+    for (const Bytes& body : tracks) out = cat({out, track(body)});
+    return out;
+}
+
+// How a track that reaches the cut ends, `delta` ticks after its last event:
+// for each channel of `used` (ascending) a pedal release if it is in
+// `pedalDown`, then All Sound Off; then End of Track. The first event takes
+// the delta-time.
+Bytes ending(std::uint32_t delta, std::initializer_list<int> used = {}, std::initializer_list<int> pedalDown = {}) {
+    Bytes out, time = vlq(delta);
+    const auto put = [&](const Bytes& event) {
+        out = cat({out, time, event});
+        time = {0x00};
+    };
+    for (const int channel : used) {
+        const auto status = static_cast<std::uint8_t>(0xB0 + channel);
+        if (std::find(pedalDown.begin(), pedalDown.end(), channel) != pedalDown.end()) put({status, 0x40, 0x00});
+        put({status, 0x78, 0x00});
+    }
+    put({0xFF, 0x2F, 0x00});
+    return out;
+}
+
+// One track, cut at `cutTick`, and what is left of it.
+struct TrackCase {
+    const char* what;
+    Bytes source;  // the track's events, End of Track included (unless the case is its absence)
+    Bytes expected;
+    std::uint64_t cutTick = kBar;
+};
+
+// Each case as a one-track song; then again with bytes after its End of
+// Track, which put every message before it within the copier's fast path.
+void expectTracks(FormatOne& test, const std::vector<TrackCase>& cases) {
+    for (const TrackCase& c : cases) {
+        EXPECT_EQ(test.cut(song({c.source}), c.cutTick), song({c.expected})) << c.what;
+        EXPECT_EQ(test.cut(song({cat({c.source, Bytes(8, 0x00)})}), c.cutTick), song({c.expected}))
+            << c.what << ", fast path";
+    }
+}
+
+TEST_F(FormatOne, EveryTrackThatReachesTheCutEndsOnTheBarLine) {
+    // 480 ticks per quarter: the cut at the bar line at tick 3840.
+    const std::vector<TrackCase> cases = {
+        {"a tempo track ends with End of Track on the bar line",
+         cat({tempoEvent(500000), {0xCE, 0x10, 0xFF, 0x2F, 0x00}}),  // End of Track at 10000
+         cat({tempoEvent(500000), ending(3840)})},
+        {"a dropped system byte's time goes to the next event; the event on the bar line is dropped",
+         cat({{0x00, 0xC1, 0x05},
+              {0x01, 0xF8},                 // clock byte: dropped, its time kept
+              {0x9D, 0x7E, 0x91, 60, 100},  // tick 3839: kept
+              {0x01, 0x81, 60, 0},          // tick 3840: dropped
+              kEndOfTrack}),
+         cat({{0x00, 0xC1, 0x05, 0x9D, 0x7F, 0x91, 60, 100}, ending(1, {1})})},
+        {"a track of text uses no channel",
+         cat({{0x00, 0xFF, 0x03, 0x01, 'x'}, {0xA7, 0x08, 0xFF, 0x2F, 0x00}}),  // End of Track at 5000
+         cat({{0x00, 0xFF, 0x03, 0x01, 'x'}, ending(3840)})},
+        {"a track whose first event is past the cut", cat({{0x9F, 0x20, 0x92, 1, 1}, kEndOfTrack}), ending(3840)},
+        {"a track ending earlier keeps its End of Track",
+         cat({{0x00, 0x93, 1, 1}, {0x64, 0x83, 1, 0}, {0x9D, 0x1B, 0xFF, 0x2F, 0x00}}),  // End of Track at 3839
+         cat({{0x00, 0x93, 1, 1}, {0x64, 0x83, 1, 0}, {0x9D, 0x1B, 0xFF, 0x2F, 0x00}})},
+        {"a track ending earlier without End of Track gets one where it ends",
+         {0x00, 0x94, 1, 1},
+         cat({{0x00, 0x94, 1, 1}, kEndOfTrack})},
+        {"a track without End of Track that reaches the cut",
+         {0x00, 0x95, 1, 1, 0x9E, 0x00, 0x95, 1, 0},
+         cat({{0x00, 0x95, 1, 1}, ending(3840, {5})})},
+        {"a dropped system byte's time goes to the closing delta",
+         cat({{0x00, 0x96, 1, 1}, {0x8F, 0x00, 0xF8}, {0x8F, 0x00, 0x86, 1, 0}, kEndOfTrack}),  // 1920, 3840
+         cat({{0x00, 0x96, 1, 1}, ending(3840, {6})})},
+    };
+    for (const TrackCase& c : cases) {
+        EXPECT_EQ(cut(cat({header(1, 1, 480), track(c.source)}), 3840), cat({header(1, 1, 480), track(c.expected)}))
+            << c.what;
+    }
+    // All in one song: each track as alone.
+    Bytes source = header(1, static_cast<std::uint16_t>(cases.size()), 480), expected = source;
+    for (const TrackCase& c : cases) {
+        source = cat({source, track(c.source)});
+        expected = cat({expected, track(c.expected)});
+    }
+    EXPECT_EQ(cut(source, 3840), expected);
     EXPECT_EQ(result.path, (dest.path() / "SONG-CUT.mid").string());
 }
 
-TEST_F(FormatOne, APositionOnABarLineMovesToTheNextOne) {
-    // 96 ticks per quarter: CutTime 384000 is exactly 48000 ticks, bar 125.
-    const Bytes events = cat({{0x82, 0xF7, 0x00, 0x90, 1, 1},  // tick 48000
-                              {0x82, 0x7F, 0x80, 1, 0},        // tick 48383
-                              {0x01, 0x90, 2, 2},
-                              kEndOfTrack});  // tick 48384
-    const Bytes out = cut(cat({header(1, 1, 96), track(cat({tempoEvent(500000), events}))}), 384000);
-    EXPECT_EQ(out, cat({header(1, 1, 96),
-                        track(cat({tempoEvent(500000), Bytes(events.begin(), events.begin() + 11), kClose0}))}));
+TEST_F(FormatOne, SilencesEachChannelTheTrackUsedInAscendingOrder) {
+    Bytes everyChannel;  // from channel 15 down to 0, messages of every kind
+    for (int channel = 15; channel >= 0; --channel) {
+        const auto status = static_cast<std::uint8_t>(0x80 + 0x10 * (channel % 7) + channel);
+        everyChannel = cat({everyChannel, {0x00, status, 1}, channelDataCount(status) == 2 ? Bytes{1} : Bytes{}});
+    }
+    const Bytes several = {0x00, 0x99, 36, 100, 0x10, 36, 0, 0x10, 0xC2, 5, 0x10, 0xE0, 0, 64, 0x10, 0xA7, 1, 2};
+    const Bytes notChannels = {0x00, 0xFF, 0x01, 0x01, 'x', 0x00, 0xF0, 0x01, 0xF7, 0x00, 0xF7, 0x01, 0x90};
+    const std::vector<TrackCase> cases = {
+        {"one channel", cat({{0x00, 0x95, 60, 100}, kEndLater}), cat({{0x00, 0x95, 60, 100}, ending(384, {5})})},
+        {"several, running status counting", cat({several, kEndLater}), cat({several, ending(384 - 64, {0, 2, 7, 9})})},
+        {"all sixteen", cat({everyChannel, kEndLater}),
+         cat({everyChannel, ending(384, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15})})},
+        {"a message after a dropped system byte counts", cat({{0x01, 0xF8, 0x04, 0x9C, 1, 1}, kEndLater}),
+         cat({{0x05, 0x9C, 1, 1}, ending(379, {12})})},
+        {"a message on or after the cut does not count",
+         cat({{0x00, 0x91, 1, 1, 0x83, 0x00, 0x92, 1, 1, 0x00, 0x93, 1, 1}, kEndLater}),
+         cat({{0x00, 0x91, 1, 1}, ending(384, {1})})},
+        {"meta and SysEx events use no channel", cat({notChannels, kEndLater}), cat({notChannels, ending(384)})},
+    };
+    expectTracks(*this, cases);
+
+    // Only the channels of its own track: each track's ending is its own.
+    const Bytes first = {0x00, 0x93, 1, 1, 0x00, 0xB3, 64, 127}, second = {0x00, 0x91, 1, 1};
+    EXPECT_EQ(
+        cut(song({cat({first, kEndLater}), cat({second, kEndLater}), kEndOfTrack, cat({second, kEndLater})}), kBar),
+        song({cat({first, ending(384, {3}, {3})}), cat({second, ending(384, {1})}), kEndOfTrack,
+              cat({second, ending(384, {1})})}));
 }
 
-TEST_F(FormatOne, BeyondTheEndTracksAreCopiedAndTheHeaderRebuilt) {
+TEST_F(FormatOne, ReleasesAPedalDownAtTheCutBeforeItsAllSoundOff) {
+    const auto kept = [](const char* what, const Bytes& events, const Bytes& end) {
+        return TrackCase{what, cat({events, kEndLater}), cat({events, end})};
+    };
+    const std::vector<TrackCase> cases = {
+        kept("64 is down", {0x00, 0xB3, 64, 64}, ending(384, {3}, {3})),
+        kept("63 is up", {0x00, 0xB3, 64, 63}, ending(384, {3})),
+        kept("down, then up", {0x00, 0xB3, 64, 127, 0x10, 64, 0}, ending(368, {3})),
+        kept("up, then down", {0x00, 0xB3, 64, 0, 0x10, 64, 100}, ending(368, {3}, {3})),
+        kept("another controller, another channel", {0x00, 0xB3, 64, 127, 0x00, 65, 0, 0x00, 0xB5, 64, 0},
+             ending(384, {3, 5}, {3})),
+        kept("several, the first release taking the delta-time",
+             {0x00, 0xB0, 64, 127, 0x00, 0xB7, 64, 127, 0x00, 0x92, 1, 1}, ending(384, {0, 2, 7}, {0, 7})),
+        kept("a 64 that is no controller's", {0x00, 0xC6, 64, 0x00, 0xD6, 64, 0x00, 0xA6, 64, 127}, ending(384, {6})),
+        {"down after a dropped system byte", cat({{0x01, 0xF8, 0x00, 0xB4, 64, 127}, kEndLater}),
+         cat({{0x01, 0xB4, 64, 127}, ending(383, {4}, {4})})},
+        {"down on the cut", cat({{0x00, 0xB1, 64, 0, 0x83, 0x00, 64, 127}, kEndLater}),
+         cat({{0x00, 0xB1, 64, 0}, ending(384, {1})})},
+    };
+    expectTracks(*this, cases);
+}
+
+TEST_F(FormatOne, AnEventOnTheCutIsDroppedAndOneTickEarlierKept) {
+    const std::vector<TrackCase> cases = {
+        {"one tick earlier", cat({{0x82, 0x7F, 0x90, 1, 1}, kEndLater}),
+         cat({{0x82, 0x7F, 0x90, 1, 1}, ending(1, {0})})},
+        {"on the cut", cat({{0x83, 0x00, 0x90, 1, 1}, kEndLater}), ending(384)},
+        {"running status on the cut", cat({{0x00, 0x90, 1, 1, 0x83, 0x00, 1, 0}, kEndLater}),
+         cat({{0x00, 0x90, 1, 1}, ending(384, {0})})},
+        {"a meta event on the cut", cat({{0x00, 0x90, 1, 1, 0x83, 0x00, 0xFF, 0x01, 0x01, 'x'}, kEndLater}),
+         cat({{0x00, 0x90, 1, 1}, ending(384, {0})})},
+        {"End of Track on the cut",
+         {0x00, 0x91, 1, 1, 0x83, 0x00, 0xFF, 0x2F, 0x00},
+         cat({{0x00, 0x91, 1, 1}, ending(384, {1})})},
+        {"End of Track one tick earlier",
+         {0x00, 0x91, 1, 1, 0x82, 0x7F, 0xFF, 0x2F, 0x00},
+         {0x00, 0x91, 1, 1, 0x82, 0x7F, 0xFF, 0x2F, 0x00}},
+        {"a cut at the start keeps nothing", cat({{0x00, 0x90, 1, 1}, kEndLater}), ending(0), 0},
+        {"a cut on a later bar line", cat({{0x00, 0x90, 1, 1, 0x8B, 0x7F, 0x80, 1, 0}, kEndLater}),  // tick 1535
+         cat({{0x00, 0x90, 1, 1, 0x8B, 0x7F, 0x80, 1, 0}, ending(1, {0})}), 4 * kBar},
+    };
+    expectTracks(*this, cases);
+}
+
+TEST_F(FormatOne, TheWholeSongIsEveryTrackCopiedAndTheHeaderRebuilt) {
     const Bytes rich = cat({{0x00, 0x90, 60, 100},
                             {0x81, 0x80, 0x80, 0x00, 61, 100},  // running status, 4-byte delta
                             {0x00, 0xF0, 0x81, 0x00},
@@ -65,144 +209,46 @@ TEST_F(FormatOne, BeyondTheEndTracksAreCopiedAndTheHeaderRebuilt) {
                             {0x00, 0xFF, 0x09, 0x81, 0x01},
                             Bytes(129, 'd'),  // long Device Name
                             {0x00, 62, 100},
+                            {0xFF, 0xFF, 0xFF, 0x7F, 0xB0, 64, 127},  // the longest delta-time, a pedal held
+                            {0xFF, 0xFF, 0xFF, 0x7F, 63, 100},
                             kEndOfTrack});
     const Bytes tracks = cat({track(cat({tempoEvent(500000), kEndOfTrack})), track(rich)});
-    EXPECT_EQ(cut(cat({header(1, 2, 480), tracks}), 100000000), cat({header(1, 2, 480), tracks}));
+    EXPECT_EQ(cut(cat({header(1, 2, 480), tracks}), kWholeSong), cat({header(1, 2, 480), tracks}));
 
-    // A longer header, an alien chunk and bytes after an End of Track do not reach the copy.
+    // A longer header, an alien chunk and bytes after an End of Track do not
+    // reach the copy; a Format 2 song's header says Format 1.
     const Bytes odd = cat({{'M', 'T', 'h', 'd'},
                            be32(7),
-                           {0, 1, 0, 2, 0x01, 0xE0, 0x77},
+                           {0, 2, 0, 2, 0x01, 0xE0, 0x77},
                            chunk("XFIH", {1, 2}),
                            track(cat({tempoEvent(500000), kEndOfTrack, {0xEE, 0xEE}})),
                            track(rich)});
-    EXPECT_EQ(cut(odd, 100000000), cat({header(1, 2, 480), tracks}));
+    EXPECT_EQ(cut(odd, kWholeSong), cat({header(1, 2, 480), tracks}));
 }
 
 TEST_F(FormatOne, KeepsTheWholeTrackCountAndWritesBesideTheSource) {
     Bytes file = header(1, 0x0103, 480);
     for (int k = 0; k < 0x0103; ++k) file = cat({file, track(cat({tempoEvent(500000), kEndOfTrack}))});
-    const Bytes out = cut(file, 1000, "Song.mid", false);
+    const Bytes out = cut(file, 1920, "Song.mid", false);
     EXPECT_EQ(out, file);
     EXPECT_EQ(result.path, (src.path() / "Song-CUT.mid").string());
 }
 
 // The robustness suite checks what a failed cut leaves behind; here, the
-// cut that has no tempo to place it.
-TEST_F(FormatOne, WithoutAPreReadThereIsNoTempoToPlaceTheCut) {
-    CutRequest fresh;
-    fresh.source = src.write("Song.mid", cat({header(1, 1, 480), track(kEndOfTrack)}));
-    fresh.cutTicks = 1000;
-    expectFileError([&] { cutFormatOne(fresh); }, ErrorKind::NotPrepared);
-}
-
-// 100 ticks per quarter at 60 bpm: 10 ms per tick. CutTime 7680 is ten
-// quarter notes: the cut at 10000 ms (tick 1000), the fade from 9000 ms (tick 900).
-constexpr double kCutAtTick1000 = 7680;
-
-Bytes silenceAll() {
-    Bytes out;
-    for (std::uint8_t k = 0; k < 16; ++k) out.insert(out.end(), {k, std::uint8_t(0xB0 + k), 0x78, 0x00});
-    return cat({out, kEndOfTrack});
-}
-
-Bytes fade(std::uint8_t channel, std::uint8_t volume) { return {0x00, std::uint8_t(0xB0 + channel), 0x07, volume}; }
-
-Bytes zeroSong(const Bytes& events) { return cat({header(0, 1, 100), track(cat({tempoEvent(1000000), events}))}); }
-
-TEST_F(FormatZero, FadesTheLastTenthAndSilencesEveryChannelAtTheCut) {
-    const Bytes events = cat({{0x86, 0x52, 0x93, 60, 100},    // tick 850: before the fade
-                              {0x0A, 63, 100},                // 860, running status, no fade yet
-                              {0x32, 0x93, 61, 100},          // 910
-                              {0x0A, 62, 100},                // 920, running status after a fade
-                              {0x0A, 0xFF, 0x01, 0x01, 'x'},  // 930, meta
-                              {0x0A, 0xF0, 0x01, 0xF7},       // 940, SysEx
-                              {0x32, 0x95, 1, 1},             // 990, a channel never given a volume
-                              {0x14, 0x83, 60, 0},
-                              kEndOfTrack});  // 1010: past the cut
-    const Bytes out = cut(zeroSong(events), kCutAtTick1000);
-    const Bytes body = cat({tempoEvent(1000000),
-                            {0x86, 0x52, 0x93, 60, 100, 0x0A, 63, 100},
-                            fade(3, 99),
-                            {0x32, 0x93, 61, 100},
-                            fade(3, 98),
-                            {0x0A, 0x93, 62, 100},  // status byte restored
-                            fade(15, 97),
-                            {0x0A, 0xFF, 0x01, 0x01, 'x'},
-                            fade(0, 96),
-                            {0x0A, 0xF0, 0x01, 0xF7},
-                            fade(5, 95),
-                            {0x32, 0x95, 1, 1},
-                            silenceAll()});
-    EXPECT_EQ(out, cat({header(0, 1, 100), track(body)}));
-    EXPECT_EQ(result.path, (dest.path() / "song-cut.mid").string());
-    EXPECT_TRUE(result.insideSong);
-}
-
-TEST_F(FormatZero, FadesFromTheVolumesOfThisFileOnly) {
-    const Bytes events = cat({{0x00, 0xB3, 0x07, 50},
-                              {0x00, 0x07, 40},             // running-status volume counts
-                              {0x87, 0x0E, 0x93, 60, 100},  // tick 910
-                              {0x00, 0xB3, 0x07, 60},       // a volume in the fade counts too
-                              {0x64, 0x83, 60, 0},
-                              kEndOfTrack});
-    Bytes out = cut(zeroSong(events), kCutAtTick1000);
-    EXPECT_EQ(Bytes(out.end() - 85, out.end() - 81), (Bytes{0x00, 0xB3, 0x07, 39}));
-    EXPECT_EQ(result.channelVolumes[3], 60);
-
-    // The next cut starts again from the default volume.
-    out = cut(zeroSong(cat({{0x87, 0x0E, 0x93, 60, 100}, {0x64, 0x83, 60, 0}, kEndOfTrack})), kCutAtTick1000);
-    EXPECT_EQ(Bytes(out.end() - 77, out.end() - 73), fade(3, 99));
-}
-
-TEST_F(FormatZero, ATempoChangeMovesTheCutAndStays) {
-    const Bytes events = cat({{0x83, 0x74, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20},  // tick 500: 500000
-                              {0x0A, 0x90, 1, 1},
-                              kEndOfTrack});  // 5050 ms: past the new cut
-    const Bytes out = cut(zeroSong(events), kCutAtTick1000);
-    EXPECT_EQ(out, cat({header(0, 1, 100),
-                        track(cat({tempoEvent(1000000), Bytes(events.begin(), events.begin() + 8), silenceAll()}))}));
-    ASSERT_TRUE(result.tempo);
-    EXPECT_EQ(result.tempo->tempo, 500000u);
-    EXPECT_EQ(result.tempo->division, 100u);
-    EXPECT_EQ(result.tempo->tickMs, 5.0);
-}
-
-// A song ending before the fade is copied as it is, but for stray system
-// bytes (later events keep their time); extra header bytes, chunks of another
-// kind and further tracks stay behind. The name is the listed one's.
-TEST_F(FormatZero, ASongEndingBeforeTheFadeKeepsOnlyItsTrackAndEvents) {
-    const Bytes whole = zeroSong(cat({{0x00, 0xFF, 0x09, 0x03, 'd', 'e', 'v'},  // Device Name
-                                      {0x00, 0xF7, 0x02, 0xFF, 0x80},           // SysEx escape
-                                      {0x00, 0xF0, 0x81, 0x00},
-                                      Bytes(128, 0x22),  // long SysEx
-                                      {0x00, 0xFF, 0x7F, 0x81, 0x02},
-                                      Bytes(130, 0x33),  // long sequencer-specific
-                                      {0x0A, 0x90, 1, 1},
-                                      {0x0A, 1, 0},
-                                      kEndOfTrack}));
-    const Bytes body = cat({tempoEvent(1000000), kEndOfTrack});
-    const std::pair<Bytes, Bytes> cases[] = {
-        {whole, whole},
-        {zeroSong(cat({{0x05, 0xF8, 0x05, 0xF3, 0x01, 0x05, 0xF1, 0x01, 0x05, 0xF2, 0x01, 0x02, 0x05, 0x90, 1, 1},
-                       kEndOfTrack})),
-         zeroSong(cat({{0x19, 0x90, 1, 1}, kEndOfTrack}))},
-        {cat({header(0, 2, 100), track(body), track(body)}), zeroSong(kEndOfTrack)},
-        {cat({{'M', 'T', 'h', 'd'}, be32(9), {0, 0, 0, 1, 0, 100, 7, 7, 7}, chunk("XFIH", {1, 2, 3}), track(body)}),
-         zeroSong(kEndOfTrack)},
-    };
-    for (const auto& [source, expected] : cases) {
-        EXPECT_EQ(cut(source, kCutAtTick1000 * 10, "Tune.MID"), expected);
-        EXPECT_FALSE(result.insideSong);
-    }
-    EXPECT_EQ(dest.names(), std::vector<std::string>{"song-cut.mid"});
-}
-
-// What a failed cut leaves behind is the robustness suite's to check.
-TEST_F(FormatZero, RefusesFormatTwoAndSaysWhere) {
-    request = preparedRequest(src.write("Two.mid", cat({header(2, 1, 100), track(kEndOfTrack)})), 1000);
-    EXPECT_NE(expectFileError([&] { cutFormatZero(request); }).find("format 2 is not supported (at byte 8)"),
-              std::string::npos);
+// ending a MIDI file cannot hold.
+TEST_F(FormatOne, RefusesAnEndingTooFarFromTheLastEventWritten) {
+    constexpr std::uint32_t kMax = 0x0FFFFFFF;
+    // A note at 0, a clock byte at kMax (dropped), a note at 2 * kMax.
+    const Bytes source = song(
+        {cat({{0x00, 0x90, 1, 1, 0xFF, 0xFF, 0xFF, 0x7F, 0xF8, 0xFF, 0xFF, 0xFF, 0x7F, 0x90, 2, 2}, kEndOfTrack})});
+    const Bytes farthest = song({cat({{0x00, 0x90, 1, 1}, ending(kMax, {0})})});
+    EXPECT_EQ(cut(source, kMax), farthest);
+    const std::string message = expectFileError([&] { cut(source, std::uint64_t{kMax} + 1); });
+    // The offset of the first event not kept: 14 bytes of header, 8 of chunk, 4 of the note, 5 of the clock byte.
+    EXPECT_NE(message.find("delta-time from the last event to the cut too large for a MIDI file (at byte 31)"),
+              std::string::npos)
+        << message;
+    EXPECT_EQ(readBytes(dest.file("SONG-CUT.mid")), farthest);  // the older cut stays as it was
 }
 
 }  // namespace

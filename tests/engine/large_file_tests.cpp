@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <random>
 
-#include "engine/music_time.hpp"
 #include "engine/smf.hpp"
 #include "engine/song_source.hpp"
 #include "engine_test_util.hpp"
@@ -39,14 +38,14 @@ Bytes vlq(std::uint32_t value) {
 
 // About `size` bytes of notes, program changes, pitch bends (mostly running
 // status where the status repeats), text and SysEx events, after a text
-// event of `shift` bytes.
-std::vector<Event> makeEvents(std::size_t size, std::size_t shift, std::uint32_t seed) {
+// event of `shift` bytes; `withPedal`: sustain pedal messages too.
+std::vector<Event> makeEvents(std::size_t size, std::size_t shift, std::uint32_t seed, bool withPedal = false) {
     std::mt19937 random(seed);
     std::vector<Event> events;
     events.push_back({0, 0, cat({{0xFF, 0x01}, vlq(static_cast<std::uint32_t>(shift)), Bytes(shift, 's')}), 0});
     std::uint64_t time = 0, bytes = 0;
     std::uint8_t running = 0;
-    static constexpr std::uint8_t kKinds[] = {0x90, 0x80, 0xC0, 0xE0, 0xA0};
+    static constexpr std::uint8_t kKinds[] = {0x90, 0x80, 0xC0, 0xE0, 0xA0, 0xB0};
     while (bytes < size) {
         const unsigned roll = random() % 100;
         const std::uint32_t delta = roll < 2 ? 20000 + random() % 2000 : random() % 200;
@@ -57,10 +56,12 @@ std::vector<Event> makeEvents(std::size_t size, std::size_t shift, std::uint32_t
         } else if (roll < 5) {
             event.body = cat({{0xF0}, vlq(200), Bytes(199, 0x22), {0xF7}});
         } else {
-            const std::uint8_t status = kKinds[random() % 5] | static_cast<std::uint8_t>(random() % 3);
+            const std::uint8_t status =
+                kKinds[random() % (withPedal ? 6 : 5)] | static_cast<std::uint8_t>(random() % 3);
             event.status = status;
             if (status != running || roll % 10 == 5) event.body.push_back(status);  // sometimes repeated
-            event.body.push_back(static_cast<std::uint8_t>(random() % 128));
+            const auto first = static_cast<std::uint8_t>(random() % 128);
+            event.body.push_back((status & 0xF0) == 0xB0 ? std::uint8_t{64} : first);
             if (channelDataCount(status) == 2) event.body.push_back(static_cast<std::uint8_t>(random() % 128));
             running = status;
         }
@@ -90,28 +91,41 @@ Bytes trackOf(const std::vector<Event>& events) {
     return track(cat({body, kEndOfTrack}));
 }
 
-// Format 1 reference: the events before the first bar line after `cutTicks`,
-// closed on the channel of the last one copied.
-Bytes referenceFormatOne(const std::vector<Event>& events, std::uint64_t cutTicks) {
-    const std::uint64_t bar = 4 * kDivision;
-    const std::uint64_t sourceTicks = cutTicks * kDivision / kMusicTicksPerQuarter;  // exact at this tempo and division
-    const std::uint64_t cut = (sourceTicks / bar + 1) * bar;
+// Format 1 reference: the events before the cut, then, at the cut, a pedal
+// release for each channel whose pedal is down and All Sound Off for each
+// channel used, in channel order.
+Bytes referenceFormatOne(const std::vector<Event>& events, std::uint64_t cut) {
     Bytes body = tempoEvent(kTempo);
-    std::uint8_t lastChannel = 0;
+    bool used[16] = {}, pedalDown[16] = {};
+    std::uint64_t last = 0;
     for (const Event& event : events) {
         if (event.time >= cut) break;
         append(body, {vlq(event.delta), event.body});
-        if (event.status != 0) lastChannel = event.status & 0x0F;
+        last = event.time;
+        if (event.status == 0) continue;
+        const int channel = event.status & 0x0F;
+        used[channel] = true;
+        if ((event.status & 0xF0) == 0xB0) pedalDown[channel] = event.body.back() >= 64;
     }
-    append(body, {{0x00, std::uint8_t(0xB0 | lastChannel), 0x78, 0x00}, kEndOfTrack});
+    Bytes delta = vlq(static_cast<std::uint32_t>(cut - last));
+    for (std::uint8_t k = 0; k < 16; ++k) {
+        if (!used[k]) continue;
+        if (pedalDown[k]) {
+            append(body, {delta, {std::uint8_t(0xB0 | k), 0x40, 0x00}});
+            delta = {0x00};
+        }
+        append(body, {delta, {std::uint8_t(0xB0 | k), 0x78, 0x00}});
+        delta = {0x00};
+    }
+    append(body, {delta, {0xFF, 0x2F, 0x00}});
     return cat({header(1, 2, kDivision), track(cat({tempoEvent(kTempo), kEndOfTrack})), track(body)});
 }
 
 // Format 0 reference: each event of the last tenth after a Channel Volume one
 // lower than the last, the status byte written again; all channels silenced
 // at the cut.
-Bytes referenceFormatZero(const std::vector<Event>& events, std::uint64_t cutTicks) {
-    const std::uint64_t cut = cutTicks * kDivision / kMusicTicksPerQuarter, fade = cut - cut / 10;
+Bytes referenceFormatZero(const std::vector<Event>& events, std::uint64_t cut) {
+    const std::uint64_t fade = cut - cut / 10;
     Bytes body = tempoEvent(kTempo);
     int fades = 0;
     for (const Event& event : events) {
@@ -138,41 +152,43 @@ void expectSame(const Bytes& actual, const Bytes& expected, const std::string& w
         << (a - actual.begin());
 }
 
-TEST(LargeFiles, CutsAcrossBufferEdgesMatchTheReference) {
+// Cuts songs of about 200 KiB by `cutter` and compares with `reference`:
+// streamed, read whole into memory, and at kWholeSong.
+void cutsAcrossBufferEdges(bool formatOne) {
     TempDir dir;
     for (std::size_t shift = 0; shift < 8; ++shift) {
-        std::vector<Event> events = makeEvents(200 * 1024, shift, 7 + static_cast<std::uint32_t>(shift));
-        // About 70%, on a multiple of 10000 quarter notes, where the fade's start
-        // in milliseconds is exact too.
-        const std::uint64_t cutTicks = events.back().time / kDivision * 7 / 100000 * 10000 * kMusicTicksPerQuarter;
+        std::vector<Event> events = makeEvents(200 * 1024, shift, 7 + static_cast<std::uint32_t>(shift), formatOne);
+        // About 70%, on a multiple of 10000 quarter notes (a bar line), where
+        // the fade's start in milliseconds is exact too.
+        const std::uint64_t cut = events.back().time / kDivision * 7 / 100000 * 10000 * kDivision;
         // Events right on the fade's start and on the cut.
-        const std::uint64_t cut = cutTicks * kDivision / kMusicTicksPerQuarter;
         landOn(events, cut - cut / 10);
         landOn(events, cut);
         const Bytes track1 = trackOf(events);
-        for (const bool formatOne : {false, true}) {
-            const Bytes song =
-                formatOne ? cat({header(1, 2, kDivision), track(cat({tempoEvent(kTempo), kEndOfTrack})), track1})
-                          : cat({header(0, 1, kDivision), track1});
-            const Bytes expected =
-                formatOne ? referenceFormatOne(events, cutTicks) : referenceFormatZero(events, cutTicks);
-            const auto cutter = formatOne ? &cutFormatOne : &cutFormatZero;
-            const std::string what = (formatOne ? "format 1, shift " : "format 0, shift ") + std::to_string(shift);
-            CutRequest request = preparedRequest(dir.write("song.mid", song), static_cast<double>(cutTicks));
-            const Bytes streamed = readBytes(cutter(request).path);
-            ASSERT_GT(streamed.size(), std::size_t{64 * 1024}) << what;  // past the write buffer
-            expectSame(streamed, expected, what);
-            const SongSource inMemory(request.source);  // read whole, as a batch reads each song
-            ASSERT_TRUE(inMemory.inMemory());
-            request.song = &inMemory;
-            expectSame(readBytes(cutter(request).path), expected, what + " in memory");
-            // Past the end, the song is copied whole.
-            request.song = nullptr;
-            request.cutTicks = 1e12;
-            expectSame(readBytes(cutter(request).path), song, what + " whole");
-        }
+        const Bytes song = formatOne
+                               ? cat({header(1, 2, kDivision), track(cat({tempoEvent(kTempo), kEndOfTrack})), track1})
+                               : cat({header(0, 1, kDivision), track1});
+        const Bytes expected = formatOne ? referenceFormatOne(events, cut) : referenceFormatZero(events, cut);
+        const auto cutter = formatOne ? &cutFormatOne : &cutFormatZero;
+        const std::string what = (formatOne ? "format 1, shift " : "format 0, shift ") + std::to_string(shift);
+        CutRequest request = preparedRequest(dir.write("song.mid", song), cut);
+        const Bytes streamed = readBytes(cutter(request).path);
+        ASSERT_GT(streamed.size(), std::size_t{64 * 1024}) << what;  // past the write buffer
+        expectSame(streamed, expected, what);
+        const SongSource inMemory(request.source);  // read whole, as a batch reads each song
+        ASSERT_TRUE(inMemory.inMemory());
+        request.song = &inMemory;
+        expectSame(readBytes(cutter(request).path), expected, what + " in memory");
+        // Without a cut, the song is copied whole.
+        request.song = nullptr;
+        request.cutTick = kWholeSong;
+        expectSame(readBytes(cutter(request).path), song, what + " whole");
     }
 }
+
+TEST(LargeFiles, FormatOneCutsAcrossBufferEdgesMatchTheReference) { cutsAcrossBufferEdges(true); }
+
+TEST(LargeFiles, FormatZeroCutsAcrossBufferEdgesMatchTheReference) { cutsAcrossBufferEdges(false); }
 
 // A write that fails after the file was opened: the destination is a file
 // system too small for the cut.
@@ -191,7 +207,7 @@ TEST(LargeFiles, AFullFileSystemLeavesNoFileAndSaysWhy) {
         ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
     } unmount{small};
     CutRequest request = preparedRequest(
-        dir.write("song.mid", cat({header(0, 1, kDivision), trackOf(makeEvents(200 * 1024, 0, 1))})), 1e12);
+        dir.write("song.mid", cat({header(0, 1, kDivision), trackOf(makeEvents(200 * 1024, 0, 1))})), kWholeSong);
     request.listedName = "SONG.MID";
     request.destFolder = small.string();
     const std::string message = expectFileError([&] { cutFormatZero(request); }, ErrorKind::CannotWrite);

@@ -97,8 +97,8 @@ private:
 
 class DamagedFiles : public ::testing::TestWithParam<int> {
 protected:
-    std::optional<std::string> exercise(const Bytes& bytes, double cutTime, bool guardOldFile) {
-        return checkReaders(src_.write("SONG.MID", bytes), bytes.size(), dest_.path(), cutTime, guardOldFile, tally_);
+    std::optional<std::string> exercise(const Bytes& bytes, std::uint64_t cutTick, bool guardOldFile) {
+        return checkReaders(src_.write("SONG.MID", bytes), bytes.size(), dest_.path(), cutTick, guardOldFile, tally_);
     }
 
     quorvane::test::TempDir src_, dest_;
@@ -114,12 +114,12 @@ TEST_F(DamagedFiles, CutFileReadsBackWhenTheFirstTempoFallsAfterTheCut) {
     first.noteOn(0, 0, 60, 100).noteOff(3840, 0, 60).tempo(0, 500000).endOfTrack();
     second.meta(0, 0x51, {0x00, 0x00, 0x00}).noteOn(0, 1, 62, 100).noteOff(3840, 1, 62).endOfTrack();
     const Bytes bytes = testing::SmfBuilder().format(1).division(480).track(first).track(second).bytes();
-    const std::optional<std::string> problem = exercise(bytes, 768, false);  // the first bar line, tick 1920
+    const std::optional<std::string> problem = exercise(bytes, 1920, false);  // the first bar line
     EXPECT_FALSE(problem) << *problem;
 }
 
 // Each damage (and, last, two to four of them stacked) on every base song,
-// cut at its start, inside, at its end and past it.
+// cut at its start, inside, at its end, past it and not at all.
 TEST_P(DamagedFiles, NothingButARefusalOrAReadableCut) {
     Damager damager(0x5EED + GetParam());
     const bool stacked = GetParam() == kDamages;
@@ -131,11 +131,12 @@ TEST_P(DamagedFiles, NothingButARefusalOrAReadableCut) {
                 const auto damage = static_cast<Damage>(stacked ? damager.below(kDamages) : GetParam());
                 mutant = damager.damaged(std::move(mutant), damage);
             }
-            const double fractions[] = {0.0, 0.25, 0.6, 0.97, 3.0};
-            const double cutTime = fractions[k % std::size(fractions)] * song.endCutTime;
-            if (auto problem = exercise(mutant, cutTime, k % 7 == 3)) {
+            const std::uint64_t cuts[] = {
+                0, song.endTick / 4, song.endTick * 3 / 5, song.endTick * 97 / 100, song.endTick * 3, kWholeSong};
+            const std::uint64_t cutTick = cuts[k % std::size(cuts)];
+            if (auto problem = exercise(mutant, cutTick, k % 7 == 3)) {
                 ++reports;
-                ADD_FAILURE() << song.name << ", mutant " << k << " cut at " << cutTime << ": " << *problem;
+                ADD_FAILURE() << song.name << ", mutant " << k << " cut at tick " << cutTick << ": " << *problem;
             }
         }
     }

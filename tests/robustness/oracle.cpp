@@ -63,28 +63,23 @@ Problem checkCutter(const std::string& name, CutResult (*cut)(const CutRequest&)
 
 }  // namespace
 
-Problem checkReaders(const fs::path& source, std::size_t size, const fs::path& dest, double cutTicks, bool guardOldFile,
-                     Tally& tally) {
+Problem checkReaders(const fs::path& source, std::size_t size, const fs::path& dest, std::uint64_t cutTick,
+                     bool guardOldFile, Tally& tally) {
     CutRequest request;
     request.source = utf8FromPath(source);
     request.listedName = "SONG.MID";
     request.destFolder = utf8FromPath(dest);
-    request.cutTicks = cutTicks;
+    request.cutTick = cutTick;
     bool formatOne = false, preReadOk = false;
     try {
         const SongHeader song = preRead(request.source);
-        request.tempo = song.tempo;
-        request.tickMs = song.tickMs;
         formatOne = song.format == 1;
         preReadOk = true;
     } catch (const FileError& error) {
         if (Problem problem = checkError(error, size, "pre-read")) return problem;
         // The window never cuts a file it could not pre-read, but the cutters
-        // must not rely on that: they get a default tempo and meet the damage
-        // themselves. (Their copy may then carry what the pre-reader refused,
-        // so it is not read back.)
-        request.tempo = kDefaultTempo;
-        request.tickMs = tickMilliseconds(kDefaultTempo, 480);
+        // must not rely on that: they meet the damage themselves. (Their copy
+        // may then carry what the pre-reader refused, so it is not read back.)
     } catch (const std::exception& error) {
         return std::string("pre-read threw something else: ") + error.what();
     }

@@ -17,7 +17,7 @@ namespace quorvane::robustness {
 struct BaseSong {
     std::string name;
     std::vector<std::uint8_t> bytes;
-    double endCutTime = 0;  // cut position (768 ticks per quarter note) at the song's last tick
+    std::uint64_t endTick = 0;  // the song's last tick (source ticks)
 };
 const std::vector<BaseSong>& baseSongs();
 
@@ -26,14 +26,15 @@ struct Tally {
     std::size_t failedCuts = 0;  // cuts that threw FileError
 };
 
-// Pre-reads `source` (`size` bytes), then cuts it at `cutTicks` with both
-// cutters into the empty folder `dest`. Each call succeeds or throws
+// Pre-reads `source` (`size` bytes), then cuts it at the source tick
+// `cutTick` (kWholeSong: no cut) with both cutters into the empty folder
+// `dest`. Each call succeeds or throws
 // FileError(UnreadableMidi) naming a place inside the file. A failed cut
 // leaves the folder as it was (with `guardOldFile`, an older cut file of the
 // same name stays untouched); a successful one leaves exactly its file,
 // which reads back. Returns the first broken promise; `dest` ends empty.
 std::optional<std::string> checkReaders(const std::filesystem::path& source, std::size_t size,
-                                        const std::filesystem::path& dest, double cutTicks, bool guardOldFile,
+                                        const std::filesystem::path& dest, std::uint64_t cutTick, bool guardOldFile,
                                         Tally& tally);
 
 }  // namespace quorvane::robustness

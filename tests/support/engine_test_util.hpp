@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/cut_points.hpp"
 #include "engine/cutters.hpp"
 #include "engine/errors.hpp"
 #include "engine/platform_files.hpp"
@@ -32,14 +33,12 @@ using testing::kEndOfTrack;
 using testing::tempoEvent;
 using testing::track;
 
-// A request to cut the song at `source` at `cutTicks`, with the tempo of its pre-read.
-inline CutRequest preparedRequest(const std::string& source, double cutTicks) {
-    const SongHeader song = preRead(source);
+// A request to cut the song at `source` at `cutTick`, a source tick (for a
+// Format 1 song, a bar line; kWholeSong: no cut).
+inline CutRequest preparedRequest(const std::string& source, std::uint64_t cutTick) {
     CutRequest request;
     request.source = source;
-    request.cutTicks = cutTicks;
-    request.tempo = song.tempo;
-    request.tickMs = song.tickMs;
+    request.cutTick = cutTick;
     return request;
 }
 

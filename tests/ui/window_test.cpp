@@ -2,6 +2,8 @@
 // picture buttons, LEDs and background, and the workflow driven by mouse and keyboard: choosing songs, the
 // sliders, the cuts, the batch, drops, and what it remembers between runs.
 
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 #include <QDropEvent>
@@ -232,7 +234,9 @@ TEST_F(WindowCommands, TheCutPointShowsWhereTheSongIsCut) {
     // A press on the cut slider moves its thumb there and shows the time there at once; so does the tip.
     const QPoint onSegmento = window.segmento().geometry().topLeft() + QPoint(60, 10);
     press(onSegmento);
-    EXPECT_EQ(caption(window.labDurataTempo()), minutesSeconds(wholeSeconds(window.segmento().Value() * 1000.0, 120)));
+    // Format 1 at 120 bpm: the clip ends on the bar line (2 s) at or after the step's 1000/768 quarter notes.
+    const double bars = std::ceil(window.segmento().Value() * 1000.0 / 768 / 4);
+    EXPECT_EQ(caption(window.labDurataTempo()), minutesSeconds(wholeSeconds(bars * 2)));
     moveTo(onSegmento + QPoint(30, 0));
     ASSERT_NE(frmValueTip::Loaded(), nullptr);
     EXPECT_EQ(frmValueTip::Loaded()->lblTip->text(), window.labDurataTempo().text());

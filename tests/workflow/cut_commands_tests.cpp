@@ -1,3 +1,4 @@
+#include "engine/cut_points.hpp"
 #include "workflow_fixture.hpp"
 
 namespace quorvane::test {
@@ -27,17 +28,17 @@ TEST_F(CutCommands, CutOneCutsWhereTheThumbStandsAndSaysWhatItDid) {
     // A thumb moved while no song was current moves nothing else, and is
     // where the song is cut once there is one.
     segmento.SetValue(1);
-    EXPECT_EQ(form.appState().CutTime, 0);
+    EXPECT_EQ(form.appState().CutTick, 0u);
     EXPECT_EQ(form.LabDurataTempo, "");
     form.ListMIDI_Click(0);
-    EXPECT_EQ(form.appState().CutTime, 1000);
+    EXPECT_EQ(form.appState().CutTick, 1920u);  // step 1 is tick 625; the bar line after it
     form.Image4_Click();
     EXPECT_EQ(out.names(), Names{"SONG-CUT.mid"});
     EXPECT_EQ(form.appState().CutFilePath, (out.path() / "SONG-CUT.mid").string());
     EXPECT_EQ(form.LabStatus, "Written: SONG-CUT.mid");
 
     segmento.SetValue(0);
-    EXPECT_EQ(form.appState().CutTime, 0);
+    EXPECT_EQ(form.appState().CutTick, 0u);
     form.Image4_Click();
     EXPECT_EQ(form.LabStatus, "Nothing cut: move CUT POINT past the start.");
     EXPECT_TRUE(messages.messages.empty());
@@ -64,7 +65,7 @@ TEST_F(CutCommands, CutAllTreatsEveryFileAlikeAndGoesOnPastBrokenFiles) {
         "3. " +
         broken +
         "\r\n"
-        "4. CC.MID: 00:40\tCC-cut.mid:00:31 - Format: 0\r\n"
+        "4. CC.MID: 00:40\tCC-cut.mid:00:30 - Format: 0\r\n"
         "5. LINE?BREAK.MID: 00:40\tLINE?BREAK-cut.mid:00:30 - Format: 0\r\n";
     for (const char* selectedFirst : {"B.MID", "A.MID"}) {
         form.ListMIDI_Click(indexOf(selectedFirst));
@@ -78,8 +79,11 @@ TEST_F(CutCommands, CutAllTreatsEveryFileAlikeAndGoesOnPastBrokenFiles) {
     // While it ran, the sliders took no input; the last file stays current.
     EXPECT_EQ(enabled, (std::vector<bool>{false, false}));
     EXPECT_TRUE(segmento.Enabled() && choose.Enabled());
+    // The last file's clip ends at 30 s, tick 28800; the thumb stands at
+    // the first step at or past it.
     EXPECT_EQ(segmento.Max(), 62);
-    EXPECT_EQ(form.appState().CutTime, segmento.Value() * 1000.0);
+    EXPECT_EQ(form.appState().CutTick, 28800u);
+    EXPECT_EQ(segmento.Value(), 47);
     EXPECT_EQ(songs.names(),
               (Names{"B.Mid", "BROKEN.MID", "Quorvane.log", "a-CUT.mid", "a.mid", "b-cut.mid", "cc-cut.mid", "cc.MID",
                      "line" + kControl + "break-cut.mid", "line" + kControl + "break.mid"}));
@@ -131,18 +135,28 @@ TEST_F(CutCommands, NamesThatDifferOnlyInCaseKeepTheirOwnCuts) {
                                     "TUNE-CUT.mid", "TUNE.MID", "Tune-CUT.mid", "Tune.mid"}));
 }
 
-TEST_F(CutCommands, WhenNoPositionMatchesTheSearchRunsToItsEnd) {
-    songs.write("FAST.MID", steadySong(0, 240000, 200));   // 250 bpm: position 100 reads 00:31
-    songs.write("SLOW.MID", steadySong(0, 3000000, 200));  // 20 bpm: each step is 3.9 s
+// However fast or slow the song, its clip is as long as asked; a clip
+// length may be any time, as the command line gives it.
+TEST_F(CutCommands, ClipsOfFastAndSlowSongsAreAsLongAsAsked) {
+    songs.write("FAST.MID", steadySong(0, 240000, 300));   // 250 bpm, 72 s
+    songs.write("SLOW.MID", steadySong(1, 3000000, 200));  // 20 bpm, a bar of 12 s
     openSource();
-    choose.SetValue(59);  // 00:60 never matches
-    form.Image3_Click();
-    EXPECT_NE(log().find("FAST-cut.mid:00:31 - "), std::string::npos) << log();
-    EXPECT_EQ(segmento.Value(), 100);
-    choose.SetValue(5);  // 00:03, 00:07, ...: never 00:05 or 00:06
-    form.Image3_Click();
-    EXPECT_NE(log().find("SLOW-cut.mid:06:30 - "), std::string::npos) << log();
-    EXPECT_EQ(segmento.Value(), 100);
+    const struct {
+        double clip;
+        const char* log;
+        std::uint64_t slowCut;  // the bar line where the slow song's clip ends
+    } cases[] = {{59, "1. FAST.MID: 01:12\tFAST-cut.mid:00:59 - Format: 0\r\n"
+                      "2. SLOW.MID: 10:00\tSLOW-cut.mid:01:00 - Format: 1\r\n",
+                  9600},
+                 {12.5, "1. FAST.MID: 01:12\tFAST-cut.mid:00:12 - Format: 0\r\n"
+                        "2. SLOW.MID: 10:00\tSLOW-cut.mid:00:24 - Format: 1\r\n",
+                  3840}};
+    for (const auto& c : cases) {
+        form.clipLength = c.clip;
+        form.Image3_Click();
+        EXPECT_EQ(log(), c.log);
+        EXPECT_EQ(form.appState().CutTick, c.slowCut);
+    }
     EXPECT_TRUE(messages.messages.empty());
 }
 

@@ -1,3 +1,4 @@
+#include "engine/cut_points.hpp"
 #include "engine/text.hpp"
 #include "workflow_fixture.hpp"
 
@@ -13,8 +14,8 @@ TEST_F(Selection, TheCutSliderSpansTheSongAndTheThumbIsWhereItCuts) {
     songs.write("Long.mid", steadySong(1, 500000, 504));  // 252 s at 120 bpm, 387,072 music ticks
     songs.write("Slow.mid", steadySong(0, 1000000, 40));  // 40 s at 60 bpm, 30,720 music ticks
     songs.write("TINY.MID", steadySong(0, 500000, 1));    // half a second
-    // The length is read at the tempo in effect 2000 music ticks in: 40
-    // quarters at 120 bpm, not at the 60 bpm that follows one tick later.
+    // The length follows every tempo: 2001 ticks at 120 bpm (1.30 s), then
+    // 28,719 at 60 bpm (37.39 s).
     const Bytes tempo = tempoEvent(1000000);
     songs.write(
         "LATE.MID",
@@ -22,7 +23,7 @@ TEST_F(Selection, TheCutSliderSpansTheSongAndTheThumbIsWhereItCuts) {
              track(cat({{0x8F, 0x51}, Bytes(tempo.begin() + 1, tempo.end()), endOfTrackAfter(30720 - 2001)}))}));
     openSource();
     form.ListMIDI_Click(indexOf("LATE.MID"));
-    EXPECT_EQ(form.LabDurataTempo, "00:20");
+    EXPECT_EQ(form.LabDurataTempo, "00:38");
     form.ListMIDI_Click(indexOf("LONG.MID"));
     EXPECT_EQ(form.LabDurataTempo, "04:12");
     EXPECT_EQ(segmento.Max(), 388);
@@ -30,24 +31,23 @@ TEST_F(Selection, TheCutSliderSpansTheSongAndTheThumbIsWhereItCuts) {
     EXPECT_EQ(form.appState().FilePath, (songs.path() / "Long.mid").string());
     EXPECT_EQ(form.appState().Text9, form.appState().FilePath);
 
-    for (const auto& [value, cutTime, shown] : {std::tuple{1, 1000, "00:00"}, {30, 30000, "00:19"}}) {
+    // Format 1: the time shown is that of the bar line where the clip ends.
+    for (const auto& [value, cutTick, shown] :
+         {std::tuple{1, std::uint64_t{1920}, "00:02"}, {30, 19200, "00:20"}, {388, kWholeSong, "04:12"}}) {
         segmento.SetValue(value);
-        EXPECT_EQ(form.appState().CutTime, cutTime);
+        EXPECT_EQ(form.appState().CutTick, cutTick);
         EXPECT_EQ(form.LabDurataTempo, shown);
         EXPECT_EQ(form.timeAtPosition(value), shown);
     }
-    segmento.SetValue(388);
-    EXPECT_EQ(form.LabDurataTempo, "04:12");  // the end reads the song's length
-    EXPECT_GE(form.appState().CutTime, 387072);
 
     form.ListMIDI_Click(indexOf("SLOW.MID"));
     EXPECT_EQ(segmento.Max(), 31);
     EXPECT_EQ(segmento.Value(), 31);
-    EXPECT_EQ(form.appState().CutTime, 31000);
+    EXPECT_EQ(form.appState().CutTick, kWholeSong);
     EXPECT_EQ(form.LabDurataTempo, "00:40");
-    EXPECT_EQ(form.timeAtPosition(31), "00:40");
+    EXPECT_EQ(form.timeAtPosition(30), "00:39");  // Format 0: the exact tick, 18,750
     ASSERT_TRUE(form.pendingCut());  // what the play button plays: the cut the thumb shows
-    EXPECT_EQ(form.pendingCut()->first.cutTicks, 31000);
+    EXPECT_EQ(form.pendingCut()->first.cutTick, kWholeSong);
     choose.SetValue(5);
     EXPECT_EQ(form.LabChoose, "05");
 
@@ -56,7 +56,7 @@ TEST_F(Selection, TheCutSliderSpansTheSongAndTheThumbIsWhereItCuts) {
     form.ListMIDI_Click(indexOf("TINY.MID"));
     EXPECT_EQ(form.LabDurataTempo, "00:00");
     EXPECT_EQ(segmento.Max(), 1);
-    EXPECT_EQ(form.appState().CutTime, 0);
+    EXPECT_EQ(form.appState().CutTick, 0u);
     EXPECT_FALSE(form.pendingCut());
     EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
 }
@@ -76,7 +76,7 @@ TEST_F(Selection, AnUnreadableFileIsReportedOnceAndIsNotCurrent) {
     EXPECT_EQ(form.LabDurataTempo, "");
     EXPECT_EQ(segmento.Max(), 100);
     EXPECT_EQ(segmento.Value(), 0);
-    EXPECT_EQ(form.appState().CutTime, 0);
+    EXPECT_EQ(form.appState().CutTick, 0u);
     // The cut commands leave it alone; the program goes on.
     segmento.SetValue(3);
     form.Image4_Click();
@@ -85,25 +85,24 @@ TEST_F(Selection, AnUnreadableFileIsReportedOnceAndIsNotCurrent) {
     EXPECT_EQ(form.LabDurataTempo, "00:04");
 }
 
-// A song so long that its last step lies past what 32-bit music time holds:
-// that position is refused with a message, and CUT ONE never cuts at it.
-TEST_F(Selection, APositionPastTheMeasurableRangeIsRefused) {
-    // At 1 tick per quarter: 2,147,483,136 music ticks.
-    songs.write("HUGE.MID", cat({header(0, 1, 1), track(cat({tempoEvent(500000), endOfTrackAfter(2796202)}))}));
+// The longest song 32-bit music time measures: its last step keeps it whole,
+// the one before cuts at its own tick.
+TEST_F(Selection, TheStepsOfTheLongestSongReachItsEnd) {
+    // At 1 tick per quarter: 2,147,483,136 music ticks, 16 days.
+    const Bytes huge = cat({header(0, 1, 1), track(cat({tempoEvent(500000), endOfTrackAfter(2796202)}))});
+    songs.write("HUGE.MID", huge);
     openSource();
     form.ListMIDI_Click(0);
-    ASSERT_TRUE(messages.messages.empty()) << messages.messages.front();
+    EXPECT_EQ(form.LabDurataTempo, "23301:41");
     EXPECT_EQ(segmento.Max(), 2147484);
     segmento.SetValue(2147483);
-    EXPECT_EQ(form.appState().CutTime, 2147483000.0);
+    EXPECT_EQ(form.appState().CutTick, 2796201u);
+    EXPECT_EQ(form.LabDurataTempo, "23301:40");
     segmento.SetValue(2147484);
-    ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_NE(messages.messages[0].find("cut position 2147484"), std::string::npos) << messages.messages[0];
-    EXPECT_EQ(form.LabDurataTempo, "");
-    EXPECT_EQ(form.appState().CutTime, 0);
+    EXPECT_EQ(form.appState().CutTick, kWholeSong);
     form.Image4_Click();
-    EXPECT_EQ(messages.messages.size(), 2u);
-    EXPECT_EQ(songs.names(), Names{"HUGE.MID"});
+    EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
+    EXPECT_EQ(readBytes(songs.file("huge-cut.mid")), huge);
 }
 
 TEST_F(Selection, ListsMidiFilesInUpperCaseWithTheirNamesOnDisk) {

@@ -3,7 +3,7 @@
 #include "engine/byte_reader.hpp"
 #include "engine/text.hpp"
 #include "workflow/error_text.hpp"
-#include "workflow/song_timing.hpp"
+#include "engine/timeline.hpp"
 #include "workflow/time_display.hpp"
 #include "workflow_fixture.hpp"
 
@@ -14,7 +14,8 @@ TEST(TimeDisplay, MinutesAndSeconds) {
     const std::pair<std::int64_t, const char*> cases[] = {
         {0, "00:00"}, {9, "00:09"}, {10, "00:10"}, {252, "04:12"}, {6005, "100:05"}};
     for (const auto& [seconds, shown] : cases) EXPECT_EQ(minutesSeconds(seconds), shown) << seconds;
-    EXPECT_EQ(wholeSeconds(30000, 120), 19);
+    EXPECT_EQ(wholeSeconds(19.99), 19);
+    EXPECT_EQ(wholeSeconds(-0.5), 0);
 }
 
 // A song at 768 ticks per quarter note whose End of Track lies at `ticks`.
@@ -24,7 +25,7 @@ Bytes longSong(std::uint32_t ticks) {
     return cat({header(0, 1, 768), track(cat({events, endOfTrackAfter(ticks)}))});
 }
 
-TEST(SongTiming, LengthIsTheLatestTrackEndInMusicTimeRoundedHalfUp) {
+TEST(SongLength, TheLatestTrackEndInMusicTimeRoundedHalfUp) {
     TempDir dir;
     const struct {
         Bytes song;
@@ -44,43 +45,11 @@ TEST(SongTiming, LengthIsTheLatestTrackEndInMusicTimeRoundedHalfUp) {
         {longSong(0x7FFFFFFF), 0x7FFFFFFF},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(SongTiming::measure(dir.write("A.MID", c.song)).length(), c.length);
+        EXPECT_EQ(Timeline::read(dir.write("A.MID", c.song)).musicLength(), c.length);
     }
     for (const Bytes& refused : {cat({header(0, 1, 96), track({0x00, 0xFF, 0x90, 0x00})}), longSong(0x80000000)}) {
-        EXPECT_THROW(SongTiming::measure(dir.write("D.MID", refused)), FileError);
+        EXPECT_THROW(Timeline::read(dir.write("D.MID", refused)), FileError);
     }
-}
-
-TEST(SongTiming, TempoInEffectFromAnyTrack) {
-    TempDir dir;
-    // 96 ticks per quarter; 96 ticks = 768 music ticks. Tempo 100 bpm at tick 96
-    // in track 2, 150 bpm at tick 192 in track 1.
-    const std::string path = dir.write(
-        "T.MID", cat({header(1, 2, 96), track(cat({{0x81, 0x40, 0xFF, 0x51, 0x03, 0x06, 0x1A, 0x80}, kEndOfTrack})),
-                      track(cat({{0x60, 0xFF, 0x51, 0x03, 0x09, 0x27, 0xC0}, kEndOfTrack}))}));
-    const SongTiming timing = SongTiming::measure(path);
-    EXPECT_EQ(timing.tempoAt(767), 120.0);  // before any tempo event
-    EXPECT_EQ(timing.tempoAt(768), 100.0);
-    EXPECT_EQ(timing.tempoAt(1536), 150.0);
-}
-
-TEST(SongTiming, ASongOfManyTempoChangesIsMeasuredInBoundedMemoryAndStillExactly) {
-    // 6000 tempo changes, one per tick at 96 ticks per quarter (tick t is
-    // music time 8t); more than are kept in memory.
-    Bytes events;
-    for (std::uint32_t t = 1; t <= 6000; ++t) {
-        const Bytes tempo = tempoEvent(400000 + t);
-        events.push_back(0x01);
-        events.insert(events.end(), tempo.begin() + 1, tempo.end());
-    }
-    TempDir dir;
-    const std::string path = dir.write("M.MID", cat({header(0, 1, 96), track(cat({events, kEndOfTrack}))}));
-    const SongTiming timing = SongTiming::measure(path);
-    for (const std::uint32_t t : {1u, 10u, 4096u, 4097u, 5999u, 6000u}) {
-        EXPECT_EQ(timing.tempoAt(8 * t), 60000000.0 / (400000 + t)) << t;
-        EXPECT_EQ(timing.tempoAt(8 * t + 7), 60000000.0 / (400000 + t)) << t;
-    }
-    EXPECT_EQ(timing.tempoAt(7), 120.0);
 }
 
 // Letters change case one for one, in two bytes as in one; what is not a
