@@ -34,9 +34,11 @@ PLAIN = ['20bpm', '30bpm', '120bpm', '300bpm', 'short']  # one tempo, 4/4
 # channel, program, track (Format 1), part, Channel Volume at the start
 PARTS = [(0, 19, 1, 'held', 100), (1, 33, 1, 'beats', None), (2, 0, 2, 'pedal', 110), (9, 0, 2, 'beats', 100),
          (3, 48, 3, 'held', 90)]
+# Steady sound to listen to: chords held from the start to the end.
+DRONES = [(0, 19, 1, 'drone', 100), (3, 48, 3, 'drone', 90), (4, 52, 2, 'drone', None)]
 
 
-def make_song(path, fmt, division, bpms, meters, seconds):
+def make_song(path, fmt, parts, division, bpms, meters, seconds):
     """A song of whole bars lasting at least `seconds`; Format 1 has a
     conductor track and three tracks of several channels each."""
     starts = [Fraction(0)]  # seconds at each quarter note
@@ -55,13 +57,15 @@ def make_song(path, fmt, division, bpms, meters, seconds):
     events.append((0, 0, 0, mido.MetaMessage('set_tempo', tempo=600000)))  # overruled at once
     events += [(beat * division, 0, ramp_track, mido.MetaMessage('set_tempo', tempo=round(60e6 / bpm)))
                for beat, bpm in enumerate(bpms)]
-    for channel, program, track, part, volume in PARTS:
+    for channel, program, track, part, volume in parts:
         note = lambda on, at, key: (at, 3 if on else 1, track, mido.Message(
             'note_on' if on else 'note_off', channel=channel, note=key, velocity=90 if on else 0))
         events.append((0, 2, track, mido.Message('program_change', channel=channel, program=program)))
         if volume:
             events.append((0, 2, track, mido.Message('control_change', channel=channel, control=7, value=volume)))
         for number, (bar, after) in enumerate(zip(bars, bars[1:] + [end])):
+            if part == 'drone' and number == 0:
+                events += [note(True, 0, key) for key in (48, 55)] + [note(False, end, key) for key in (48, 55)]
             if part == 'held':  # from the middle of one bar to the middle of the next
                 middle, later = bar + (after - bar) // 2, min(end, after + (after - bar) // 2)
                 events += [note(True, middle, 48 + number % 12), note(False, later, 48 + number % 12)]
@@ -76,7 +80,7 @@ def make_song(path, fmt, division, bpms, meters, seconds):
             events += [note(True, beat, key), note(False, min(end, beat + division // 2), key)]
     for number, bar in enumerate(bars[4::8]):
         events += [(bar, 0, 3, mido.MetaMessage('marker', text='part %d' % number)),
-                   (bar, 0, 1, mido.Message('sysex', data=[0x7E, 0x7F, 0x09, 0x01]))]
+                   (bar, 0, 1, mido.Message('sysex', data=[0x7D, 0x51, 0x56]))]
     last_map = max(at for at, _, track, msg in events if track == 0)
     song = mido.MidiFile(type=fmt, ticks_per_beat=division)
     for number in range(4 if fmt else 1):
@@ -93,11 +97,11 @@ def make_song(path, fmt, division, bpms, meters, seconds):
     song.save(path)
 
 
-def write_songs(folder, names=SONGS):
+def write_songs(folder, names=SONGS, parts=PARTS):
     os.makedirs(folder)
     for name in names:
         for fmt in (0, 1):
-            make_song(os.path.join(folder, 'f%d-%s.mid' % (fmt, name)), fmt, *SONGS[name])
+            make_song(os.path.join(folder, 'f%d-%s.mid' % (fmt, name)), fmt, parts, *SONGS[name])
     return {name: (os.path.join(folder, name), mido.MidiFile(os.path.join(folder, name)))
             for name in sorted(os.listdir(folder))}
 
@@ -114,7 +118,7 @@ def check_one(quorvane, options, out, path, tick, source, timeline, seconds=None
 
 def check_clip(path, source_path, tick, source, timeline, seconds):
     problem = check_cut(path, source_path, tick, source, timeline)
-    if not problem and tick is not None and source.type == 0:
+    if not problem and seconds is not None and tick is not None and source.type == 0:
         length = mido.MidiFile(path).length
         one_tick = timeline.seconds(tick) - timeline.seconds(tick - 1)
         if not length - one_tick - 1e-9 < seconds <= length + 1e-9:
@@ -178,9 +182,9 @@ def check_render(quorvane, work):
     if not fonts or not shutil.which('sox'):
         print('SKIP: no General MIDI SoundFont in /usr/share/sounds/sf2, or no sox')
         sys.exit(77)
-    songs = write_songs(os.path.join(work, 'songs'), ['120bpm', 'ramp'])
+    songs = write_songs(os.path.join(work, 'songs'), ['120bpm', 'ramp'], DRONES)
     checked, failures = 0, []
-    for name, seconds in (('f1-120bpm.mid', 10), ('f1-ramp.mid', 25), ('f0-120bpm.mid', 10), ('f0-ramp.mid', 30)):
+    for name, seconds in (('f1-120bpm.mid', 10), ('f1-ramp.mid', 25), ('f0-120bpm.mid', 15), ('f0-ramp.mid', 30)):
         path, source = songs[name]
         out = os.path.join(work, 'clip-%d-%s' % (seconds, name[:-4]))
         os.makedirs(out)
