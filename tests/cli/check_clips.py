@@ -63,9 +63,9 @@ def make_song(path, fmt, parts, division, bpms, meters, seconds):
         events.append((0, 2, track, mido.Message('program_change', channel=channel, program=program)))
         if volume:
             events.append((0, 2, track, mido.Message('control_change', channel=channel, control=7, value=volume)))
+        if part == 'drone':
+            events += [note(True, 0, key) for key in (48, 55)] + [note(False, end, key) for key in (48, 55)]
         for number, (bar, after) in enumerate(zip(bars, bars[1:] + [end])):
-            if part == 'drone' and number == 0:
-                events += [note(True, 0, key) for key in (48, 55)] + [note(False, end, key) for key in (48, 55)]
             if part == 'held':  # from the middle of one bar to the middle of the next
                 middle, later = bar + (after - bar) // 2, min(end, after + (after - bar) // 2)
                 events += [note(True, middle, 48 + number % 12), note(False, later, 48 + number % 12)]
@@ -177,9 +177,8 @@ def sox_stat(wav, start, stop=None):
 
 
 def check_render(quorvane, work):
-    fonts = [path for path in ('default-GM', 'FluidR3_GM', 'TimGM6mb', 'FluidR3_GS')
-             if os.path.isfile('/usr/share/sounds/sf2/%s.sf2' % path)]
-    if not fonts or not shutil.which('sox'):
+    fonts = ('default-GM', 'FluidR3_GM', 'TimGM6mb', 'FluidR3_GS')  # those `render` looks for
+    if not any(os.path.isfile('/usr/share/sounds/sf2/%s.sf2' % font) for font in fonts) or not shutil.which('sox'):
         print('SKIP: no General MIDI SoundFont in /usr/share/sounds/sf2, or no sox')
         sys.exit(77)
     songs = write_songs(os.path.join(work, 'songs'), ['120bpm', 'ramp'], DRONES)

@@ -2,7 +2,7 @@
 reader) and exact fractions of a second: a song's timeline, where a clip or a
 slider step ends, and the check of a written cut against its source."""
 
-import bisect, math, os, struct, subprocess
+import bisect, math, struct, subprocess
 from fractions import Fraction
 
 import mido
@@ -23,9 +23,9 @@ def walk(track):
             return
 
 
-def run(args, code=0):
+def run(args):
     done = subprocess.run(args, capture_output=True, text=True)
-    if done.returncode != code:
+    if done.returncode:
         raise AssertionError('%s exited %d: %s' % (' '.join(args), done.returncode, done.stderr))
     return done.stdout
 
@@ -130,7 +130,7 @@ def raw_tracks(path):
             elif status < 0xF0:
                 at += 1 if 0xC0 <= status < 0xE0 else 2
             events.append((now, data[start:at]))
-        tracks += [events] if events or kind else []
+        tracks += [events] if events else []
         at = end
     return tracks
 
