@@ -60,7 +60,7 @@ int runInfo(const std::string& file, std::ostream& out, std::ostream& err) {
     const Timeline& timeline = *window.form.timeline();
     out << "file:      " << state.FilePath << '\n'
         << "format:    " << state.Format
-        << (state.Format == 1   ? " (cut at the next bar line)"
+        << (state.Format == 1   ? " (cut at a bar line)"
             : state.Format == 0 ? " (cut at the exact time)"
                                 : " (cannot be cut: only formats 0 and 1 can)")
         << '\n'
