@@ -54,7 +54,9 @@ CutPlan planCut(std::uint64_t cutTick, const Timeline* timeline) {
     plan.cutTick = cutTick;
     plan.cutTime = timeline->seconds(cutTick);
     plan.fadeStart = 0.9 * plan.cutTime;
-    plan.fadeTick = timeline->firstTickAt(plan.fadeStart);
+    // An event at nine tenths exactly belongs to the fade, whatever the
+    // rounding of the product above.
+    plan.fadeTick = timeline->firstTickAt(plan.fadeStart * (1 - 1e-12));
     return plan;
 }
 

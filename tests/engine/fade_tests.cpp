@@ -108,7 +108,8 @@ protected:
     Span span(std::uint64_t cutTick) const {
         Timeline timeline = Timeline::read(request.source);
         const double cut = timeline.seconds(cutTick);
-        const std::uint64_t first = timeline.firstTickAt(0.9 * cut);
+        // An event at nine tenths of the clip, to the microsecond, is in the fade.
+        const std::uint64_t first = timeline.firstTickAt(0.9 * cut - 1e-6);
         return Span{std::move(timeline), cut, 0.9 * cut, first};
     }
 
