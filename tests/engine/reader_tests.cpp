@@ -93,6 +93,8 @@ TEST(EventScanner, TheTightLoopReadsAndRefusesAsTheEventLoopDoes) {
         {0x00, 0xF1, 0x10, 0x00, 61, 0},                             // a system message, then running status
         {0x00, 0xFF, 0x01, 0x01, 'x', 0x00, 61, 0, 0x00, 0x80, 60},  // meta, then a note
         {0x00, 0xF0, 0x01, 0xF7, 0x00, 0xB0, 0x07, 0x64},            // SysEx, then a controller
+        {0x00, 0x90, 60, 0xFF, 0x00, 61, 0},                         // a velocity of 0xFF: refused
+        {0x00, 0xF1, 0x10, 0x00, 61, 0x80},                          // 0x80 under running status: refused
     };
     for (const Bytes& tail : tails) {
         // A data byte first (no running status yet), and the same after notes.
@@ -104,6 +106,10 @@ TEST(EventScanner, TheTightLoopReadsAndRefusesAsTheEventLoopDoes) {
             }
         }
     }
+    EXPECT_NE(scanEvents(tails[5], true).find("data byte 0xFF of a channel message has its top bit set (at byte 3)"),
+              std::string::npos);
+    EXPECT_NE(scanEvents(cat({{0x00, 0x90, 60, 1}, tails[6]}), true).find("data byte 0x80 of a channel message"),
+              std::string::npos);
 }
 
 TEST(PreReader, FindsTheFirstTempoWhereverItIs) {
