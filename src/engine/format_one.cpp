@@ -1,4 +1,3 @@
-#include <array>
 #include <cstring>
 #include <initializer_list>
 
@@ -15,43 +14,40 @@ namespace quorvane {
 
 namespace {
 
-// What a track has done with its channels so far. Every channel message
-// kept leaves one mark, without a branch (the fast path marks every message
-// of the song): at [status * 2 + (first data byte == 64)], 0x80 | the second
-// data byte (for a message with one data byte, whatever byte follows it).
-// So channel c is used when a mark of one of its status bytes is set, and
-// its sustain pedal (controller 64) is down when the last value kept,
-// at [(0xB0 | c) * 2 + 1], is 64 or more.
+// The channels a track has used so far (bit c for channel c), and those
+// whose sustain pedal (controller 64) is down (bit 16 + c), in one word: the
+// fast path keeps it in a register.
 class Channels {
 public:
+    // Notes a channel message kept (`second` counts for a controller change
+    // only). Without a branch: the fast path notes every message of the song.
     void keep(std::uint8_t status, std::uint8_t first, std::uint8_t second) {
-        marks_[std::size_t{status} * 2 + (first == 64)] = static_cast<std::uint8_t>(0x80 | second);
+        const std::uint32_t bit = std::uint32_t{1} << (status & 0x0F);
+        const std::uint32_t pedal = 0u - (((status & 0xF0) == 0xB0) & (first == 64));  // all ones for controller 64
+        const std::uint32_t down = 0u - ((second >> 6) & 1u);  // all ones for a data byte of 64 or more
+        bits_ = ((bits_ | bit) & ~(bit << 16 & pedal)) | (bit << 16 & pedal & down);
     }
-    bool used(int channel) const {
-        for (int kind = 0x80; kind < 0xF0; kind += 0x10) {
-            if (marks_[(kind | channel) * 2] | marks_[(kind | channel) * 2 + 1]) return true;
-        }
-        return false;
-    }
-    bool pedalDown(int channel) const { return marks_[(0xB0 | channel) * 2 + 1] >= 0x80 + 64; }
+    bool used(int channel) const { return (bits_ >> channel) & 1; }
+    bool pedalDown(int channel) const { return (bits_ >> (16 + channel)) & 1; }
 
 private:
-    std::array<std::uint8_t, 512> marks_{};
+    std::uint32_t bits_ = 0;
 };
 
 // The channel messages before the cut, copied as they are.
 struct PlainCopier {
     std::uint64_t cut;
     std::uint64_t clock;  // source ticks
-    Channels* channels;
+    Channels channels;
 
     bool accepts(std::uint64_t time, std::uint32_t ticks) const { return time + ticks < cut; }
     static std::uint64_t advance(std::uint64_t time, std::uint32_t ticks) { return time + ticks; }
     std::uint8_t* put(std::uint8_t* to, const PlainMessage& message) {
         std::memcpy(to, message.from, 7);  // only the message's own bytes count
-        // The byte after a message of one data byte is buffered too: the
-        // fast path stops seven bytes before the end of what it reads.
-        channels->keep(message.status, message.data[0], message.data[1]);
+        // The byte after a message of one data byte is buffered too (the fast
+        // path stops seven bytes before the end of what it reads); it is not
+        // a controller's value, so it does not count.
+        channels.keep(message.status, message.data[0], message.data[1]);
         return to + (message.data + message.dataCount - message.from);
     }
 };
@@ -85,9 +81,10 @@ void cutTrack(ByteReader& in, std::uint64_t cut, OutputFile& out) {
     std::uint64_t carried = 0;  // ticks of dropped system messages not yet written
     for (;;) {
         if (carried == 0) {
-            PlainCopier copier{cut, time, &channels};
+            PlainCopier copier{cut, time, channels};
             copyPlainMessages(in, events, out, 4096, copier);
             time = copier.clock;
+            channels = copier.channels;
         }
         if (in.atLimit()) {  // the chunk ends without End of Track: closed as if it had one
             out.put({0x00, 0xFF, kMetaEndOfTrack, 0x00});
