@@ -1,6 +1,8 @@
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 
 #include "byte_reader.hpp"
@@ -148,9 +150,24 @@ inline constexpr std::size_t kLongestChannelMessage = 7;
 // wholly buffered (the end of the buffer or of the chunk), or one next()
 // would refuse (a delta-time longer than four bytes, a data byte without a
 // running status), so that every refusal stays the event loop's.
-inline void skipChannelMessages(ByteReader& in, EventReader& events, std::uint64_t& ticks) {
+namespace detail {
+// The top bits of a channel message's `count` data bytes at `data` (two
+// bytes are read either way), as 0x80 or 0x8000: 0 when all are clear.
+inline unsigned dataTopBits(const std::uint8_t* data, std::size_t count) {
+    std::uint16_t both;
+    std::memcpy(&both, data, 2);  // one load for both bytes
+    constexpr unsigned kFirst = std::endian::native == std::endian::little ? 0x0080 : 0x8000;
+    return both & (kFirst | (0x8080u & (0u - static_cast<unsigned>(count >> 1))));
+}
+
+// The loop of skipChannelMessages. A data byte with its top bit set is
+// rare and the event loop's to refuse: with `kStopAtBadData` the loop stops
+// before its message; without, it only notes one anywhere, and then returns
+// false having moved nothing, for the careful loop to run instead.
+template <bool kStopAtBadData>
+inline bool skipChannelMessages(ByteReader& in, EventReader& events, std::uint64_t& ticks) {
     const std::span<const std::uint8_t> buffered = in.buffered();
-    if (buffered.size() <= kLongestChannelMessage) return;
+    if (buffered.size() <= kLongestChannelMessage) return true;
     const std::uint8_t* const start = buffered.data();
     // From every place before `stop`, a whole channel message is buffered.
     const std::uint8_t* const stop = start + (buffered.size() - kLongestChannelMessage);
@@ -161,6 +178,7 @@ inline void skipChannelMessages(ByteReader& in, EventReader& events, std::uint64
     const auto dataBytes = [](std::uint8_t status) -> std::size_t { return 2 - ((status & 0xE0) == 0xC0); };
     std::size_t runningLength = dataBytes(running);
     std::uint64_t time = ticks;
+    unsigned dataBits = 0;  // the data bytes ORed together
     while (at < stop) {
         std::uint32_t delta = at[0];
         std::size_t size = 1;
@@ -176,17 +194,26 @@ inline void skipChannelMessages(ByteReader& in, EventReader& events, std::uint64
         const std::size_t keep = std::size_t{0} - withStatus;
         const auto status = static_cast<std::uint8_t>((first & keep) | (running & ~keep));
         const std::size_t length = (dataBytes(first) & keep) | (runningLength & ~keep);
-        // A data byte with its top bit set is the event loop's to refuse.
-        const std::uint8_t* const data = at + size + withStatus;
-        if ((data[0] | (data[1] & (0 - (length >> 1)))) & 0x80) break;
+        const unsigned bits = dataTopBits(at + size + withStatus, length);
+        if constexpr (kStopAtBadData) {
+            if (bits != 0) break;
+        }
+        dataBits |= bits;
         running = status;
         runningLength = length;
         time += delta;
         at += size + withStatus + runningLength;
     }
+    if (dataBits != 0) return false;
     in.advance(static_cast<std::size_t>(at - start));
     events.setRunningStatus(running);
     ticks = time;
+    return true;
+}
+}  // namespace detail
+
+inline void skipChannelMessages(ByteReader& in, EventReader& events, std::uint64_t& ticks) {
+    if (!detail::skipChannelMessages<false>(in, events, ticks)) detail::skipChannelMessages<true>(in, events, ticks);
 }
 
 // Microseconds per quarter note from a Set Tempo payload; checks its length

@@ -110,12 +110,17 @@ struct PlainMessage {
 // Not inlined into the cutters' event loops: around their calls the compiler
 // keeps a floating-point clock in memory, a round trip that every message
 // would wait for.
-template <typename Copier>
-[[gnu::noinline]] void copyPlainMessages(ByteReader& in, EventReader& events, OutputFile& out, std::size_t room,
-                                         Copier& copier) {
+namespace detail {
+// The loop of copyPlainMessages. A data byte with its top bit set is rare
+// and the event loop's to refuse: with `kStopAtBadData` the loop stops before
+// its message; without, it only notes one anywhere, and then returns false
+// having moved, written and changed nothing, for the careful loop to run
+// instead.
+template <bool kStopAtBadData, typename Copier>
+bool copyPlainMessages(ByteReader& in, EventReader& events, OutputFile& out, std::size_t room, Copier& copier) {
     constexpr std::size_t kLongest = 7;  // 4 delta-time bytes, status, 2 data bytes
     const std::span<const std::uint8_t> source = in.buffered();
-    if (source.size() <= kLongest) return;
+    if (source.size() <= kLongest) return true;
     const std::span<std::uint8_t> target = out.room(room);
     const std::uint8_t* from = source.data();
     const std::uint8_t* const fromEnd = from + (source.size() - kLongest);
@@ -127,6 +132,7 @@ template <typename Copier>
     // instead of going to memory and back with every message.
     Copier local = copier;
     auto clock = copier.clock;
+    unsigned dataBits = 0;  // the data bytes ORed together
     while (from < fromEnd && to < toEnd) {
         std::uint32_t ticks = 0;
         const std::size_t deltaSize = decodeVlq(from, ticks);
@@ -139,18 +145,32 @@ template <typename Copier>
         const std::uint8_t status = static_cast<std::uint8_t>((first & keep) | (running & ~keep));
         const std::uint8_t* data = from + deltaSize + withStatusByte;
         const std::size_t dataCount = 2 - ((status & 0xE0) == 0xC0);
-        // A data byte with its top bit set is the event loop's to refuse.
-        if ((data[0] | (data[1] & (0 - (dataCount >> 1)))) & 0x80) break;
+        const unsigned bits = dataTopBits(data, dataCount);
+        if constexpr (kStopAtBadData) {
+            if (bits != 0) break;
+        }
+        dataBits |= bits;
         to = local.put(to, PlainMessage{from, deltaSize, ticks, withStatusByte, status, data, dataCount});
         clock = local.advance(clock, ticks);
         running = status;
         from = data + dataCount;
     }
+    if (dataBits != 0) return false;
     copier = local;
     copier.clock = clock;
     in.advance(static_cast<std::size_t>(from - source.data()));
     out.wrote(static_cast<std::size_t>(to - target.data()));
     events.setRunningStatus(running);
+    return true;
+}
+}  // namespace detail
+
+template <typename Copier>
+[[gnu::noinline]] void copyPlainMessages(ByteReader& in, EventReader& events, OutputFile& out, std::size_t room,
+                                         Copier& copier) {
+    if (!detail::copyPlainMessages<false>(in, events, out, room, copier)) {
+        detail::copyPlainMessages<true>(in, events, out, room, copier);
+    }
 }
 
 }  // namespace quorvane
