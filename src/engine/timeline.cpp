@@ -60,6 +60,8 @@ public:
     std::uint32_t division() const noexcept { return header_.division(); }
     // The latest track end so far; the song's once next() has said false.
     std::uint64_t endTick() const noexcept { return endTick_; }
+    // Where the track that ends last ends in the file.
+    std::uint64_t endOffset() const noexcept { return endOffset_; }
 
     bool next(MapEvent& out) {
         for (;;) {
@@ -71,6 +73,7 @@ public:
                 running_ = 0;
             }
             if (nextInTrack(out)) return true;
+            if (time_ > endTick_ || track_ == 0) endOffset_ = in_.offset();
             chunk_.skipRest(in_);
             endTick_ = std::max(endTick_, time_);
             inTrack_ = false;
@@ -122,6 +125,7 @@ private:
     std::uint8_t running_ = 0;
     std::uint64_t order_ = 0;
     std::uint64_t endTick_ = 0;
+    std::uint64_t endOffset_ = 0;
 };
 
 // A song's map events in time order: from memory, or read from the file
@@ -216,11 +220,12 @@ Timeline Timeline::read(const SongSource& song, const std::atomic<bool>* stop) {
     const std::uint64_t division = timeline.division_;
     constexpr std::uint64_t kTwice = 2 * kMusicTicksPerQuarter;
     if (timeline.endTick_ > std::numeric_limits<std::uint64_t>::max() / kTwice) {
-        throw FileError(ErrorKind::UnreadableMidi, song.path(), "the song is too long");
+        throw FileError(ErrorKind::UnreadableMidi, song.path(), "the song is too long", reader.endOffset());
     }
     const std::uint64_t music = (timeline.endTick_ * kTwice + division) / (2 * division);
     if (music > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
-        throw FileError(ErrorKind::UnreadableMidi, song.path(), "the song is too long for 32-bit music time");
+        throw FileError(ErrorKind::UnreadableMidi, song.path(), "the song is too long for 32-bit music time",
+                        reader.endOffset());
     }
     timeline.musicLength_ = static_cast<std::int32_t>(music);
     timeline.length_ = timeline.seconds(timeline.endTick_);

@@ -48,7 +48,9 @@ TEST(SongLength, TheLatestTrackEndInMusicTimeRoundedHalfUp) {
         EXPECT_EQ(Timeline::read(dir.write("A.MID", c.song)).musicLength(), c.length);
     }
     for (const Bytes& refused : {cat({header(0, 1, 96), track({0x00, 0xFF, 0x90, 0x00})}), longSong(0x80000000)}) {
-        EXPECT_THROW(Timeline::read(dir.write("D.MID", refused)), FileError);
+        // Every refusal names its place in the file: a Format 0 cut reads the timeline too.
+        EXPECT_NE(expectFileError([&] { Timeline::read(dir.write("D.MID", refused)); }).find(" (at byte "),
+                  std::string::npos);
     }
 }
 
