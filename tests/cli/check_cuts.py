@@ -1,139 +1,241 @@
 #!/usr/bin/env python3
 """Checks `quorvane` against the model in cut_model.py, built on mido, an
-independent MIDI reader: `info` must agree with it on length, tempo and the
-slider's range, and each cut must be what the model says a correct cut is.
+independent MIDI reader.
 
-  check_cuts.py measure QUORVANE SONG_DIR           info only
-  check_cuts.py cut QUORVANE SONG_DIR WORK_DIR      and every song cut at several positions
-  check_cuts.py cut-all QUORVANE SONG_DIR WORK_DIR  a whole batch: log bytes and every cut
-  check_cuts.py crafted QUORVANE WORK_DIR           tracks without End of Track, bad data bytes
+  check_cuts.py measure QUORVANE SONG_DIR        `info` agrees with the model on length, tempo and positions
+  check_cuts.py songs QUORVANE SONG_DIR WORK     and each song cut at several positions, then all at once
+  check_cuts.py crafted QUORVANE WORK            tracks without End of Track, bad data bytes
+  check_cuts.py clips QUORVANE WORK              songs written here (slow and fast, tempo ramps, meter
+                                                 changes): clips of 1 to 59 s, 12.5 s, 1:30, slider steps
+  check_cuts.py render QUORVANE WORK             clips as audio: silent after their end, Format 0 faded
 """
 
-import os, re, shutil, struct, subprocess, sys
+import math, os, re, shutil, struct, subprocess, sys
+from fractions import Fraction
 
 import mido
 
-from cut_model import Timeline, check_cut, cut_name, mm_ss, run
+from cut_model import Song, cut_all, cut_one, mm_ss, run
 
 
-def songs(folder):
-    return sorted(name for name in os.listdir(folder) if name.lower().endswith('.mid'))
+def midi_files(folder):
+    return {name: Song(os.path.join(folder, name)) for name in sorted(os.listdir(folder))
+            if name.lower().endswith('.mid')}
 
 
-def check_info(quorvane, path, timeline):
-    info = run([quorvane, 'info', path])
+def check_info(quorvane, song):
+    info = run([quorvane, 'info', song.path])
     length = re.search(r'length:\s+(\d+) music ticks \(768 per quarter note\), (\S+)', info)
     got = (int(length.group(1)), length.group(2), int(re.search(r'positions: 1 to (\d+)', info).group(1)),
            round(float(re.search(r'start:\s+(\S+) quarter notes per minute', info).group(1)), 6))
-    want = (timeline.music_length, mm_ss(timeline.length), timeline.steps, round(60e6 / timeline.tempos[0], 6))
+    want = (song.music_length, mm_ss(song.length), song.steps, round(60e6 / song.tempos[0], 6))
     return None if got == want else 'info says length %d, %s, positions to %d, %r bpm; expected %d, %s, %d, %r' % (
         got + want)
 
 
 def check_songs(quorvane, song_dir, work=None):
-    """`info` of every song; with WORK, cuts at several positions."""
-    failures, checked = [], 0
-    for name in songs(song_dir):
-        path = os.path.join(song_dir, name)
-        source = mido.MidiFile(path)
-        timeline = Timeline(source)
-        problems = [(name, check_info(quorvane, path, timeline))]
-        for position in sorted({1, 7, max(1, timeline.steps // 2), timeline.steps}) if work else []:
-            out = os.path.join(work, 'cut-%s-%d' % (name, position))
-            os.makedirs(out)
-            written = run([quorvane, 'cut', path, '--position', str(position), '--dest', out]).strip()
-            problems.append(('%s @%d' % (name, position), 'folder holds %s' % os.listdir(out)
-                             if os.listdir(out) != [os.path.basename(written)] else
-                             check_cut(written, path, timeline.cut_for_step(position, source.type == 1),
-                                       source, timeline)))
-        checked += len(problems)
-        failures += ['%s: %s' % problem for problem in problems if problem[1]]
-    return checked, failures
+    """`info` of every song; with `work`, cuts at several positions, then the
+    whole folder cut to clips of 12.5 s at once under names beyond ASCII,
+    which are listed, cut and logged in their own upper case."""
+    failures, songs = [], midi_files(song_dir)
+    for name, song in songs.items():
+        problems = [('info', check_info(quorvane, song))]
+        for position in sorted({1, 7, max(1, song.steps // 2), song.steps}) if work else []:
+            problems.append(('@%d' % position, cut_one(quorvane, song, ['--position', str(position)], os.path.join(
+                work, 'cut-%s-%d' % (name, position)), song.cut_for_step(position))))
+        failures += ['%s %s: %s' % (name, *problem) for problem in problems if problem[1]]
+    if work:
+        folder = os.path.join(work, 'batch')
+        shutil.copytree(song_dir, folder)
+        for old, new in zip(songs, ['Ünïcödé ☃.mid', 'façade.mid']):
+            os.rename(os.path.join(folder, old), os.path.join(folder, new))
+        failures += cut_all(quorvane, folder, midi_files(folder), 12.5, os.path.join(work, 'batch-out'))
+    return len(songs), failures
 
 
-def check_cut_all(quorvane, song_dir, work, seconds=7):
-    folder, out = os.path.join(work, 'batch'), os.path.join(work, 'out')
-    shutil.copytree(song_dir, folder)
-    # Names beyond ASCII are listed, cut and logged in their own upper case.
-    for old, new in zip(songs(folder), ['Ünïcödé ☃.mid', 'façade.mid']):
-        os.rename(os.path.join(folder, old), os.path.join(folder, new))
-    os.makedirs(out)
-    run([quorvane, 'cut-all', folder, '--seconds', str(seconds), '--dest', out])
-    listed = sorted((name.upper(), name) for name in songs(folder))
-    lines, failures = [], []
-    for number, (upper, disk) in enumerate(listed, start=1):
-        path = os.path.join(folder, disk)
-        source = mido.MidiFile(path)
-        timeline = Timeline(source)
-        cut = timeline.cut_for_clip(seconds, source.type == 1)
-        lines.append(timeline.log_line(number, upper, source.type == 1, cut))
-        problem = check_cut(os.path.join(out, cut_name(upper, source.type == 1)), path, cut, source, timeline)
-        failures += ['%s: %s' % (disk, problem)] if problem else []
-    with open(os.path.join(folder, 'Quorvane.log'), 'rb') as log:
-        actual, expected = log.read(), ''.join(lines).encode('utf-8')
-    if actual != expected:
-        failures.append('log differs:\n%r\nexpected\n%r' % (actual, expected))
-    if len(os.listdir(out)) != len(listed):
-        failures.append('destination holds %s' % sorted(os.listdir(out)))
-    return len(listed), failures
-
-
-def chunk(tag, data):
-    return tag + struct.pack('>I', len(data)) + data
-
-
-def write_crafted(folder):
-    """Songs whose tracks end with their chunk, without End of Track, alone
-    or followed by another chunk."""
+def check_crafted(quorvane, work):
+    """Songs whose tracks end with their chunk, without End of Track, alone or
+    followed by another chunk, cut; and songs with a data byte of 0x80 or more
+    in a channel message, which cannot be read: nothing is written."""
+    chunk = lambda tag, data: tag + struct.pack('>I', len(data)) + data
     tempo, eot = b'\x00\xff\x51\x03\x07\xa1\x20', b'\x00\xff\x2f\x00'
     notes = b'\x00\x90\x3c\x40\x81\x40\x80\x3c\x00' * 40  # 40 quarters
+    bad = b'\x00\x90\x3c\xc0' + notes
     zero, one = (chunk(b'MThd', struct.pack('>HHH', fmt, fmt + 1, 96)) for fmt in (0, 1))
-    os.makedirs(folder)
-    for name, data in {
-        'zero-alone.mid': zero + chunk(b'MTrk', tempo + notes),
-        'zero-then-chunk.mid': zero + chunk(b'MTrk', tempo + notes) + chunk(b'XTRA', b'\x00\x90\x3c'),
-        'one-alone.mid': one + chunk(b'MTrk', tempo + eot) + chunk(b'MTrk', notes),
-        'one-then-chunk.mid': one + chunk(b'MTrk', tempo) + chunk(b'MTrk', notes + eot),
-    }.items():
-        with open(os.path.join(folder, name), 'wb') as out:
+    songs = {'zero-alone.mid': zero + chunk(b'MTrk', tempo + notes),
+             'zero-then-chunk.mid': zero + chunk(b'MTrk', tempo + notes) + chunk(b'XTRA', b'\x00\x90\x3c'),
+             'one-alone.mid': one + chunk(b'MTrk', tempo + eot) + chunk(b'MTrk', notes),
+             'one-then-chunk.mid': one + chunk(b'MTrk', tempo) + chunk(b'MTrk', notes + eot),
+             '../bad-zero.mid': zero + chunk(b'MTrk', tempo + bad + eot),
+             '../bad-one.mid': one + chunk(b'MTrk', tempo + eot) + chunk(b'MTrk', bad + eot)}
+    os.makedirs(os.path.join(work, 'songs'))
+    for name, data in songs.items():
+        with open(os.path.join(work, 'songs', name), 'wb') as out:
             out.write(data)
-    return zero, one, tempo, notes, eot
-
-
-def check_bad_data(quorvane, work, zero, one, tempo, notes, eot):
-    """A channel message with a data byte of 0x80 or more: the song cannot
-    be read, and nothing is written."""
-    failures, bad = [], b'\x00\x90\x3c\xc0' + notes
-    for name, data in {'bad-zero.mid': zero + chunk(b'MTrk', tempo + bad + eot),
-                       'bad-one.mid': one + chunk(b'MTrk', tempo + eot) + chunk(b'MTrk', bad + eot)}.items():
-        folder = os.path.join(work, name[:-4])
-        os.makedirs(os.path.join(folder, 'out'))
-        with open(os.path.join(folder, name), 'wb') as out:
-            out.write(data)
-        done = subprocess.run([quorvane, 'cut', os.path.join(folder, name), '--seconds', '5', '--dest',
-                               os.path.join(folder, 'out')], capture_output=True, text=True)
-        if done.returncode != 1 or not re.search(r'CANNOT READ MIDI FILE.*byte \d+', done.stderr) \
-                or os.listdir(os.path.join(folder, 'out')):
+    failures = []
+    for name in ('bad-zero', 'bad-one'):
+        out = os.path.join(work, name)
+        os.makedirs(out)
+        done = subprocess.run([quorvane, 'cut', out + '.mid', '-s', '5', '--dest', out], capture_output=True, text=True)
+        if done.returncode != 1 or not re.search(r'CANNOT READ MIDI FILE.*byte \d+', done.stderr) or os.listdir(out):
             failures.append('%s: exit %d, %r' % (name, done.returncode, done.stderr))
-    return 2, failures
+    checked, more = check_songs(quorvane, os.path.join(work, 'songs'), os.path.join(work, 'cuts'))
+    return checked, failures + more
 
 
-def main(command, quorvane, song_dir, work=None):
-    bad = []
-    if command == 'crafted':
-        shutil.rmtree(song_dir, ignore_errors=True)
-        song_dir, work = os.path.join(song_dir, 'songs'), os.path.join(song_dir, 'cuts')
-        bad = write_crafted(song_dir)
-    if work:
-        shutil.rmtree(work, ignore_errors=True)
-        os.makedirs(work)
-    checked, failures = (check_cut_all if command == 'cut-all' else check_songs)(quorvane, song_dir, work)
-    if bad:
-        more = check_bad_data(quorvane, work, *bad)
-        checked, failures = checked + more[0], failures + more[1]
+# name: division, tempo in bpm for each quarter note (the last holds on), meters as
+# (from bar, numerator, denominator), seconds of music at least.
+RAMP = [60 + beat for beat in range(121)]
+SONGS = {
+    '20bpm': (96, [20], [(0, 4, 4), (3, 1, 512)], 100),  # a 1/512 bar is under one tick: no bar lines
+    '30bpm': (480, [30], [(0, 4, 4)], 75),
+    '40bpm-3-5': (384, [40], [(0, 3, 4), (7, 5, 4)], 75),
+    '120bpm': (480, [120], [(0, 4, 4)], 75),
+    '240bpm-6-7': (120, [240], [(0, 6, 8), (40, 7, 8)], 75),
+    '300bpm': (960, [300], [(0, 4, 4)], 95),
+    'ramp': (480, RAMP, [(0, 4, 4)], 75),
+    'ramp-7-7': (90, RAMP, [(0, 7, 8), (30, 7, 16)], 75),  # 7/16 of 90 ticks: bars of 157 ticks
+    'short': (240, [120], [(0, 4, 4)], 20),
+}
+PLAIN = ['20bpm', '30bpm', '120bpm', '300bpm', 'short']  # one tempo, 4/4
+
+# channel, program, track (Format 1), part, Channel Volume at the start
+PARTS = [(0, 19, 1, 'held', 100), (1, 33, 1, 'beats', None), (2, 0, 2, 'pedal', 110), (9, 0, 2, 'beats', 100),
+         (3, 48, 3, 'held', 90)]
+# Steady sound to listen to: chords held from the start to the end.
+DRONES = [(0, 19, 1, 'drone', 100), (3, 48, 3, 'drone', 90), (4, 52, 2, 'drone', None)]
+
+
+def make_song(path, fmt, parts, division, bpms, meters, seconds):
+    """A song of whole bars lasting at least `seconds`; Format 1 has a
+    conductor track and three tracks of several channels each."""
+    starts = [Fraction(0)]  # seconds at each quarter note
+    while starts[-1] < seconds + 60:
+        starts.append(starts[-1] + Fraction(60) / bpms[min(len(starts) - 1, len(bpms) - 1)])
+    events, bars, meter, tick = [], [], None, 0  # (tick, order, track, message)
+    while tick / division < len(starts) - 1 and starts[tick // division] < seconds:
+        for first, nn, dd in meters:
+            if first == len(bars):
+                events.append((tick, 0, 0, mido.MetaMessage('time_signature', numerator=nn, denominator=dd)))
+                meter = nn * 4 * division // dd if nn * 4 * division >= dd else meter
+        bars.append(tick)
+        tick += meter
+    end = tick
+    ramp_track = 2 if len(bpms) > 1 else 0  # a Set Tempo outside the first track counts too
+    events.append((0, 0, 0, mido.MetaMessage('set_tempo', tempo=600000)))  # overruled at once
+    events += [(beat * division, 0, ramp_track, mido.MetaMessage('set_tempo', tempo=round(60e6 / bpm)))
+               for beat, bpm in enumerate(bpms)]
+    for channel, program, track, part, volume in parts:
+        note = lambda on, at, key: (at, 3 if on else 1, track, mido.Message(
+            'note_on' if on else 'note_off', channel=channel, note=key, velocity=90 if on else 0))
+        events.append((0, 2, track, mido.Message('program_change', channel=channel, program=program)))
+        if volume:
+            events.append((0, 2, track, mido.Message('control_change', channel=channel, control=7, value=volume)))
+        if part == 'drone':
+            events += [note(True, 0, key) for key in (48, 55)] + [note(False, end, key) for key in (48, 55)]
+        for number, (bar, after) in enumerate(zip(bars, bars[1:] + [end])):
+            if part == 'held':  # from the middle of one bar to the middle of the next
+                middle, later = bar + (after - bar) // 2, min(end, after + (after - bar) // 2)
+                events += [note(True, middle, 48 + number % 12), note(False, later, 48 + number % 12)]
+            if part == 'pedal':
+                events.append((bar + division // 2, 2, track, mido.Message(
+                    'control_change', channel=channel, control=64, value=0 if number % 2 else 127)))
+            if number == len(bars) // 2 and volume:
+                events.append((bar, 2, track, mido.Message('control_change', channel=channel, control=7,
+                                                           value=volume - 30)))
+        for beat in range(0, end, division) if part in ('beats', 'pedal') else []:
+            key = 42 if channel == 9 else 60 + beat // division % 7
+            events += [note(True, beat, key), note(False, min(end, beat + division // 2), key)]
+    for number, bar in enumerate(bars[4::8]):
+        events += [(bar, 0, 3, mido.MetaMessage('marker', text='part %d' % number)),
+                   (bar, 0, 1, mido.Message('sysex', data=[0x7D, 0x51, 0x56]))]
+    last_map = max(at for at, _, track, msg in events if track == 0)
+    song = mido.MidiFile(type=fmt, ticks_per_beat=division)
+    for number in range(4 if fmt else 1):
+        mine = sorted((at, order, index, msg) for index, (at, order, track, msg) in enumerate(events)
+                      if fmt == 0 or track == number)
+        song.tracks.append(mido.MidiTrack())
+        now = 0
+        for at, _, _, msg in mine:
+            song.tracks[-1].append(msg.copy(time=at - now))
+            now = at
+        # The conductor track ends one beat after its last change.
+        song.tracks[-1].append(mido.MetaMessage('end_of_track', time=(last_map + division if fmt and number == 0
+                                                                      else end) - now))
+    song.save(path)
+
+
+def write_songs(folder, names=SONGS, parts=PARTS):
+    os.makedirs(folder)
+    for name in names:
+        for fmt in (0, 1):
+            make_song(os.path.join(folder, 'f%d-%s.mid' % (fmt, name)), fmt, parts, *SONGS[name])
+    return midi_files(folder)
+
+
+def check_clips(quorvane, work):
+    folder = os.path.join(work, 'songs')
+    songs, failures = write_songs(folder), []
+    for seconds in range(1, 60):
+        failures += cut_all(quorvane, folder, songs, seconds, os.path.join(work, 'clips-%d' % seconds))
+        shutil.rmtree(os.path.join(work, 'clips-%d' % seconds))
+    for name, song in songs.items():
+        # Any positive time: decimals and minutes:seconds.
+        for text, seconds in (('12.5', Fraction(25, 2)), ('1:30', 90)):
+            problem = cut_one(quorvane, song, ['--seconds', text], os.path.join(work, 'cut-%s-%s' % (seconds, name)),
+                              song.cut_for_clip(seconds), seconds)
+            failures += ['%s, --seconds %s: %s' % (name, text, problem)] if problem else []
+        # Slider steps between bar lines, one tempo, 4/4: the source's own bytes up to the fade or the bar line.
+        for step in sorted({1, 2, 5, 13, 40, song.steps // 2, song.steps - 1, song.steps}) if name[3:-4] in PLAIN else []:
+            if 1 <= step <= song.steps and step % 384:  # 384 steps are 125 bars of 4/4
+                problem = cut_one(quorvane, song, ['--position', str(step)], os.path.join(
+                    work, 'step-%d-%s' % (step, name)), song.cut_for_step(step))
+                failures += ['%s, step %d: %s' % (name, step, problem)] if problem else []
+    return len(songs), failures
+
+
+def sox_stat(wav, start, stop=None):
+    """Maximum amplitude and RMS (dBFS) of a stretch of the audio."""
+    done = subprocess.run(['sox', wav, '-n', 'trim', '%.4f' % start] + (['=%.4f' % stop] if stop else []) + ['stat'],
+                          capture_output=True, text=True)
+    value = lambda what: float(re.search(what + r'\s+amplitude:\s+(\S+)', done.stderr).group(1))
+    return tuple(20 * math.log10(max(value(what), 1e-12)) for what in ('Maximum', 'RMS'))
+
+
+def check_render(quorvane, work):
+    fonts = ('default-GM', 'FluidR3_GM', 'TimGM6mb', 'FluidR3_GS')  # those `render` looks for
+    if not any(os.path.isfile('/usr/share/sounds/sf2/%s.sf2' % font) for font in fonts) or not shutil.which('sox'):
+        print('SKIP: no General MIDI SoundFont in /usr/share/sounds/sf2, or no sox')
+        sys.exit(77)
+    songs, failures = write_songs(os.path.join(work, 'songs'), ['120bpm', 'ramp'], DRONES), []
+    for name, seconds in (('f1-120bpm.mid', 10), ('f1-ramp.mid', 25), ('f0-120bpm.mid', 15), ('f0-ramp.mid', 30)):
+        song, out = songs[name], os.path.join(work, 'clip-%d-%s' % (seconds, name[:-4]))
+        os.makedirs(out)
+        wav = os.path.join(out, 'clip.wav')
+        run([quorvane, 'render', run([quorvane, 'cut', song.path, '-s', str(seconds), '--dest', out]).strip(),
+             '--out', wav])
+        end = float(song.seconds(song.cut_for_clip(seconds)))
+        audio = float(run(['soxi', '-D', wav]))
+        peak = sox_stat(wav, end + 1)[0] if audio > end + 1.05 else -math.inf
+        problems = ['peak %.1f dBFS after %.2f s' % (peak, end + 1)] if peak >= -60 else []
+        problems += ['the audio lasts %.2f s' % audio] if audio < end - 0.05 else []
+        if not song.one and not problems:
+            before, last = sox_stat(wav, 0.9 * end - 1, 0.9 * end)[1], sox_stat(wav, 0.95 * end, end)[1]
+            problems += ['last 5%% at %.1f dB, before the fade %.1f dB' % (last, before)] * (last > before - 15)
+        print('%s at %d s: clip %.2f s, audio %.2f s, peak after %.1f dBFS' % (name, seconds, end, audio, peak))
+        failures += ['%s, %d s: %s' % (name, seconds, ', '.join(problems))] if problems else []
+    return len(songs), failures
+
+
+def main(command, quorvane, folder, work=None):
+    for scratch in [work] if work else [] if command == 'measure' else [folder]:
+        shutil.rmtree(scratch, ignore_errors=True)
+    checks = {'measure': check_songs, 'songs': check_songs, 'crafted': check_crafted, 'clips': check_clips,
+              'render': check_render}
+    checked, failures = checks[command](quorvane, folder, *[work] if work else [])
     for failure in failures:
         print('FAIL', failure)
-    print('%d checked, %d failed' % (checked, len(failures)))
+    print('%d songs checked, %d failures' % (checked, len(failures)))
     return 1 if failures or checked == 0 else 0
 
 

@@ -1,16 +1,15 @@
 """What a correct cut holds, worked out with mido (an independent MIDI
 reader) and exact fractions of a second: a song's timeline, where a clip or a
-slider step ends, and the check of a written cut against its source."""
+slider step ends, the check of a written cut against its source, and the
+runs of `quorvane` that the checks share."""
 
-import bisect, math, struct, subprocess
+import bisect, math, os, struct, subprocess
 from fractions import Fraction
 
 import mido
 
 MUSIC_TICKS = 768  # music time per quarter note
 STEP = 1000        # music ticks per step of the cut slider
-SYSTEM = {'quarter_frame', 'songpos', 'song_select', 'tune_request', 'clock', 'start', 'continue', 'stop',
-          'active_sensing'}  # 0xF1-0xFE: dropped from Format 1 cuts
 
 
 def walk(track):
@@ -35,14 +34,16 @@ def mm_ss(seconds):
     return '%02d:%02d' % (whole // 60, whole % 60)
 
 
-class Timeline:
-    """Tempo map through every Set Tempo of every track (the last in file
-    order wins at one tick) and bar lines from every Time Signature."""
+class Song:
+    """A song read by mido, with its tempo map through every Set Tempo of
+    every track (the last in file order wins at one tick) and its bar lines
+    from every Time Signature."""
 
-    def __init__(self, mid):
-        self.division, self.end = mid.ticks_per_beat, 0
+    def __init__(self, path):
+        self.path, self.source = path, mido.MidiFile(path)
+        self.one, self.division, self.end = self.source.type == 1, self.source.ticks_per_beat, 0
         tempos, meters = [], []
-        for track in mid.tracks:
+        for track in self.source.tracks:
             for now, msg in walk(track):
                 self.end = max(self.end, now)
                 if msg.type == 'set_tempo':
@@ -71,27 +72,26 @@ class Timeline:
         k = bisect.bisect_right(self.starts, seconds) - 1
         return self.ticks[k] + math.ceil((seconds - self.starts[k]) * self.division * 1000000 / self.tempos[k])
 
-    def bar_line_at_or_after(self, tick):
-        k = bisect.bisect_right([start for start, _ in self.meters], tick) - 1
-        start, bar = self.meters[k]
-        line = start + -(-(tick - start) // bar) * bar
-        return min(line, self.meters[k + 1][0]) if k + 1 < len(self.meters) else line
-
-    def cut_for_clip(self, seconds, format_one):
-        """The clip's cut tick, or None when the song is kept whole."""
-        tick = self.first_tick_at(Fraction(seconds))
-        tick = self.bar_line_at_or_after(tick) if format_one else tick
+    def cut_tick(self, tick):
+        """Where a cut asked at `tick` ends: Format 1 on the first bar line at
+        or after it; None when that keeps the whole song."""
+        if self.one:
+            k = bisect.bisect_right([start for start, _ in self.meters], tick) - 1
+            start, bar = self.meters[k]
+            tick = start + -(-(tick - start) // bar) * bar
+            tick = min(tick, self.meters[k + 1][0]) if k + 1 < len(self.meters) else tick
         return tick if tick < self.end else None
 
-    def cut_for_step(self, step, format_one):
-        tick = STEP * step * self.division // MUSIC_TICKS
-        tick = self.bar_line_at_or_after(tick) if format_one else tick
-        return tick if tick < self.end else None
+    def cut_for_clip(self, seconds):
+        return self.cut_tick(self.first_tick_at(Fraction(seconds)))
 
-    def log_line(self, number, name, format_one, cut):
+    def cut_for_step(self, step):
+        return self.cut_tick(STEP * step * self.division // MUSIC_TICKS)
+
+    def log_line(self, number, name, cut):
         return '%d. %s: %s\t%s-cut.mid:%s - Format: %d\r\n' % (
             number, name, mm_ss(self.length), name[:-4], mm_ss(self.length if cut is None else self.seconds(cut)),
-            1 if format_one else 0)
+            self.one)
 
 
 def cut_name(listed, format_one):
@@ -135,17 +135,19 @@ def raw_tracks(path):
     return tracks
 
 
-def head(events, before):
-    """The bytes of the events before tick `before`."""
-    return b''.join(raw for tick, raw in events if tick < before)
+def same_head(got, want, before):
+    """The bytes of the events before tick `before` in the track `want` of raw_tracks start `got`'s."""
+    head = lambda events: b''.join(raw for tick, raw in events if tick < before)
+    return head(got).startswith(head(want))
 
 
 def cc(channel, control, value):
     return mido.Message('control_change', channel=channel, control=control, value=value)
 
 
-def timed(track):
-    return [(now, msg.copy(time=0)) for now, msg in walk(track)]
+def plain(events):
+    """(tick, bytes) of (tick, message) pairs: equal whatever the messages' own times."""
+    return [(now, msg.bytes()) for now, msg in events]
 
 
 def sounding(track, cut):
@@ -173,56 +175,50 @@ def format_one_track(track, cut):
             for ch in sorted(used):
                 kept += [(cut, cc(ch, 64, 0))] * (ch in pedal) + [(cut, cc(ch, 120, 0))]
             return kept + [(cut, mido.MetaMessage('end_of_track'))]
-        if msg.type not in SYSTEM:
-            kept.append((now, msg.copy(time=0)))
-            used |= {msg.channel} if hasattr(msg, 'channel') else set()
+        kept.append((now, msg))
+        used |= {msg.channel} if hasattr(msg, 'channel') else set()
     ended = msg is not None and msg.type == 'end_of_track'  # else the chunk ended: as if it had one
     return kept if ended else kept + [(kept[-1][0] if kept else 0, mido.MetaMessage('end_of_track'))]
 
 
-def first_difference(got, want):
-    index = next(i for i in range(max(len(got), len(want))) if got[i:i + 1] != want[i:i + 1])
-    return 'event %d: %r, expected %r' % (index, got[index:index + 1], want[index:index + 1])
-
-
-def check_format_one(source, cut, path, source_path, tick):
-    raw, got_raw = raw_tracks(source_path), raw_tracks(path)
-    for number, (source_track, cut_track) in enumerate(zip(source.tracks, cut.tracks)):
-        want, got = format_one_track(source_track, tick), timed(cut_track)
+def check_format_one(song, cut, path, tick):
+    raw, got_raw = raw_tracks(song.path), raw_tracks(path)
+    for number, (source_track, cut_track) in enumerate(zip(song.source.tracks, cut.tracks)):
+        want, got = plain(format_one_track(source_track, tick)), plain(walk(cut_track))
         if got != want:
-            return 'track %d, %s' % (number, first_difference(got, want))
-        if not any(msg.type in SYSTEM for msg in source_track) and \
-                not head(got_raw[number], tick).startswith(head(raw[number], tick)):
+            index = next(i for i in range(max(len(got), len(want))) if got[i:i + 1] != want[i:i + 1])
+            return 'track %d, event %d: %r, expected %r' % (number, index, got[index:index + 1], want[index:index + 1])
+        if not same_head(got_raw[number], raw[number], tick):
             return 'track %d: the bytes before the bar line are not the source\'s' % number
     return None
 
 
-def check_format_zero(source, cut, path, source_path, tick, timeline):
+def check_format_zero(song, cut, path, tick):
     """The fade's properties: the source's bytes before the fade span, every
     source event kept in order, every Channel Volume of the span on the
     falling line (within one step) from the channel's level to 0 at the cut,
     channels held through the span never more than two 100 ms steps above
     the line, pedals down released, then 16 All Sound Off and End of Track at
     the cut tick."""
-    end = timeline.seconds(tick)
+    end = song.seconds(tick)
     start = end * Fraction(9, 10)
-    span = timeline.first_tick_at(start)  # the first tick of the fade span
+    span = song.first_tick_at(start)  # the first tick of the fade span
     # Events exactly at its start may be taken as before it: their fade value is the level itself.
-    edge = span if timeline.seconds(span) == start else -1
-    src = [(now, msg) for now, msg in timed(source.tracks[0]) if now < tick]
-    got = timed(cut.tracks[0])
+    edge = span if song.seconds(span) == start else -1
+    src = [(now, msg) for now, msg in walk(song.source.tracks[0]) if now < tick]
+    got = list(walk(cut.tracks[0]))
     tail = [(tick, cc(ch, 120, 0)) for ch in range(16)] + [(tick, mido.MetaMessage('end_of_track'))]
-    if got[-17:] != tail:
+    if plain(got[-17:]) != plain(tail):
         return 'ends with %r, expected 16 All Sound Off and End of Track at tick %d' % (got[-17:], tick)
-    if not head(raw_tracks(path)[0], span).startswith(head(raw_tracks(source_path)[0], min(span, tick))):
+    if not same_head(raw_tracks(path)[0], raw_tracks(song.path)[0], min(span, tick)):
         return 'the bytes before the fade span are not the source\'s'
-    held, pedal = sounding(source.tracks[0], tick)
-    held &= sounding(source.tracks[0], span)[0]
+    held, pedal = sounding(song.source.tracks[0], tick)
+    held &= sounding(song.source.tracks[0], span)[0]
     level, volume, released, k, trail = [100] * 16, [None] * 16, set(), 0, {}
-    slack = Fraction(1, 5) + Fraction(max(timeline.tempos), timeline.division * 1000000)  # and the longest tick
+    slack = Fraction(1, 5) + Fraction(max(song.tempos), song.division * 1000000)  # and the longest tick
 
     def line(now, ch):
-        return math.floor(level[ch] * (end - timeline.seconds(now)) / (end - start))
+        return math.floor(level[ch] * (end - song.seconds(now)) / (end - start))
 
     def lags(ch, t):  # the held channel's volume since its last step, at time t
         value, was = trail[ch]
@@ -231,13 +227,13 @@ def check_format_zero(source, cut, path, source_path, tick, timeline):
     for now, msg in got[:-17]:
         want = src[k] if k < len(src) else (None, None)
         trail = trail or {ch: (level[ch], level[ch]) for ch in held if now >= span}
-        is_volume = msg.type == 'control_change' and msg.control == 7
+        is_control = msg.type == 'control_change'
+        is_volume = is_control and msg.control == 7
         if is_volume and now >= span:
-            if msg.channel in trail and lags(msg.channel, timeline.seconds(now)):
+            if msg.channel in trail and lags(msg.channel, song.seconds(now)):
                 return 'tick %d: channel %d, held, lagged behind the fade' % (now, msg.channel)
-            song = want[0] == now and want[1].type == 'control_change' and want[1].control == 7 \
-                and want[1].channel == msg.channel  # the song's own, written scaled
-            if song:
+            if want[0] == now and want[1].type == 'control_change' and want[1].control == 7 \
+                    and want[1].channel == msg.channel:  # the song's own, written scaled
                 level[msg.channel], volume[msg.channel], k = want[1].value, None, k + 1
             if abs(msg.value - line(now, msg.channel)) > 1:
                 return 'tick %d: %r, expected value %d' % (now, msg, line(now, msg.channel))
@@ -246,7 +242,7 @@ def check_format_zero(source, cut, path, source_path, tick, timeline):
             volume[msg.channel] = msg.value
             if msg.channel in trail:
                 trail[msg.channel] = (msg.value, level[msg.channel])
-        elif (now, msg) == want:
+        elif now == want[0] and msg.bytes() == want[1].bytes():
             k += 1
             if is_volume:
                 level[msg.channel] = msg.value
@@ -254,7 +250,7 @@ def check_format_zero(source, cut, path, source_path, tick, timeline):
                 ch = getattr(msg, 'channel', 0 if msg.type == 'sysex' else 15)
                 if volume[ch] is None or abs(volume[ch] - line(now, ch)) > 1:
                     return 'tick %d: %r plays at volume %s, expected %d' % (now, msg, volume[ch], line(now, ch))
-        elif msg == cc(msg.channel, 64, 0) and msg.channel in pedal - released and k == len(src):
+        elif msg.bytes()[1:] == [64, 0] and is_control and msg.channel in pedal - released and k == len(src):
             released.add(msg.channel)
         else:
             return 'tick %d: unexpected %r, expected %r' % (now, msg, want)
@@ -262,29 +258,58 @@ def check_format_zero(source, cut, path, source_path, tick, timeline):
         return 'source events copied: %d of %d; pedals released on %s of %s' % (k, len(src), released, pedal)
     trail = trail or {ch: (level[ch], level[ch]) for ch in held}
     lagging = [ch for ch in trail if lags(ch, end)]
-    if lagging:
-        return 'channels %s, held, lagged behind the fade at the cut' % lagging
-    return None
+    return 'channels %s, held, lagged behind the fade at the cut' % lagging if lagging else None
 
 
-def check_cut(path, source_path, tick, source=None, timeline=None):
-    """None when `path` is the right cut of the song at `source_path` at
-    `tick` (None: the song kept whole), else what is wrong with it."""
-    source = source or mido.MidiFile(source_path)
-    timeline = timeline or Timeline(source)
-    if tick is None and source.type == 0:  # a copy, its track closed if its chunk ended without End of Track
-        with open(path, 'rb') as got, open(source_path, 'rb') as want:
-            got, data, events = got.read(), want.read(), raw_tracks(source_path)[0]
+def check_cut(path, song, tick, seconds=None):
+    """None when `path` is the right cut of `song` at `tick` (None: the song
+    kept whole), else what is wrong with it; with `seconds`, a Format 0 clip
+    must also end within one tick after them by mido's clock."""
+    if tick is None and not song.one:  # a copy, its track closed if its chunk ended without End of Track
+        with open(path, 'rb') as got, open(song.path, 'rb') as want:
+            got, data, events = got.read(), want.read(), raw_tracks(song.path)[0]
         body = b''.join(raw for _, raw in events)
         body += b'' if events and events[-1][1].endswith(b'\xff\x2f\x00') else b'\x00\xff\x2f\x00'
         want = data[:8 + struct.unpack('>I', data[4:8])[0]] + b'MTrk' + struct.pack('>I', len(body)) + body
         return None if got == want else 'not a copy of the whole song'
     cut = mido.MidiFile(path)
-    if (cut.type, cut.ticks_per_beat, len(cut.tracks)) != (source.type, source.ticks_per_beat, len(source.tracks)):
+    if (cut.type, cut.ticks_per_beat, len(cut.tracks)) != (song.source.type, song.division, len(song.source.tracks)):
         return 'type %d, division %d, %d tracks' % (cut.type, cut.ticks_per_beat, len(cut.tracks))
-    length = timeline.length if tick is None else timeline.seconds(tick)
+    length = song.length if tick is None else song.seconds(tick)
     if abs(cut.length - float(length)) > 1e-6:
         return 'lasts %.6f s by mido, expected %.6f s' % (cut.length, length)
-    if source.type == 1:
-        return check_format_one(source, cut, path, source_path, timeline.end + 1 if tick is None else tick)
-    return check_format_zero(source, cut, path, source_path, tick, timeline)
+    if not song.one and seconds is not None and not song.seconds(tick - 1) < seconds <= length:
+        return 'a clip of %s s lasts %.6f s' % (seconds, length)
+    if song.one:
+        return check_format_one(song, cut, path, song.end + 1 if tick is None else tick)
+    return check_format_zero(song, cut, path, tick)
+
+
+def cut_one(quorvane, song, options, out, tick, seconds=None):
+    """`quorvane cut` of `song` with `options` into the new folder `out`,
+    which must then hold the one file it names, checked by check_cut."""
+    os.makedirs(out)
+    done = subprocess.run([quorvane, 'cut', song.path] + options + ['--dest', out], capture_output=True, text=True)
+    written = done.stdout.strip()
+    if done.returncode or os.listdir(out) != [os.path.basename(written)]:
+        return 'exit %d, folder holds %s: %s' % (done.returncode, os.listdir(out), done.stderr.strip())
+    return check_cut(written, song, tick, seconds)
+
+
+def cut_all(quorvane, folder, songs, seconds, out):
+    """`quorvane cut-all` of `folder`, whose files are `songs` by their names
+    on disk, into the new folder `out`: the log's bytes and every clip."""
+    os.makedirs(out)
+    run([quorvane, 'cut-all', folder, '--seconds', str(seconds), '--dest', out])
+    lines, failures = [], []
+    for number, (upper, disk) in enumerate(sorted((name.upper(), name) for name in songs), start=1):
+        song = songs[disk]
+        tick = song.cut_for_clip(seconds)
+        lines.append(song.log_line(number, upper, tick))
+        problem = check_cut(os.path.join(out, cut_name(upper, song.one)), song, tick, seconds)
+        failures += ['%s, %s s: %s' % (disk, seconds, problem)] if problem else []
+    with open(os.path.join(folder, 'Quorvane.log'), 'rb') as log:
+        got = log.read().decode('utf-8')
+    failures += ['%s s: log\n%s\nexpected\n%s' % (seconds, got, ''.join(lines))] if got != ''.join(lines) else []
+    return failures + ['%s s: the destination holds %s' % (seconds, sorted(os.listdir(out)))] * (
+        len(os.listdir(out)) != len(songs))

@@ -12,6 +12,7 @@
 
 #include "engine/smf.hpp"
 #include "engine/song_source.hpp"
+#include "engine/timeline.hpp"
 #include "engine_test_util.hpp"
 
 namespace quorvane::test {
@@ -142,7 +143,8 @@ void expectSame(const Bytes& actual, const Bytes& expected, const std::string& w
 }
 
 // Cuts songs of about 200 KiB by `cutter` and compares with `reference`:
-// streamed, read whole into memory, and at kWholeSong.
+// streamed, read whole into memory, with the song's timeline given, and at
+// kWholeSong.
 void cutsAcrossBufferEdges(bool formatOne) {
     TempDir dir;
     for (std::size_t shift = 0; shift < 8; ++shift) {
@@ -174,9 +176,11 @@ void cutsAcrossBufferEdges(bool formatOne) {
         ASSERT_TRUE(inMemory.inMemory());
         request.song = &inMemory;
         expectSame(readBytes(cutter(request).path), streamed, what + " in memory");
+        const Timeline timeline = Timeline::read(inMemory);  // as a batch measures the song first
+        request.timeline = &timeline;
+        expectSame(readBytes(cutter(request).path), streamed, what + " with its timeline");
         // Without a cut, the song is copied whole.
-        request.song = nullptr;
-        request.cutTick = kWholeSong;
+        request = preparedRequest(request.source, kWholeSong);
         expectSame(readBytes(cutter(request).path), song, what + " whole");
     }
 }

@@ -135,31 +135,6 @@ TEST_F(CutCommands, NamesThatDifferOnlyInCaseKeepTheirOwnCuts) {
                                     "TUNE-CUT.mid", "TUNE.MID", "Tune-CUT.mid", "Tune.mid"}));
 }
 
-// However fast or slow the song, its clip is as long as asked; a clip
-// length may be any time, as the command line gives it.
-TEST_F(CutCommands, ClipsOfFastAndSlowSongsAreAsLongAsAsked) {
-    songs.write("FAST.MID", steadySong(0, 240000, 300));   // 250 bpm, 72 s
-    songs.write("SLOW.MID", steadySong(1, 3000000, 200));  // 20 bpm, a bar of 12 s
-    openSource();
-    const struct {
-        double clip;
-        const char* log;
-        std::uint64_t slowCut;  // the bar line where the slow song's clip ends
-    } cases[] = {{59, "1. FAST.MID: 01:12\tFAST-cut.mid:00:59 - Format: 0\r\n"
-                      "2. SLOW.MID: 10:00\tSLOW-cut.mid:01:00 - Format: 1\r\n",
-                  9600},
-                 {12.5, "1. FAST.MID: 01:12\tFAST-cut.mid:00:12 - Format: 0\r\n"
-                        "2. SLOW.MID: 10:00\tSLOW-cut.mid:00:24 - Format: 1\r\n",
-                  3840}};
-    for (const auto& c : cases) {
-        form.clipLength = c.clip;
-        form.Image3_Click();
-        EXPECT_EQ(log(), c.log);
-        EXPECT_EQ(form.appState().CutTick, c.slowCut);
-    }
-    EXPECT_TRUE(messages.messages.empty());
-}
-
 // Clicks during a batch wait for it. A stop ends it once the file in hand is
 // cut; closing the window ends it before the next file, which is neither
 // logged nor cut.
