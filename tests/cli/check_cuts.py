@@ -219,6 +219,7 @@ def check_render(quorvane, work):
         peak = sox_stat(wav, end + 1)[0] if audio > end + 1.05 else -math.inf
         problems = ['peak %.1f dBFS after %.2f s' % (peak, end + 1)] if peak >= -60 else []
         problems += ['the audio lasts %.2f s' % audio] if audio < end - 0.05 else []
+        problems += ['silent before the fade'] if sox_stat(wav, 0.9 * end - 1, 0.9 * end)[0] < -40 else []
         if not song.one and not problems:
             before, last = sox_stat(wav, 0.9 * end - 1, 0.9 * end)[1], sox_stat(wav, 0.95 * end, end)[1]
             problems += ['last 5%% at %.1f dB, before the fade %.1f dB' % (last, before)] * (last > before - 15)

@@ -30,8 +30,7 @@ def run(args):
 
 
 def mm_ss(seconds):
-    whole = math.floor(seconds)
-    return '%02d:%02d' % (whole // 60, whole % 60)
+    return '%02d:%02d' % divmod(math.floor(seconds), 60)
 
 
 class Song:
@@ -94,29 +93,24 @@ class Song:
             self.one)
 
 
-def cut_name(listed, format_one):
-    return listed[:-4] + '-CUT.mid' if format_one else (listed[:-4] + '-cut.mid').lower()
-
-
 def raw_tracks(path):
     """Every track chunk's events as (tick, bytes with the delta-time)."""
     with open(path, 'rb') as f:
         data = f.read()
 
-    def number(at):  # a variable-length quantity
-        value = 0
-        while True:
-            value, at = value << 7 | data[at] & 0x7F, at + 1
-            if data[at - 1] < 0x80:
-                return value, at
+    def number(at):  # a variable-length quantity, and where it ends
+        value = data[at] & 0x7F
+        while data[at] & 0x80:
+            at += 1
+            value = value << 7 | data[at] & 0x7F
+        return value, at + 1
     tracks, at = [], 8 + struct.unpack('>I', data[4:8])[0]
     while at + 8 <= len(data):
         end = at + 8 + struct.unpack('>I', data[at + 4:at + 8])[0]
         events, now, running, kind = [], 0, 0, None
         at = at + 8 if data[at:at + 4] == b'MTrk' else end
         while at < end and kind != 0x2F:
-            start = at
-            delta, at = number(at)
+            start, (delta, at) = at, number(at)
             now, status = now + delta, data[at]
             if status >= 0x80:  # else running status: the data bytes start here
                 at, running = at + 1, status if status < 0xF0 else running
@@ -306,7 +300,8 @@ def cut_all(quorvane, folder, songs, seconds, out):
         song = songs[disk]
         tick = song.cut_for_clip(seconds)
         lines.append(song.log_line(number, upper, tick))
-        problem = check_cut(os.path.join(out, cut_name(upper, song.one)), song, tick, seconds)
+        name = upper[:-4] + '-CUT.mid' if song.one else (upper[:-4] + '-cut.mid').lower()
+        problem = check_cut(os.path.join(out, name), song, tick, seconds)
         failures += ['%s, %s s: %s' % (disk, seconds, problem)] if problem else []
     with open(os.path.join(folder, 'Quorvane.log'), 'rb') as log:
         got = log.read().decode('utf-8')

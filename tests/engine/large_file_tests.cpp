@@ -28,14 +28,7 @@ struct Event {
     std::uint32_t delta;
     Bytes body;               // as in the file: without the status byte under running status
     std::uint8_t status = 0;  // channel messages: the status; 0 for meta and SysEx
-    // The channel a fade before this event goes to: meta events take 15, SysEx 0.
-    int fadeChannel() const { return status ? status & 0x0F : body[0] == 0xFF ? 15 : 0; }
 };
-
-Bytes vlq(std::uint32_t value) {
-    const Vlq v = encodeVlq(value);
-    return Bytes(v.bytes().begin(), v.bytes().end());
-}
 
 // About `size` bytes of notes, program changes, pitch bends (mostly running
 // status where the status repeats), text and SysEx events, after a text
@@ -43,7 +36,7 @@ Bytes vlq(std::uint32_t value) {
 std::vector<Event> makeEvents(std::size_t size, std::size_t shift, std::uint32_t seed, bool withPedal = false) {
     std::mt19937 random(seed);
     std::vector<Event> events;
-    events.push_back({0, 0, cat({{0xFF, 0x01}, vlq(static_cast<std::uint32_t>(shift)), Bytes(shift, 's')}), 0});
+    events.push_back({0, 0, cat({{0xFF, 0x01}, vlqBytes(static_cast<std::uint32_t>(shift)), Bytes(shift, 's')}), 0});
     std::uint64_t time = 0, bytes = 0;
     std::uint8_t running = 0;
     static constexpr std::uint8_t kKinds[] = {0x90, 0x80, 0xC0, 0xE0, 0xA0, 0xB0};
@@ -53,9 +46,9 @@ std::vector<Event> makeEvents(std::size_t size, std::size_t shift, std::uint32_t
         time += delta;
         Event event{time, delta, {}, 0};
         if (roll < 3) {
-            event.body = cat({{0xFF, 0x01}, vlq(roll * 100 + 40), Bytes(roll * 100 + 40, 't')});
+            event.body = cat({{0xFF, 0x01}, vlqBytes(roll * 100 + 40), Bytes(roll * 100 + 40, 't')});
         } else if (roll < 5) {
-            event.body = cat({{0xF0}, vlq(200), Bytes(199, 0x22), {0xF7}});
+            event.body = cat({{0xF0}, vlqBytes(200), Bytes(199, 0x22), {0xF7}});
         } else {
             const std::uint8_t status =
                 kKinds[random() % (withPedal ? 6 : 5)] | static_cast<std::uint8_t>(random() % 3);
@@ -66,7 +59,7 @@ std::vector<Event> makeEvents(std::size_t size, std::size_t shift, std::uint32_t
             if (channelDataCount(status) == 2) event.body.push_back(static_cast<std::uint8_t>(random() % 128));
             running = status;
         }
-        bytes += vlq(delta).size() + event.body.size();
+        bytes += vlqBytes(delta).size() + event.body.size();
         events.push_back(std::move(event));
     }
     return events;
@@ -88,7 +81,7 @@ void append(Bytes& to, std::initializer_list<Bytes> parts) {
 
 Bytes trackOf(const std::vector<Event>& events) {
     Bytes body = tempoEvent(kTempo);
-    for (const Event& event : events) append(body, {vlq(event.delta), event.body});
+    for (const Event& event : events) append(body, {vlqBytes(event.delta), event.body});
     return track(cat({body, kEndOfTrack}));
 }
 
@@ -101,14 +94,14 @@ Bytes referenceFormatOne(const std::vector<Event>& events, std::uint64_t cut) {
     std::uint64_t last = 0;
     for (const Event& event : events) {
         if (event.time >= cut) break;
-        append(body, {vlq(event.delta), event.body});
+        append(body, {vlqBytes(event.delta), event.body});
         last = event.time;
         if (event.status == 0) continue;
         const int channel = event.status & 0x0F;
         used[channel] = true;
         if ((event.status & 0xF0) == 0xB0) pedalDown[channel] = event.body.back() >= 64;
     }
-    Bytes delta = vlq(static_cast<std::uint32_t>(cut - last));
+    Bytes delta = vlqBytes(static_cast<std::uint32_t>(cut - last));
     for (std::uint8_t k = 0; k < 16; ++k) {
         if (!used[k]) continue;
         if (pedalDown[k]) {
@@ -129,7 +122,7 @@ Bytes referenceFormatZero(const std::vector<Event>& events, std::uint64_t cut) {
     Bytes body = tempoEvent(kTempo);
     for (const Event& event : events) {
         if (event.time >= cut - cut / 10) break;
-        append(body, {vlq(event.delta), event.body});
+        append(body, {vlqBytes(event.delta), event.body});
     }
     return body;
 }
@@ -179,9 +172,12 @@ void cutsAcrossBufferEdges(bool formatOne) {
         const Timeline timeline = Timeline::read(inMemory);  // as a batch measures the song first
         request.timeline = &timeline;
         expectSame(readBytes(cutter(request).path), streamed, what + " with its timeline");
-        // Without a cut, the song is copied whole.
-        request = preparedRequest(request.source, kWholeSong);
-        expectSame(readBytes(cutter(request).path), song, what + " whole");
+        // Without a cut, the song is copied whole; so is a Format 0 song cut at its end.
+        for (const std::uint64_t end : {kWholeSong, formatOne ? kWholeSong : events.back().time}) {
+            const CutResult whole = cutter(preparedRequest(request.source, end));
+            EXPECT_FALSE(whole.insideSong) << what;
+            expectSame(readBytes(whole.path), song, what + " whole");
+        }
     }
 }
 

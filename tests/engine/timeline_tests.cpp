@@ -2,31 +2,21 @@
 
 #include "engine/cut_points.hpp"
 #include "engine/timeline.hpp"
-#include "engine/vlq.hpp"
 #include "engine_test_util.hpp"
 
 namespace quorvane::test {
 namespace {
 
-// A track of events given as (delta, bytes) pairs, ended by End of Track.
-struct TrackBuilder {
-    Bytes events;
-    TrackBuilder& at(std::uint32_t delta, const Bytes& message) {
-        const Vlq vlq = encodeVlq(delta);
-        events.insert(events.end(), vlq.bytes().begin(), vlq.bytes().end());
-        events.insert(events.end(), message.begin(), message.end());
-        return *this;
-    }
-    TrackBuilder& tempo(std::uint32_t delta, std::uint32_t micros) {
-        return at(delta, {0xFF, 0x51, 0x03, std::uint8_t(micros >> 16), std::uint8_t(micros >> 8), std::uint8_t(micros)});
-    }
-    TrackBuilder& meter(std::uint32_t delta, std::uint8_t numerator, std::uint8_t power) {
-        return at(delta, {0xFF, 0x58, 0x04, numerator, power, 24, 8});
-    }
-    Bytes done(std::uint32_t delta = 0) const {
-        return track(TrackBuilder(*this).at(delta, {0xFF, 0x2F, 0x00}).events);
-    }
-};
+Bytes setTempo(std::uint32_t micros) {
+    return {0xFF, 0x51, 0x03, std::uint8_t(micros >> 16), std::uint8_t(micros >> 8), std::uint8_t(micros)};
+}
+Bytes meter(std::uint8_t numerator, std::uint8_t power) { return {0xFF, 0x58, 0x04, numerator, power, 24, 8}; }
+
+// A track of (tick, message) events, ended by End of Track at `end`.
+Bytes trackOf(std::vector<std::pair<std::uint64_t, Bytes>> events, std::uint64_t end) {
+    events.push_back({end, {0xFF, 0x2F, 0x00}});
+    return track(timed(events));
+}
 
 Bytes song(std::uint16_t format, std::uint16_t division, std::initializer_list<Bytes> tracks) {
     Bytes out = header(format, static_cast<std::uint16_t>(tracks.size()), division);
@@ -47,11 +37,11 @@ TEST_F(TimelineTest, BarLinesFollowEachTimeSignatureFromItsOwnTick) {
         Bytes track;
         std::vector<std::uint64_t> bars;  // the bar lines from tick 1 on
     } cases[] = {
-        {"4/4 until the first signature", TrackBuilder().done(4000), {480, 960}},
+        {"4/4 until the first signature", trackOf({}, 4000), {480, 960}},
         // 3/4 from 0, 5/4 from tick 500 (inside a bar): its bars start there.
-        {"3/4 then 5/4", TrackBuilder().meter(0, 3, 2).meter(500, 5, 2).done(4000), {360, 500, 1100, 1700}},
+        {"3/4 then 5/4", trackOf({{0, meter(3, 2)}, {500, meter(5, 2)}}, 4000), {360, 500, 1100, 1700}},
         // A bar under one tick (7/2^40) or of no beats is ignored.
-        {"unplaceable signatures", TrackBuilder().meter(0, 7, 40).meter(0, 0, 2).done(4000), {480, 960}},
+        {"unplaceable signatures", trackOf({{0, meter(7, 40)}, {0, meter(0, 2)}}, 4000), {480, 960}},
     };
     for (const auto& c : cases) {
         const Timeline timeline = read(song(0, kDivision, {c.track}));
@@ -70,19 +60,18 @@ TEST_F(TimelineTest, SongsOfMoreTempoChangesThanMemoryKeepsAreReadAgain) {
     // tracks taking turns (read in batches): every tick alternates 60 and
     // 120 bpm at division 1, so two ticks take 1.5 s.
     constexpr std::uint32_t kChanges = 70000;
-    TrackBuilder one;
-    for (std::uint32_t k = 0; k < kChanges; ++k) one.tempo(k == 0 ? 0 : 1, k % 2 == 0 ? 1000000 : 500000);
-    const Timeline ordered = read(song(0, 1, {one.done(1)}));
+    std::vector<std::pair<std::uint64_t, Bytes>> one, even, odd;
+    for (std::uint32_t k = 0; k < kChanges; ++k) one.push_back({k, setTempo(k % 2 == 0 ? 1000000 : 500000)});
+    const Timeline ordered = read(song(0, 1, {trackOf(one, kChanges)}));
     EXPECT_DOUBLE_EQ(ordered.length(), kChanges / 2 * 1.5);
     EXPECT_DOUBLE_EQ(ordered.seconds(1001), 500 * 1.5 + 1);
     EXPECT_EQ(ordered.firstTickAt(750.5), 1001u);
 
-    TrackBuilder even, odd;
-    for (std::uint32_t k = 0; k < 40000; ++k) {
-        even.tempo(k == 0 ? 0 : 2, 1000000);
-        odd.tempo(k == 0 ? 1 : 2, 500000);
+    for (std::uint64_t k = 0; k < 40000; ++k) {
+        even.push_back({2 * k, setTempo(1000000)});
+        odd.push_back({2 * k + 1, setTempo(500000)});
     }
-    const Timeline interleaved = read(song(1, 1, {even.done(2), odd.done(1)}));
+    const Timeline interleaved = read(song(1, 1, {trackOf(even, 80000), trackOf(odd, 80000)}));
     EXPECT_EQ(interleaved.endTick(), 80000u);
     EXPECT_DOUBLE_EQ(interleaved.length(), 40000 * 1.5);
     EXPECT_DOUBLE_EQ(interleaved.seconds(70001), 35000 * 1.5 + 1);
@@ -95,8 +84,8 @@ TEST_F(TimelineTest, CutPointsPastTheEndKeepTheWholeSong) {
     // 4/4 at division 768 and 60 bpm: a bar is 4 s and one step of the cut
     // slider (1000 music ticks) is 1000 ticks. Then 3/4 from bar 3 (12 s).
     const Timeline timeline = read(song(1, 768,
-                                        {TrackBuilder().tempo(0, 1000000).meter(0, 4, 2).meter(9216, 3, 2).done(),
-                                         TrackBuilder().at(0, {0x90, 60, 100}).done(29500)}));
+                                        {trackOf({{0, setTempo(1000000)}, {0, meter(4, 2)}, {9216, meter(3, 2)}}, 9216),
+                                         trackOf({{0, {0x90, 60, 100}}}, 29500)}));
     EXPECT_EQ(cutSteps(timeline), 30);
     EXPECT_EQ(cutTickAtStep(timeline, true, 10), 11520u);
     EXPECT_EQ(cutTickAtStep(timeline, true, 29), kWholeSong);  // its bar line, 29952, lies past the end

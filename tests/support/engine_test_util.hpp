@@ -11,6 +11,7 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/cut_points.hpp"
@@ -18,6 +19,7 @@
 #include "engine/errors.hpp"
 #include "engine/platform_files.hpp"
 #include "engine/pre_reader.hpp"
+#include "engine/vlq.hpp"
 // The suites that share these helpers do not all link the song generator;
 // the literal pieces are header-only.
 #include "midi_bytes.hpp"
@@ -75,6 +77,28 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// The bytes of a variable-length quantity.
+inline Bytes vlqBytes(std::uint32_t value) {
+    const Vlq v = encodeVlq(value);
+    return Bytes(v.bytes().begin(), v.bytes().end());
+}
+
+// A track's events from (tick, message) pairs in time order, with a repeated
+// channel status left out (running status).
+inline Bytes timed(const std::vector<std::pair<std::uint64_t, Bytes>>& events) {
+    Bytes out;
+    std::uint64_t tick = 0;
+    std::uint8_t running = 0;
+    for (const auto& [at, message] : events) {
+        const Bytes delta = vlqBytes(static_cast<std::uint32_t>(at - tick));
+        out.insert(out.end(), delta.begin(), delta.end());
+        out.insert(out.end(), message.begin() + (message[0] == running && running < 0xF0), message.end());
+        running = message[0];
+        tick = at;
+    }
+    return out;
+}
 
 inline Bytes readBytes(const std::string& path) {
     std::ifstream in(pathFromUtf8(path), std::ios::binary);

@@ -4,19 +4,10 @@
 #include "engine/text.hpp"
 #include "workflow/error_text.hpp"
 #include "engine/timeline.hpp"
-#include "workflow/time_display.hpp"
 #include "workflow_fixture.hpp"
 
 namespace quorvane::test {
 namespace {
-
-TEST(TimeDisplay, MinutesAndSeconds) {
-    const std::pair<std::int64_t, const char*> cases[] = {
-        {0, "00:00"}, {9, "00:09"}, {10, "00:10"}, {252, "04:12"}, {6005, "100:05"}};
-    for (const auto& [seconds, shown] : cases) EXPECT_EQ(minutesSeconds(seconds), shown) << seconds;
-    EXPECT_EQ(wholeSeconds(19.99), 19);
-    EXPECT_EQ(wholeSeconds(-0.5), 0);
-}
 
 // A song at 768 ticks per quarter note whose End of Track lies at `ticks`.
 Bytes longSong(std::uint32_t ticks) {

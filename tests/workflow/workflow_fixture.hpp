@@ -1,6 +1,5 @@
 #pragma once
 
-#include "engine/vlq.hpp"
 #include "engine_test_util.hpp"
 #include "workflow/form1.hpp"
 #include "workflow/scripted_services.hpp"
@@ -21,10 +20,7 @@ inline Bytes steadySong(int format, std::uint32_t tempo, std::uint32_t quarters)
 }
 
 // End of Track `ticks` after the event before it.
-inline Bytes endOfTrackAfter(std::uint32_t ticks) {
-    const Vlq delta = encodeVlq(ticks);
-    return cat({Bytes(delta.bytes().begin(), delta.bytes().end()), {0xFF, 0x2F, 0x00}});
-}
+inline Bytes endOfTrackAfter(std::uint32_t ticks) { return cat({vlqBytes(ticks), {0xFF, 0x2F, 0x00}}); }
 
 inline std::string fileText(const std::string& path) {
     const Bytes bytes = readBytes(path);
