@@ -46,20 +46,24 @@ std::string lastErrorText() {
 }  // namespace
 
 OutputFile::OutputFile(const std::filesystem::path& target, std::string label)
-    : target_(target), label_(std::move(label)), buffer_(std::make_unique_for_overwrite<std::uint8_t[]>(kBufferSize)) {
-    const std::filesystem::path folder = target_.parent_path();
+    : name_(target.filename()),
+      label_(std::move(label)),
+      buffer_(std::make_unique_for_overwrite<std::uint8_t[]>(kBufferSize)) {
+    const std::filesystem::path folder = target.parent_path();
     std::error_code error;
     if (!folder.empty() && !std::filesystem::is_directory(folder, error)) {
         throw FileError(
             ErrorKind::CannotWrite, label_,
             std::filesystem::exists(folder, error) ? "the destination is not a folder" : "the folder does not exist");
     }
-    file_.reset(openUnnamedFile(folder));
+    errno = 0;
+    folder_ = std::make_unique<OpenFolder>(folder);
+    if (!folder_->isOpen()) fail("cannot open its folder");
+    file_.reset(folder_->createUnnamed());
     for (int attempt = 0; attempt < 16 && !file_; ++attempt) {
-        temp_ = target_;
-        temp_.replace_filename(temporaryName());
+        temp_ = temporaryName();
         errno = 0;
-        file_.reset(openNewFile(temp_));  // exclusive: never reuse an existing name
+        file_.reset(folder_->createNew(temp_));  // exclusive: never reuse an existing name
         if (!file_ && errno != EEXIST) break;
     }
     if (!file_) {
@@ -75,8 +79,7 @@ OutputFile::OutputFile(const std::filesystem::path& target, std::string label)
 OutputFile::~OutputFile() {
     if (committed_) return;
     if (!kOpenFilesMayBeRenamed) file_.reset();
-    std::error_code ignored;
-    if (!temp_.empty()) std::filesystem::remove(temp_, ignored);
+    if (!temp_.empty()) folder_->remove(temp_);
     file_.reset();
 }
 
@@ -132,7 +135,7 @@ void OutputFile::commit() {
         // Where the target's name is free (a first cut), the complete file
         // takes it at once: one change to the folder instead of two.
         errno = 0;
-        if (nameUnnamedFile(file_.get(), target_)) {
+        if (folder_->nameUnnamed(file_.get(), name_)) {
             committed_ = true;
             std::fclose(file_.release());
             return;
@@ -140,10 +143,9 @@ void OutputFile::commit() {
         // A link cannot replace a file, so the complete file gets a short
         // name first and is then renamed over the target.
         for (int attempt = 0; attempt < 16 && temp_.empty(); ++attempt) {
-            std::filesystem::path name = target_;
-            name.replace_filename(temporaryName());
+            const std::filesystem::path name = temporaryName();
             errno = 0;
-            if (nameUnnamedFile(file_.get(), name))
+            if (folder_->nameUnnamed(file_.get(), name))
                 temp_ = name;
             else if (errno != EEXIST)
                 fail("cannot give the file a name");
@@ -153,9 +155,8 @@ void OutputFile::commit() {
     }
     if (!kOpenFilesMayBeRenamed) std::fclose(file_.release());
     std::string reason;
-    if (!replaceFile(temp_, target_, reason)) {
-        std::error_code ignored;
-        std::filesystem::remove(temp_, ignored);
+    if (!folder_->replace(temp_, name_, reason)) {
+        folder_->remove(temp_);
         temp_.clear();
         throw FileError(ErrorKind::CannotWrite, label_, "cannot replace the file: " + reason);
     }
@@ -182,10 +183,10 @@ bool isTemporaryName(const std::string& name) {
 }
 
 void removeLeftoverTemporaries(const std::string& folder) {
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(pathFromUtf8(folder), error), end; !error && it != end;
-         it.increment(error)) {
-        if (isTemporaryName(utf8FromPath(it->path().filename()))) removeUnlockedFile(it->path());
+    const OpenFolder open(pathFromUtf8(folder));
+    if (!open.isOpen()) return;
+    for (const std::filesystem::path& name : open.names()) {
+        if (isTemporaryName(utf8FromPath(name))) open.removeUnlocked(name);
     }
 }
 

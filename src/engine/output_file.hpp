@@ -8,16 +8,22 @@
 #include <string>
 #include <vector>
 
+#include "platform_files.hpp"
+
 namespace quorvane {
 
 // A cut file under construction. Bytes go to a temporary file in the target's
-// folder; commit() renames it over the target only when everything was
-// written, so a failed cut leaves neither a partial file nor a changed old one.
-// Without commit() the temporary file is removed. Where the file system
-// allows, the temporary has no name until it is complete, so that even a
-// killed process leaves nothing behind; else it is a short hidden name (see
-// removeLeftoverTemporaries). The target is replaced, never written through:
-// a symbolic link in its place is replaced by the cut, its target untouched.
+// folder; commit() puts it in the target's place only when everything was
+// written, so a failed cut leaves neither a partial file nor a changed old
+// one. Without commit() the temporary file is removed. Where the file system
+// allows, the file has no name while it is written, so that a killed process
+// leaves nothing behind, and it takes a free target name at once; replacing
+// an older file takes a rename, for which the complete file has a short
+// hidden name for an instant. Elsewhere the temporary has that name
+// throughout (see removeLeftoverTemporaries). Every step acts in the folder
+// held open, by name: only the file's name counts toward the system's path
+// limit. The target is replaced, never written through: a symbolic link in
+// its place is replaced by the cut, its target untouched.
 class OutputFile {
 public:
     // `label` names the target in errors (the path as the user knows it).
@@ -79,8 +85,9 @@ private:
     void putMany(std::span<const std::uint8_t> bytes);
     [[noreturn]] void fail(const std::string& what) const;
 
-    std::filesystem::path target_;
-    std::filesystem::path temp_;  // empty while the file has no name
+    std::unique_ptr<OpenFolder> folder_;
+    std::filesystem::path name_;  // the target's name in folder_
+    std::filesystem::path temp_;  // the temporary's name; empty while the file has no name
     std::string label_;
     std::unique_ptr<std::FILE, FileCloser> file_;
     // Bytes go to the file only when this is full, and at the end, each time
@@ -93,7 +100,8 @@ private:
 };
 
 // Removes what killed cuts left in `folder` (UTF-8): files named as our
-// temporaries are, that no running cut holds. Other files are never touched.
+// temporaries are, that no running cut holds (each holds a lock on its own
+// temporary until it is in place). Other files are never touched.
 void removeLeftoverTemporaries(const std::string& folder);
 
 // True for the names our temporaries take: ".quorvane-XXXXXXXX.tmp", and

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 #ifdef _WIN32
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <windows.h>
 #else
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -18,6 +20,10 @@
 #endif
 
 namespace quorvane {
+
+namespace {
+constexpr char kHardLinkReason[] = "it has other names (hard links), and is never written through one";
+}  // namespace
 
 bool seekFile(std::FILE* file, std::uint64_t offset) {
     if (offset > static_cast<std::uint64_t>(INT64_MAX)) return false;
@@ -59,9 +65,13 @@ std::FILE* streamFromHandle(HANDLE handle, int flags, const char* mode) {
 }
 }  // namespace
 
-std::FILE* openNewFile(const std::filesystem::path& path) {
+OpenFolder::OpenFolder(const std::filesystem::path& path) : path_(path.empty() ? "." : path) {}
+OpenFolder::~OpenFolder() = default;
+bool OpenFolder::isOpen() const noexcept { return true; }
+
+std::FILE* OpenFolder::createNew(const std::filesystem::path& name) const {
     // Without FILE_SHARE_DELETE: nobody removes or renames it while it is open.
-    const HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+    const HANDLE handle = ::CreateFileW((path_ / name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                         FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         errno = errnoOf(::GetLastError());
@@ -72,16 +82,19 @@ std::FILE* openNewFile(const std::filesystem::path& path) {
     return file;
 }
 
-bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to, std::string& reason) {
+bool OpenFolder::replace(const std::filesystem::path& from, const std::filesystem::path& to,
+                         std::string& reason) const {
     // Without MOVEFILE_COPY_ALLOWED: a copy would not be one step. A target
     // that is open in another program is refused, and so is a read-only one,
     // which the user meant to keep (checked here too: Wine would replace it).
-    const DWORD attributes = ::GetFileAttributesW(to.c_str());
+    const std::filesystem::path target = path_ / to;
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
         reason = windowsReason(ERROR_ACCESS_DENIED);
         return false;
     }
-    if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    if (::MoveFileExW((path_ / from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
     reason = windowsReason(::GetLastError());
     return false;
 }
@@ -123,6 +136,8 @@ LockedFile openLockedForWriting(const std::filesystem::path& path) {
         (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ||
         ::GetFileType(handle) != FILE_TYPE_DISK) {
         out.reason = "not a regular file";
+    } else if (info.nNumberOfLinks > 1) {
+        out.reason = kHardLinkReason;
     } else if (!::LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD,
                              &whole)) {
         out.busy = true;
@@ -138,16 +153,21 @@ LockedFile openLockedForWriting(const std::filesystem::path& path) {
 }
 
 // Windows has no unnamed files: cut files use a named temporary there.
-std::FILE* openUnnamedFile(const std::filesystem::path&) { return nullptr; }
-bool nameUnnamedFile(std::FILE*, const std::filesystem::path&) {
+std::FILE* OpenFolder::createUnnamed() const { return nullptr; }
+bool OpenFolder::nameUnnamed(std::FILE*, const std::filesystem::path&) const {
     errno = ENOSYS;
     return false;
+}
+
+bool OpenFolder::remove(const std::filesystem::path& name) const {
+    return ::DeleteFileW((path_ / name).c_str()) != 0;
 }
 
 // An open file cannot be deleted on Windows (files are opened without
 // FILE_SHARE_DELETE), which marks a temporary in use by itself.
 bool lockFile(std::FILE*) { return true; }
-bool removeUnlockedFile(const std::filesystem::path& path) {
+bool OpenFolder::removeUnlocked(const std::filesystem::path& name) const {
+    const std::filesystem::path path = path_ / name;
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES ||
         (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))) {
@@ -156,25 +176,87 @@ bool removeUnlockedFile(const std::filesystem::path& path) {
     return ::DeleteFileW(path.c_str()) != 0;
 }
 
+std::vector<std::filesystem::path> OpenFolder::names() const {
+    std::vector<std::filesystem::path> names;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(path_, error), end; !error && it != end; it.increment(error)) {
+        names.push_back(it->path().filename());
+    }
+    return names;
+}
+
+namespace {
+// The name of a kernel object for `folder`: its full path, case folded as
+// the file system folds it, with the backslashes an object's name cannot
+// hold replaced; a hash of it where that would be too long.
+std::wstring objectName(const wchar_t* kind, const std::filesystem::path& folder) {
+    std::wstring full(32768, L'\0');
+    const DWORD length = ::GetFullPathNameW(folder.empty() ? L"." : folder.c_str(),
+                                            static_cast<DWORD>(full.size()), full.data(), nullptr);
+    full.resize(length < full.size() ? length : 0);
+    if (full.empty()) full = folder.wstring();
+    while (full.size() > 3 && (full.back() == L'\\' || full.back() == L'/')) full.pop_back();
+    ::CharUpperBuffW(full.data(), static_cast<DWORD>(full.size()));
+    for (wchar_t& c : full) {
+        if (c == L'\\') c = L'/';
+    }
+    if (full.size() > 200) {
+        std::uint64_t hash = 0xcbf29ce484222325ull;  // FNV-1a
+        for (const wchar_t c : full) hash = (hash ^ static_cast<std::uint16_t>(c)) * 0x100000001b3ull;
+        wchar_t text[17];
+        ::swprintf(text, 17, L"%016llx", static_cast<unsigned long long>(hash));
+        full = text;
+    }
+    return std::wstring(L"Local\\quorvane ") + kind + L" " + full;
+}
+}  // namespace
+
+// A batch owns the mutex for its whole run. A single cut owns it only for the
+// instant it takes to open the event that marks single cuts running (an
+// event lives while anyone holds it): a batch that owns the mutex and finds
+// no such event is alone.
+DestinationLock::DestinationLock(const std::filesystem::path& folder, Use use) : use_(use) {
+    const HANDLE mutex = ::CreateMutexW(nullptr, FALSE, objectName(L"batch", folder).c_str());
+    if (!mutex) return;
+    const DWORD wait = ::WaitForSingleObject(mutex, 0);
+    if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) {  // abandoned: its batch was killed
+        ::CloseHandle(mutex);
+        refusedBy_ = Holder::Batch;
+        return;
+    }
+    const std::wstring cuts = objectName(L"cut", folder);
+    if (use == Use::Batch) {
+        if (const HANDLE running = ::OpenEventW(SYNCHRONIZE, FALSE, cuts.c_str())) {
+            ::CloseHandle(running);
+            ::ReleaseMutex(mutex);
+            ::CloseHandle(mutex);
+            refusedBy_ = Holder::SingleCut;
+            return;
+        }
+        handle_ = mutex;
+        return;
+    }
+    handle_ = ::CreateEventW(nullptr, TRUE, FALSE, cuts.c_str());
+    ::ReleaseMutex(mutex);
+    ::CloseHandle(mutex);
+}
+
+DestinationLock::~DestinationLock() {
+    if (!handle_) return;
+    if (use_ == Use::Batch) ::ReleaseMutex(handle_);
+    ::CloseHandle(handle_);
+}
+
+DestinationLock::DestinationLock(DestinationLock&& other) noexcept
+    : refusedBy_(other.refusedBy_), use_(other.use_), handle_(other.handle_) {
+    other.handle_ = nullptr;
+}
+
 #else
 
 namespace {
 std::string systemReason(int code) { return code ? std::generic_category().message(code) : "unknown error"; }
 }  // namespace
-
-std::FILE* openNewFile(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) return nullptr;
-    std::FILE* file = ::fdopen(fd, "wb");
-    if (!file) ::close(fd);
-    return file;
-}
-
-bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to, std::string& reason) {
-    if (::rename(from.c_str(), to.c_str()) == 0) return true;
-    reason = systemReason(errno);
-    return false;
-}
 
 std::FILE* openRegularForReading(const std::filesystem::path& path, std::string& reason, std::uint64_t* size) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -204,10 +286,17 @@ std::FILE* openRegularForReading(const std::filesystem::path& path, std::string&
 LockedFile openLockedForWriting(const std::filesystem::path& path) {
     LockedFile out;
     // Not O_TRUNC: a second batch must be refused before it changes a byte.
+    // O_NONBLOCK: a pipe in the log's place is refused, not waited on.
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0) {
         const int code = errno;
-        out.reason = code == ELOOP ? "it is a symbolic link, which is never followed" : systemReason(code);
+        struct stat info {};
+        if (code == ELOOP)
+            out.reason = "it is a symbolic link, which is never followed";
+        else if (code != EISDIR && ::lstat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+            out.reason = "not a regular file";  // a pipe without a reader, a socket
+        else
+            out.reason = systemReason(code);
         return out;
     }
     struct stat info {};
@@ -215,6 +304,8 @@ LockedFile openLockedForWriting(const std::filesystem::path& path) {
         out.reason = systemReason(errno);
     } else if (!S_ISREG(info.st_mode)) {
         out.reason = S_ISDIR(info.st_mode) ? "it is a folder" : "not a regular file";
+    } else if (info.st_nlink > 1) {
+        out.reason = kHardLinkReason;
     } else if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno != ENOLCK && errno != EOPNOTSUPP) {
         // (A file system without locks still gets its log, unguarded.)
         if (errno == EWOULDBLOCK)
@@ -232,40 +323,114 @@ LockedFile openLockedForWriting(const std::filesystem::path& path) {
     return out;
 }
 
-std::FILE* openUnnamedFile(const std::filesystem::path& folder) {
+OpenFolder::OpenFolder(const std::filesystem::path& path) {
+#ifdef O_PATH
+    // Enough to make, rename and remove files in it, without the right to list it.
+    constexpr int kMode = O_PATH;
+#else
+    constexpr int kMode = O_RDONLY;
+#endif
+    fd_ = ::open(path.empty() ? "." : path.c_str(), kMode | O_DIRECTORY | O_CLOEXEC);
+}
+
+OpenFolder::~OpenFolder() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool OpenFolder::isOpen() const noexcept { return fd_ >= 0; }
+
+std::FILE* OpenFolder::createNew(const std::filesystem::path& name) const {
+    const int fd = ::openat(fd_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return nullptr;
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (!file) ::close(fd);
+    return file;
+}
+
+std::FILE* OpenFolder::createUnnamed() const {
 #ifdef O_TMPFILE
-    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    const int fd = ::openat(fd_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     if (fd < 0) return nullptr;
     std::FILE* file = ::fdopen(fd, "wb");
     if (!file) ::close(fd);
     return file;
 #else
-    (void)folder;
     return nullptr;
 #endif
 }
 
-bool nameUnnamedFile(std::FILE* file, const std::filesystem::path& path) {
+bool OpenFolder::nameUnnamed(std::FILE* file, const std::filesystem::path& name) const {
     const int fd = ::fileno(file);
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
-    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+    if (::linkat(AT_FDCWD, self.c_str(), fd_, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
 #ifdef AT_EMPTY_PATH
     // Without /proc: the direct way, open to privileged processes only.
-    if (errno == ENOENT && ::linkat(fd, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0) return true;
+    if (errno == ENOENT && ::linkat(fd, "", fd_, name.c_str(), AT_EMPTY_PATH) == 0) return true;
 #endif
     return false;
 }
 
+bool OpenFolder::replace(const std::filesystem::path& from, const std::filesystem::path& to,
+                         std::string& reason) const {
+    if (::renameat(fd_, from.c_str(), fd_, to.c_str()) == 0) return true;
+    reason = systemReason(errno);
+    return false;
+}
+
+bool OpenFolder::remove(const std::filesystem::path& name) const { return ::unlinkat(fd_, name.c_str(), 0) == 0; }
+
 bool lockFile(std::FILE* file) { return ::flock(::fileno(file), LOCK_EX | LOCK_NB) == 0; }
 
-bool removeUnlockedFile(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+bool OpenFolder::removeUnlocked(const std::filesystem::path& name) const {
+    const int fd = ::openat(fd_, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat info {};
     const bool removed = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-                         ::unlink(path.c_str()) == 0;
+                         ::unlinkat(fd_, name.c_str(), 0) == 0;
     ::close(fd);
     return removed;
+}
+
+std::vector<std::filesystem::path> OpenFolder::names() const {
+    std::vector<std::filesystem::path> names;
+    const int fd = ::openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return names;
+    DIR* listing = ::fdopendir(fd);
+    if (!listing) {
+        ::close(fd);
+        return names;
+    }
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") names.emplace_back(name);
+    }
+    ::closedir(listing);
+    return names;
+}
+
+// flock() on the folder itself: a batch takes it exclusive, single cuts
+// shared. Locks of two opens conflict even within one process.
+DestinationLock::DestinationLock(const std::filesystem::path& folder, Use use) {
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    if (::flock(fd, (use == Use::Batch ? LOCK_EX : LOCK_SH) | LOCK_NB) == 0) {
+        fd_ = fd;
+        return;
+    }
+    if (errno == EWOULDBLOCK) {
+        // Refused: by a batch, unless a shared lock can still be had.
+        refusedBy_ = use == Use::Batch && ::flock(fd, LOCK_SH | LOCK_NB) == 0 ? Holder::SingleCut : Holder::Batch;
+    }
+    ::close(fd);
+}
+
+DestinationLock::~DestinationLock() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+DestinationLock::DestinationLock(DestinationLock&& other) noexcept
+    : refusedBy_(other.refusedBy_), fd_(other.fd_) {
+    other.fd_ = -1;
 }
 
 #endif

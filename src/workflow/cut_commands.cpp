@@ -6,6 +6,7 @@
 
 #include "batch_jobs.hpp"
 #include "batch_log.hpp"
+#include "destination.hpp"
 #include "engine/cut_name.hpp"
 #include "engine/cut_points.hpp"
 #include "engine/cutters.hpp"
@@ -53,6 +54,11 @@ std::int32_t stepAtOrAfter(std::uint64_t tick, std::uint32_t division, std::int3
 
 std::string fileNameOf(const std::string& path) { return utf8FromPath(pathFromUtf8(path).filename()); }
 
+// The folder the current song's cut goes to.
+std::string cutFolder(const AppState& state) {
+    return state.TextDest.empty() ? utf8FromPath(pathFromUtf8(state.FilePath).parent_path()) : state.TextDest;
+}
+
 // The summary of a batch that could not cut every file.
 std::string batchSummary(int cut, int count, const std::vector<BatchFailure>& failures) {
     constexpr std::size_t kListed = 20;
@@ -87,6 +93,7 @@ void Form1::CutOne() {
     // The cut is made where the thumb stands, whatever happened before.
     LabStatus.clear();
     state.CutTick = cutTickAt(value);
+    const DestinationLock claim = claimDestination(cutFolder(state), DestinationLock::Use::SingleCut);
     cutCurrentFile();
     LabStatus = "Written: " + fileNameOf(state.CutFilePath);
 }
@@ -115,6 +122,7 @@ std::string Form1::prepareBatchFile(int index) {
 void Form1::cutOneOfBatch(int index) {
     const SongRelease release{song_};
     prepareBatchFile(index);
+    const DestinationLock claim = claimDestination(cutFolder(state), DestinationLock::Use::SingleCut);
     cutCurrentFile();
 }
 
@@ -131,8 +139,9 @@ void Form1::CutAll() {
     // The batch makes each file current itself; a song half chosen is not.
     if (measuring()) forgetCurrentFile();
     failures_.clear();
+    const DestinationLock claim =
+        claimDestination(state.TextDest.empty() ? TextPath : state.TextDest, DestinationLock::Use::Batch);
     BatchLog log(logPath());
-    removeLeftoverTemporaries(state.TextDest.empty() ? TextPath : state.TextDest);
     const Running running(batchRunning_);
     stopRequested_ = false;
     // The clip length and the cut point belong to the batch until it ends.

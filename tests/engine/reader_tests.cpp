@@ -1,4 +1,5 @@
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -7,6 +8,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <future>
+#include <thread>
 
 #include "engine/byte_reader.hpp"
 #include "engine/cut_name.hpp"
@@ -292,6 +295,83 @@ TEST(OutputFile, AKilledCutLeavesNothingOrWhatTheNextBatchRemoves) {
     EXPECT_EQ(dir.names(),
               (std::vector<std::string>{".notes.0a1b2c3d.tmp", ".quorvane-0a1b2c3_.tmp", "X-CUT.mid", "keep.mid"}));
     EXPECT_EQ(readBytes(dir.file("X-CUT.mid")), Bytes{2});
+}
+
+#ifndef _WIN32
+// Only the file's name counts toward the path limit: a cut whose whole path
+// is longer than PATH_MAX is created, replaced, and its leftovers removed.
+TEST(OutputFile, ACutPastThePathLimitIsCreatedAndReplaced) {
+    TempDir dir;
+    std::filesystem::path folder = dir.path();
+    while (folder.native().size() < 3900) folder /= std::string(200, 'd');
+    std::filesystem::create_directories(folder);
+    const std::string name = std::string(240, 'n') + "-CUT.mid";
+    ASSERT_GT((folder / name).native().size(), 4096u);
+    const int at = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const auto contents = [&](const std::string& file) {
+        const int fd = ::openat(at, file.c_str(), O_RDONLY | O_CLOEXEC);
+        Bytes bytes(8);
+        bytes.resize(fd < 0 ? 0 : static_cast<std::size_t>(std::max<ssize_t>(0, ::read(fd, bytes.data(), 8))));
+        if (fd >= 0) ::close(fd);
+        return bytes;
+    };
+    for (const std::uint8_t version : {1, 2}) {  // created, then replaced
+        OutputFile out(folder / name, name);
+        out.put({version});
+        out.commit();
+        EXPECT_EQ(contents(name), Bytes{version});
+    }
+    ::close(::openat(at, ".quorvane-0a1b2c3d.tmp", O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
+    removeLeftoverTemporaries(folder.string());
+    EXPECT_EQ(contents(".quorvane-0a1b2c3d.tmp"), Bytes{});
+    EXPECT_EQ(std::filesystem::directory_iterator(folder)->path().filename(), name);
+    ::unlinkat(at, name.c_str(), 0);  // too long a path for remove_all
+    ::close(at);
+}
+#endif
+
+// A lock of its own thread, as another process holds it (a Windows mutex
+// belongs to the thread that took it).
+class HeldLock {
+public:
+    HeldLock(const std::filesystem::path& folder, DestinationLock::Use use) {
+        thread_ = std::thread([this, folder, use] {
+            const DestinationLock lock(folder, use);
+            taken_.set_value(lock.refusedBy());
+            release_.get_future().wait();
+        });
+        refusedBy = taken_.get_future().get();
+    }
+    ~HeldLock() {
+        release_.set_value();
+        thread_.join();
+    }
+    DestinationLock::Holder refusedBy;
+
+private:
+    std::promise<DestinationLock::Holder> taken_;
+    std::promise<void> release_;
+    std::thread thread_;
+};
+
+TEST(DestinationLock, ABatchHasItsDestinationToItselfWhileSingleCutsShareTheirs) {
+    using Use = DestinationLock::Use;
+    using Holder = DestinationLock::Holder;
+    TempDir dir, other;
+    {
+        const HeldLock batch(dir.path(), Use::Batch);
+        EXPECT_EQ(batch.refusedBy, Holder::None);
+        EXPECT_EQ(HeldLock(dir.path(), Use::Batch).refusedBy, Holder::Batch);
+        EXPECT_EQ(HeldLock(dir.path(), Use::SingleCut).refusedBy, Holder::Batch);
+        EXPECT_EQ(HeldLock(other.path(), Use::Batch).refusedBy, Holder::None);
+    }
+    {
+        const HeldLock cut(dir.path(), Use::SingleCut);
+        EXPECT_EQ(HeldLock(dir.path(), Use::SingleCut).refusedBy, Holder::None);
+        EXPECT_EQ(HeldLock(dir.path(), Use::Batch).refusedBy, Holder::SingleCut);
+    }
+    EXPECT_EQ(HeldLock(dir.path(), Use::Batch).refusedBy, Holder::None);
+    EXPECT_EQ(dir.names(), std::vector<std::string>{});  // no file behind
 }
 
 }  // namespace
