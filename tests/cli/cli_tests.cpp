@@ -1,5 +1,6 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <sstream>
@@ -7,6 +8,7 @@
 #include "cli/commands.hpp"
 #include "cli/progress_line.hpp"
 #include "workflow_fixture.hpp"  // steadySong
+#include "engine/output_file.hpp"
 #include "engine/text.hpp"
 #include "workflow/batch_jobs.hpp"
 #include "workflow/batch_log.hpp"
@@ -155,7 +157,20 @@ TEST(CommandLine, TheLogIsNeverWrittenThroughALinkNorByTwoBatchesAtOnce) {
         EXPECT_NE(r.err.find("symbolic link"), std::string::npos) << r.err;
         std::filesystem::remove(dir.path() / "Quorvane.log");
     }
+    // Nor through a hard link, nor into a pipe, and a pipe without a reader
+    // does not make it wait.
+    std::filesystem::create_hard_link(precious, dir.path() / "Quorvane.log");
+    Outcome r = cutAll();
+    EXPECT_EQ(r.status, kExitFileError);
+    EXPECT_NE(r.err.find("cannot create the log: it has other names (hard links)"), std::string::npos) << r.err;
+    std::filesystem::remove(dir.path() / "Quorvane.log");
+    ASSERT_EQ(::mkfifo(dir.file("Quorvane.log").c_str(), 0600), 0);
+    r = cutAll();
+    EXPECT_EQ(r.status, kExitFileError);
+    EXPECT_NE(r.err.find("cannot create the log: not a regular file"), std::string::npos) << r.err;
+    std::filesystem::remove(dir.path() / "Quorvane.log");
     EXPECT_EQ(other.names(), Names{"precious"});
+    EXPECT_EQ(fileText(precious), "keep");
 
     // A cut file that is a link is replaced, its target left alone.
     std::filesystem::create_symlink(precious, dir.path() / "a-cut.mid");
@@ -171,6 +186,64 @@ TEST(CommandLine, TheLogIsNeverWrittenThroughALinkNorByTwoBatchesAtOnce) {
     EXPECT_EQ(second.status, kExitFileError);
     EXPECT_NE(second.err.find("another CUT ALL is writing this folder's log"), std::string::npos) << second.err;
     EXPECT_EQ(fileText(dir.file("Quorvane.log")), "1. first\r\n");
+}
+
+// The descriptors a batch in a child process waits on, once it is writing.
+int batchWriting = -1, batchGoOn = -1;
+
+// Batch A holds DEST (a child process stopped in its first cut); batch B,
+// from another folder, and single cuts into DEST are refused, and change
+// nothing. A single cut also removes what killed cuts left in its folder.
+TEST(CommandLine, ADestinationTakesOneBatchAtATime) {
+    TempDir a, b, dest;
+    a.write("A1.MID", kTwentySeconds);
+    a.write("A2.MID", kTwentySeconds);
+    const std::string song = b.write("B.MID", kTwentySeconds);
+    int writing[2], goOn[2];
+    ASSERT_EQ(::pipe(writing), 0);
+    ASSERT_EQ(::pipe(goOn), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(writing[0]);
+        ::close(goOn[1]);
+        batchWriting = writing[1];
+        batchGoOn = goOn[0];
+        OutputFile::stepHook = [](const char*) {
+            if (batchWriting < 0) return;
+            char byte = 0;
+            if (::write(batchWriting, &byte, 1) != 1 || ::read(batchGoOn, &byte, 1) != 1) ::_exit(3);
+            batchWriting = -1;
+        };
+        std::ostringstream out, err;
+        ::_exit(cli::runCutAll(a.path().string(), 4, dest.path().string(), out, err));
+    }
+    ::close(writing[1]);
+    ::close(goOn[0]);
+    char byte = 0;
+    EXPECT_EQ(::read(writing[0], &byte, 1), 1);  // batch A is cutting A1.MID
+    const std::string into = " -d " + dest.path().string();
+    for (const std::string& args : {"cut-all " + b.path().string() + " -s 4", "cut " + song + " -p 5",
+                                    "cut " + song + " -s 4"}) {
+        const Outcome r = runProgram(args + into);
+        EXPECT_EQ(r.status, kExitFileError) << args;
+        EXPECT_NE(r.err.find(dest.path().string() + ": another CUT ALL is writing into this destination"),
+                  std::string::npos)
+            << args << "\n" << r.err;
+    }
+    EXPECT_EQ(b.names(), Names{"B.MID"});  // not even a log
+    EXPECT_EQ(::write(goOn[1], &byte, 1), 1);
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    ::close(writing[0]);
+    ::close(goOn[1]);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == kExitOk) << status;
+    EXPECT_EQ(dest.names(), (Names{"a1-cut.mid", "a2-cut.mid"}));
+    const std::string log = fileText(a.file("Quorvane.log"));
+    EXPECT_TRUE(log.starts_with("1. A1.MID: ") && log.find("\r\n2. A2.MID: ") != std::string::npos) << log;
+
+    dest.write(".quorvane-0a1b2c3d.tmp", {});
+    EXPECT_EQ(runProgram("cut " + song + " -p 5" + into).status, kExitOk);
+    EXPECT_EQ(dest.names(), (Names{"a1-cut.mid", "a2-cut.mid", "b-cut.mid"}));
 }
 
 TEST(CommandLine, RefusalsSayWhatHappened) {
