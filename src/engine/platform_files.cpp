@@ -159,9 +159,7 @@ bool OpenFolder::nameUnnamed(std::FILE*, const std::filesystem::path&) const {
     return false;
 }
 
-bool OpenFolder::remove(const std::filesystem::path& name) const {
-    return ::DeleteFileW((path_ / name).c_str()) != 0;
-}
+bool OpenFolder::remove(const std::filesystem::path& name) const { return ::DeleteFileW((path_ / name).c_str()) != 0; }
 
 // An open file cannot be deleted on Windows (files are opened without
 // FILE_SHARE_DELETE), which marks a temporary in use by itself.
@@ -191,8 +189,8 @@ namespace {
 // hold replaced; a hash of it where that would be too long.
 std::wstring objectName(const wchar_t* kind, const std::filesystem::path& folder) {
     std::wstring full(32768, L'\0');
-    const DWORD length = ::GetFullPathNameW(folder.empty() ? L"." : folder.c_str(),
-                                            static_cast<DWORD>(full.size()), full.data(), nullptr);
+    const DWORD length = ::GetFullPathNameW(folder.empty() ? L"." : folder.c_str(), static_cast<DWORD>(full.size()),
+                                            full.data(), nullptr);
     full.resize(length < full.size() ? length : 0);
     if (full.empty()) full = folder.wstring();
     while (full.size() > 3 && (full.back() == L'\\' || full.back() == L'/')) full.pop_back();
@@ -428,8 +426,7 @@ DestinationLock::~DestinationLock() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-DestinationLock::DestinationLock(DestinationLock&& other) noexcept
-    : refusedBy_(other.refusedBy_), fd_(other.fd_) {
+DestinationLock::DestinationLock(DestinationLock&& other) noexcept : refusedBy_(other.refusedBy_), fd_(other.fd_) {
     other.fd_ = -1;
 }
 

@@ -222,13 +222,14 @@ TEST(CommandLine, ADestinationTakesOneBatchAtATime) {
     char byte = 0;
     EXPECT_EQ(::read(writing[0], &byte, 1), 1);  // batch A is cutting A1.MID
     const std::string into = " -d " + dest.path().string();
-    for (const std::string& args : {"cut-all " + b.path().string() + " -s 4", "cut " + song + " -p 5",
-                                    "cut " + song + " -s 4"}) {
+    for (const std::string& args :
+         {"cut-all " + b.path().string() + " -s 4", "cut " + song + " -p 5", "cut " + song + " -s 4"}) {
         const Outcome r = runProgram(args + into);
         EXPECT_EQ(r.status, kExitFileError) << args;
         EXPECT_NE(r.err.find(dest.path().string() + ": another CUT ALL is writing into this destination"),
                   std::string::npos)
-            << args << "\n" << r.err;
+            << args << "\n"
+            << r.err;
     }
     EXPECT_EQ(b.names(), Names{"B.MID"});  // not even a log
     EXPECT_EQ(::write(goOn[1], &byte, 1), 1);
