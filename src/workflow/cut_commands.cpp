@@ -53,30 +53,25 @@ std::int32_t stepAtOrAfter(std::uint64_t tick, std::uint32_t division, std::int3
 
 std::string fileNameOf(const std::string& path) { return utf8FromPath(pathFromUtf8(path).filename()); }
 
-// The files of a batch that were not cut, then those whose cut is written
-// but not what follows it: at most 20 named, the rest counted.
-std::string failureList(const std::vector<BatchFailure>& failures, const std::vector<BatchFailure>& previews) {
+// The summary of a batch that could not do all it was asked: the files it
+// could not cut, then those cut without what follows the cut (a preview);
+// 20 named at most, the rest counted.
+std::string batchSummary(int cut, int count, const std::vector<BatchFailure>& failures,
+                         const std::vector<BatchFailure>& previews) {
     constexpr std::size_t kListed = 20;
-    std::string text;
+    std::string text = "Cut " + std::to_string(cut) + " of " + std::to_string(count) + " files.";
     std::size_t listed = 0;
     for (const auto& [heading, list] : {std::pair{"Not cut:", &failures}, std::pair{"Previews not written:", &previews}}) {
         if (list->empty() || listed == kListed) continue;
-        text += std::string(text.empty() ? " " : "\n") + heading;
-        for (const BatchFailure& failure : *list) {
-            if (listed == kListed) break;
-            text += "\n" + failure.fileName + ": " + failure.reason;
-            ++listed;
+        text += listed == 0 ? ' ' : '\n';
+        text += heading;
+        for (std::size_t k = 0; k < list->size() && listed < kListed; ++k, ++listed) {
+            text += "\n" + (*list)[k].fileName + ": " + (*list)[k].reason;
         }
     }
     const std::size_t all = failures.size() + previews.size();
     if (all > kListed) text += "\n... and " + std::to_string(all - kListed) + " more (see the log)";
     return text;
-}
-
-// The summary of a batch that could not do all it was asked.
-std::string batchSummary(int cut, int count, const std::vector<BatchFailure>& failures,
-                         const std::vector<BatchFailure>& previews) {
-    return "Cut " + std::to_string(cut) + " of " + std::to_string(count) + " files." + failureList(failures, previews);
 }
 
 // Why the cut's folder takes no file at all, in the system's words; empty

@@ -123,10 +123,6 @@ TEST_F(CutCommands, EntriesThatWouldShareACutNameGetNumberedCuts) {
     songs.write("Song-2.mid", steadySong(0, 500000, 40));  // its cut has the first number's name
     songs.write("Tune.mid", steadySong(1, 500000, 80));
     songs.write("TUNE.MID", steadySong(1, 500000, 90));
-    openSource();
-    ASSERT_EQ(form.ListMIDI.size(), 5u);
-    EXPECT_EQ(form.ListMIDI[1].text, "SONG.MID");
-    EXPECT_EQ(form.ListMIDI[2].text, "Song.mid");
     choose.SetValue(10);
     const std::string expected =
         "1. SONG-2.MID: 00:20\tSONG-2-cut.mid:00:10 - Format: 0\r\n"
@@ -134,22 +130,16 @@ TEST_F(CutCommands, EntriesThatWouldShareACutNameGetNumberedCuts) {
         "3. Song.mid: 00:40\tSong-3-cut.mid:00:10 - Format: 0\r\n"
         "4. TUNE.MID: 00:45\tTUNE-cut.mid:00:10 - Format: 1\r\n"
         "5. Tune.mid: 00:40\tTune-2-cut.mid:00:10 - Format: 1\r\n";
-    form.Image3_Click();
-    EXPECT_EQ(log(), expected);
-    const Names cuts{"SONG-cut.mid", "Song-3-cut.mid", "TUNE-CUT.mid", "Tune-2-CUT.mid", "song-2-cut.mid"};
-    Names all = cuts;
-    for (const char* name : {"Quorvane.log", "SONG.MID", "Song-2.mid", "Song.mid", "TUNE.MID", "Tune.mid"}) {
-        all.push_back(name);
-    }
-    std::sort(all.begin(), all.end());
-    EXPECT_EQ(songs.names(), all);
-
+    const Names all{"Quorvane.log", "SONG-cut.mid", "SONG.MID",      "Song-2.mid",     "Song-3-cut.mid", "Song.mid",
+                    "TUNE-CUT.mid", "TUNE.MID",     "Tune-2-CUT.mid", "Tune.mid",       "song-2-cut.mid"};
     // Numbered cuts are cuts: a second batch lists and cuts the same files.
-    openSource();
-    EXPECT_EQ(form.ListMIDI.size(), 5u);
-    form.Image3_Click();
-    EXPECT_EQ(log(), expected);
-    EXPECT_EQ(songs.names(), all);
+    for (int batch = 0; batch < 2; ++batch) {
+        openSource();
+        EXPECT_EQ(form.ListMIDI.size(), 5u);
+        form.Image3_Click();
+        EXPECT_EQ(log(), expected);
+        EXPECT_EQ(songs.names(), all);
+    }
 
     // CUT ONE writes the name CUT ALL writes.
     picker.answers.push_back(out.path().string());
@@ -224,12 +214,7 @@ TEST_F(CutCommands, ADestinationThatCannotBeWrittenStopsTheBatch) {
                                            std::to_string(cut + 1) + " files. Not cut:\n" + broken})
             << options;
         EXPECT_EQ(form.LabStatus, "Stopped: " + std::string(reason) + "; log in Quorvane.log.");
-        Names written;
-        for (const auto& entry : std::filesystem::directory_iterator(dest.path())) {
-            written.push_back(entry.path().filename().string());
-        }
-        std::sort(written.begin(), written.end());
-        EXPECT_EQ(written, Names(cuts.begin(), cuts.begin() + cut)) << options;
+        EXPECT_EQ(dest.names(), Names(cuts.begin(), cuts.begin() + cut)) << options;
     }
 }
 #endif

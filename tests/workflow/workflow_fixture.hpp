@@ -50,6 +50,12 @@ public:
 
     bool mounted() const { return mounted_; }
     std::string path() const { return at.file("fs"); }
+    std::vector<std::string> names() const {
+        std::vector<std::string> out;
+        for (const auto& entry : std::filesystem::directory_iterator(path())) out.push_back(entry.path().filename());
+        std::sort(out.begin(), out.end());
+        return out;
+    }
 
 private:
     TempDir at;
