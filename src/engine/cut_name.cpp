@@ -1,6 +1,7 @@
 #include "cut_name.hpp"
 
 #include <filesystem>
+#include <unordered_set>
 
 #include "text.hpp"
 
@@ -24,7 +25,31 @@ std::string withoutExtension(const std::string& name) {
     return name;
 }
 
-std::string cutFilePath(const std::string& source, const std::string& listedName, const std::string& destFolder) {
+std::string numberedName(const std::string& nameWithoutExtension, int number) {
+    return number >= 2 ? nameWithoutExtension + "-" + std::to_string(number) : nameWithoutExtension;
+}
+
+std::vector<int> cutNumbers(const std::vector<std::string>& names) {
+    // Compared in one case after the other, as the list's upper-case names
+    // and a Format 0 cut's lower-case one both come from the name on disk.
+    const auto key = [](const std::string& name) { return lowerCase(upperCase(name)); };
+    std::unordered_set<std::string> taken;
+    std::vector<int> numbers;
+    numbers.reserve(names.size());
+    for (const std::string& name : names) {
+        const std::string own = key(withoutExtension(name.substr(fileNameStart(name))));
+        int number = 0;
+        if (!taken.insert(own).second) {
+            number = 2;
+            while (!taken.insert(numberedName(own, number)).second) ++number;
+        }
+        numbers.push_back(number);
+    }
+    return numbers;
+}
+
+std::string cutFilePath(const std::string& source, const std::string& listedName, const std::string& destFolder,
+                        int number) {
     // Only the file name is shortened: the cut never leaves its folder,
     // whatever the name ends in.
     static constexpr char kSuffix[] = "-CUT.mid";
@@ -37,7 +62,7 @@ std::string cutFilePath(const std::string& source, const std::string& listedName
         path += static_cast<char>(std::filesystem::path::preferred_separator);
         path += withoutExtension(listedName.substr(fileNameStart(listedName)));
     }
-    path += kSuffix;
+    path = numberedName(path, number) + kSuffix;
     return path;
 }
 

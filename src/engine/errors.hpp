@@ -4,6 +4,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 namespace quorvane {
 
@@ -23,18 +24,28 @@ enum class ErrorKind {
 class FileError : public std::runtime_error {
 public:
     FileError(ErrorKind kind, std::string file, std::string reason, std::optional<std::uint64_t> offset = std::nullopt);
+    // A failure the system reported, with its code.
+    FileError(ErrorKind kind, std::string file, std::string reason, std::error_code cause);
 
     ErrorKind kind() const noexcept { return kind_; }
     const std::string& file() const noexcept { return file_; }
     const std::string& reason() const noexcept { return reason_; }
     const std::optional<std::uint64_t>& offset() const noexcept { return offset_; }
+    // The system's code for the failure; none when it was ours.
+    const std::error_code& cause() const noexcept { return cause_; }
 
 private:
     ErrorKind kind_;
     std::string file_;
     std::string reason_;
     std::optional<std::uint64_t> offset_;
+    std::error_code cause_;
 };
+
+// True when a write failed for a reason that holds for every file of its
+// folder, not for the one file: a read-only file system, no space or quota
+// left, no permission to write there.
+bool refusesEveryFile(const FileError& error) noexcept;
 
 // The user's text for a file error, "<headline>: <file>: <reason> (at byte
 // N)", e.g. "CANNOT READ MIDI FILE: /songs/A.MID: the file ends early (at

@@ -128,7 +128,7 @@ void cutTrack(ByteReader& in, std::uint64_t cut, OutputFile& out) {
 
 CutResult cutFormatOne(const CutRequest& request) {
     CutResult result;
-    result.path = cutFilePath(request.source, request.listedName, request.destFolder);
+    result.path = cutFilePath(request.source, request.listedName, request.destFolder, request.cutNumber);
 
     ByteReader in = readSong(request.source, request.song);
     const SmfHeader header = readHeader(in);

@@ -343,7 +343,7 @@ CutResult cutFormatZero(const CutRequest& request) {
     // The copy is written under a lower-case file name; the folder keeps its
     // case. A name whose case tells it from another file's keeps its case.
     CutResult result;
-    const std::string path = cutFilePath(request.source, request.listedName, request.destFolder);
+    const std::string path = cutFilePath(request.source, request.listedName, request.destFolder, request.cutNumber);
     result.path = request.keepsNameCase ? lowerCaseSuffix(path) : lowerCaseFileName(path);
 
     ByteReader in = readSong(request.source, request.song);

@@ -166,7 +166,11 @@ void OutputFile::commit() {
 }
 
 void OutputFile::fail(const std::string& what) const {
-    throw FileError(ErrorKind::CannotWrite, label_, what + ": " + lastErrorText());
+    // The code goes with the text: a full or read-only folder is told from
+    // a fault of this one file by it.
+    const int code = errno;
+    throw FileError(ErrorKind::CannotWrite, label_, what + ": " + lastErrorText(),
+                    std::error_code(code, std::generic_category()));
 }
 
 bool isTemporaryName(const std::string& name) {

@@ -28,6 +28,7 @@ struct AppState {
     std::string CutFilePath;              // full path of the last cut file
     std::string FileName;                 // the listed name of the current file (upper case)
     bool KeepsNameCase = false;           // another file's name differs only in case: cut names keep the case
+    int CutNumber = 0;                    // 2 or more: the cut is NAME-N-CUT.mid, its listing's own name
     bool IsFormatOne = false;
     std::string FormatText;    // "1" or "0"
     std::uint16_t Format = 0;  // the header's format, as it is (2 and up cannot be cut)

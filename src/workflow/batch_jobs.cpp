@@ -1,10 +1,7 @@
 #include "batch_jobs.hpp"
 
 #include <algorithm>
-#include <unordered_set>
 
-#include "engine/cut_name.hpp"
-#include "engine/text.hpp"
 #include "error_text.hpp"
 #include "form1.hpp"
 #include "scripted_services.hpp"
@@ -15,16 +12,6 @@ namespace {
 constexpr int kFilesAheadPerJob = 4;
 }  // namespace
 
-bool cutFilesMayCollide(const std::vector<ListItem>& list, const std::string& folder, const std::string& dest) {
-    std::unordered_set<std::string> names;
-    for (const ListItem& item : list) {
-        const std::string source = folder + pathSeparator() + item.diskName;
-        // Lower case covers both cutters' names and case-blind file systems.
-        if (!names.insert(lowerCaseFileName(cutFilePath(source, item.text, dest))).second) return true;
-    }
-    return false;
-}
-
 int BatchAhead::coreCount() { return static_cast<int>(std::max(1u, std::thread::hardware_concurrency())); }
 
 BatchAhead::BatchAhead(const Form1& form, int jobs)
@@ -32,8 +19,9 @@ BatchAhead::BatchAhead(const Form1& form, int jobs)
     const int count = static_cast<int>(list_.size());
     jobs = std::min(jobs, count);
     // What runs after each cut (an audio preview) is not known to be safe on
-    // several threads at once: such a batch keeps to one.
-    if (jobs < 2 || form.onCutWritten || cutFilesMayCollide(list_, folder_, dest_)) return;
+    // several threads at once: such a batch keeps to one. Files never share
+    // a cut file (see cutNumbers), so any list can be cut side by side.
+    if (jobs < 2 || form.onCutWritten) return;
     outcomes_.resize(static_cast<std::size_t>(count));
     ahead_ = jobs * kFilesAheadPerJob;
     for (int k = 0; k < jobs; ++k) threads_.emplace_back([this] { work(); });
@@ -61,6 +49,25 @@ BatchFileOutcome BatchAhead::take(int index) {
     return outcome;
 }
 
+std::vector<std::pair<int, BatchFileOutcome>> BatchAhead::rest(int index) {
+    std::vector<std::pair<int, BatchFileOutcome>> done;
+    if (!active()) return done;
+    std::unique_lock lock(mutex_);
+    halted_ = true;
+    const int started = next_;
+    const auto ready = [&] {
+        for (int k = index + 1; k < started; ++k) {
+            if (!outcomes_[static_cast<std::size_t>(k)]) return false;
+        }
+        return true;
+    };
+    changed_.wait(lock, [&] { return ready() || error_; });
+    if (!ready()) std::rethrow_exception(error_);
+    for (int k = index + 1; k < started; ++k) done.emplace_back(k, std::move(*outcomes_[static_cast<std::size_t>(k)]));
+    taken_ = started;
+    return done;
+}
+
 void BatchAhead::work() {
     try {
         // A window model of this thread's own, set up as the batch's.
@@ -80,13 +87,15 @@ void BatchAhead::work() {
             int index;
             {
                 std::unique_lock lock(mutex_);
-                changed_.wait(lock, [&] { return stopping_ || next_ >= count || next_ < taken_ + ahead_; });
-                if (stopping_ || next_ >= count) return;
+                changed_.wait(lock,
+                              [&] { return stopping_ || halted_ || next_ >= count || next_ < taken_ + ahead_; });
+                if (stopping_ || halted_ || next_ >= count) return;
                 index = next_++;
             }
             BatchFileOutcome outcome = worker.prepareAndCut(index);
             {
                 const std::lock_guard lock(mutex_);
+                if (!outcome.destinationFault.empty()) halted_ = true;
                 outcomes_[static_cast<std::size_t>(index)] = std::move(outcome);
             }
             changed_.notify_all();
@@ -116,12 +125,7 @@ BatchFileOutcome Form1::prepareAndCut(int index) {
         outcome.failure = describeFileFailure(std::current_exception());
         return outcome;
     }
-    try {
-        cutCurrentFile();
-        outcome.cutFilePath = state.CutFilePath;
-    } catch (...) {
-        outcome.failure = describeFileFailure(std::current_exception());
-    }
+    cutBatchFile(outcome);
     return outcome;
 }
 

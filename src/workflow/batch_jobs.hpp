@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "form1.hpp"
@@ -21,10 +22,10 @@ namespace quorvane {
 // with a window model of its own holding the batch's folders, list and clip
 // length. take() hands the outcomes over in list order. Works only a few
 // files ahead of take(), so that a batch that stops leaves few cuts it did
-// not log. Inactive (active() false) for one job, for a batch with work
-// after each cut (onCutWritten), and for a list in which two files could
-// write the same cut file, whose order must stay the list's: the batch then
-// cuts each file itself.
+// not log; a cut that finds its folder refusing every file (read-only,
+// full) starts no other. Inactive (active() false) for one job and for a
+// batch with work after each cut (onCutWritten): the batch then cuts each
+// file itself.
 class BatchAhead {
 public:
     BatchAhead(const Form1& form, int jobs);
@@ -36,6 +37,10 @@ public:
     bool active() const noexcept { return !threads_.empty(); }
     // The outcome of list entry `index`, once it is ready; indexes in order.
     BatchFileOutcome take(int index);
+    // Starts no file any more, and hands over the outcomes of the files
+    // after `index` already started, with their list indexes in order, once
+    // they are done.
+    std::vector<std::pair<int, BatchFileOutcome>> rest(int index);
 
     // The number of jobs "as many as the machine has cores" gives.
     static int coreCount();
@@ -56,11 +61,8 @@ private:
     int taken_ = 0;             // the files the batch has taken
     int ahead_ = 0;             // how far past taken_ the threads may go
     bool stopping_ = false;
+    bool halted_ = false;       // no file is started any more
     std::vector<std::thread> threads_;
 };
-
-// True when two entries of `list` (in `folder`, cut into `dest`) could be
-// cut to the same file, on a file system that tells case apart or not.
-bool cutFilesMayCollide(const std::vector<ListItem>& list, const std::string& folder, const std::string& dest);
 
 }  // namespace quorvane

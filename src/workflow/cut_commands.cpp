@@ -59,17 +59,37 @@ std::string cutFolder(const AppState& state) {
     return state.TextDest.empty() ? utf8FromPath(pathFromUtf8(state.FilePath).parent_path()) : state.TextDest;
 }
 
-// The summary of a batch that could not cut every file.
-std::string batchSummary(int cut, int count, const std::vector<BatchFailure>& failures) {
+// The summary of a batch that could not do all it was asked: the files it
+// could not cut, then those cut without what follows the cut (a preview);
+// 20 named at most, the rest counted.
+std::string batchSummary(int cut, int count, const std::vector<BatchFailure>& failures,
+                         const std::vector<BatchFailure>& previews) {
     constexpr std::size_t kListed = 20;
-    std::string text = "Cut " + std::to_string(cut) + " of " + std::to_string(count) + " files. Not cut:";
-    for (std::size_t k = 0; k < failures.size() && k < kListed; ++k) {
-        text += "\n" + failures[k].fileName + ": " + failures[k].reason;
+    std::string text = "Cut " + std::to_string(cut) + " of " + std::to_string(count) + " files.";
+    std::size_t listed = 0;
+    for (const auto& [heading, list] : {std::pair{"Not cut:", &failures}, std::pair{"Previews not written:", &previews}}) {
+        if (list->empty() || listed == kListed) continue;
+        text += listed == 0 ? ' ' : '\n';
+        text += heading;
+        for (std::size_t k = 0; k < list->size() && listed < kListed; ++k, ++listed) {
+            text += "\n" + (*list)[k].fileName + ": " + (*list)[k].reason;
+        }
     }
-    if (failures.size() > kListed) {
-        text += "\n... and " + std::to_string(failures.size() - kListed) + " more (see the log)";
-    }
+    const std::size_t all = failures.size() + previews.size();
+    if (all > kListed) text += "\n... and " + std::to_string(all - kListed) + " more (see the log)";
     return text;
+}
+
+// Why the cut's folder takes no file at all, in the system's words; empty
+// when the error is one file's own.
+std::string destinationFaultOf(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const FileError& e) {
+        if (refusesEveryFile(e)) return e.cause().message();
+    } catch (...) {
+    }
+    return {};
 }
 
 }  // namespace
@@ -115,8 +135,9 @@ std::string Form1::prepareBatchFile(int index) {
     state.CutTick = cut;
     LabDurataTempo = minutesSeconds(wholeSeconds(clipSeconds(*timeline_, cut)));
     const std::string name = withoutControlCharacters(state.FileName);
-    return std::to_string(index + 1) + ". " + name + ": " + length + "\t" + withoutExtension(name) +
-           "-cut.mid:" + LabDurataTempo + " - Format: " + state.FormatText + "\r\n";
+    return std::to_string(index + 1) + ". " + name + ": " + length + "\t" +
+           numberedName(withoutExtension(name), state.CutNumber) + "-cut.mid:" + LabDurataTempo +
+           " - Format: " + state.FormatText;
 }
 
 void Form1::cutOneOfBatch(int index) {
@@ -124,6 +145,23 @@ void Form1::cutOneOfBatch(int index) {
     prepareBatchFile(index);
     const DestinationLock claim = claimDestination(cutFolder(state), DestinationLock::Use::SingleCut);
     cutCurrentFile();
+}
+
+void Form1::cutBatchFile(BatchFileOutcome& outcome) {
+    try {
+        writeCut();
+    } catch (...) {
+        outcome.failure = describeFileFailure(std::current_exception());
+        outcome.destinationFault = destinationFaultOf(std::current_exception());
+        return;
+    }
+    outcome.cutFilePath = state.CutFilePath;
+    if (!onCutWritten) return;
+    try {
+        onCutWritten(state.CutFilePath);
+    } catch (...) {
+        outcome.previewFailure = describeReason(std::current_exception());
+    }
 }
 
 void Form1::CutAll() {
@@ -139,78 +177,98 @@ void Form1::CutAll() {
     // The batch makes each file current itself; a song half chosen is not.
     if (measuring()) forgetCurrentFile();
     failures_.clear();
-    const DestinationLock claim =
-        claimDestination(state.TextDest.empty() ? TextPath : state.TextDest, DestinationLock::Use::Batch);
+    previewFailures_.clear();
+    const std::string destination = state.TextDest.empty() ? TextPath : state.TextDest;
+    const DestinationLock claim = claimDestination(destination, DestinationLock::Use::Batch);
     BatchLog log(logPath());
     const Running running(batchRunning_);
     stopRequested_ = false;
     // The clip length and the cut point belong to the batch until it ends.
     const Frozen frozenSegmento(Segmento), frozenChoose(Choose);
     const int count = static_cast<int>(ListMIDI.size());
+    int logged = 0;  // files with their line in the log
+    const auto progressOf = [&](int index, const BatchFileOutcome& outcome) {
+        return BatchProgress{index + 1, count, ListMIDI[static_cast<std::size_t>(index)].text, {}, outcome.failure};
+    };
+    // A file's one line, once its outcome is known: its cut, or why it was not cut.
+    const auto logFile = [&](int index, const BatchFileOutcome& outcome, BatchProgress& progress) {
+        const std::string& name = progress.fileName;
+        LabNum = std::to_string(index + 1);
+        ++logged;
+        if (!outcome.failure.empty()) {
+            log.write(std::to_string(index + 1) + ". " + withoutControlCharacters(name) + ": " + outcome.failure +
+                      "\r\n");
+            failures_.push_back({name, outcome.failure});
+        } else if (!outcome.previewFailure.empty()) {
+            log.write(outcome.line + "; PREVIEW NOT WRITTEN: " + withoutControlCharacters(outcome.previewFailure) +
+                      "\r\n");
+            previewFailures_.push_back({name, outcome.previewFailure});
+        } else {
+            log.write(outcome.line + "\r\n");
+        }
+        progress.cutFilePath = outcome.cutFilePath;
+        progress.failure = outcome.failure;
+        progress.done = true;
+        if (onBatchProgress) onBatchProgress(progress);
+    };
     BatchAhead ahead(*this, batchJobs);  // with several jobs, the files are cut there
     for (int index = 0; index < count; ++index) {
         const SongRelease release{song_};
-        const std::string number = std::to_string(index + 1) + ". ";
-        std::string line, failure;
-        std::optional<BatchFileOutcome> done;
+        BatchFileOutcome outcome;
         if (ahead.active()) {
-            done = ahead.take(index);
-            line = done->line;
-            if (line.empty()) failure = done->failure;
+            outcome = ahead.take(index);
         } else {
             try {
-                line = prepareBatchFile(index);
+                outcome.line = prepareBatchFile(index);
             } catch (...) {
-                failure = describeFileFailure(std::current_exception());
+                outcome.failure = describeFileFailure(std::current_exception());
             }
         }
-        const std::string name = ListMIDI[static_cast<std::size_t>(index)].text;
         LabStatus = std::to_string(index + 1) + " of " + std::to_string(count);
-        BatchProgress progress{index + 1, count, name, {}, failure};
+        BatchProgress progress = progressOf(index, outcome);
         if (onBatchProgress) onBatchProgress(progress);
 
         // Clicks are handled here; whatever a slider move changes, the file
         // about to be logged is the one cut, at the position logged.
-        const AppState logged = state;
+        const AppState prepared = state;
         services_.events.processPendingEvents();
-        state = logged;
+        state = prepared;
         // A batch stopped here has not tried this file: the log does not name it.
         if (exitRequested_) return;
 
-        LabNum = std::to_string(index + 1);
-        if (failure.empty()) {
-            // The line goes first, so that a batch that dies in the cut says
-            // which file it was cutting.
-            log.write(line);
-            if (done) {
-                failure = done->failure;
-                progress.cutFilePath = done->cutFilePath;
-            } else {
-                try {
-                    cutCurrentFile();
-                    progress.cutFilePath = state.CutFilePath;
-                } catch (...) {
-                    failure = describeFileFailure(std::current_exception());
-                }
+        if (!ahead.active() && outcome.failure.empty()) cutBatchFile(outcome);
+        if (!outcome.destinationFault.empty()) {
+            // What refuses this cut refuses every other: no file is started
+            // any more, and the batch ends with the cuts it has in hand.
+            for (auto& [later, inHand] : ahead.rest(index)) {
+                if (!inHand.destinationFault.empty()) continue;
+                BatchProgress laterProgress = progressOf(later, inHand);
+                if (onBatchProgress) onBatchProgress(laterProgress);
+                logFile(later, inHand, laterProgress);
             }
+            const std::string stop = "after " + std::to_string(logged) + " of " + std::to_string(count) +
+                                     " files: cannot write into " + destination + ": " + outcome.destinationFault;
+            log.write("stopped " + withoutControlCharacters(stop) + "\r\n");
+            LabStatus = "Stopped: " + outcome.destinationFault + "; log in Quorvane.log.";
+            const int cut = logged - static_cast<int>(failures_.size());
+            services_.messages.showMessage(
+                "Stopped " + stop +
+                (failures_.empty() && previewFailures_.empty()
+                     ? std::string()
+                     : "\n" + batchSummary(cut, logged, failures_, previewFailures_)));
+            return;
         }
-        if (!failure.empty()) {
-            log.write(number + withoutControlCharacters(name) + ": " + failure + "\r\n");
-            failures_.push_back({name, failure});
-            progress.failure = failure;
-        }
-        progress.done = true;
-        if (onBatchProgress) onBatchProgress(progress);
+        logFile(index, outcome, progress);
         // A stop asked for during this file takes effect now that it is done;
         // at the last file there is nothing left to stop.
         if (stopRequested_ && index + 1 < count) {
             const std::string done = std::to_string(index + 1) + " of " + std::to_string(count) + " files";
             log.write("stopped after " + done + "\r\n");
             LabStatus = "Stopped after " + done + "; log in Quorvane.log.";
-            if (!failures_.empty()) {
+            if (!failures_.empty() || !previewFailures_.empty()) {
                 const int tried = index + 1;
-                services_.messages.showMessage(
-                    batchSummary(tried - static_cast<int>(failures_.size()), tried, failures_));
+                services_.messages.showMessage(batchSummary(tried - static_cast<int>(failures_.size()), tried,
+                                                            failures_, previewFailures_));
             }
             return;
         }
@@ -219,7 +277,9 @@ void Form1::CutAll() {
     LabNum = "Done!";
     const int cut = count - static_cast<int>(failures_.size());
     LabStatus = "Cut " + std::to_string(cut) + " of " + std::to_string(count) + " files; log in Quorvane.log.";
-    if (!failures_.empty()) services_.messages.showMessage(batchSummary(cut, count, failures_));
+    if (!failures_.empty() || !previewFailures_.empty()) {
+        services_.messages.showMessage(batchSummary(cut, count, failures_, previewFailures_));
+    }
 }
 
 }  // namespace quorvane

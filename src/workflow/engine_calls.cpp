@@ -12,7 +12,8 @@ namespace quorvane {
 namespace {
 
 CutRequest requestFor(const AppState& state, const Timeline* timeline, const SongSource* song) {
-    return CutRequest{state.FilePath, state.FileName, state.TextDest, state.KeepsNameCase, state.CutTick, timeline, song};
+    return CutRequest{state.FilePath, state.FileName, state.TextDest, state.KeepsNameCase,
+                      state.CutNumber, state.CutTick, timeline, song};
 }
 
 }  // namespace
@@ -40,11 +41,15 @@ void Form1::FormatoZero() {
     if (result.insideSong) state.Text9 = result.path;
 }
 
-void Form1::cutCurrentFile() {
+void Form1::writeCut() {
     if (state.IsFormatOne)
         FormatoUno();
     else
         FormatoZero();
+}
+
+void Form1::cutCurrentFile() {
+    writeCut();
     if (onCutWritten) onCutWritten(state.CutFilePath);
 }
 

@@ -47,4 +47,16 @@ std::string describeError(const std::exception_ptr& error, const std::string& cu
 
 std::string describeFileFailure(const std::exception_ptr& error) { return describe(error, {}, false); }
 
+std::string describeReason(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const FileError& e) {
+        std::string text = e.reason();
+        if (e.offset()) text += " (at byte " + std::to_string(*e.offset()) + ")";
+        return text;
+    } catch (...) {
+        return describeFileFailure(error);
+    }
+}
+
 }  // namespace quorvane

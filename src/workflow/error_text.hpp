@@ -14,4 +14,8 @@ std::string describeError(const std::exception_ptr& error, const std::string& cu
 // names it): "CANNOT READ MIDI FILE: the file ends early (at byte 100)".
 std::string describeFileFailure(const std::exception_ptr& error);
 
+// The reason alone, without the headline: "the file ends early (at byte
+// 100)". For what follows a headline of the caller's own.
+std::string describeReason(const std::exception_ptr& error);
+
 }  // namespace quorvane

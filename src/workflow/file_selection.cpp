@@ -122,6 +122,7 @@ void Form1::nameCurrent(const ListItem& item) {
     state.Text9 = state.FilePath;
     state.FileName = item.text;
     state.KeepsNameCase = item.keepsCase;
+    state.CutNumber = item.cutNumber;
 }
 
 void Form1::makeCurrent(const ListItem& item) {

@@ -50,7 +50,17 @@ void Form1::chooseFile(const std::string& file, const std::string& dest) {
         if (error) throw FileError(ErrorKind::CannotOpen, file, error.message());
         const std::string name = utf8FromPath(path.filename());
         TextPath = utf8FromPath(path.parent_path());
-        ListMIDI = {ListItem{upperCase(name), name}};
+        // Listed as its folder lists it, when it does: a twin keeps its case
+        // and a numbered cut its number, so that it is cut as CUT ALL cuts it.
+        ListItem alone{upperCase(name), name};
+        try {
+            for (const ListItem& item : listMidiFiles(TextPath)) {
+                if (item.diskName == name) alone = item;
+            }
+        } catch (const FileError&) {
+            // A folder that cannot be listed holds the file alone.
+        }
+        ListMIDI = {alone};
         state.TextDest = dest;
     });
 }

@@ -23,10 +23,12 @@ struct SongHeader;
 // the name on disk, which opens the file on file systems that tell case apart.
 // When two files of a folder differ only in case, upper case would give them
 // one name: such twins are shown, logged and cut under their names on disk.
+// Where two entries would make one cut name, the later one's cut is numbered.
 struct ListItem {
     std::string text;
     std::string diskName;
     bool keepsCase = false;  // a twin: `text` is the name on disk
+    int cutNumber = 0;       // 2 or more: its cut is NAME-N-CUT.mid (see cutNumbers)
 };
 
 // How far a CUT ALL has come, for a progress display.
@@ -41,9 +43,11 @@ struct BatchProgress {
 
 // What a CUT ALL made of one file.
 struct BatchFileOutcome {
-    std::string line;         // its log line; empty when it could not be prepared
-    std::string failure;      // why it could not be prepared or cut, in the log's words
-    std::string cutFilePath;  // the file written
+    std::string line;              // its log line, without the line end; empty when it could not be prepared
+    std::string failure;           // why it could not be prepared or cut, in the log's words
+    std::string cutFilePath;       // the file written
+    std::string previewFailure;    // the cut is written, what follows it (onCutWritten) failed: why
+    std::string destinationFault;  // the cut's folder takes no file at all (read-only, full): the system's words
 };
 
 // A file that a CUT ALL could not cut, and why (the log's wording).
@@ -101,7 +105,9 @@ public:
     // unreadable) after ListMIDI_Click returned: the window shows it then.
     std::function<void()> onSelectionMeasured;
     // Called with the path of each cut file once it is in place (an audio
-    // preview beside it, say). What it throws is that cut's failure.
+    // preview beside it, say). What it throws is that cut's failure; in a
+    // CUT ALL the cut counts as cut, and the log line and the summary say
+    // what failed after it.
     std::function<void(const std::string& cutFile)> onCutWritten;
 
     // Entry points.
@@ -175,12 +181,16 @@ public:
 private:
     // A CUT ALL's work on list entry `index` before the cut: make the file
     // current, pre-read and measure it, search the cut position. Returns the
-    // file's log line, CR LF included.
+    // file's log line, without its line end.
     std::string prepareBatchFile(int index);
     void cutOneOfBatch(int index);
+    // The cut of a prepared batch file and what follows it, into `outcome`.
+    void cutBatchFile(BatchFileOutcome& outcome);
     // prepareBatchFile() and the cut, for a thread of a batch: what they
     // made or why they failed.
     BatchFileOutcome prepareAndCut(int index);
+    // The cutter the pre-read format calls for, without onCutWritten.
+    void writeCut();
     friend class BatchAhead;
     void Segmento_ValueChanged();
     void Choose_ValueChanged();
@@ -231,6 +241,7 @@ private:
     std::string measuringStatus_;      // what LabStatus says while a song is measured
     std::string statusBeforeMeasure_;  // and what it said before
     std::vector<BatchFailure> failures_;
+    std::vector<BatchFailure> previewFailures_;  // cut, but onCutWritten failed
     int depth_ = 0;
     bool batchRunning_ = false;
     bool exitRequested_ = false;

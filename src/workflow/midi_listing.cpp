@@ -4,11 +4,23 @@
 #include <filesystem>
 #include <system_error>
 
+#include "engine/cut_name.hpp"
 #include "engine/errors.hpp"
 #include "engine/platform_files.hpp"
 #include "engine/text.hpp"
 
 namespace quorvane {
+
+namespace {
+// The later of two entries that would make one cut name gets a numbered cut.
+void numberCuts(std::vector<ListItem>& items) {
+    std::vector<std::string> names;
+    names.reserve(items.size());
+    for (const ListItem& item : items) names.push_back(item.diskName);
+    const std::vector<int> numbers = cutNumbers(names);
+    for (std::size_t k = 0; k < items.size(); ++k) items[k].cutNumber = numbers[k];
+}
+}  // namespace
 
 std::vector<ListItem> listMidiFiles(const std::string& folder) {
     std::vector<ListItem> items;
@@ -45,6 +57,7 @@ std::vector<ListItem> listMidiFiles(const std::string& folder) {
         }
         first = last;
     }
+    numberCuts(items);
     return items;
 }
 

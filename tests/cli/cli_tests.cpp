@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <sstream>
 
 #include "cli/commands.hpp"
@@ -10,7 +11,6 @@
 #include "workflow_fixture.hpp"  // steadySong
 #include "engine/output_file.hpp"
 #include "engine/text.hpp"
-#include "workflow/batch_jobs.hpp"
 #include "workflow/batch_log.hpp"
 #ifdef QUORVANE_WITH_PREVIEW
 #include "preview/song_events.hpp"
@@ -103,17 +103,22 @@ TEST(CommandLine, CutAllGoesOnPastAFileItCannotReadAndExitsWithOne) {
     }
 }
 
+// Twins whose cuts would share a name are cut side by side too: their
+// names are numbered, so any list is.
 TEST(CommandLine, CutAllWithSeveralJobsLogsReportsAndWritesTheSame) {
     TempDir dir, cuts;
     dir.write("B.MID", Bytes{'M', 'T'});
     for (const char* name : {"A.MID", "C.MID", "D0.MID", "D1.MID", "D2.MID", "D3.MID", "D4.MID", "D5.MID"}) {
         dir.write(name, steadySong(0, 500000, 30 + static_cast<std::uint32_t>(name[1] % 8)));
     }
+    dir.write("x.MID", steadySong(0, 500000, 50));
+    dir.write("x.mid", steadySong(0, 500000, 60));
     std::string runs[2];
     for (const int jobs : {1, 3}) {
         const Outcome each = run([&](auto& o, auto& e) {
             return cli::runCutAll(dir.path().string(), 4, cuts.path().string(), o, e, 0, {}, jobs);
         });
+        EXPECT_EQ(cuts.names().size(), 10u);  // the second twin's cut is x-2-cut.mid
         runs[jobs / 2] = std::to_string(each.status) + each.out + each.err + fileText(dir.file("Quorvane.log"));
         for (const std::string& name : cuts.names()) {
             runs[jobs / 2] += name + fileText(cuts.file(name));
@@ -121,20 +126,53 @@ TEST(CommandLine, CutAllWithSeveralJobsLogsReportsAndWritesTheSame) {
         }
     }
     EXPECT_EQ(runs[0], runs[1]);
+    // A cut of the one file has the name the batch gives it.
+    const Outcome one =
+        run([&](auto& o, auto& e) { return cli::runCutToSeconds(dir.file("x.mid"), 4, cuts.path().string(), o, e); });
+    EXPECT_EQ(one.out, cuts.file("x-2-cut.mid") + "\n") << one.err;
 }
 
-TEST(CommandLine, FilesThatCouldShareACutFileAreNotCutSideBySide) {
-    const auto collide = [](std::vector<std::pair<std::string, bool>> names, const std::string& dest) {
-        std::vector<ListItem> list;
-        for (const auto& [name, twin] : names) list.push_back({twin ? name : upperCase(name), name, twin});
-        return cutFilesMayCollide(list, "/songs", dest);
-    };
-    EXPECT_FALSE(collide({{"a.mid", false}, {"b.mid", false}}, ""));
-    EXPECT_FALSE(collide({{"a.mid", false}, {"b.mid", false}}, "/out"));
-    EXPECT_TRUE(collide({{"a.mid", true}, {"A.MID", true}}, ""));      // both a-CUT.mid / A-CUT.mid
-    EXPECT_TRUE(collide({{"x.mid", true}, {"x.MID", true}}, "/out"));  // both x-CUT.mid
-    EXPECT_TRUE(collide({{"Ä.mid", true}, {"ä.mid", true}}, "/out"));
+#ifdef __linux__
+// A destination that takes no file ends the batch: the cuts other jobs have
+// in hand are logged, then one line and one message say why.
+TEST(CommandLine, CutAllStopsAtADestinationThatCannotBeWritten) {
+    TempDir dir;
+    dir.write("A.MID", Bytes{'M', 'T'});
+    // Whole songs of 26 KiB: two fit in 64 KiB.
+    for (const char* name : {"B.MID", "C.MID", "D.MID", "E.MID", "F.MID", "G.MID", "H.MID"}) {
+        dir.write(name, steadySong(0, 500000, 3000));
+    }
+    for (const auto& [options, reason] :
+         {std::pair{"ro", "Read-only file system"}, std::pair{"size=64k", "No space left on device"}}) {
+        for (const int jobs : {1, 2}) {
+            SmallFileSystem dest(options);
+            if (!dest.mounted()) GTEST_SKIP() << "mounting a file system needs root";
+            const Outcome r = run([&](auto& o, auto& e) {
+                return cli::runCutAll(dir.path().string(), 3600, dest.path(), o, e, 0, {}, jobs);
+            });
+            const std::string context = std::string(options) + ", jobs " + std::to_string(jobs) + "\n" + r.err;
+            EXPECT_EQ(r.status, kExitFileError) << context;
+            // A's failure, a line for each cut in the destination, then the stop.
+            const std::string log = fileText(dir.file("Quorvane.log"));
+            std::size_t lines = 0, cuts = 0;
+            for (std::size_t at = 0; (at = log.find("\r\n", at)) != std::string::npos; ++at) ++lines;
+            for (std::size_t at = 0; (at = log.find("-cut.mid:25:00 - Format: 0\r\n", at)) != std::string::npos; ++at) {
+                ++cuts;
+            }
+            EXPECT_EQ(log.rfind("1. A.MID: CANNOT READ MIDI FILE", 0), 0u) << log;
+            EXPECT_EQ(cuts, dest.names().size()) << log;
+            const std::string stop = "after " + std::to_string(lines - 1) + " of 8 files: cannot write into " +
+                                     dest.path() + ": " + reason;
+            EXPECT_EQ(lines, cuts + 2) << log;
+            EXPECT_EQ(log.substr(log.size() - stop.size() - 10), "stopped " + stop + "\r\n") << log;
+            // One message says so, and no file has a line of its own for it.
+            const std::size_t message = r.err.find("Stopped " + stop + "\n");
+            EXPECT_NE(message, std::string::npos) << context;
+            EXPECT_EQ(r.err.find(reason), r.err.rfind(reason)) << context;
+        }
+    }
 }
+#endif
 
 TEST(CommandLine, TheProgressLineFitsTheTerminal) {
     EXPECT_EQ(cli::progressLine(1, 2, 4, "SONG.MID", 80), "[#####---------------] 2/4 SONG.MID");
@@ -281,8 +319,8 @@ TEST(CommandLine, RefusalsSayWhatHappened) {
 
 #ifdef QUORVANE_WITH_PREVIEW
 // Each cut gets its audio beside it, read back by sox, ending at most 2.5 s
-// after the cut's last event; one that cannot be written is logged, and the
-// batch goes on.
+// after the cut's last event; a cut whose audio cannot be written is cut,
+// its one line says so, the batch goes on and ends with exit status 1.
 TEST(CommandLine, CutAllWritesAnAudioPreviewOfEachCut) {
     TempDir dir, out;
     for (const char* name : {"format0_tempo_volume.mid", "format1_band.mid", "format1_div96_plain.mid"}) {
@@ -291,9 +329,14 @@ TEST(CommandLine, CutAllWritesAnAudioPreviewOfEachCut) {
     std::filesystem::create_directory(out.path() / "FORMAT1_BAND-CUT.ogg");  // in the preview's way
     const Outcome r = runProgram("cut-all " + dir.path().string() + " -s 8 --preview ogg -d " + out.path().string());
     EXPECT_EQ(r.status, kExitFileError) << r.err;
-    EXPECT_NE(fileText(dir.file("Quorvane.log"))
-                  .find("2. FORMAT1_BAND.MID: CANNOT WRITE FILE: audio preview FORMAT1_BAND-CUT.ogg: "),
-              std::string::npos);
+    const std::string log = fileText(dir.file("Quorvane.log"));
+    const std::size_t second = log.find("\r\n2. FORMAT1_BAND.MID: "), third = log.find("\r\n3. ");
+    ASSERT_LT(second, third) << log;
+    EXPECT_NE(log.substr(second, third - second).find(" - Format: 1; PREVIEW NOT WRITTEN: audio preview FORMAT1_BAND-CUT.ogg: "),
+              std::string::npos)
+        << log;
+    EXPECT_NE(r.err.find("Cut 3 of 3 files. Previews not written:\nFORMAT1_BAND.MID: audio preview"), std::string::npos)
+        << r.err;
     for (const std::string cut : {"format0_tempo_volume-cut", "FORMAT1_DIV96_PLAIN-CUT"}) {
         const double end = preview::readSongEvents(out.file(cut + ".mid")).lastEventSeconds;
         std::FILE* soxi = ::popen(("soxi -D " + out.file(cut + ".ogg")).c_str(), "r");

@@ -108,7 +108,9 @@ TEST_F(CutCommands, TheSummaryListsTwentyFailuresAndCountsTheRest) {
     EXPECT_EQ(summary.substr(summary.rfind('\n') + 1), "... and 1 more (see the log)");
 }
 
-TEST_F(CutCommands, NamesThatDifferOnlyInCaseKeepTheirOwnCuts) {
+// Twins keep the case of their names; where two entries would still make
+// one cut name, the later one's cut is numbered, by CUT ALL and CUT ONE alike.
+TEST_F(CutCommands, EntriesThatWouldShareACutNameGetNumberedCuts) {
     songs.write("Song.mid", steadySong(0, 500000, 80));
     songs.write("SONG.MID", steadySong(0, 500000, 90));
     if (songs.names().size() == 1) {
@@ -118,22 +120,104 @@ TEST_F(CutCommands, NamesThatDifferOnlyInCaseKeepTheirOwnCuts) {
         EXPECT_EQ(form.ListMIDI[0].diskName, "Song.mid");
         GTEST_SKIP() << "names that differ only in case are one file here";
     }
+    songs.write("Song-2.mid", steadySong(0, 500000, 40));  // its cut has the first number's name
     songs.write("Tune.mid", steadySong(1, 500000, 80));
     songs.write("TUNE.MID", steadySong(1, 500000, 90));
-    openSource();
-    ASSERT_EQ(form.ListMIDI.size(), 4u);
-    EXPECT_EQ(form.ListMIDI[0].text, "SONG.MID");
-    EXPECT_EQ(form.ListMIDI[1].text, "Song.mid");
     choose.SetValue(10);
-    form.Image3_Click();
-    EXPECT_EQ(log(),
-              "1. SONG.MID: 00:45\tSONG-cut.mid:00:10 - Format: 0\r\n"
-              "2. Song.mid: 00:40\tSong-cut.mid:00:10 - Format: 0\r\n"
-              "3. TUNE.MID: 00:45\tTUNE-cut.mid:00:10 - Format: 1\r\n"
-              "4. Tune.mid: 00:40\tTune-cut.mid:00:10 - Format: 1\r\n");
-    EXPECT_EQ(songs.names(), (Names{"Quorvane.log", "SONG-cut.mid", "SONG.MID", "Song-cut.mid", "Song.mid",
-                                    "TUNE-CUT.mid", "TUNE.MID", "Tune-CUT.mid", "Tune.mid"}));
+    const std::string expected =
+        "1. SONG-2.MID: 00:20\tSONG-2-cut.mid:00:10 - Format: 0\r\n"
+        "2. SONG.MID: 00:45\tSONG-cut.mid:00:10 - Format: 0\r\n"
+        "3. Song.mid: 00:40\tSong-3-cut.mid:00:10 - Format: 0\r\n"
+        "4. TUNE.MID: 00:45\tTUNE-cut.mid:00:10 - Format: 1\r\n"
+        "5. Tune.mid: 00:40\tTune-2-cut.mid:00:10 - Format: 1\r\n";
+    const Names all{"Quorvane.log", "SONG-cut.mid", "SONG.MID",      "Song-2.mid",     "Song-3-cut.mid", "Song.mid",
+                    "TUNE-CUT.mid", "TUNE.MID",     "Tune-2-CUT.mid", "Tune.mid",       "song-2-cut.mid"};
+    // Numbered cuts are cuts: a second batch lists and cuts the same files.
+    for (int batch = 0; batch < 2; ++batch) {
+        openSource();
+        EXPECT_EQ(form.ListMIDI.size(), 5u);
+        form.Image3_Click();
+        EXPECT_EQ(log(), expected);
+        EXPECT_EQ(songs.names(), all);
+    }
+
+    // CUT ONE writes the name CUT ALL writes.
+    picker.answers.push_back(out.path().string());
+    form.Image2_Click();
+    for (const char* name : {"Song.mid", "Tune.mid"}) {
+        form.ListMIDI_Click(indexOf(name));
+        form.Image4_Click();
+    }
+    EXPECT_EQ(out.names(), (Names{"Song-3-cut.mid", "Tune-2-CUT.mid"}));
 }
+
+// A failed file has its failure line only; a cut whose preview fails is cut,
+// and its line says what failed after it.
+TEST_F(CutCommands, EachFileHasOneLineOnceItsOutcomeIsKnown) {
+    songs.write("A.MID", steadySong(1, 500000, 40));
+    songs.write("B.MID", cat({header(2, 1, 480), track(cat({tempoEvent(500000), endOfTrackAfter(9600)}))}));
+    songs.write("C.MID", steadySong(0, 500000, 40));
+    openSource();
+    choose.SetValue(10);
+    form.onCutWritten = [](const std::string& cut) {
+        if (cut.find("A-CUT") != std::string::npos) {
+            throw FileError(ErrorKind::CannotWrite, cut + ".wav", "audio preview A-CUT.wav: no room");
+        }
+    };
+    form.Image3_Click();
+    const std::string unreadable = "CANNOT READ MIDI FILE: format 2 is not supported (at byte 8)";
+    EXPECT_EQ(log(),
+              "1. A.MID: 00:20\tA-cut.mid:00:10 - Format: 1; PREVIEW NOT WRITTEN: audio preview A-CUT.wav: no room\r\n"
+              "2. B.MID: " +
+                  unreadable +
+                  "\r\n"
+                  "3. C.MID: 00:20\tC-cut.mid:00:10 - Format: 0\r\n");
+    EXPECT_EQ(form.LabStatus, "Cut 2 of 3 files; log in Quorvane.log.");
+    EXPECT_EQ(messages.messages, Names{"Cut 2 of 3 files. Not cut:\nB.MID: " + unreadable +
+                                       "\nPreviews not written:\nA.MID: audio preview A-CUT.wav: no room"});
+}
+
+#ifdef __linux__
+// A destination that takes no file stops the batch at the first cut it
+// refuses: the files before it keep their lines, and one line and one
+// message say why the batch stopped.
+TEST_F(CutCommands, ADestinationThatCannotBeWrittenStopsTheBatch) {
+    const std::string broken = "A.MID: CANNOT READ MIDI FILE: the file ends early (1 more byte expected) (at byte 1)";
+    songs.write("A.MID", {'M'});
+    // Whole songs of 26 KiB (7 pages): two fit in 64 KiB, not three.
+    for (const char* name : {"B.MID", "C.MID", "D.MID", "E.MID", "F.MID"}) songs.write(name, steadySong(0, 500000, 3000));
+    const Names order{"A.MID", "B.MID", "C.MID", "D.MID"}, cuts{"b-cut.mid", "c-cut.mid"};
+    openSource();
+    form.clipLength = 3600;
+    form.batchPauseMs = 0;
+    for (const auto& [options, reason, cut] : {std::tuple{"ro", "Read-only file system", 0},
+                                               std::tuple{"size=64k", "No space left on device", 2}}) {
+        SmallFileSystem dest(options);
+        if (!dest.mounted()) GTEST_SKIP() << "mounting a file system needs root";
+        form.useDestFolder(dest.path());
+        Names started;
+        form.onBatchProgress = [&](const BatchProgress& p) {
+            if (!p.done) started.push_back(p.fileName);
+        };
+        messages.messages.clear();
+        form.Image3_Click();
+        const std::string stop = "after " + std::to_string(cut + 1) + " of 6 files: cannot write into " +
+                                 dest.path() + ": " + reason;
+        std::string expected = "1. " + broken + "\r\n";
+        for (int k = 0; k < cut; ++k) {
+            const std::string name(1, static_cast<char>('B' + k));
+            expected += std::to_string(k + 2) + ". " + name + ".MID: 25:00\t" + name + "-cut.mid:25:00 - Format: 0\r\n";
+        }
+        EXPECT_EQ(log(), expected + "stopped " + stop + "\r\n") << options;
+        EXPECT_EQ(started, Names(order.begin(), order.begin() + cut + 2)) << options;  // none after the refused one
+        EXPECT_EQ(messages.messages, Names{"Stopped " + stop + "\nCut " + std::to_string(cut) + " of " +
+                                           std::to_string(cut + 1) + " files. Not cut:\n" + broken})
+            << options;
+        EXPECT_EQ(form.LabStatus, "Stopped: " + std::string(reason) + "; log in Quorvane.log.");
+        EXPECT_EQ(dest.names(), Names(cuts.begin(), cuts.begin() + cut)) << options;
+    }
+}
+#endif
 
 // Clicks during a batch wait for it. A stop ends it once the file in hand is
 // cut; closing the window ends it before the next file, which is neither
