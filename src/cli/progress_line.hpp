@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace quorvane::cli {
 
@@ -10,5 +11,10 @@ namespace quorvane::cli {
 // It never reaches `columns` characters (a full line would wrap); a long name
 // loses its end, never part of a character.
 std::string progressLine(int done, int position, int count, const std::string& name, int columns);
+
+// `text` as the command line prints it: line by line, each control
+// character and each byte that is not UTF-8 shown as '?', so that no name can
+// move the cursor, clear the screen or retitle the terminal.
+std::string terminalText(std::string_view text);
 
 }  // namespace quorvane::cli

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "text.hpp"
+
 namespace quorvane {
 
 namespace {
@@ -23,7 +25,7 @@ FileError::FileError(ErrorKind kind, std::string file, std::string reason, std::
 
 std::string userMessage(const FileError& error, bool namesFile) {
     std::string text = headline(error.kind());
-    if (namesFile && !error.file().empty()) text += ": " + error.file();
+    if (namesFile && !error.file().empty()) text += ": " + withoutControlCharacters(error.file());
     if (!error.reason().empty()) text += ": " + error.reason();
     if (error.offset()) text += " (at byte " + std::to_string(*error.offset()) + ")";
     return text;
