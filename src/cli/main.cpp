@@ -78,7 +78,9 @@ int main(int rawArgc, char** rawArgv) {
     cutAll->add_option("--dest,-d", allDest, "Destination folder, which must exist (default: beside each source)")
         ->check(folderName);
     std::optional<int> jobs;
-    cutAll->add_option("--jobs,-j", jobs, "Files cut at once, 1 to 256 (default: the number of cores; 1: one after another)")
+    cutAll
+        ->add_option("--jobs,-j", jobs,
+                     "Files cut at once, 1 to 256 (default: the number of cores; 1: one after another)")
         ->check(CLI::Range(1, 256));
 
     std::vector<CLI::App*> subcommands{info, cut, cutAll};

@@ -63,12 +63,10 @@ void AudioPreviews::operator()(const std::string& cutFile) {
     } catch (const FileError& error) {
         // Whatever stopped the audio, it is a file that could not be written;
         // the reason names it, as a batch's log line names only the song.
-        throw FileError(ErrorKind::CannotWrite, clip,
-                        "audio preview " + shownName + ": " + error.reason(),
+        throw FileError(ErrorKind::CannotWrite, clip, "audio preview " + shownName + ": " + error.reason(),
                         error.offset());
     } catch (const std::bad_alloc&) {
-        throw FileError(ErrorKind::CannotWrite, clip,
-                        "audio preview " + shownName + ": " + kNoMemory);
+        throw FileError(ErrorKind::CannotWrite, clip, "audio preview " + shownName + ": " + kNoMemory);
     }
 }
 

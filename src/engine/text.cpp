@@ -136,8 +136,9 @@ struct FoldRun {
 };
 constexpr FoldRun kFoldRuns[] = {
     {0xC0, U"aaaaaa.ceeeeiiiidnooooo.ouuuuy..aaaaaa.ceeeeiiiidnooooo.ouuuuy.y"},
-    {0x100, U"aaaaaaccccccccddddeeeeeeeeeegggggggghhhhiiiiiiiiii..jjkk.llllllllllnnnnnnn..oooooo..rrrrrrssssssssttttttuuuuuuuu"
-            U"uuuuwwyyyzzzzzzs"},
+    {0x100,
+     U"aaaaaaccccccccddddeeeeeeeeeegggggggghhhhiiiiiiiiii..jjkk.llllllllllnnnnnnn..oooooo..rrrrrrssssssssttttttuuuuuuuu"
+     U"uuuuwwyyyzzzzzzs"},
     {0x1A0, U"oo.............uu"},
     {0x1CD, U"aaiioouuuuuuuuuu"},
     {0x218, U"sstt"},
@@ -153,7 +154,8 @@ struct FoldPair {
     std::u32string_view reads;
 };
 constexpr FoldPair kFoldPairs[] = {
-    {0xC6, U"ae"}, {0xDF, U"ss"}, {0xE6, U"ae"}, {0x132, U"ij"}, {0x133, U"ij"}, {0x152, U"oe"}, {0x153, U"oe"}, {0x1E9E, U"ss"},
+    {0xC6, U"ae"},  {0xDF, U"ss"},  {0xE6, U"ae"},  {0x132, U"ij"},
+    {0x133, U"ij"}, {0x152, U"oe"}, {0x153, U"oe"}, {0x1E9E, U"ss"},
 };
 
 bool isCombiningMark(char32_t c) { return c >= 0x300 && c <= 0x36F; }

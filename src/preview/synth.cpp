@@ -27,7 +27,8 @@ void quietLogs() {
 class QuietLoad {
 public:
 #ifdef QUORVANE_QUIET_GLIB
-    QuietLoad() : before_(g_log_set_default_handler([](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr)) {}
+    QuietLoad()
+        : before_(g_log_set_default_handler([](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr)) {}
     ~QuietLoad() { g_log_set_default_handler(before_, nullptr); }
 
 private:

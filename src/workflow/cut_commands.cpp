@@ -58,7 +58,8 @@ std::string batchSummary(int cut, int count, const std::vector<BatchFailure>& fa
     constexpr std::size_t kListed = 20;
     std::string text = "Cut " + std::to_string(cut) + " of " + std::to_string(count) + " files. Not cut:";
     for (std::size_t k = 0; k < failures.size() && k < kListed; ++k) {
-        text.append("\n").append(withoutControlCharacters(failures[k].fileName)).append(": ").append(failures[k].reason);
+        const std::string name = withoutControlCharacters(failures[k].fileName);
+        text += "\n" + name + ": " + failures[k].reason;
     }
     if (failures.size() > kListed) {
         text += "\n... and " + std::to_string(failures.size() - kListed) + " more (see the log)";

@@ -17,9 +17,8 @@ TEST(Render, TwoRendersAreEqualSampleForSample) {
     const std::string song = std::string(QUORVANE_SAMPLES) + "/format1_band.mid";
     const auto render = [&] {
         std::vector<float> samples;
-        renderSong(synth, readSongEvents(song), [&](const float* block, int frames) {
-            samples.insert(samples.end(), block, block + 2 * frames);
-        });
+        renderSong(synth, readSongEvents(song),
+                   [&](const float* block, int frames) { samples.insert(samples.end(), block, block + 2 * frames); });
         return samples;
     };
     const std::vector<float> first = render();

@@ -74,7 +74,7 @@ TEST(Text, ControlCharactersAndBytesThatAreNotUtf8AreShownAsQuestionMarks) {
         {"façade ☃ \xF0\x9F\x98\x80.mid", "façade ☃ \xF0\x9F\x98\x80.mid"},
         {"a\nb\tc\x1B[2J\x7F", "a?b?c?[2J?"},
         {"\xC2\x80 \xC2\x9B \xC2\x9F \xC2\xA0", "? ? ? \xC2\xA0"},  // C1; a no-break space is kept
-        {"caf\xE9 \x85", "caf? ?"},                                     // Latin-1
+        {"caf\xE9 \x85", "caf? ?"},                                 // Latin-1
         // Overlong, a surrogate, past U+10FFFF, cut short.
         {"\xC0\xAF \xED\xA0\x80 \xF4\x90\x80\x80 \xE2\x82", "?? ??? ???? ??"},
     };
@@ -85,9 +85,10 @@ TEST(Text, ControlCharactersAndBytesThatAreNotUtf8AreShownAsQuestionMarks) {
 // aside, combining marks too; different letters keep the alphabet's order.
 TEST(Text, SortKeysFoldCaseAndDiacritics) {
     const std::pair<std::string, std::string> alike[] = {
-        {"Äpfel", "apfel"}, {"ÉTÉ", "ete"},   {"Ω", "ω"},           {"Ά ΐ ς", "α ι σ"}, {"ЁЙ Ї", "еи і"},
-        {"Łódź", "lodz"},   {"Ș Ţ", "s t"},   {"Ắ Ữ", "a u"},       {"Ӂ", "ж"},         {"Straße", "strasse"},
-        {"Œuvre Æ", "oeuvre ae"}, {"A\xCC\x88" "b", "ab"},  // decomposed, as macOS names are
+        {"Äpfel", "apfel"},    {"ÉTÉ", "ete"},           {"Ω", "ω"},
+        {"Ά ΐ ς", "α ι σ"},    {"ЁЙ Ї", "еи і"},         {"Łódź", "lodz"},
+        {"Ș Ţ", "s t"},        {"Ắ Ữ", "a u"},           {"Ӂ", "ж"},
+        {"Straße", "strasse"}, {"Œuvre Æ", "oeuvre ae"}, {"A\xCC\x88pfel", "apfel"},  // decomposed, as macOS names are
     };
     for (const auto& [a, b] : alike) EXPECT_TRUE(sortKey(a) == sortKey(b)) << a << " " << b;
     const std::string ascending[] = {"0", "_", "ä", "B", "é", "Z", "þ", "Ω", "ё", "Я", "\xFF"};
