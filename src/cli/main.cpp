@@ -123,7 +123,11 @@ int main(int rawArgc, char** rawArgv) {
         app.parse(argc, argv);
         if (*cut && !position && !cutSeconds) throw CLI::RequiredError("--position or --seconds");
     } catch (const CLI::ParseError& error) {
-        const int status = app.exit(error);
+        // Words the parser did not expect are shown back: a file name among them.
+        std::ostringstream help, complaint;
+        const int status = app.exit(error, help, complaint);
+        std::cout << help.str();
+        std::cerr << terminalText(complaint.str());
         return status == 0 ? kExitOk : kExitUsage;
     }
 
