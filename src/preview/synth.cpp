@@ -37,7 +37,7 @@ private:
 };
 
 int loadSoundFont(_fluid_synth_t* synth, const std::string& path) {
-    const QuietLoad quiet;
+    [[maybe_unused]] const QuietLoad quiet;
     return fluid_synth_sfload(synth, path.c_str(), 1);
 }
 
