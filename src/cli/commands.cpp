@@ -99,7 +99,7 @@ int runCutToSeconds(const std::string& file, double seconds, const std::optional
     window.form.chooseFile(file, dest.value_or(""));
     if (window.errorCount() == 0) window.form.cutToClip(0);
     if (window.errorCount() != 0) return kExitFileError;
-    err << window.form.ListMIDI.front().diskName << ": cut at " << window.form.LabDurataTempo << '\n';
+    err << terminalText(window.form.ListMIDI.front().diskName) << ": cut at " << window.form.LabDurataTempo << '\n';
     out << window.form.appState().CutFilePath << '\n';
     return kExitOk;
 }
@@ -131,18 +131,18 @@ int runCutAll(const std::string& folder, double seconds, const std::optional<std
         if (barShown) err << "\r\x1b[K";
         barShown = false;
         std::ostringstream line;
-        line << '[' << progress.position << '/' << progress.count << "] " << progress.fileName;
+        line << '[' << progress.position << '/' << progress.count << "] " << terminalText(progress.fileName);
         if (progress.failure.empty()) {
-            line << " -> " << progress.cutFilePath << '\n';
+            line << " -> " << terminalText(progress.cutFilePath) << '\n';
         } else {
-            line << ": " << progress.failure << '\n';
+            line << ": " << terminalText(progress.failure) << '\n';
         }
         err << line.str();  // one write: lines of runs side by side stay whole
     };
     window.form.Image3_Click();
     endBar();
     if (window.form.ListMIDI.empty()) {
-        err << "no MIDI files in " << folder << '\n';
+        err << "no MIDI files in " << terminalText(folder) << '\n';
         return kExitOk;
     }
     // Every file the batch could try is tried; the summary of those it could

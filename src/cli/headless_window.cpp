@@ -1,12 +1,14 @@
 #include "headless_window.hpp"
 
+#include "progress_line.hpp"
+
 namespace quorvane::cli {
 
 HeadlessWindow::HeadlessWindow(std::ostream& err) : form(segmento, choose, {picker_, messages_, pump_, pause_}) {
     Form1::applyDesign(segmento, choose);
     messages_.echo = [this, &err](const std::string& text) {
         if (beforeMessage) beforeMessage();
-        err << text << '\n';
+        err << terminalText(text) << '\n';
     };
     form.batchPauseMs = 0;
     form.Form_Load();

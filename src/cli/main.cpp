@@ -2,13 +2,17 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "commands.hpp"
+#include "engine/platform_files.hpp"
+#include "progress_line.hpp"
 #include "terminal.hpp"
 #ifdef QUORVANE_WITH_PREVIEW
 #include "engine/errors.hpp"
@@ -38,8 +42,8 @@ int main(int rawArgc, char** rawArgv) {
     cut->add_option("FILE", cutFile, "MIDI file to cut")->required();
     auto* positionOption = cut->add_option(
         "--position,-p", position,
-        "Cut slider position (1 to the last, which `info` shows); each step is 1000 ticks of music time, "
-        "768 per quarter note");
+        "Cut slider step, 1 to N, where `info` shows \"positions: 1 to N\" for the song; a step is 1000 ticks "
+        "of music time (768 per quarter note), not a second");
     // Clip lengths: 12.5 or 1:30.
     const CLI::Validator clipLength(
         [](std::string& text) -> std::string {
@@ -50,22 +54,33 @@ int main(int rawArgc, char** rawArgv) {
         },
         "SECONDS|MM:SS");
     auto* secondsOption =
-        cut->add_option("--seconds,-s", cutSeconds, "Clip length, as CUT ALL cuts it: seconds (12.5) or mm:ss (1:30)")
+        cut->add_option("--seconds,-s", cutSeconds,
+                        "Clip length, as CUT ALL cuts it: any time above 0, seconds (12.5) or mm:ss (1:30)")
             ->transform(clipLength);
     positionOption->excludes(secondsOption);
-    cut->add_option("--dest,-d", cutDest, "Destination folder (default: beside the source)");
+    // An empty name would mean beside the source: a script's unset variable, not a choice.
+    const CLI::Validator folderName(
+        [](const std::string& text) -> std::string {
+            return text.empty() ? "an empty name names no folder; leave --dest out to write beside the source" : "";
+        },
+        "DIR");
+    cut->add_option("--dest,-d", cutDest, "Destination folder, which must exist (default: beside the source)")
+        ->check(folderName);
 
     std::string folder;
     double allSeconds = 30;
     std::optional<std::string> allDest;
     CLI::App* cutAll = app.add_subcommand("cut-all", "Cut every MIDI file of a folder to a clip length (CUT ALL)");
     cutAll->add_option("FOLDER", folder, "Folder of .mid files; the log Quorvane.log is written there")->required();
-    cutAll->add_option("--seconds,-s", allSeconds, "Clip length: seconds (12.5) or mm:ss (1:30)")
+    cutAll->add_option("--seconds,-s", allSeconds, "Clip length: any time above 0, seconds (12.5) or mm:ss (1:30)")
         ->required()
         ->transform(clipLength);
-    cutAll->add_option("--dest,-d", allDest, "Destination folder (default: beside each source)");
+    cutAll->add_option("--dest,-d", allDest, "Destination folder, which must exist (default: beside each source)")
+        ->check(folderName);
     std::optional<int> jobs;
-    cutAll->add_option("--jobs,-j", jobs, "Files cut at once (default: the number of cores; 1: one after another)")
+    cutAll
+        ->add_option("--jobs,-j", jobs,
+                     "Files cut at once, 1 to 256 (default: the number of cores; 1: one after another)")
         ->check(CLI::Range(1, 256));
 
     std::vector<CLI::App*> subcommands{info, cut, cutAll};
@@ -78,7 +93,7 @@ int main(int rawArgc, char** rawArgv) {
     render->add_option("--out,-o", renderOut, "Audio file to write: .wav, .flac or .ogg")->required();
     for (CLI::App* sub : {render, cut, cutAll}) {
         sub->add_option("--soundfont", audio.soundFont, "SoundFont (.sf2) to play with (default: the system's)");
-        sub->add_option("--rate", audio.sampleRate, "Audio frames per second (default 44100)")
+        sub->add_option("--rate", audio.sampleRate, "Audio frames per second, 8000 to 192000 (default 44100)")
             ->check(CLI::Range(8000, 192000));
     }
     for (CLI::App* sub : {cut, cutAll}) {
@@ -98,7 +113,7 @@ int main(int rawArgc, char** rawArgv) {
             names += (names.empty() ? "" : ", ") + sub->get_name();
         }
         if (!known) {
-            std::cerr << "unknown subcommand \"" << argv[1] << "\"; the subcommands are " << names
+            std::cerr << "unknown subcommand \"" << terminalText(argv[1]) << "\"; the subcommands are " << names
                       << "\nRun with --help for more information.\n";
             return kExitUsage;
         }
@@ -108,8 +123,25 @@ int main(int rawArgc, char** rawArgv) {
         app.parse(argc, argv);
         if (*cut && !position && !cutSeconds) throw CLI::RequiredError("--position or --seconds");
     } catch (const CLI::ParseError& error) {
-        const int status = app.exit(error);
+        // Words the parser did not expect are shown back: a file name among them.
+        std::ostringstream help, complaint;
+        const int status = app.exit(error, help, complaint);
+        std::cout << help.str();
+        std::cerr << terminalText(complaint.str());
         return status == 0 ? kExitOk : kExitUsage;
+    }
+
+    // A destination that is not there is named before anything is cut or logged.
+    for (const std::optional<std::string>* dest : {&cutDest, &allDest}) {
+        if (!*dest) continue;
+        std::error_code error;
+        const auto kind = std::filesystem::status(quorvane::pathFromUtf8(**dest), error).type();
+        if (kind == std::filesystem::file_type::directory) continue;
+        const std::string reason = kind == std::filesystem::file_type::not_found ? "no such folder"
+                                   : kind == std::filesystem::file_type::none    ? error.message()
+                                                                                 : "the destination is not a folder";
+        std::cerr << "--dest " << terminalText(**dest) << ": " << reason << '\n';
+        return kExitFileError;
     }
 
     int status = kExitOk;
@@ -122,24 +154,28 @@ int main(int rawArgc, char** rawArgv) {
                 (*previews)(cut);
             };
         } catch (const quorvane::FileError& error) {
-            std::cerr << quorvane::userMessage(error) << '\n';
+            std::cerr << terminalText(quorvane::userMessage(error)) << '\n';
             return kExitFileError;
         }
     }
 #endif
+    // Paths go to stdout as to stderr, control characters shown as '?'.
+    std::ostringstream out;
     if (*info)
-        status = runInfo(infoFile, std::cout, std::cerr);
+        status = runInfo(infoFile, out, std::cerr);
     else if (*cutAll)
-        status = runCutAll(folder, allSeconds, allDest, std::cout, std::cerr,
+        status = runCutAll(folder, allSeconds, allDest, out, std::cerr,
                            standardErrorIsTerminal() ? terminalColumns() : 0, afterCut, jobs.value_or(0));
     else if (position)
-        status = runCutAtPosition(cutFile, *position, cutDest, std::cout, std::cerr, afterCut);
+        status = runCutAtPosition(cutFile, *position, cutDest, out, std::cerr, afterCut);
     else if (*cut)
-        status = runCutToSeconds(cutFile, *cutSeconds, cutDest, std::cout, std::cerr, afterCut);
+        status = runCutToSeconds(cutFile, *cutSeconds, cutDest, out, std::cerr, afterCut);
 #ifdef QUORVANE_WITH_PREVIEW
     else if (*render)
-        status = runRender(renderFile, renderOut, audio, std::cout, std::cerr);
+        status = runRender(renderFile, renderOut, audio, out, std::cerr);
 #endif
+
+    std::cout << terminalText(out.str());
 
     // Output that never arrived is a failure, not a success (a full disk, a closed pipe).
     errno = 0;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "engine/text.hpp"
+
 namespace quorvane::cli {
 
 namespace {
@@ -20,11 +22,23 @@ std::string progressLine(int done, int position, int count, const std::string& n
     if (static_cast<int>(line.size()) >= columns) return std::to_string(position) + "/" + std::to_string(count);
     // Characters, not bytes: a UTF-8 character takes one column here.
     int room = columns - 1 - static_cast<int>(line.size());
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        if (!continuationByte(name[i]) && --room < 0) break;
-        line += name[i];
+    const std::string shown = withoutControlCharacters(name);
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        if (!continuationByte(shown[i]) && --room < 0) break;
+        line += shown[i];
     }
     return line;
+}
+
+std::string terminalText(std::string_view text) {
+    std::string shown;
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        shown += withoutControlCharacters(text.substr(start, end - start));
+        if (end < text.size()) shown += '\n';
+        start = end + 1;
+    }
+    return shown;
 }
 
 }  // namespace quorvane::cli

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace quorvane::cli {
 
@@ -8,7 +9,13 @@ namespace quorvane::cli {
 // count and the name of the file in hand, e.g.
 //   [########------------] 8/20 SONG.MID
 // It never reaches `columns` characters (a full line would wrap); a long name
-// loses its end, never part of a character.
+// loses its end, never part of a character. The name is shown as
+// terminalText() shows it.
 std::string progressLine(int done, int position, int count, const std::string& name, int columns);
+
+// `text` as the command line prints it: line by line, each control
+// character and each byte that is not UTF-8 shown as '?', so that no name can
+// move the cursor, clear the screen or retitle the terminal.
+std::string terminalText(std::string_view text);
 
 }  // namespace quorvane::cli

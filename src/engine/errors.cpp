@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "text.hpp"
+
 namespace quorvane {
 
 namespace {
@@ -43,7 +45,7 @@ bool refusesEveryFile(const FileError& error) noexcept {
 
 std::string userMessage(const FileError& error, bool namesFile) {
     std::string text = headline(error.kind());
-    if (namesFile && !error.file().empty()) text += ": " + error.file();
+    if (namesFile && !error.file().empty()) text += ": " + withoutControlCharacters(error.file());
     if (!error.reason().empty()) text += ": " + error.reason();
     if (error.offset()) text += " (at byte " + std::to_string(*error.offset()) + ")";
     return text;

@@ -127,6 +127,19 @@ void OutputFile::patchU32(std::uint64_t offset, std::uint32_t value) {
     }
 }
 
+void OutputFile::overwrite(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+    if (offset > size() || bytes.size() > size() - offset) fail("cannot update the file past its end");
+    if (offset >= written_) {
+        std::memcpy(buffer_.get() + (offset - written_), bytes.data(), bytes.size());
+        return;
+    }
+    flush();
+    if (!seekFile(file_.get(), offset) || std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) != bytes.size() ||
+        std::fseek(file_.get(), 0, SEEK_END) != 0) {
+        fail("write failed");
+    }
+}
+
 void OutputFile::commit() {
     flush();
     if (std::fflush(file_.get()) != 0) fail("write failed");

@@ -69,6 +69,9 @@ public:
     std::uint64_t size() const noexcept { return written_ + used_; }
     // Overwrites four bytes, most significant first, at `offset`.
     void patchU32(std::uint64_t offset, std::uint32_t value);
+    // Overwrites bytes already put, from `offset` on (a header written again
+    // once the sizes in it are known).
+    void overwrite(std::uint64_t offset, std::span<const std::uint8_t> bytes);
     // Makes the file the target; throws FileError(CannotWrite) on failure.
     void commit();
 

@@ -93,6 +93,91 @@ std::string mapCase(std::string_view text, Map map) {
     return out;
 }
 
+// One code point of well-formed UTF-8 and its length in bytes; a length of
+// 0 where the bytes at `at` are not well-formed (an overlong form, a
+// surrogate, a stray continuation byte, a sequence cut short...).
+struct CodePoint {
+    char32_t value;
+    std::size_t length;
+};
+
+CodePoint codePointAt(std::string_view text, std::size_t at) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[at + k]); };
+    const unsigned lead = byte(0);
+    if (lead < 0x80) return {lead, 1};
+    std::size_t length = 0;
+    unsigned low = 0x80, high = 0xBF;  // the second byte's range
+    char32_t value = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, value = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, value = lead & 0x0F;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, value = lead & 0x07;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    }
+    if (length == 0 || at + length > text.size()) return {0, 0};
+    for (std::size_t k = 1; k < length; ++k) {
+        const unsigned next = byte(k);
+        if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF)) return {0, 0};
+        value = (value << 6) | (next & 0x3F);
+    }
+    return {value, length};
+}
+
+// The base letters of letters with diacritics, in lower case, from `first`
+// on; '.' keeps the letter as it is.
+struct FoldRun {
+    char32_t first;
+    std::u32string_view bases;
+};
+constexpr FoldRun kFoldRuns[] = {
+    {0xC0, U"aaaaaa.ceeeeiiiidnooooo.ouuuuy..aaaaaa.ceeeeiiiidnooooo.ouuuuy.y"},
+    {0x100,
+     U"aaaaaaccccccccddddeeeeeeeeeegggggggghhhhiiiiiiiiii..jjkk.llllllllllnnnnnnn..oooooo..rrrrrrssssssssttttttuuuuuuuu"
+     U"uuuuwwyyyzzzzzzs"},
+    {0x1A0, U"oo.............uu"},
+    {0x1CD, U"aaiioouuuuuuuuuu"},
+    {0x218, U"sstt"},
+    {0x386, U"α.εηι.ο.υωι.........................ιυαεηιυ.................σ.......ιυουω"},
+    {0x400, U"ее.г...і....киу..........и...............................и......................ее.г...і....киу."},
+    {0x4C1, U"жж.............аааа..ее..әәжжзз..ииииоо..өөээуууууучч..ыы"},
+    {0x1EA0, U"aaaaaaaaaaaaaaaaaaaaaaaaeeeeeeeeeeeeeeeeiiiioooooooooooooooooooooooouuuuuuuuuuuuuuyyyyyyyy"},
+};
+
+// Letters read as two.
+struct FoldPair {
+    char32_t letter;
+    std::u32string_view reads;
+};
+constexpr FoldPair kFoldPairs[] = {
+    {0xC6, U"ae"},  {0xDF, U"ss"},  {0xE6, U"ae"},  {0x132, U"ij"},
+    {0x133, U"ij"}, {0x152, U"oe"}, {0x153, U"oe"}, {0x1E9E, U"ss"},
+};
+
+bool isCombiningMark(char32_t c) { return c >= 0x300 && c <= 0x36F; }
+
+void appendFolded(std::u32string& key, char32_t c) {
+    c = lowerOf(c);
+    for (const FoldPair& pair : kFoldPairs) {
+        if (pair.letter == c) {
+            key += pair.reads;
+            return;
+        }
+    }
+    for (const FoldRun& run : kFoldRuns) {
+        if (c >= run.first && c - run.first < run.bases.size()) {
+            const char32_t base = run.bases[c - run.first];
+            key += base == U'.' ? c : base;
+            return;
+        }
+    }
+    key += c;
+}
+
 }  // namespace
 
 std::string upperCase(std::string_view text) { return mapCase(text, upperOf); }
@@ -118,12 +203,42 @@ const std::string& pathSeparator() {
     return separator;
 }
 
-std::string withoutControlCharacters(std::string text) {
-    for (char& c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) c = '?';
+std::string withoutControlCharacters(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const CodePoint c = codePointAt(text, at);
+        if (c.length == 0) {
+            out += '?';
+            ++at;
+            continue;
+        }
+        const bool control = c.value < 0x20 || (c.value >= 0x7F && c.value <= 0x9F);
+        if (control)
+            out += '?';
+        else
+            out.append(text, at, c.length);
+        at += c.length;
     }
-    return text;
+    return out;
+}
+
+std::u32string sortKey(std::string_view text) {
+    // Past the last code point: bytes that are not UTF-8 sort after text.
+    constexpr char32_t kNotText = 0x110000;
+    std::u32string key;
+    key.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const CodePoint c = codePointAt(text, at);
+        if (c.length == 0) {
+            key += kNotText + static_cast<unsigned char>(text[at]);
+            ++at;
+            continue;
+        }
+        if (!isCombiningMark(c.value)) appendFolded(key, c.value);
+        at += c.length;
+    }
+    return key;
 }
 
 }  // namespace quorvane

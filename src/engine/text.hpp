@@ -24,9 +24,19 @@ std::string asciiLower(std::string_view text);
 // Characters (not bytes) in a UTF-8 text.
 std::size_t characterCount(std::string_view text);
 
-// `text` with each control character (a newline, say) written as '?', so
-// that a name stays on one line of a text file.
-std::string withoutControlCharacters(std::string text);
+// `text` with each control character (C0 such as a newline, DEL, and C1
+// from U+0080 to U+009F) and each byte that is not part of well-formed UTF-8
+// written as '?', so that a name stays on one line of a text file and cannot
+// steer a terminal. Other text is kept byte for byte.
+std::string withoutControlCharacters(std::string_view text);
+
+// The key names are sorted by, as a reader orders them whatever the locale:
+// letters in lower case and without their diacritics, for the Latin, Greek
+// and Cyrillic scripts ("Äb" and "ab", "Ώ" and "ω", "Й" and "и" give the same
+// key; "ß" gives "ss", "æ" "ae"), combining marks left out; every other code
+// point as it is. A byte that is not well-formed UTF-8 sorts after all text.
+// Names with equal keys are told apart by their code points.
+std::u32string sortKey(std::string_view text);
 
 // The native path separator as text.
 const std::string& pathSeparator();

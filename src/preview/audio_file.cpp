@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <exception>
+#include <span>
 
 #include "engine/errors.hpp"
 #include "engine/output_file.hpp"
@@ -14,35 +16,50 @@ namespace quorvane::preview {
 
 namespace {
 
-// libsndfile encodes into memory; the bytes then go out as a cut does.
-struct MemoryFile {
-    std::vector<std::uint8_t> bytes;
-    sf_count_t at = 0;
+// libsndfile writes through these calls into the output file, in order but
+// for the header, which it writes again once the sizes are known.
+class StreamedFile {
+public:
+    explicit StreamedFile(OutputFile& file) : file_(file) {}
 
-    static MemoryFile& of(void* data) { return *static_cast<MemoryFile*>(data); }
-    static sf_count_t length(void* data) { return static_cast<sf_count_t>(of(data).bytes.size()); }
+    static SF_VIRTUAL_IO calls() { return {&length, &seek, &read, &write, &tell}; }
+    // What stopped a write, for the caller to throw: a C library cannot pass it on.
+    void rethrowFailure() const {
+        if (failure_) std::rethrow_exception(failure_);
+    }
+
+private:
+    static StreamedFile& of(void* data) { return *static_cast<StreamedFile*>(data); }
+    static sf_count_t length(void* data) { return static_cast<sf_count_t>(of(data).file_.size()); }
     static sf_count_t seek(sf_count_t offset, int whence, void* data) {
-        MemoryFile& f = of(data);
-        const sf_count_t base = whence == SEEK_CUR ? f.at : whence == SEEK_END ? length(data) : 0;
-        if (base + offset < 0) return -1;
-        return f.at = base + offset;
+        StreamedFile& f = of(data);
+        const sf_count_t base = whence == SEEK_CUR ? f.at_ : whence == SEEK_END ? length(data) : 0;
+        if (base + offset < 0 || base + offset > length(data)) return -1;
+        return f.at_ = base + offset;
     }
-    static sf_count_t read(void* to, sf_count_t count, void* data) {
-        MemoryFile& f = of(data);
-        const sf_count_t n = std::clamp<sf_count_t>(length(data) - f.at, 0, count);
-        if (n > 0) std::memcpy(to, f.bytes.data() + f.at, static_cast<std::size_t>(n));
-        f.at += n;
-        return n;
-    }
+    // Nothing written is read back.
+    static sf_count_t read(void*, sf_count_t, void*) { return 0; }
     static sf_count_t write(const void* from, sf_count_t count, void* data) {
-        MemoryFile& f = of(data);
-        const auto end = static_cast<std::size_t>(f.at + count);
-        if (end > f.bytes.size()) f.bytes.resize(end);
-        std::memcpy(f.bytes.data() + f.at, from, static_cast<std::size_t>(count));
-        f.at += count;
+        StreamedFile& f = of(data);
+        if (f.failure_) return 0;
+        const auto* bytes = static_cast<const std::uint8_t*>(from);
+        try {
+            // Over what is there, then past the end.
+            const sf_count_t over = std::clamp<sf_count_t>(length(data) - f.at_, 0, count);
+            if (over > 0) f.file_.overwrite(static_cast<std::uint64_t>(f.at_), {bytes, static_cast<std::size_t>(over)});
+            if (count > over) f.file_.put(std::span(bytes + over, static_cast<std::size_t>(count - over)));
+        } catch (...) {
+            f.failure_ = std::current_exception();
+            return 0;
+        }
+        f.at_ += count;
         return count;
     }
-    static sf_count_t tell(void* data) { return of(data).at; }
+    static sf_count_t tell(void* data) { return of(data).at_; }
+
+    OutputFile& file_;
+    sf_count_t at_ = 0;
+    std::exception_ptr failure_;
 };
 
 int sndfileFormat(AudioFormat format) {
@@ -52,32 +69,6 @@ int sndfileFormat(AudioFormat format) {
         case AudioFormat::Wav: break;
     }
     return SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-}
-
-std::vector<std::uint8_t> encode(const Pcm& pcm, AudioFormat format, const std::string& label) {
-    SF_VIRTUAL_IO io{&MemoryFile::length, &MemoryFile::seek, &MemoryFile::read, &MemoryFile::write, &MemoryFile::tell};
-    MemoryFile memory;
-    SF_INFO info{};
-    info.samplerate = pcm.sampleRate;
-    info.channels = 2;
-    info.format = sndfileFormat(format);
-    SNDFILE* file = sf_open_virtual(&io, SFM_WRITE, &info, &memory);
-    if (!file)
-        throw FileError(ErrorKind::CannotWrite, label, std::string("cannot encode the audio: ") + sf_strerror(nullptr));
-    sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
-    // In pieces: the Vorbis encoder fails on very large single writes.
-    constexpr sf_count_t kPiece = 4096;
-    const auto frames = static_cast<sf_count_t>(pcm.frames());
-    bool complete = true;
-    for (sf_count_t at = 0; at < frames && complete; at += kPiece) {
-        const sf_count_t count = std::min(kPiece, frames - at);
-        complete = sf_writef_float(file, pcm.samples.data() + 2 * at, count) == count;
-    }
-    const std::string reason = sf_strerror(file);
-    if (sf_close(file) != 0 || !complete) {
-        throw FileError(ErrorKind::CannotWrite, label, "cannot encode the audio: " + reason);
-    }
-    return std::move(memory.bytes);
 }
 
 }  // namespace
@@ -91,11 +82,41 @@ std::optional<AudioFormat> audioFormatOf(const std::string& extension) {
     return std::nullopt;
 }
 
-void writeAudio(const Pcm& pcm, const std::string& path, AudioFormat format) {
-    const std::vector<std::uint8_t> bytes = encode(pcm, format, path);
+std::uint64_t writeAudio(Synth& synth, const SongEvents& song, const std::string& path, AudioFormat format) {
     OutputFile out(pathFromUtf8(path), path);
-    out.put(std::span<const std::uint8_t>(bytes));
+    StreamedFile streamed(out);
+    SF_VIRTUAL_IO io = StreamedFile::calls();
+    SF_INFO info{};
+    info.samplerate = synth.sampleRate();
+    info.channels = 2;
+    info.format = sndfileFormat(format);
+    SNDFILE* file = sf_open_virtual(&io, SFM_WRITE, &info, &streamed);
+    if (!file) {
+        streamed.rethrowFailure();
+        throw FileError(ErrorKind::CannotWrite, path, std::string("cannot encode the audio: ") + sf_strerror(nullptr));
+    }
+    sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    // Block by block (the Vorbis encoder fails on very large single writes).
+    std::uint64_t frames = 0;
+    try {
+        frames = renderSong(synth, song, [&](const float* samples, int count) {
+            if (sf_writef_float(file, samples, count) == count) return;
+            streamed.rethrowFailure();
+            throw FileError(ErrorKind::CannotWrite, path, std::string("cannot encode the audio: ") + sf_strerror(file));
+        });
+    } catch (...) {
+        // A render that stops half way leaves nothing behind: the temporary goes with `out`.
+        sf_close(file);
+        throw;
+    }
+    const std::string reason = sf_strerror(file);
+    if (sf_close(file) != 0) {
+        streamed.rethrowFailure();
+        throw FileError(ErrorKind::CannotWrite, path, "cannot encode the audio: " + reason);
+    }
+    streamed.rethrowFailure();
     out.commit();
+    return frames;
 }
 
 }  // namespace quorvane::preview

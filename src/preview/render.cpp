@@ -1,20 +1,20 @@
 #include "render.hpp"
 
+#include <vector>
+
 namespace quorvane::preview {
 
-Pcm renderSong(Synth& synth, const SongEvents& song) {
-    constexpr int kBlock = 4096;
+std::uint64_t renderSong(Synth& synth, const SongEvents& song, const AudioSink& sink) {
     synth.reset();
     Sequencer sequencer(song, synth.sampleRate());
-    Pcm pcm{synth.sampleRate(), {}};
-    pcm.samples.reserve(static_cast<std::size_t>((song.lastEventSeconds + 1) * synth.sampleRate()) * 2);
+    std::vector<float> block(2 * static_cast<std::size_t>(kRenderBlockFrames));
+    std::uint64_t total = 0;
     while (!sequencer.over()) {
-        const std::size_t at = pcm.samples.size();
-        pcm.samples.resize(at + 2 * kBlock);
-        const int frames = sequencer.render(synth, pcm.samples.data() + at, kBlock);
-        pcm.samples.resize(at + 2 * static_cast<std::size_t>(frames));
+        const int frames = sequencer.render(synth, block.data(), kRenderBlockFrames);
+        if (frames > 0) sink(block.data(), frames);
+        total += static_cast<std::uint64_t>(frames);
     }
-    return pcm;
+    return total;
 }
 
 }  // namespace quorvane::preview

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <vector>
+#include <cstdint>
+#include <functional>
 
 #include "sequencer.hpp"
 #include "song_events.hpp"
@@ -8,17 +9,17 @@
 
 namespace quorvane::preview {
 
-// Stereo audio, interleaved (left, right), full scale at 1.0.
-struct Pcm {
-    int sampleRate = 0;
-    std::vector<float> samples;
+// Where rendered audio goes, block by block: `frames` stereo frames,
+// interleaved (left, right), full scale at 1.0.
+using AudioSink = std::function<void(const float* samples, int frames)>;
 
-    std::size_t frames() const noexcept { return samples.size() / 2; }
-    double seconds() const noexcept { return sampleRate ? static_cast<double>(frames()) / sampleRate : 0; }
-};
+// Frames in each block a render hands on; the last one may be shorter.
+inline constexpr int kRenderBlockFrames = 4096;
 
 // Renders the whole song from a synth in its power-on state, until the last
-// note has died away (at most Sequencer::kTailSeconds after the last event).
-Pcm renderSong(Synth& synth, const SongEvents& song);
+// note has died away (at most Sequencer::kTailSeconds after the last event),
+// and hands each block to `sink` as it is made: however long the song, only
+// one block is held. Returns the frames rendered.
+std::uint64_t renderSong(Synth& synth, const SongEvents& song, const AudioSink& sink);
 
 }  // namespace quorvane::preview

@@ -3,6 +3,9 @@
 #include <fluidsynth.h>
 
 #include <mutex>
+#ifdef QUORVANE_QUIET_GLIB
+#include <glib.h>
+#endif
 
 #include "engine/errors.hpp"
 
@@ -19,6 +22,25 @@ void quietLogs() {
     });
 }
 
+// While a SoundFont loads: FluidSynth hands a file its own loader refuses to
+// libinstpatch, which complains on stderr through GLib about any damaged file.
+class QuietLoad {
+public:
+#ifdef QUORVANE_QUIET_GLIB
+    QuietLoad()
+        : before_(g_log_set_default_handler([](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr)) {}
+    ~QuietLoad() { g_log_set_default_handler(before_, nullptr); }
+
+private:
+    GLogFunc before_;
+#endif
+};
+
+int loadSoundFont(_fluid_synth_t* synth, const std::string& path) {
+    [[maybe_unused]] const QuietLoad quiet;
+    return fluid_synth_sfload(synth, path.c_str(), 1);
+}
+
 }  // namespace
 
 Synth::Synth(const std::string& soundFont, int sampleRate) : soundFont_(soundFont), rate_(sampleRate) {
@@ -32,12 +54,12 @@ Synth::Synth(const std::string& soundFont, int sampleRate) : soundFont_(soundFon
     // This synthesizer only holds the SoundFont; each song is played by a
     // fresh one that borrows it (see reset()).
     owner_ = new_fluid_synth(settings_);
-    const int id = owner_ ? fluid_synth_sfload(owner_, soundFont.c_str(), 1) : FLUID_FAILED;
+    const int id = owner_ ? loadSoundFont(owner_, soundFont) : FLUID_FAILED;
     sfont_ = id == FLUID_FAILED ? nullptr : fluid_synth_get_sfont_by_id(owner_, id);
     if (!sfont_) {
         if (owner_) delete_fluid_synth(owner_);
         delete_fluid_settings(settings_);
-        throw FileError(ErrorKind::CannotOpen, soundFont, "not a SoundFont the synthesizer can load");
+        throw FileError(ErrorKind::CannotOpen, soundFont, "damaged SoundFont: the synthesizer cannot load it");
     }
     try {
         reset();

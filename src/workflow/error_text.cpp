@@ -1,13 +1,14 @@
 #include "error_text.hpp"
 
 #include "engine/errors.hpp"
+#include "engine/text.hpp"
 #include "slider/slider_error.hpp"
 
 namespace quorvane {
 
 namespace {
 std::string withFile(std::string text, const std::string& file) {
-    if (!file.empty() && text.find(file) == std::string::npos) text += "\n" + file;
+    if (!file.empty() && text.find(file) == std::string::npos) text += "\n" + withoutControlCharacters(file);
     return text;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <system_error>
 
 #include "engine/cut_name.hpp"
@@ -40,22 +41,25 @@ std::vector<ListItem> listMidiFiles(const std::string& folder) {
         if (endsWith(".MID") && !endsWith("-CUT.MID")) items.push_back({listed, name});
     }
     if (error) throw FileError(ErrorKind::CannotOpen, folder, "cannot list the folder: " + error.message());
-    std::sort(items.begin(), items.end(), [](const ListItem& a, const ListItem& b) {
-        return a.text != b.text ? a.text < b.text : a.diskName < b.diskName;
+    // As a reader orders them: case and diacritics aside, then by code point.
+    std::vector<std::pair<std::u32string, ListItem>> keyed;
+    keyed.reserve(items.size());
+    for (ListItem& item : items) keyed.emplace_back(sortKey(item.diskName), std::move(item));
+    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first < b.first : a.second.diskName < b.second.diskName;
     });
     // Names that differ only in case (possible where the file system tells
     // case apart) keep their own spelling, so that each line, log line and
     // cut file belongs to one source.
-    for (std::size_t first = 0; first < items.size();) {
-        std::size_t last = first + 1;
-        while (last < items.size() && items[last].text == items[first].text) ++last;
-        if (last - first > 1) {
-            for (std::size_t k = first; k < last; ++k) {
-                items[k].text = items[k].diskName;
-                items[k].keepsCase = true;
-            }
+    std::map<std::string, int> listedTimes;
+    for (const auto& [key, item] : keyed) ++listedTimes[item.text];
+    items.clear();
+    for (auto& [key, item] : keyed) {
+        if (listedTimes[item.text] > 1) {
+            item.text = item.diskName;
+            item.keepsCase = true;
         }
-        first = last;
+        items.push_back(std::move(item));
     }
     numberCuts(items);
     return items;

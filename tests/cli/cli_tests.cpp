@@ -14,6 +14,7 @@
 #include "workflow/batch_log.hpp"
 #ifdef QUORVANE_WITH_PREVIEW
 #include "preview/song_events.hpp"
+#include "preview/soundfont.hpp"
 #endif
 
 namespace quorvane::test {
@@ -174,6 +175,40 @@ TEST(CommandLine, CutAllStopsAtADestinationThatCannotBeWritten) {
 }
 #endif
 
+// A name shows its control characters and its bytes that are not UTF-8 as
+// '?' wherever the command line prints it, as the log does: no name moves
+// the cursor or retitles the terminal.
+TEST(CommandLine, NamesReachTheTerminalWithoutControlCharacters) {
+    TempDir dir, out;
+    const std::string titled = dir.write("a\x1B]0;owned\x07.mid", kTwentySeconds);
+    dir.write("b\xC2\x9Bx.mid", Bytes{'M', 'T'});  // C1: cannot be read, so named in a failure and the summary
+    dir.write("caf\xE9.mid", kTwentySeconds);      // Latin-1
+    const auto plain = [](const std::string& text) {
+        for (std::size_t at = 0; at < text.size();) {
+            const std::size_t end = std::min(text.find_first_of("\r\n", at), text.size());
+            std::string line = text.substr(at, end - at);
+            for (std::size_t bar; (bar = line.find("\x1B[K")) != std::string::npos;) line.erase(bar, 3);
+            if (withoutControlCharacters(line) != line) return false;
+            at = end + 1;
+        }
+        return true;
+    };
+    for (const int columns : {0, 60}) {
+        const Outcome r = run([&](auto& o, auto& e) {
+            return cli::runCutAll(dir.path().string(), 4, out.path().string(), o, e, columns);
+        });
+        EXPECT_EQ(r.status, kExitFileError);
+        EXPECT_TRUE(plain(r.err)) << r.err;
+        for (const char* shown : {"A?]0;OWNED?.MID", "B?X.MID: CANNOT READ MIDI FILE", "CAF?.MID"})
+            EXPECT_NE(r.err.find(shown), std::string::npos) << shown << "\n" << r.err;
+    }
+    EXPECT_NE(fileText(dir.file("Quorvane.log")).find("\r\n2. B?X.MID: CANNOT READ MIDI FILE"), std::string::npos);
+    const Outcome cut = runProgram("cut '" + titled + "' -s 3");
+    EXPECT_EQ(cut.status, kExitOk) << cut.err;
+    EXPECT_EQ(cut.out, dir.file("a?]0;owned?-cut.mid") + "\n");
+    EXPECT_EQ(cut.err, "a?]0;owned?.mid: cut at 00:03\n");
+}
+
 TEST(CommandLine, TheProgressLineFitsTheTerminal) {
     EXPECT_EQ(cli::progressLine(1, 2, 4, "SONG.MID", 80), "[#####---------------] 2/4 SONG.MID");
     // Characters, not bytes.
@@ -309,6 +344,15 @@ TEST(CommandLine, RefusalsSayWhatHappened) {
         {"info " + dir.file("pipe.mid"), kExitFileError, "pipe.mid: not a regular file"},
         {"cut -p 1 " + dir.file("pipe.mid"), kExitFileError, "pipe.mid: not a regular file"},
         {"bogus", kExitUsage, "unknown subcommand \"bogus\"; the subcommands are info, cut, cut-all"},
+        // A destination is named when it is missing, before anything is cut or logged.
+        {"cut " + song + " -s 3 --dest " + dir.file("gone"), kExitFileError,
+         "--dest " + dir.file("gone") + ": no such folder"},
+        {"cut-all " + dir.path().string() + " -s 3 -d " + dir.file("gone"), kExitFileError, "gone: no such folder"},
+        {"cut " + song + " -p 1 --dest ''", kExitUsage, "--dest: an empty name names no folder"},
+        {"cut-all " + dir.path().string() + " -s 3 --dest ''", kExitUsage, "--dest: an empty name names no folder"},
+        // Each option's range, --position in the steps `info` shows.
+        {"cut --help", kExitOk, "1 to N, where `info` shows \"positions: 1 to N\""},
+        {"cut-all --help", kExitOk, "Files cut at once, 1 to 256"},
     };
     for (const auto& c : cases) {
         const Outcome r = runProgram(c.args);
@@ -346,6 +390,39 @@ TEST(CommandLine, CutAllWritesAnAudioPreviewOfEachCut) {
         EXPECT_GE(seconds, end) << cut;
         EXPECT_LE(seconds, end + 2.5) << cut;
     }
+}
+
+// A SoundFont that cannot play says what it is, in one line: FluidSynth's
+// own complaints never reach stderr.
+TEST(CommandLine, ASoundFontThatCannotPlaySaysWhatItIs) {
+    TempDir dir;
+    const Bytes soundFont = readBytes(preview::findSoundFont(std::nullopt));
+    std::filesystem::create_directory(dir.path() / "folder.sf2");
+    ASSERT_EQ(::mkfifo(dir.file("pipe.sf2").c_str(), 0600), 0);
+    dir.write("text.sf2", Bytes{'t', 'e', 'x', 't'});
+    dir.write("short.sf2", Bytes(soundFont.begin(), soundFont.begin() + 1000));
+    Bytes inner = soundFont;  // whole, but its presets' chunk renamed
+    const std::string presets = "pdta";
+    const auto at = std::search(inner.begin(), inner.end(), presets.begin(), presets.end());
+    ASSERT_NE(at, inner.end());
+    *at = 'q';
+    dir.write("inner.sf2", inner);
+    const std::pair<const char*, std::string> cases[] = {
+        {"missing.sf2", "no such SoundFont file"},
+        {"folder.sf2", "a folder, not a SoundFont file"},
+        {"pipe.sf2", "a pipe, not a SoundFont file"},
+        {"text.sf2", "not a SoundFont file: it does not begin as a .sf2 file does"},
+        {"short.sf2",
+         "damaged SoundFont: the file ends early (1000 of " + std::to_string(soundFont.size()) + " bytes)"},
+        {"inner.sf2", "damaged SoundFont: the synthesizer cannot load it"},
+    };
+    for (const auto& [name, said] : cases) {
+        const Outcome r = runProgram("render " QUORVANE_SAMPLES "/format1_div96_plain.mid --out " + dir.file("x.wav") +
+                                     " --soundfont " + dir.file(name));
+        EXPECT_EQ(r.status, kExitFileError) << name;
+        EXPECT_EQ(r.err, "CANNOT OPEN FILE: " + dir.file(name) + ": " + said + "\n");
+    }
+    EXPECT_EQ(dir.names(), (Names{"folder.sf2", "inner.sf2", "pipe.sf2", "short.sf2", "text.sf2"}));
 }
 #endif
 

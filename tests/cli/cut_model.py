@@ -3,7 +3,7 @@ reader) and exact fractions of a second: a song's timeline, where a clip or a
 slider step ends, the check of a written cut against its source, and the
 runs of `quorvane` that the checks share."""
 
-import bisect, math, os, struct, subprocess
+import bisect, math, os, struct, subprocess, unicodedata
 from fractions import Fraction
 
 import mido
@@ -290,13 +290,19 @@ def cut_one(quorvane, song, options, out, tick, seconds=None):
     return check_cut(written, song, tick, seconds)
 
 
+def as_read(name):
+    """The order of a listing: case and diacritics aside, then code points."""
+    bare = ''.join(c for c in unicodedata.normalize('NFD', name) if not unicodedata.combining(c))
+    return bare.lower(), name
+
+
 def cut_all(quorvane, folder, songs, seconds, out):
     """`quorvane cut-all` of `folder`, whose files are `songs` by their names
     on disk, into the new folder `out`: the log's bytes and every clip."""
     os.makedirs(out)
     run([quorvane, 'cut-all', folder, '--seconds', str(seconds), '--dest', out])
     lines, failures = [], []
-    for number, (upper, disk) in enumerate(sorted((name.upper(), name) for name in songs), start=1):
+    for number, (upper, disk) in enumerate(((name.upper(), name) for name in sorted(songs, key=as_read)), start=1):
         song = songs[disk]
         tick = song.cut_for_clip(seconds)
         lines.append(song.log_line(number, upper, tick))

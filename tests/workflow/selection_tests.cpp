@@ -52,6 +52,20 @@ TEST_F(Selection, TheCutSliderSpansTheSongAndTheThumbIsWhereItCuts) {
     EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
 }
 
+// In the order a reader expects, whatever the locale and on every system:
+// case and diacritics aside, then by code point; each is listed in upper case.
+TEST_F(Selection, SongsAreListedAsAReaderOrdersThem) {
+    for (const char* name : {"zebra.mid", "äb.mid", "Äpfel.mid", "apple.mid", "Ab.mid", "éclair.mid", "Eagle.mid",
+                             "Ώρα.mid", "ωμέγα.mid", "Ель.mid", "ёлка.mid", "йод.mid", "Ива.mid", "_0.mid"}) {
+        songs.write(name, steadySong(0, 500000, 1));
+    }
+    openSource();
+    Names listed;
+    for (const ListItem& item : form.ListMIDI) listed.push_back(item.text);
+    EXPECT_EQ(listed, (Names{"_0.MID", "AB.MID", "ÄB.MID", "ÄPFEL.MID", "APPLE.MID", "EAGLE.MID", "ÉCLAIR.MID",
+                             "ZEBRA.MID", "ΩΜΈΓΑ.MID", "ΏΡΑ.MID", "ЁЛКА.MID", "ЕЛЬ.MID", "ИВА.MID", "ЙОД.MID"}));
+}
+
 TEST_F(Selection, AnUnreadableFileIsReportedOnceAndIsNotCurrent) {
     songs.write("GOOD.MID", steadySong(0, 500000, 8));
     songs.write("BAD.MID", cat({header(0, 1, 96), track({0x00, 0x40})}));

@@ -67,6 +67,35 @@ TEST(Text, CaseOfLatinGreekAndCyrillicNames) {
     EXPECT_EQ(characterCount("Ç:☃"), 3u);
 }
 
+// What a log line or a terminal shows of a name: control characters (C0,
+// DEL, C1) and each byte that is not well-formed UTF-8 as '?', the rest kept.
+TEST(Text, ControlCharactersAndBytesThatAreNotUtf8AreShownAsQuestionMarks) {
+    const std::pair<std::string, std::string> shown[] = {
+        {"façade ☃ \xF0\x9F\x98\x80.mid", "façade ☃ \xF0\x9F\x98\x80.mid"},
+        {"a\nb\tc\x1B[2J\x7F", "a?b?c?[2J?"},
+        {"\xC2\x80 \xC2\x9B \xC2\x9F \xC2\xA0", "? ? ? \xC2\xA0"},  // C1; a no-break space is kept
+        {"caf\xE9 \x85", "caf? ?"},                                 // Latin-1
+        // Overlong, a surrogate, past U+10FFFF, cut short.
+        {"\xC0\xAF \xED\xA0\x80 \xF4\x90\x80\x80 \xE2\x82", "?? ??? ???? ??"},
+    };
+    for (const auto& [text, expected] : shown) EXPECT_EQ(withoutControlCharacters(text), expected);
+}
+
+// Names sort with case and diacritics of Latin, Greek and Cyrillic letters
+// aside, combining marks too; different letters keep the alphabet's order.
+TEST(Text, SortKeysFoldCaseAndDiacritics) {
+    const std::pair<std::string, std::string> alike[] = {
+        {"Äpfel", "apfel"},    {"ÉTÉ", "ete"},           {"Ω", "ω"},
+        {"Ά ΐ ς", "α ι σ"},    {"ЁЙ Ї", "еи і"},         {"Łódź", "lodz"},
+        {"Ș Ţ", "s t"},        {"Ắ Ữ", "a u"},           {"Ӂ", "ж"},
+        {"Straße", "strasse"}, {"Œuvre Æ", "oeuvre ae"}, {"A\xCC\x88pfel", "apfel"},  // decomposed, as macOS names are
+    };
+    for (const auto& [a, b] : alike) EXPECT_TRUE(sortKey(a) == sortKey(b)) << a << " " << b;
+    const std::string ascending[] = {"0", "_", "ä", "B", "é", "Z", "þ", "Ω", "ё", "Я", "\xFF"};
+    for (std::size_t k = 1; k < std::size(ascending); ++k)
+        EXPECT_TRUE(sortKey(ascending[k - 1]) < sortKey(ascending[k])) << ascending[k - 1] << " " << ascending[k];
+}
+
 std::string shown(const std::function<void()>& refused, const std::string& currentFile) {
     try {
         refused();
