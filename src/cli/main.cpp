@@ -159,7 +159,8 @@ int main(int rawArgc, char** rawArgv) {
         }
     }
 #endif
-    // Paths go to stdout as to stderr, control characters shown as '?'.
+    // A terminal shows paths as stderr shows names, control characters as '?';
+    // a pipe or a file gets them byte for byte, so that scripts can open them.
     std::ostringstream out;
     if (*info)
         status = runInfo(infoFile, out, std::cerr);
@@ -175,7 +176,7 @@ int main(int rawArgc, char** rawArgv) {
         status = runRender(renderFile, renderOut, audio, out, std::cerr);
 #endif
 
-    std::cout << terminalText(out.str());
+    std::cout << (standardOutputIsTerminal() ? terminalText(out.str()) : out.str());
 
     // Output that never arrived is a failure, not a success (a full disk, a closed pipe).
     errno = 0;

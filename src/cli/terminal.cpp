@@ -21,6 +21,7 @@ constexpr int kDefaultColumns = 80;
 #if defined(_WIN32)
 
 bool standardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+bool standardOutputIsTerminal() { return _isatty(_fileno(stdout)) != 0; }
 
 int terminalColumns() {
     CONSOLE_SCREEN_BUFFER_INFO info;
@@ -31,6 +32,7 @@ int terminalColumns() {
 #else
 
 bool standardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+bool standardOutputIsTerminal() { return isatty(STDOUT_FILENO) == 1; }
 
 int terminalColumns() {
     winsize size{};

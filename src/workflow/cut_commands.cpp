@@ -72,7 +72,9 @@ std::string batchSummary(int cut, int count, const std::vector<BatchFailure>& fa
         text += listed == 0 ? ' ' : '\n';
         text += heading;
         for (std::size_t k = 0; k < list->size() && listed < kListed; ++k, ++listed) {
-            text += "\n" + withoutControlCharacters((*list)[k].fileName) + ": " + (*list)[k].reason;
+            text += '\n';
+            text += withoutControlCharacters((*list)[k].fileName);
+            text += ": " + (*list)[k].reason;
         }
     }
     const std::size_t all = failures.size() + previews.size();
