@@ -47,4 +47,8 @@ std::string describeError(const std::exception_ptr& error, const std::string& cu
 
 std::string describeFileFailure(const std::exception_ptr& error) { return describe(error, {}, false); }
 
+FileError unsupportedFormat(const std::string& file, std::uint16_t format) {
+    return FileError(ErrorKind::UnreadableMidi, file, "format " + std::to_string(format) + " is not supported");
+}
+
 }  // namespace quorvane

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <exception>
 #include <string>
+
+#include "engine/errors.hpp"
 
 namespace quorvane {
 
@@ -13,5 +16,10 @@ std::string describeError(const std::exception_ptr& error, const std::string& cu
 // What went wrong with one file of a batch, without its name (the log line
 // names it): "CANNOT READ MIDI FILE: the file ends early (at byte 100)".
 std::string describeFileFailure(const std::exception_ptr& error);
+
+// The refusal of a song that no cutter takes (Format 2 and up), made before
+// any cutter reads it: "format 2 is not supported". The header's format
+// says it all, so no place in the file is named.
+FileError unsupportedFormat(const std::string& file, std::uint16_t format);
 
 }  // namespace quorvane

@@ -40,14 +40,12 @@ using namespace std::string_literals;
 class WindowTest : public ::testing::Test {
 protected:
     WindowTest() {
-        LastFolder().clear();
         window.show();
         window.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
         songs.write("A.MID", steadySong(0, 500000, 40));
         songs.write("B.MID", steadySong(0, 500000, 60));
     }
-    ~WindowTest() override { LastFolder().clear(); }
 
     QWindow* handle() { return window.windowHandle(); }
     static QPoint centre(const QWidget& control) { return control.geometry().center(); }

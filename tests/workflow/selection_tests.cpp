@@ -111,50 +111,6 @@ TEST_F(Selection, ListsMidiFilesInUpperCaseWithTheirNamesOnDisk) {
     EXPECT_EQ(form.LabFound, "3");
     EXPECT_EQ(form.TextPath, songs.path().string());
     EXPECT_EQ(picker.requests.at(0).title, "Choose Harmara source path...");
-    EXPECT_EQ(LastFolder(), songs.path().string() + pathSeparator());
-}
-
-TEST_F(Selection, CancelledDialogsFallBackToTheLastFolder) {
-    const std::string sep = pathSeparator();
-    openSource();
-    form.Image2_Click();  // DEST cancelled: the source folder, with a separator
-    EXPECT_EQ(form.appState().TextDest, songs.path().string() + sep);
-    EXPECT_EQ(picker.requests.at(1).title, "Choose Midi-Files destination path...");
-    EXPECT_EQ(picker.requests.at(1).startFolder, songs.path().string() + sep);
-
-    // The cut goes there, through a doubled separator the file system accepts.
-    songs.write("X.MID", steadySong(0, 500000, 8));
-    form.Image1_Click();  // SOURCE cancelled: lists from the last folder
-    EXPECT_EQ(form.TextPath, songs.path().string() + sep);
-    ASSERT_EQ(form.ListMIDI.size(), 1u);
-    form.ListMIDI_Click(0);
-    segmento.SetValue(2);
-    form.Image4_Click();
-    EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
-    EXPECT_TRUE(std::filesystem::exists(songs.path() / "x-cut.mid"));
-
-    // A path of up to three characters (a drive root such as C:\) is kept as
-    // it is; a longer one gets a separator.
-    for (const auto& [chosen, last] :
-         {std::pair{sep, sep}, std::pair{sep + "ab", sep + "ab"}, std::pair{sep + "abc", sep + "abc" + sep}}) {
-        picker.answers.push_back(chosen);
-        form.Image2_Click();
-        EXPECT_EQ(LastFolder(), last);
-    }
-
-    // With no last folder, a cancelled SOURCE lists the root and keeps the current file.
-    const std::string current = form.appState().FilePath;
-    LastFolder().clear();
-    form.Image1_Click();
-    EXPECT_EQ(form.TextPath, "");
-    EXPECT_EQ(form.appState().FilePath, current);
-    EXPECT_EQ(form.appState().Text9, current);
-    EXPECT_TRUE(messages.messages.empty());
-
-    picker.answers.push_back((songs.path() / "missing").string());
-    form.Image1_Click();
-    ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_NE(messages.messages[0].find("missing"), std::string::npos);
 }
 
 }  // namespace
