@@ -127,8 +127,8 @@ MainWindow::MainWindow(const PlatformServices* services, QWidget* parent)
     labStatus_->setShortenableNames([this] {
         const AppState& state = form_.appState();
         QStringList names;
-        for (const std::string& name : {state.FileName, state.FilePath, state.CutFilePath, form_.TextPath,
-                                        state.TextDest}) {
+        for (const std::string& name :
+             {state.FileName, state.FilePath, state.CutFilePath, form_.TextPath, state.TextDest}) {
             if (!name.empty()) names << text(withoutControlCharacters(name));
         }
         if (!state.CutFilePath.empty()) names << QFileInfo(text(state.CutFilePath)).fileName();

