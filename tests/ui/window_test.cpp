@@ -566,16 +566,6 @@ TEST_F(WindowCommands, TheFirstStartPointsAtSourceAndTheWheelMovesTheSliders) {
     EXPECT_EQ(caption(window.labChoose()), "31");
 }
 
-TEST_F(WindowCommands, TmpCtrlReturnFromList) {
-    openSource();
-    click(rowAt(1));
-    QCoreApplication::processEvents();
-    std::cerr << "focus " << (focused() ? focused()->objectName().toStdString() : "none") << "\n";
-    key(Qt::Key_Return, Qt::ControlModifier);
-    QCoreApplication::processEvents();
-    std::cerr << caption(window.labStatus()) << "\n";
-}
-
 #ifdef QUORVANE_WITH_PREVIEW
 // The play button and Space start and stop the preview of the cut point; the frames go to FluidSynth's file
 // driver instead of a device.
