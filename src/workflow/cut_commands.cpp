@@ -101,7 +101,12 @@ std::string Form1::prepareBatchFile(int index) {
     const ListItem item = ListMIDI.at(static_cast<std::size_t>(index));
     const double clip = clipLengthSeconds();
     makeCurrent(item);
-    if (state.Format > 1) throw unsupportedFormat(state.FilePath, state.Format);
+    if (state.Format > 1) {
+        // Refused as the window refuses it when chosen, before it is measured.
+        const FileError refusal = unsupportedFormat(state.FilePath, state.Format);
+        forgetCurrentFile();
+        throw refusal;
+    }
     measure();
     const std::string length = minutesSeconds(wholeSeconds(timeline_->length()));
     // The clip ends where the timeline says; the thumb shows the first
