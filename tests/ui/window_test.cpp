@@ -450,7 +450,8 @@ TEST_F(WindowCommands, FoldersClipLengthAndPlaceAreRemembered) {
 TEST_F(WindowFace, TheStatusLineIsReadWholeAndOnlyNamesAreShortened) {
     const auto whole = [&] {
         const ui::Caption& status = window.labStatus();
-        return status.shownText() == status.text() && status.fontMetrics().horizontalAdvance(status.text()) <= status.width();
+        return status.shownText() == status.text() &&
+               status.fontMetrics().horizontalAdvance(status.text()) <= status.width();
     };
     EXPECT_EQ(caption(window.labStatus()), "Choose a folder of songs: SOURCE or Ctrl+O");
     EXPECT_TRUE(whole());
