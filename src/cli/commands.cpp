@@ -10,6 +10,8 @@
 #include "headless_window.hpp"
 #include "progress_line.hpp"
 #include "workflow/batch_jobs.hpp"
+#include "workflow/error_text.hpp"
+#include "workflow/time_display.hpp"
 
 namespace quorvane::cli {
 
@@ -68,7 +70,7 @@ int runInfo(const std::string& file, std::ostream& out, std::ostream& err) {
         << "tempo:     " << state.Tempo << " microseconds per quarter note\n"
         << "tick:      " << std::setprecision(17) << state.TickMs << " ms\n"
         << "length:    " << timeline.musicLength() << " music ticks (" << kMusicTicksPerQuarter
-        << " per quarter note), " << window.form.LabDurataTempo << '\n'
+        << " per quarter note), " << minutesSeconds(wholeSeconds(timeline.length())) << '\n'
         << "start:     " << 60000000.0 / timeline.tempoAt(0) << " quarter notes per minute\n"
         << "positions: 1 to " << window.segmento.Max() << '\n';
     return kExitOk;
@@ -79,6 +81,12 @@ int runCutAtPosition(const std::string& file, int position, const std::optional<
     HeadlessWindow window(err);
     window.form.onCutWritten = afterCut;
     if (!selectAlone(window, file, dest)) return kExitFileError;
+    // The window says it in its status line; here it is the command's failure.
+    if (!window.form.formatRefusal().empty()) {
+        const AppState& state = window.form.appState();
+        err << describeError(std::make_exception_ptr(unsupportedFormat(state.FilePath, state.Format)), {}) << '\n';
+        return kExitFileError;
+    }
     const int max = window.segmento.Max();
     if (position < 1 || position > max) {
         err << "--position: " << position << " is outside the cut slider's range for this song, 1 to " << max << '\n';

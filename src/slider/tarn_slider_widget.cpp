@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QPainter>
 #include <QScopedValueRollback>
 
@@ -264,6 +265,21 @@ void TarnSliderWidget::keyReleaseEvent(QKeyEvent* event) {
     }
     event->accept();
     CloseKeyTip();
+}
+
+void TarnSliderWidget::wheelEvent(QWheelEvent* event) {
+    event->accept();
+    if (!Enabled() || Dragging()) return;
+    // A notch is 120 eighths of a degree; fine-grained wheels send less at a time.
+    constexpr int kNotch = 120;
+    const QPoint angle = event->angleDelta();
+    const int turned = angle.y() != 0 ? angle.y() : angle.x();
+    // With "natural" scrolling the system reports the turn reversed.
+    wheelAngle_ += event->inverted() ? -turned : turned;
+    const int notches = wheelAngle_ / kNotch;
+    if (notches == 0) return;
+    wheelAngle_ -= notches * kNotch;
+    SetValue(static_cast<std::int32_t>(std::clamp<std::int64_t>(std::int64_t{Value()} + notches, Min(), Max())));
 }
 
 void TarnSliderWidget::focusOutEvent(QFocusEvent* event) {

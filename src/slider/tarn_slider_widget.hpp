@@ -51,6 +51,9 @@ protected:
     // while one is held, as during a drag.
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    // The wheel moves the thumb a step per notch, up and away from the user
+    // towards Max, as the Up key does.
+    void wheelEvent(QWheelEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
@@ -68,6 +71,7 @@ private:
     QPixmap surface_;
     bool layingOut_ = false;
     bool keyTip_ = false;  // the tip is shown for a held key
+    int wheelAngle_ = 0;   // eighths of a degree turned short of a notch
 };
 
 }  // namespace quorvane

@@ -44,8 +44,9 @@ std::string CutPointPreview::toggle() {
     try {
         const auto cut = form_.pendingCut();
         if (!cut) {
-            return form_.appState().FilePath.empty() ? "Nothing to play: choose a song in the list first."
-                                                     : "Nothing to play: move CUT POINT past the start.";
+            if (form_.appState().FilePath.empty()) return "Nothing to play: choose a song in the list first.";
+            if (std::string refusal = form_.formatRefusal(); !refusal.empty()) return refusal;
+            return "Nothing to play: move CUT POINT past the start.";
         }
         preview::SongEvents clip = preview::cutEnding(cut->first, cut->second);
         if (!player_) {

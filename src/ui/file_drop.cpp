@@ -32,6 +32,7 @@ void FileDrop::open(const DropRequest& request) {
     Form1& form = window_.model();
     form.useSourceFolder(request.folder.toStdString());
     window_.refresh();
+    window_.markCurrentSong();
     if (request.fileName.isEmpty()) return;
     const int row = form.listIndexOf(request.fileName.toStdString());
     if (row >= 0) window_.chooseRow(row);

@@ -15,14 +15,15 @@ public:
 
     // The control the ring is drawn around; nullptr while it is hidden.
     QWidget* target() const noexcept { return target_; }
+    // Draws the ring around `control` (nullptr: hides it), as when the
+    // keyboard brings it the focus.
+    void surround(QWidget* control);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void surround(QWidget* control);
-
     QWidget* target_ = nullptr;
 };
 

@@ -71,12 +71,13 @@ inline constexpr Box kLabDurataTempo{76, 322, 105, 15};
 inline constexpr Box kLabNum{113, 339, 57, 15};
 inline constexpr Box kText9{158, 340, 391, 13};
 inline constexpr Box kTextPath{8, 360, 551, 19};
-inline constexpr Box kTextDest{6, 376, 311, 19};
-// One line on what the last command did, right of the destination.
-inline constexpr Box kLabStatus{325, 378, 229, 15};
+inline constexpr Box kTextDest{6, 376, 250, 19};
+// One line on what the last command did, right of the destination: wide
+// enough for its longest sentence, so that only names in it are shortened.
+inline constexpr Box kLabStatus{262, 378, 292, 15};
 // The thin bar under it that follows a CUT ALL, and the brand artwork at the
 // top (a right click on it shows the About box).
-inline constexpr Box kBatchProgress{325, 394, 229, 3};
+inline constexpr Box kBatchProgress{262, 394, 292, 3};
 inline constexpr Box kBrand{196, 18, 320, 62};
 
 // Resource paths: bitmaps by their upper-case names, the design's pictures,

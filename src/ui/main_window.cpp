@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QIcon>
 #include <QMouseEvent>
 #include <QPainter>
@@ -10,9 +11,11 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "engine/text.hpp"
 #include "slider/qt_picture.hpp"
 #include "ui/about_box.hpp"
 #include "ui/file_drop.hpp"
+#include "ui/focus_ring.hpp"
 #include "ui/tooltips.hpp"
 
 namespace quorvane::ui {
@@ -118,8 +121,20 @@ MainWindow::MainWindow(const PlatformServices* services, QWidget* parent)
     // measured; one that could not be read is not left selected.
     form_.onSelectionMeasured = [this] {
         refresh();
-        if (form_.appState().FilePath.empty()) selectRow(-1);
+        if (form_.appState().FilePath.empty()) unmarkRow();
     };
+    // A status too long for its line is cut inside a name it gives, never in its words.
+    labStatus_->setShortenableNames([this] {
+        const AppState& state = form_.appState();
+        QStringList names;
+        for (const std::string& name :
+             {state.FileName, state.FilePath, state.CutFilePath, form_.TextPath, state.TextDest}) {
+            if (!name.empty()) names << text(withoutControlCharacters(name));
+        }
+        if (!state.CutFilePath.empty()) names << QFileInfo(text(state.CutFilePath)).fileName();
+        for (const ListItem& item : form_.ListMIDI) names << text(withoutControlCharacters(item.text));
+        return names;
+    });
 
     // Space plays the cut point from anywhere in the window, the list
     // included; a button that has the focus keeps Space for itself.
@@ -233,10 +248,11 @@ void MainWindow::runCommand(layout::Button which) {
         case layout::kButtonCount: return;
     }
     refresh();
+    if (which == layout::kSource) markCurrentSong();
     // Commands tried during a batch (and refused) leave its bar alone.
     if (!form_.batchRunning()) progress_->hide();
     // A batch stopped by a file it could not read leaves no file current.
-    if (which == layout::kCutAll && form_.appState().FilePath.empty()) selectRow(-1);
+    if (which == layout::kCutAll && form_.appState().FilePath.empty()) unmarkRow();
     // An exit asked for during a batch ends the program once the batch has stopped.
     if (form_.exitRequested() && !form_.batchRunning()) close();
 }
@@ -252,6 +268,27 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void MainWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (shown_) return;
+    shown_ = true;
+    // The first start: the keyboard, and the ring that shows it, begin on SOURCE.
+    if (form_.TextPath.empty()) {
+        button(layout::kSource).setFocus(Qt::TabFocusReason);
+        keys_->focusRing().surround(&button(layout::kSource));
+    }
+}
+
+void MainWindow::listAgain() {
+    form_.ListAgain_Click();
+    refresh();
+    markCurrentSong();
+}
+
+void MainWindow::markCurrentSong() {
+    if (!form_.batchRunning()) selectRow(form_.currentIndex());
+}
+
 void MainWindow::refresh() {
     textPath_->setText(text(form_.TextPath));
     textDest_->setText(text(form_.appState().TextDest));
@@ -262,6 +299,10 @@ void MainWindow::refresh() {
     labDurataTempo_->setText(text(form_.LabDurataTempo));
     labStatus_->setText(text(form_.LabStatus));
     refreshList();
+    // The buttons that wait for a running CUT ALL look it.
+    for (layout::Button waiting : {layout::kSource, layout::kDest, layout::kCutAll, layout::kCutOne, layout::kPlay}) {
+        buttons_[waiting]->setEnabled(!form_.batchRunning());
+    }
 }
 
 void MainWindow::refreshList() {
@@ -277,6 +318,8 @@ void MainWindow::refreshList() {
 
 void MainWindow::selectRow(int row) { list_->setCurrentRow(row); }
 
+void MainWindow::unmarkRow() { list_->clearSelection(); }
+
 void MainWindow::chooseRow(int row) {
     selectRow(row);
     rowChosen(row);
@@ -289,7 +332,7 @@ void MainWindow::rowChosen(int row) {
     form_.ListMIDI_Click(row);
     refresh();
     // A file that could not be made current is not left selected.
-    if (form_.appState().FilePath.empty()) selectRow(-1);
+    if (form_.appState().FilePath.empty()) unmarkRow();
 }
 
 void MainWindow::setLeds(int lit) {

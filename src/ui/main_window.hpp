@@ -65,6 +65,10 @@ public:
     void refresh();
     // Marks row `row` of the list and chooses its song, as a click on it does.
     void chooseRow(int row);
+    // Lists the source folder again (F5).
+    void listAgain();
+    // After a new listing: marks the current song's row, or none.
+    void markCurrentSong();
 
     // The font of the captions and the list.
     static QFont captionFont();
@@ -79,6 +83,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     MainWindow(const PlatformServices* services, QWidget* parent);
@@ -91,6 +96,9 @@ private:
     void rowChosen(int row);
     // Marks a row of the list (-1: none) without selecting its file.
     void selectRow(int row);
+    // No row is marked, but the keyboard's place in the list stays, and so
+    // does the scrolling.
+    void unmarkRow();
     void refreshList();
 
     std::unique_ptr<QtServices> own_;
@@ -119,6 +127,7 @@ private:
     FileDrop* drop_ = nullptr;
 
     bool dragging_ = false;  // moving the window with the pointer ourselves
+    bool shown_ = false;     // shown once already
     QPoint dragOffset_;
 };
 

@@ -40,9 +40,15 @@ void PictureButton::showPicture(std::string_view name) {
 }
 
 void PictureButton::paintEvent(QPaintEvent*) {
-    if (picture_.isNull()) return;
     QPainter painter(this);
-    painter.drawPixmap(0, 0, picture_);
+    if (!picture_.isNull()) painter.drawPixmap(0, 0, picture_);
+    // Dimmed towards the list's dark well while the button waits.
+    if (!isEnabled()) painter.fillRect(rect(), QColor(0x12, 0x14, 0x18, 170));
+}
+
+void PictureButton::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange) update();
 }
 
 void PictureButton::mousePressEvent(QMouseEvent* event) {

@@ -19,7 +19,7 @@ QPixmap loadBitmap(std::string_view name);
 // released over the button is a click. Moves over it are reported (the LEDs
 // follow them) and never reach the window's background. From the keyboard
 // (Tab brings it the focus), Space or Enter shows the pressed picture while
-// held and clicks on release.
+// held and clicks on release. Disabled, it is shown dimmed.
 class PictureButton final : public QWidget {
     Q_OBJECT
 
@@ -42,6 +42,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void showPicture(std::string_view name);

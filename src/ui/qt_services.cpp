@@ -3,13 +3,24 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
-#include <QStandardPaths>
 #include <chrono>
 #include <cstdio>
 #include <thread>
 
 namespace quorvane::ui {
+
+QString dialogStartFolder(const std::string& folder) {
+    if (folder.empty()) return QDir::homePath();
+    // A folder gone since (a drive taken away) leaves the nearest one above it.
+    for (QString path = QDir(QString::fromStdString(folder)).absolutePath();;) {
+        if (QFileInfo(path).isDir()) return QDir::toNativeSeparators(path);
+        const QString parent = QFileInfo(path).path();
+        if (parent == path) return QDir::homePath();
+        path = parent;
+    }
+}
 
 std::optional<std::string> DialogFolderPicker::pickFolder(const std::string& title, const std::string& startFolder) {
     if (!presetAnswers.empty()) {
@@ -17,10 +28,8 @@ std::optional<std::string> DialogFolderPicker::pickFolder(const std::string& tit
         presetAnswers.pop_front();
         return answer;
     }
-    const QString start = startFolder.empty() ? QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)
-                                              : QString::fromStdString(startFolder);
-    const QString chosen =
-        QFileDialog::getExistingDirectory(owner_, QString::fromStdString(title), start, QFileDialog::ShowDirsOnly);
+    const QString chosen = QFileDialog::getExistingDirectory(owner_, QString::fromStdString(title),
+                                                             dialogStartFolder(startFolder), QFileDialog::ShowDirsOnly);
     if (chosen.isEmpty()) return std::nullopt;
     return QDir::toNativeSeparators(chosen).toStdString();
 }

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include <QString>
+
 #include "ui/thread_pool_work.hpp"
 #include "workflow/platform_services.hpp"
 
@@ -17,10 +19,13 @@ namespace quorvane::ui {
 
 inline constexpr char kApplicationTitle[] = "Quorvane";
 
-// The platform's folder dialog, owned by the main window, starting at the
-// folder it is given or, without one, at the desktop. Folders handed in
-// beforehand (from the command line) answer the next requests instead of
-// the dialog.
+// Where the folder dialog opens for `folder`: the folder itself, or the
+// nearest folder above it that is still there; the home folder without one.
+QString dialogStartFolder(const std::string& folder);
+
+// The platform's folder dialog, owned by the main window, starting at
+// dialogStartFolder(). Folders handed in beforehand (from the command line)
+// answer the next requests instead of the dialog.
 class DialogFolderPicker final : public FolderPicker {
 public:
     explicit DialogFolderPicker(QWidget* owner) : owner_(owner) {}

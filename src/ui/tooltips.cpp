@@ -6,8 +6,10 @@ namespace quorvane::ui {
 
 void addToolTips(MainWindow& window) {
     const auto tip = [](QWidget& control, const char* text) { control.setToolTip(QString::fromUtf8(text)); };
+    // A caption keeps its description under texts that it shows whole.
+    const auto describe = [](Caption& caption, const char* text) { caption.setDescription(QString::fromUtf8(text)); };
     tip(window.button(layout::kSource),
-        "SOURCE (Ctrl+O): choose the folder of songs to cut. Its .mid files are listed. "
+        "SOURCE (Ctrl+O): choose the folder of songs to cut. Its .mid files are listed; F5 lists them again. "
         "You can also drop a folder or a .mid file on the window.");
     tip(window.button(layout::kDest),
         "DEST (Ctrl+D): choose the folder the cut files go to. Without one, each cut is written "
@@ -23,18 +25,21 @@ void addToolTips(MainWindow& window) {
     tip(window.list(), "The songs of the source folder. Choose one to see its length and cut it with CUT ONE.");
     tip(window.segmento(),
         "CUT POINT: where CUT ONE cuts the selected song, shown as a time. Format 1 songs are cut at the "
-        "next bar line. At the right end the whole song is kept. Keys: arrows, Page Up/Down, Home, End.");
+        "next bar line. At the right end the whole song is kept. Keys: arrows, Page Up/Down, Home, End; or the mouse "
+        "wheel.");
     tip(window.choose(),
         "CLIP LENGTH: how many seconds of each song CUT ALL keeps, from the start. "
-        "Keys: arrows, Page Up/Down, Home, End.");
-    tip(window.labChoose(), "The clip length CUT ALL keeps, in seconds.");
-    tip(window.labFound(), "How many songs the source folder holds.");
-    tip(window.labDurataTempo(), "The selected song's length, or the time where CUT POINT cuts it.");
-    tip(window.labNum(), "The number of the song CUT ALL is cutting; Done! when it has finished.");
-    tip(window.text9(), "The selected song.");
-    tip(window.textPath(), "The source folder. CUT ALL writes its log, Quorvane.log, here.");
-    tip(window.textDest(), "The destination folder for the cut files; empty: beside each song.");
-    tip(window.labStatus(), "What the last command wrote, or why it wrote nothing; during CUT ALL, how far it is.");
+        "Keys: arrows, Page Up/Down, Home, End; or the mouse wheel.");
+    describe(window.labChoose(), "The clip length CUT ALL keeps, in seconds.");
+    describe(window.labFound(), "How many songs the source folder holds.");
+    describe(window.labDurataTempo(),
+             "The length of the clip CUT ONE writes; with CUT POINT at the right end, the whole song.");
+    describe(window.labNum(), "The number of the song CUT ALL is cutting; Done! when it has finished.");
+    describe(window.text9(), "The selected song.");
+    describe(window.textPath(), "The source folder. CUT ALL writes its log, Quorvane.log, here.");
+    describe(window.textDest(), "The destination folder for the cut files; empty: beside each song.");
+    describe(window.labStatus(),
+             "What the last command wrote, or why it wrote nothing; during CUT ALL, how far it is.");
 }
 
 }  // namespace quorvane::ui

@@ -43,6 +43,7 @@ WindowKeys::WindowKeys(MainWindow& window) : QObject(&window), window_(window) {
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Enter), run(layout::kCutAll)},
         // At once: during a batch this runs from the batch's own event handling.
         {QKeySequence(Qt::Key_Escape), [this] { window_.model().requestStop(); }},
+        {QKeySequence(Qt::Key_F5), later([this] { window_.listAgain(); })},
         {QKeySequence(Qt::CTRL | Qt::Key_Q), later([this] { window_.close(); })},
         {QKeySequence(Qt::Key_F1), later([this] { showAboutBox(&window_); })},
     };

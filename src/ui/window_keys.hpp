@@ -12,8 +12,8 @@ class MainWindow;
 // the focus, and the shortcuts:
 //
 //   Ctrl+O SOURCE, Ctrl+D DEST, Ctrl+Enter CUT ONE, Ctrl+Shift+Enter CUT ALL,
-//   Esc stops a running CUT ALL after the file in hand, Ctrl+Q quits,
-//   F1 the About box.
+//   Esc stops a running CUT ALL after the file in hand, F5 lists the source
+//   folder again, Ctrl+Q quits, F1 the About box.
 class WindowKeys final : public QObject {
 public:
     explicit WindowKeys(MainWindow& window);

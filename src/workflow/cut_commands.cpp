@@ -108,6 +108,10 @@ void Form1::CutOne() {
         LabStatus = measuringStatus_ = "Nothing cut: the song is still being measured.";
         return;
     }
+    if (const std::string refusal = formatRefusal(); !refusal.empty()) {
+        LabStatus = refusal;
+        return;
+    }
     if (value <= 0) {
         LabStatus = "Nothing cut: move CUT POINT past the start.";
         return;
@@ -126,6 +130,12 @@ std::string Form1::prepareBatchFile(int index) {
     const ListItem item = ListMIDI.at(static_cast<std::size_t>(index));
     const double clip = clipLengthSeconds();
     makeCurrent(item);
+    if (state.Format > 1) {
+        // Refused as the window refuses it when chosen, before it is measured.
+        const FileError refusal = unsupportedFormat(state.FilePath, state.Format);
+        forgetCurrentFile();
+        throw refusal;
+    }
     measure();
     const std::string length = minutesSeconds(wholeSeconds(timeline_->length()));
     // The clip ends where the timeline says; the thumb shows the first

@@ -38,7 +38,6 @@ void Form1::FormatoZero() {
     const CutResult result = cutFormatZero(requestFor(state, timeline_.get(), song_.get()));
     state.CutFilePath = result.path;
     state.ChannelVolume = result.channelVolumes;
-    if (result.insideSong) state.Text9 = result.path;
 }
 
 void Form1::writeCut() {
@@ -56,7 +55,7 @@ void Form1::cutCurrentFile() {
 std::optional<std::pair<CutRequest, bool>> Form1::pendingCut() const {
     const std::int32_t value = Segmento.Value();
     // A song still being measured has none of its own fields yet.
-    if (state.FilePath.empty() || measuring() || value <= 0) return std::nullopt;
+    if (state.FilePath.empty() || measuring() || value <= 0 || !formatRefusal().empty()) return std::nullopt;
     CutRequest request = requestFor(state, nullptr, nullptr);  // read afresh, as CUT ONE reads it
     request.cutTick = cutTickAt(value);
     return std::pair{request, state.IsFormatOne};

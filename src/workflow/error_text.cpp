@@ -60,4 +60,8 @@ std::string describeReason(const std::exception_ptr& error) {
     }
 }
 
+FileError unsupportedFormat(const std::string& file, std::uint16_t format) {
+    return FileError(ErrorKind::UnreadableMidi, file, "format " + std::to_string(format) + " is not supported");
+}
+
 }  // namespace quorvane

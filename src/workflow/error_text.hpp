@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <exception>
 #include <string>
+
+#include "engine/errors.hpp"
 
 namespace quorvane {
 
@@ -17,5 +20,10 @@ std::string describeFileFailure(const std::exception_ptr& error);
 // The reason alone, without the headline: "the file ends early (at byte
 // 100)". For what follows a headline of the caller's own.
 std::string describeReason(const std::exception_ptr& error);
+
+// The refusal of a song that no cutter takes (Format 2 and up), made before
+// any cutter reads it: "format 2 is not supported". The header's format
+// says it all, so no place in the file is named.
+FileError unsupportedFormat(const std::string& file, std::uint16_t format);
 
 }  // namespace quorvane

@@ -9,6 +9,7 @@
 #include "engine/pre_reader.hpp"
 #include "engine/song_source.hpp"
 #include "engine/text.hpp"
+#include "error_text.hpp"
 #include "form1.hpp"
 #include "scripted_services.hpp"
 #include "time_display.hpp"
@@ -43,6 +44,7 @@ void Form1::ListMIDI_Click(int index) {
 void Form1::select(const ListItem& item) {
     abandonSelection();
     nameCurrent(item);
+    LabStatus.clear();  // whatever it said was about something else
     auto stop = std::make_shared<std::atomic<bool>>(false);
     auto measured = std::make_shared<MeasuredSong>();
     selectionStop_ = stop;
@@ -75,7 +77,6 @@ void Form1::select(const ListItem& item) {
     }
     if (!measuring()) return;
     // Until then the window shows the song's name, and nothing of the song before.
-    statusBeforeMeasure_ = LabStatus;
     LabStatus = measuringStatus_ = "Measuring " + withoutControlCharacters(state.FileName) + "...";
     LabDurataTempo.clear();
 }
@@ -83,7 +84,6 @@ void Form1::select(const ListItem& item) {
 void Form1::finishSelection(MeasuredSong& measured) {
     const bool later = !selecting_;
     selectionStop_.reset();
-    if (LabStatus == measuringStatus_) LabStatus = statusBeforeMeasure_;
     measuringStatus_.clear();
     // The song becomes current field by field, as when it is read here. An
     // error (a slider event's included) ends the choice: the song is
@@ -94,15 +94,19 @@ void Form1::finishSelection(MeasuredSong& measured) {
         if (measured.error) std::rethrow_exception(measured.error);
         takeHeader(measured.header);
         timeline_ = std::move(measured.timeline);
+        // The thumb starts at the song's end: the whole song, its length on show.
         fitCutSlider();
-        // The song's length stays on show until the cut point is moved.
-        LabDurataTempo = minutesSeconds(wholeSeconds(timeline_->length()));
+        Segmento.SetValue(Segmento.Max());
+        showCutPoint();
+        const std::string refusal = formatRefusal();
+        LabStatus = refusal.empty() ? "Ready to cut: " + withoutControlCharacters(state.FileName) : refusal;
     } catch (...) {
         failure = std::current_exception();
     }
     --depth_;
     if (failure) {
         forgetCurrentFile();
+        LabStatus.clear();
         report(failure);
     }
     if (later && onSelectionMeasured) onSelectionMeasured();
@@ -112,7 +116,8 @@ void Form1::abandonSelection() {
     if (!selectionStop_) return;
     selectionStop_->store(true);
     selectionStop_.reset();
-    if (LabStatus == measuringStatus_) LabStatus = statusBeforeMeasure_;
+    // What the line said about the measure ends with it.
+    if (LabStatus == measuringStatus_) LabStatus.clear();
     measuringStatus_.clear();
 }
 
@@ -171,7 +176,12 @@ void Form1::fitCutSlider() {
     // A thumb past the new end goes to the end, and that is where it cuts.
     Segmento.SetMax(max);
     if (Segmento.Value() > max) Segmento.SetValue(max);
-    state.CutTick = Segmento.Value() > 0 ? cutTickAt(Segmento.Value()) : 0;
+    showCutPoint();
+}
+
+std::string Form1::formatRefusal() const {
+    if (state.FilePath.empty() || !timeline_ || state.Format <= 1) return {};
+    return describeFileFailure(std::make_exception_ptr(unsupportedFormat(state.FilePath, state.Format)));
 }
 
 std::uint64_t Form1::cutTickAt(std::int32_t value) const {
@@ -180,24 +190,24 @@ std::uint64_t Form1::cutTickAt(std::int32_t value) const {
 }
 
 std::string Form1::timeAtPosition(std::int32_t value) const {
-    if (state.FilePath.empty() || !timeline_) return {};
+    if (state.FilePath.empty() || !timeline_ || !formatRefusal().empty()) return {};
+    if (value <= 0) return minutesSeconds(0);  // no clip
     // What is shown is the clip that is written: for Format 1 up to its bar line.
     return minutesSeconds(wholeSeconds(clipSeconds(*timeline_, cutTickAt(value))));
 }
 
-void Form1::Segmento_ValueChanged() {
+void Form1::Segmento_ValueChanged() { showCutPoint(); }
+
+void Form1::showCutPoint() {
     if (state.FilePath.empty() || !timeline_) return;
-    const std::int32_t value = Segmento.Value();
-    if (value <= 0) {
-        state.CutTick = 0;
-        return;
-    }
     // Until the new position is known, none is: CUT ONE never cuts at a
     // position the window does not show.
     state.CutTick = 0;
     LabDurataTempo.clear();
-    const std::uint64_t cut = cutTickAt(value);
-    LabDurataTempo = minutesSeconds(wholeSeconds(clipSeconds(*timeline_, cut)));
+    if (!formatRefusal().empty()) return;  // no clip to show
+    const std::int32_t value = Segmento.Value();
+    const std::uint64_t cut = value > 0 ? cutTickAt(value) : 0;
+    LabDurataTempo = timeAtPosition(value);
     state.CutTick = cut;
 }
 

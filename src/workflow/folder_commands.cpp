@@ -18,9 +18,17 @@ constexpr char kDestTitle[] = "Choose Midi-Files destination path...";
 }  // namespace
 
 void Form1::Source() {
-    clearListing();
-    DefDir1();
-    listSource();
+    // The dialog starts in the folder it may replace, else in the other one;
+    // a cancel changes nothing.
+    const std::optional<std::string> chosen =
+        services_.folders.pickFolder(kSourceTitle, TextPath.empty() ? state.TextDest : TextPath);
+    if (chosen) useSourceFolder(*chosen);
+}
+
+void Form1::Dest() {
+    const std::optional<std::string> chosen =
+        services_.folders.pickFolder(kDestTitle, state.TextDest.empty() ? TextPath : state.TextDest);
+    if (chosen) useDestFolder(*chosen);
 }
 
 void Form1::clearListing() {
@@ -30,18 +38,40 @@ void Form1::clearListing() {
 }
 
 void Form1::listSource() {
-    state.Text9 = state.FilePath;
-    // A cancelled first choice leaves the caption empty: the list then comes
-    // from the root folder, as the pattern "<caption>/*.mid" says.
-    ListMIDI = listMidiFiles(TextPath.empty() ? pathSeparator() : TextPath);
+    clearListing();
+    // A measure still under way for a song that stays listed keeps its line.
+    if (!measuring()) LabStatus.clear();
+    try {
+        ListMIDI = listMidiFiles(TextPath);
+    } catch (...) {
+        keepCurrentIfListed();
+        throw;
+    }
     LabFound = std::to_string(ListMIDI.size());
+    keepCurrentIfListed();
 }
 
-void Form1::Dest() { DefDir2(); }
+void Form1::keepCurrentIfListed() {
+    // Another folder, or the same one without the song: it is not current,
+    // and nothing cuts it until the user picks a song of this list.
+    if (!state.FilePath.empty() && currentIndex() < 0) {
+        forgetCurrentFile();
+        LabStatus.clear();
+    }
+    state.Text9 = state.FilePath;
+}
 
-void Form1::DefDir1() { chooseFolder(TextPath, kSourceTitle); }
+int Form1::currentIndex() const {
+    if (state.FilePath.empty()) return -1;
+    for (std::size_t i = 0; i < ListMIDI.size(); ++i) {
+        if (TextPath + pathSeparator() + ListMIDI[i].diskName == state.FilePath) return static_cast<int>(i);
+    }
+    return -1;
+}
 
-void Form1::DefDir2() { chooseFolder(state.TextDest, kDestTitle); }
+void Form1::ListAgain() {
+    if (!TextPath.empty()) listSource();
+}
 
 void Form1::chooseFile(const std::string& file, const std::string& dest) {
     guarded([&] {
@@ -66,17 +96,16 @@ void Form1::chooseFile(const std::string& file, const std::string& dest) {
 }
 
 void Form1::useSourceFolder(const std::string& folder) {
-    if (batchRunning_) return;
+    if (batchRunning_ || folder.empty()) return;
     guarded([&] {
-        clearListing();
-        takeFolder(TextPath, folder);
+        TextPath = folder;
         listSource();
     });
 }
 
 void Form1::useDestFolder(const std::string& folder) {
-    if (batchRunning_) return;
-    takeFolder(state.TextDest, folder);
+    if (batchRunning_ || folder.empty()) return;
+    state.TextDest = folder;
 }
 
 int Form1::listIndexOf(const std::string& diskName) const {
@@ -84,19 +113,6 @@ int Form1::listIndexOf(const std::string& diskName) const {
         if (ListMIDI[i].diskName == diskName) return static_cast<int>(i);
     }
     return -1;
-}
-
-void Form1::chooseFolder(std::string& label, const char* title) {
-    label = LastFolder();
-    const std::optional<std::string> chosen = services_.folders.pickFolder(title, LastFolder());
-    if (chosen) takeFolder(label, *chosen);
-}
-
-void Form1::takeFolder(std::string& label, const std::string& folder) {
-    label = folder;
-    // A folder's path gets a separator for the next dialog; a drive root
-    // (three characters, such as C:\) already ends in one.
-    LastFolder() = characterCount(label) > 3 ? label + pathSeparator() : label;
 }
 
 }  // namespace quorvane

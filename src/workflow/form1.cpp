@@ -52,13 +52,11 @@ void Form1::report(const std::exception_ptr& error) {
     services_.messages.showMessage(describeError(error, state.FilePath));
 }
 
-void Form1::Form_Load() { LabChoose = std::to_string(Choose.Value()); }
+void Form1::Form_Load() {
+    LabChoose = std::to_string(Choose.Value());
+    if (TextPath.empty()) LabStatus = "Choose a folder of songs: SOURCE or Ctrl+O";
+}
 
 void Form1::Choose_ValueChanged() { LabChoose = twoDigits(Choose.Value()); }
-
-std::string& LastFolder() {
-    static std::string folder;
-    return folder;
-}
 
 }  // namespace quorvane

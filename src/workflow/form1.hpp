@@ -117,12 +117,15 @@ public:
     void Image2_Click() { command(&Form1::Dest, true); }    // DEST
     void Image3_Click() { command(&Form1::CutAll, true); }  // CUT ALL
     void Image4_Click() { command(&Form1::CutOne, true); }  // CUT ONE
+    void ListAgain_Click() { command(&Form1::ListAgain, true); }  // F5: the source folder listed again
     // SOURCE and DEST answered with `folder` without asking (a folder dropped
     // on the window, or remembered from the last run).
     void useSourceFolder(const std::string& folder);
     void useDestFolder(const std::string& folder);
     // The list position of the file named `diskName`; -1 when it is not listed.
     int listIndexOf(const std::string& diskName) const;
+    // The list position of the current song; -1 without one.
+    int currentIndex() const;
 
     // The exit button: during a CUT ALL the batch stops at its next event
     // processing with the log closed; the host ends the program.
@@ -154,8 +157,7 @@ public:
     // The commands themselves; they throw. The entry points above wrap them.
     void Source();
     void Dest();
-    void DefDir1();
-    void DefDir2();
+    void ListAgain();
     void CutOne();
     void CutAll();
     // The engine's commands on the current file: the pre-read fills the
@@ -173,8 +175,12 @@ public:
     std::string logPath() const;
 
     // The length of the clip CUT ONE writes with the cut slider at `value`,
-    // as mm:ss. Empty without a current song.
+    // as mm:ss (00:00 at the start: no clip). Empty without a current song
+    // that can be cut.
     std::string timeAtPosition(std::int32_t value) const;
+    // What CUT ONE says of the current song when no cutter takes its format
+    // (2 and up), in the words of the batch log; empty otherwise.
+    std::string formatRefusal() const;
     // The files the last CUT ALL could not cut.
     const std::vector<BatchFailure>& batchFailures() const noexcept { return failures_; }
 
@@ -210,12 +216,15 @@ private:
     // Gives the cut slider the current song's range and makes CutTick the
     // cut its thumb shows.
     void fitCutSlider();
+    // TIME and CutTick follow the thumb.
+    void showCutPoint();
     // Where CUT ONE ends the current song's clip with the cut slider at `value`.
     std::uint64_t cutTickAt(std::int32_t value) const;
-    void chooseFolder(std::string& label, const char* title);
-    void takeFolder(std::string& label, const std::string& folder);
     void clearListing();
+    // Lists the source folder anew; the current song stays current only if
+    // it is listed again under its name.
     void listSource();
+    void keepCurrentIfListed();
 
     // Runs `body` as a command: errors reach the user once, at the outermost level.
     void guarded(const std::function<void()>& body);
@@ -239,7 +248,6 @@ private:
     std::shared_ptr<std::atomic<bool>> selectionStop_;
     bool selecting_ = false;           // inside select(): a result now is no later news
     std::string measuringStatus_;      // what LabStatus says while a song is measured
-    std::string statusBeforeMeasure_;  // and what it said before
     std::vector<BatchFailure> failures_;
     std::vector<BatchFailure> previewFailures_;  // cut, but onCutWritten failed
     int depth_ = 0;
@@ -247,8 +255,5 @@ private:
     bool exitRequested_ = false;
     bool stopRequested_ = false;
 };
-
-// The one program-wide folder both folder dialogs start from.
-std::string& LastFolder();
 
 }  // namespace quorvane

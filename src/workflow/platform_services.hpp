@@ -12,8 +12,9 @@ namespace quorvane {
 class FolderPicker {
 public:
     virtual ~FolderPicker() = default;
-    // Lets the user choose a folder, starting at `startFolder` (empty: the
-    // desktop). Nothing when the user cancels.
+    // Lets the user choose a folder, starting at `startFolder` (empty: where
+    // the platform starts, such as the home folder). Nothing when the user
+    // cancels.
     virtual std::optional<std::string> pickFolder(const std::string& title, const std::string& startFolder) = 0;
 };
 

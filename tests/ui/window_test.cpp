@@ -6,14 +6,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QDropEvent>
 #include <QImage>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTest>
 #include <QUrl>
+#include <QWheelEvent>
 #include <QWindow>
 
 #include <thread>
@@ -40,14 +43,12 @@ using namespace std::string_literals;
 class WindowTest : public ::testing::Test {
 protected:
     WindowTest() {
-        LastFolder().clear();
         window.show();
         window.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
         songs.write("A.MID", steadySong(0, 500000, 40));
         songs.write("B.MID", steadySong(0, 500000, 60));
     }
-    ~WindowTest() override { LastFolder().clear(); }
 
     QWindow* handle() { return window.windowHandle(); }
     static QPoint centre(const QWidget& control) { return control.geometry().center(); }
@@ -260,10 +261,13 @@ TEST_F(WindowCommands, CutAllShowsTheFileInHandFreezesTheListAndStopsOnEscapeOrE
     click(layout::kDest);
     window.choose().SetValue(2);
     std::vector<std::string> shown;
+    std::vector<bool> enabled;  // the buttons that wait look it; minimise and exit do not wait
     pump.onPump = [&] {
         shown.push_back(caption(window.text9()) + " " + caption(window.labDurataTempo()) + " row " +
                         std::to_string(window.list().currentRow()) + ", " + caption(window.labStatus()));
         EXPECT_TRUE(window.batchProgress().isVisible());
+        enabled.clear();
+        for (int b = 0; b < layout::kButtonCount; ++b) enabled.push_back(window.button(layout::Button(b)).isEnabled());
         click(rowAt(0));
     };
     click(layout::kCutAll);
@@ -271,13 +275,16 @@ TEST_F(WindowCommands, CutAllShowsTheFileInHandFreezesTheListAndStopsOnEscapeOrE
     EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
     EXPECT_EQ(shown, (std::vector<std::string>{(songs.path() / "A.MID").string() + " 00:02 row 0, 1 of 2",
                                                (songs.path() / "B.MID").string() + " 00:02 row 1, 2 of 2"}));
-    // The last file stays current, shown at its cut time (marking its row does not select it again), and the
-    // last cut's path is shown.
+    // The last file stays current, shown at its cut time (marking its row does not select it again); FILE shows
+    // the song, not its cut.
     EXPECT_EQ(window.list().currentRow(), 1);
     EXPECT_EQ(std::make_tuple(caption(window.labDurataTempo()), caption(window.labNum()), caption(window.text9())),
-              std::make_tuple("00:02"s, "Done!"s, (out.path() / "b-cut.mid").string()));
+              std::make_tuple("00:02"s, "Done!"s, (songs.path() / "B.MID").string()));
     EXPECT_EQ(out.names(), (std::vector<std::string>{"a-cut.mid", "b-cut.mid"}));
     EXPECT_FALSE(window.batchProgress().isVisible());
+    // SOURCE, DEST, CUT ALL, CUT ONE, minimise, exit, play.
+    EXPECT_EQ(enabled, (std::vector<bool>{false, false, false, false, true, true, false}));
+    EXPECT_TRUE(window.button(layout::kCutAll).isEnabled());
 
     window.list().setFocus();
     pump.onPump = [&] { QTest::keyClick(&window.list(), Qt::Key_Escape); };  // whichever control has the focus
@@ -366,9 +373,7 @@ TEST_F(WindowCommands, EveryCommandIsReachedFromTheKeyboard) {
         QTest::keyRelease(focused(), key);
         EXPECT_EQ(frmValueTip::Loaded(), nullptr);
         EXPECT_EQ(window.segmento().Value(), value);
-        if (value > 0) {  // at 0 TIME keeps what it showed
-            EXPECT_EQ(caption(window.labDurataTempo()), window.model().timeAtPosition(value));
-        }
+        EXPECT_EQ(caption(window.labDurataTempo()), value == 0 ? "00:00" : window.model().timeAtPosition(value));
     }
 
     // The shortcuts.
@@ -438,6 +443,128 @@ TEST_F(WindowCommands, FoldersClipLengthAndPlaceAreRemembered) {
     EXPECT_EQ(restored()[1], "");
     EXPECT_FALSE(store.contains(QStringLiteral("folders/destination")));
     EXPECT_TRUE(messages.messages.empty());
+}
+
+// Each news is read whole in the status line; a name too long for it is shortened, never the words around it, and
+// the tooltip holds the whole line. The other captions keep their descriptions as tooltips.
+TEST_F(WindowFace, TheStatusLineIsReadWholeAndOnlyNamesAreShortened) {
+    const auto whole = [&] {
+        const ui::Caption& status = window.labStatus();
+        return status.shownText() == status.text() &&
+               status.fontMetrics().horizontalAdvance(status.text()) <= status.width();
+    };
+    EXPECT_EQ(caption(window.labStatus()), "Choose a folder of songs: SOURCE or Ctrl+O");
+    EXPECT_TRUE(whole());
+    EXPECT_EQ(window.labChoose().toolTip(), "The clip length CUT ALL keeps, in seconds.");
+
+    const std::string name(120, 'L');
+    songs.write(name + ".MID", steadySong(0, 500000, 40));
+    songs.write("TWO.MID", cat({header(2, 1, 96), track(kEndOfTrack)}));
+    openSource();
+    window.chooseRow(rowOf("TWO.MID"));
+    EXPECT_EQ(caption(window.labStatus()), "CANNOT READ MIDI FILE: format 2 is not supported");
+    EXPECT_TRUE(whole());
+
+    window.chooseRow(rowOf((name + ".MID").c_str()));
+    window.segmento().SetValue(5);
+    click(layout::kCutOne);
+    const ui::Caption& status = window.labStatus();
+    const QString shown = status.shownText();
+    EXPECT_EQ(caption(status), "Written: " + std::string(120, 'l') + "-cut.mid");
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("Written: ll")) && shown.endsWith(QStringLiteral("ll-cut.mid")) &&
+                shown.contains(QChar(0x2026)))
+        << shown.toStdString();
+    EXPECT_LE(status.fontMetrics().horizontalAdvance(shown), status.width());
+    EXPECT_EQ(status.toolTip(), status.text());
+
+    picker.answers.push_back(out.path().string());
+    click(layout::kSource);  // an empty folder: no song is current any more
+    click(layout::kCutOne);
+    EXPECT_EQ(caption(status), "Nothing cut: choose a song in the list first.");
+    EXPECT_TRUE(whole());
+    EXPECT_EQ(status.toolTip().toStdString().rfind("What the last command wrote", 0), 0u);
+}
+
+// Where the folder dialog opens: the folder, or the nearest one above it still there; else the home folder.
+TEST(FolderDialog, StartsInAFolderThatExists) {
+    const TempDir dir;
+    const auto start = [](const std::filesystem::path& path) { return ui::dialogStartFolder(path.string()); };
+    const QString native = QDir::toNativeSeparators(QString::fromStdString(dir.path().string()));
+    EXPECT_EQ(start(dir.path()), native);
+    EXPECT_EQ(start(dir.path() / "gone" / "deeper"), native);
+    EXPECT_EQ(ui::dialogStartFolder(""), QDir::homePath());
+}
+
+// After the message of a song that cannot be read, no row is marked, but the keyboard and the scrolling stay where
+// they were: the next Down chooses the next song.
+TEST_F(WindowCommands, AfterAMessageTheListKeepsItsPlace) {
+    for (int k = 0; k < 40; ++k) {
+        char name[8];
+        std::snprintf(name, sizeof name, "S%02d.MID", k);
+        songs.write(name, k == 25 ? cat({header(0, 1, 96), track({0x00, 0x40})}) : steadySong(0, 500000, 40));
+    }
+    openSource();
+    QListWidget& list = window.list();
+    const int broken = rowOf("S25.MID");
+    list.scrollToItem(list.item(broken));
+    const int scrolled = list.verticalScrollBar()->value();
+    ASSERT_GT(scrolled, 0);
+    click(rowAt(broken));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_TRUE(list.selectedItems().isEmpty());
+    EXPECT_EQ(list.currentRow(), broken);
+    EXPECT_EQ(list.verticalScrollBar()->value(), scrolled);
+    key(Qt::Key_Down);
+    EXPECT_EQ(list.currentRow(), broken + 1);
+    EXPECT_EQ(caption(window.text9()), songs.file("S26.MID"));
+    EXPECT_GE(list.verticalScrollBar()->value(), scrolled);
+}
+
+// After a new listing the row of the current song stays marked only where the song is listed again; F5 lists the
+// folder again.
+TEST_F(WindowCommands, ANewListingMarksTheCurrentSongOrNone) {
+    openSource();
+    click(rowAt(1));
+    songs.write("C.MID", steadySong(0, 500000, 8));
+    key(Qt::Key_F5);
+    EXPECT_EQ(window.list().count(), 3);
+    EXPECT_EQ(window.list().currentRow(), 1);
+    EXPECT_EQ(caption(window.labDurataTempo()), "00:30");
+    const TempDir other;
+    other.write("B.MID", steadySong(0, 500000, 60));
+    picker.answers.push_back(other.path().string());
+    key(Qt::Key_O, Qt::ControlModifier);
+    EXPECT_TRUE(window.list().selectedItems().isEmpty());
+    EXPECT_EQ(caption(window.text9()), "");
+    EXPECT_EQ(caption(window.labDurataTempo()), "");
+    EXPECT_EQ(caption(window.labStatus()), "");
+}
+
+// At the first start the keyboard begins on SOURCE, its ring on show, and the status line says what to do. The wheel
+// moves both sliders a step a notch.
+TEST_F(WindowCommands, TheFirstStartPointsAtSourceAndTheWheelMovesTheSliders) {
+    EXPECT_EQ(focused(), &window.button(layout::kSource));
+    EXPECT_EQ(window.keys().focusRing().target(), &window.button(layout::kSource));
+    EXPECT_EQ(caption(window.labStatus()), "Choose a folder of songs: SOURCE or Ctrl+O");
+
+    openSource();
+    click(rowAt(0));  // A.MID: 00:20, 31 steps
+    const auto turn = [&](QWidget& slider, int angle) {
+        QWheelEvent wheel(QPointF(5, 5), slider.mapToGlobal(QPointF(5, 5)), {}, QPoint(0, angle), Qt::NoButton, {},
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&slider, &wheel);
+    };
+    turn(window.segmento(), -120);
+    turn(window.segmento(), -240);
+    EXPECT_EQ(window.segmento().Value(), 28);
+    EXPECT_EQ(caption(window.labDurataTempo()), window.model().timeAtPosition(28));
+    turn(window.segmento(), 60);  // half a notch: nothing yet
+    EXPECT_EQ(window.segmento().Value(), 28);
+    turn(window.segmento(), 60);
+    EXPECT_EQ(window.segmento().Value(), 29);
+    turn(window.choose(), 120);
+    EXPECT_EQ(caption(window.labChoose()), "31");
 }
 
 #ifdef QUORVANE_WITH_PREVIEW
@@ -519,27 +646,32 @@ TEST_F(WindowSelection, TheLatestChoiceIsShownOnceMeasuredAndABrokenSongIsReport
     win.chooseRow(1);
     letGo();
     EXPECT_EQ(caption(win.labDurataTempo()), "04:12");
-    EXPECT_EQ(caption(win.labStatus()), "");
+    EXPECT_EQ(caption(win.labStatus()), "Ready to cut: B.MID");
     *work.held = true;
     win.chooseRow(2);
     letGo();
     EXPECT_EQ(messages.messages.size(), 1u);
-    EXPECT_EQ(win.list().currentRow(), -1);
+    EXPECT_TRUE(win.list().selectedItems().isEmpty());
+    EXPECT_EQ(caption(win.labStatus()), "");
 }
 
 TEST_F(WindowSelection, NothingIsCutOrPlayedUntilTheChosenSongIsMeasuredAndAWindowGoneHearsNothing) {
     win.chooseRow(0);
     letGo();
     win.segmento().SetValue(20);
+    win.runCommand(ui::layout::kCutOne);
+    EXPECT_EQ(caption(win.labStatus()), "Written: a-cut.mid");
     *work.held = true;
     win.chooseRow(1);
     win.runCommand(ui::layout::kCutOne);
     win.runCommand(ui::layout::kPlay);
+    // The refusal stays until the measure ends; then the song is ready, and the older news never comes back.
     EXPECT_EQ(caption(win.labStatus()), "Nothing cut: the song is still being measured.");
     letGo();
+    EXPECT_EQ(caption(win.labStatus()), "Ready to cut: B.MID");
     win.runCommand(ui::layout::kCutOne);
     EXPECT_EQ(caption(win.labStatus()), "Written: B-CUT.mid");
-    EXPECT_EQ(chosen.names().size(), 4u);
+    EXPECT_EQ(chosen.names().size(), 5u);
 
     // A window gone during a measure never hears of it.
     auto gone = std::make_unique<ui::MainWindow>(PlatformServices{picker, messages, pump, pause, &work});

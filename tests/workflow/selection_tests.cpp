@@ -5,32 +5,43 @@
 namespace quorvane::test {
 namespace {
 
+using namespace std::string_literals;
+
 class Selection : public WindowFixture {};
 
-// The cut slider's steps (1000 music ticks each) cover the song exactly: its
-// end cuts the whole song, and a thumb past a shorter song's end stands at it.
-TEST_F(Selection, TheCutSliderSpansTheSongAndTheThumbIsWhereItCuts) {
+// The cut slider's steps (1000 music ticks each) cover the song exactly. A
+// song chosen starts whole, the thumb at its end; from then on TIME is the
+// clip CUT ONE writes, wherever the thumb goes.
+TEST_F(Selection, TheCutSliderSpansTheSongAndTimeIsTheClipCutOneWrites) {
     EXPECT_EQ(form.LabChoose, "30");
     songs.write("Long.mid", steadySong(1, 500000, 504));  // 252 s at 120 bpm, 387,072 music ticks
     songs.write("Slow.mid", steadySong(0, 1000000, 40));  // 40 s at 60 bpm, 30,720 music ticks
     songs.write("TINY.MID", steadySong(0, 500000, 1));    // half a second
     openSource();
+    segmento.SetValue(5);  // moved before any song: nothing to show
+    EXPECT_EQ(form.LabDurataTempo, "");
     form.ListMIDI_Click(indexOf("LONG.MID"));
-    EXPECT_EQ(form.LabDurataTempo, "04:12");
     EXPECT_EQ(segmento.Max(), 388);
+    EXPECT_EQ(segmento.Value(), 388);
+    EXPECT_EQ(form.appState().CutTick, kWholeSong);
+    EXPECT_EQ(form.LabDurataTempo, "04:12");
     EXPECT_EQ(form.appState().FileName, "LONG.MID");
     EXPECT_EQ(form.appState().FilePath, (songs.path() / "Long.mid").string());
     EXPECT_EQ(form.appState().Text9, form.appState().FilePath);
 
     // Format 1: the time shown is that of the bar line where the clip ends.
-    for (const auto& [value, cutTick, shown] :
-         {std::tuple{1, std::uint64_t{1920}, "00:02"}, {30, 19200, "00:20"}, {388, kWholeSong, "04:12"}}) {
+    for (const auto& [value, cutTick, shown] : {std::tuple{1, std::uint64_t{1920}, "00:02"},
+                                                {30, 19200, "00:20"},
+                                                {0, 0, "00:00"},
+                                                {388, kWholeSong, "04:12"}}) {
         segmento.SetValue(value);
         EXPECT_EQ(form.appState().CutTick, cutTick);
         EXPECT_EQ(form.LabDurataTempo, shown);
         EXPECT_EQ(form.timeAtPosition(value), shown);
     }
 
+    // The next song starts whole too, wherever the thumb stood.
+    segmento.SetValue(20);
     form.ListMIDI_Click(indexOf("SLOW.MID"));
     EXPECT_EQ(segmento.Max(), 31);
     EXPECT_EQ(segmento.Value(), 31);
@@ -43,10 +54,11 @@ TEST_F(Selection, TheCutSliderSpansTheSongAndTheThumbIsWhereItCuts) {
     EXPECT_EQ(form.LabChoose, "05");
 
     // A song shorter than a step still gets one; the thumb at the start cuts nowhere.
-    segmento.SetValue(0);
     form.ListMIDI_Click(indexOf("TINY.MID"));
+    EXPECT_EQ(std::make_pair(segmento.Max(), segmento.Value()), std::make_pair(1, 1));
     EXPECT_EQ(form.LabDurataTempo, "00:00");
-    EXPECT_EQ(segmento.Max(), 1);
+    EXPECT_EQ(form.appState().CutTick, kWholeSong);
+    segmento.SetValue(0);
     EXPECT_EQ(form.appState().CutTick, 0u);
     EXPECT_FALSE(form.pendingCut());
     EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
@@ -64,6 +76,31 @@ TEST_F(Selection, SongsAreListedAsAReaderOrdersThem) {
     for (const ListItem& item : form.ListMIDI) listed.push_back(item.text);
     EXPECT_EQ(listed, (Names{"_0.MID", "AB.MID", "ÄB.MID", "ÄPFEL.MID", "APPLE.MID", "EAGLE.MID", "ÉCLAIR.MID",
                              "ZEBRA.MID", "ΩΜΈΓΑ.MID", "ΏΡΑ.MID", "ЁЛКА.MID", "ЕЛЬ.MID", "ИВА.MID", "ЙОД.MID"}));
+}
+
+// A song that no cutter takes is named at once, when chosen, in the words
+// CUT ALL logs for it; it shows no length and CUT ONE says the same.
+TEST_F(Selection, ASongNoCutterTakesSaysSoWhenChosen) {
+    const std::string refusal = "CANNOT READ MIDI FILE: format 2 is not supported";
+    songs.write("GOOD.MID", steadySong(0, 500000, 8));
+    songs.write("TWO.MID", cat({header(2, 1, 96), track(cat({{0x00, 0x90, 1, 1}, {0x60, 0x80, 1, 0}, kEndOfTrack}))}));
+    openSource();
+    form.ListMIDI_Click(indexOf("GOOD.MID"));
+    form.ListMIDI_Click(indexOf("TWO.MID"));
+    EXPECT_EQ(form.LabStatus, refusal);
+    EXPECT_EQ(form.appState().Text9, songs.file("TWO.MID"));
+    EXPECT_EQ(form.LabDurataTempo, "");
+    segmento.SetValue(1);
+    EXPECT_EQ(form.LabDurataTempo, "");
+    EXPECT_EQ(form.timeAtPosition(1), "");
+    EXPECT_FALSE(form.pendingCut());
+    form.Image4_Click();
+    EXPECT_EQ(form.LabStatus, refusal);
+    EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
+
+    form.Image3_Click();
+    EXPECT_NE(log().find("2. TWO.MID: " + refusal + "\r\n"), std::string::npos) << log();
+    EXPECT_EQ(songs.names(), (Names{"GOOD.MID", "Quorvane.log", "TWO.MID", "good-cut.mid"}));
 }
 
 TEST_F(Selection, AnUnreadableFileIsReportedOnceAndIsNotCurrent) {
@@ -125,50 +162,77 @@ TEST_F(Selection, ListsMidiFilesInUpperCaseWithTheirNamesOnDisk) {
     EXPECT_EQ(form.LabFound, "3");
     EXPECT_EQ(form.TextPath, songs.path().string());
     EXPECT_EQ(picker.requests.at(0).title, "Choose Harmara source path...");
-    EXPECT_EQ(LastFolder(), songs.path().string() + pathSeparator());
 }
 
-TEST_F(Selection, CancelledDialogsFallBackToTheLastFolder) {
-    const std::string sep = pathSeparator();
+// A cancel changes nothing. Each dialog opens in the folder it would
+// replace, else in the other one; with neither, where the platform likes.
+TEST_F(Selection, ACancelledDialogChangesNothingAndEachStartsInItsOwnFolder) {
+    const auto shown = [&] {
+        std::vector<std::string> captions{form.TextPath,  form.appState().TextDest, form.LabFound,        form.LabNum,
+                                          form.LabStatus, form.LabDurataTempo,      form.appState().Text9};
+        for (const ListItem& item : form.ListMIDI) captions.push_back(item.text);
+        return captions;
+    };
+    const std::vector<std::string> atStart = shown();
+    EXPECT_EQ(form.LabStatus, "Choose a folder of songs: SOURCE or Ctrl+O");
+    form.Image1_Click();
+    form.Image2_Click();
+    EXPECT_EQ(shown(), atStart);
+    picker.answers.push_back(out.path().string());
+    form.Image2_Click();
+    form.Image1_Click();
+
+    songs.write("A.MID", steadySong(0, 500000, 40));
+    songs.write("B.MID", steadySong(0, 500000, 60));
     openSource();
-    form.Image2_Click();  // DEST cancelled: the source folder, with a separator
-    EXPECT_EQ(form.appState().TextDest, songs.path().string() + sep);
-    EXPECT_EQ(picker.requests.at(1).title, "Choose Midi-Files destination path...");
-    EXPECT_EQ(picker.requests.at(1).startFolder, songs.path().string() + sep);
-
-    // The cut goes there, through a doubled separator the file system accepts.
-    songs.write("X.MID", steadySong(0, 500000, 8));
-    form.Image1_Click();  // SOURCE cancelled: lists from the last folder
-    EXPECT_EQ(form.TextPath, songs.path().string() + sep);
-    ASSERT_EQ(form.ListMIDI.size(), 1u);
-    form.ListMIDI_Click(0);
-    segmento.SetValue(2);
+    form.ListMIDI_Click(1);
     form.Image4_Click();
+    const std::vector<std::string> before = shown();
+    EXPECT_EQ(before[4], "Written: b-cut.mid");
+    form.Image1_Click();
+    form.Image2_Click();
+    EXPECT_EQ(shown(), before);
+    EXPECT_EQ(form.appState().FilePath, songs.file("B.MID"));
+
+    std::vector<std::string> starts;
+    for (const auto& request : picker.requests) starts.push_back(request.startFolder);
+    EXPECT_EQ(starts, (Names{"", "", "", out.path().string(), out.path().string(), songs.path().string(),
+                             out.path().string()}));
+}
+
+// After any new listing the current song stays current only where it is
+// listed again under its name; else no song is, and CUT ONE says so.
+TEST_F(Selection, ANewListingKeepsTheCurrentSongOnlyIfItListsItAgain) {
+    songs.write("A.MID", steadySong(0, 500000, 40));
+    songs.write("B.MID", steadySong(0, 500000, 60));
+    const TempDir other;
+    other.write("A.MID", steadySong(0, 500000, 40));
+    openSource();
+    form.ListMIDI_Click(0);
+    segmento.SetValue(10);
+    form.ListAgain_Click();                       // F5
+    form.useSourceFolder(songs.path().string());  // the folder dropped again
+    EXPECT_EQ(form.currentIndex(), 0);
+    EXPECT_EQ(form.appState().Text9, songs.file("A.MID"));
+    EXPECT_EQ(segmento.Value(), 10);
+
+    // Another folder's A.MID is another song.
+    picker.answers.push_back(other.path().string());
+    form.Image1_Click();
+    EXPECT_EQ(std::make_tuple(form.currentIndex(), form.appState().Text9, form.LabDurataTempo, segmento.Max()),
+              std::make_tuple(-1, ""s, ""s, Form1::kNoSongMax));
+    segmento.SetValue(10);
+    form.Image4_Click();
+    EXPECT_EQ(form.LabStatus, "Nothing cut: choose a song in the list first.");
+    EXPECT_EQ(other.names().size() + songs.names().size(), 3u);
+
+    // A song gone from its folder is listed no more.
+    openSource();
+    form.ListMIDI_Click(1);
+    std::filesystem::remove(songs.path() / "B.MID");
+    form.ListAgain_Click();
+    EXPECT_EQ(std::make_pair(form.appState().FilePath, form.LabFound), std::make_pair(""s, "1"s));
     EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
-    EXPECT_TRUE(std::filesystem::exists(songs.path() / "x-cut.mid"));
-
-    // A path of up to three characters (a drive root such as C:\) is kept as
-    // it is; a longer one gets a separator.
-    for (const auto& [chosen, last] :
-         {std::pair{sep, sep}, std::pair{sep + "ab", sep + "ab"}, std::pair{sep + "abc", sep + "abc" + sep}}) {
-        picker.answers.push_back(chosen);
-        form.Image2_Click();
-        EXPECT_EQ(LastFolder(), last);
-    }
-
-    // With no last folder, a cancelled SOURCE lists the root and keeps the current file.
-    const std::string current = form.appState().FilePath;
-    LastFolder().clear();
-    form.Image1_Click();
-    EXPECT_EQ(form.TextPath, "");
-    EXPECT_EQ(form.appState().FilePath, current);
-    EXPECT_EQ(form.appState().Text9, current);
-    EXPECT_TRUE(messages.messages.empty());
-
-    picker.answers.push_back((songs.path() / "missing").string());
-    form.Image1_Click();
-    ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_NE(messages.messages[0].find("missing"), std::string::npos);
 }
 
 }  // namespace

@@ -69,9 +69,7 @@ protected:
     WindowFixture() : form(segmento, choose, {picker, messages, pump, pause}) {
         Form1::applyDesign(segmento, choose);
         form.Form_Load();
-        LastFolder().clear();
     }
-    ~WindowFixture() override { LastFolder().clear(); }
 
     // SOURCE answered with the songs folder.
     void openSource() {
