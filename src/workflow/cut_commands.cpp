@@ -67,7 +67,8 @@ std::string batchSummary(int cut, int count, const std::vector<BatchFailure>& fa
     constexpr std::size_t kListed = 20;
     std::string text = "Cut " + std::to_string(cut) + " of " + std::to_string(count) + " files.";
     std::size_t listed = 0;
-    for (const auto& [heading, list] : {std::pair{"Not cut:", &failures}, std::pair{"Previews not written:", &previews}}) {
+    for (const auto& [heading, list] :
+         {std::pair{"Not cut:", &failures}, std::pair{"Previews not written:", &previews}}) {
         if (list->empty() || listed == kListed) continue;
         text += listed == 0 ? ' ' : '\n';
         text += heading;
@@ -261,13 +262,12 @@ void Form1::CutAll() {
             const std::string stop = "after " + std::to_string(logged) + " of " + std::to_string(count) +
                                      " files: cannot write into " + destination + ": " + outcome.destinationFault;
             log.write("stopped " + withoutControlCharacters(stop) + "\r\n");
-            LabStatus = "Stopped: " + outcome.destinationFault + "; log in Quorvane.log.";
+            LabStatus = "Stopped: " + outcome.destinationFault + "; see the log.";
             const int cut = logged - static_cast<int>(failures_.size());
-            services_.messages.showMessage(
-                "Stopped " + stop +
-                (failures_.empty() && previewFailures_.empty()
-                     ? std::string()
-                     : "\n" + batchSummary(cut, logged, failures_, previewFailures_)));
+            services_.messages.showMessage("Stopped " + stop +
+                                           (failures_.empty() && previewFailures_.empty()
+                                                ? std::string()
+                                                : "\n" + batchSummary(cut, logged, failures_, previewFailures_)));
             return;
         }
         logFile(index, outcome, progress);
@@ -276,11 +276,11 @@ void Form1::CutAll() {
         if (stopRequested_ && index + 1 < count) {
             const std::string done = std::to_string(index + 1) + " of " + std::to_string(count) + " files";
             log.write("stopped after " + done + "\r\n");
-            LabStatus = "Stopped after " + done + "; log in Quorvane.log.";
+            LabStatus = "Stopped after " + done + "; see Quorvane.log.";
             if (!failures_.empty() || !previewFailures_.empty()) {
                 const int tried = index + 1;
-                services_.messages.showMessage(batchSummary(tried - static_cast<int>(failures_.size()), tried,
-                                                            failures_, previewFailures_));
+                services_.messages.showMessage(
+                    batchSummary(tried - static_cast<int>(failures_.size()), tried, failures_, previewFailures_));
             }
             return;
         }
@@ -288,7 +288,7 @@ void Form1::CutAll() {
     }
     LabNum = "Done!";
     const int cut = count - static_cast<int>(failures_.size());
-    LabStatus = "Cut " + std::to_string(cut) + " of " + std::to_string(count) + " files; log in Quorvane.log.";
+    LabStatus = "Cut " + std::to_string(cut) + " of " + std::to_string(count) + " files; see Quorvane.log.";
     if (!failures_.empty() || !previewFailures_.empty()) {
         services_.messages.showMessage(batchSummary(cut, count, failures_, previewFailures_));
     }

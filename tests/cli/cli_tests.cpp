@@ -68,9 +68,10 @@ TEST(CommandLine, CutPrintsThePathWrittenAndChecksTheRange) {
 
     // Clip lengths: seconds with decimals or minutes:seconds, above 0.
     const std::pair<const char*, std::optional<double>> lengths[] = {
-        {"12.5", 12.5}, {"59", 59.0}, {"1:30", 90.0}, {"0:00.5", 0.5}, {"120", 120.0}, {"0", std::nullopt},
-        {"-3", std::nullopt}, {"1:60", std::nullopt}, {"1e3", std::nullopt}, {".5", std::nullopt},
-        {"1:", std::nullopt}, {"inf", std::nullopt}, {"", std::nullopt}, {"1:2:3", std::nullopt}};
+        {"12.5", 12.5},        {"59", 59.0},           {"1:30", 90.0},       {"0:00.5", 0.5},
+        {"120", 120.0},        {"0", std::nullopt},    {"-3", std::nullopt}, {"1:60", std::nullopt},
+        {"1e3", std::nullopt}, {".5", std::nullopt},   {"1:", std::nullopt}, {"inf", std::nullopt},
+        {"", std::nullopt},    {"1:2:3", std::nullopt}};
     for (const auto& [text, seconds] : lengths) EXPECT_EQ(cli::parseClipLength(text), seconds) << text;
     r = runProgram("cut " + song + " --seconds 0:0");
     EXPECT_EQ(r.status, kExitUsage);
@@ -162,8 +163,8 @@ TEST(CommandLine, CutAllStopsAtADestinationThatCannotBeWritten) {
             }
             EXPECT_EQ(log.rfind("1. A.MID: CANNOT READ MIDI FILE", 0), 0u) << log;
             EXPECT_EQ(cuts, dest.names().size()) << log;
-            const std::string stop = "after " + std::to_string(lines - 1) + " of 8 files: cannot write into " +
-                                     dest.path() + ": " + reason;
+            const std::string stop =
+                "after " + std::to_string(lines - 1) + " of 8 files: cannot write into " + dest.path() + ": " + reason;
             EXPECT_EQ(lines, cuts + 2) << log;
             EXPECT_EQ(log.substr(log.size() - stop.size() - 10), "stopped " + stop + "\r\n") << log;
             // One message says so, and no file has a line of its own for it.
@@ -377,7 +378,8 @@ TEST(CommandLine, CutAllWritesAnAudioPreviewOfEachCut) {
     const std::string log = fileText(dir.file("Quorvane.log"));
     const std::size_t second = log.find("\r\n2. FORMAT1_BAND.MID: "), third = log.find("\r\n3. ");
     ASSERT_LT(second, third) << log;
-    EXPECT_NE(log.substr(second, third - second).find(" - Format: 1; PREVIEW NOT WRITTEN: audio preview FORMAT1_BAND-CUT.ogg: "),
+    EXPECT_NE(log.substr(second, third - second)
+                  .find(" - Format: 1; PREVIEW NOT WRITTEN: audio preview FORMAT1_BAND-CUT.ogg: "),
               std::string::npos)
         << log;
     EXPECT_NE(r.err.find("Cut 3 of 3 files. Previews not written:\nFORMAT1_BAND.MID: audio preview"), std::string::npos)

@@ -289,7 +289,7 @@ TEST_F(WindowCommands, CutAllShowsTheFileInHandFreezesTheListAndStopsOnEscapeOrE
     window.list().setFocus();
     pump.onPump = [&] { QTest::keyClick(&window.list(), Qt::Key_Escape); };  // whichever control has the focus
     key(Qt::Key_Return, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(caption(window.labStatus()), "Stopped after 1 of 2 files; log in Quorvane.log.");
+    EXPECT_EQ(caption(window.labStatus()), "Stopped after 1 of 2 files; see Quorvane.log.");
     const Bytes log = readBytes(songs.file("Quorvane.log"));
     EXPECT_EQ(std::string(log.begin(), log.end()),
               "1. A.MID: 00:20\tA-cut.mid:00:02 - Format: 0\r\nstopped after 1 of 2 files\r\n");
@@ -483,6 +483,15 @@ TEST_F(WindowFace, TheStatusLineIsReadWholeAndOnlyNamesAreShortened) {
     EXPECT_EQ(caption(status), "Nothing cut: choose a song in the list first.");
     EXPECT_TRUE(whole());
     EXPECT_EQ(status.toolTip().toStdString().rfind("What the last command wrote", 0), 0u);
+    // The widest news a batch leaves, with no name to shorten.
+    for (const char* news :
+         {"Stopped after 1000 of 1000 files; see Quorvane.log.", "Stopped: Operation not permitted; see the log.",
+          "Cut 1000 of 1000 files; see Quorvane.log."}) {
+        window.model().LabStatus = news;
+        window.refresh();
+        EXPECT_TRUE(whole()) << news << ": " << status.fontMetrics().horizontalAdvance(status.text()) << " of "
+                             << status.width();
+    }
 }
 
 // Where the folder dialog opens: the folder, or the nearest one above it still there; else the home folder.

@@ -74,7 +74,7 @@ TEST_F(CutCommands, CutAllTreatsEveryFileAlikeAndGoesOnPastBrokenFiles) {
         EXPECT_EQ(log(), expected) << "with " << selectedFirst << " selected first";
         EXPECT_EQ(messages.messages, Names{"Cut 4 of 5 files. Not cut:\n" + broken});
         EXPECT_EQ(form.LabNum, "Done!");
-        EXPECT_EQ(form.LabStatus, "Cut 4 of 5 files; log in Quorvane.log.");
+        EXPECT_EQ(form.LabStatus, "Cut 4 of 5 files; see Quorvane.log.");
     }
     // While it ran, the sliders took no input; the last file stays current.
     EXPECT_EQ(enabled, (std::vector<bool>{false, false}));
@@ -172,7 +172,7 @@ TEST_F(CutCommands, EachFileHasOneLineOnceItsOutcomeIsKnown) {
                   unreadable +
                   "\r\n"
                   "3. C.MID: 00:20\tC-cut.mid:00:10 - Format: 0\r\n");
-    EXPECT_EQ(form.LabStatus, "Cut 2 of 3 files; log in Quorvane.log.");
+    EXPECT_EQ(form.LabStatus, "Cut 2 of 3 files; see Quorvane.log.");
     EXPECT_EQ(messages.messages, Names{"Cut 2 of 3 files. Not cut:\nB.MID: " + unreadable +
                                        "\nPreviews not written:\nA.MID: audio preview A-CUT.wav: no room"});
 }
@@ -213,7 +213,7 @@ TEST_F(CutCommands, ADestinationThatCannotBeWrittenStopsTheBatch) {
         EXPECT_EQ(messages.messages, Names{"Stopped " + stop + "\nCut " + std::to_string(cut) + " of " +
                                            std::to_string(cut + 1) + " files. Not cut:\n" + broken})
             << options;
-        EXPECT_EQ(form.LabStatus, "Stopped: " + std::string(reason) + "; log in Quorvane.log.");
+        EXPECT_EQ(form.LabStatus, "Stopped: " + std::string(reason) + "; see the log.");
         EXPECT_EQ(dest.names(), Names(cuts.begin(), cuts.begin() + cut)) << options;
     }
 }
@@ -248,7 +248,7 @@ TEST_F(CutCommands, StopAndExitEndTheBatchBetweenFiles) {
               "1. ONE.MID: 00:20\tONE-cut.mid:00:01 - Format: 0\r\n"
               "2. THREE.MID: 00:20\tTHREE-cut.mid:00:01 - Format: 0\r\n"
               "stopped after 2 of 3 files\r\n");
-    EXPECT_EQ(form.LabStatus, "Stopped after 2 of 3 files; log in Quorvane.log.");
+    EXPECT_EQ(form.LabStatus, "Stopped after 2 of 3 files; see Quorvane.log.");
     EXPECT_EQ(songs.names(),
               (Names{"ONE.MID", "Quorvane.log", "THREE.MID", "TWO.MID", "one-cut.mid", "three-cut.mid"}));
     EXPECT_LT(readBytes(songs.file("one-cut.mid")).size(), readBytes(songs.file("ONE.MID")).size() / 2);
