@@ -26,6 +26,7 @@ install(FILES ${QUORVANE_CHANGELOG} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quo
 
 set(CPACK_PACKAGE_NAME quorvane)
 set(CPACK_PACKAGE_VENDOR "Quorvane developers")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)  # the licence, as the root LICENSE file states it
 set(CPACK_PACKAGE_CONTACT "Quorvane developers <quorvane@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "cut Standard MIDI Files short")
 string(CONCAT CPACK_PACKAGE_DESCRIPTION

@@ -19,6 +19,7 @@
 #include "render_command.hpp"
 #endif
 #include "utf8_arguments.hpp"
+#include "version/version.hpp"
 
 int main(int rawArgc, char** rawArgv) {
     using namespace quorvane::cli;

@@ -5,6 +5,7 @@
 #include <QtGlobal>
 
 #include "ui/qt_services.hpp"
+#include "version/version.hpp"
 
 namespace quorvane::ui {
 

@@ -23,6 +23,7 @@
 
 #include "ui/main_window.hpp"
 #include "ui/window_settings.hpp"
+#include "version/version.hpp"
 
 namespace {
 

@@ -29,6 +29,7 @@
 #include "workflow/scripted_services.hpp"
 #include "workflow/time_display.hpp"
 #include "workflow_fixture.hpp"  // steadySong, TempDir, readBytes
+#include "version/version.hpp"
 
 namespace quorvane::test {
 namespace {
