@@ -47,7 +47,6 @@ SliderShape shapeOf(const TarnSlider& slider, Size surface) {
     shape.railPicture = {slider.RailPicture().width, slider.RailPicture().height};
     shape.railRect = slider.RailRect();
     shape.backColor = slider.BackColor();
-    shape.showValueTip = slider.ShowValueTip();
     shape.dragging = slider.Dragging();
     return shape;
 }
@@ -175,16 +174,7 @@ Layout placeOnSurface(const SliderShape& shape) {
     SliderShape placed = shape;
     placed.thumbAt = crossAxisPosition(placed);
     placed.thumbAt = placeThumbForValue(placed);
-    return Layout{std::nullopt, placed.thumbAt, railRectFor(shape).value_or(shape.railRect)};
-}
-
-Layout layOut(const SliderShape& shape) {
-    SliderShape sized = shape;
-    const auto size = layoutSize(shape);
-    if (size) sized.surface = *size;
-    Layout layout = placeOnSurface(sized);
-    layout.size = size;
-    return layout;
+    return Layout{placed.thumbAt, railRectFor(shape).value_or(shape.railRect)};
 }
 
 std::vector<PaintLine> edgeRailLines(const SliderRect& rail, std::int32_t railStyle) {
@@ -245,7 +235,7 @@ std::vector<PaintStep> planDrawing(const SliderShape& shape) {
         if (x && y) steps.emplace_back(PaintThumb{*x, *y});
     }
 
-    if (shape.showValueTip && shape.dragging) steps.emplace_back(ShowValueTip{});
+    if (shape.dragging) steps.emplace_back(ShowValueTip{});
     return steps;
 }
 
@@ -265,11 +255,6 @@ ThumbPosition dragThumb(const SliderShape& shape, float x, float y, float grabX,
     const float along = wanted < 0.0f ? 0.0f : (end >= wanted ? wanted : end);
     (isHorizontal(shape) ? thumb.left : thumb.top) = along;
     return thumb;
-}
-
-bool insideSurface(const SliderShape& shape, float x, float y) {
-    return x >= 0.0f && x < static_cast<float>(shape.surface.width) && y >= 0.0f &&
-           y < static_cast<float>(shape.surface.height);
 }
 
 std::string tipText(std::int32_t value) { return std::to_string(value); }

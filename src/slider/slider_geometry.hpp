@@ -48,7 +48,6 @@ struct SliderShape {
     Size railPicture;  // rw x rh
     SliderRect railRect;
     Colour backColor = kButtonFaceColour;
-    bool showValueTip = true;
     bool dragging = false;
 };
 
@@ -101,16 +100,13 @@ ThumbPosition crossAxisPosition(const SliderShape& shape);
 // Max. Nothing for any other orientation (RailRect keeps its value).
 std::optional<SliderRect> railRectFor(const SliderShape& shape);
 
-// The whole layout pass on a surface that took the size it asked for.
+// The layout pass after the sizing (layoutSize), on the surface as it is:
+// the thumb placed across and along its track, and the edge rail.
 struct Layout {
-    std::optional<Size> size;  // the size the control sets on itself
     ThumbPosition thumb;
     SliderRect railRect;
 };
-// The part of the pass that follows the sizing, on the surface as it is.
 Layout placeOnSurface(const SliderShape& shape);
-// Sizing, then placing on the new size.
-Layout layOut(const SliderShape& shape);
 
 // --- Painting -------------------------------------------------------------
 
@@ -160,9 +156,6 @@ bool hitsThumb(const SliderShape& shape, float x, float y);
 // The thumb moved so that the grab point follows the pointer, clamped to the
 // track; unchanged for any other orientation.
 ThumbPosition dragThumb(const SliderShape& shape, float x, float y, float grabX, float grabY);
-
-// True when (x, y) lies inside the control's client area.
-bool insideSurface(const SliderShape& shape, float x, float y);
 
 // --- Value tip ------------------------------------------------------------
 

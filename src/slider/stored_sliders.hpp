@@ -1,9 +1,9 @@
 #pragma once
 
-// The main window's two sliders as its design stores them: every property
-// that differs from a new slider's, the pictures by resource name and size,
-// and the outer size the window keeps for each. Plain C++ and the only place
-// these facts are written: the window loads its sliders from it, the
+// The main window's two sliders as designed: colour, orientation, rail style,
+// range and value, the pictures by resource name and size, and the outer size
+// the window keeps for each. Plain C++ and the only place these facts are
+// written: the window loads its sliders from it (TarnSlider::LoadDesign), the
 // window-free workflow gives its own sliders the same ranges, and the artwork
 // tool draws the pictures to these sizes.
 
@@ -41,5 +41,8 @@ inline constexpr StoredSlider kSegmento{
 // How many seconds CUT ALL keeps of each song.
 inline constexpr StoredSlider kChoose{
     "Choose", 20, 74, 0x676767, TarnSlider::kVertical, 99, {"CHOOSETHUMB", 20, 10}, {"CHOOSERAIL", 9, 74}, 0, 59, 30};
+
+// An empty range would leave a slider that refuses every value its thumb gives.
+static_assert(kSegmento.min < kSegmento.max && kChoose.min < kChoose.max);
 
 }  // namespace quorvane::stored_sliders
