@@ -45,7 +45,6 @@ void TarnSlider::LoadDesign(const stored_sliders::StoredSlider& design, Picture 
     valueRange_ = design.max - design.min;  // never empty: see stored_sliders.hpp
     backColor_ = design.backColor;
     orientation_ = design.orientation;
-    railStyle_ = design.railStyle;
     min_ = design.min;
     max_ = design.max;
     value_ = lastValue_ = design.value;
@@ -124,7 +123,6 @@ void TarnSlider::SetValue(std::int32_t New_Value) {
 
 void TarnSlider::SetOrientation(std::int32_t New_Orientation) {
     orientation_ = New_Orientation;
-    ResetSliderPosition();
     LayoutSlider();
 }
 

@@ -24,24 +24,14 @@ struct SliderEvents {
 using Colour = std::uint32_t;
 inline constexpr Colour kButtonFaceColour = 0x8000000Fu;
 
-// A rectangle in the control's pixels.
-struct SliderRect {
-    std::int32_t Left = 0;
-    std::int32_t Top = 0;
-    std::int32_t Right = 0;
-    std::int32_t Bottom = 0;
-
-    friend bool operator==(const SliderRect&, const SliderRect&) = default;
-};
-
 // The state, properties and events of the TarnSlider control, without any
 // window. Value stays between Min and Max when assigned; every refused value
 // raises SliderError and leaves the slider as it was. Its look (colour,
-// orientation, rail, pictures) comes from the window's design (LoadDesign).
+// orientation, pictures) comes from the window's design (LoadDesign).
 //
 // The widget derives from this class and fills in the geometry hooks
-// (LayoutSlider, DrawSlider, ResetSliderPosition), DragCancelled and the
-// surface size; here they do nothing.
+// (LayoutSlider, DrawSlider), DragCancelled and the surface size; here they
+// do nothing.
 class TarnSlider {
 public:
     static constexpr std::int32_t kHorizontal = 0;  // Min at the left
@@ -69,12 +59,11 @@ public:
     std::int32_t Orientation() const noexcept { return orientation_; }
     void SetOrientation(std::int32_t New_Orientation);
     Colour BackColor() const noexcept { return backColor_; }
-    std::int32_t RailStyle() const noexcept { return railStyle_; }
     const Picture& SliderIcon() const noexcept { return sliderIcon_; }
     const Picture& RailPicture() const noexcept { return railPicture_; }
 
-    // Takes the window's design at once: colour, orientation, rail style,
-    // range and value, with the pictures the host made from the design's
+    // Takes the window's design at once: colour, orientation, range and
+    // value, with the thumb and rail pictures the host made from the design's
     // names. No setter runs and no event is raised; the slider then lays
     // itself out.
     void LoadDesign(const stored_sliders::StoredSlider& design, Picture thumb, Picture rail);
@@ -95,7 +84,6 @@ public:
     bool Dragging() const noexcept { return dragging_; }
     float GrabOffsetX() const noexcept { return grabOffsetX_; }
     float GrabOffsetY() const noexcept { return grabOffsetY_; }
-    const SliderRect& RailRect() const noexcept { return railRect_; }
     // The thumb's position on the surface; its size is that of SliderIcon.
     float ThumbLeft() const noexcept { return thumbLeft_; }
     float ThumbTop() const noexcept { return thumbTop_; }
@@ -104,7 +92,6 @@ protected:
     // Geometry hooks, filled in by the widget.
     virtual void LayoutSlider() {}
     virtual void DrawSlider() {}
-    virtual void ResetSliderPosition() {}
     // The slider ended a drag itself (it was disabled); the widget closes
     // the tip.
     virtual void DragCancelled() {}
@@ -117,7 +104,6 @@ protected:
     void PlaceThumbForValue();
 
     void SetThumbPosition(float left, float top) noexcept;
-    void SetRailRect(const SliderRect& rect) noexcept { railRect_ = rect; }
     void SetDragging(bool dragging) noexcept { dragging_ = dragging; }
     void SetGrabOffset(float x, float y) noexcept;
 
@@ -127,7 +113,6 @@ private:
     bool enabled_ = true;
     Colour backColor_ = kButtonFaceColour;
     std::int32_t orientation_ = kVertical;
-    std::int32_t railStyle_ = 0;
     TipTextFunction tipText_;
     std::int32_t min_ = 0;
     std::int32_t max_ = 10;
@@ -137,7 +122,6 @@ private:
     bool dragging_ = false;
     float grabOffsetX_ = 0.0f;
     float grabOffsetY_ = 0.0f;
-    SliderRect railRect_;
 
     Picture sliderIcon_;
     float thumbLeft_ = 0.0f;

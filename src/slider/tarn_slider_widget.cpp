@@ -20,10 +20,6 @@ namespace {
 
 namespace geometry = slider_geometry;
 
-QRect lineRect(const geometry::PaintLine& line) {
-    return QRect(QPoint(line.x1, line.y1), QPoint(line.x2, line.y2)).normalized();
-}
-
 std::optional<SliderKey> sliderKey(int key) {
     switch (key) {
         case Qt::Key_Up:
@@ -54,11 +50,6 @@ QSize TarnSliderWidget::sizeHint() const { return size(); }
 
 geometry::SliderShape TarnSliderWidget::Shape() const { return geometry::shapeOf(*this, {width(), height()}); }
 
-void TarnSliderWidget::ResetSliderPosition() {
-    const auto thumb = geometry::ResetSliderPosition(Shape());
-    SetThumbPosition(thumb.left, thumb.top);
-}
-
 void TarnSliderWidget::LayoutSlider() {
     // Resizing ourselves below sends a resize event that would start the
     // same pass again on the same size; the pass in progress does the work.
@@ -72,9 +63,8 @@ void TarnSliderWidget::LayoutSlider() {
                 updateGeometry();
             }
         }
-        const auto placed = geometry::placeOnSurface(Shape());
-        SetThumbPosition(placed.thumb.left, placed.thumb.top);
-        SetRailRect(placed.railRect);
+        const auto thumb = geometry::placeOnSurface(Shape());
+        SetThumbPosition(thumb.left, thumb.top);
     }
     DrawSlider();
 }
@@ -112,8 +102,6 @@ void TarnSliderWidget::PaintSurface(const std::vector<geometry::PaintStep>& plan
                     if (const QPixmap* rail = pixmapOf(RailPicture())) {
                         painter.drawPixmap(QPoint(s.x, s.y), *rail);
                     }
-                } else if constexpr (std::is_same_v<Step, geometry::PaintLine>) {
-                    painter.fillRect(lineRect(s), toQColor(s.colour, colours));
                 } else if constexpr (std::is_same_v<Step, geometry::PaintThumb>) {
                     if (const QPixmap* thumb = pixmapOf(SliderIcon())) {
                         painter.drawPixmap(QPoint(s.x, s.y), *thumb);

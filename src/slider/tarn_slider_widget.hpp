@@ -31,7 +31,6 @@ public:
 protected:
     void LayoutSlider() override;
     void DrawSlider() override;
-    void ResetSliderPosition() override;
     void DragCancelled() override;
     std::int32_t SurfaceWidth() const override { return width(); }
     std::int32_t SurfaceHeight() const override { return height(); }
