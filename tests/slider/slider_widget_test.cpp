@@ -70,7 +70,17 @@ TEST_F(SliderWidget, PressOnTheRailCentresTheThumbOnThePointerAndAPressOnTheThum
     EXPECT_EQ(log, (Log{"ValueChanged(50)", "ValueChanged(0)", "ValueChanged(50)", "ValueChanged(58)"}));
 }
 
-TEST_F(SliderWidget, OnlyALeftPressDragsAndOnlyAnEnabledSlider) {
+TEST_F(SliderWidget, AVerticalThumbKeepsItsGripToo) {
+    TarnSliderWidget& c = *new TarnSliderWidget(&window);
+    c.LoadDesign(stored_sliders::kChoose, solid(20, 10, kThumb), solid(9, 74, kRail));  // 30: thumb Top 31.46
+    c.show();
+    QTest::mousePress(&c, kLeft, kNoKeys, QPoint(10, 33));
+    QTest::mouseMove(&c, QPoint(10, 13));
+    EXPECT_NEAR(13 - c.ThumbTop(), 33 - 31.46, 64.0 / 59);
+    QTest::mouseRelease(&c, kLeft, kNoKeys, QPoint(10, 13));
+}
+
+TEST_F(SliderWidget, OnlyALeftPressDragsAndADisabledSliderTakesNeitherPressNorKey) {
     QTest::mousePress(&s, kRight, kNoKeys, QPoint(100, 10));
     EXPECT_FALSE(s.Dragging());
     QTest::mouseRelease(&s, kRight, kNoKeys, QPoint(100, 10));
@@ -78,6 +88,7 @@ TEST_F(SliderWidget, OnlyALeftPressDragsAndOnlyAnEnabledSlider) {
     QTest::mousePress(&s, kLeft, kNoKeys, QPoint(100, 10));
     EXPECT_TRUE(!s.Dragging() && frmValueTip::Loaded() == nullptr);
     QTest::mouseRelease(&s, kLeft, kNoKeys, QPoint(100, 10));
+    QTest::keyClick(&s, Qt::Key_End);
     EXPECT_TRUE(log.empty());
 }
 
