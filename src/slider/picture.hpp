@@ -21,16 +21,8 @@ struct Picture {
 
     bool IsPresent() const noexcept { return data != nullptr; }
 
-    // A picture with a fresh handle of its own, for hosts and tests that only
-    // need an image of a given size.
-    static Picture Make(std::int32_t width, std::int32_t height);
-
     // Two pictures are the same when they share the image and the size.
     friend bool operator==(const Picture&, const Picture&) = default;
 };
-
-// The thumb a newly placed slider starts with: a built-in 16 x 16 icon. Every
-// call returns the same handle, so the widget can recognise it.
-Picture defaultThumbIcon();
 
 }  // namespace quorvane

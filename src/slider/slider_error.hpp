@@ -2,7 +2,6 @@
 
 #include <stdexcept>
 #include <string>
-#include <utility>
 
 namespace quorvane {
 
@@ -18,15 +17,12 @@ public:
     static constexpr int kOverflow = 6;                // a range that does not fit in 32 bits
     static constexpr int kInvalidPropertyValue = 380;  // a value outside what the property accepts
 
-    SliderError(int number, std::string property, const std::string& detail)
-        : std::runtime_error(detail), number_(number), property_(std::move(property)) {}
+    SliderError(int number, const std::string& detail) : std::runtime_error(detail), number_(number) {}
 
     int Number() const noexcept { return number_; }
-    const std::string& Property() const noexcept { return property_; }
 
 private:
     int number_;
-    std::string property_;
 };
 
 }  // namespace quorvane

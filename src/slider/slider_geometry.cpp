@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <utility>
 
 namespace quorvane::slider_geometry {
 namespace {
@@ -11,31 +10,17 @@ namespace {
 bool isHorizontal(const SliderShape& shape) { return shape.orientation == TarnSlider::kHorizontal; }
 bool isVertical(const SliderShape& shape) { return shape.orientation == TarnSlider::kVertical; }
 
-bool hasPictureRail(const SliderShape& shape) { return shape.railStyle == kPictureRail && shape.railPicturePresent; }
-
 // (value - min) / valueRange of the way along the track, in double precision
 // so that no 32-bit difference can overflow.
 double alongTrack(const SliderShape& shape, double track) {
     return track * (static_cast<double>(shape.value) - shape.min) / shape.valueRange;
 }
 
-// One border of an edge: the colour of its top (left) line and of its bottom
-// (right) line.
-struct Border {
-    Colour first;
-    Colour second;
-};
-constexpr Border kRaisedOuter{kLight3D, kDarkShadow3D};
-constexpr Border kSunkenOuter{kButtonShadow, kButtonHighlight};
-constexpr Border kRaisedInner{kButtonHighlight, kButtonShadow};
-constexpr Border kSunkenInner{kDarkShadow3D, kLight3D};
-
 }  // namespace
 
 SliderShape shapeOf(const TarnSlider& slider, Size surface) {
     SliderShape shape;
     shape.orientation = slider.Orientation();
-    shape.railStyle = slider.RailStyle();
     shape.min = slider.Min();
     shape.value = slider.Value();
     shape.valueRange = slider.ValueRange();
@@ -45,9 +30,7 @@ SliderShape shapeOf(const TarnSlider& slider, Size surface) {
     shape.thumbAt = {slider.ThumbLeft(), slider.ThumbTop()};
     shape.railPicturePresent = slider.RailPicture().IsPresent();
     shape.railPicture = {slider.RailPicture().width, slider.RailPicture().height};
-    shape.railRect = slider.RailRect();
     shape.backColor = slider.BackColor();
-    shape.showValueTip = slider.ShowValueTip();
     shape.dragging = slider.Dragging();
     return shape;
 }
@@ -115,23 +98,15 @@ SnappedValue ValueFromPosition(const SliderShape& shape) {
     return result;
 }
 
-ThumbPosition ResetSliderPosition(const SliderShape& shape) {
-    if (isHorizontal(shape)) return {0.0f, 0.0f};
-    if (isVertical(shape)) {
-        return {0.0f, static_cast<float>(static_cast<double>(shape.surface.height) - shape.thumb.height)};
-    }
-    return shape.thumbAt;
-}
-
 std::optional<Size> layoutSize(const SliderShape& shape) {
     const Size& thumb = shape.thumb;
     const Size& rail = shape.railPicture;
     if (isHorizontal(shape)) {
-        if (hasPictureRail(shape)) return Size{rail.width, std::max(thumb.height, rail.height)};
+        if (shape.railPicturePresent) return Size{rail.width, std::max(thumb.height, rail.height)};
         return Size{shape.surface.width == 0 ? thumb.width : shape.surface.width, thumb.height};
     }
     if (isVertical(shape)) {
-        if (hasPictureRail(shape)) return Size{std::max(thumb.width, rail.width), rail.height};
+        if (shape.railPicturePresent) return Size{std::max(thumb.width, rail.width), rail.height};
         return Size{thumb.width, shape.surface.height == 0 ? thumb.height : shape.surface.height};
     }
     return std::nullopt;
@@ -140,12 +115,12 @@ std::optional<Size> layoutSize(const SliderShape& shape) {
 ThumbPosition crossAxisPosition(const SliderShape& shape) {
     ThumbPosition thumb = shape.thumbAt;
     if (isHorizontal(shape)) {
-        const bool centred = hasPictureRail(shape) && shape.thumb.height < shape.railPicture.height;
+        const bool centred = shape.railPicturePresent && shape.thumb.height < shape.railPicture.height;
         thumb.top = centred
                         ? static_cast<float>((static_cast<double>(shape.railPicture.height) - shape.thumb.height) * 0.5)
                         : 0.0f;
     } else if (isVertical(shape)) {
-        const bool centred = hasPictureRail(shape) && shape.thumb.width < shape.railPicture.width;
+        const bool centred = shape.railPicturePresent && shape.thumb.width < shape.railPicture.width;
         thumb.left = centred
                          ? static_cast<float>((static_cast<double>(shape.railPicture.width) - shape.thumb.width) * 0.5)
                          : 0.0f;
@@ -153,90 +128,25 @@ ThumbPosition crossAxisPosition(const SliderShape& shape) {
     return thumb;
 }
 
-std::optional<SliderRect> railRectFor(const SliderShape& shape) {
-    if (!isHorizontal(shape) && !isVertical(shape)) return std::nullopt;
-    const auto top = roundHalfEven(shape.thumb.height * 0.5);
-    const auto left = roundHalfEven(shape.thumb.width * 0.5);
-    if (!top || !left) return std::nullopt;
-    SliderRect rail{*left, *top, *left, *top};
-    if (isHorizontal(shape)) {
-        const auto right = roundHalfEven(static_cast<double>(*left) + shape.surface.width - shape.thumb.width);
-        if (!right) return std::nullopt;
-        rail.Right = *right;
-    } else {
-        const auto bottom = roundHalfEven(static_cast<double>(shape.surface.height) + *top - shape.thumb.height);
-        if (!bottom) return std::nullopt;
-        rail.Bottom = *bottom;
-    }
-    return rail;
-}
-
-Layout placeOnSurface(const SliderShape& shape) {
+ThumbPosition placeOnSurface(const SliderShape& shape) {
     SliderShape placed = shape;
     placed.thumbAt = crossAxisPosition(placed);
-    placed.thumbAt = placeThumbForValue(placed);
-    return Layout{std::nullopt, placed.thumbAt, railRectFor(shape).value_or(shape.railRect)};
-}
-
-Layout layOut(const SliderShape& shape) {
-    SliderShape sized = shape;
-    const auto size = layoutSize(shape);
-    if (size) sized.surface = *size;
-    Layout layout = placeOnSurface(sized);
-    layout.size = size;
-    return layout;
-}
-
-std::vector<PaintLine> edgeRailLines(const SliderRect& rail, std::int32_t railStyle) {
-    std::vector<Border> borders;  // outer first
-    switch (railStyle) {
-        case 1: borders = {kSunkenOuter, kSunkenInner}; break;
-        case 2: borders = {kRaisedOuter, kRaisedInner}; break;
-        case 3: borders = {kSunkenOuter}; break;
-        case 4: borders = {kRaisedInner}; break;
-        default: return {};  // 5 draws no border line; other styles draw no rail
-    }
-    if (rail.Left == rail.Right && rail.Top == rail.Bottom) return {};
-
-    // The rail is a line; each border becomes a pair of parallel lines, the
-    // top (left) one on the near side and the bottom (right) one on the far
-    // side, the outer border outside the inner one.
-    const bool horizontal =
-        static_cast<std::int64_t>(rail.Right) - rail.Left >= static_cast<std::int64_t>(rail.Bottom) - rail.Top;
-    const std::int32_t middle = horizontal ? rail.Top : rail.Left;
-    const auto count = static_cast<std::int32_t>(borders.size());
-    std::vector<PaintLine> lines;
-    for (std::int32_t i = 0; i < count; ++i) {
-        const std::int32_t nearSide = middle - count + i;
-        const std::int32_t farSide = middle + count - 1 - i;
-        for (const auto& [at, colour] :
-             {std::pair{nearSide, borders[i].first}, std::pair{farSide, borders[i].second}}) {
-            lines.push_back(horizontal ? PaintLine{rail.Left, at, rail.Right, at, colour}
-                                       : PaintLine{at, rail.Top, at, rail.Bottom, colour});
-        }
-    }
-    return lines;
+    return placeThumbForValue(placed);
 }
 
 std::vector<PaintStep> planDrawing(const SliderShape& shape) {
     std::vector<PaintStep> steps{ClearSurface{shape.backColor}};
 
-    if (shape.railStyle == kPictureRail) {
-        if (shape.railPicturePresent) {
-            std::optional<std::int32_t> x, y;
-            if (isHorizontal(shape)) {
-                x = 0;
-                y = roundHalfEven((static_cast<double>(shape.surface.height) - shape.railPicture.height) * 0.5);
-            } else if (isVertical(shape)) {
-                x = roundHalfEven((static_cast<double>(shape.surface.width) - shape.railPicture.width) * 0.5);
-                y = 0;
-            }
-            if (x && y) steps.emplace_back(PaintRailPicture{*x, *y});
+    if (shape.railPicturePresent) {
+        std::optional<std::int32_t> x, y;
+        if (isHorizontal(shape)) {
+            x = 0;
+            y = roundHalfEven((static_cast<double>(shape.surface.height) - shape.railPicture.height) * 0.5);
+        } else if (isVertical(shape)) {
+            x = roundHalfEven((static_cast<double>(shape.surface.width) - shape.railPicture.width) * 0.5);
+            y = 0;
         }
-    } else {
-        for (const PaintLine& line : edgeRailLines(shape.railRect, shape.railStyle)) {
-            steps.emplace_back(line);
-        }
+        if (x && y) steps.emplace_back(PaintRailPicture{*x, *y});
     }
 
     if (shape.thumbPresent) {
@@ -245,7 +155,7 @@ std::vector<PaintStep> planDrawing(const SliderShape& shape) {
         if (x && y) steps.emplace_back(PaintThumb{*x, *y});
     }
 
-    if (shape.showValueTip && shape.dragging) steps.emplace_back(ShowValueTip{});
+    if (shape.dragging) steps.emplace_back(ShowValueTip{});
     return steps;
 }
 
@@ -265,11 +175,6 @@ ThumbPosition dragThumb(const SliderShape& shape, float x, float y, float grabX,
     const float along = wanted < 0.0f ? 0.0f : (end >= wanted ? wanted : end);
     (isHorizontal(shape) ? thumb.left : thumb.top) = along;
     return thumb;
-}
-
-bool insideSurface(const SliderShape& shape, float x, float y) {
-    return x >= 0.0f && x < static_cast<float>(shape.surface.width) && y >= 0.0f &&
-           y < static_cast<float>(shape.surface.height);
 }
 
 std::string tipText(std::int32_t value) { return std::to_string(value); }

@@ -1,8 +1,8 @@
 #pragma once
 
 // The slider's geometry without any window: sizing, thumb placement, the
-// value a thumb position stands for, the rail, what a repaint draws, and
-// where the value tip goes. Everything here is a pure function over a
+// value a thumb position stands for, what a repaint draws, and where the
+// value tip goes. Everything here is a pure function over a
 // snapshot of the slider (SliderShape); the widget applies the results.
 //
 // A computation that cannot be made (a track of zero length, an empty range,
@@ -36,7 +36,6 @@ struct ThumbPosition {
 // Everything the geometry looks at, copied from a slider and its surface.
 struct SliderShape {
     std::int32_t orientation = TarnSlider::kVertical;
-    std::int32_t railStyle = 0;
     std::int32_t min = 0;
     std::int32_t value = 0;
     std::int32_t valueRange = 10;
@@ -46,16 +45,12 @@ struct SliderShape {
     ThumbPosition thumbAt;  // the thumb's current Left and Top
     bool railPicturePresent = false;
     Size railPicture;  // rw x rh
-    SliderRect railRect;
     Colour backColor = kButtonFaceColour;
-    bool showValueTip = true;
     bool dragging = false;
 };
 
 // A snapshot of `slider` on a surface of the given size.
 SliderShape shapeOf(const TarnSlider& slider, Size surface);
-
-inline constexpr std::int32_t kPictureRail = 99;
 
 // x rounded to the nearest integer, ties to the even neighbour (2.5 -> 2,
 // 3.5 -> 4, -2.5 -> -2). Nothing when x is not finite or does not fit.
@@ -85,40 +80,25 @@ struct SnappedValue {
 };
 SnappedValue ValueFromPosition(const SliderShape& shape);
 
-// The thumb's start position: (0, 0) horizontal, (0, H - th) vertical.
-ThumbPosition ResetSliderPosition(const SliderShape& shape);
-
-// The size the control gives itself, or nothing when it keeps its size
-// (any orientation other than horizontal or vertical).
+// The size the control gives itself: the rail picture's length, or without
+// one the length its host gave it; across, the larger of thumb and rail.
+// Nothing when it keeps its size (any orientation other than horizontal or
+// vertical).
 std::optional<Size> layoutSize(const SliderShape& shape);
 
 // The thumb placed across the track: centred on a taller (wider) rail
 // picture, else against the top (left) edge.
 ThumbPosition crossAxisPosition(const SliderShape& shape);
 
-// The rectangle the edge rail is drawn along: a zero-height (horizontal) or
-// zero-width (vertical) line from the thumb's centre at Min to its centre at
-// Max. Nothing for any other orientation (RailRect keeps its value).
-std::optional<SliderRect> railRectFor(const SliderShape& shape);
-
-// The whole layout pass on a surface that took the size it asked for.
-struct Layout {
-    std::optional<Size> size;  // the size the control sets on itself
-    ThumbPosition thumb;
-    SliderRect railRect;
-};
-// The part of the pass that follows the sizing, on the surface as it is.
-Layout placeOnSurface(const SliderShape& shape);
-// Sizing, then placing on the new size.
-Layout layOut(const SliderShape& shape);
+// The layout pass after the sizing (layoutSize), on the surface as it is:
+// the thumb placed across and along its track.
+ThumbPosition placeOnSurface(const SliderShape& shape);
 
 // --- Painting -------------------------------------------------------------
 
-// System colours used by the edge rail (0x800000nn names index nn).
-inline constexpr Colour kButtonShadow = 0x80000010u;     // 16
-inline constexpr Colour kButtonHighlight = 0x80000014u;  // 20
-inline constexpr Colour kDarkShadow3D = 0x80000015u;     // 21
-inline constexpr Colour kLight3D = 0x80000016u;          // 22
+// System colours of the tip's frame (0x800000nn names index nn).
+inline constexpr Colour kDarkShadow3D = 0x80000015u;  // 21
+inline constexpr Colour kLight3D = 0x80000016u;       // 22
 
 struct ClearSurface {
     Colour colour;
@@ -128,12 +108,6 @@ struct PaintRailPicture {
     std::int32_t x, y;  // top-left corner, whole pixels
     friend bool operator==(const PaintRailPicture&, const PaintRailPicture&) = default;
 };
-// A one-pixel line, both end points included.
-struct PaintLine {
-    std::int32_t x1, y1, x2, y2;
-    Colour colour;
-    friend bool operator==(const PaintLine&, const PaintLine&) = default;
-};
 struct PaintThumb {
     std::int32_t x, y;
     friend bool operator==(const PaintThumb&, const PaintThumb&) = default;
@@ -141,16 +115,12 @@ struct PaintThumb {
 struct ShowValueTip {
     friend bool operator==(const ShowValueTip&, const ShowValueTip&) = default;
 };
-using PaintStep = std::variant<ClearSurface, PaintRailPicture, PaintLine, PaintThumb, ShowValueTip>;
+using PaintStep = std::variant<ClearSurface, PaintRailPicture, PaintThumb, ShowValueTip>;
 
-// What a repaint does, in order: clear to BackColor, the rail (picture or
-// edge lines), the thumb over it, then the value tip while it is dragged.
+// What a repaint does, in order: clear to BackColor, the rail picture
+// centred across the track, the thumb over it, then the value tip while it
+// is dragged.
 std::vector<PaintStep> planDrawing(const SliderShape& shape);
-
-// The lines an edge rail of the given style draws along `rail` (a line, as
-// railRectFor makes it): a thin groove (sunken) or ridge (raised) in the
-// system's 3-D colours. None for style 5 and for styles outside 1..5.
-std::vector<PaintLine> edgeRailLines(const SliderRect& rail, std::int32_t railStyle);
 
 // --- Pointer --------------------------------------------------------------
 
@@ -160,9 +130,6 @@ bool hitsThumb(const SliderShape& shape, float x, float y);
 // The thumb moved so that the grab point follows the pointer, clamped to the
 // track; unchanged for any other orientation.
 ThumbPosition dragThumb(const SliderShape& shape, float x, float y, float grabX, float grabY);
-
-// True when (x, y) lies inside the control's client area.
-bool insideSurface(const SliderShape& shape, float x, float y);
 
 // --- Value tip ------------------------------------------------------------
 
@@ -181,6 +148,13 @@ struct TipPlacement {
 inline constexpr std::int32_t kTipLabelLeft = 2;
 inline constexpr std::int32_t kTipLabelTop = 1;
 TipPlacement placeTip(const SliderShape& shape, std::int32_t screenLeft, std::int32_t screenTop, Size label);
+
+// A one-pixel line, both end points included.
+struct PaintLine {
+    std::int32_t x1, y1, x2, y2;
+    Colour colour;
+    friend bool operator==(const PaintLine&, const PaintLine&) = default;
+};
 
 // The tip's 1-pixel frame on a window of the given size, in drawing order:
 // light top and left edges, then dark right and bottom edges (so the two

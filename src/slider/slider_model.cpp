@@ -1,47 +1,56 @@
 #include "slider/slider_model.hpp"
 
+#include <limits>
 #include <utility>
 
-#include "slider/slider_checks.hpp"
+#include "slider/slider_error.hpp"
 #include "slider/slider_geometry.hpp"
+#include "slider/stored_sliders.hpp"
 
 namespace quorvane {
 namespace {
 
+// Error 380 naming the property, the refused value and why it was refused:
+// "PROPERTY = VALUE refused (REASON)".
+SliderError invalidValue(const std::string& property, std::int64_t value, const std::string& reason) {
+    return SliderError(SliderError::kInvalidPropertyValue,
+                       property + " = " + std::to_string(value) + " refused (" + reason + ")");
+}
+
+// Max - Min as a 32-bit value. Error 6, naming property and value, when the
+// difference does not fit; the caller has not stored anything yet. `property`
+// is "Min" or "Max"; the reason names the other bound.
+std::int32_t checkedRange(const std::string& property, std::int64_t value, std::int32_t min, std::int32_t max) {
+    const std::int64_t range = static_cast<std::int64_t>(max) - min;
+    if (range > std::numeric_limits<std::int32_t>::max()) {
+        const std::string other = property == "Min" ? "Max = " + std::to_string(max) : "Min = " + std::to_string(min);
+        throw SliderError(SliderError::kOverflow, property + " = " + std::to_string(value) +
+                                                      " refused (Max - Min does not fit in 32 bits with " + other +
+                                                      ")");
+    }
+    return static_cast<std::int32_t>(range);
+}
+
 // Calls a handler through a copy, so that a handler which replaces itself
 // does not destroy the function that is running.
-template <typename Handler, typename... Args>
-void raiseEvent(const Handler& handler, Args&... args) {
+void raiseEvent(const std::function<void()>& handler) {
     if (!handler) return;
-    const Handler call = handler;
-    call(args...);
+    const std::function<void()> call = handler;
+    call();
 }
 
 }  // namespace
 
-using slider_checks::checkedPicture;
-using slider_checks::checkedRange;
-using slider_checks::invalidValue;
-
-void TarnSlider::ResetMembers() {
-    enabled_ = true;
-    orientation_ = kVertical;
-    railStyle_ = 0;
-    showValueTip_ = true;
-    min_ = 0;
-    max_ = 10;
-    value_ = 0;
-    valueRange_ = 10;
-    lastValue_ = 0;
-    dragging_ = false;
-    grabOffsetX_ = 0.0f;
-    grabOffsetY_ = 0.0f;
-    railRect_ = SliderRect{};
-}
-
-void TarnSlider::InitProperties() {
-    ResetMembers();
-    ResetSliderPosition();
+void TarnSlider::LoadDesign(const stored_sliders::StoredSlider& design, Picture thumb, Picture rail) {
+    valueRange_ = design.max - design.min;  // never empty: see stored_sliders.hpp
+    backColor_ = design.backColor;
+    orientation_ = design.orientation;
+    min_ = design.min;
+    max_ = design.max;
+    value_ = lastValue_ = design.value;
+    sliderIcon_ = std::move(thumb);
+    railPicture_ = std::move(rail);
+    LayoutSlider();
 }
 
 void TarnSlider::SetEnabled(bool New_Enabled) {
@@ -51,8 +60,6 @@ void TarnSlider::SetEnabled(bool New_Enabled) {
         DragCancelled();
     }
 }
-
-void TarnSlider::SetShowValueTip(bool New_ShowValueTip) { showValueTip_ = New_ShowValueTip; }
 
 void TarnSlider::SetValueTipText(TipTextFunction textForValue) {
     tipText_ = std::move(textForValue);
@@ -71,11 +78,6 @@ std::string TarnSlider::ValueTipText() const {
         }
     }
     return slider_geometry::tipText(value_);
-}
-
-void TarnSlider::SetBackColor(Colour New_BackColor) {
-    backColor_ = New_BackColor;
-    DrawSlider();
 }
 
 void TarnSlider::SetMax(std::int32_t New_Max) {
@@ -117,28 +119,10 @@ void TarnSlider::SetValue(std::int32_t New_Value) {
     DrawSlider();
     lastValue_ = value_;
     raiseEvent(events_.ValueChanged);
-    if (value_ == max_) raiseEvent(events_.ArrivedLast);
-    if (value_ == min_) raiseEvent(events_.ArrivedFirst);
 }
 
 void TarnSlider::SetOrientation(std::int32_t New_Orientation) {
     orientation_ = New_Orientation;
-    ResetSliderPosition();
-    LayoutSlider();
-}
-
-void TarnSlider::SetRailStyle(std::int32_t New_RailStyle) {
-    railStyle_ = New_RailStyle;
-    LayoutSlider();
-}
-
-void TarnSlider::SetSliderIcon(const Picture& New_SliderIcon) {
-    sliderIcon_ = checkedPicture("SliderIcon", New_SliderIcon);
-    LayoutSlider();
-}
-
-void TarnSlider::SetRailPicture(const Picture& New_RailPicture) {
-    railPicture_ = checkedPicture("RailPicture", New_RailPicture);
     LayoutSlider();
 }
 
@@ -158,11 +142,5 @@ void TarnSlider::SetGrabOffset(float x, float y) noexcept {
     grabOffsetX_ = x;
     grabOffsetY_ = y;
 }
-
-void TarnSlider::RaiseClick() { raiseEvent(events_.Click); }
-
-void TarnSlider::RaiseMouseDown(std::int16_t& Shift) { raiseEvent(events_.MouseDown, Shift); }
-
-void TarnSlider::RaiseMouseUp(std::int16_t& Shift) { raiseEvent(events_.MouseUp, Shift); }
 
 }  // namespace quorvane

@@ -5,33 +5,33 @@
 #include <string>
 
 #include "slider/picture.hpp"
-#include "slider/property_bag.hpp"
-#include "slider/slider_events.hpp"
 
 namespace quorvane {
+
+namespace stored_sliders {
+struct StoredSlider;
+}
+
+// The events a slider raises. A host assigns the handlers it wants; an empty
+// handler is simply not called. ValueChanged is raised synchronously, so its
+// handler has run when the assignment of Value that caused it returns.
+struct SliderEvents {
+    std::function<void()> ValueChanged;  // Value differs from the last value reported
+};
 
 // A 32-bit colour. With the top bit set (0x800000nn) it names the system
 // colour with index nn in the low byte.
 using Colour = std::uint32_t;
 inline constexpr Colour kButtonFaceColour = 0x8000000Fu;
 
-// A rectangle in the control's pixels.
-struct SliderRect {
-    std::int32_t Left = 0;
-    std::int32_t Top = 0;
-    std::int32_t Right = 0;
-    std::int32_t Bottom = 0;
-
-    friend bool operator==(const SliderRect&, const SliderRect&) = default;
-};
-
 // The state, properties and events of the TarnSlider control, without any
 // window. Value stays between Min and Max when assigned; every refused value
-// raises SliderError and leaves the slider as it was.
+// raises SliderError and leaves the slider as it was. Its look (colour,
+// orientation, pictures) comes from the window's design (LoadDesign).
 //
 // The widget derives from this class and fills in the geometry hooks
-// (LayoutSlider, DrawSlider, ResetSliderPosition), DragCancelled and the
-// surface size; here they do nothing.
+// (LayoutSlider, DrawSlider), DragCancelled and the surface size; here they
+// do nothing.
 class TarnSlider {
 public:
     static constexpr std::int32_t kHorizontal = 0;  // Min at the left
@@ -48,10 +48,8 @@ public:
     bool Enabled() const noexcept { return enabled_; }
     // A disabled slider ignores presses and pointer moves; disabling it
     // during a drag ends the drag at once (the value stays where the drag
-    // left it, the tip closes, and no MouseUp follows).
+    // left it and the tip closes).
     void SetEnabled(bool New_Enabled);
-    Colour BackColor() const noexcept { return backColor_; }
-    void SetBackColor(Colour New_BackColor);
     std::int32_t Max() const noexcept { return max_; }
     void SetMax(std::int32_t New_Max);
     std::int32_t Min() const noexcept { return min_; }
@@ -60,22 +58,22 @@ public:
     void SetValue(std::int32_t New_Value);
     std::int32_t Orientation() const noexcept { return orientation_; }
     void SetOrientation(std::int32_t New_Orientation);
-    std::int32_t RailStyle() const noexcept { return railStyle_; }
-    void SetRailStyle(std::int32_t New_RailStyle);
+    Colour BackColor() const noexcept { return backColor_; }
     const Picture& SliderIcon() const noexcept { return sliderIcon_; }
-    void SetSliderIcon(const Picture& New_SliderIcon);
     const Picture& RailPicture() const noexcept { return railPicture_; }
-    void SetRailPicture(const Picture& New_RailPicture);
-    bool ShowValueTip() const noexcept { return showValueTip_; }
-    void SetShowValueTip(bool New_ShowValueTip);
+
+    // Takes the window's design at once: colour, orientation, range and
+    // value, with the thumb and rail pictures the host made from the design's
+    // names. No setter runs and no event is raised; the slider then lays
+    // itself out.
+    void LoadDesign(const stored_sliders::StoredSlider& design, Picture thumb, Picture rail);
 
     // The value tip's wording, chosen by the slider's owner: the function is
     // given a value and returns the text (UTF-8) the tip shows for it, e.g.
     // the time a position stands for. It is called for every value the tip
     // shows, so at each change while dragging. An empty function, the
     // default, shows the value in decimal; a function that throws does too.
-    // The choice is the owner's, not part of the design: it is not stored by
-    // WriteProperties and not reset by InitProperties or ReadProperties.
+    // The choice is the owner's, not part of the design: LoadDesign keeps it.
     using TipTextFunction = std::function<std::string(std::int32_t value)>;
     void SetValueTipText(TipTextFunction textForValue);
     // The text the tip shows for Value now.
@@ -83,27 +81,17 @@ public:
 
     // Read-only state.
     std::int32_t ValueRange() const noexcept { return valueRange_; }
-    std::int32_t LastValue() const noexcept { return lastValue_; }
     bool Dragging() const noexcept { return dragging_; }
     float GrabOffsetX() const noexcept { return grabOffsetX_; }
     float GrabOffsetY() const noexcept { return grabOffsetY_; }
-    const SliderRect& RailRect() const noexcept { return railRect_; }
     // The thumb's position on the surface; its size is that of SliderIcon.
     float ThumbLeft() const noexcept { return thumbLeft_; }
     float ThumbTop() const noexcept { return thumbTop_; }
-
-    // Notifications from the container.
-    void InitProperties();                         // a newly placed control
-    void ReadProperties(const PropertyBag& bag);   // a control loaded from a stored design
-    void WriteProperties(PropertyBag& bag) const;  // the host saves its design
-    void Resize() { LayoutSlider(); }
-    void Show() { DrawSlider(); }
 
 protected:
     // Geometry hooks, filled in by the widget.
     virtual void LayoutSlider() {}
     virtual void DrawSlider() {}
-    virtual void ResetSliderPosition() {}
     // The slider ended a drag itself (it was disabled); the widget closes
     // the tip.
     virtual void DragCancelled() {}
@@ -116,25 +104,15 @@ protected:
     void PlaceThumbForValue();
 
     void SetThumbPosition(float left, float top) noexcept;
-    void SetRailRect(const SliderRect& rect) noexcept { railRect_ = rect; }
     void SetDragging(bool dragging) noexcept { dragging_ = dragging; }
     void SetGrabOffset(float x, float y) noexcept;
 
-    // The pointer events are raised by the widget's mouse handling.
-    void RaiseClick();
-    void RaiseMouseDown(std::int16_t& Shift);
-    void RaiseMouseUp(std::int16_t& Shift);
-
 private:
-    void ResetMembers();
-
     SliderEvents events_;
 
     bool enabled_ = true;
     Colour backColor_ = kButtonFaceColour;
     std::int32_t orientation_ = kVertical;
-    std::int32_t railStyle_ = 0;
-    bool showValueTip_ = true;
     TipTextFunction tipText_;
     std::int32_t min_ = 0;
     std::int32_t max_ = 10;
@@ -144,9 +122,8 @@ private:
     bool dragging_ = false;
     float grabOffsetX_ = 0.0f;
     float grabOffsetY_ = 0.0f;
-    SliderRect railRect_;
 
-    Picture sliderIcon_ = defaultThumbIcon();
+    Picture sliderIcon_;
     float thumbLeft_ = 0.0f;
     float thumbTop_ = 0.0f;
     Picture railPicture_;

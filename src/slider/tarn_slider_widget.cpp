@@ -20,19 +20,6 @@ namespace {
 
 namespace geometry = slider_geometry;
 
-// The keyboard state handed to MouseDown and MouseUp: 1 Shift, 2 Ctrl, 4 Alt.
-std::int16_t shiftState(Qt::KeyboardModifiers modifiers) {
-    std::int16_t shift = 0;
-    if (modifiers.testFlag(Qt::ShiftModifier)) shift |= 1;
-    if (modifiers.testFlag(Qt::ControlModifier)) shift |= 2;
-    if (modifiers.testFlag(Qt::AltModifier)) shift |= 4;
-    return shift;
-}
-
-QRect lineRect(const geometry::PaintLine& line) {
-    return QRect(QPoint(line.x1, line.y1), QPoint(line.x2, line.y2)).normalized();
-}
-
 std::optional<SliderKey> sliderKey(int key) {
     switch (key) {
         case Qt::Key_Up:
@@ -47,29 +34,12 @@ std::optional<SliderKey> sliderKey(int key) {
     }
 }
 
-// The built-in thumb: a small raised grey button in the 16 standard colours.
-void paintDefaultThumb(QPainter& painter, QPoint at) {
-    const QRect r(at, QSize(16, 16));
-    painter.fillRect(r, QColor(192, 192, 192));
-    painter.fillRect(QRect(r.left(), r.top(), 15, 1), Qt::white);
-    painter.fillRect(QRect(r.left(), r.top(), 1, 15), Qt::white);
-    painter.fillRect(QRect(r.left() + 1, r.bottom() - 1, 14, 1), QColor(128, 128, 128));
-    painter.fillRect(QRect(r.right() - 1, r.top() + 1, 1, 14), QColor(128, 128, 128));
-    painter.fillRect(QRect(r.left(), r.bottom(), 16, 1), Qt::black);
-    painter.fillRect(QRect(r.right(), r.top(), 1, 16), Qt::black);
-    for (int y = r.top() + 5; y <= r.top() + 9; y += 2) {
-        painter.fillRect(QRect(r.left() + 4, y, 7, 1), QColor(128, 128, 128));
-    }
-}
-
 }  // namespace
 
 TarnSliderWidget::TarnSliderWidget(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setFocusPolicy(Qt::StrongFocus);
-    InitProperties();
-    LayoutSlider();
 }
 
 TarnSliderWidget::~TarnSliderWidget() {
@@ -79,11 +49,6 @@ TarnSliderWidget::~TarnSliderWidget() {
 QSize TarnSliderWidget::sizeHint() const { return size(); }
 
 geometry::SliderShape TarnSliderWidget::Shape() const { return geometry::shapeOf(*this, {width(), height()}); }
-
-void TarnSliderWidget::ResetSliderPosition() {
-    const auto thumb = geometry::ResetSliderPosition(Shape());
-    SetThumbPosition(thumb.left, thumb.top);
-}
 
 void TarnSliderWidget::LayoutSlider() {
     // Resizing ourselves below sends a resize event that would start the
@@ -98,9 +63,8 @@ void TarnSliderWidget::LayoutSlider() {
                 updateGeometry();
             }
         }
-        const auto placed = geometry::placeOnSurface(Shape());
-        SetThumbPosition(placed.thumb.left, placed.thumb.top);
-        SetRailRect(placed.railRect);
+        const auto thumb = geometry::placeOnSurface(Shape());
+        SetThumbPosition(thumb.left, thumb.top);
     }
     DrawSlider();
 }
@@ -138,13 +102,9 @@ void TarnSliderWidget::PaintSurface(const std::vector<geometry::PaintStep>& plan
                     if (const QPixmap* rail = pixmapOf(RailPicture())) {
                         painter.drawPixmap(QPoint(s.x, s.y), *rail);
                     }
-                } else if constexpr (std::is_same_v<Step, geometry::PaintLine>) {
-                    painter.fillRect(lineRect(s), toQColor(s.colour, colours));
                 } else if constexpr (std::is_same_v<Step, geometry::PaintThumb>) {
                     if (const QPixmap* thumb = pixmapOf(SliderIcon())) {
                         painter.drawPixmap(QPoint(s.x, s.y), *thumb);
-                    } else if (SliderIcon().data == defaultThumbIcon().data) {
-                        paintDefaultThumb(painter, QPoint(s.x, s.y));
                     }
                 }
             },
@@ -169,9 +129,9 @@ void TarnSliderWidget::paintEvent(QPaintEvent*) {
     painter.drawPixmap(0, 0, surface_);
 }
 
-void TarnSliderWidget::resizeEvent(QResizeEvent*) { Resize(); }
+void TarnSliderWidget::resizeEvent(QResizeEvent*) { LayoutSlider(); }
 
-void TarnSliderWidget::showEvent(QShowEvent*) { Show(); }
+void TarnSliderWidget::showEvent(QShowEvent*) { DrawSlider(); }
 
 void TarnSliderWidget::DragCancelled() { frmValueTip::Unload(); }
 
@@ -210,9 +170,7 @@ void TarnSliderWidget::mousePressEvent(QMouseEvent* event) {
         DragTo(x, y);
     }
     // A ValueChanged handler may have disabled the slider, ending the drag.
-    if (Dragging() && ShowValueTip()) ShowTip();
-    std::int16_t shift = shiftState(event->modifiers());
-    RaiseMouseDown(shift);
+    if (Dragging()) ShowTip();
 }
 
 void TarnSliderWidget::mouseMoveEvent(QMouseEvent* event) {
@@ -230,14 +188,8 @@ void TarnSliderWidget::DragTo(float x, float y) {
     if (snapped.value) SetValue(*snapped.value);
 }
 
-void TarnSliderWidget::mouseReleaseEvent(QMouseEvent* event) {
-    const auto x = static_cast<float>(event->position().x());
-    const auto y = static_cast<float>(event->position().y());
-    if (event->button() == Qt::LeftButton && geometry::insideSurface(Shape(), x, y)) RaiseClick();
-    if (Dragging()) {
-        std::int16_t shift = shiftState(event->modifiers());
-        RaiseMouseUp(shift);
-    }
+void TarnSliderWidget::mouseReleaseEvent(QMouseEvent*) {
+    // Any button's release ends the drag.
     SetDragging(false);
     frmValueTip::Unload();
 }
@@ -252,7 +204,7 @@ void TarnSliderWidget::keyPressEvent(QKeyEvent* event) {
     if (!Enabled() || Dragging()) return;
     SetValue(valueAfterKey(Value(), Min(), Max(), *key));
     // A ValueChanged handler may have disabled the slider.
-    if (ShowValueTip() && Enabled() && hasFocus()) {
+    if (Enabled() && hasFocus()) {
         keyTip_ = true;
         ShowTip();
     }

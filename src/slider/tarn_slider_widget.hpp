@@ -5,8 +5,8 @@
 //
 // The widget lays itself out on every resize event. Qt holds back the resize
 // events of a hidden widget until it is shown, so a hidden slider that its
-// host resizes takes its own size when it appears; the property setters lay
-// it out at once, shown or not.
+// host resizes takes its own size when it appears; LoadDesign and
+// SetOrientation lay it out at once, shown or not.
 
 #include <QPixmap>
 #include <QWidget>
@@ -28,13 +28,9 @@ public:
     // The size the slider gave itself.
     QSize sizeHint() const override;
 
-    // The backing surface, as the last repaint left it.
-    const QPixmap& surface() const noexcept { return surface_; }
-
 protected:
     void LayoutSlider() override;
     void DrawSlider() override;
-    void ResetSliderPosition() override;
     void DragCancelled() override;
     std::int32_t SurfaceWidth() const override { return width(); }
     std::int32_t SurfaceHeight() const override { return height(); }

@@ -211,22 +211,10 @@ void MainWindow::loadDesign() {
         const auto picture = [](const stored_sliders::StoredPicture& p) {
             return pictureFromPixmap(QPixmap(text(layout::kDesignPrefix) + text(p.name)));
         };
-        // The slider loads itself through its property bag, as from any host's design.
-        const MemoryPropertyBag properties({
-            {"BackColor", std::int64_t{stored.backColor}},
-            {"Orientation", std::int64_t{stored.orientation}},
-            {"RailStyle", std::int64_t{stored.railStyle}},
-            {"Min", std::int64_t{stored.min}},
-            {"Max", std::int64_t{stored.max}},
-            {"Value", std::int64_t{stored.value}},
-            {"SliderIcon", picture(stored.thumb)},
-            {"RailPicture", picture(stored.rail)},
-        });
         slider.setObjectName(text(stored.control));
         slider.setGeometry(box.left, box.top, box.width, box.height);
         slider.setAttribute(Qt::WA_NoMousePropagation);
-        slider.ReadProperties(properties);
-        slider.Resize();
+        slider.LoadDesign(stored, picture(stored.thumb), picture(stored.rail));
     };
     place(segmento_, stored_sliders::kSegmento, layout::kSegmento);
     place(choose_, stored_sliders::kChoose, layout::kChoose);

@@ -23,10 +23,7 @@ Form1::~Form1() {
 void Form1::applyDesign(TarnSlider& segmento, TarnSlider& choose) {
     for (const auto& [slider, stored] :
          {std::pair{&segmento, &stored_sliders::kSegmento}, std::pair{&choose, &stored_sliders::kChoose}}) {
-        slider->SetOrientation(stored->orientation);
-        slider->SetMin(stored->min);
-        slider->SetMax(stored->max);
-        slider->SetValue(stored->value);
+        slider->LoadDesign(*stored, {}, {});  // no pictures: these sliders are never drawn
     }
 }
 
