@@ -4,9 +4,8 @@
 #include <filesystem>
 #include <optional>
 
-#include "batch_jobs.hpp"
-#include "batch_log.hpp"
-#include "destination.hpp"
+#include "core/cut_log.hpp"
+#include "core/destination_lock.hpp"
 #include "engine/cut_name.hpp"
 #include "engine/cut_points.hpp"
 #include "engine/cutters.hpp"
@@ -17,7 +16,7 @@
 #include "engine/text.hpp"
 #include "error_text.hpp"
 #include "form1.hpp"
-#include "time_display.hpp"
+#include "core/clock_text.hpp"
 
 namespace quorvane {
 
@@ -59,41 +58,6 @@ std::string cutFolder(const AppState& state) {
     return state.TextDest.empty() ? utf8FromPath(pathFromUtf8(state.FilePath).parent_path()) : state.TextDest;
 }
 
-// The summary of a batch that could not do all it was asked: the files it
-// could not cut, then those cut without what follows the cut (a preview);
-// 20 named at most, the rest counted.
-std::string batchSummary(int cut, int count, const std::vector<BatchFailure>& failures,
-                         const std::vector<BatchFailure>& previews) {
-    constexpr std::size_t kListed = 20;
-    std::string text = "Cut " + std::to_string(cut) + " of " + std::to_string(count) + " files.";
-    std::size_t listed = 0;
-    for (const auto& [heading, list] : {std::pair{"Not cut:", &failures}, std::pair{"Previews not written:", &previews}}) {
-        if (list->empty() || listed == kListed) continue;
-        text += listed == 0 ? ' ' : '\n';
-        text += heading;
-        for (std::size_t k = 0; k < list->size() && listed < kListed; ++k, ++listed) {
-            text += '\n';
-            text += withoutControlCharacters((*list)[k].fileName);
-            text += ": " + (*list)[k].reason;
-        }
-    }
-    const std::size_t all = failures.size() + previews.size();
-    if (all > kListed) text += "\n... and " + std::to_string(all - kListed) + " more (see the log)";
-    return text;
-}
-
-// Why the cut's folder takes no file at all, in the system's words; empty
-// when the error is one file's own.
-std::string destinationFaultOf(const std::exception_ptr& error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const FileError& e) {
-        if (refusesEveryFile(e)) return e.cause().message();
-    } catch (...) {
-    }
-    return {};
-}
-
 }  // namespace
 
 void Form1::CutOne() {
@@ -127,7 +91,7 @@ void Form1::CutOne() {
 std::string Form1::logPath() const { return TextPath + pathSeparator() + "Quorvane.log"; }
 
 std::string Form1::prepareBatchFile(int index) {
-    const ListItem item = ListMIDI.at(static_cast<std::size_t>(index));
+    const ListedSong item = ListMIDI.at(static_cast<std::size_t>(index));
     const double clip = clipLengthSeconds();
     makeCurrent(item);
     if (state.Format > 1) {
@@ -152,19 +116,12 @@ std::string Form1::prepareBatchFile(int index) {
            " - Format: " + state.FormatText;
 }
 
-void Form1::cutOneOfBatch(int index) {
-    const SongRelease release{song_};
-    prepareBatchFile(index);
-    const DestinationLock claim = claimDestination(cutFolder(state), DestinationLock::Use::SingleCut);
-    cutCurrentFile();
-}
-
 void Form1::cutBatchFile(BatchFileOutcome& outcome) {
     try {
         writeCut();
     } catch (...) {
         outcome.failure = describeFileFailure(std::current_exception());
-        outcome.destinationFault = destinationFaultOf(std::current_exception());
+        outcome.destinationFault = destinationFault(std::current_exception());
         return;
     }
     outcome.cutFilePath = state.CutFilePath;
@@ -192,7 +149,7 @@ void Form1::CutAll() {
     previewFailures_.clear();
     const std::string destination = state.TextDest.empty() ? TextPath : state.TextDest;
     const DestinationLock claim = claimDestination(destination, DestinationLock::Use::Batch);
-    BatchLog log(logPath());
+    CutLog log(logPath());
     const Running running(batchRunning_);
     stopRequested_ = false;
     // The clip length and the cut point belong to the batch until it ends.
@@ -223,18 +180,13 @@ void Form1::CutAll() {
         progress.done = true;
         if (onBatchProgress) onBatchProgress(progress);
     };
-    BatchAhead ahead(*this, batchJobs);  // with several jobs, the files are cut there
     for (int index = 0; index < count; ++index) {
         const SongRelease release{song_};
         BatchFileOutcome outcome;
-        if (ahead.active()) {
-            outcome = ahead.take(index);
-        } else {
-            try {
-                outcome.line = prepareBatchFile(index);
-            } catch (...) {
-                outcome.failure = describeFileFailure(std::current_exception());
-            }
+        try {
+            outcome.line = prepareBatchFile(index);
+        } catch (...) {
+            outcome.failure = describeFileFailure(std::current_exception());
         }
         LabStatus = std::to_string(index + 1) + " of " + std::to_string(count);
         BatchProgress progress = progressOf(index, outcome);
@@ -248,16 +200,9 @@ void Form1::CutAll() {
         // A batch stopped here has not tried this file: the log does not name it.
         if (exitRequested_) return;
 
-        if (!ahead.active() && outcome.failure.empty()) cutBatchFile(outcome);
+        if (outcome.failure.empty()) cutBatchFile(outcome);
         if (!outcome.destinationFault.empty()) {
-            // What refuses this cut refuses every other: no file is started
-            // any more, and the batch ends with the cuts it has in hand.
-            for (auto& [later, inHand] : ahead.rest(index)) {
-                if (!inHand.destinationFault.empty()) continue;
-                BatchProgress laterProgress = progressOf(later, inHand);
-                if (onBatchProgress) onBatchProgress(laterProgress);
-                logFile(later, inHand, laterProgress);
-            }
+            // What refuses this cut refuses every other: the batch ends.
             const std::string stop = "after " + std::to_string(logged) + " of " + std::to_string(count) +
                                      " files: cannot write into " + destination + ": " + outcome.destinationFault;
             log.write("stopped " + withoutControlCharacters(stop) + "\r\n");

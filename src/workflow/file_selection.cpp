@@ -12,7 +12,7 @@
 #include "error_text.hpp"
 #include "form1.hpp"
 #include "scripted_services.hpp"
-#include "time_display.hpp"
+#include "core/clock_text.hpp"
 
 namespace quorvane {
 
@@ -41,7 +41,7 @@ void Form1::ListMIDI_Click(int index) {
     });
 }
 
-void Form1::select(const ListItem& item) {
+void Form1::select(const ListedSong& item) {
     abandonSelection();
     nameCurrent(item);
     LabStatus.clear();  // whatever it said was about something else
@@ -121,7 +121,7 @@ void Form1::abandonSelection() {
     measuringStatus_.clear();
 }
 
-void Form1::nameCurrent(const ListItem& item) {
+void Form1::nameCurrent(const ListedSong& item) {
     timeline_.reset();  // the song before is measured no more
     state.FilePath = TextPath + pathSeparator() + item.diskName;
     state.Text9 = state.FilePath;
@@ -130,7 +130,7 @@ void Form1::nameCurrent(const ListItem& item) {
     state.CutNumber = item.cutNumber;
 }
 
-void Form1::makeCurrent(const ListItem& item) {
+void Form1::makeCurrent(const ListedSong& item) {
     abandonSelection();
     nameCurrent(item);
     try {

@@ -8,10 +8,10 @@
 
 #include "cli/commands.hpp"
 #include "cli/progress_line.hpp"
-#include "workflow_fixture.hpp"  // steadySong
+#include "song_files.hpp"
 #include "engine/output_file.hpp"
 #include "engine/text.hpp"
-#include "workflow/batch_log.hpp"
+#include "core/cut_log.hpp"
 #ifdef QUORVANE_WITH_PREVIEW
 #include "preview/song_events.hpp"
 #include "preview/soundfont.hpp"
@@ -102,35 +102,6 @@ TEST(CommandLine, CutAllGoesOnPastAFileItCannotReadAndExitsWithOne) {
         EXPECT_NE(r.err.find(summary), std::string::npos) << r.err;
         EXPECT_EQ(out.names(), (Names{"a-cut.mid", "c-cut.mid"}));
     }
-}
-
-// Twins whose cuts would share a name are cut side by side too: their
-// names are numbered, so any list is.
-TEST(CommandLine, CutAllWithSeveralJobsLogsReportsAndWritesTheSame) {
-    TempDir dir, cuts;
-    dir.write("B.MID", Bytes{'M', 'T'});
-    for (const char* name : {"A.MID", "C.MID", "D0.MID", "D1.MID", "D2.MID", "D3.MID", "D4.MID", "D5.MID"}) {
-        dir.write(name, steadySong(0, 500000, 30 + static_cast<std::uint32_t>(name[1] % 8)));
-    }
-    dir.write("x.MID", steadySong(0, 500000, 50));
-    dir.write("x.mid", steadySong(0, 500000, 60));
-    std::string runs[2];
-    for (const int jobs : {1, 3}) {
-        const Outcome each = run([&](auto& o, auto& e) {
-            return cli::runCutAll(dir.path().string(), 4, cuts.path().string(), o, e, 0, {}, jobs);
-        });
-        EXPECT_EQ(cuts.names().size(), 10u);  // the second twin's cut is x-2-cut.mid
-        runs[jobs / 2] = std::to_string(each.status) + each.out + each.err + fileText(dir.file("Quorvane.log"));
-        for (const std::string& name : cuts.names()) {
-            runs[jobs / 2] += name + fileText(cuts.file(name));
-            std::filesystem::remove(cuts.path() / name);
-        }
-    }
-    EXPECT_EQ(runs[0], runs[1]);
-    // A cut of the one file has the name the batch gives it.
-    const Outcome one =
-        run([&](auto& o, auto& e) { return cli::runCutToSeconds(dir.file("x.mid"), 4, cuts.path().string(), o, e); });
-    EXPECT_EQ(one.out, cuts.file("x-2-cut.mid") + "\n") << one.err;
 }
 
 #ifdef __linux__
@@ -254,7 +225,7 @@ TEST(CommandLine, TheLogIsNeverWrittenThroughALinkNorByTwoBatchesAtOnce) {
     EXPECT_EQ(fileText(precious), "keep");
 
     // While one batch holds the log, a second is refused and changes nothing.
-    BatchLog first(dir.file("Quorvane.log"));
+    CutLog first(dir.file("Quorvane.log"));
     first.write("1. first\r\n");
     const Outcome second = cutAll();
     EXPECT_EQ(second.status, kExitFileError);

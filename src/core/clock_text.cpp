@@ -1,4 +1,4 @@
-#include "time_display.hpp"
+#include "clock_text.hpp"
 
 #include <cmath>
 
