@@ -85,7 +85,8 @@ std::optional<double> parseClipLength(std::string_view text) {
     } else {
         const std::string_view minutes = text.substr(0, colon);
         const std::optional<double> rest = plainNumber(text.substr(colon + 1));
-        if (minutes.find_first_not_of("0123456789") != std::string_view::npos || !rest || *rest >= 60) return std::nullopt;
+        if (minutes.find_first_not_of("0123456789") != std::string_view::npos || !rest || *rest >= 60)
+            return std::nullopt;
         const std::optional<double> whole = plainNumber(minutes);
         if (!whole) return std::nullopt;
         seconds = *whole * 60 + *rest;
@@ -131,8 +132,8 @@ int runCutAtPosition(const std::string& file, int position, const std::optional<
         return kExitFileError;
     }
     if (position < 1 || position > song.cutSteps) {
-        err << "--position: " << position << " is outside the cut slider's range for this song, 1 to "
-            << song.cutSteps << '\n';
+        err << "--position: " << position << " is outside the cut slider's range for this song, 1 to " << song.cutSteps
+            << '\n';
         return kExitUsage;
     }
     try {

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-
 namespace quorvane {
 
 std::string twoDigits(std::int64_t value) {

@@ -28,8 +28,8 @@ std::string cutFolderOf(const std::string& song, const std::string& dest) {
     return dest.empty() ? utf8FromPath(pathFromUtf8(song).parent_path()) : dest;
 }
 
-CutRequest requestFor(const std::string& path, const ListedSong& listed, const std::string& dest,
-                      std::uint64_t cutTick, const Timeline* timeline, const SongSource* song) {
+CutRequest requestFor(const std::string& path, const ListedSong& listed, const std::string& dest, std::uint64_t cutTick,
+                      const Timeline* timeline, const SongSource* song) {
     return CutRequest{path, listed.text, dest, listed.keepsCase, listed.cutNumber, cutTick, timeline, song};
 }
 
@@ -42,7 +42,8 @@ struct PreparedFile {
     std::string path;
     std::unique_ptr<const SongSource> song;
     bool formatOne = false;
-    std::optional<Timeline> timeline;
+    SongHeader header;
+    std::shared_ptr<const Timeline> timeline;
     std::uint64_t cutTick = 0;
     std::string line;
     std::string clipTime;
@@ -53,11 +54,11 @@ PreparedFile prepare(const BatchPlan& plan, int index) {
     PreparedFile file;
     file.path = plan.folder + pathSeparator() + listed.diskName;
     file.song = std::make_unique<const SongSource>(file.path);
-    const SongHeader header = preRead(*file.song);
+    file.header = preRead(*file.song);
     // Refused as the window refuses it when chosen, before it is measured.
-    if (header.format > 1) throw unsupportedFormat(file.path, header.format);
-    file.formatOne = header.format == 1;
-    file.timeline.emplace(Timeline::read(*file.song));
+    if (file.header.format > 1) throw unsupportedFormat(file.path, file.header.format);
+    file.formatOne = file.header.format == 1;
+    file.timeline = std::make_shared<const Timeline>(Timeline::read(*file.song));
     const std::string length = minutesSeconds(wholeSeconds(file.timeline->length()));
     file.cutTick = cutTickForClip(*file.timeline, file.formatOne, plan.seconds);
     file.clipTime = minutesSeconds(wholeSeconds(clipSeconds(*file.timeline, file.cutTick)));
@@ -70,8 +71,17 @@ PreparedFile prepare(const BatchPlan& plan, int index) {
 
 std::string cutPrepared(const BatchPlan& plan, int index, const PreparedFile& file) {
     return writeCut(requestFor(file.path, plan.songs[static_cast<std::size_t>(index)], plan.dest, file.cutTick,
-                               &*file.timeline, file.song.get()),
+                               file.timeline.get(), file.song.get()),
                     file.formatOne);
+}
+
+// What a batch tells of a prepared file.
+void takePrepared(BatchFileOutcome& outcome, const PreparedFile& file) {
+    outcome.line = file.line;
+    outcome.clipTime = file.clipTime;
+    outcome.header = file.header;
+    outcome.timeline = file.timeline;
+    outcome.cutTick = file.cutTick;
 }
 
 // The cut of a prepared batch file and what follows it, into `outcome`.
@@ -114,12 +124,8 @@ SongInfo inspectSong(const std::string& file) {
     return info;
 }
 
-void checkCanCut(const SongInfo& song) {
-    if (song.format > 1) throw unsupportedFormat(song.path, song.format);
-}
-
 CutOutcome cutAtPosition(const SongInfo& song, std::int32_t step, const std::string& dest, const CutHook& afterCut) {
-    checkCanCut(song);
+    if (song.format > 1) throw unsupportedFormat(song.path, song.format);
     const std::uint64_t cutTick = cutTickAtStep(*song.timeline, song.formatOne(), std::clamp(step, 0, song.cutSteps));
     const DestinationLock claim = claimDestination(cutFolderOf(song.path, dest), DestinationLock::Use::SingleCut);
     CutOutcome outcome{song.listed, {}, {}};
@@ -143,14 +149,6 @@ CutOutcome cutToClip(const std::string& file, double seconds, const std::string&
 
 std::string BatchPlan::logPath() const { return folder + pathSeparator() + "Quorvane.log"; }
 
-BatchFileOutcome prepareBatchFile(const BatchPlan& plan, int index) {
-    const PreparedFile file = prepare(plan, index);
-    BatchFileOutcome outcome;
-    outcome.line = file.line;
-    outcome.clipTime = file.clipTime;
-    return outcome;
-}
-
 BatchFileOutcome cutBatchFile(const BatchPlan& plan, int index) {
     BatchFileOutcome outcome;
     std::optional<PreparedFile> file;
@@ -160,8 +158,7 @@ BatchFileOutcome cutBatchFile(const BatchPlan& plan, int index) {
         outcome.failure = describeFileFailure(std::current_exception());
         return outcome;
     }
-    outcome.line = file->line;
-    outcome.clipTime = file->clipTime;
+    takePrepared(outcome, *file);
     cutInto(outcome, plan, index, *file);
     return outcome;
 }
@@ -173,7 +170,8 @@ std::string batchSummary(int cut, int count, const std::vector<BatchFailure>& fa
     constexpr std::size_t kListed = 20;
     std::string text = "Cut " + std::to_string(cut) + " of " + std::to_string(count) + " files.";
     std::size_t listed = 0;
-    for (const auto& [heading, list] : {std::pair{"Not cut:", &failures}, std::pair{"Previews not written:", &previews}}) {
+    for (const auto& [heading, list] :
+         {std::pair{"Not cut:", &failures}, std::pair{"Previews not written:", &previews}}) {
         if (list->empty() || listed == kListed) continue;
         text += listed == 0 ? ' ' : '\n';
         text += heading;
@@ -189,8 +187,9 @@ std::string batchSummary(int cut, int count, const std::vector<BatchFailure>& fa
 }
 
 std::string BatchReport::message() const {
-    const std::string summary =
-        failures.empty() && previewFailures.empty() ? std::string() : batchSummary(cut(), logged, failures, previewFailures);
+    const std::string summary = failures.empty() && previewFailures.empty()
+                                    ? std::string()
+                                    : batchSummary(cut(), logged, failures, previewFailures);
     if (!stopReason.empty()) return "Stopped " + stopReason + (summary.empty() ? std::string() : "\n" + summary);
     return summary;
 }
@@ -201,7 +200,16 @@ BatchReport cutFolder(const BatchPlan& plan, int jobs, BatchObserver& observer) 
     const DestinationLock claim = claimDestination(plan.destination(), DestinationLock::Use::Batch);
     CutLog log(plan.logPath());
     const auto progressOf = [&](int index, const BatchFileOutcome& outcome) {
-        return BatchProgress{index + 1, count, plan.songs[static_cast<std::size_t>(index)].text, {}, outcome.failure};
+        return BatchProgress{index + 1,
+                             count,
+                             plan.songs[static_cast<std::size_t>(index)].text,
+                             {},
+                             outcome.failure,
+                             false,
+                             outcome.header,
+                             outcome.timeline,
+                             outcome.cutTick,
+                             outcome.clipTime};
     };
     // A file's one line, once its outcome is known: its cut, or why it was not cut.
     const auto logFile = [&](int index, const BatchFileOutcome& outcome, BatchProgress& progress) {
@@ -232,14 +240,15 @@ BatchReport cutFolder(const BatchPlan& plan, int jobs, BatchObserver& observer) 
         } else {
             try {
                 file.emplace(prepare(plan, index));
-                outcome.line = file->line;
-                outcome.clipTime = file->clipTime;
+                takePrepared(outcome, *file);
             } catch (...) {
                 outcome.failure = describeFileFailure(std::current_exception());
             }
         }
         BatchProgress progress = progressOf(index, outcome);
         observer.fileStarted(progress);
+        // A batch stopped here has not tried this file: the log does not name it.
+        if (observer.stopRequested() == BatchStop::Now) return report;
         if (file) cutInto(outcome, plan, index, *file);
         file.reset();  // its bytes let go before the next file is read
         if (!outcome.destinationFault.empty()) {
@@ -251,6 +260,7 @@ BatchReport cutFolder(const BatchPlan& plan, int jobs, BatchObserver& observer) 
                 observer.fileStarted(laterProgress);
                 logFile(later, inHand, laterProgress);
             }
+            report.destinationFault = outcome.destinationFault;
             report.stopReason = "after " + std::to_string(report.logged) + " of " + std::to_string(count) +
                                 " files: cannot write into " + plan.destination() + ": " + outcome.destinationFault;
             log.write("stopped " + withoutControlCharacters(report.stopReason) + "\r\n");
@@ -259,7 +269,7 @@ BatchReport cutFolder(const BatchPlan& plan, int jobs, BatchObserver& observer) 
         logFile(index, outcome, progress);
         // A stop asked for during this file takes effect now that it is done;
         // at the last file there is nothing left to stop.
-        if (index + 1 < count && observer.stopRequested()) {
+        if (index + 1 < count && observer.stopRequested() != BatchStop::None) {
             report.stoppedAfter = std::to_string(index + 1) + " of " + std::to_string(count) + " files";
             log.write("stopped after " + report.stoppedAfter + "\r\n");
             return report;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/pre_reader.hpp"
 #include "engine/timeline.hpp"
 #include "song_listing.hpp"
 
@@ -22,14 +23,14 @@ using CutHook = std::function<void(const std::string& cutFile)>;
 
 // A song measured and ready to cut.
 struct SongInfo {
-    std::string path;       // the file (UTF-8)
-    ListedSong listed;      // its name as its folder lists it, which names the cut
-    std::uint16_t format = 0;        // the header's format, as it is
-    std::uint32_t division = 0;      // ticks per quarter note
-    std::uint32_t tempo = 0;         // the first Set Tempo, microseconds per quarter note
-    double tickMs = 0;               // milliseconds per tick at that tempo
+    std::string path;            // the file (UTF-8)
+    ListedSong listed;           // its name as its folder lists it, which names the cut
+    std::uint16_t format = 0;    // the header's format, as it is
+    std::uint32_t division = 0;  // ticks per quarter note
+    std::uint32_t tempo = 0;     // the first Set Tempo, microseconds per quarter note
+    double tickMs = 0;           // milliseconds per tick at that tempo
     std::shared_ptr<const Timeline> timeline;
-    std::int32_t cutSteps = 1;       // positions of the cut: 1 to cutSteps
+    std::int32_t cutSteps = 1;  // positions of the cut: 1 to cutSteps
 
     bool formatOne() const noexcept { return format == 1; }
     // Why no cutter takes the song (Format 2 and up), in the log's words;
@@ -40,9 +41,6 @@ struct SongInfo {
 // Reads FILE's header and measures its timeline, naming it as its folder
 // lists it.
 SongInfo inspectSong(const std::string& file);
-
-// Throws the refusal of a song no cutter takes; nothing for one that can be cut.
-void checkCanCut(const SongInfo& song);
 
 // What a cut wrote.
 struct CutOutcome {
@@ -68,6 +66,11 @@ struct BatchProgress {
     std::string cutFilePath;  // set once the file has been cut
     std::string failure;      // set when the file could not be read or cut
     bool done = false;        // the file has been tried: cut, or given up on
+    // Once the file is measured: what is cut of it.
+    SongHeader header;
+    std::shared_ptr<const Timeline> timeline;
+    std::uint64_t cutTick = 0;
+    std::string clipTime;  // the clip's length as mm:ss
 };
 
 // A file that a CUT ALL could not cut, and why (the log's wording).
@@ -91,10 +94,13 @@ struct BatchPlan {
 
 // What a CUT ALL made of one file.
 struct BatchFileOutcome {
-    std::string line;              // its log line, without the line end; empty when it could not be prepared
-    std::string failure;           // why it could not be prepared or cut, in the log's words
-    std::string cutFilePath;       // the file written
-    std::string clipTime;          // the clip's length as mm:ss, once prepared
+    std::string line;         // its log line, without the line end; empty when it could not be prepared
+    std::string failure;      // why it could not be prepared or cut, in the log's words
+    std::string cutFilePath;  // the file written
+    std::string clipTime;     // the clip's length as mm:ss, once prepared
+    SongHeader header;        // once prepared: the song's header, timeline and cut
+    std::shared_ptr<const Timeline> timeline;
+    std::uint64_t cutTick = 0;
     std::string previewFailure;    // the cut is written, what follows it (afterCut) failed: why
     std::string destinationFault;  // the cut's folder takes no file at all (read-only, full): the system's words
 };
@@ -103,8 +109,13 @@ struct BatchFileOutcome {
 // throws: what went wrong is in the outcome. Safe on several threads at once
 // for the files of one plan (their cuts never share a name).
 BatchFileOutcome cutBatchFile(const BatchPlan& plan, int index);
-// The same without the cut: the log line and the clip time. Throws.
-BatchFileOutcome prepareBatchFile(const BatchPlan& plan, int index);
+
+// How a batch is asked to stop.
+enum class BatchStop {
+    None,
+    AfterFile,  // once the file in hand is cut and logged, with a line saying so
+    Now,        // at once: the file in hand is not logged (with one job, not cut either), nor is the stop
+};
 
 // What a batch tells as it goes, as a build tool's status line: a file
 // started, a file's outcome, and whether to stop.
@@ -113,19 +124,21 @@ public:
     virtual ~BatchObserver() = default;
     virtual void fileStarted(const BatchProgress& progress) = 0;
     virtual void fileFinished(const BatchProgress& progress) = 0;
-    // Asked once a file is logged: a batch stopped here logs so and ends.
-    virtual bool stopRequested() { return false; }
+    // Asked once a file is started (before its cut, with one job) and
+    // once it is logged.
+    virtual BatchStop stopRequested() { return BatchStop::None; }
 };
 
 // How a batch ended.
 struct BatchReport {
-    int count = 0;   // files listed
-    int logged = 0;  // files with their line in the log
+    int count = 0;                              // files listed
+    int logged = 0;                             // files with their line in the log
     std::vector<BatchFailure> failures;         // not cut
     std::vector<BatchFailure> previewFailures;  // cut, but afterCut failed
-    bool complete = false;     // every file was tried
-    std::string stopReason;    // the destination refused every file: "after N of M files: cannot write into ..."
-    std::string stoppedAfter;  // a stop was asked for: "N of M files"
+    bool complete = false;                      // every file was tried
+    std::string stopReason;        // the destination refused every file: "after N of M files: cannot write into ..."
+    std::string destinationFault;  // why it did, in the system's words
+    std::string stoppedAfter;      // a stop was asked for: "N of M files"
 
     int cut() const { return logged - static_cast<int>(failures.size()); }
     // What the user is told when the batch did not do all it was asked;

@@ -68,8 +68,7 @@ void CutsAhead::work() {
             int index;
             {
                 std::unique_lock lock(mutex_);
-                changed_.wait(lock,
-                              [&] { return stopping_ || halted_ || next_ >= count || next_ < taken_ + ahead_; });
+                changed_.wait(lock, [&] { return stopping_ || halted_ || next_ >= count || next_ < taken_ + ahead_; });
                 if (stopping_ || halted_ || next_ >= count) return;
                 index = next_++;
             }

@@ -52,7 +52,7 @@ private:
     int taken_ = 0;             // the files the batch has taken
     int ahead_ = 0;             // how far past taken_ the threads may go
     bool stopping_ = false;
-    bool halted_ = false;       // no file is started any more
+    bool halted_ = false;  // no file is started any more
     std::vector<std::thread> threads_;
 };
 

@@ -4,24 +4,19 @@
 
 #include "engine/cutters.hpp"
 #include "engine/pre_reader.hpp"
-#include "engine/song_source.hpp"
 #include "form1.hpp"
 
 namespace quorvane {
 
 namespace {
 
-CutRequest requestFor(const AppState& state, const Timeline* timeline, const SongSource* song) {
+// The song is read afresh, as the user may have changed it since it was measured.
+CutRequest requestFor(const AppState& state, const Timeline* timeline) {
     return CutRequest{state.FilePath, state.FileName, state.TextDest, state.KeepsNameCase,
-                      state.CutNumber, state.CutTick, timeline, song};
+                      state.CutNumber, state.CutTick, timeline, nullptr};
 }
 
 }  // namespace
-
-void Form1::PreLeggi() {
-    // The state changes only once the file has been read as far as needed.
-    takeHeader(song_ && song_->path() == state.FilePath ? preRead(*song_) : preRead(state.FilePath));
-}
 
 void Form1::takeHeader(const SongHeader& song) {
     state.Format = song.format;
@@ -32,10 +27,10 @@ void Form1::takeHeader(const SongHeader& song) {
     state.TickMs = song.tickMs;
 }
 
-void Form1::FormatoUno() { state.CutFilePath = cutFormatOne(requestFor(state, timeline_.get(), song_.get())).path; }
+void Form1::FormatoUno() { state.CutFilePath = cutFormatOne(requestFor(state, timeline_.get())).path; }
 
 void Form1::FormatoZero() {
-    const CutResult result = cutFormatZero(requestFor(state, timeline_.get(), song_.get()));
+    const CutResult result = cutFormatZero(requestFor(state, timeline_.get()));
     state.CutFilePath = result.path;
     state.ChannelVolume = result.channelVolumes;
 }
@@ -56,7 +51,7 @@ std::optional<std::pair<CutRequest, bool>> Form1::pendingCut() const {
     const std::int32_t value = Segmento.Value();
     // A song still being measured has none of its own fields yet.
     if (state.FilePath.empty() || measuring() || value <= 0 || !formatRefusal().empty()) return std::nullopt;
-    CutRequest request = requestFor(state, nullptr, nullptr);  // read afresh, as CUT ONE reads it
+    CutRequest request = requestFor(state, nullptr);  // read afresh, as CUT ONE reads it
     request.cutTick = cutTickAt(value);
     return std::pair{request, state.IsFormatOne};
 }

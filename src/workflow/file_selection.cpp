@@ -34,7 +34,6 @@ void Form1::ListMIDI_Click(int index) {
     // During a batch the list belongs to the batch: the file it logged is
     // the file it cuts.
     if (batchRunning_) return;
-    const SongRelease release{song_};
     guarded([&] {
         if (index < 0 || index >= static_cast<int>(ListMIDI.size())) return;
         select(ListMIDI[static_cast<std::size_t>(index)]);
@@ -130,18 +129,6 @@ void Form1::nameCurrent(const ListedSong& item) {
     state.CutNumber = item.cutNumber;
 }
 
-void Form1::makeCurrent(const ListedSong& item) {
-    abandonSelection();
-    nameCurrent(item);
-    try {
-        song_ = std::make_shared<const SongSource>(state.FilePath);
-        PreLeggi();
-    } catch (...) {
-        forgetCurrentFile();
-        throw;
-    }
-}
-
 void Form1::forgetCurrentFile() {
     // A file that could not be read or measured is not current: the cut
     // commands and the cut slider then leave it alone, and nothing of the
@@ -152,21 +139,9 @@ void Form1::forgetCurrentFile() {
     state.Text9.clear();
     state.CutTick = 0;
     timeline_.reset();
-    song_.reset();
     LabDurataTempo.clear();
     Segmento.SetValue(0);
     Segmento.SetMax(kNoSongMax);
-}
-
-void Form1::measure() {
-    try {
-        timeline_ = std::make_shared<const Timeline>(song_ && song_->path() == state.FilePath
-                                                         ? Timeline::read(*song_)
-                                                         : Timeline::read(state.FilePath));
-    } catch (...) {
-        forgetCurrentFile();
-        throw;
-    }
 }
 
 void Form1::fitCutSlider() {

@@ -27,10 +27,10 @@ struct SongHeader;
 // Command entry points (the methods ending in Click, plus the slider events)
 // never let an error escape: it is shown once through the message sink and
 // ends that command only.
-class Form1 {
+class Form1 : private BatchObserver {
 public:
     Form1(TarnSlider& segmento, TarnSlider& choose, PlatformServices services);
-    ~Form1();
+    ~Form1() override;
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
@@ -109,9 +109,8 @@ public:
     void ListAgain();
     void CutOne();
     void CutAll();
-    // The engine's commands on the current file: the pre-read fills the
-    // tempo fields, the cutters write the cut at state.CutTick.
-    void PreLeggi();
+    // The engine's commands on the current file: the cutters write the cut
+    // at state.CutTick.
     void FormatoUno();
     void FormatoZero();
     void cutCurrentFile();  // the cutter the pre-read format calls for
@@ -134,20 +133,17 @@ public:
     const std::vector<BatchFailure>& batchFailures() const noexcept { return failures_; }
 
 private:
-    // A CUT ALL's work on list entry `index` before the cut: make the file
-    // current, pre-read and measure it, search the cut position. Returns the
-    // file's log line, without its line end.
-    std::string prepareBatchFile(int index);
-    // The cut of a prepared batch file and what follows it, into `outcome`.
-    void cutBatchFile(BatchFileOutcome& outcome);
+    // A CUT ALL as the window shows it: each file current as it is cut, its
+    // cut point on the slider, the window's events handled between files.
+    void fileStarted(const BatchProgress& progress) override;
+    void fileFinished(const BatchProgress& progress) override;
+    BatchStop stopRequested() override;
     // The cutter the pre-read format calls for, without onCutWritten.
     void writeCut();
     void Segmento_ValueChanged();
     void Choose_ValueChanged();
-    void makeCurrent(const ListedSong& item);
     // The current file's names, as a choice shows them before reading it.
     void nameCurrent(const ListedSong& item);
-    void measure();
     void takeHeader(const SongHeader& song);  // the pre-read's fields
     // A song chosen in the list: named at once, measured by the background
     // work, and current once measured, unless something else came first.
@@ -175,16 +171,8 @@ private:
     void command(void (Form1::*handler)(), bool exclusive);
     void report(const std::exception_ptr& error);
 
-    // Lets go of the current song's bytes as it ends: a command reads its
-    // song once for all its passes, and the next command reads it afresh.
-    struct SongRelease {
-        std::shared_ptr<const SongSource>& song;
-        ~SongRelease() { song.reset(); }
-    };
-
     // The state the engine works on.
     AppState state;
-    std::shared_ptr<const SongSource> song_;  // the current file, opened by makeCurrent
     std::shared_ptr<const Timeline> timeline_;  // the current song's, once measured
     PlatformServices services_;
     // Set when the song being measured is not wanted any more; null when

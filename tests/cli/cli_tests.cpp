@@ -104,48 +104,6 @@ TEST(CommandLine, CutAllGoesOnPastAFileItCannotReadAndExitsWithOne) {
     }
 }
 
-#ifdef __linux__
-// A destination that takes no file ends the batch: the cuts other jobs have
-// in hand are logged, then one line and one message say why.
-TEST(CommandLine, CutAllStopsAtADestinationThatCannotBeWritten) {
-    TempDir dir;
-    dir.write("A.MID", Bytes{'M', 'T'});
-    // Whole songs of 26 KiB: two fit in 64 KiB.
-    for (const char* name : {"B.MID", "C.MID", "D.MID", "E.MID", "F.MID", "G.MID", "H.MID"}) {
-        dir.write(name, steadySong(0, 500000, 3000));
-    }
-    for (const auto& [options, reason] :
-         {std::pair{"ro", "Read-only file system"}, std::pair{"size=64k", "No space left on device"}}) {
-        for (const int jobs : {1, 2}) {
-            SmallFileSystem dest(options);
-            if (!dest.mounted()) GTEST_SKIP() << "mounting a file system needs root";
-            const Outcome r = run([&](auto& o, auto& e) {
-                return cli::runCutAll(dir.path().string(), 3600, dest.path(), o, e, 0, {}, jobs);
-            });
-            const std::string context = std::string(options) + ", jobs " + std::to_string(jobs) + "\n" + r.err;
-            EXPECT_EQ(r.status, kExitFileError) << context;
-            // A's failure, a line for each cut in the destination, then the stop.
-            const std::string log = fileText(dir.file("Quorvane.log"));
-            std::size_t lines = 0, cuts = 0;
-            for (std::size_t at = 0; (at = log.find("\r\n", at)) != std::string::npos; ++at) ++lines;
-            for (std::size_t at = 0; (at = log.find("-cut.mid:25:00 - Format: 0\r\n", at)) != std::string::npos; ++at) {
-                ++cuts;
-            }
-            EXPECT_EQ(log.rfind("1. A.MID: CANNOT READ MIDI FILE", 0), 0u) << log;
-            EXPECT_EQ(cuts, dest.names().size()) << log;
-            const std::string stop = "after " + std::to_string(lines - 1) + " of 8 files: cannot write into " +
-                                     dest.path() + ": " + reason;
-            EXPECT_EQ(lines, cuts + 2) << log;
-            EXPECT_EQ(log.substr(log.size() - stop.size() - 10), "stopped " + stop + "\r\n") << log;
-            // One message says so, and no file has a line of its own for it.
-            const std::size_t message = r.err.find("Stopped " + stop + "\n");
-            EXPECT_NE(message, std::string::npos) << context;
-            EXPECT_EQ(r.err.find(reason), r.err.rfind(reason)) << context;
-        }
-    }
-}
-#endif
-
 // A name shows its control characters and its bytes that are not UTF-8 as
 // '?' wherever the command line prints it, as the log does: no name moves
 // the cursor or retitles the terminal.

@@ -12,20 +12,16 @@ namespace {
 class RecordingObserver : public BatchObserver {
 public:
     Names calls;
-    int stopAfter = 0;  // files logged before a stop is asked for; 0: never
 
     void fileStarted(const BatchProgress& p) override { calls.push_back("start " + name(p)); }
     void fileFinished(const BatchProgress& p) override {
         calls.push_back("done " + name(p) + (p.failure.empty() ? " -> " + p.cutFilePath : ": " + p.failure));
-        ++finished_;
     }
-    bool stopRequested() override { return stopAfter > 0 && finished_ >= stopAfter; }
 
 private:
     static std::string name(const BatchProgress& p) {
         return std::to_string(p.position) + "/" + std::to_string(p.count) + " " + p.fileName;
     }
-    int finished_ = 0;
 };
 
 BatchPlan planOf(const TempDir& folder, double seconds, const std::string& dest = {}, CutHook afterCut = {}) {
@@ -45,13 +41,14 @@ TEST(CutService, ASongIsMeasuredThenCutAtAPositionOrToAClip) {
     EXPECT_EQ(info.refusal(), "");
 
     Names hooked;
-    const CutOutcome cut = cutAtPosition(info, 5, out.path().string(), [&](const std::string& f) { hooked.push_back(f); });
+    const CutOutcome cut =
+        cutAtPosition(info, 5, out.path().string(), [&](const std::string& f) { hooked.push_back(f); });
     EXPECT_EQ(cut.cutFile, out.file("TUNE-CUT.mid"));
     EXPECT_EQ(cut.clipTime, "00:04");  // step 5 is 6.5 quarters; the bar line after it is at 4 s
     EXPECT_EQ(hooked, Names{cut.cutFile});
     const CutOutcome clip = cutToClip(song, 3, "");
     EXPECT_EQ(clip.cutFile, dir.file("Tune-CUT.mid"));  // beside the song, its name as on disk
-    EXPECT_EQ(clip.clipTime, "00:04");  // the first bar line at or past 3 s
+    EXPECT_EQ(clip.clipTime, "00:04");                  // the first bar line at or past 3 s
 
     // Format 2 is measured, but no cutter takes it: nothing is written.
     const std::string two = dir.write("two.mid", cat({header(2, 1, 96), track(kEndOfTrack)}));
@@ -91,37 +88,89 @@ TEST(CutService, ABatchLogsAndReportsEachFileInListOrder) {
     });
     const BatchReport report = cutFolder(plan, 1, observer);
     const std::string broken = "CANNOT READ MIDI FILE: the file ends early (1 more byte expected) (at byte 2)";
-    EXPECT_EQ(fileText(plan.logPath()), "1. A.MID: 00:20\tA-cut.mid:00:10 - Format: 1\r\n"
-                                        "2. B.MID: " + broken + "\r\n"
-                                        "3. C.MID: 00:20\tC-cut.mid:00:10 - Format: 0; PREVIEW NOT WRITTEN: no room for the preview\r\n");
-    EXPECT_EQ(observer.calls, (Names{"start 1/3 A.MID", "done 1/3 A.MID -> " + out.file("A-CUT.mid"),
-                                     "start 2/3 B.MID", "done 2/3 B.MID: " + broken, "start 3/3 C.MID",
-                                     "done 3/3 C.MID -> " + out.file("c-cut.mid")}));
+    EXPECT_EQ(fileText(plan.logPath()),
+              "1. A.MID: 00:20\tA-cut.mid:00:10 - Format: 1\r\n"
+              "2. B.MID: " +
+                  broken +
+                  "\r\n"
+                  "3. C.MID: 00:20\tC-cut.mid:00:10 - Format: 0; PREVIEW NOT WRITTEN: no room for the preview\r\n");
+    EXPECT_EQ(observer.calls,
+              (Names{"start 1/3 A.MID", "done 1/3 A.MID -> " + out.file("A-CUT.mid"), "start 2/3 B.MID",
+                     "done 2/3 B.MID: " + broken, "start 3/3 C.MID", "done 3/3 C.MID -> " + out.file("c-cut.mid")}));
     EXPECT_TRUE(report.complete);
     EXPECT_EQ(report.cut(), 2);
     EXPECT_EQ(report.message(), "Cut 2 of 3 files. Not cut:\nB.MID: " + broken +
                                     "\nPreviews not written:\nC.MID: no room for the preview");
     EXPECT_EQ(out.names(), (Names{"A-CUT.mid", "c-cut.mid"}));
-}
 
-TEST(CutService, ABatchStopsWhenAskedOnceTheFileInHandIsLogged) {
-    TempDir songs;
-    for (const char* name : {"ONE.MID", "THREE.MID", "TWO.MID"}) songs.write(name, steadySong(0, 500000, 40));
-    RecordingObserver observer;
-    observer.stopAfter = 1;
-    const BatchPlan plan = planOf(songs, 1);
-    const BatchReport report = cutFolder(plan, 1, observer);
-    EXPECT_EQ(fileText(plan.logPath()),
-              "1. ONE.MID: 00:20\tONE-cut.mid:00:01 - Format: 0\r\nstopped after 1 of 3 files\r\n");
-    EXPECT_FALSE(report.complete);
-    EXPECT_EQ(report.stoppedAfter, "1 of 3 files");
-    EXPECT_EQ(report.message(), "");
-    EXPECT_EQ(songs.names(), (Names{"ONE.MID", "Quorvane.log", "THREE.MID", "TWO.MID", "one-cut.mid"}));
-
-    // The log and the destination are the batch's alone while it runs.
-    CutLog held(plan.logPath());
+    // The log is the batch's alone while it runs.
+    const CutLog held(plan.logPath());
     EXPECT_THROW(cutFolder(plan, 1, observer), FileError);
 }
+
+TEST(CutService, TheSummaryNamesTwentyFilesAndCountsTheRest) {
+    std::vector<BatchFailure> failures, previews;
+    for (char c = 'a'; c < 'a' + 18; ++c) failures.push_back({std::string{'B', c, '.', 'M', 'I', 'D'}, "no"});
+    for (const char* name : {"P\x1B"
+                             "0.MID",
+                             "P\x1B"
+                             "1.MID",
+                             "P\x1B"
+                             "2.MID"})
+        previews.push_back({name, "no room"});
+    const std::string summary = batchSummary(3, 21, failures, previews);
+    EXPECT_EQ(summary.rfind("Cut 3 of 21 files. Not cut:\nBa.MID: no\n", 0), 0u) << summary;
+    EXPECT_NE(summary.find("Br.MID: no\nPreviews not written:\nP?0.MID: no room\nP?1.MID: no room\n"),
+              std::string::npos)
+        << summary;
+    EXPECT_EQ(summary.find("P?2.MID"), std::string::npos);
+    EXPECT_EQ(summary.substr(summary.rfind('\n') + 1), "... and 1 more (see the log)");
+}
+
+#ifdef __linux__
+// A destination that takes no file ends the batch: the cuts other jobs have
+// in hand are logged, then one line says why; no file after it is started.
+TEST(CutService, ABatchStopsAtADestinationThatCannotBeWritten) {
+    TempDir dir;
+    dir.write("A.MID", Bytes{'M', 'T'});
+    // Whole songs of 26 KiB: two fit in 64 KiB.
+    for (const char* name : {"B.MID", "C.MID", "D.MID", "E.MID", "F.MID", "G.MID", "H.MID"}) {
+        dir.write(name, steadySong(0, 500000, 3000));
+    }
+    const std::string broken = "A.MID: CANNOT READ MIDI FILE: the file ends early (1 more byte expected) (at byte 2)";
+    for (const auto& [options, reason] :
+         {std::pair{"ro", "Read-only file system"}, std::pair{"size=64k", "No space left on device"}}) {
+        for (const int jobs : {1, 2}) {
+            SmallFileSystem dest(options);
+            if (!dest.mounted()) GTEST_SKIP() << "mounting a file system needs root";
+            RecordingObserver observer;
+            const BatchPlan plan = planOf(dir, 3600, dest.path());
+            const BatchReport report = cutFolder(plan, jobs, observer);
+            const std::string context = std::string(options) + ", jobs " + std::to_string(jobs);
+            const std::string log = fileText(plan.logPath());
+            std::size_t lines = 0, cuts = 0;
+            for (std::size_t at = 0; (at = log.find("\r\n", at)) != std::string::npos; ++at) ++lines;
+            for (std::size_t at = 0; (at = log.find("-cut.mid:25:00 - Format: 0\r\n", at)) != std::string::npos; ++at) {
+                ++cuts;
+            }
+            EXPECT_EQ(log.rfind("1. " + broken + "\r\n", 0), 0u) << log;
+            EXPECT_EQ(cuts, dest.names().size()) << log;
+            EXPECT_EQ(lines, cuts + 2) << log;
+            const std::string stop =
+                "after " + std::to_string(lines - 1) + " of 8 files: cannot write into " + dest.path() + ": " + reason;
+            EXPECT_EQ(log.substr(log.size() - stop.size() - 10), "stopped " + stop + "\r\n") << log;
+            EXPECT_EQ(report.message(), "Stopped " + stop + "\nCut " + std::to_string(cuts) + " of " +
+                                            std::to_string(cuts + 1) + " files. Not cut:\n" + broken)
+                << context;
+            EXPECT_FALSE(report.complete);
+            if (jobs == 1) {
+                const std::string refused(1, static_cast<char>('B' + cuts));
+                EXPECT_EQ(observer.calls.back(), "start " + std::to_string(cuts + 2) + "/8 " + refused + ".MID");
+            }
+        }
+    }
+}
+#endif
 
 // Twins whose cuts would share a name are cut side by side too: their
 // names are numbered, so any list is.
