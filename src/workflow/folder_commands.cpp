@@ -1,5 +1,4 @@
-// SOURCE and DEST: choosing the folders and listing the source's MIDI files
-// (or, from the command line, one file).
+// SOURCE and DEST: choosing the folders and listing the source's MIDI files.
 
 #include <filesystem>
 #include <system_error>

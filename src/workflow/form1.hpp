@@ -16,13 +16,12 @@
 
 namespace quorvane {
 
-class SongSource;
 struct SongHeader;
 
 // The main window's behaviour without the window: its state, the captions
-// and list it shows, and the handlers of its commands. The window, the
-// command line and the tests all drive this class. The two sliders belong to
-// the host (plain models, or the window's widgets).
+// and list it shows, and the handlers of its commands, which cut through
+// the cut service. The window and the tests drive this class. The two
+// sliders belong to the host (plain models, or the window's widgets).
 //
 // Command entry points (the methods ending in Click, plus the slider events)
 // never let an error escape: it is shown once through the message sink and
@@ -52,9 +51,8 @@ public:
     // The cut slider's range when no song is current.
     static constexpr std::int32_t kNoSongMax = 100;
 
-    // The clip length of CUT ALL in seconds; unset: the CLIP LENGTH slider's value.
-    std::optional<double> clipLength;
-    double clipLengthSeconds() const { return clipLength ? *clipLength : Choose.Value(); }
+    // The clip length of CUT ALL in seconds: the CLIP LENGTH slider's value.
+    double clipLengthSeconds() const { return Choose.Value(); }
 
     // Milliseconds to wait after each file of a CUT ALL.
     int batchPauseMs = 250;
