@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <optional>
 
-#include "core/destination_lock.hpp"
 #include "engine/cut_name.hpp"
 #include "engine/cut_points.hpp"
 #include "engine/cutters.hpp"
@@ -52,11 +51,6 @@ std::int32_t stepAtOrAfter(std::uint64_t tick, std::uint32_t division, std::int3
 
 std::string fileNameOf(const std::string& path) { return utf8FromPath(pathFromUtf8(path).filename()); }
 
-// The folder the current song's cut goes to.
-std::string cutFolder(const AppState& state) {
-    return state.TextDest.empty() ? utf8FromPath(pathFromUtf8(state.FilePath).parent_path()) : state.TextDest;
-}
-
 }  // namespace
 
 void Form1::CutOne() {
@@ -82,8 +76,7 @@ void Form1::CutOne() {
     // The cut is made where the thumb stands, whatever happened before.
     LabStatus.clear();
     state.CutTick = cutTickAt(value);
-    const DestinationLock claim = claimDestination(cutFolder(state), DestinationLock::Use::SingleCut);
-    cutCurrentFile();
+    state.CutFilePath = cutAtPosition(currentSong(), value, state.TextDest).cutFile;
     LabStatus = "Written: " + fileNameOf(state.CutFilePath);
 }
 
@@ -143,7 +136,7 @@ void Form1::CutAll() {
     if (measuring()) forgetCurrentFile();
     failures_.clear();
     previewFailures_.clear();
-    const BatchPlan plan{TextPath, ListMIDI, clipLengthSeconds(), state.TextDest, onCutWritten};
+    const BatchPlan plan{TextPath, ListMIDI, clipLengthSeconds(), state.TextDest, {}};
     const Running running(batchRunning_);
     stopRequested_ = false;
     // The clip length and the cut point belong to the batch until it ends.

@@ -4,6 +4,7 @@
 
 #include "engine/cutters.hpp"
 #include "engine/pre_reader.hpp"
+#include "engine/platform_files.hpp"
 #include "form1.hpp"
 
 namespace quorvane {
@@ -27,24 +28,18 @@ void Form1::takeHeader(const SongHeader& song) {
     state.TickMs = song.tickMs;
 }
 
-void Form1::FormatoUno() { state.CutFilePath = cutFormatOne(requestFor(state, timeline_.get())).path; }
-
-void Form1::FormatoZero() {
-    const CutResult result = cutFormatZero(requestFor(state, timeline_.get()));
-    state.CutFilePath = result.path;
-    state.ChannelVolume = result.channelVolumes;
-}
-
-void Form1::writeCut() {
-    if (state.IsFormatOne)
-        FormatoUno();
-    else
-        FormatoZero();
-}
-
-void Form1::cutCurrentFile() {
-    writeCut();
-    if (onCutWritten) onCutWritten(state.CutFilePath);
+SongInfo Form1::currentSong() const {
+    SongInfo song;
+    song.path = state.FilePath;
+    song.listed = ListedSong{state.FileName, utf8FromPath(pathFromUtf8(state.FilePath).filename()),
+                             state.KeepsNameCase, state.CutNumber};
+    song.format = state.Format;
+    song.division = state.Division.quarters;
+    song.tempo = state.Tempo;
+    song.tickMs = state.TickMs;
+    song.timeline = timeline_;
+    song.cutSteps = Segmento.Max();
+    return song;
 }
 
 std::optional<std::pair<CutRequest, bool>> Form1::pendingCut() const {

@@ -61,11 +61,6 @@ public:
     // Called when a song chosen in the list has been measured (or found
     // unreadable) after ListMIDI_Click returned: the window shows it then.
     std::function<void()> onSelectionMeasured;
-    // Called with the path of each cut file once it is in place (an audio
-    // preview beside it, say). What it throws is that cut's failure; in a
-    // CUT ALL the cut counts as cut, and the log line and the summary say
-    // what failed after it.
-    std::function<void(const std::string& cutFile)> onCutWritten;
 
     // Entry points.
     void Form_Load();
@@ -107,11 +102,6 @@ public:
     void ListAgain();
     void CutOne();
     void CutAll();
-    // The engine's commands on the current file: the cutters write the cut
-    // at state.CutTick.
-    void FormatoUno();
-    void FormatoZero();
-    void cutCurrentFile();  // the cutter the pre-read format calls for
 
     // The cut CUT ONE would make now, and whether it is a Format 1 cut;
     // nothing without a current song or with the cut slider at its start.
@@ -136,8 +126,8 @@ private:
     void fileStarted(const BatchProgress& progress) override;
     void fileFinished(const BatchProgress& progress) override;
     BatchStop stopRequested() override;
-    // The cutter the pre-read format calls for, without onCutWritten.
-    void writeCut();
+    // The current song as the cut service takes it.
+    SongInfo currentSong() const;
     void Segmento_ValueChanged();
     void Choose_ValueChanged();
     // The current file's names, as a choice shows them before reading it.
