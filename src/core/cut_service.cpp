@@ -110,12 +110,16 @@ std::string SongInfo::refusal() const {
 
 SongInfo inspectSong(const std::string& file) {
     const SongInFolder alone = listSongAlone(file);
+    return measureSong(alone.path(), alone.song);
+}
+
+SongInfo measureSong(const std::string& path, const ListedSong& listed, const std::atomic<bool>* stop) {
     SongInfo info;
-    info.path = alone.path();
-    info.listed = alone.song;
+    info.path = path;
+    info.listed = listed;
     const SongSource song(info.path);
-    const SongHeader header = preRead(song);
-    info.timeline = std::make_shared<const Timeline>(Timeline::read(song));
+    const SongHeader header = preRead(song, stop);
+    info.timeline = std::make_shared<const Timeline>(Timeline::read(song, stop));
     info.format = header.format;
     info.division = header.division;
     info.tempo = header.tempo;

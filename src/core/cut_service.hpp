@@ -5,6 +5,7 @@
 // the reason when it cannot do what it is asked (see error_messages.hpp for
 // the user's text of it).
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -41,6 +42,9 @@ struct SongInfo {
 // Reads FILE's header and measures its timeline, naming it as its folder
 // lists it.
 SongInfo inspectSong(const std::string& file);
+// The same for a song listed already. Once `*stop` is set, the reading may
+// end early with FileError(ReadStopped).
+SongInfo measureSong(const std::string& path, const ListedSong& listed, const std::atomic<bool>* stop = nullptr);
 
 // What a cut wrote.
 struct CutOutcome {

@@ -7,7 +7,6 @@
 #include "engine/cut_points.hpp"
 #include "engine/errors.hpp"
 #include "engine/pre_reader.hpp"
-#include "engine/song_source.hpp"
 #include "engine/text.hpp"
 #include "error_text.hpp"
 #include "form1.hpp"
@@ -25,8 +24,7 @@ BackgroundWork& immediateWork() {
 
 // What the measure of a chosen song found, away from the window's thread.
 struct Form1::MeasuredSong {
-    SongHeader header;
-    std::shared_ptr<const Timeline> timeline;
+    SongInfo song;
     std::exception_ptr error;
 };
 
@@ -56,11 +54,9 @@ void Form1::select(const ListedSong& item) {
     try {
         (services_.work ? *services_.work : immediateWork())
             .run(
-                [path = state.FilePath, stop, measured] {
+                [path = state.FilePath, item, stop, measured] {
                     try {
-                        const SongSource song(path);
-                        measured->header = preRead(song, stop.get());
-                        measured->timeline = std::make_shared<const Timeline>(Timeline::read(song, stop.get()));
+                        measured->song = measureSong(path, item, stop.get());
                     } catch (...) {
                         measured->error = std::current_exception();
                     }
@@ -91,8 +87,9 @@ void Form1::finishSelection(MeasuredSong& measured) {
     ++depth_;
     try {
         if (measured.error) std::rethrow_exception(measured.error);
-        takeHeader(measured.header);
-        timeline_ = std::move(measured.timeline);
+        const SongInfo& song = measured.song;
+        takeHeader(SongHeader{song.format, song.division, song.tempo, song.tickMs});
+        timeline_ = song.timeline;
         // The thumb starts at the song's end: the whole song, its length on show.
         fitCutSlider();
         Segmento.SetValue(Segmento.Max());
