@@ -1,20 +1,11 @@
-// CUT ONE, CUT ALL and the batch log.
+// CUT ONE and CUT ALL as the window runs them, on the cut service.
 
 #include <algorithm>
-#include <filesystem>
-#include <optional>
 
-#include "engine/cut_name.hpp"
 #include "engine/cut_points.hpp"
-#include "engine/cutters.hpp"
-#include "engine/errors.hpp"
 #include "engine/music_time.hpp"
-#include "engine/output_file.hpp"
 #include "engine/platform_files.hpp"
-#include "engine/text.hpp"
-#include "error_text.hpp"
 #include "form1.hpp"
-#include "core/clock_text.hpp"
 
 namespace quorvane {
 
@@ -79,8 +70,6 @@ void Form1::CutOne() {
     state.CutFilePath = cutAtPosition(currentSong(), value, state.TextDest).cutFile;
     LabStatus = "Written: " + fileNameOf(state.CutFilePath);
 }
-
-std::string Form1::logPath() const { return TextPath + pathSeparator() + "Quorvane.log"; }
 
 void Form1::fileStarted(const BatchProgress& progress) {
     if (progress.failure.empty()) {

@@ -107,9 +107,6 @@ public:
     // nothing without a current song or with the cut slider at its start.
     std::optional<std::pair<CutRequest, bool>> pendingCut() const;
 
-    // The path of the batch log for the current source folder.
-    std::string logPath() const;
-
     // The length of the clip CUT ONE writes with the cut slider at `value`,
     // as mm:ss (00:00 at the start: no clip). Empty without a current song
     // that can be cut.
