@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/cut_service.hpp"
+
 namespace quorvane::cli {
 
 // Exit statuses of the command line.
@@ -18,16 +20,15 @@ inline constexpr int kExitUsage = 2;
 // Nothing for any other text.
 std::optional<double> parseClipLength(std::string_view text);
 
-// Runs on each cut file once it is written (--preview); what it throws is
-// that cut's failure.
-using CutHook = std::function<void(const std::string& cutFile)>;
+// `afterCut` runs on each cut file once it is written (--preview); what it
+// throws is that cut's failure.
+using CutHook = quorvane::CutHook;
 
-// `quorvane info FILE`: what the pre-reader learns about FILE.
+// `quorvane info FILE`: what the pre-read and the measure learn about FILE.
 int runInfo(const std::string& file, std::ostream& out, std::ostream& err);
 
-// `quorvane cut FILE --position V [--dest DIR]`: selects FILE as a click in
-// the list does, moves the cut slider to V and runs CUT ONE. Prints the path
-// written.
+// `quorvane cut FILE --position V [--dest DIR]`: CUT ONE of FILE at position
+// V of the range `info` shows. Prints the path written.
 int runCutAtPosition(const std::string& file, int position, const std::optional<std::string>& dest, std::ostream& out,
                      std::ostream& err, const CutHook& afterCut = {});
 

@@ -132,7 +132,7 @@ MainWindow::MainWindow(const PlatformServices* services, QWidget* parent)
             if (!name.empty()) names << text(withoutControlCharacters(name));
         }
         if (!state.CutFilePath.empty()) names << QFileInfo(text(state.CutFilePath)).fileName();
-        for (const ListItem& item : form_.ListMIDI) names << text(withoutControlCharacters(item.text));
+        for (const ListedSong& item : form_.ListMIDI) names << text(withoutControlCharacters(item.text));
         return names;
     });
 
@@ -301,7 +301,7 @@ void MainWindow::refreshList() {
     }
     if (same) return;
     list_->clear();
-    for (const ListItem& item : items) list_->addItem(text(item.text));
+    for (const ListedSong& item : items) list_->addItem(text(item.text));
 }
 
 void MainWindow::selectRow(int row) { list_->setCurrentRow(row); }

@@ -24,7 +24,6 @@ struct AppState {
     double TickMs = 0;                    // milliseconds per source tick
     ExactDivision Division;               // ticks per sixteenth note
     std::uint64_t CutTick = 0;            // source tick where CUT ONE ends the clip; 0: none (see cut_points.hpp)
-    std::array<int, 16> ChannelVolume{};  // last Channel Volume per channel (Format 0 cut)
     std::string CutFilePath;              // full path of the last cut file
     std::string FileName;                 // the listed name of the current file (upper case)
     bool KeepsNameCase = false;           // another file's name differs only in case: cut names keep the case

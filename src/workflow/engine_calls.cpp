@@ -4,24 +4,20 @@
 
 #include "engine/cutters.hpp"
 #include "engine/pre_reader.hpp"
-#include "engine/song_source.hpp"
+#include "engine/platform_files.hpp"
 #include "form1.hpp"
 
 namespace quorvane {
 
 namespace {
 
-CutRequest requestFor(const AppState& state, const Timeline* timeline, const SongSource* song) {
+// The song is read afresh, as the user may have changed it since it was measured.
+CutRequest requestFor(const AppState& state, const Timeline* timeline) {
     return CutRequest{state.FilePath, state.FileName, state.TextDest, state.KeepsNameCase,
-                      state.CutNumber, state.CutTick, timeline, song};
+                      state.CutNumber, state.CutTick, timeline, nullptr};
 }
 
 }  // namespace
-
-void Form1::PreLeggi() {
-    // The state changes only once the file has been read as far as needed.
-    takeHeader(song_ && song_->path() == state.FilePath ? preRead(*song_) : preRead(state.FilePath));
-}
 
 void Form1::takeHeader(const SongHeader& song) {
     state.Format = song.format;
@@ -32,31 +28,25 @@ void Form1::takeHeader(const SongHeader& song) {
     state.TickMs = song.tickMs;
 }
 
-void Form1::FormatoUno() { state.CutFilePath = cutFormatOne(requestFor(state, timeline_.get(), song_.get())).path; }
-
-void Form1::FormatoZero() {
-    const CutResult result = cutFormatZero(requestFor(state, timeline_.get(), song_.get()));
-    state.CutFilePath = result.path;
-    state.ChannelVolume = result.channelVolumes;
-}
-
-void Form1::writeCut() {
-    if (state.IsFormatOne)
-        FormatoUno();
-    else
-        FormatoZero();
-}
-
-void Form1::cutCurrentFile() {
-    writeCut();
-    if (onCutWritten) onCutWritten(state.CutFilePath);
+SongInfo Form1::currentSong() const {
+    SongInfo song;
+    song.path = state.FilePath;
+    song.listed = ListedSong{state.FileName, utf8FromPath(pathFromUtf8(state.FilePath).filename()),
+                             state.KeepsNameCase, state.CutNumber};
+    song.format = state.Format;
+    song.division = state.Division.quarters;
+    song.tempo = state.Tempo;
+    song.tickMs = state.TickMs;
+    song.timeline = timeline_;
+    song.cutSteps = Segmento.Max();
+    return song;
 }
 
 std::optional<std::pair<CutRequest, bool>> Form1::pendingCut() const {
     const std::int32_t value = Segmento.Value();
     // A song still being measured has none of its own fields yet.
     if (state.FilePath.empty() || measuring() || value <= 0 || !formatRefusal().empty()) return std::nullopt;
-    CutRequest request = requestFor(state, nullptr, nullptr);  // read afresh, as CUT ONE reads it
+    CutRequest request = requestFor(state, nullptr);  // read afresh, as CUT ONE reads it
     request.cutTick = cutTickAt(value);
     return std::pair{request, state.IsFormatOne};
 }

@@ -1,17 +1,10 @@
 #include "error_text.hpp"
 
-#include "engine/errors.hpp"
-#include "engine/text.hpp"
 #include "slider/slider_error.hpp"
 
 namespace quorvane {
 
 namespace {
-std::string withFile(std::string text, const std::string& file) {
-    if (!file.empty() && text.find(file) == std::string::npos) text += "\n" + withoutControlCharacters(file);
-    return text;
-}
-
 // The standard description of a slider error's number.
 const char* sliderErrorDescription(int number) {
     switch (number) {
@@ -20,48 +13,19 @@ const char* sliderErrorDescription(int number) {
         default: return "slider error";
     }
 }
-
-// The one place where an error becomes the user's text. A file error names
-// its own file; `currentFile` names it for the others, unless it is left
-// empty (a log line names the file itself).
-std::string describe(const std::exception_ptr& error, const std::string& currentFile, bool namesFile) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const FileError& e) {
-        return userMessage(e, namesFile);
-    } catch (const SliderError& e) {
-        // The slider's own text is only the detail: what was refused and why.
-        return withFile(
-            "Error " + std::to_string(e.Number()) + ": " + sliderErrorDescription(e.Number()) + ": " + e.what(),
-            currentFile);
-    } catch (const std::exception& e) {
-        return withFile(e.what(), currentFile);
-    } catch (...) {
-        return withFile("Unexpected error", currentFile);
-    }
-}
 }  // namespace
 
-std::string describeError(const std::exception_ptr& error, const std::string& currentFile) {
-    return describe(error, currentFile, true);
-}
-
-std::string describeFileFailure(const std::exception_ptr& error) { return describe(error, {}, false); }
-
-std::string describeReason(const std::exception_ptr& error) {
+std::string describeCommandError(const std::exception_ptr& error, const std::string& currentFile) {
     try {
         std::rethrow_exception(error);
-    } catch (const FileError& e) {
-        std::string text = e.reason();
-        if (e.offset()) text += " (at byte " + std::to_string(*e.offset()) + ")";
-        return text;
+    } catch (const SliderError& e) {
+        // The slider's own text is only the detail: what was refused and why.
+        return withFileNamed(
+            "Error " + std::to_string(e.Number()) + ": " + sliderErrorDescription(e.Number()) + ": " + e.what(),
+            currentFile);
     } catch (...) {
-        return describeFileFailure(error);
+        return describeError(error, currentFile);
     }
-}
-
-FileError unsupportedFormat(const std::string& file, std::uint16_t format) {
-    return FileError(ErrorKind::UnreadableMidi, file, "format " + std::to_string(format) + " is not supported");
 }
 
 }  // namespace quorvane

@@ -7,12 +7,11 @@
 #include "engine/cut_points.hpp"
 #include "engine/errors.hpp"
 #include "engine/pre_reader.hpp"
-#include "engine/song_source.hpp"
 #include "engine/text.hpp"
 #include "error_text.hpp"
 #include "form1.hpp"
 #include "scripted_services.hpp"
-#include "time_display.hpp"
+#include "core/clock_text.hpp"
 
 namespace quorvane {
 
@@ -25,8 +24,7 @@ BackgroundWork& immediateWork() {
 
 // What the measure of a chosen song found, away from the window's thread.
 struct Form1::MeasuredSong {
-    SongHeader header;
-    std::shared_ptr<const Timeline> timeline;
+    SongInfo song;
     std::exception_ptr error;
 };
 
@@ -34,14 +32,13 @@ void Form1::ListMIDI_Click(int index) {
     // During a batch the list belongs to the batch: the file it logged is
     // the file it cuts.
     if (batchRunning_) return;
-    const SongRelease release{song_};
     guarded([&] {
         if (index < 0 || index >= static_cast<int>(ListMIDI.size())) return;
         select(ListMIDI[static_cast<std::size_t>(index)]);
     });
 }
 
-void Form1::select(const ListItem& item) {
+void Form1::select(const ListedSong& item) {
     abandonSelection();
     nameCurrent(item);
     LabStatus.clear();  // whatever it said was about something else
@@ -57,11 +54,9 @@ void Form1::select(const ListItem& item) {
     try {
         (services_.work ? *services_.work : immediateWork())
             .run(
-                [path = state.FilePath, stop, measured] {
+                [path = state.FilePath, item, stop, measured] {
                     try {
-                        const SongSource song(path);
-                        measured->header = preRead(song, stop.get());
-                        measured->timeline = std::make_shared<const Timeline>(Timeline::read(song, stop.get()));
+                        measured->song = measureSong(path, item, stop.get());
                     } catch (...) {
                         measured->error = std::current_exception();
                     }
@@ -92,8 +87,9 @@ void Form1::finishSelection(MeasuredSong& measured) {
     ++depth_;
     try {
         if (measured.error) std::rethrow_exception(measured.error);
-        takeHeader(measured.header);
-        timeline_ = std::move(measured.timeline);
+        const SongInfo& song = measured.song;
+        takeHeader(SongHeader{song.format, song.division, song.tempo, song.tickMs});
+        timeline_ = song.timeline;
         // The thumb starts at the song's end: the whole song, its length on show.
         fitCutSlider();
         Segmento.SetValue(Segmento.Max());
@@ -121,25 +117,13 @@ void Form1::abandonSelection() {
     measuringStatus_.clear();
 }
 
-void Form1::nameCurrent(const ListItem& item) {
+void Form1::nameCurrent(const ListedSong& item) {
     timeline_.reset();  // the song before is measured no more
     state.FilePath = TextPath + pathSeparator() + item.diskName;
     state.Text9 = state.FilePath;
     state.FileName = item.text;
     state.KeepsNameCase = item.keepsCase;
     state.CutNumber = item.cutNumber;
-}
-
-void Form1::makeCurrent(const ListItem& item) {
-    abandonSelection();
-    nameCurrent(item);
-    try {
-        song_ = std::make_shared<const SongSource>(state.FilePath);
-        PreLeggi();
-    } catch (...) {
-        forgetCurrentFile();
-        throw;
-    }
 }
 
 void Form1::forgetCurrentFile() {
@@ -152,21 +136,9 @@ void Form1::forgetCurrentFile() {
     state.Text9.clear();
     state.CutTick = 0;
     timeline_.reset();
-    song_.reset();
     LabDurataTempo.clear();
     Segmento.SetValue(0);
     Segmento.SetMax(kNoSongMax);
-}
-
-void Form1::measure() {
-    try {
-        timeline_ = std::make_shared<const Timeline>(song_ && song_->path() == state.FilePath
-                                                         ? Timeline::read(*song_)
-                                                         : Timeline::read(state.FilePath));
-    } catch (...) {
-        forgetCurrentFile();
-        throw;
-    }
 }
 
 void Form1::fitCutSlider() {

@@ -1,5 +1,4 @@
-// SOURCE and DEST: choosing the folders and listing the source's MIDI files
-// (or, from the command line, one file).
+// SOURCE and DEST: choosing the folders and listing the source's MIDI files.
 
 #include <filesystem>
 #include <system_error>
@@ -8,7 +7,7 @@
 #include "engine/platform_files.hpp"
 #include "engine/text.hpp"
 #include "form1.hpp"
-#include "midi_listing.hpp"
+#include "core/song_listing.hpp"
 
 namespace quorvane {
 
@@ -42,7 +41,7 @@ void Form1::listSource() {
     // A measure still under way for a song that stays listed keeps its line.
     if (!measuring()) LabStatus.clear();
     try {
-        ListMIDI = listMidiFiles(TextPath);
+        ListMIDI = listSongs(TextPath);
     } catch (...) {
         keepCurrentIfListed();
         throw;
@@ -71,28 +70,6 @@ int Form1::currentIndex() const {
 
 void Form1::ListAgain() {
     if (!TextPath.empty()) listSource();
-}
-
-void Form1::chooseFile(const std::string& file, const std::string& dest) {
-    guarded([&] {
-        std::error_code error;
-        const std::filesystem::path path = std::filesystem::absolute(pathFromUtf8(file), error);
-        if (error) throw FileError(ErrorKind::CannotOpen, file, error.message());
-        const std::string name = utf8FromPath(path.filename());
-        TextPath = utf8FromPath(path.parent_path());
-        // Listed as its folder lists it, when it does: a twin keeps its case
-        // and a numbered cut its number, so that it is cut as CUT ALL cuts it.
-        ListItem alone{upperCase(name), name};
-        try {
-            for (const ListItem& item : listMidiFiles(TextPath)) {
-                if (item.diskName == name) alone = item;
-            }
-        } catch (const FileError&) {
-            // A folder that cannot be listed holds the file alone.
-        }
-        ListMIDI = {alone};
-        state.TextDest = dest;
-    });
 }
 
 void Form1::useSourceFolder(const std::string& folder) {

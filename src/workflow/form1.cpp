@@ -4,7 +4,7 @@
 
 #include "error_text.hpp"
 #include "slider/stored_sliders.hpp"
-#include "time_display.hpp"
+#include "core/clock_text.hpp"
 
 namespace quorvane {
 
@@ -46,7 +46,7 @@ void Form1::command(void (Form1::*handler)(), bool exclusive) {
 }
 
 void Form1::report(const std::exception_ptr& error) {
-    services_.messages.showMessage(describeError(error, state.FilePath));
+    services_.messages.showMessage(describeCommandError(error, state.FilePath));
 }
 
 void Form1::Form_Load() {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app_state.hpp"
+#include "core/cut_service.hpp"
 #include "engine/cutters.hpp"
 #include "platform_services.hpp"
 #include "slider/slider_model.hpp"
@@ -15,59 +16,20 @@
 
 namespace quorvane {
 
-class SongSource;
-class BatchAhead;
 struct SongHeader;
 
-// One entry of the file list: the text shown (the name in upper case) and
-// the name on disk, which opens the file on file systems that tell case apart.
-// When two files of a folder differ only in case, upper case would give them
-// one name: such twins are shown, logged and cut under their names on disk.
-// Where two entries would make one cut name, the later one's cut is numbered.
-struct ListItem {
-    std::string text;
-    std::string diskName;
-    bool keepsCase = false;  // a twin: `text` is the name on disk
-    int cutNumber = 0;       // 2 or more: its cut is NAME-N-CUT.mid (see cutNumbers)
-};
-
-// How far a CUT ALL has come, for a progress display.
-struct BatchProgress {
-    int position = 0;  // 1-based list position of the file being cut
-    int count = 0;
-    std::string fileName;
-    std::string cutFilePath;  // set once the file has been cut
-    std::string failure;      // set when the file could not be read or cut
-    bool done = false;        // the file has been tried: cut, or given up on
-};
-
-// What a CUT ALL made of one file.
-struct BatchFileOutcome {
-    std::string line;              // its log line, without the line end; empty when it could not be prepared
-    std::string failure;           // why it could not be prepared or cut, in the log's words
-    std::string cutFilePath;       // the file written
-    std::string previewFailure;    // the cut is written, what follows it (onCutWritten) failed: why
-    std::string destinationFault;  // the cut's folder takes no file at all (read-only, full): the system's words
-};
-
-// A file that a CUT ALL could not cut, and why (the log's wording).
-struct BatchFailure {
-    std::string fileName;
-    std::string reason;  // e.g. "CANNOT READ MIDI FILE: the file ends early (at byte 100)"
-};
-
 // The main window's behaviour without the window: its state, the captions
-// and list it shows, and the handlers of its commands. The window, the
-// command line and the tests all drive this class. The two sliders belong to
-// the host (plain models, or the window's widgets).
+// and list it shows, and the handlers of its commands, which cut through
+// the cut service. The window and the tests drive this class. The two
+// sliders belong to the host (plain models, or the window's widgets).
 //
 // Command entry points (the methods ending in Click, plus the slider events)
 // never let an error escape: it is shown once through the message sink and
 // ends that command only.
-class Form1 {
+class Form1 : private BatchObserver {
 public:
     Form1(TarnSlider& segmento, TarnSlider& choose, PlatformServices services);
-    ~Form1();
+    ~Form1() override;
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
@@ -81,7 +43,7 @@ public:
     std::string LabNum;
     std::string LabChoose;
     std::string LabDurataTempo;
-    std::vector<ListItem> ListMIDI;
+    std::vector<ListedSong> ListMIDI;
 
     TarnSlider& Segmento;
     TarnSlider& Choose;
@@ -89,26 +51,16 @@ public:
     // The cut slider's range when no song is current.
     static constexpr std::int32_t kNoSongMax = 100;
 
-    // The clip length of CUT ALL in seconds; unset: the CLIP LENGTH slider's value.
-    std::optional<double> clipLength;
-    double clipLengthSeconds() const { return clipLength ? *clipLength : Choose.Value(); }
+    // The clip length of CUT ALL in seconds: the CLIP LENGTH slider's value.
+    double clipLengthSeconds() const { return Choose.Value(); }
 
-    // Milliseconds to wait after each file of a CUT ALL (0 on the command line).
+    // Milliseconds to wait after each file of a CUT ALL.
     int batchPauseMs = 250;
-    // Files a CUT ALL cuts at once (the command line; the window's batch
-    // takes its files one by one, its events and pause between them). The
-    // log, the files and the reports are the same for any number.
-    int batchJobs = 1;
     // Called as a CUT ALL starts and finishes each file.
     std::function<void(const BatchProgress&)> onBatchProgress;
     // Called when a song chosen in the list has been measured (or found
     // unreadable) after ListMIDI_Click returned: the window shows it then.
     std::function<void()> onSelectionMeasured;
-    // Called with the path of each cut file once it is in place (an audio
-    // preview beside it, say). What it throws is that cut's failure; in a
-    // CUT ALL the cut counts as cut, and the log line and the summary say
-    // what failed after it.
-    std::function<void(const std::string& cutFile)> onCutWritten;
 
     // Entry points.
     void Form_Load();
@@ -139,16 +91,6 @@ public:
     // is, nothing cuts or plays it, nor the song before it.
     bool measuring() const noexcept { return selectionStop_ != nullptr; }
 
-    // The command line's entry points. `chooseFile` lists FILE alone, as
-    // SOURCE would list its folder, with `dest` as the destination folder
-    // (empty: beside the source); the file is not selected yet.
-    void chooseFile(const std::string& file, const std::string& dest);
-    // One file of CUT ALL without its log: list entry `index` measured, its
-    // cut position searched for the clip length, and cut.
-    void cutToClip(int index) {
-        guarded([&] { cutOneOfBatch(index); });
-    }
-
     // What the engine and the measure learned of the current file.
     const AppState& appState() const noexcept { return state; }
     // The current song's timeline, once measured; null without one.
@@ -160,19 +102,10 @@ public:
     void ListAgain();
     void CutOne();
     void CutAll();
-    // The engine's commands on the current file: the pre-read fills the
-    // tempo fields, the cutters write the cut at state.CutTick.
-    void PreLeggi();
-    void FormatoUno();
-    void FormatoZero();
-    void cutCurrentFile();  // the cutter the pre-read format calls for
 
     // The cut CUT ONE would make now, and whether it is a Format 1 cut;
     // nothing without a current song or with the cut slider at its start.
     std::optional<std::pair<CutRequest, bool>> pendingCut() const;
-
-    // The path of the batch log for the current source folder.
-    std::string logPath() const;
 
     // The length of the clip CUT ONE writes with the cut slider at `value`,
     // as mm:ss (00:00 at the start: no clip). Empty without a current song
@@ -185,30 +118,22 @@ public:
     const std::vector<BatchFailure>& batchFailures() const noexcept { return failures_; }
 
 private:
-    // A CUT ALL's work on list entry `index` before the cut: make the file
-    // current, pre-read and measure it, search the cut position. Returns the
-    // file's log line, without its line end.
-    std::string prepareBatchFile(int index);
-    void cutOneOfBatch(int index);
-    // The cut of a prepared batch file and what follows it, into `outcome`.
-    void cutBatchFile(BatchFileOutcome& outcome);
-    // prepareBatchFile() and the cut, for a thread of a batch: what they
-    // made or why they failed.
-    BatchFileOutcome prepareAndCut(int index);
-    // The cutter the pre-read format calls for, without onCutWritten.
-    void writeCut();
-    friend class BatchAhead;
+    // A CUT ALL as the window shows it: each file current as it is cut, its
+    // cut point on the slider, the window's events handled between files.
+    void fileStarted(const BatchProgress& progress) override;
+    void fileFinished(const BatchProgress& progress) override;
+    BatchStop stopRequested() override;
+    // The current song as the cut service takes it.
+    SongInfo currentSong() const;
     void Segmento_ValueChanged();
     void Choose_ValueChanged();
-    void makeCurrent(const ListItem& item);
     // The current file's names, as a choice shows them before reading it.
-    void nameCurrent(const ListItem& item);
-    void measure();
+    void nameCurrent(const ListedSong& item);
     void takeHeader(const SongHeader& song);  // the pre-read's fields
     // A song chosen in the list: named at once, measured by the background
     // work, and current once measured, unless something else came first.
     struct MeasuredSong;
-    void select(const ListItem& item);
+    void select(const ListedSong& item);
     void finishSelection(MeasuredSong& measured);
     // The measure under way is not wanted any more: its result is dropped.
     void abandonSelection();
@@ -231,16 +156,8 @@ private:
     void command(void (Form1::*handler)(), bool exclusive);
     void report(const std::exception_ptr& error);
 
-    // Lets go of the current song's bytes as it ends: a command reads its
-    // song once for all its passes, and the next command reads it afresh.
-    struct SongRelease {
-        std::shared_ptr<const SongSource>& song;
-        ~SongRelease() { song.reset(); }
-    };
-
     // The state the engine works on.
     AppState state;
-    std::shared_ptr<const SongSource> song_;  // the current file, opened by makeCurrent
     std::shared_ptr<const Timeline> timeline_;  // the current song's, once measured
     PlatformServices services_;
     // Set when the song being measured is not wanted any more; null when

@@ -7,7 +7,7 @@
 namespace quorvane {
 
 // What the window's commands need from the platform. The window supplies Qt
-// implementations; tests and the command line supply scripted ones.
+// implementations; tests supply scripted ones.
 
 class FolderPicker {
 public:

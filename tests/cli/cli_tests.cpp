@@ -8,10 +8,10 @@
 
 #include "cli/commands.hpp"
 #include "cli/progress_line.hpp"
-#include "workflow_fixture.hpp"  // steadySong
+#include "song_files.hpp"
 #include "engine/output_file.hpp"
 #include "engine/text.hpp"
-#include "workflow/batch_log.hpp"
+#include "core/cut_log.hpp"
 #ifdef QUORVANE_WITH_PREVIEW
 #include "preview/song_events.hpp"
 #include "preview/soundfont.hpp"
@@ -68,10 +68,9 @@ TEST(CommandLine, CutPrintsThePathWrittenAndChecksTheRange) {
 
     // Clip lengths: seconds with decimals or minutes:seconds, above 0.
     const std::pair<const char*, std::optional<double>> lengths[] = {
-        {"12.5", 12.5},        {"59", 59.0},           {"1:30", 90.0},       {"0:00.5", 0.5},
-        {"120", 120.0},        {"0", std::nullopt},    {"-3", std::nullopt}, {"1:60", std::nullopt},
-        {"1e3", std::nullopt}, {".5", std::nullopt},   {"1:", std::nullopt}, {"inf", std::nullopt},
-        {"", std::nullopt},    {"1:2:3", std::nullopt}};
+        {"12.5", 12.5}, {"59", 59.0}, {"1:30", 90.0}, {"0:00.5", 0.5}, {"120", 120.0}, {"0", std::nullopt},
+        {"-3", std::nullopt}, {"1:60", std::nullopt}, {"1e3", std::nullopt}, {".5", std::nullopt},
+        {"1:", std::nullopt}, {"inf", std::nullopt}, {"", std::nullopt}, {"1:2:3", std::nullopt}};
     for (const auto& [text, seconds] : lengths) EXPECT_EQ(cli::parseClipLength(text), seconds) << text;
     r = runProgram("cut " + song + " --seconds 0:0");
     EXPECT_EQ(r.status, kExitUsage);
@@ -104,77 +103,6 @@ TEST(CommandLine, CutAllGoesOnPastAFileItCannotReadAndExitsWithOne) {
         EXPECT_EQ(out.names(), (Names{"a-cut.mid", "c-cut.mid"}));
     }
 }
-
-// Twins whose cuts would share a name are cut side by side too: their
-// names are numbered, so any list is.
-TEST(CommandLine, CutAllWithSeveralJobsLogsReportsAndWritesTheSame) {
-    TempDir dir, cuts;
-    dir.write("B.MID", Bytes{'M', 'T'});
-    for (const char* name : {"A.MID", "C.MID", "D0.MID", "D1.MID", "D2.MID", "D3.MID", "D4.MID", "D5.MID"}) {
-        dir.write(name, steadySong(0, 500000, 30 + static_cast<std::uint32_t>(name[1] % 8)));
-    }
-    dir.write("x.MID", steadySong(0, 500000, 50));
-    dir.write("x.mid", steadySong(0, 500000, 60));
-    std::string runs[2];
-    for (const int jobs : {1, 3}) {
-        const Outcome each = run([&](auto& o, auto& e) {
-            return cli::runCutAll(dir.path().string(), 4, cuts.path().string(), o, e, 0, {}, jobs);
-        });
-        EXPECT_EQ(cuts.names().size(), 10u);  // the second twin's cut is x-2-cut.mid
-        runs[jobs / 2] = std::to_string(each.status) + each.out + each.err + fileText(dir.file("Quorvane.log"));
-        for (const std::string& name : cuts.names()) {
-            runs[jobs / 2] += name + fileText(cuts.file(name));
-            std::filesystem::remove(cuts.path() / name);
-        }
-    }
-    EXPECT_EQ(runs[0], runs[1]);
-    // A cut of the one file has the name the batch gives it.
-    const Outcome one =
-        run([&](auto& o, auto& e) { return cli::runCutToSeconds(dir.file("x.mid"), 4, cuts.path().string(), o, e); });
-    EXPECT_EQ(one.out, cuts.file("x-2-cut.mid") + "\n") << one.err;
-}
-
-#ifdef __linux__
-// A destination that takes no file ends the batch: the cuts other jobs have
-// in hand are logged, then one line and one message say why.
-TEST(CommandLine, CutAllStopsAtADestinationThatCannotBeWritten) {
-    TempDir dir;
-    dir.write("A.MID", Bytes{'M', 'T'});
-    // Whole songs of 26 KiB: two fit in 64 KiB.
-    for (const char* name : {"B.MID", "C.MID", "D.MID", "E.MID", "F.MID", "G.MID", "H.MID"}) {
-        dir.write(name, steadySong(0, 500000, 3000));
-    }
-    for (const auto& [options, reason] :
-         {std::pair{"ro", "Read-only file system"}, std::pair{"size=64k", "No space left on device"}}) {
-        for (const int jobs : {1, 2}) {
-            SmallFileSystem dest(options);
-            if (!dest.mounted()) GTEST_SKIP() << "mounting a file system needs root";
-            const Outcome r = run([&](auto& o, auto& e) {
-                return cli::runCutAll(dir.path().string(), 3600, dest.path(), o, e, 0, {}, jobs);
-            });
-            const std::string context = std::string(options) + ", jobs " + std::to_string(jobs) + "\n" + r.err;
-            EXPECT_EQ(r.status, kExitFileError) << context;
-            // A's failure, a line for each cut in the destination, then the stop.
-            const std::string log = fileText(dir.file("Quorvane.log"));
-            std::size_t lines = 0, cuts = 0;
-            for (std::size_t at = 0; (at = log.find("\r\n", at)) != std::string::npos; ++at) ++lines;
-            for (std::size_t at = 0; (at = log.find("-cut.mid:25:00 - Format: 0\r\n", at)) != std::string::npos; ++at) {
-                ++cuts;
-            }
-            EXPECT_EQ(log.rfind("1. A.MID: CANNOT READ MIDI FILE", 0), 0u) << log;
-            EXPECT_EQ(cuts, dest.names().size()) << log;
-            const std::string stop =
-                "after " + std::to_string(lines - 1) + " of 8 files: cannot write into " + dest.path() + ": " + reason;
-            EXPECT_EQ(lines, cuts + 2) << log;
-            EXPECT_EQ(log.substr(log.size() - stop.size() - 10), "stopped " + stop + "\r\n") << log;
-            // One message says so, and no file has a line of its own for it.
-            const std::size_t message = r.err.find("Stopped " + stop + "\n");
-            EXPECT_NE(message, std::string::npos) << context;
-            EXPECT_EQ(r.err.find(reason), r.err.rfind(reason)) << context;
-        }
-    }
-}
-#endif
 
 // A name shows its control characters and its bytes that are not UTF-8 as
 // '?' wherever the command line prints it, as the log does: no name moves
@@ -255,7 +183,7 @@ TEST(CommandLine, TheLogIsNeverWrittenThroughALinkNorByTwoBatchesAtOnce) {
     EXPECT_EQ(fileText(precious), "keep");
 
     // While one batch holds the log, a second is refused and changes nothing.
-    BatchLog first(dir.file("Quorvane.log"));
+    CutLog first(dir.file("Quorvane.log"));
     first.write("1. first\r\n");
     const Outcome second = cutAll();
     EXPECT_EQ(second.status, kExitFileError);
@@ -378,8 +306,7 @@ TEST(CommandLine, CutAllWritesAnAudioPreviewOfEachCut) {
     const std::string log = fileText(dir.file("Quorvane.log"));
     const std::size_t second = log.find("\r\n2. FORMAT1_BAND.MID: "), third = log.find("\r\n3. ");
     ASSERT_LT(second, third) << log;
-    EXPECT_NE(log.substr(second, third - second)
-                  .find(" - Format: 1; PREVIEW NOT WRITTEN: audio preview FORMAT1_BAND-CUT.ogg: "),
+    EXPECT_NE(log.substr(second, third - second).find(" - Format: 1; PREVIEW NOT WRITTEN: audio preview FORMAT1_BAND-CUT.ogg: "),
               std::string::npos)
         << log;
     EXPECT_NE(r.err.find("Cut 3 of 3 files. Previews not written:\nFORMAT1_BAND.MID: audio preview"), std::string::npos)

@@ -27,7 +27,7 @@
 #include "ui/thread_pool_work.hpp"
 #include "ui/window_settings.hpp"
 #include "workflow/scripted_services.hpp"
-#include "workflow/time_display.hpp"
+#include "core/clock_text.hpp"
 #include "workflow_fixture.hpp"  // steadySong, TempDir, readBytes
 #include "version/version.hpp"
 

@@ -100,7 +100,7 @@ std::string shown(const std::function<void()>& refused, const std::string& curre
     try {
         refused();
     } catch (...) {
-        return describeError(std::current_exception(), currentFile);
+        return describeCommandError(std::current_exception(), currentFile);
     }
     return "not refused";
 }

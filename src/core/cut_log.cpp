@@ -1,4 +1,4 @@
-#include "batch_log.hpp"
+#include "cut_log.hpp"
 
 #include <cerrno>
 #include <system_error>
@@ -8,14 +8,14 @@
 
 namespace quorvane {
 
-BatchLog::BatchLog(const std::string& path) : path_(path) {
+CutLog::CutLog(const std::string& path) : path_(path) {
     LockedFile opened = openLockedForWriting(pathFromUtf8(path));
     if (opened.busy) throw FileError(ErrorKind::CannotWrite, path_, "another CUT ALL is writing this folder's log");
     if (!opened.file) throw FileError(ErrorKind::CannotWrite, path_, "cannot create the log: " + opened.reason);
     file_.reset(opened.file);
 }
 
-void BatchLog::write(const std::string& line) {
+void CutLog::write(const std::string& line) {
     errno = 0;
     if (std::fwrite(line.data(), 1, line.size(), file_.get()) != line.size() || std::fflush(file_.get()) != 0) {
         const int code = errno;

@@ -5,34 +5,32 @@
 // batch itself still logs, reports and counts them one by one in list order.
 
 #include <condition_variable>
-#include <cstddef>
 #include <exception>
 #include <mutex>
 #include <optional>
-#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
-#include "form1.hpp"
+#include "cut_service.hpp"
 
 namespace quorvane {
 
-// Prepares and cuts a batch's files ahead of it, on `jobs` threads, each
-// with a window model of its own holding the batch's folders, list and clip
-// length. take() hands the outcomes over in list order. Works only a few
-// files ahead of take(), so that a batch that stops leaves few cuts it did
-// not log; a cut that finds its folder refusing every file (read-only,
+// Cuts a batch's files ahead of it, on `jobs` threads, each calling
+// cutBatchFile. take() hands the outcomes over in list order. Works only a
+// few files ahead of take(), so that a batch that stops leaves few cuts it
+// did not log; a cut that finds its folder refusing every file (read-only,
 // full) starts no other. Inactive (active() false) for one job and for a
-// batch with work after each cut (onCutWritten): the batch then cuts each
-// file itself.
-class BatchAhead {
+// batch with work after each cut (afterCut): the batch then cuts each file
+// itself.
+class CutsAhead {
 public:
-    BatchAhead(const Form1& form, int jobs);
+    // `plan` outlives this object.
+    CutsAhead(const BatchPlan& plan, int jobs);
     // Lets the threads finish the files they are on, and waits for them.
-    ~BatchAhead();
-    BatchAhead(const BatchAhead&) = delete;
-    BatchAhead& operator=(const BatchAhead&) = delete;
+    ~CutsAhead();
+    CutsAhead(const CutsAhead&) = delete;
+    CutsAhead& operator=(const CutsAhead&) = delete;
 
     bool active() const noexcept { return !threads_.empty(); }
     // The outcome of list entry `index`, once it is ready; indexes in order.
@@ -42,17 +40,10 @@ public:
     // they are done.
     std::vector<std::pair<int, BatchFileOutcome>> rest(int index);
 
-    // The number of jobs "as many as the machine has cores" gives.
-    static int coreCount();
-
 private:
     void work();
 
-    // The batch's setup, copied once: the threads never read the batch's model.
-    std::string folder_, dest_;
-    std::vector<ListItem> list_;
-    double clipSeconds_ = 0;
-
+    const BatchPlan& plan_;
     std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<std::optional<BatchFileOutcome>> outcomes_;
@@ -61,7 +52,7 @@ private:
     int taken_ = 0;             // the files the batch has taken
     int ahead_ = 0;             // how far past taken_ the threads may go
     bool stopping_ = false;
-    bool halted_ = false;       // no file is started any more
+    bool halted_ = false;  // no file is started any more
     std::vector<std::thread> threads_;
 };
 

@@ -10,11 +10,11 @@ namespace quorvane {
 // written, so that a batch that stops keeps the lines so far. It is never
 // written through a symbolic link, and it stays locked while it is open:
 // one batch per folder at a time.
-class BatchLog {
+class CutLog {
 public:
     // Creates the log at `path`, or empties it. Throws FileError(CannotWrite)
     // with the reason, before anything changed when another batch holds it.
-    explicit BatchLog(const std::string& path);
+    explicit CutLog(const std::string& path);
     // Appends `line` as it is (the caller ends it). Throws FileError(CannotWrite).
     void write(const std::string& line);
 

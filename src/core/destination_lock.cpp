@@ -1,4 +1,4 @@
-#include "destination.hpp"
+#include "destination_lock.hpp"
 
 #include "engine/errors.hpp"
 #include "engine/output_file.hpp"

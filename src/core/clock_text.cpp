@@ -1,7 +1,6 @@
-#include "time_display.hpp"
+#include "clock_text.hpp"
 
 #include <cmath>
-
 
 namespace quorvane {
 

@@ -1,4 +1,4 @@
-#include "midi_listing.hpp"
+#include "song_listing.hpp"
 
 #include <algorithm>
 #include <filesystem>
@@ -14,17 +14,17 @@ namespace quorvane {
 
 namespace {
 // The later of two entries that would make one cut name gets a numbered cut.
-void numberCuts(std::vector<ListItem>& items) {
+void numberCuts(std::vector<ListedSong>& items) {
     std::vector<std::string> names;
     names.reserve(items.size());
-    for (const ListItem& item : items) names.push_back(item.diskName);
+    for (const ListedSong& item : items) names.push_back(item.diskName);
     const std::vector<int> numbers = cutNumbers(names);
     for (std::size_t k = 0; k < items.size(); ++k) items[k].cutNumber = numbers[k];
 }
 }  // namespace
 
-std::vector<ListItem> listMidiFiles(const std::string& folder) {
-    std::vector<ListItem> items;
+std::vector<ListedSong> listSongs(const std::string& folder) {
+    std::vector<ListedSong> items;
     std::error_code error;
     std::filesystem::directory_iterator it(pathFromUtf8(folder), error);
     const std::filesystem::directory_iterator end;
@@ -42,9 +42,9 @@ std::vector<ListItem> listMidiFiles(const std::string& folder) {
     }
     if (error) throw FileError(ErrorKind::CannotOpen, folder, "cannot list the folder: " + error.message());
     // As a reader orders them: case and diacritics aside, then by code point.
-    std::vector<std::pair<std::u32string, ListItem>> keyed;
+    std::vector<std::pair<std::u32string, ListedSong>> keyed;
     keyed.reserve(items.size());
-    for (ListItem& item : items) keyed.emplace_back(sortKey(item.diskName), std::move(item));
+    for (ListedSong& item : items) keyed.emplace_back(sortKey(item.diskName), std::move(item));
     std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
         return a.first != b.first ? a.first < b.first : a.second.diskName < b.second.diskName;
     });
@@ -63,6 +63,24 @@ std::vector<ListItem> listMidiFiles(const std::string& folder) {
     }
     numberCuts(items);
     return items;
+}
+
+std::string SongInFolder::path() const { return folder + pathSeparator() + song.diskName; }
+
+SongInFolder listSongAlone(const std::string& file) {
+    std::error_code error;
+    const std::filesystem::path path = std::filesystem::absolute(pathFromUtf8(file), error);
+    if (error) throw FileError(ErrorKind::CannotOpen, file, error.message());
+    const std::string name = utf8FromPath(path.filename());
+    SongInFolder alone{utf8FromPath(path.parent_path()), {upperCase(name), name}};
+    try {
+        for (const ListedSong& song : listSongs(alone.folder)) {
+            if (song.diskName == name) alone.song = song;
+        }
+    } catch (const FileError&) {
+        // A folder that cannot be listed holds the file alone.
+    }
+    return alone;
 }
 
 }  // namespace quorvane

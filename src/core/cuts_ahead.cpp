@@ -1,10 +1,6 @@
-#include "batch_jobs.hpp"
+#include "cuts_ahead.hpp"
 
 #include <algorithm>
-
-#include "error_text.hpp"
-#include "form1.hpp"
-#include "scripted_services.hpp"
 
 namespace quorvane {
 
@@ -12,22 +8,19 @@ namespace {
 constexpr int kFilesAheadPerJob = 4;
 }  // namespace
 
-int BatchAhead::coreCount() { return static_cast<int>(std::max(1u, std::thread::hardware_concurrency())); }
-
-BatchAhead::BatchAhead(const Form1& form, int jobs)
-    : folder_(form.TextPath), dest_(form.state.TextDest), list_(form.ListMIDI), clipSeconds_(form.clipLengthSeconds()) {
-    const int count = static_cast<int>(list_.size());
+CutsAhead::CutsAhead(const BatchPlan& plan, int jobs) : plan_(plan) {
+    const int count = static_cast<int>(plan_.songs.size());
     jobs = std::min(jobs, count);
     // What runs after each cut (an audio preview) is not known to be safe on
     // several threads at once: such a batch keeps to one. Files never share
     // a cut file (see cutNumbers), so any list can be cut side by side.
-    if (jobs < 2 || form.onCutWritten) return;
+    if (jobs < 2 || plan_.afterCut) return;
     outcomes_.resize(static_cast<std::size_t>(count));
     ahead_ = jobs * kFilesAheadPerJob;
     for (int k = 0; k < jobs; ++k) threads_.emplace_back([this] { work(); });
 }
 
-BatchAhead::~BatchAhead() {
+CutsAhead::~CutsAhead() {
     {
         const std::lock_guard lock(mutex_);
         stopping_ = true;
@@ -36,7 +29,7 @@ BatchAhead::~BatchAhead() {
     for (std::thread& thread : threads_) thread.join();
 }
 
-BatchFileOutcome BatchAhead::take(int index) {
+BatchFileOutcome CutsAhead::take(int index) {
     std::unique_lock lock(mutex_);
     const auto at = static_cast<std::size_t>(index);
     changed_.wait(lock, [&] { return outcomes_[at].has_value() || error_; });
@@ -49,7 +42,7 @@ BatchFileOutcome BatchAhead::take(int index) {
     return outcome;
 }
 
-std::vector<std::pair<int, BatchFileOutcome>> BatchAhead::rest(int index) {
+std::vector<std::pair<int, BatchFileOutcome>> CutsAhead::rest(int index) {
     std::vector<std::pair<int, BatchFileOutcome>> done;
     if (!active()) return done;
     std::unique_lock lock(mutex_);
@@ -68,31 +61,18 @@ std::vector<std::pair<int, BatchFileOutcome>> BatchAhead::rest(int index) {
     return done;
 }
 
-void BatchAhead::work() {
+void CutsAhead::work() {
     try {
-        // A window model of this thread's own, set up as the batch's.
-        TarnSlider segmento, choose;
-        ScriptedFolderPicker folders;
-        RecordingMessages messages;
-        ScriptedEventPump events;
-        NoPause pause;
-        Form1 worker(segmento, choose, {folders, messages, events, pause});
-        Form1::applyDesign(segmento, choose);
-        worker.TextPath = folder_;
-        worker.state.TextDest = dest_;
-        worker.ListMIDI = list_;
-        worker.clipLength = clipSeconds_;
-        const int count = static_cast<int>(list_.size());
+        const int count = static_cast<int>(plan_.songs.size());
         for (;;) {
             int index;
             {
                 std::unique_lock lock(mutex_);
-                changed_.wait(lock,
-                              [&] { return stopping_ || halted_ || next_ >= count || next_ < taken_ + ahead_; });
+                changed_.wait(lock, [&] { return stopping_ || halted_ || next_ >= count || next_ < taken_ + ahead_; });
                 if (stopping_ || halted_ || next_ >= count) return;
                 index = next_++;
             }
-            BatchFileOutcome outcome = worker.prepareAndCut(index);
+            BatchFileOutcome outcome = cutBatchFile(plan_, index);
             {
                 const std::lock_guard lock(mutex_);
                 if (!outcome.destinationFault.empty()) halted_ = true;
@@ -107,26 +87,6 @@ void BatchAhead::work() {
         }
         changed_.notify_all();
     }
-}
-
-BatchFileOutcome Form1::prepareAndCut(int index) {
-    // As inside a command: an error in a slider's handler ends this file's
-    // work instead of being shown.
-    ++depth_;
-    struct Leave {
-        int& depth;
-        ~Leave() { --depth; }
-    } leave{depth_};
-    const SongRelease release{song_};
-    BatchFileOutcome outcome;
-    try {
-        outcome.line = prepareBatchFile(index);
-    } catch (...) {
-        outcome.failure = describeFileFailure(std::current_exception());
-        return outcome;
-    }
-    cutBatchFile(outcome);
-    return outcome;
 }
 
 }  // namespace quorvane

@@ -1,0 +1,204 @@
+#include <stdexcept>
+
+#include "core/cut_log.hpp"
+#include "core/cut_service.hpp"
+#include "engine/errors.hpp"
+#include "song_files.hpp"
+
+namespace quorvane::test {
+namespace {
+
+// Everything a batch tells its observer, one line per call.
+class RecordingObserver : public BatchObserver {
+public:
+    Names calls;
+
+    void fileStarted(const BatchProgress& p) override { calls.push_back("start " + name(p)); }
+    void fileFinished(const BatchProgress& p) override {
+        calls.push_back("done " + name(p) + (p.failure.empty() ? " -> " + p.cutFilePath : ": " + p.failure));
+    }
+
+private:
+    static std::string name(const BatchProgress& p) {
+        return std::to_string(p.position) + "/" + std::to_string(p.count) + " " + p.fileName;
+    }
+};
+
+BatchPlan planOf(const TempDir& folder, double seconds, const std::string& dest = {}, CutHook afterCut = {}) {
+    return BatchPlan{folder.path().string(), listSongs(folder.path().string()), seconds, dest, std::move(afterCut)};
+}
+
+TEST(CutService, ASongIsMeasuredThenCutAtAPositionOrToAClip) {
+    TempDir dir, out;
+    const std::string song = dir.write("Tune.mid", steadySong(1, 500000, 40));  // 20 s
+    const SongInfo info = inspectSong(song);
+    EXPECT_EQ(info.path, song);
+    EXPECT_EQ(info.listed.text, "TUNE.MID");
+    EXPECT_TRUE(info.formatOne());
+    EXPECT_EQ(info.division, 480u);
+    // 20 s at 120 bpm is 30,720 music ticks: 31 steps of 1000 reach the end.
+    EXPECT_EQ(info.cutSteps, 31);
+    EXPECT_EQ(info.refusal(), "");
+
+    Names hooked;
+    const CutOutcome cut =
+        cutAtPosition(info, 5, out.path().string(), [&](const std::string& f) { hooked.push_back(f); });
+    EXPECT_EQ(cut.cutFile, out.file("TUNE-CUT.mid"));
+    EXPECT_EQ(cut.clipTime, "00:04");  // step 5 is 6.5 quarters; the bar line after it is at 4 s
+    EXPECT_EQ(hooked, Names{cut.cutFile});
+    const CutOutcome clip = cutToClip(song, 3, "");
+    EXPECT_EQ(clip.cutFile, dir.file("Tune-CUT.mid"));  // beside the song, its name as on disk
+    EXPECT_EQ(clip.clipTime, "00:04");                  // the first bar line at or past 3 s
+
+    // Format 2 is measured, but no cutter takes it: nothing is written.
+    const std::string two = dir.write("two.mid", cat({header(2, 1, 96), track(kEndOfTrack)}));
+    const SongInfo refused = inspectSong(two);
+    EXPECT_EQ(refused.refusal(), "CANNOT READ MIDI FILE: format 2 is not supported");
+    EXPECT_THROW(cutAtPosition(refused, 1, out.path().string()), FileError);
+    EXPECT_THROW(cutToClip(two, 3, out.path().string()), FileError);
+    EXPECT_THROW(inspectSong(dir.file("missing.mid")), FileError);
+    EXPECT_EQ(out.names(), Names{"TUNE-CUT.mid"});
+}
+
+// In the order a reader expects, whatever the locale and on every system:
+// case and diacritics aside, then by code point; each is listed in upper case.
+TEST(CutService, SongsAreListedAsAReaderOrdersThem) {
+    TempDir songs;
+    for (const char* name : {"zebra.mid", "äb.mid", "Äpfel.mid", "apple.mid", "Ab.mid", "éclair.mid", "Eagle.mid",
+                             "Ώρα.mid", "ωμέγα.mid", "Ель.mid", "ёлка.mid", "йод.mid", "Ива.mid", "_0.mid"}) {
+        songs.write(name, steadySong(0, 500000, 1));
+    }
+    Names listed;
+    for (const ListedSong& song : listSongs(songs.path().string())) listed.push_back(song.text);
+    EXPECT_EQ(listed, (Names{"_0.MID", "AB.MID", "ÄB.MID", "ÄPFEL.MID", "APPLE.MID", "EAGLE.MID", "ÉCLAIR.MID",
+                             "ZEBRA.MID", "ΩΜΈΓΑ.MID", "ΏΡΑ.MID", "ЁЛКА.MID", "ЕЛЬ.MID", "ИВА.MID", "ЙОД.MID"}));
+    EXPECT_THROW(listSongs(songs.file("missing")), FileError);
+}
+
+// Each file is started, then logged with its outcome, in list order; a file
+// that cannot be read and a cut whose follow-up fails are named in the report.
+TEST(CutService, ABatchLogsAndReportsEachFileInListOrder) {
+    TempDir songs, out;
+    songs.write("A.MID", steadySong(1, 500000, 40));
+    songs.write("B.MID", Bytes{'M', 'T'});
+    songs.write("C.MID", steadySong(0, 500000, 40));
+    RecordingObserver observer;
+    const BatchPlan plan = planOf(songs, 10, out.path().string(), [](const std::string& cut) {
+        if (cut.find("c-cut") != std::string::npos) throw std::runtime_error("no room for the preview");
+    });
+    const BatchReport report = cutFolder(plan, 1, observer);
+    const std::string broken = "CANNOT READ MIDI FILE: the file ends early (1 more byte expected) (at byte 2)";
+    EXPECT_EQ(fileText(plan.logPath()),
+              "1. A.MID: 00:20\tA-cut.mid:00:10 - Format: 1\r\n"
+              "2. B.MID: " +
+                  broken +
+                  "\r\n"
+                  "3. C.MID: 00:20\tC-cut.mid:00:10 - Format: 0; PREVIEW NOT WRITTEN: no room for the preview\r\n");
+    EXPECT_EQ(observer.calls,
+              (Names{"start 1/3 A.MID", "done 1/3 A.MID -> " + out.file("A-CUT.mid"), "start 2/3 B.MID",
+                     "done 2/3 B.MID: " + broken, "start 3/3 C.MID", "done 3/3 C.MID -> " + out.file("c-cut.mid")}));
+    EXPECT_TRUE(report.complete);
+    EXPECT_EQ(report.cut(), 2);
+    EXPECT_EQ(report.message(), "Cut 2 of 3 files. Not cut:\nB.MID: " + broken +
+                                    "\nPreviews not written:\nC.MID: no room for the preview");
+    EXPECT_EQ(out.names(), (Names{"A-CUT.mid", "c-cut.mid"}));
+
+    // The log is the batch's alone while it runs.
+    const CutLog held(plan.logPath());
+    EXPECT_THROW(cutFolder(plan, 1, observer), FileError);
+}
+
+TEST(CutService, TheSummaryNamesTwentyFilesAndCountsTheRest) {
+    std::vector<BatchFailure> failures, previews;
+    for (char c = 'a'; c < 'a' + 18; ++c) failures.push_back({std::string{'B', c, '.', 'M', 'I', 'D'}, "no"});
+    for (const char* name : {"P\x1B"
+                             "0.MID",
+                             "P\x1B"
+                             "1.MID",
+                             "P\x1B"
+                             "2.MID"})
+        previews.push_back({name, "no room"});
+    const std::string summary = batchSummary(3, 21, failures, previews);
+    EXPECT_EQ(summary.rfind("Cut 3 of 21 files. Not cut:\nBa.MID: no\n", 0), 0u) << summary;
+    EXPECT_NE(summary.find("Br.MID: no\nPreviews not written:\nP?0.MID: no room\nP?1.MID: no room\n"),
+              std::string::npos)
+        << summary;
+    EXPECT_EQ(summary.find("P?2.MID"), std::string::npos);
+    EXPECT_EQ(summary.substr(summary.rfind('\n') + 1), "... and 1 more (see the log)");
+}
+
+#ifdef __linux__
+// A destination that takes no file ends the batch: the cuts other jobs have
+// in hand are logged, then one line says why; no file after it is started.
+TEST(CutService, ABatchStopsAtADestinationThatCannotBeWritten) {
+    TempDir dir;
+    dir.write("A.MID", Bytes{'M', 'T'});
+    // Whole songs of 26 KiB: two fit in 64 KiB.
+    for (const char* name : {"B.MID", "C.MID", "D.MID", "E.MID", "F.MID", "G.MID", "H.MID"}) {
+        dir.write(name, steadySong(0, 500000, 3000));
+    }
+    const std::string broken = "A.MID: CANNOT READ MIDI FILE: the file ends early (1 more byte expected) (at byte 2)";
+    for (const auto& [options, reason] :
+         {std::pair{"ro", "Read-only file system"}, std::pair{"size=64k", "No space left on device"}}) {
+        for (const int jobs : {1, 2}) {
+            SmallFileSystem dest(options);
+            if (!dest.mounted()) GTEST_SKIP() << "mounting a file system needs root";
+            RecordingObserver observer;
+            const BatchPlan plan = planOf(dir, 3600, dest.path());
+            const BatchReport report = cutFolder(plan, jobs, observer);
+            const std::string context = std::string(options) + ", jobs " + std::to_string(jobs);
+            const std::string log = fileText(plan.logPath());
+            std::size_t lines = 0, cuts = 0;
+            for (std::size_t at = 0; (at = log.find("\r\n", at)) != std::string::npos; ++at) ++lines;
+            for (std::size_t at = 0; (at = log.find("-cut.mid:25:00 - Format: 0\r\n", at)) != std::string::npos; ++at) {
+                ++cuts;
+            }
+            EXPECT_EQ(log.rfind("1. " + broken + "\r\n", 0), 0u) << log;
+            EXPECT_EQ(cuts, dest.names().size()) << log;
+            EXPECT_EQ(lines, cuts + 2) << log;
+            const std::string stop =
+                "after " + std::to_string(lines - 1) + " of 8 files: cannot write into " + dest.path() + ": " + reason;
+            EXPECT_EQ(log.substr(log.size() - stop.size() - 10), "stopped " + stop + "\r\n") << log;
+            EXPECT_EQ(report.message(), "Stopped " + stop + "\nCut " + std::to_string(cuts) + " of " +
+                                            std::to_string(cuts + 1) + " files. Not cut:\n" + broken)
+                << context;
+            EXPECT_FALSE(report.complete);
+            if (jobs == 1) {
+                const std::string refused(1, static_cast<char>('B' + cuts));
+                EXPECT_EQ(observer.calls.back(), "start " + std::to_string(cuts + 2) + "/8 " + refused + ".MID");
+            }
+        }
+    }
+}
+#endif
+
+// Twins whose cuts would share a name are cut side by side too: their
+// names are numbered, so any list is.
+TEST(CutService, SeveralJobsLogReportAndWriteTheSameAsOne) {
+    TempDir dir, cuts;
+    dir.write("B.MID", Bytes{'M', 'T'});
+    for (const char* name : {"A.MID", "C.MID", "D0.MID", "D1.MID", "D2.MID", "D3.MID", "D4.MID", "D5.MID"}) {
+        dir.write(name, steadySong(0, 500000, 30 + static_cast<std::uint32_t>(name[1] % 8)));
+    }
+    dir.write("x.MID", steadySong(0, 500000, 50));
+    dir.write("x.mid", steadySong(0, 500000, 60));
+    std::string runs[2];
+    for (const int jobs : {1, 3}) {
+        RecordingObserver observer;
+        const BatchPlan plan = planOf(dir, 4, cuts.path().string());
+        const BatchReport report = cutFolder(plan, jobs, observer);
+        EXPECT_EQ(cuts.names().size(), 10u);  // the second twin's cut is x-2-cut.mid
+        runs[jobs / 2] = report.message() + fileText(plan.logPath());
+        for (const std::string& call : observer.calls) runs[jobs / 2] += call + "\n";
+        for (const std::string& name : cuts.names()) {
+            runs[jobs / 2] += name + fileText(cuts.file(name));
+            std::filesystem::remove(cuts.path() / name);
+        }
+    }
+    EXPECT_EQ(runs[0], runs[1]);
+    // A cut of the one file has the name the batch gives it.
+    EXPECT_EQ(cutToClip(dir.file("x.mid"), 4, cuts.path().string()).cutFile, cuts.file("x-2-cut.mid"));
+}
+
+}  // namespace
+}  // namespace quorvane::test
