@@ -7,8 +7,9 @@
 #include "cut_name.hpp"
 #include "cut_points.hpp"
 #include "cutters.hpp"
-#include "output_file.hpp"
-#include "platform_files.hpp"
+#include "messages.hpp"
+#include "platform/files.hpp"
+#include "platform/output_file.hpp"
 #include "smf.hpp"
 #include "song_source.hpp"
 #include "timeline.hpp"
@@ -19,9 +20,6 @@ namespace quorvane {
 namespace {
 
 constexpr int kDefaultChannelVolume = 100;  // General MIDI's power-on volume
-constexpr std::uint8_t kChannelVolume = 0x07;
-constexpr std::uint8_t kSustainPedal = 0x40;
-constexpr std::uint8_t kAllSoundOff = 0x78;
 // A channel that sounds on without events of its own is turned down this
 // often (seconds).
 constexpr double kStepSeconds = 0.1;
@@ -87,8 +85,8 @@ private:
     static constexpr std::array<std::uint8_t, 8 * 128> kRows = [] {
         std::array<std::uint8_t, 8 * 128> rows{};
         rows.fill(32);
-        rows[((0xB0 & 0x70) << 3) | kChannelVolume] = 0;
-        rows[((0xB0 & 0x70) << 3) | kSustainPedal] = 16;
+        rows[((kControlChange & 0x70) << 3) | kChannelVolume] = 0;
+        rows[((kControlChange & 0x70) << 3) | kSustainPedal] = 16;
         return rows;
     }();
     std::array<std::uint8_t, 48> last_;  // rows of 16 channels: volume, sustain pedal, any other
@@ -114,7 +112,8 @@ public:
         for (;;) {
             if (tick_ < plan_.fadeTick) copyPlainMessages(events);
             if (in_.atLimit()) {  // the chunk ends without End of Track: closed as if it had one
-                out_.put({0x00, 0xFF, kMetaEndOfTrack, 0x00});
+                out_.put(0x00);
+                out_.put(endOfTrack());
                 return false;
             }
             const std::uint64_t at = in_.offset();
@@ -208,7 +207,7 @@ private:
         if (head.kind == EventKind::Channel) channels_.note(head.status, head.data);
         putFade(channel, time_, time_);
         out_.put(0x00);
-        if (head.kind == EventKind::Channel && (head.status & 0xF0) == 0xB0 && head.data[0] == kChannelVolume) {
+        if (isChannelVolume(head)) {
             const int volume = fadeValue(head.data[1], time_);
             head.data[1] = static_cast<std::uint8_t>(volume);
             faded_[head.channel()] = volume;
@@ -260,9 +259,9 @@ private:
     // counted as the channel's fade at `countsAt`.
     void putFade(std::uint8_t channel, double time, double countsAt) {
         const int volume = fadeValue(channels_.volume(channel), time);
-        const auto status = static_cast<std::uint8_t>(0xB0 | channel);
-        out_.put({status, kChannelVolume, static_cast<std::uint8_t>(volume)});
-        lastStatusWritten_ = status;
+        const ShortMessage fade = channelVolume(channel, static_cast<std::uint8_t>(volume));
+        out_.put(fade);
+        lastStatusWritten_ = fade[0];
         faded_[channel] = volume;
         lastFade_[channel] = countsAt;
     }
@@ -280,17 +279,16 @@ private:
         putSteps(plan_.cutTick, at);
         putTicks(plan_.cutTick - writtenTick_, at);
         bool first = true;
-        const auto put = [&](std::uint8_t status, std::uint8_t controller) {
+        const auto put = [&](const ShortMessage& event) {
             if (!first) out_.put(0x00);
-            out_.put({status, controller, 0x00});
+            out_.put(event);
             first = false;
         };
         for (std::uint8_t channel = 0; channel < 16; ++channel) {
-            if (channels_.pedalDown(channel)) put(static_cast<std::uint8_t>(0xB0 | channel), kSustainPedal);
+            if (channels_.pedalDown(channel)) put(pedalRelease(channel));
         }
-        for (std::uint8_t channel = 0; channel < 16; ++channel)
-            put(static_cast<std::uint8_t>(0xB0 | channel), kAllSoundOff);
-        out_.put({0x00, 0xFF, kMetaEndOfTrack, 0x00});
+        for (std::uint8_t channel = 0; channel < 16; ++channel) put(allSoundOff(channel));
+        put(endOfTrack());
     }
 
     // Copies the event after its delta-time; true at the End of Track.
@@ -305,14 +303,14 @@ private:
                 return false;
             }
             case EventKind::Meta:
-                if (head.metaType == kMetaSetTempo) {
+                if (isSetTempo(head)) {
                     out_.put({head.status, head.metaType});
                     out_.put(head.length.bytes());
                     readTempo(in_, head, out_);  // checked as every tempo is
                     return false;
                 }
                 putLongEvent(out_, head, in_);
-                return head.metaType == kMetaEndOfTrack;
+                return isEndOfTrack(head);
             default: putLongEvent(out_, head, in_); return false;
         }
     }

@@ -1,7 +1,7 @@
 #include "pre_reader.hpp"
 
 #include "byte_reader.hpp"
-#include "platform_files.hpp"
+#include "platform/files.hpp"
 #include "smf.hpp"
 #include "song_source.hpp"
 
@@ -21,9 +21,9 @@ std::optional<std::uint32_t> firstTempo(ByteReader& in, const SmfHeader& header)
             in.vlq();                 // the delta-time: its value does not matter here
             const EventHead head = events.next();
             if (head.kind == EventKind::Meta) {
-                if (head.metaType == kMetaSetTempo) return readTempo(in, head);
+                if (isSetTempo(head)) return readTempo(in, head);
                 in.skip(head.length.value);
-                if (head.metaType == kMetaEndOfTrack) break;
+                if (isEndOfTrack(head)) break;
             } else if (head.kind == EventKind::SysEx) {
                 in.skip(head.length.value);
             }

@@ -8,7 +8,7 @@
 #include "byte_reader.hpp"
 #include "errors.hpp"
 #include "music_time.hpp"
-#include "platform_files.hpp"
+#include "platform/files.hpp"
 #include "smf.hpp"
 #include "song_source.hpp"
 
@@ -20,8 +20,6 @@ namespace {
 // (a file of nothing but tempo changes) keeps memory bounded and has its map
 // read from the file again for each question.
 constexpr std::size_t kKeptEvents = std::size_t{1} << 16;
-
-constexpr std::uint8_t kMetaTimeSignature = 0x58;
 
 bool before(const MapEvent& a, const MapEvent& b) { return a.tick != b.tick ? a.tick < b.tick : a.order < b.order; }
 
@@ -98,11 +96,11 @@ private:
             const EventHead head = events.next();
             if (head.kind == EventKind::SysEx) in_.skip(head.length.value);
             if (head.kind != EventKind::Meta) continue;
-            if (head.metaType == kMetaSetTempo) {
+            if (isSetTempo(head)) {
                 out = MapEvent{time_, order_++, MapEvent::Kind::Tempo, readTempo(in_, head)};
                 return true;
             }
-            if (head.metaType == kMetaTimeSignature && head.length.value >= 2) {
+            if (isMeta(head, kMetaTimeSignature) && head.length.value >= 2) {
                 const std::uint8_t numerator = in_.u8();
                 const std::uint8_t power = in_.u8();
                 in_.skip(head.length.value - 2);
@@ -112,7 +110,7 @@ private:
                 return true;
             }
             in_.skip(head.length.value);
-            if (head.metaType == kMetaEndOfTrack) return false;
+            if (isEndOfTrack(head)) return false;
         }
     }
 

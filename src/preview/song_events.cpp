@@ -3,9 +3,10 @@
 #include <algorithm>
 
 #include "engine/byte_reader.hpp"
-#include "engine/platform_files.hpp"
+#include "engine/messages.hpp"
 #include "engine/smf.hpp"
 #include "engine/timeline.hpp"
+#include "platform/files.hpp"
 
 namespace quorvane::preview {
 
@@ -32,7 +33,7 @@ std::uint64_t readTrack(ByteReader& in, std::vector<TickedEvent>& out) {
             out.push_back(std::move(e));
         } else if (head.kind == EventKind::Meta) {
             in.skip(head.length.value);
-            if (head.metaType == kMetaEndOfTrack) break;
+            if (isEndOfTrack(head)) break;
         } else if (head.kind == EventKind::SysEx) {
             TickedEvent e{ticks, {}};
             e.event.status = 0xF0;
@@ -76,8 +77,7 @@ SongEvents songEnding(const SongEvents& song, double end, double seconds) {
     SongEvents clip;
     for (const TimedEvent& e : song.events) {
         if (e.seconds > end) break;
-        const std::uint8_t kind = e.status & 0xF0;
-        const bool note = kind == 0x80 || kind == 0x90 || kind == 0xA0;
+        const bool note = isNoteMessage(e.status);
         if (e.seconds >= start) {
             clip.events.push_back(e);
             clip.events.back().seconds -= start;

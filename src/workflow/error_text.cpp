@@ -1,7 +1,7 @@
 #include "error_text.hpp"
 
 #include "engine/errors.hpp"
-#include "engine/text.hpp"
+#include "platform/text.hpp"
 #include "slider/slider_error.hpp"
 
 namespace quorvane {

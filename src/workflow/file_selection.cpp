@@ -8,7 +8,7 @@
 #include "engine/errors.hpp"
 #include "engine/pre_reader.hpp"
 #include "engine/song_source.hpp"
-#include "engine/text.hpp"
+#include "platform/text.hpp"
 #include "error_text.hpp"
 #include "form1.hpp"
 #include "scripted_services.hpp"
