@@ -13,6 +13,7 @@
 #include "smf.hpp"
 #include "song_source.hpp"
 #include "timeline.hpp"
+#include "track_walker.hpp"
 #include "track_writer.hpp"
 
 namespace quorvane {
@@ -96,8 +97,8 @@ private:
 // fade, and ends at the cut or at the track's own End of Track.
 class ZeroCutter {
 public:
-    ZeroCutter(const CutPlan& plan, const Timeline* timeline, ByteReader& in, OutputFile& out)
-        : in_(in), out_(out), plan_(plan) {
+    ZeroCutter(const CutPlan& plan, const Timeline* timeline, TrackWalker& track, OutputFile& out)
+        : in_(track.reader()), track_(track), out_(out), plan_(plan) {
         if (plan_.whole()) return;
         eventClock_.emplace(timeline->cursor());
         stepClock_.emplace(timeline->cursor());
@@ -108,34 +109,32 @@ public:
 
     // True when the cut fell inside the song.
     bool run() {
-        EventReader events(in_);
         for (;;) {
-            if (tick_ < plan_.fadeTick) copyPlainMessages(events);
-            if (in_.atLimit()) {  // the chunk ends without End of Track: closed as if it had one
+            if (track_.ticks() < plan_.fadeTick) copyPlainMessages();
+            if (track_.atEnd()) {  // the chunk ends without End of Track: closed as if it had one
                 out_.put(0x00);
                 out_.put(endOfTrack());
                 return false;
             }
             const std::uint64_t at = in_.offset();
-            const Vlq delta = in_.vlq();
-            tick_ += delta.value;
-            EventHead head = events.begin();
-            if (tick_ >= plan_.cutTick) {
+            const Vlq delta = track_.delta();
+            EventHead head = track_.events().begin();
+            if (track_.ticks() >= plan_.cutTick) {
                 closeAtCut(at);
                 return true;
             }
-            events.finish(head);
+            track_.events().finish(head);
             if (head.kind == EventKind::System) {  // not a file event: dropped, its time kept
                 carried_ += delta.value;
                 continue;
             }
-            if (tick_ < plan_.fadeTick) {
+            if (track_.ticks() < plan_.fadeTick) {
                 putDelta(out_, delta, carried_, in_, at);
                 if (head.kind == EventKind::Channel) channels_.note(head.status, head.data);
             } else {
                 fadeBefore(head, delta, at);
             }
-            writtenTick_ = tick_;
+            writtenTick_ = track_.ticks();
             if (copyEvent(head)) return false;
         }
     }
@@ -174,11 +173,12 @@ private:
 
     // Stops also before an event with carried time, which the loop in run()
     // must write anew.
-    void copyPlainMessages(EventReader& events) {
+    void copyPlainMessages() {
         if (carried_ != 0) return;
-        PlainCopier copier{plan_.fadeTick - tick_, lastStatusWritten_ ? *lastStatusWritten_ : -1, &channels_};
-        quorvane::copyPlainMessages(in_, events, out_, 1024, copier);
-        tick_ = writtenTick_ = plan_.fadeTick - copier.clock;
+        PlainCopier copier{plan_.fadeTick - track_.ticks(), lastStatusWritten_ ? *lastStatusWritten_ : -1, &channels_};
+        quorvane::copyPlainMessages(in_, track_.events(), out_, 1024, copier);
+        writtenTick_ = plan_.fadeTick - copier.clock;
+        track_.setTicks(writtenTick_);
         if (copier.lastWritten >= 0) lastStatusWritten_ = static_cast<std::uint8_t>(copier.lastWritten);
     }
 
@@ -186,21 +186,21 @@ private:
     // a fade event at its time, on the channel it uses; the event follows
     // with delta-time 0. A Channel Volume of the song is turned down too.
     void fadeBefore(EventHead& head, const Vlq& delta, std::uint64_t at) {
-        if (tick_ != timeTick_) {  // the events of a chord share their time
-            time_ = eventClock_->seconds(tick_);
-            timeTick_ = tick_;
+        if (track_.ticks() != timeTick_) {  // the events of a chord share their time
+            time_ = eventClock_->seconds(track_.ticks());
+            timeTick_ = track_.ticks();
         }
         const std::uint8_t channel = fadeChannel(head);
         bool split = false;
-        if (stepTick_ <= tick_) {
-            split = putSteps(tick_, at);
+        if (stepTick_ <= track_.ticks()) {
+            split = putSteps(track_.ticks(), at);
             // Steps at the event's own tick too, but none on its channel,
             // whose fade event follows.
             lastFade_[channel] = time_;
-            split |= putSteps(tick_ + 1, at);
+            split |= putSteps(track_.ticks() + 1, at);
         }
         if (split) {
-            putTicks(tick_ - writtenTick_, at);
+            putTicks(track_.ticks() - writtenTick_, at);
         } else {
             putDelta(out_, delta, carried_, in_, at);
         }
@@ -316,10 +316,10 @@ private:
     }
 
     ByteReader& in_;
+    TrackWalker& track_;  // its ticks: the source tick of the last event read
     OutputFile& out_;
     const CutPlan plan_;
     ChannelState channels_;
-    std::uint64_t tick_ = 0;         // the source tick of the last event read
     std::uint64_t writtenTick_ = 0;  // the source tick of the last event written
     std::uint64_t carried_ = 0;      // ticks of dropped system messages since then
     std::optional<std::uint8_t> lastStatusWritten_;
@@ -349,7 +349,7 @@ CutResult cutFormatZero(const CutRequest& request) {
     if (header.format > 1) {
         in.fail("format " + std::to_string(header.format) + " is not supported", 8);
     }
-    nextTrack(in);  // the copy gets its own track length
+    TrackWalker track(in);  // the copy gets its own track length
 
     std::optional<Timeline> ownTimeline;
     const Timeline* timeline = request.timeline;
@@ -363,7 +363,7 @@ CutResult cutFormatZero(const CutRequest& request) {
     OutputFile out(pathFromUtf8(result.path), result.path);
     putHeaderChunk(out, SmfHeader{header.format, 1, header.divisionHi, header.divisionLo});
     const std::uint64_t dataStart = openTrackChunk(out);
-    ZeroCutter cutter(plan, timeline, in, out);
+    ZeroCutter cutter(plan, timeline, track, out);
     result.insideSong = cutter.run();
     in.close();
     closeTrackChunk(out, dataStart, result.path, "the track is too long for a MIDI file");
