@@ -8,7 +8,6 @@
 #include "platform/output_file.hpp"
 #include "smf.hpp"
 #include "song_source.hpp"
-#include "track_walker.hpp"
 #include "track_writer.hpp"
 
 namespace quorvane {
@@ -74,31 +73,33 @@ void closeAtCut(OutputFile& out, const Channels& channels, std::uint32_t delta) 
 
 // Copies one track up to the cut tick (or its own End of Track) into `out`.
 void cutTrack(ByteReader& in, std::uint64_t cut, OutputFile& out) {
-    TrackWalker track(in);
+    const TrackChunk chunk = nextTrack(in);
+    EventReader events(in);
     Channels channels;
+    std::uint64_t time = 0;     // of the last event read
     std::uint64_t carried = 0;  // ticks of dropped system messages not yet written
     for (;;) {
         if (carried == 0) {
-            PlainCopier copier{cut, track.ticks(), channels};
-            copyPlainMessages(in, track.events(), out, 4096, copier);
-            track.setTicks(copier.clock);
+            PlainCopier copier{cut, time, channels};
+            copyPlainMessages(in, events, out, 4096, copier);
+            time = copier.clock;
             channels = copier.channels;
         }
-        if (track.atEnd()) {  // the chunk ends without End of Track: closed as if it had one
+        if (in.atLimit()) {  // the chunk ends without End of Track: closed as if it had one
             out.put(0x00);
             out.put(endOfTrack());
             break;
         }
         const std::uint64_t at = in.offset();
-        const std::uint64_t last = track.ticks();  // of the last event read
-        const Vlq delta = track.delta();
-        if (track.ticks() >= cut) {  // not kept: the track ends at the cut
-            const std::uint64_t rest = cut - last + carried;
+        const Vlq delta = in.vlq();
+        if (time + delta.value >= cut) {  // not kept: the track ends at the cut
+            const std::uint64_t rest = cut - time + carried;
             if (rest > kVlqMax) in.fail("delta-time from the last event to the cut too large for a MIDI file", at);
             closeAtCut(out, channels, static_cast<std::uint32_t>(rest));
             break;
         }
-        const EventHead head = track.event();
+        time += delta.value;
+        const EventHead head = events.next();
         if (head.kind == EventKind::System) {
             carried += delta.value;
             continue;
@@ -120,7 +121,7 @@ void cutTrack(ByteReader& in, std::uint64_t cut, OutputFile& out) {
         putLongEvent(out, head, in);
         if (isEndOfTrack(head)) break;
     }
-    track.finish();
+    chunk.skipRest(in);
 }
 
 }  // namespace
