@@ -27,7 +27,7 @@
 #include <vector>
 
 #include "engine/cutters.hpp"
-#include "engine/platform_files.hpp"
+#include "platform/files.hpp"
 #include "engine/pre_reader.hpp"
 #include "heap_meter.hpp"
 #include "engine/timeline.hpp"

@@ -27,7 +27,7 @@
 
 #include "engine/cut_points.hpp"
 #include "engine/cutters.hpp"
-#include "engine/platform_files.hpp"
+#include "platform/files.hpp"
 #include "engine/pre_reader.hpp"
 #include "engine/song_source.hpp"
 #include "midi_builder.hpp"

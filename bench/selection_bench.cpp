@@ -23,7 +23,7 @@
 #include <random>
 #include <string>
 
-#include "engine/platform_files.hpp"
+#include "platform/files.hpp"
 #include "song_generator.hpp"
 #include "ui/main_window.hpp"
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "commands.hpp"
-#include "engine/platform_files.hpp"
+#include "platform/files.hpp"
 #include "progress_line.hpp"
 #include "terminal.hpp"
 #ifdef QUORVANE_WITH_PREVIEW

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/text.hpp"
+#include "platform/text.hpp"
 
 namespace quorvane::cli {
 

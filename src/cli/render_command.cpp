@@ -5,8 +5,8 @@
 #include <ostream>
 
 #include "engine/errors.hpp"
-#include "engine/platform_files.hpp"
-#include "engine/text.hpp"
+#include "platform/files.hpp"
+#include "platform/text.hpp"
 #include "preview/audio_file.hpp"
 #include "preview/render.hpp"
 #include "preview/soundfont.hpp"

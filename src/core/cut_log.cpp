@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "engine/errors.hpp"
-#include "engine/platform_files.hpp"
+#include "platform/files.hpp"
 
 namespace quorvane {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <cstdio>
-#include <memory>
 #include <string>
+
+#include "platform/file_handle.hpp"
 
 namespace quorvane {
 
@@ -19,11 +19,8 @@ public:
     void write(const std::string& line);
 
 private:
-    struct Closer {
-        void operator()(std::FILE* f) const noexcept { std::fclose(f); }
-    };
     std::string path_;
-    std::unique_ptr<std::FILE, Closer> file_;
+    FileHandle file_;
 };
 
 }  // namespace quorvane

@@ -13,10 +13,10 @@
 #include "engine/cut_points.hpp"
 #include "engine/cutters.hpp"
 #include "engine/errors.hpp"
-#include "engine/platform_files.hpp"
+#include "platform/files.hpp"
 #include "engine/pre_reader.hpp"
 #include "engine/song_source.hpp"
-#include "engine/text.hpp"
+#include "platform/text.hpp"
 #include "error_messages.hpp"
 
 namespace quorvane {

@@ -1,7 +1,7 @@
 #include "destination_lock.hpp"
 
 #include "engine/errors.hpp"
-#include "engine/output_file.hpp"
+#include "platform/output_file.hpp"
 
 namespace quorvane {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "engine/platform_files.hpp"
+#include "platform/files.hpp"
 
 namespace quorvane {
 

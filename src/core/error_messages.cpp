@@ -1,7 +1,7 @@
 #include "error_messages.hpp"
 
 #include "engine/errors.hpp"
-#include "engine/text.hpp"
+#include "platform/text.hpp"
 
 namespace quorvane {
 

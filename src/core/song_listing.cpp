@@ -7,8 +7,8 @@
 
 #include "engine/cut_name.hpp"
 #include "engine/errors.hpp"
-#include "engine/platform_files.hpp"
-#include "engine/text.hpp"
+#include "platform/files.hpp"
+#include "platform/text.hpp"
 
 namespace quorvane {
 

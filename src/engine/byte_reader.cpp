@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "errors.hpp"
-#include "platform_files.hpp"
+#include "platform/files.hpp"
 
 namespace quorvane {
 

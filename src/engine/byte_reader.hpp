@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_handle.hpp"
 #include "vlq.hpp"
 
 namespace quorvane {
@@ -102,10 +103,6 @@ public:
     void stopWhen(const std::atomic<bool>* stop) noexcept { stop_ = stop; }
 
 private:
-    struct FileCloser {
-        void operator()(std::FILE* f) const noexcept { std::fclose(f); }
-    };
-
     static constexpr std::uint64_t kNoLimit = ~std::uint64_t{0};
 
     ByteReader() = default;
@@ -114,7 +111,7 @@ private:
     Vlq vlqNearEnd();
     [[noreturn]] void failLongVlq(std::uint64_t at) const;
 
-    std::unique_ptr<std::FILE, FileCloser> file_;
+    FileHandle file_;
     std::unique_ptr<std::uint8_t[]> buffer_;  // not cleared: only what fread fills is read
     const std::uint8_t* data_ = nullptr;
     std::size_t pos_ = 0;

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <unordered_set>
 
-#include "text.hpp"
+#include "platform/text.hpp"
 
 namespace quorvane {
 

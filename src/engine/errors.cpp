@@ -1,9 +1,8 @@
 #include "errors.hpp"
 
-#include <cerrno>
 #include <cstdio>
 
-#include "text.hpp"
+#include "platform/text.hpp"
 
 namespace quorvane {
 
@@ -20,28 +19,6 @@ const char* headline(ErrorKind kind) noexcept {
     return "ERROR";
 }
 }  // namespace
-
-FileError::FileError(ErrorKind kind, std::string file, std::string reason, std::optional<std::uint64_t> offset)
-    : std::runtime_error(reason), kind_(kind), file_(std::move(file)), reason_(std::move(reason)), offset_(offset) {}
-
-FileError::FileError(ErrorKind kind, std::string file, std::string reason, std::error_code cause)
-    : FileError(kind, std::move(file), std::move(reason)) {
-    cause_ = cause;
-}
-
-bool refusesEveryFile(const FileError& error) noexcept {
-    if (error.kind() != ErrorKind::CannotWrite || error.cause().category() != std::generic_category()) return false;
-    switch (error.cause().value()) {
-        case EROFS:
-        case ENOSPC:
-#ifdef EDQUOT
-        case EDQUOT:
-#endif
-        case EACCES:
-        case EPERM: return true;
-        default: return false;
-    }
-}
 
 std::string userMessage(const FileError& error, bool namesFile) {
     std::string text = headline(error.kind());

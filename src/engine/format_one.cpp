@@ -1,11 +1,11 @@
 #include <cstring>
-#include <initializer_list>
 
 #include "byte_reader.hpp"
 #include "cut_name.hpp"
 #include "cutters.hpp"
-#include "output_file.hpp"
-#include "platform_files.hpp"
+#include "messages.hpp"
+#include "platform/files.hpp"
+#include "platform/output_file.hpp"
 #include "smf.hpp"
 #include "song_source.hpp"
 #include "track_writer.hpp"
@@ -23,7 +23,7 @@ public:
     // only). Without a branch: the fast path notes every message of the song.
     void keep(std::uint8_t status, std::uint8_t first, std::uint8_t second) {
         const std::uint32_t bit = std::uint32_t{1} << (status & 0x0F);
-        const std::uint32_t pedal = 0u - (((status & 0xF0) == 0xB0) & (first == 64));  // all ones for controller 64
+        const std::uint32_t pedal = 0u - (isControlChange(status) & (first == kSustainPedal));  // all ones: a pedal
         const std::uint32_t down = 0u - ((second >> 6) & 1u);  // all ones for a data byte of 64 or more
         bits_ = ((bits_ | bit) & ~(bit << 16 & pedal)) | (bit << 16 & pedal & down);
     }
@@ -58,18 +58,17 @@ struct PlainCopier {
 // the delta-time.
 void closeAtCut(OutputFile& out, const Channels& channels, std::uint32_t delta) {
     Vlq time = encodeVlq(delta);
-    const auto put = [&](std::initializer_list<std::uint8_t> event) {
+    const auto put = [&](const ShortMessage& event) {
         out.put(time.bytes());
         out.put(event);
         time = encodeVlq(0);
     };
     for (std::uint8_t channel = 0; channel < 16; ++channel) {
         if (!channels.used(channel)) continue;
-        const auto status = static_cast<std::uint8_t>(0xB0 | channel);
-        if (channels.pedalDown(channel)) put({status, 0x40, 0x00});
-        put({status, 0x78, 0x00});
+        if (channels.pedalDown(channel)) put(pedalRelease(channel));
+        put(allSoundOff(channel));
     }
-    put({0xFF, kMetaEndOfTrack, 0x00});
+    put(endOfTrack());
 }
 
 // Copies one track up to the cut tick (or its own End of Track) into `out`.
@@ -87,7 +86,8 @@ void cutTrack(ByteReader& in, std::uint64_t cut, OutputFile& out) {
             channels = copier.channels;
         }
         if (in.atLimit()) {  // the chunk ends without End of Track: closed as if it had one
-            out.put({0x00, 0xFF, kMetaEndOfTrack, 0x00});
+            out.put(0x00);
+            out.put(endOfTrack());
             break;
         }
         const std::uint64_t at = in.offset();
@@ -110,7 +110,7 @@ void cutTrack(ByteReader& in, std::uint64_t cut, OutputFile& out) {
             channels.keep(head.status, head.data[0], head.data[1]);
             continue;
         }
-        if (head.kind == EventKind::Meta && head.metaType == kMetaSetTempo) {
+        if (isSetTempo(head)) {
             // Checked as the pre-reader checks it: the cut file's first Set
             // Tempo may be one the pre-reader never met in the source.
             out.put({head.status, head.metaType});
@@ -119,7 +119,7 @@ void cutTrack(ByteReader& in, std::uint64_t cut, OutputFile& out) {
             continue;
         }
         putLongEvent(out, head, in);
-        if (head.kind == EventKind::Meta && head.metaType == kMetaEndOfTrack) break;
+        if (isEndOfTrack(head)) break;
     }
     chunk.skipRest(in);
 }

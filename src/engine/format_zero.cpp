@@ -7,11 +7,13 @@
 #include "cut_name.hpp"
 #include "cut_points.hpp"
 #include "cutters.hpp"
-#include "output_file.hpp"
-#include "platform_files.hpp"
+#include "messages.hpp"
+#include "platform/files.hpp"
+#include "platform/output_file.hpp"
 #include "smf.hpp"
 #include "song_source.hpp"
 #include "timeline.hpp"
+#include "track_walker.hpp"
 #include "track_writer.hpp"
 
 namespace quorvane {
@@ -19,9 +21,6 @@ namespace quorvane {
 namespace {
 
 constexpr int kDefaultChannelVolume = 100;  // General MIDI's power-on volume
-constexpr std::uint8_t kChannelVolume = 0x07;
-constexpr std::uint8_t kSustainPedal = 0x40;
-constexpr std::uint8_t kAllSoundOff = 0x78;
 // A channel that sounds on without events of its own is turned down this
 // often (seconds).
 constexpr double kStepSeconds = 0.1;
@@ -87,8 +86,8 @@ private:
     static constexpr std::array<std::uint8_t, 8 * 128> kRows = [] {
         std::array<std::uint8_t, 8 * 128> rows{};
         rows.fill(32);
-        rows[((0xB0 & 0x70) << 3) | kChannelVolume] = 0;
-        rows[((0xB0 & 0x70) << 3) | kSustainPedal] = 16;
+        rows[((kControlChange & 0x70) << 3) | kChannelVolume] = 0;
+        rows[((kControlChange & 0x70) << 3) | kSustainPedal] = 16;
         return rows;
     }();
     std::array<std::uint8_t, 48> last_;  // rows of 16 channels: volume, sustain pedal, any other
@@ -98,8 +97,8 @@ private:
 // fade, and ends at the cut or at the track's own End of Track.
 class ZeroCutter {
 public:
-    ZeroCutter(const CutPlan& plan, const Timeline* timeline, ByteReader& in, OutputFile& out)
-        : in_(in), out_(out), plan_(plan) {
+    ZeroCutter(const CutPlan& plan, const Timeline* timeline, TrackWalker& track, OutputFile& out)
+        : in_(track.reader()), track_(track), out_(out), plan_(plan) {
         if (plan_.whole()) return;
         eventClock_.emplace(timeline->cursor());
         stepClock_.emplace(timeline->cursor());
@@ -110,33 +109,32 @@ public:
 
     // True when the cut fell inside the song.
     bool run() {
-        EventReader events(in_);
         for (;;) {
-            if (tick_ < plan_.fadeTick) copyPlainMessages(events);
-            if (in_.atLimit()) {  // the chunk ends without End of Track: closed as if it had one
-                out_.put({0x00, 0xFF, kMetaEndOfTrack, 0x00});
+            if (track_.ticks() < plan_.fadeTick) copyPlainMessages();
+            if (track_.atEnd()) {  // the chunk ends without End of Track: closed as if it had one
+                out_.put(0x00);
+                out_.put(endOfTrack());
                 return false;
             }
             const std::uint64_t at = in_.offset();
-            const Vlq delta = in_.vlq();
-            tick_ += delta.value;
-            EventHead head = events.begin();
-            if (tick_ >= plan_.cutTick) {
+            const Vlq delta = track_.delta();
+            EventHead head = track_.events().begin();
+            if (track_.ticks() >= plan_.cutTick) {
                 closeAtCut(at);
                 return true;
             }
-            events.finish(head);
+            track_.events().finish(head);
             if (head.kind == EventKind::System) {  // not a file event: dropped, its time kept
                 carried_ += delta.value;
                 continue;
             }
-            if (tick_ < plan_.fadeTick) {
+            if (track_.ticks() < plan_.fadeTick) {
                 putDelta(out_, delta, carried_, in_, at);
                 if (head.kind == EventKind::Channel) channels_.note(head.status, head.data);
             } else {
                 fadeBefore(head, delta, at);
             }
-            writtenTick_ = tick_;
+            writtenTick_ = track_.ticks();
             if (copyEvent(head)) return false;
         }
     }
@@ -175,11 +173,12 @@ private:
 
     // Stops also before an event with carried time, which the loop in run()
     // must write anew.
-    void copyPlainMessages(EventReader& events) {
+    void copyPlainMessages() {
         if (carried_ != 0) return;
-        PlainCopier copier{plan_.fadeTick - tick_, lastStatusWritten_ ? *lastStatusWritten_ : -1, &channels_};
-        quorvane::copyPlainMessages(in_, events, out_, 1024, copier);
-        tick_ = writtenTick_ = plan_.fadeTick - copier.clock;
+        PlainCopier copier{plan_.fadeTick - track_.ticks(), lastStatusWritten_ ? *lastStatusWritten_ : -1, &channels_};
+        quorvane::copyPlainMessages(in_, track_.events(), out_, 1024, copier);
+        writtenTick_ = plan_.fadeTick - copier.clock;
+        track_.setTicks(writtenTick_);
         if (copier.lastWritten >= 0) lastStatusWritten_ = static_cast<std::uint8_t>(copier.lastWritten);
     }
 
@@ -187,28 +186,28 @@ private:
     // a fade event at its time, on the channel it uses; the event follows
     // with delta-time 0. A Channel Volume of the song is turned down too.
     void fadeBefore(EventHead& head, const Vlq& delta, std::uint64_t at) {
-        if (tick_ != timeTick_) {  // the events of a chord share their time
-            time_ = eventClock_->seconds(tick_);
-            timeTick_ = tick_;
+        if (track_.ticks() != timeTick_) {  // the events of a chord share their time
+            time_ = eventClock_->seconds(track_.ticks());
+            timeTick_ = track_.ticks();
         }
         const std::uint8_t channel = fadeChannel(head);
         bool split = false;
-        if (stepTick_ <= tick_) {
-            split = putSteps(tick_, at);
+        if (stepTick_ <= track_.ticks()) {
+            split = putSteps(track_.ticks(), at);
             // Steps at the event's own tick too, but none on its channel,
             // whose fade event follows.
             lastFade_[channel] = time_;
-            split |= putSteps(tick_ + 1, at);
+            split |= putSteps(track_.ticks() + 1, at);
         }
         if (split) {
-            putTicks(tick_ - writtenTick_, at);
+            putTicks(track_.ticks() - writtenTick_, at);
         } else {
             putDelta(out_, delta, carried_, in_, at);
         }
         if (head.kind == EventKind::Channel) channels_.note(head.status, head.data);
         putFade(channel, time_, time_);
         out_.put(0x00);
-        if (head.kind == EventKind::Channel && (head.status & 0xF0) == 0xB0 && head.data[0] == kChannelVolume) {
+        if (isChannelVolume(head)) {
             const int volume = fadeValue(head.data[1], time_);
             head.data[1] = static_cast<std::uint8_t>(volume);
             faded_[head.channel()] = volume;
@@ -260,9 +259,9 @@ private:
     // counted as the channel's fade at `countsAt`.
     void putFade(std::uint8_t channel, double time, double countsAt) {
         const int volume = fadeValue(channels_.volume(channel), time);
-        const auto status = static_cast<std::uint8_t>(0xB0 | channel);
-        out_.put({status, kChannelVolume, static_cast<std::uint8_t>(volume)});
-        lastStatusWritten_ = status;
+        const ShortMessage fade = channelVolume(channel, static_cast<std::uint8_t>(volume));
+        out_.put(fade);
+        lastStatusWritten_ = fade[0];
         faded_[channel] = volume;
         lastFade_[channel] = countsAt;
     }
@@ -280,17 +279,16 @@ private:
         putSteps(plan_.cutTick, at);
         putTicks(plan_.cutTick - writtenTick_, at);
         bool first = true;
-        const auto put = [&](std::uint8_t status, std::uint8_t controller) {
+        const auto put = [&](const ShortMessage& event) {
             if (!first) out_.put(0x00);
-            out_.put({status, controller, 0x00});
+            out_.put(event);
             first = false;
         };
         for (std::uint8_t channel = 0; channel < 16; ++channel) {
-            if (channels_.pedalDown(channel)) put(static_cast<std::uint8_t>(0xB0 | channel), kSustainPedal);
+            if (channels_.pedalDown(channel)) put(pedalRelease(channel));
         }
-        for (std::uint8_t channel = 0; channel < 16; ++channel)
-            put(static_cast<std::uint8_t>(0xB0 | channel), kAllSoundOff);
-        out_.put({0x00, 0xFF, kMetaEndOfTrack, 0x00});
+        for (std::uint8_t channel = 0; channel < 16; ++channel) put(allSoundOff(channel));
+        put(endOfTrack());
     }
 
     // Copies the event after its delta-time; true at the End of Track.
@@ -305,23 +303,23 @@ private:
                 return false;
             }
             case EventKind::Meta:
-                if (head.metaType == kMetaSetTempo) {
+                if (isSetTempo(head)) {
                     out_.put({head.status, head.metaType});
                     out_.put(head.length.bytes());
                     readTempo(in_, head, out_);  // checked as every tempo is
                     return false;
                 }
                 putLongEvent(out_, head, in_);
-                return head.metaType == kMetaEndOfTrack;
+                return isEndOfTrack(head);
             default: putLongEvent(out_, head, in_); return false;
         }
     }
 
     ByteReader& in_;
+    TrackWalker& track_;  // its ticks: the source tick of the last event read
     OutputFile& out_;
     const CutPlan plan_;
     ChannelState channels_;
-    std::uint64_t tick_ = 0;         // the source tick of the last event read
     std::uint64_t writtenTick_ = 0;  // the source tick of the last event written
     std::uint64_t carried_ = 0;      // ticks of dropped system messages since then
     std::optional<std::uint8_t> lastStatusWritten_;
@@ -351,7 +349,7 @@ CutResult cutFormatZero(const CutRequest& request) {
     if (header.format > 1) {
         in.fail("format " + std::to_string(header.format) + " is not supported", 8);
     }
-    nextTrack(in);  // the copy gets its own track length
+    TrackWalker track(in);  // the copy gets its own track length
 
     std::optional<Timeline> ownTimeline;
     const Timeline* timeline = request.timeline;
@@ -365,7 +363,7 @@ CutResult cutFormatZero(const CutRequest& request) {
     OutputFile out(pathFromUtf8(result.path), result.path);
     putHeaderChunk(out, SmfHeader{header.format, 1, header.divisionHi, header.divisionLo});
     const std::uint64_t dataStart = openTrackChunk(out);
-    ZeroCutter cutter(plan, timeline, in, out);
+    ZeroCutter cutter(plan, timeline, track, out);
     result.insideSong = cutter.run();
     in.close();
     closeTrackChunk(out, dataStart, result.path, "the track is too long for a MIDI file");

@@ -1,9 +1,10 @@
 #include "pre_reader.hpp"
 
 #include "byte_reader.hpp"
-#include "platform_files.hpp"
+#include "platform/files.hpp"
 #include "smf.hpp"
 #include "song_source.hpp"
+#include "track_walker.hpp"
 
 namespace quorvane {
 
@@ -12,23 +13,20 @@ namespace {
 // The first Set Tempo of the file, or nothing when every track ends first.
 std::optional<std::uint32_t> firstTempo(ByteReader& in, const SmfHeader& header) {
     for (std::uint32_t k = 0; k < header.trackCount; ++k) {
-        const TrackChunk chunk = nextTrack(in);
-        EventReader events(in);
-        std::uint64_t ticks = 0;  // not needed here
+        TrackWalker track(in);
+        EventHead head;
         for (;;) {
-            skipChannelMessages(in, events, ticks);
-            if (in.atLimit()) break;  // the chunk's end ends a track without End of Track
-            in.vlq();                 // the delta-time: its value does not matter here
-            const EventHead head = events.next();
+            track.skipChannelMessages();
+            if (!track.next(head)) break;
             if (head.kind == EventKind::Meta) {
-                if (head.metaType == kMetaSetTempo) return readTempo(in, head);
-                in.skip(head.length.value);
-                if (head.metaType == kMetaEndOfTrack) break;
+                if (isSetTempo(head)) return readTempo(in, head);
+                track.skipPayload(head);
+                if (isEndOfTrack(head)) break;
             } else if (head.kind == EventKind::SysEx) {
-                in.skip(head.length.value);
+                track.skipPayload(head);
             }
         }
-        chunk.skipRest(in);
+        track.finish();
     }
     return std::nullopt;
 }

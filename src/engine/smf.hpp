@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "byte_reader.hpp"
+#include "messages.hpp"
 #include "vlq.hpp"
 
 namespace quorvane {
@@ -67,8 +68,14 @@ struct EventHead {
     std::uint8_t channel() const { return status & 0x0F; }
 };
 
-// Data bytes that follow a channel status byte.
-inline std::uint8_t channelDataCount(std::uint8_t status) { return (status >= 0xC0 && status <= 0xDF) ? 1 : 2; }
+inline bool isMeta(const EventHead& head, std::uint8_t type) {
+    return head.kind == EventKind::Meta && head.metaType == type;
+}
+inline bool isEndOfTrack(const EventHead& head) { return isMeta(head, kMetaEndOfTrack); }
+inline bool isSetTempo(const EventHead& head) { return isMeta(head, kMetaSetTempo); }
+inline bool isChannelVolume(const EventHead& head) {
+    return head.kind == EventKind::Channel && isControlChange(head.status) && head.data[0] == kChannelVolume;
+}
 
 // Reads the event heads of one track, keeping its running status. Meta and
 // SysEx events leave the running status as it was.
@@ -173,10 +180,8 @@ inline bool skipChannelMessages(ByteReader& in, EventReader& events, std::uint64
     const std::uint8_t* const stop = start + (buffered.size() - kLongestChannelMessage);
     const std::uint8_t* at = start;
     std::uint8_t running = events.runningStatus();
-    // The bytes of a message under the running status: its data bytes, two,
-    // or one for program change and channel pressure (0xC0-0xDF).
-    const auto dataBytes = [](std::uint8_t status) -> std::size_t { return 2 - ((status & 0xE0) == 0xC0); };
-    std::size_t runningLength = dataBytes(running);
+    // The bytes of a message under the running status.
+    std::size_t runningLength = channelDataCount(running);
     std::uint64_t time = ticks;
     unsigned dataBits = 0;  // the data bytes ORed together
     while (at < stop) {
@@ -193,7 +198,7 @@ inline bool skipChannelMessages(ByteReader& in, EventReader& events, std::uint64
         // into a branch.
         const std::size_t keep = std::size_t{0} - withStatus;
         const auto status = static_cast<std::uint8_t>((first & keep) | (running & ~keep));
-        const std::size_t length = (dataBytes(first) & keep) | (runningLength & ~keep);
+        const std::size_t length = (channelDataCount(first) & keep) | (runningLength & ~keep);
         const unsigned bits = dataTopBits(at + size + withStatus, length);
         if constexpr (kStopAtBadData) {
             if (bits != 0) break;
@@ -236,9 +241,5 @@ std::uint32_t readTempo(ByteReader& in, const EventHead& head, Sink&& sink) {
     if (tempo == 0) failTempo(in, head, tempo);
     return tempo;
 }
-
-inline constexpr std::uint8_t kMetaEndOfTrack = 0x2F;
-inline constexpr std::uint8_t kMetaSetTempo = 0x51;
-inline constexpr std::uint32_t kDefaultTempo = 500000;
 
 }  // namespace quorvane

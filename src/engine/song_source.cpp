@@ -3,17 +3,15 @@
 #include <cstdio>
 
 #include "errors.hpp"
-#include "platform_files.hpp"
+#include "platform/file_handle.hpp"
+#include "platform/files.hpp"
 
 namespace quorvane {
 
 SongSource::SongSource(std::string path) : path_(std::move(path)) {
     std::string reason;
     std::uint64_t size = 0;
-    struct Closer {
-        void operator()(std::FILE* f) const noexcept { std::fclose(f); }
-    };
-    const std::unique_ptr<std::FILE, Closer> file(openRegularForReading(pathFromUtf8(path_), reason, &size));
+    const FileHandle file(openRegularForReading(pathFromUtf8(path_), reason, &size));
     if (!file) throw FileError(ErrorKind::CannotOpen, path_, reason);
     if (size > kWholeSongBytes) return;
     // One byte more than the size: a file that grew since it was opened is

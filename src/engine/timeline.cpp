@@ -8,9 +8,10 @@
 #include "byte_reader.hpp"
 #include "errors.hpp"
 #include "music_time.hpp"
-#include "platform_files.hpp"
+#include "platform/files.hpp"
 #include "smf.hpp"
 #include "song_source.hpp"
+#include "track_walker.hpp"
 
 namespace quorvane {
 
@@ -20,8 +21,6 @@ namespace {
 // (a file of nothing but tempo changes) keeps memory bounded and has its map
 // read from the file again for each question.
 constexpr std::size_t kKeptEvents = std::size_t{1} << 16;
-
-constexpr std::uint8_t kMetaTimeSignature = 0x58;
 
 bool before(const MapEvent& a, const MapEvent& b) { return a.tick != b.tick ? a.tick < b.tick : a.order < b.order; }
 
@@ -56,6 +55,9 @@ std::uint64_t TempoClock::firstTickAt(double micros) const {
 class MapEventReader {
 public:
     explicit MapEventReader(ByteReader in) : in_(std::move(in)), header_(readHeader(in_)) {}
+    // The track in hand refers to the reader.
+    MapEventReader(const MapEventReader&) = delete;
+    MapEventReader& operator=(const MapEventReader&) = delete;
 
     std::uint32_t division() const noexcept { return header_.division(); }
     // The latest track end so far; the song's once next() has said false.
@@ -65,64 +67,50 @@ public:
 
     bool next(MapEvent& out) {
         for (;;) {
-            if (!inTrack_) {
-                if (track_ == header_.trackCount) return false;
-                chunk_ = nextTrack(in_);
-                inTrack_ = true;
-                time_ = 0;
-                running_ = 0;
+            if (!track_) {
+                if (trackIndex_ == header_.trackCount) return false;
+                track_.emplace(in_);
             }
-            if (nextInTrack(out)) return true;
-            if (time_ > endTick_ || track_ == 0) endOffset_ = in_.offset();
-            chunk_.skipRest(in_);
-            endTick_ = std::max(endTick_, time_);
-            inTrack_ = false;
-            ++track_;
+            if (nextInTrack(*track_, out)) return true;
+            if (track_->ticks() > endTick_ || trackIndex_ == 0) endOffset_ = in_.offset();
+            track_->finish();
+            endTick_ = std::max(endTick_, track_->ticks());
+            track_.reset();
+            ++trackIndex_;
         }
     }
 
 private:
     // The next map event of the track in hand; false at its end.
-    bool nextInTrack(MapEvent& out) {
-        EventReader events(in_);
-        events.setRunningStatus(running_);
-        struct Keep {  // the running status goes on with the next call
-            EventReader& events;
-            std::uint8_t& running;
-            ~Keep() { running = events.runningStatus(); }
-        } keep{events, running_};
+    bool nextInTrack(TrackWalker& track, MapEvent& out) {
+        EventHead head;
         for (;;) {
-            skipChannelMessages(in_, events, time_);  // nearly every event, in a tight loop
-            if (in_.atLimit()) return false;          // a track without End of Track ends with its chunk
-            time_ += in_.vlq().value;
-            const EventHead head = events.next();
-            if (head.kind == EventKind::SysEx) in_.skip(head.length.value);
+            track.skipChannelMessages();  // nearly every event, in a tight loop
+            if (!track.next(head)) return false;
+            if (head.kind == EventKind::SysEx) track.skipPayload(head);
             if (head.kind != EventKind::Meta) continue;
-            if (head.metaType == kMetaSetTempo) {
-                out = MapEvent{time_, order_++, MapEvent::Kind::Tempo, readTempo(in_, head)};
+            if (isSetTempo(head)) {
+                out = MapEvent{track.ticks(), order_++, MapEvent::Kind::Tempo, readTempo(in_, head)};
                 return true;
             }
-            if (head.metaType == kMetaTimeSignature && head.length.value >= 2) {
+            if (isMeta(head, kMetaTimeSignature) && head.length.value >= 2) {
                 const std::uint8_t numerator = in_.u8();
                 const std::uint8_t power = in_.u8();
                 in_.skip(head.length.value - 2);
                 const std::uint32_t bar = barTicks(numerator, power, division());
                 if (bar == 0) continue;
-                out = MapEvent{time_, order_++, MapEvent::Kind::Meter, bar};
+                out = MapEvent{track.ticks(), order_++, MapEvent::Kind::Meter, bar};
                 return true;
             }
-            in_.skip(head.length.value);
-            if (head.metaType == kMetaEndOfTrack) return false;
+            track.skipPayload(head);
+            if (isEndOfTrack(head)) return false;
         }
     }
 
     ByteReader in_;
     SmfHeader header_;
-    std::uint32_t track_ = 0;
-    bool inTrack_ = false;
-    TrackChunk chunk_;
-    std::uint64_t time_ = 0;
-    std::uint8_t running_ = 0;
+    std::uint32_t trackIndex_ = 0;
+    std::optional<TrackWalker> track_;  // the track being read
     std::uint64_t order_ = 0;
     std::uint64_t endTick_ = 0;
     std::uint64_t endOffset_ = 0;

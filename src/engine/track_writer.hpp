@@ -6,7 +6,7 @@
 #include <string>
 
 #include "errors.hpp"
-#include "output_file.hpp"
+#include "platform/output_file.hpp"
 #include "smf.hpp"
 #include "vlq.hpp"
 
@@ -144,7 +144,7 @@ bool copyPlainMessages(ByteReader& in, EventReader& events, OutputFile& out, std
         const std::uint8_t keep = static_cast<std::uint8_t>(0 - withStatusByte);
         const std::uint8_t status = static_cast<std::uint8_t>((first & keep) | (running & ~keep));
         const std::uint8_t* data = from + deltaSize + withStatusByte;
-        const std::size_t dataCount = 2 - ((status & 0xE0) == 0xC0);
+        const std::size_t dataCount = channelDataCount(status);
         const unsigned bits = dataTopBits(data, dataCount);
         if constexpr (kStopAtBadData) {
             if (bits != 0) break;

@@ -9,8 +9,8 @@
 #include <span>
 
 #include "engine/errors.hpp"
-#include "engine/output_file.hpp"
-#include "engine/platform_files.hpp"
+#include "platform/output_file.hpp"
+#include "platform/files.hpp"
 
 namespace quorvane::preview {
 

@@ -3,9 +3,11 @@
 #include <algorithm>
 
 #include "engine/byte_reader.hpp"
-#include "engine/platform_files.hpp"
+#include "engine/messages.hpp"
 #include "engine/smf.hpp"
 #include "engine/timeline.hpp"
+#include "engine/track_walker.hpp"
+#include "platform/files.hpp"
 
 namespace quorvane::preview {
 
@@ -18,23 +20,20 @@ struct TickedEvent {
 
 // Reads one track's events with their absolute ticks; returns where it ends.
 std::uint64_t readTrack(ByteReader& in, std::vector<TickedEvent>& out) {
-    const TrackChunk chunk = nextTrack(in);
-    EventReader events(in);
-    std::uint64_t ticks = 0;
-    while (!in.atLimit()) {  // the chunk's end ends a track without End of Track
-        ticks += in.vlq().value;
-        const EventHead head = events.next();
+    TrackWalker track(in);
+    EventHead head;
+    while (track.next(head)) {
         if (head.kind == EventKind::Channel) {
-            TickedEvent e{ticks, {}};
+            TickedEvent e{track.ticks(), {}};
             e.event.status = head.status;
             e.event.data[0] = head.data[0];
             e.event.data[1] = head.data[1];
             out.push_back(std::move(e));
         } else if (head.kind == EventKind::Meta) {
-            in.skip(head.length.value);
-            if (head.metaType == kMetaEndOfTrack) break;
+            track.skipPayload(head);
+            if (isEndOfTrack(head)) break;
         } else if (head.kind == EventKind::SysEx) {
-            TickedEvent e{ticks, {}};
+            TickedEvent e{track.ticks(), {}};
             e.event.status = 0xF0;
             in.copy(head.length.value, [&](std::span<const std::uint8_t> bytes) {
                 e.event.sysex.insert(e.event.sysex.end(), bytes.begin(), bytes.end());
@@ -44,8 +43,8 @@ std::uint64_t readTrack(ByteReader& in, std::vector<TickedEvent>& out) {
             if (head.status == 0xF0 && !e.event.sysex.empty()) out.push_back(std::move(e));
         }
     }
-    chunk.skipRest(in);
-    return ticks;
+    track.finish();
+    return track.ticks();
 }
 
 }  // namespace
@@ -76,8 +75,7 @@ SongEvents songEnding(const SongEvents& song, double end, double seconds) {
     SongEvents clip;
     for (const TimedEvent& e : song.events) {
         if (e.seconds > end) break;
-        const std::uint8_t kind = e.status & 0xF0;
-        const bool note = kind == 0x80 || kind == 0x90 || kind == 0xA0;
+        const bool note = isNoteMessage(e.status);
         if (e.seconds >= start) {
             clip.events.push_back(e);
             clip.events.back().seconds -= start;

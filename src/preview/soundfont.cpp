@@ -3,11 +3,11 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <system_error>
 
 #include "engine/errors.hpp"
-#include "engine/platform_files.hpp"
+#include "platform/file_handle.hpp"
+#include "platform/files.hpp"
 
 namespace quorvane::preview {
 
@@ -38,9 +38,7 @@ void checkChosen(const std::string& path) {
     if (std::filesystem::is_fifo(status)) refuse("a pipe, not a SoundFont file");
     std::string reason;
     std::uint64_t size = 0;
-    const auto close = [](std::FILE* f) { std::fclose(f); };
-    const std::unique_ptr<std::FILE, decltype(close)> file(openRegularForReading(pathFromUtf8(path), reason, &size),
-                                                           close);
+    const FileHandle file(openRegularForReading(pathFromUtf8(path), reason, &size));
     if (!file) refuse(reason);
     // "RIFF", the size of what follows, "sfbk".
     unsigned char head[12] = {};

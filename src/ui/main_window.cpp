@@ -11,7 +11,7 @@
 #include <QTimer>
 #include <QWindow>
 
-#include "engine/text.hpp"
+#include "platform/text.hpp"
 #include "slider/qt_picture.hpp"
 #include "ui/about_box.hpp"
 #include "ui/file_drop.hpp"

@@ -4,7 +4,7 @@
 
 #include "engine/cut_points.hpp"
 #include "engine/music_time.hpp"
-#include "engine/platform_files.hpp"
+#include "platform/files.hpp"
 #include "form1.hpp"
 
 namespace quorvane {

@@ -4,7 +4,7 @@
 
 #include "engine/cutters.hpp"
 #include "engine/pre_reader.hpp"
-#include "engine/platform_files.hpp"
+#include "platform/files.hpp"
 #include "form1.hpp"
 
 namespace quorvane {

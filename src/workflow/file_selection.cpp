@@ -7,7 +7,7 @@
 #include "engine/cut_points.hpp"
 #include "engine/errors.hpp"
 #include "engine/pre_reader.hpp"
-#include "engine/text.hpp"
+#include "platform/text.hpp"
 #include "error_text.hpp"
 #include "form1.hpp"
 #include "scripted_services.hpp"

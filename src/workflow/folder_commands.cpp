@@ -4,8 +4,8 @@
 #include <system_error>
 
 #include "engine/errors.hpp"
-#include "engine/platform_files.hpp"
-#include "engine/text.hpp"
+#include "platform/files.hpp"
+#include "platform/text.hpp"
 #include "form1.hpp"
 #include "core/song_listing.hpp"
 

@@ -9,8 +9,8 @@
 #include "cli/commands.hpp"
 #include "cli/progress_line.hpp"
 #include "song_files.hpp"
-#include "engine/output_file.hpp"
-#include "engine/text.hpp"
+#include "platform/output_file.hpp"
+#include "platform/text.hpp"
 #include "core/cut_log.hpp"
 #ifdef QUORVANE_WITH_PREVIEW
 #include "preview/song_events.hpp"

@@ -13,8 +13,8 @@
 
 #include "engine/byte_reader.hpp"
 #include "engine/cut_name.hpp"
-#include "engine/output_file.hpp"
-#include "engine/platform_files.hpp"
+#include "platform/output_file.hpp"
+#include "platform/files.hpp"
 #include "engine/smf.hpp"
 #include "engine_test_util.hpp"
 

@@ -6,7 +6,7 @@
 
 #include "engine/cutters.hpp"
 #include "engine/errors.hpp"
-#include "engine/platform_files.hpp"
+#include "platform/files.hpp"
 #include "engine/pre_reader.hpp"
 #include "engine/smf.hpp"
 

@@ -17,7 +17,7 @@
 #include "engine/cut_points.hpp"
 #include "engine/cutters.hpp"
 #include "engine/errors.hpp"
-#include "engine/platform_files.hpp"
+#include "platform/files.hpp"
 #include "engine/pre_reader.hpp"
 #include "engine/vlq.hpp"
 // The suites that share these helpers do not all link the song generator;

@@ -1,5 +1,5 @@
 #include "engine/cut_points.hpp"
-#include "engine/text.hpp"
+#include "platform/text.hpp"
 #include "workflow_fixture.hpp"
 
 namespace quorvane::test {

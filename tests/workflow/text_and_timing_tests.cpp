@@ -1,7 +1,7 @@
 #include <climits>
 
 #include "engine/byte_reader.hpp"
-#include "engine/text.hpp"
+#include "platform/text.hpp"
 #include "workflow/error_text.hpp"
 #include "engine/timeline.hpp"
 #include "workflow_fixture.hpp"

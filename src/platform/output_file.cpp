@@ -7,9 +7,8 @@
 #include <random>
 #include <system_error>
 
-#include "cut_name.hpp"
-#include "errors.hpp"
-#include "platform_files.hpp"
+#include "file_error.hpp"
+#include "files.hpp"
 #include "text.hpp"
 
 namespace quorvane {
@@ -150,7 +149,7 @@ void OutputFile::commit() {
         errno = 0;
         if (folder_->nameUnnamed(file_.get(), name_)) {
             committed_ = true;
-            std::fclose(file_.release());
+            file_.reset();
             return;
         }
         // A link cannot replace a file, so the complete file gets a short
@@ -166,7 +165,7 @@ void OutputFile::commit() {
         if (temp_.empty()) fail("cannot give the file a name");
         if (stepHook) stepHook("named");
     }
-    if (!kOpenFilesMayBeRenamed) std::fclose(file_.release());
+    if (!kOpenFilesMayBeRenamed) file_.reset();
     std::string reason;
     if (!folder_->replace(temp_, name_, reason)) {
         folder_->remove(temp_);
@@ -175,7 +174,7 @@ void OutputFile::commit() {
     }
     committed_ = true;
     // Every byte went to the system with fflush(); closing only releases the lock.
-    if (file_) std::fclose(file_.release());
+    file_.reset();
 }
 
 void OutputFile::fail(const std::string& what) const {

@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform_files.hpp"
+#include "file_handle.hpp"
+#include "files.hpp"
 
 namespace quorvane {
 
@@ -81,9 +82,6 @@ public:
     static inline void (*stepHook)(const char* step) = nullptr;
 
 private:
-    struct FileCloser {
-        void operator()(std::FILE* f) const noexcept { std::fclose(f); }
-    };
     void flush();
     void putMany(std::span<const std::uint8_t> bytes);
     [[noreturn]] void fail(const std::string& what) const;
@@ -92,7 +90,7 @@ private:
     std::filesystem::path name_;  // the target's name in folder_
     std::filesystem::path temp_;  // the temporary's name; empty while the file has no name
     std::string label_;
-    std::unique_ptr<std::FILE, FileCloser> file_;
+    FileHandle file_;
     // Bytes go to the file only when this is full, and at the end, each time
     // in one write: a cut of a small song is written with a single write.
     static constexpr std::size_t kBufferSize = 64 * 1024;

@@ -1,4 +1,4 @@
-#include "platform_files.hpp"
+#include "files.hpp"
 
 #include <cerrno>
 #include <string>
