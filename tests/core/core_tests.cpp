@@ -180,14 +180,16 @@ TEST(CutService, SeveralJobsLogReportAndWriteTheSameAsOne) {
     for (const char* name : {"A.MID", "C.MID", "D0.MID", "D1.MID", "D2.MID", "D3.MID", "D4.MID", "D5.MID"}) {
         dir.write(name, steadySong(0, 500000, 30 + static_cast<std::uint32_t>(name[1] % 8)));
     }
+    // Twins only where the file system tells case apart.
     dir.write("x.MID", steadySong(0, 500000, 50));
     dir.write("x.mid", steadySong(0, 500000, 60));
+    const bool twins = dir.names().size() == 11;
     std::string runs[2];
     for (const int jobs : {1, 3}) {
         RecordingObserver observer;
         const BatchPlan plan = planOf(dir, 4, cuts.path().string());
         const BatchReport report = cutFolder(plan, jobs, observer);
-        EXPECT_EQ(cuts.names().size(), 10u);  // the second twin's cut is x-2-cut.mid
+        EXPECT_EQ(cuts.names().size(), twins ? 10u : 9u);  // the second twin's cut is x-2-cut.mid
         runs[jobs / 2] = report.message() + fileText(plan.logPath());
         for (const std::string& call : observer.calls) runs[jobs / 2] += call + "\n";
         for (const std::string& name : cuts.names()) {
@@ -197,7 +199,9 @@ TEST(CutService, SeveralJobsLogReportAndWriteTheSameAsOne) {
     }
     EXPECT_EQ(runs[0], runs[1]);
     // A cut of the one file has the name the batch gives it.
-    EXPECT_EQ(cutToClip(dir.file("x.mid"), 4, cuts.path().string()).cutFile, cuts.file("x-2-cut.mid"));
+    if (twins) {
+        EXPECT_EQ(cutToClip(dir.file("x.mid"), 4, cuts.path().string()).cutFile, cuts.file("x-2-cut.mid"));
+    }
 }
 
 }  // namespace
