@@ -47,7 +47,7 @@ std::unique_ptr<quorvane::ui::MainWindow> openWindow() {
     auto window = std::make_unique<quorvane::ui::MainWindow>();
     window->ownServices()->messages.toStandardError = true;
     window->ownServices()->folders.presetAnswers.push_back(quorvane::utf8FromPath(folder));
-    window->runCommand(quorvane::ui::layout::kSource);
+    window->runCommand(quorvane::ui::layout::Source);
     return window;
 }
 
@@ -59,7 +59,7 @@ void smallSong(benchmark::State& bench) {
     int k = 0;
     for (auto _ : bench) {
         window->chooseRow(rows[k++ % 2]);
-        if (window->model().measuring() || window->model().LabDurataTempo.empty()) bench.SkipWithError("not shown");
+        if (window->model().measuring() || window->model().cutPointTime.empty()) bench.SkipWithError("not shown");
     }
 }
 

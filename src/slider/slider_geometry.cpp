@@ -7,8 +7,8 @@
 namespace quorvane::slider_geometry {
 namespace {
 
-bool isHorizontal(const SliderShape& shape) { return shape.orientation == TarnSlider::kHorizontal; }
-bool isVertical(const SliderShape& shape) { return shape.orientation == TarnSlider::kVertical; }
+bool isHorizontal(const SliderShape& shape) { return shape.orientation == SliderModel::kHorizontal; }
+bool isVertical(const SliderShape& shape) { return shape.orientation == SliderModel::kVertical; }
 
 // (value - min) / valueRange of the way along the track, in double precision
 // so that no 32-bit difference can overflow.
@@ -18,7 +18,7 @@ double alongTrack(const SliderShape& shape, double track) {
 
 }  // namespace
 
-SliderShape shapeOf(const TarnSlider& slider, Size surface) {
+SliderShape shapeOf(const SliderModel& slider, Size surface) {
     SliderShape shape;
     shape.orientation = slider.Orientation();
     shape.min = slider.Min();

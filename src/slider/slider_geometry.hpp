@@ -35,7 +35,7 @@ struct ThumbPosition {
 
 // Everything the geometry looks at, copied from a slider and its surface.
 struct SliderShape {
-    std::int32_t orientation = TarnSlider::kVertical;
+    std::int32_t orientation = SliderModel::kVertical;
     std::int32_t min = 0;
     std::int32_t value = 0;
     std::int32_t valueRange = 10;
@@ -50,7 +50,7 @@ struct SliderShape {
 };
 
 // A snapshot of `slider` on a surface of the given size.
-SliderShape shapeOf(const TarnSlider& slider, Size surface);
+SliderShape shapeOf(const SliderModel& slider, Size surface);
 
 // x rounded to the nearest integer, ties to the even neighbour (2.5 -> 2,
 // 3.5 -> 4, -2.5 -> -2). Nothing when x is not finite or does not fit.

@@ -41,7 +41,7 @@ void raiseEvent(const std::function<void()>& handler) {
 
 }  // namespace
 
-void TarnSlider::LoadDesign(const stored_sliders::StoredSlider& design, Picture thumb, Picture rail) {
+void SliderModel::LoadDesign(const stored_sliders::StoredSlider& design, Picture thumb, Picture rail) {
     valueRange_ = design.max - design.min;  // never empty: see stored_sliders.hpp
     backColor_ = design.backColor;
     orientation_ = design.orientation;
@@ -53,7 +53,7 @@ void TarnSlider::LoadDesign(const stored_sliders::StoredSlider& design, Picture 
     LayoutSlider();
 }
 
-void TarnSlider::SetEnabled(bool New_Enabled) {
+void SliderModel::SetEnabled(bool New_Enabled) {
     enabled_ = New_Enabled;
     if (!enabled_ && dragging_) {
         dragging_ = false;
@@ -61,13 +61,13 @@ void TarnSlider::SetEnabled(bool New_Enabled) {
     }
 }
 
-void TarnSlider::SetValueTipText(TipTextFunction textForValue) {
+void SliderModel::SetValueTipText(TipTextFunction textForValue) {
     tipText_ = std::move(textForValue);
     // A tip on show takes the new wording at once.
     if (dragging_) DrawSlider();
 }
 
-std::string TarnSlider::ValueTipText() const {
+std::string SliderModel::ValueTipText() const {
     if (tipText_) {
         try {
             const TipTextFunction text = tipText_;  // may replace itself
@@ -80,7 +80,7 @@ std::string TarnSlider::ValueTipText() const {
     return slider_geometry::tipText(value_);
 }
 
-void TarnSlider::SetMax(std::int32_t New_Max) {
+void SliderModel::SetMax(std::int32_t New_Max) {
     if (min_ >= New_Max) {
         throw invalidValue("Max", New_Max, "Max must be above Min = " + std::to_string(min_));
     }
@@ -95,7 +95,7 @@ void TarnSlider::SetMax(std::int32_t New_Max) {
     }
 }
 
-void TarnSlider::SetMin(std::int32_t New_Min) {
+void SliderModel::SetMin(std::int32_t New_Min) {
     if (New_Min >= max_) {
         throw invalidValue("Min", New_Min, "Min must be below Max = " + std::to_string(max_));
     }
@@ -106,7 +106,7 @@ void TarnSlider::SetMin(std::int32_t New_Min) {
     SetValue(New_Min);
 }
 
-void TarnSlider::SetValue(std::int32_t New_Value) {
+void SliderModel::SetValue(std::int32_t New_Value) {
     if (New_Value < min_ || New_Value > max_) {
         throw invalidValue(
             "Value", New_Value,
@@ -121,24 +121,24 @@ void TarnSlider::SetValue(std::int32_t New_Value) {
     raiseEvent(events_.ValueChanged);
 }
 
-void TarnSlider::SetOrientation(std::int32_t New_Orientation) {
+void SliderModel::SetOrientation(std::int32_t New_Orientation) {
     orientation_ = New_Orientation;
     LayoutSlider();
 }
 
-void TarnSlider::PlaceThumbForValue() {
+void SliderModel::PlaceThumbForValue() {
     const auto thumb =
         slider_geometry::placeThumbForValue(slider_geometry::shapeOf(*this, {SurfaceWidth(), SurfaceHeight()}));
     thumbLeft_ = thumb.left;
     thumbTop_ = thumb.top;
 }
 
-void TarnSlider::SetThumbPosition(float left, float top) noexcept {
+void SliderModel::SetThumbPosition(float left, float top) noexcept {
     thumbLeft_ = left;
     thumbTop_ = top;
 }
 
-void TarnSlider::SetGrabOffset(float x, float y) noexcept {
+void SliderModel::SetGrabOffset(float x, float y) noexcept {
     grabOffsetX_ = x;
     grabOffsetY_ = y;
 }

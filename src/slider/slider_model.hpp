@@ -24,7 +24,7 @@ struct SliderEvents {
 using Colour = std::uint32_t;
 inline constexpr Colour kButtonFaceColour = 0x8000000Fu;
 
-// The state, properties and events of the TarnSlider control, without any
+// The state, properties and events of the SliderModel control, without any
 // window. Value stays between Min and Max when assigned; every refused value
 // raises SliderError and leaves the slider as it was. Its look (colour,
 // orientation, pictures) comes from the window's design (LoadDesign).
@@ -32,15 +32,15 @@ inline constexpr Colour kButtonFaceColour = 0x8000000Fu;
 // The widget derives from this class and fills in the geometry hooks
 // (LayoutSlider, DrawSlider), DragCancelled and the surface size; here they
 // do nothing.
-class TarnSlider {
+class SliderModel {
 public:
     static constexpr std::int32_t kHorizontal = 0;  // Min at the left
     static constexpr std::int32_t kVertical = 1;    // Min at the bottom
 
-    TarnSlider() = default;
-    virtual ~TarnSlider() = default;
-    TarnSlider(const TarnSlider&) = delete;
-    TarnSlider& operator=(const TarnSlider&) = delete;
+    SliderModel() = default;
+    virtual ~SliderModel() = default;
+    SliderModel(const SliderModel&) = delete;
+    SliderModel& operator=(const SliderModel&) = delete;
 
     SliderEvents& Events() noexcept { return events_; }
 

@@ -3,7 +3,7 @@
 #include <QPainter>
 
 #include "ui/layout.hpp"
-#include "workflow/form1.hpp"
+#include "workflow/window_model.hpp"
 
 namespace quorvane::ui {
 

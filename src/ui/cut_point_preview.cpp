@@ -1,6 +1,6 @@
 #include "ui/cut_point_preview.hpp"
 
-#include "workflow/form1.hpp"
+#include "workflow/window_model.hpp"
 
 #ifdef QUORVANE_WITH_PREVIEW
 #include <new>
@@ -18,7 +18,7 @@ class Player {};
 
 namespace quorvane::ui {
 
-CutPointPreview::CutPointPreview(Form1& form) : form_(form) {}
+CutPointPreview::CutPointPreview(WindowModel& model) : model_(model) {}
 
 CutPointPreview::~CutPointPreview() = default;
 
@@ -42,10 +42,10 @@ std::string CutPointPreview::toggle() {
         return "Preview stopped.";
     }
     try {
-        const auto cut = form_.pendingCut();
+        const auto cut = model_.pendingCut();
         if (!cut) {
-            if (form_.appState().FilePath.empty()) return "Nothing to play: choose a song in the list first.";
-            if (std::string refusal = form_.formatRefusal(); !refusal.empty()) return refusal;
+            if (model_.appState().songPath.empty()) return "Nothing to play: choose a song in the list first.";
+            if (std::string refusal = model_.formatRefusal(); !refusal.empty()) return refusal;
             return "Nothing to play: move CUT POINT past the start.";
         }
         preview::SongEvents clip = preview::cutEnding(cut->first, cut->second);

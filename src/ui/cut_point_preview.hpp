@@ -5,7 +5,7 @@
 #include <string>
 
 namespace quorvane {
-class Form1;
+class WindowModel;
 namespace preview {
 class Player;
 }
@@ -18,7 +18,7 @@ namespace quorvane::ui {
 // the audio driver's own thread.
 class CutPointPreview {
 public:
-    explicit CutPointPreview(Form1& form);
+    explicit CutPointPreview(WindowModel& model);
     ~CutPointPreview();
     CutPointPreview(const CutPointPreview&) = delete;
     CutPointPreview& operator=(const CutPointPreview&) = delete;
@@ -39,7 +39,7 @@ public:
     int voicesHeard() const;
 
 private:
-    Form1& form_;
+    WindowModel& model_;
     std::string driver_;
     std::string fileName_;
     std::string soundFont_;

@@ -29,12 +29,12 @@ FileDrop::FileDrop(MainWindow& window) : QObject(&window), window_(window) {
 }
 
 void FileDrop::open(const DropRequest& request) {
-    Form1& form = window_.model();
-    form.useSourceFolder(request.folder.toStdString());
+    WindowModel& model = window_.model();
+    model.useSourceFolder(request.folder.toStdString());
     window_.refresh();
     window_.markCurrentSong();
     if (request.fileName.isEmpty()) return;
-    const int row = form.listIndexOf(request.fileName.toStdString());
+    const int row = model.listIndexOf(request.fileName.toStdString());
     if (row >= 0) window_.chooseRow(row);
 }
 

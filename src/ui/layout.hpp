@@ -35,9 +35,9 @@ struct ButtonPlace {
     Box box;
 };
 
-enum Button { kSource = 0, kDest, kCutAll, kCutOne, kMinimise, kExit, kPlay, kButtonCount };
+enum Button { Source = 0, Dest, CutAll, CutOne, Minimise, Exit, Play, ButtonCount };
 
-inline constexpr std::array<ButtonPlace, kButtonCount> kButtons{{
+inline constexpr std::array<ButtonPlace, ButtonCount> kButtons{{
     {"Image1", "SOURCE", "SOURCEDW", "SOURCE", {55, 22, 110, 45}},
     {"Image2", "DEST", "DESTDW", "DEST", {55, 67, 110, 45}},
     {"Image3", "CUTALL", "CUTALLDW", "CUT ALL", {55, 112, 110, 45}},
@@ -63,8 +63,8 @@ inline constexpr std::array<LedPlace, 3> kLeds{{
 
 // The list, the two sliders and the captions.
 inline constexpr Box kListMIDI{192, 94, 329, 171};
-inline constexpr Box kSegmento{288, 284, stored_sliders::kSegmento.width, stored_sliders::kSegmento.height};
-inline constexpr Box kChoose{34, 176, stored_sliders::kChoose.width, stored_sliders::kChoose.height};
+inline constexpr Box kCutPoint{288, 284, stored_sliders::kCutPoint.width, stored_sliders::kCutPoint.height};
+inline constexpr Box kClipLength{34, 176, stored_sliders::kClipLength.width, stored_sliders::kClipLength.height};
 inline constexpr Box kLabChoose{77, 237, 19, 17};
 inline constexpr Box kLabFound{116, 305, 35, 17};
 inline constexpr Box kLabDurataTempo{76, 322, 105, 15};

@@ -102,11 +102,11 @@ int main(int argc, char** argv) {
     messages.toStandardError = unattended;
     if (options.isSet(source)) {
         folders.presetAnswers.push_back(folderArgument(options.value(source)));
-        window->runCommand(Button::kSource);
+        window->runCommand(Button::Source);
     }
     if (options.isSet(dest)) {
         folders.presetAnswers.push_back(folderArgument(options.value(dest)));
-        window->runCommand(Button::kDest);
+        window->runCommand(Button::Dest);
     }
     window->show();
     if (options.isSet(select)) {

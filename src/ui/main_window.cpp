@@ -76,9 +76,9 @@ MainWindow::MainWindow(const PlatformServices* services, QWidget* parent)
       own_(services ? nullptr : std::make_unique<QtServices>(this)),
       services_(services ? *services : own_->services()),
       pump_(services_.events, [this] { refresh(); }),
-      segmento_(this),
-      choose_(this),
-      form_(segmento_, choose_, {services_.folders, services_.messages, pump_, services_.pause, services_.work}) {
+      cutSlider_(this),
+      clipSlider_(this),
+      model_(cutSlider_, clipSlider_, {services_.folders, services_.messages, pump_, services_.pause, services_.executor}) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromLatin1(kApplicationTitle));
     QIcon icon(text(layout::kIcon));
@@ -97,7 +97,7 @@ MainWindow::MainWindow(const PlatformServices* services, QWidget* parent)
 
     // The captions follow the sliders, whether the user drags them or a
     // command sets them.
-    for (TarnSlider* slider : {static_cast<TarnSlider*>(&segmento_), static_cast<TarnSlider*>(&choose_)}) {
+    for (SliderModel* slider : {static_cast<SliderModel*>(&cutSlider_), static_cast<SliderModel*>(&clipSlider_)}) {
         auto& handler = slider->Events().ValueChanged;
         handler = [inner = handler, this] {
             if (inner) inner();
@@ -105,13 +105,13 @@ MainWindow::MainWindow(const PlatformServices* services, QWidget* parent)
         };
     }
     // The cut point's tip shows the time at the thumb, as TIME does.
-    segmento_.SetValueTipText([this](std::int32_t value) {
-        const std::string time = form_.timeAtPosition(value);
+    cutSlider_.SetValueTipText([this](std::int32_t value) {
+        const std::string time = model_.timeAtPosition(value);
         return time.empty() ? std::string("--:--") : time;
     });
     // During a batch the list marks the file in hand, and the counter is
     // shown as soon as a file is cut.
-    form_.onBatchProgress = [this](const BatchProgress& progress) {
+    model_.onBatchProgress = [this](const BatchProgress& progress) {
         refresh();
         selectRow(progress.position - 1);
         labNum_->repaint();
@@ -119,35 +119,35 @@ MainWindow::MainWindow(const PlatformServices* services, QWidget* parent)
     };
     // A song measured away from the window's thread is shown once it is
     // measured; one that could not be read is not left selected.
-    form_.onSelectionMeasured = [this] {
+    model_.onSelectionMeasured = [this] {
         refresh();
-        if (form_.appState().FilePath.empty()) unmarkRow();
+        if (model_.appState().songPath.empty()) unmarkRow();
     };
     // A status too long for its line is cut inside a name it gives, never in its words.
     labStatus_->setShortenableNames([this] {
-        const AppState& state = form_.appState();
+        const AppState& state = model_.appState();
         QStringList names;
         for (const std::string& name :
-             {state.FileName, state.FilePath, state.CutFilePath, form_.TextPath, state.TextDest}) {
+             {state.listedName, state.songPath, state.CutFilePath, model_.sourceFolder, state.destFolder}) {
             if (!name.empty()) names << text(withoutControlCharacters(name));
         }
         if (!state.CutFilePath.empty()) names << QFileInfo(text(state.CutFilePath)).fileName();
-        for (const ListedSong& item : form_.ListMIDI) names << text(withoutControlCharacters(item.text));
+        for (const ListedSong& item : model_.songs) names << text(withoutControlCharacters(item.text));
         return names;
     });
 
     // Space plays the cut point from anywhere in the window, the list
     // included; a button that has the focus keeps Space for itself.
     auto* play = new QShortcut(QKeySequence(Qt::Key_Space), this);
-    connect(play, &QShortcut::activated, this, [this] { runCommand(layout::kPlay); });
+    connect(play, &QShortcut::activated, this, [this] { runCommand(layout::Play); });
     // A preview that plays to its end says so, instead of "Playing" for ever.
     previewWatch_ = new QTimer(this);
     previewWatch_->setInterval(200);
     connect(previewWatch_, &QTimer::timeout, this, [this] {
         if (preview_.playing()) return;
         previewWatch_->stop();
-        if (form_.LabStatus.rfind("Playing", 0) == 0) {
-            form_.LabStatus = "Preview ended.";
+        if (model_.status.rfind("Playing", 0) == 0) {
+            model_.status = "Preview ended.";
             refresh();
         }
     });
@@ -155,14 +155,14 @@ MainWindow::MainWindow(const PlatformServices* services, QWidget* parent)
         play->setEnabled(!qobject_cast<QAbstractButton*>(now) && !qobject_cast<PictureButton*>(now));
     });
 
-    form_.Form_Load();
+    model_.start();
     refresh();
 }
 
 MainWindow::~MainWindow() = default;
 
 void MainWindow::buildControls() {
-    for (int b = 0; b < layout::kButtonCount; ++b) {
+    for (int b = 0; b < layout::ButtonCount; ++b) {
         const auto which = static_cast<layout::Button>(b);
         auto* button = new PictureButton(layout::kButtons[b], this);
         // Queued: the command runs from the event loop once the mouse event is
@@ -172,7 +172,7 @@ void MainWindow::buildControls() {
         buttons_[b] = button;
     }
     // Moving over one of the three main buttons lights its LED.
-    for (int b : {layout::kSource, layout::kDest, layout::kCutAll}) {
+    for (int b : {layout::Source, layout::Dest, layout::CutAll}) {
         connect(buttons_[b], &PictureButton::mouseMoved, this, [this, b] { setLeds(b); });
     }
     for (int i = 0; i < 3; ++i) leds_[i] = new Led(i, layout::kLeds[i], this);
@@ -206,7 +206,7 @@ void MainWindow::buildControls() {
 }
 
 void MainWindow::loadDesign() {
-    const auto place = [](TarnSliderWidget& slider, const stored_sliders::StoredSlider& stored,
+    const auto place = [](SliderWidget& slider, const stored_sliders::StoredSlider& stored,
                           const layout::Box& box) {
         const auto picture = [](const stored_sliders::StoredPicture& p) {
             return pictureFromPixmap(QPixmap(text(layout::kDesignPrefix) + text(p.name)));
@@ -216,40 +216,40 @@ void MainWindow::loadDesign() {
         slider.setAttribute(Qt::WA_NoMousePropagation);
         slider.LoadDesign(stored, picture(stored.thumb), picture(stored.rail));
     };
-    place(segmento_, stored_sliders::kSegmento, layout::kSegmento);
-    place(choose_, stored_sliders::kChoose, layout::kChoose);
+    place(cutSlider_, stored_sliders::kCutPoint, layout::kCutPoint);
+    place(clipSlider_, stored_sliders::kClipLength, layout::kClipLength);
 }
 
 void MainWindow::runCommand(layout::Button which) {
     switch (which) {
-        case layout::kSource: form_.Image1_Click(); break;
-        case layout::kDest: form_.Image2_Click(); break;
-        case layout::kCutAll: form_.Image3_Click(); break;
-        case layout::kCutOne: form_.Image4_Click(); break;
-        case layout::kMinimise: showMinimized(); return;
-        case layout::kExit: close(); return;
-        case layout::kPlay:
-            if (form_.batchRunning() || form_.measuring()) return;
-            form_.LabStatus = preview_.toggle();
+        case layout::Source: model_.chooseSourceFolder(); break;
+        case layout::Dest: model_.chooseDestFolder(); break;
+        case layout::CutAll: model_.cutAll(); break;
+        case layout::CutOne: model_.cutOne(); break;
+        case layout::Minimise: showMinimized(); return;
+        case layout::Exit: close(); return;
+        case layout::Play:
+            if (model_.batchRunning() || model_.measuring()) return;
+            model_.status = preview_.toggle();
             if (preview_.playing()) previewWatch_->start();
             break;
-        case layout::kButtonCount: return;
+        case layout::ButtonCount: return;
     }
     refresh();
-    if (which == layout::kSource) markCurrentSong();
+    if (which == layout::Source) markCurrentSong();
     // Commands tried during a batch (and refused) leave its bar alone.
-    if (!form_.batchRunning()) progress_->hide();
+    if (!model_.batchRunning()) progress_->hide();
     // A batch stopped by a file it could not read leaves no file current.
-    if (which == layout::kCutAll && form_.appState().FilePath.empty()) unmarkRow();
+    if (which == layout::CutAll && model_.appState().songPath.empty()) unmarkRow();
     // An exit asked for during a batch ends the program once the batch has stopped.
-    if (form_.exitRequested() && !form_.batchRunning()) close();
+    if (model_.exitRequested() && !model_.batchRunning()) close();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (form_.batchRunning()) {
+    if (model_.batchRunning()) {
         // The batch stops at its next event processing, with its log closed;
         // the command that runs it then closes the window.
-        form_.requestExit();
+        model_.requestExit();
         event->ignore();
         return;
     }
@@ -261,40 +261,40 @@ void MainWindow::showEvent(QShowEvent* event) {
     if (shown_) return;
     shown_ = true;
     // The first start: the keyboard, and the ring that shows it, begin on SOURCE.
-    if (form_.TextPath.empty()) {
-        button(layout::kSource).setFocus(Qt::TabFocusReason);
-        keys_->focusRing().surround(&button(layout::kSource));
+    if (model_.sourceFolder.empty()) {
+        button(layout::Source).setFocus(Qt::TabFocusReason);
+        keys_->focusRing().surround(&button(layout::Source));
     }
 }
 
 void MainWindow::listAgain() {
-    form_.ListAgain_Click();
+    model_.listAgain();
     refresh();
     markCurrentSong();
 }
 
 void MainWindow::markCurrentSong() {
-    if (!form_.batchRunning()) selectRow(form_.currentIndex());
+    if (!model_.batchRunning()) selectRow(model_.currentIndex());
 }
 
 void MainWindow::refresh() {
-    textPath_->setText(text(form_.TextPath));
-    textDest_->setText(text(form_.appState().TextDest));
-    text9_->setText(text(form_.appState().Text9));
-    labFound_->setText(text(form_.LabFound));
-    labNum_->setText(text(form_.LabNum));
-    labChoose_->setText(text(form_.LabChoose));
-    labDurataTempo_->setText(text(form_.LabDurataTempo));
-    labStatus_->setText(text(form_.LabStatus));
+    textPath_->setText(text(model_.sourceFolder));
+    textDest_->setText(text(model_.appState().destFolder));
+    text9_->setText(text(model_.appState().shownPath));
+    labFound_->setText(text(model_.listedCount));
+    labNum_->setText(text(model_.cutCount));
+    labChoose_->setText(text(model_.clipLengthText));
+    labDurataTempo_->setText(text(model_.cutPointTime));
+    labStatus_->setText(text(model_.status));
     refreshList();
     // The buttons that wait for a running CUT ALL look it.
-    for (layout::Button waiting : {layout::kSource, layout::kDest, layout::kCutAll, layout::kCutOne, layout::kPlay}) {
-        buttons_[waiting]->setEnabled(!form_.batchRunning());
+    for (layout::Button waiting : {layout::Source, layout::Dest, layout::CutAll, layout::CutOne, layout::Play}) {
+        buttons_[waiting]->setEnabled(!model_.batchRunning());
     }
 }
 
 void MainWindow::refreshList() {
-    const auto& items = form_.ListMIDI;
+    const auto& items = model_.songs;
     bool same = list_->count() == static_cast<int>(items.size());
     for (int i = 0; same && i < list_->count(); ++i) {
         same = list_->item(i)->text() == text(items[static_cast<std::size_t>(i)].text);
@@ -316,11 +316,11 @@ void MainWindow::chooseRow(int row) {
 void MainWindow::rowChosen(int row) {
     if (row != list_->currentRow()) return;  // the user has moved on already
     // During a batch the list is the batch's: the file in hand stays marked.
-    if (form_.batchRunning()) return;
-    form_.ListMIDI_Click(row);
+    if (model_.batchRunning()) return;
+    model_.chooseSong(row);
     refresh();
     // A file that could not be made current is not left selected.
-    if (form_.appState().FilePath.empty()) unmarkRow();
+    if (model_.appState().songPath.empty()) unmarkRow();
 }
 
 void MainWindow::setLeds(int lit) {

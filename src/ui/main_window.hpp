@@ -8,7 +8,7 @@ class QTimer;
 #include <array>
 #include <memory>
 
-#include "slider/tarn_slider_widget.hpp"
+#include "slider/slider_widget.hpp"
 #include "ui/batch_progress_bar.hpp"
 #include "ui/caption.hpp"
 #include "ui/cut_point_preview.hpp"
@@ -17,7 +17,7 @@ class QTimer;
 #include "ui/picture_controls.hpp"
 #include "ui/qt_services.hpp"
 #include "ui/window_keys.hpp"
-#include "workflow/form1.hpp"
+#include "workflow/window_model.hpp"
 
 namespace quorvane::ui {
 
@@ -25,7 +25,7 @@ class FileDrop;
 
 // The main window: a frameless, fixed-size face with picture buttons, LEDs,
 // the file list, the captions and the two sliders. What it does is the
-// window model's (Form1): every command goes to the model, and after each
+// window model's (WindowModel): every command goes to the model, and after each
 // one the window shows the model's captions and list again.
 class MainWindow final : public QWidget {
     Q_OBJECT
@@ -37,15 +37,15 @@ public:
     explicit MainWindow(const PlatformServices& services, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    Form1& model() noexcept { return form_; }
+    WindowModel& model() noexcept { return model_; }
     // The window's own services; nullptr when services were given.
     QtServices* ownServices() noexcept { return own_.get(); }
 
     PictureButton& button(layout::Button which) { return *buttons_[which]; }
     Led& led(int index) { return *leds_.at(static_cast<std::size_t>(index)); }
     FileList& list() noexcept { return *list_; }
-    TarnSliderWidget& segmento() noexcept { return segmento_; }
-    TarnSliderWidget& choose() noexcept { return choose_; }
+    SliderWidget& cutSlider() noexcept { return cutSlider_; }
+    SliderWidget& clipSlider() noexcept { return clipSlider_; }
     Caption& textPath() noexcept { return *textPath_; }
     Caption& textDest() noexcept { return *textDest_; }
     Caption& text9() noexcept { return *text9_; }
@@ -104,14 +104,14 @@ private:
     std::unique_ptr<QtServices> own_;
     PlatformServices services_;
     PumpAfter pump_;  // the batch's event processing shows the model first
-    TarnSliderWidget segmento_;
-    TarnSliderWidget choose_;
-    Form1 form_;
-    CutPointPreview preview_{form_};
+    SliderWidget cutSlider_;
+    SliderWidget clipSlider_;
+    WindowModel model_;
+    CutPointPreview preview_{model_};
     QTimer* previewWatch_ = nullptr;  // notices a preview that has played to its end
 
     QPixmap background_;
-    std::array<PictureButton*, layout::kButtonCount> buttons_{};
+    std::array<PictureButton*, layout::ButtonCount> buttons_{};
     std::array<Led*, 3> leds_{};
     FileList* list_ = nullptr;
     Caption* textPath_ = nullptr;

@@ -10,7 +10,7 @@
 
 #include <QString>
 
-#include "ui/thread_pool_work.hpp"
+#include "ui/thread_pool_executor.hpp"
 #include "workflow/platform_services.hpp"
 
 class QWidget;
@@ -66,13 +66,13 @@ public:
 // All five, for one window.
 struct QtServices {
     explicit QtServices(QWidget* owner) : folders(owner), messages(owner) {}
-    PlatformServices services() { return {folders, messages, events, pause, &work}; }
+    PlatformServices services() { return {folders, messages, events, pause, &executor}; }
 
     DialogFolderPicker folders;
     MessageBoxSink messages;
     ProcessEventsPump events;
     ThreadSleep pause;
-    ThreadPoolWork work;
+    ThreadPoolExecutor executor;
 };
 
 // An event pump that runs a step (the window refreshing what it shows)

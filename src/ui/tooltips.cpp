@@ -8,26 +8,26 @@ void addToolTips(MainWindow& window) {
     const auto tip = [](QWidget& control, const char* text) { control.setToolTip(QString::fromUtf8(text)); };
     // A caption keeps its description under texts that it shows whole.
     const auto describe = [](Caption& caption, const char* text) { caption.setDescription(QString::fromUtf8(text)); };
-    tip(window.button(layout::kSource),
+    tip(window.button(layout::Source),
         "SOURCE (Ctrl+O): choose the folder of songs to cut. Its .mid files are listed; F5 lists them again. "
         "You can also drop a folder or a .mid file on the window.");
-    tip(window.button(layout::kDest),
+    tip(window.button(layout::Dest),
         "DEST (Ctrl+D): choose the folder the cut files go to. Without one, each cut is written "
         "beside its song.");
-    tip(window.button(layout::kCutAll),
+    tip(window.button(layout::CutAll),
         "CUT ALL (Ctrl+Shift+Enter): cut every listed song to the CLIP LENGTH and write a log, "
         "Quorvane.log, in the source folder. Esc stops it after the file in hand.");
-    tip(window.button(layout::kCutOne), "CUT ONE (Ctrl+Enter): cut the selected song where CUT POINT stands.");
-    tip(window.button(layout::kPlay),
+    tip(window.button(layout::CutOne), "CUT ONE (Ctrl+Enter): cut the selected song where CUT POINT stands.");
+    tip(window.button(layout::Play),
         "Play (Space): hear the five seconds before CUT POINT and how the cut will end; press again to stop.");
-    tip(window.button(layout::kMinimise), "Minimise the window.");
-    tip(window.button(layout::kExit), "Quit (Ctrl+Q). A running CUT ALL stops first, its log closed.");
+    tip(window.button(layout::Minimise), "Minimise the window.");
+    tip(window.button(layout::Exit), "Quit (Ctrl+Q). A running CUT ALL stops first, its log closed.");
     tip(window.list(), "The songs of the source folder. Choose one to see its length and cut it with CUT ONE.");
-    tip(window.segmento(),
+    tip(window.cutSlider(),
         "CUT POINT: where CUT ONE cuts the selected song, shown as a time. Format 1 songs are cut at the "
         "next bar line. At the right end the whole song is kept. Keys: arrows, Page Up/Down, Home, End; or the mouse "
         "wheel.");
-    tip(window.choose(),
+    tip(window.clipSlider(),
         "CLIP LENGTH: how many seconds of each song CUT ALL keeps, from the start. "
         "Keys: arrows, Page Up/Down, Home, End; or the mouse wheel.");
     describe(window.labChoose(), "The clip length CUT ALL keeps, in seconds.");

@@ -10,16 +10,16 @@
 namespace quorvane::ui {
 
 WindowKeys::WindowKeys(MainWindow& window) : QObject(&window), window_(window) {
-    const std::initializer_list<QWidget*> order = {&window.button(layout::kSource),
-                                                   &window.button(layout::kDest),
-                                                   &window.button(layout::kCutAll),
-                                                   &window.choose(),
+    const std::initializer_list<QWidget*> order = {&window.button(layout::Source),
+                                                   &window.button(layout::Dest),
+                                                   &window.button(layout::CutAll),
+                                                   &window.clipSlider(),
                                                    &window.list(),
-                                                   &window.segmento(),
-                                                   &window.button(layout::kPlay),
-                                                   &window.button(layout::kCutOne),
-                                                   &window.button(layout::kMinimise),
-                                                   &window.button(layout::kExit)};
+                                                   &window.cutSlider(),
+                                                   &window.button(layout::Play),
+                                                   &window.button(layout::CutOne),
+                                                   &window.button(layout::Minimise),
+                                                   &window.button(layout::Exit)};
     for (auto it = order.begin(); it + 1 != order.end(); ++it) QWidget::setTabOrder(*it, *(it + 1));
     ring_ = new FocusRing(&window, order);
 
@@ -35,12 +35,12 @@ WindowKeys::WindowKeys(MainWindow& window) : QObject(&window), window_(window) {
         QKeySequence keys;
         std::function<void()> action;
     } shortcuts[] = {
-        {QKeySequence(Qt::CTRL | Qt::Key_O), run(layout::kSource)},
-        {QKeySequence(Qt::CTRL | Qt::Key_D), run(layout::kDest)},
-        {QKeySequence(Qt::CTRL | Qt::Key_Return), run(layout::kCutOne)},
-        {QKeySequence(Qt::CTRL | Qt::Key_Enter), run(layout::kCutOne)},
-        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Return), run(layout::kCutAll)},
-        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Enter), run(layout::kCutAll)},
+        {QKeySequence(Qt::CTRL | Qt::Key_O), run(layout::Source)},
+        {QKeySequence(Qt::CTRL | Qt::Key_D), run(layout::Dest)},
+        {QKeySequence(Qt::CTRL | Qt::Key_Return), run(layout::CutOne)},
+        {QKeySequence(Qt::CTRL | Qt::Key_Enter), run(layout::CutOne)},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Return), run(layout::CutAll)},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Enter), run(layout::CutAll)},
         // At once: during a batch this runs from the batch's own event handling.
         {QKeySequence(Qt::Key_Escape), [this] { window_.model().requestStop(); }},
         {QKeySequence(Qt::Key_F5), later([this] { window_.listAgain(); })},

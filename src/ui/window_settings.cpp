@@ -35,13 +35,13 @@ void remember(QSettings& store, const QString& key, const std::string& value) {
 }  // namespace
 
 void WindowSettings::restore(MainWindow& window) {
-    Form1& form = window.model();
-    if (const QString source = folder(store_, kSource); !source.isEmpty()) form.useSourceFolder(source.toStdString());
-    if (const QString dest = folder(store_, kDest); !dest.isEmpty()) form.useDestFolder(dest.toStdString());
+    WindowModel& model = window.model();
+    if (const QString source = folder(store_, kSource); !source.isEmpty()) model.useSourceFolder(source.toStdString());
+    if (const QString dest = folder(store_, kDest); !dest.isEmpty()) model.useDestFolder(dest.toStdString());
     bool ok = false;
     const int clip = store_.value(kClipLength).toInt(&ok);
-    TarnSlider& choose = window.choose();
-    if (ok && clip >= choose.Min() && clip <= choose.Max()) choose.SetValue(clip);
+    SliderModel& slider = window.clipSlider();
+    if (ok && clip >= slider.Min() && clip <= slider.Max()) slider.SetValue(clip);
     // A place on a screen that is no longer there would hide the window.
     const QPoint place = store_.value(kPosition).toPoint();
     if (store_.contains(kPosition) && QGuiApplication::screenAt(place + QPoint(20, 20))) window.move(place);
@@ -50,10 +50,10 @@ void WindowSettings::restore(MainWindow& window) {
 }
 
 void WindowSettings::save(MainWindow& window) {
-    Form1& form = window.model();
-    remember(store_, kSource, form.TextPath);
-    remember(store_, kDest, form.appState().TextDest);
-    store_.setValue(kClipLength, window.choose().Value());
+    WindowModel& model = window.model();
+    remember(store_, kSource, model.sourceFolder);
+    remember(store_, kDest, model.appState().destFolder);
+    store_.setValue(kClipLength, window.clipSlider().Value());
     store_.setValue(kPosition, window.pos());
     store_.sync();
 }

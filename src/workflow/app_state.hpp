@@ -19,13 +19,13 @@ struct ExactDivision {
 // and its cut; PreLeggi and the cutters fill it from the engine's values.
 // Strings are UTF-8.
 struct AppState {
-    std::string FilePath;                 // full path of the current file; empty: none
+    std::string songPath;                 // full path of the current file; empty: none
     std::uint32_t Tempo = 0;              // microseconds per quarter note
     double TickMs = 0;                    // milliseconds per source tick
     ExactDivision Division;               // ticks per sixteenth note
     std::uint64_t CutTick = 0;            // source tick where CUT ONE ends the clip; 0: none (see cut_points.hpp)
     std::string CutFilePath;              // full path of the last cut file
-    std::string FileName;                 // the listed name of the current file (upper case)
+    std::string listedName;                 // the listed name of the current file (upper case)
     bool KeepsNameCase = false;           // another file's name differs only in case: cut names keep the case
     int CutNumber = 0;                    // 2 or more: the cut is NAME-N-CUT.mid, its listing's own name
     bool IsFormatOne = false;
@@ -33,8 +33,8 @@ struct AppState {
     std::uint16_t Format = 0;  // the header's format, as it is (2 and up cannot be cut)
 
     // Captions the cutters read or write.
-    std::string TextDest;  // destination folder; empty: beside the source
-    std::string Text9;     // full path shown under the list
+    std::string destFolder;  // destination folder; empty: beside the source
+    std::string shownPath;     // full path shown under the list
 };
 
 }  // namespace quorvane

@@ -5,7 +5,7 @@
 #include "engine/cut_points.hpp"
 #include "engine/music_time.hpp"
 #include "platform/files.hpp"
-#include "form1.hpp"
+#include "window_model.hpp"
 
 namespace quorvane {
 
@@ -24,11 +24,11 @@ private:
 // Keeps a slider from taking the user's input for as long as it lives.
 class Frozen {
 public:
-    explicit Frozen(TarnSlider& slider) : slider_(slider), was_(slider.Enabled()) { slider_.SetEnabled(false); }
+    explicit Frozen(SliderModel& slider) : slider_(slider), was_(slider.Enabled()) { slider_.SetEnabled(false); }
     ~Frozen() { slider_.SetEnabled(was_); }
 
 private:
-    TarnSlider& slider_;
+    SliderModel& slider_;
     bool was_;
 };
 
@@ -44,51 +44,51 @@ std::string fileNameOf(const std::string& path) { return utf8FromPath(pathFromUt
 
 }  // namespace
 
-void Form1::CutOne() {
-    const std::int32_t value = Segmento.Value();
-    if (state.FilePath.empty()) {
-        LabStatus = "Nothing cut: choose a song in the list first.";
+void WindowModel::cutCurrentSong() {
+    const std::int32_t value = cutSlider.Value();
+    if (state.songPath.empty()) {
+        status = "Nothing cut: choose a song in the list first.";
         return;
     }
     if (measuring()) {
         // Until the song is measured, the window shows neither its fields
         // nor those of the song before it.
-        LabStatus = measuringStatus_ = "Nothing cut: the song is still being measured.";
+        status = measuringStatus_ = "Nothing cut: the song is still being measured.";
         return;
     }
     if (const std::string refusal = formatRefusal(); !refusal.empty()) {
-        LabStatus = refusal;
+        status = refusal;
         return;
     }
     if (value <= 0) {
-        LabStatus = "Nothing cut: move CUT POINT past the start.";
+        status = "Nothing cut: move CUT POINT past the start.";
         return;
     }
     // The cut is made where the thumb stands, whatever happened before.
-    LabStatus.clear();
+    status.clear();
     state.CutTick = cutTickAt(value);
-    state.CutFilePath = cutAtPosition(currentSong(), value, state.TextDest).cutFile;
-    LabStatus = "Written: " + fileNameOf(state.CutFilePath);
+    state.CutFilePath = cutAtPosition(currentSong(), value, state.destFolder).cutFile;
+    status = "Written: " + fileNameOf(state.CutFilePath);
 }
 
-void Form1::fileStarted(const BatchProgress& progress) {
+void WindowModel::fileStarted(const BatchProgress& progress) {
     if (progress.failure.empty()) {
         // The file in hand is current, its clip's end on the cut slider: the
         // first step at or past it.
-        nameCurrent(ListMIDI.at(static_cast<std::size_t>(progress.position - 1)));
+        nameCurrent(songs.at(static_cast<std::size_t>(progress.position - 1)));
         takeHeader(progress.header);
         timeline_ = progress.timeline;
-        Segmento.SetValue(0);
+        cutSlider.SetValue(0);
         fitCutSlider();
         const std::uint64_t cut = progress.cutTick;
-        Segmento.SetValue(cut == kWholeSong ? Segmento.Max()
-                                            : stepAtOrAfter(cut, timeline_->division(), Segmento.Max()));
+        cutSlider.SetValue(cut == kWholeSong ? cutSlider.Max()
+                                            : stepAtOrAfter(cut, timeline_->division(), cutSlider.Max()));
         state.CutTick = cut;
-        LabDurataTempo = progress.clipTime;
+        cutPointTime = progress.clipTime;
     } else {
         forgetCurrentFile();
     }
-    LabStatus = std::to_string(progress.position) + " of " + std::to_string(progress.count);
+    status = std::to_string(progress.position) + " of " + std::to_string(progress.count);
     if (onBatchProgress) onBatchProgress(progress);
     // Clicks are handled here; whatever a slider move changes, the file
     // about to be logged is the one cut, at the position logged.
@@ -97,8 +97,8 @@ void Form1::fileStarted(const BatchProgress& progress) {
     state = prepared;
 }
 
-void Form1::fileFinished(const BatchProgress& progress) {
-    LabNum = std::to_string(progress.position);
+void WindowModel::fileFinished(const BatchProgress& progress) {
+    cutCount = std::to_string(progress.position);
     if (!progress.cutFilePath.empty()) state.CutFilePath = progress.cutFilePath;
     if (onBatchProgress) onBatchProgress(progress);
     // A batch about to stop does not wait.
@@ -106,42 +106,42 @@ void Form1::fileFinished(const BatchProgress& progress) {
     if (!stopping && batchPauseMs > 0) services_.pause.sleepMilliseconds(batchPauseMs);
 }
 
-BatchStop Form1::stopRequested() {
+BatchStop WindowModel::stopRequested() {
     if (exitRequested_) return BatchStop::Now;
     return stopRequested_ ? BatchStop::AfterFile : BatchStop::None;
 }
 
-void Form1::CutAll() {
-    if (ListMIDI.empty()) {
-        LabStatus = "Nothing cut: the list has no songs.";
+void WindowModel::cutEverySong() {
+    if (songs.empty()) {
+        status = "Nothing cut: the list has no songs.";
         return;
     }
     if (!(clipLengthSeconds() > 0)) {
-        LabStatus = "Nothing cut: set CLIP LENGTH above 0 seconds.";
+        status = "Nothing cut: set CLIP LENGTH above 0 seconds.";
         return;
     }
-    LabStatus.clear();
+    status.clear();
     // The batch makes each file current itself; a song half chosen is not.
     if (measuring()) forgetCurrentFile();
     failures_.clear();
     previewFailures_.clear();
-    const BatchPlan plan{TextPath, ListMIDI, clipLengthSeconds(), state.TextDest, {}};
+    const BatchPlan plan{sourceFolder, songs, clipLengthSeconds(), state.destFolder, {}};
     const Running running(batchRunning_);
     stopRequested_ = false;
     // The clip length and the cut point belong to the batch until it ends.
-    const Frozen frozenSegmento(Segmento), frozenChoose(Choose);
+    const Frozen frozenSegmento(cutSlider), frozenChoose(clipSlider);
     // The window's batch takes its files one by one, its events and pause between them.
     const BatchReport report = cutFolder(plan, 1, *this);
     failures_ = report.failures;
     previewFailures_ = report.previewFailures;
     const std::string message = report.message();
     if (!report.stopReason.empty()) {
-        LabStatus = "Stopped: " + report.destinationFault + "; see the log.";
+        status = "Stopped: " + report.destinationFault + "; see the log.";
     } else if (!report.stoppedAfter.empty()) {
-        LabStatus = "Stopped after " + report.stoppedAfter + "; see Quorvane.log.";
+        status = "Stopped after " + report.stoppedAfter + "; see Quorvane.log.";
     } else if (report.complete) {
-        LabNum = "Done!";
-        LabStatus = "Cut " + std::to_string(report.cut()) + " of " + std::to_string(report.count) +
+        cutCount = "Done!";
+        status = "Cut " + std::to_string(report.cut()) + " of " + std::to_string(report.count) +
                     " files; see Quorvane.log.";
     } else {
         return;  // the window is closing

@@ -5,7 +5,7 @@
 #include "engine/cutters.hpp"
 #include "engine/pre_reader.hpp"
 #include "platform/files.hpp"
-#include "form1.hpp"
+#include "window_model.hpp"
 
 namespace quorvane {
 
@@ -13,13 +13,13 @@ namespace {
 
 // The song is read afresh, as the user may have changed it since it was measured.
 CutRequest requestFor(const AppState& state, const Timeline* timeline) {
-    return CutRequest{state.FilePath, state.FileName, state.TextDest, state.KeepsNameCase,
+    return CutRequest{state.songPath, state.listedName, state.destFolder, state.KeepsNameCase,
                       state.CutNumber, state.CutTick, timeline, nullptr};
 }
 
 }  // namespace
 
-void Form1::takeHeader(const SongHeader& song) {
+void WindowModel::takeHeader(const SongHeader& song) {
     state.Format = song.format;
     state.IsFormatOne = song.format == 1;
     state.FormatText.assign(1, state.IsFormatOne ? '1' : '0');
@@ -28,24 +28,24 @@ void Form1::takeHeader(const SongHeader& song) {
     state.TickMs = song.tickMs;
 }
 
-SongInfo Form1::currentSong() const {
+SongInfo WindowModel::currentSong() const {
     SongInfo song;
-    song.path = state.FilePath;
-    song.listed = ListedSong{state.FileName, utf8FromPath(pathFromUtf8(state.FilePath).filename()),
+    song.path = state.songPath;
+    song.listed = ListedSong{state.listedName, utf8FromPath(pathFromUtf8(state.songPath).filename()),
                              state.KeepsNameCase, state.CutNumber};
     song.format = state.Format;
     song.division = state.Division.quarters;
     song.tempo = state.Tempo;
     song.tickMs = state.TickMs;
     song.timeline = timeline_;
-    song.cutSteps = Segmento.Max();
+    song.cutSteps = cutSlider.Max();
     return song;
 }
 
-std::optional<std::pair<CutRequest, bool>> Form1::pendingCut() const {
-    const std::int32_t value = Segmento.Value();
+std::optional<std::pair<CutRequest, bool>> WindowModel::pendingCut() const {
+    const std::int32_t value = cutSlider.Value();
     // A song still being measured has none of its own fields yet.
-    if (state.FilePath.empty() || measuring() || value <= 0 || !formatRefusal().empty()) return std::nullopt;
+    if (state.songPath.empty() || measuring() || value <= 0 || !formatRefusal().empty()) return std::nullopt;
     CutRequest request = requestFor(state, nullptr);  // read afresh, as CUT ONE reads it
     request.cutTick = cutTickAt(value);
     return std::pair{request, state.IsFormatOne};

@@ -9,39 +9,39 @@
 #include "engine/pre_reader.hpp"
 #include "platform/text.hpp"
 #include "error_text.hpp"
-#include "form1.hpp"
+#include "window_model.hpp"
 #include "scripted_services.hpp"
 #include "core/clock_text.hpp"
 
 namespace quorvane {
 
 namespace {
-BackgroundWork& immediateWork() {
-    static ImmediateWork work;
+Executor& immediateExecutor() {
+    static ImmediateExecutor work;
     return work;
 }
 }  // namespace
 
 // What the measure of a chosen song found, away from the window's thread.
-struct Form1::MeasuredSong {
+struct WindowModel::MeasuredSong {
     SongInfo song;
     std::exception_ptr error;
 };
 
-void Form1::ListMIDI_Click(int index) {
+void WindowModel::chooseSong(int index) {
     // During a batch the list belongs to the batch: the file it logged is
     // the file it cuts.
     if (batchRunning_) return;
     guarded([&] {
-        if (index < 0 || index >= static_cast<int>(ListMIDI.size())) return;
-        select(ListMIDI[static_cast<std::size_t>(index)]);
+        if (index < 0 || index >= static_cast<int>(songs.size())) return;
+        select(songs[static_cast<std::size_t>(index)]);
     });
 }
 
-void Form1::select(const ListedSong& item) {
+void WindowModel::select(const ListedSong& item) {
     abandonSelection();
     nameCurrent(item);
-    LabStatus.clear();  // whatever it said was about something else
+    status.clear();  // whatever it said was about something else
     auto stop = std::make_shared<std::atomic<bool>>(false);
     auto measured = std::make_shared<MeasuredSong>();
     selectionStop_ = stop;
@@ -52,9 +52,9 @@ void Form1::select(const ListedSong& item) {
     } leave{selecting_};
     // The job owns all it reads: it may outlive this window model.
     try {
-        (services_.work ? *services_.work : immediateWork())
+        (services_.executor ? *services_.executor : immediateExecutor())
             .run(
-                [path = state.FilePath, item, stop, measured] {
+                [path = state.songPath, item, stop, measured] {
                     try {
                         measured->song = measureSong(path, item, stop.get());
                     } catch (...) {
@@ -72,11 +72,11 @@ void Form1::select(const ListedSong& item) {
     }
     if (!measuring()) return;
     // Until then the window shows the song's name, and nothing of the song before.
-    LabStatus = measuringStatus_ = "Measuring " + withoutControlCharacters(state.FileName) + "...";
-    LabDurataTempo.clear();
+    status = measuringStatus_ = "Measuring " + withoutControlCharacters(state.listedName) + "...";
+    cutPointTime.clear();
 }
 
-void Form1::finishSelection(MeasuredSong& measured) {
+void WindowModel::finishSelection(MeasuredSong& measured) {
     const bool later = !selecting_;
     selectionStop_.reset();
     measuringStatus_.clear();
@@ -92,94 +92,94 @@ void Form1::finishSelection(MeasuredSong& measured) {
         timeline_ = song.timeline;
         // The thumb starts at the song's end: the whole song, its length on show.
         fitCutSlider();
-        Segmento.SetValue(Segmento.Max());
+        cutSlider.SetValue(cutSlider.Max());
         showCutPoint();
         const std::string refusal = formatRefusal();
-        LabStatus = refusal.empty() ? "Ready to cut: " + withoutControlCharacters(state.FileName) : refusal;
+        status = refusal.empty() ? "Ready to cut: " + withoutControlCharacters(state.listedName) : refusal;
     } catch (...) {
         failure = std::current_exception();
     }
     --depth_;
     if (failure) {
         forgetCurrentFile();
-        LabStatus.clear();
+        status.clear();
         report(failure);
     }
     if (later && onSelectionMeasured) onSelectionMeasured();
 }
 
-void Form1::abandonSelection() {
+void WindowModel::abandonSelection() {
     if (!selectionStop_) return;
     selectionStop_->store(true);
     selectionStop_.reset();
     // What the line said about the measure ends with it.
-    if (LabStatus == measuringStatus_) LabStatus.clear();
+    if (status == measuringStatus_) status.clear();
     measuringStatus_.clear();
 }
 
-void Form1::nameCurrent(const ListedSong& item) {
+void WindowModel::nameCurrent(const ListedSong& item) {
     timeline_.reset();  // the song before is measured no more
-    state.FilePath = TextPath + pathSeparator() + item.diskName;
-    state.Text9 = state.FilePath;
-    state.FileName = item.text;
+    state.songPath = sourceFolder + pathSeparator() + item.diskName;
+    state.shownPath = state.songPath;
+    state.listedName = item.text;
     state.KeepsNameCase = item.keepsCase;
     state.CutNumber = item.cutNumber;
 }
 
-void Form1::forgetCurrentFile() {
+void WindowModel::forgetCurrentFile() {
     // A file that could not be read or measured is not current: the cut
     // commands and the cut slider then leave it alone, and nothing of the
     // song before it stays on show.
     abandonSelection();
-    state.FilePath.clear();
-    state.FileName.clear();
-    state.Text9.clear();
+    state.songPath.clear();
+    state.listedName.clear();
+    state.shownPath.clear();
     state.CutTick = 0;
     timeline_.reset();
-    LabDurataTempo.clear();
-    Segmento.SetValue(0);
-    Segmento.SetMax(kNoSongMax);
+    cutPointTime.clear();
+    cutSlider.SetValue(0);
+    cutSlider.SetMax(kNoSongMax);
 }
 
-void Form1::fitCutSlider() {
+void WindowModel::fitCutSlider() {
     // One step for every 1000 music ticks up to the song's end, the last
     // step reaching it: at the end of the rail the whole song is kept.
     const std::int32_t max = cutSteps(*timeline_);
     // A thumb past the new end goes to the end, and that is where it cuts.
-    Segmento.SetMax(max);
-    if (Segmento.Value() > max) Segmento.SetValue(max);
+    cutSlider.SetMax(max);
+    if (cutSlider.Value() > max) cutSlider.SetValue(max);
     showCutPoint();
 }
 
-std::string Form1::formatRefusal() const {
-    if (state.FilePath.empty() || !timeline_ || state.Format <= 1) return {};
-    return describeFileFailure(std::make_exception_ptr(unsupportedFormat(state.FilePath, state.Format)));
+std::string WindowModel::formatRefusal() const {
+    if (state.songPath.empty() || !timeline_ || state.Format <= 1) return {};
+    return describeFileFailure(std::make_exception_ptr(unsupportedFormat(state.songPath, state.Format)));
 }
 
-std::uint64_t Form1::cutTickAt(std::int32_t value) const {
-    if (!timeline_) throw FileError(ErrorKind::NotPrepared, state.FilePath, "the song has not been measured");
-    return cutTickAtStep(*timeline_, state.IsFormatOne, std::clamp(value, 0, Segmento.Max()));
+std::uint64_t WindowModel::cutTickAt(std::int32_t value) const {
+    if (!timeline_) throw FileError(ErrorKind::NotPrepared, state.songPath, "the song has not been measured");
+    return cutTickAtStep(*timeline_, state.IsFormatOne, std::clamp(value, 0, cutSlider.Max()));
 }
 
-std::string Form1::timeAtPosition(std::int32_t value) const {
-    if (state.FilePath.empty() || !timeline_ || !formatRefusal().empty()) return {};
+std::string WindowModel::timeAtPosition(std::int32_t value) const {
+    if (state.songPath.empty() || !timeline_ || !formatRefusal().empty()) return {};
     if (value <= 0) return minutesSeconds(0);  // no clip
     // What is shown is the clip that is written: for Format 1 up to its bar line.
     return minutesSeconds(wholeSeconds(clipSeconds(*timeline_, cutTickAt(value))));
 }
 
-void Form1::Segmento_ValueChanged() { showCutPoint(); }
+void WindowModel::cutPointMoved() { showCutPoint(); }
 
-void Form1::showCutPoint() {
-    if (state.FilePath.empty() || !timeline_) return;
+void WindowModel::showCutPoint() {
+    if (state.songPath.empty() || !timeline_) return;
     // Until the new position is known, none is: CUT ONE never cuts at a
     // position the window does not show.
     state.CutTick = 0;
-    LabDurataTempo.clear();
+    cutPointTime.clear();
     if (!formatRefusal().empty()) return;  // no clip to show
-    const std::int32_t value = Segmento.Value();
+    const std::int32_t value = cutSlider.Value();
     const std::uint64_t cut = value > 0 ? cutTickAt(value) : 0;
-    LabDurataTempo = timeAtPosition(value);
+    cutPointTime = timeAtPosition(value);
     state.CutTick = cut;
 }
 

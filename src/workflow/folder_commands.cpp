@@ -6,7 +6,7 @@
 #include "engine/errors.hpp"
 #include "platform/files.hpp"
 #include "platform/text.hpp"
-#include "form1.hpp"
+#include "window_model.hpp"
 #include "core/song_listing.hpp"
 
 namespace quorvane {
@@ -16,78 +16,78 @@ constexpr char kSourceTitle[] = "Choose Harmara source path...";
 constexpr char kDestTitle[] = "Choose Midi-Files destination path...";
 }  // namespace
 
-void Form1::Source() {
+void WindowModel::askSourceFolder() {
     // The dialog starts in the folder it may replace, else in the other one;
     // a cancel changes nothing.
     const std::optional<std::string> chosen =
-        services_.folders.pickFolder(kSourceTitle, TextPath.empty() ? state.TextDest : TextPath);
+        services_.folders.pickFolder(kSourceTitle, sourceFolder.empty() ? state.destFolder : sourceFolder);
     if (chosen) useSourceFolder(*chosen);
 }
 
-void Form1::Dest() {
+void WindowModel::askDestFolder() {
     const std::optional<std::string> chosen =
-        services_.folders.pickFolder(kDestTitle, state.TextDest.empty() ? TextPath : state.TextDest);
+        services_.folders.pickFolder(kDestTitle, state.destFolder.empty() ? sourceFolder : state.destFolder);
     if (chosen) useDestFolder(*chosen);
 }
 
-void Form1::clearListing() {
-    ListMIDI.clear();
-    LabFound.clear();
-    LabNum.clear();
+void WindowModel::clearListing() {
+    songs.clear();
+    listedCount.clear();
+    cutCount.clear();
 }
 
-void Form1::listSource() {
+void WindowModel::listSource() {
     clearListing();
     // A measure still under way for a song that stays listed keeps its line.
-    if (!measuring()) LabStatus.clear();
+    if (!measuring()) status.clear();
     try {
-        ListMIDI = listSongs(TextPath);
+        songs = listSongs(sourceFolder);
     } catch (...) {
         keepCurrentIfListed();
         throw;
     }
-    LabFound = std::to_string(ListMIDI.size());
+    listedCount = std::to_string(songs.size());
     keepCurrentIfListed();
 }
 
-void Form1::keepCurrentIfListed() {
+void WindowModel::keepCurrentIfListed() {
     // Another folder, or the same one without the song: it is not current,
     // and nothing cuts it until the user picks a song of this list.
-    if (!state.FilePath.empty() && currentIndex() < 0) {
+    if (!state.songPath.empty() && currentIndex() < 0) {
         forgetCurrentFile();
-        LabStatus.clear();
+        status.clear();
     }
-    state.Text9 = state.FilePath;
+    state.shownPath = state.songPath;
 }
 
-int Form1::currentIndex() const {
-    if (state.FilePath.empty()) return -1;
-    for (std::size_t i = 0; i < ListMIDI.size(); ++i) {
-        if (TextPath + pathSeparator() + ListMIDI[i].diskName == state.FilePath) return static_cast<int>(i);
+int WindowModel::currentIndex() const {
+    if (state.songPath.empty()) return -1;
+    for (std::size_t i = 0; i < songs.size(); ++i) {
+        if (sourceFolder + pathSeparator() + songs[i].diskName == state.songPath) return static_cast<int>(i);
     }
     return -1;
 }
 
-void Form1::ListAgain() {
-    if (!TextPath.empty()) listSource();
+void WindowModel::listSourceAgain() {
+    if (!sourceFolder.empty()) listSource();
 }
 
-void Form1::useSourceFolder(const std::string& folder) {
+void WindowModel::useSourceFolder(const std::string& folder) {
     if (batchRunning_ || folder.empty()) return;
     guarded([&] {
-        TextPath = folder;
+        sourceFolder = folder;
         listSource();
     });
 }
 
-void Form1::useDestFolder(const std::string& folder) {
+void WindowModel::useDestFolder(const std::string& folder) {
     if (batchRunning_ || folder.empty()) return;
-    state.TextDest = folder;
+    state.destFolder = folder;
 }
 
-int Form1::listIndexOf(const std::string& diskName) const {
-    for (std::size_t i = 0; i < ListMIDI.size(); ++i) {
-        if (ListMIDI[i].diskName == diskName) return static_cast<int>(i);
+int WindowModel::listIndexOf(const std::string& diskName) const {
+    for (std::size_t i = 0; i < songs.size(); ++i) {
+        if (songs[i].diskName == diskName) return static_cast<int>(i);
     }
     return -1;
 }

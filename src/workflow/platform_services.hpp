@@ -40,9 +40,9 @@ public:
 
 // Work that would keep the window from answering (measuring a long song)
 // done away from its thread.
-class BackgroundWork {
+class Executor {
 public:
-    virtual ~BackgroundWork() = default;
+    virtual ~Executor() = default;
     // Runs `job` away from the calling thread, then `done` on the calling
     // thread: before run() returns when the job is over soon, else later,
     // from the thread's event loop. `done` never runs once the service is
@@ -57,7 +57,7 @@ struct PlatformServices {
     MessageSink& messages;
     EventPump& events;
     Pause& pause;
-    BackgroundWork* work = nullptr;  // none: every job runs at once, on the caller's thread
+    Executor* executor = nullptr;  // none: every job runs at once, on the caller's thread
 };
 
 }  // namespace quorvane

@@ -48,7 +48,7 @@ public:
 };
 
 // Runs each job at once on the caller's thread, and its `done` straight after.
-class ImmediateWork : public BackgroundWork {
+class ImmediateExecutor : public Executor {
 public:
     void run(std::function<void()> job, std::function<void()> done) override {
         job();

@@ -19,7 +19,7 @@ constexpr std::uint8_t kTelling[] = {0x00, 0x01, 0x2F, 0x51, 0x7F, 0x80, 0x81, 0
                                      0xC0, 0xE0, 0xF0, 0xF1, 0xF2, 0xF7, 0xF8, 0xFF, 'M'};
 const Bytes kBadQuantities[] = {{0x80, 0x80, 0x80, 0x80, 0x00}, {0xFF, 0xFF, 0xFF, 0xFF}, {0x83}};
 
-enum Damage { Truncate, FlipBits, TellingByte, Reshape, LyingField, Splice, kDamages };
+enum Damage { Truncate, FlipBits, TellingByte, Reshape, LyingField, Splice, DamageCount };
 constexpr const char* kDamageNames[] = {"Truncated",  "FlippedBits", "TellingByte", "Reshaped",
                                         "LyingField", "Spliced",     "Stacked"};
 
@@ -122,13 +122,13 @@ TEST_F(DamagedFiles, CutFileReadsBackWhenTheFirstTempoFallsAfterTheCut) {
 // cut at its start, inside, at its end, past it and not at all.
 TEST_P(DamagedFiles, NothingButARefusalOrAReadableCut) {
     Damager damager(0x5EED + GetParam());
-    const bool stacked = GetParam() == kDamages;
+    const bool stacked = GetParam() == DamageCount;
     int reports = 0;
     for (const BaseSong& song : baseSongs()) {
         for (int k = 0; k < 250 && reports < 10; ++k) {
             Bytes mutant = song.bytes;
             for (std::size_t i = 0, n = stacked ? 2 + damager.below(3) : 1; i < n; ++i) {
-                const auto damage = static_cast<Damage>(stacked ? damager.below(kDamages) : GetParam());
+                const auto damage = static_cast<Damage>(stacked ? damager.below(DamageCount) : GetParam());
                 mutant = damager.damaged(std::move(mutant), damage);
             }
             const std::uint64_t cuts[] = {
@@ -145,7 +145,7 @@ TEST_P(DamagedFiles, NothingButARefusalOrAReadableCut) {
     EXPECT_GT(tally_.failedCuts, 0u) << "every mutant was cut";
 }
 
-INSTANTIATE_TEST_SUITE_P(Damage, DamagedFiles, ::testing::Range(0, kDamages + 1),
+INSTANTIATE_TEST_SUITE_P(Damage, DamagedFiles, ::testing::Range(0, DamageCount + 1),
                          [](const ::testing::TestParamInfo<int>& info) {
                              return std::string(kDamageNames[info.param]);
                          });

@@ -10,7 +10,7 @@
 namespace quorvane::slider_geometry {
 namespace {
 
-// The main window's sliders: Segmento with a 124 x 13 rail picture and a 12 x 21 thumb, Choose with a 9 x 74
+// The main window's sliders: cutSlider with a 124 x 13 rail picture and a 12 x 21 thumb, clipSlider with a 9 x 74
 // rail picture and a 20 x 10 thumb.
 SliderShape pictureSlider(std::int32_t orientation, Size surface, Size thumb, Size rail, std::int32_t value,
                           std::int32_t max) {
@@ -24,11 +24,11 @@ SliderShape pictureSlider(std::int32_t orientation, Size surface, Size thumb, Si
     s.railPicture = rail;
     return s;
 }
-SliderShape segmento(std::int32_t value = 126, std::int32_t max = 252) {
-    return pictureSlider(TarnSlider::kHorizontal, {124, 21}, {12, 21}, {124, 13}, value, max);
+SliderShape cutSlider(std::int32_t value = 126, std::int32_t max = 252) {
+    return pictureSlider(SliderModel::kHorizontal, {124, 21}, {12, 21}, {124, 13}, value, max);
 }
 SliderShape choose(std::int32_t value = 30) {
-    return pictureSlider(TarnSlider::kVertical, {20, 74}, {20, 10}, {9, 74}, value, 59);
+    return pictureSlider(SliderModel::kVertical, {20, 74}, {20, 10}, {9, 74}, value, 59);
 }
 
 // The widget's layout pass: sizing, then placing on the size taken.
@@ -38,10 +38,10 @@ ThumbPosition layOut(SliderShape shape) {
 }
 
 TEST(SliderGeometry, WorkedLayoutsAndRepaintsOfTheMainWindowsSliders) {
-    SliderShape h = segmento();
+    SliderShape h = cutSlider();
     h.surface = {300, 40};  // whatever the host gave it: the rail picture's length is taken
     EXPECT_EQ(std::make_tuple(layoutSize(h), layOut(h)), std::make_tuple(Size{124, 21}, ThumbPosition{56.0f, 0.0f}));
-    h = segmento();
+    h = cutSlider();
     h.thumbAt = layOut(h);
     EXPECT_EQ(planDrawing(h),
               (std::vector<PaintStep>{ClearSurface{kButtonFaceColour}, PaintRailPicture{0, 4}, PaintThumb{56, 0}}));
@@ -67,7 +67,7 @@ TEST(SliderGeometry, WorkedLayoutsAndRepaintsOfTheMainWindowsSliders) {
               (std::vector<PaintStep>{ClearSurface{kButtonFaceColour}, PaintRailPicture{6, 0}, ShowValueTip{}}));
 
     // Min and Max at the ends of each track.
-    EXPECT_EQ(std::make_tuple(positionForValue(segmento(0)), positionForValue(segmento(252)),
+    EXPECT_EQ(std::make_tuple(positionForValue(cutSlider(0)), positionForValue(cutSlider(252)),
                               positionForValue(choose(0)), positionForValue(choose(59))),
               std::make_tuple(0.0f, 112.0f, 64.0f, 0.0f));
 }
@@ -80,7 +80,7 @@ TEST(SliderGeometry, RoundsHalfwayToTheEvenNeighbourAndRefusesWhatDoesNotFit) {
 }
 
 TEST(SliderGeometry, PressHitsTheThumbOnlyInsideItAndDragsStayOnTheTrack) {
-    SliderShape s = segmento(126);
+    SliderShape s = cutSlider(126);
     s.thumbAt = {56.0f, 0.0f};
     for (const auto& [x, y, hits] : {std::tuple{56.0f, 0.0f, true},
                                      {67.9f, 20.9f, true},
@@ -100,15 +100,15 @@ TEST(SliderGeometry, PressHitsTheThumbOnlyInsideItAndDragsStayOnTheTrack) {
 }
 
 TEST(SliderGeometry, TipStandsOverAHorizontalThumbAndLeftOfAVerticalOne) {
-    // Segmento at (100, 200) on the screen, thumb at (56, 0): a 6 x 12 label gives a 10 x 15 tip, centred, its
+    // cutSlider at (100, 200) on the screen, thumb at (56, 0): a 6 x 12 label gives a 10 x 15 tip, centred, its
     // bottom row two pixels above the control.
-    SliderShape h = segmento();
+    SliderShape h = cutSlider();
     h.thumbAt = {56.0f, 0.0f};
     EXPECT_EQ(placeTip(h, 100, 200, {6, 12}), (TipPlacement{157, 183, 10, 15}));
     EXPECT_EQ(placeTip(h, 100, 200, {7, 12}).x, 156);  // 156.5, ties to even
     EXPECT_EQ(placeTip(h, 101, 200, {7, 12}).x, 158);
 
-    // Choose at (300, 50), thumb Top 31.46: the tip ends two pixels left of the thumb, its middle level with the
+    // clipSlider at (300, 50), thumb Top 31.46: the tip ends two pixels left of the thumb, its middle level with the
     // thumb's.
     SliderShape v = choose();
     v.thumbAt = {0.0f, 31.46f};

@@ -21,12 +21,12 @@ using Log = std::vector<std::string>;
 
 // A slider that writes every geometry hook and its event into one log, in the order they happen, on a surface
 // of a size the test chooses.
-class RecordingSlider : public TarnSlider {
+class RecordingSlider : public SliderModel {
 public:
     RecordingSlider() {
         Events().ValueChanged = [this] { log.push_back("ValueChanged"); };
     }
-    using TarnSlider::SetDragging;
+    using SliderModel::SetDragging;
 
     Log log;
     std::int32_t surfaceWidth = 0;
@@ -41,12 +41,12 @@ protected:
 };
 
 TEST(SliderModel, RefusedValuesNameThemselvesAndChangeNothing) {
-    const std::pair<std::function<void(TarnSlider&)>, const char*> refusals[] = {
-        {[](TarnSlider& s) { s.SetMin(8); }, "380: Min = 8 refused (Min must be below Max = 8)"},
-        {[](TarnSlider& s) { s.SetValue(-3); },
+    const std::pair<std::function<void(SliderModel&)>, const char*> refusals[] = {
+        {[](SliderModel& s) { s.SetMin(8); }, "380: Min = 8 refused (Min must be below Max = 8)"},
+        {[](SliderModel& s) { s.SetValue(-3); },
          "380: Value = -3 refused (Value must lie between Min = -2 and Max = 8)"},
-        {[](TarnSlider& s) { s.SetValue(9); }, "380: Value = 9 refused (Value must lie between Min = -2 and Max = 8)"},
-        {[](TarnSlider& s) { s.SetMin(INT_MIN); },
+        {[](SliderModel& s) { s.SetValue(9); }, "380: Value = 9 refused (Value must lie between Min = -2 and Max = 8)"},
+        {[](SliderModel& s) { s.SetMin(INT_MIN); },
          "6: Min = -2147483648 refused (Max - Min does not fit in 32 bits with Max = 8)"},
     };
     for (const auto& [assign, expected] : refusals) {
@@ -130,11 +130,11 @@ TEST(SliderModel, TakesTheWindowsDesignWithoutEventsThenLaysItselfOut) {
     RecordingSlider slider;
     slider.SetValue(3);
     slider.log.clear();
-    slider.LoadDesign(stored_sliders::kChoose, thumb, rail);
+    slider.LoadDesign(stored_sliders::kClipLength, thumb, rail);
     EXPECT_EQ(slider.log, Log{"LayoutSlider"});
     EXPECT_EQ(std::make_tuple(slider.BackColor(), slider.Orientation(), slider.SliderIcon(), slider.RailPicture(),
                               slider.Min(), slider.Max(), slider.Value(), slider.ValueRange()),
-              std::make_tuple(Colour{0x676767}, TarnSlider::kVertical, thumb, rail, 0, 59, 30, 59));
+              std::make_tuple(Colour{0x676767}, SliderModel::kVertical, thumb, rail, 0, 59, 30, 59));
     // The design's value counts as reported.
     slider.log.clear();
     slider.SetValue(30);

@@ -13,7 +13,7 @@
 #include "slider/qt_colour.hpp"
 #include "slider/qt_picture.hpp"
 #include "slider/stored_sliders.hpp"
-#include "slider/tarn_slider_widget.hpp"
+#include "slider/slider_widget.hpp"
 #include "slider/value_tip.hpp"
 
 namespace quorvane::testing {
@@ -32,26 +32,26 @@ Picture solid(int width, int height, const QColor& colour) {
 }
 QRgb rgb(const QImage& image, int x, int y) { return image.pixel(x, y) | 0xFF000000u; }
 
-// A window holding the main window's Segmento (0 to 100 along a 112 px track) in plain colours, each value it
+// A window holding the main window's cutSlider (0 to 100 along a 112 px track) in plain colours, each value it
 // reports written to a log.
-class SliderWidget : public ::testing::Test {
+class SliderWidgetTest : public ::testing::Test {
 protected:
-    SliderWidget() {
+    SliderWidgetTest() {
         window.setGeometry(100, 100, 300, 200);
         s.setGeometry(40, 60, 300, 40);  // the slider sizes itself
-        s.LoadDesign(stored_sliders::kSegmento, solid(12, 21, kThumb), solid(124, 13, kRail));
+        s.LoadDesign(stored_sliders::kCutPoint, solid(12, 21, kThumb), solid(124, 13, kRail));
         s.Events().ValueChanged = [this] { log.push_back("ValueChanged(" + std::to_string(s.Value()) + ")"); };
         window.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
     }
-    ~SliderWidget() override { frmValueTip::Unload(); }
+    ~SliderWidgetTest() override { frmValueTip::Unload(); }
 
     QWidget window;
-    TarnSliderWidget& s = *new TarnSliderWidget(&window);  // the window's child: deleted with it
+    SliderWidget& s = *new SliderWidget(&window);  // the window's child: deleted with it
     Log log;
 };
 
-TEST_F(SliderWidget, PressOnTheRailCentresTheThumbOnThePointerAndAPressOnTheThumbKeepsItsGrip) {
+TEST_F(SliderWidgetTest, PressOnTheRailCentresTheThumbOnThePointerAndAPressOnTheThumbKeepsItsGrip) {
     QTest::mousePress(&s, kLeft, kNoKeys, QPoint(62, 10));  // the thumb's centre goes under the pointer
     EXPECT_EQ(std::make_pair(s.ThumbLeft(), s.Dragging()), std::make_pair(56.0f, true));
     QTest::mouseRelease(&s, kLeft, kNoKeys, QPoint(62, 10));
@@ -70,9 +70,9 @@ TEST_F(SliderWidget, PressOnTheRailCentresTheThumbOnThePointerAndAPressOnTheThum
     EXPECT_EQ(log, (Log{"ValueChanged(50)", "ValueChanged(0)", "ValueChanged(50)", "ValueChanged(58)"}));
 }
 
-TEST_F(SliderWidget, AVerticalThumbKeepsItsGripToo) {
-    TarnSliderWidget& c = *new TarnSliderWidget(&window);
-    c.LoadDesign(stored_sliders::kChoose, solid(20, 10, kThumb), solid(9, 74, kRail));  // 30: thumb Top 31.46
+TEST_F(SliderWidgetTest, AVerticalThumbKeepsItsGripToo) {
+    SliderWidget& c = *new SliderWidget(&window);
+    c.LoadDesign(stored_sliders::kClipLength, solid(20, 10, kThumb), solid(9, 74, kRail));  // 30: thumb Top 31.46
     c.show();
     QTest::mousePress(&c, kLeft, kNoKeys, QPoint(10, 33));
     QTest::mouseMove(&c, QPoint(10, 13));
@@ -80,7 +80,7 @@ TEST_F(SliderWidget, AVerticalThumbKeepsItsGripToo) {
     QTest::mouseRelease(&c, kLeft, kNoKeys, QPoint(10, 13));
 }
 
-TEST_F(SliderWidget, OnlyALeftPressDragsAndADisabledSliderTakesNeitherPressNorKey) {
+TEST_F(SliderWidgetTest, OnlyALeftPressDragsAndADisabledSliderTakesNeitherPressNorKey) {
     QTest::mousePress(&s, kRight, kNoKeys, QPoint(100, 10));
     EXPECT_FALSE(s.Dragging());
     QTest::mouseRelease(&s, kRight, kNoKeys, QPoint(100, 10));
@@ -92,7 +92,7 @@ TEST_F(SliderWidget, OnlyALeftPressDragsAndADisabledSliderTakesNeitherPressNorKe
     EXPECT_TRUE(log.empty());
 }
 
-TEST_F(SliderWidget, TipFollowsTheDragAboveAHorizontalThumbInTheOwnersWordsAndClosesOnRelease) {
+TEST_F(SliderWidgetTest, TipFollowsTheDragAboveAHorizontalThumbInTheOwnersWordsAndClosesOnRelease) {
     s.SetValueTipText([](std::int32_t value) { return "0:0" + std::to_string(value); });
     QTest::mousePress(&s, kLeft, kNoKeys, QPoint(6, 10));
     frmValueTip* tip = frmValueTip::Loaded();
@@ -119,7 +119,7 @@ TEST_F(SliderWidget, TipFollowsTheDragAboveAHorizontalThumbInTheOwnersWordsAndCl
     EXPECT_EQ(frmValueTip::Loaded(), nullptr);
 }
 
-TEST_F(SliderWidget, TipGoesWhenTheSliderIsHiddenOrDisabled) {
+TEST_F(SliderWidgetTest, TipGoesWhenTheSliderIsHiddenOrDisabled) {
     QTest::mousePress(&s, kLeft, kNoKeys, QPoint(100, 10));
     ASSERT_NE(frmValueTip::Loaded(), nullptr);
     window.hide();
@@ -138,13 +138,13 @@ TEST_F(SliderWidget, TipGoesWhenTheSliderIsHiddenOrDisabled) {
     QTest::mouseRelease(&s, kLeft, kNoKeys, QPoint(90, 10));
 }
 
-TEST_F(SliderWidget, RailThumbAndBackgroundInTheirColours) {
+TEST_F(SliderWidgetTest, RailThumbAndBackgroundInTheirColours) {
     s.SetValue(50);  // thumb Left 56; the slider was given 300 x 40
-    const QImage segmento = s.grab().toImage();
-    ASSERT_EQ(segmento.size(), QSize(124, 21));
-    EXPECT_EQ(rgb(segmento, 56, 0), kThumb.rgb());
-    EXPECT_EQ(rgb(segmento, 55, 4), kRail.rgb());  // the rail's rows 4 to 16
-    EXPECT_EQ(rgb(segmento, 100, 17), qRgb(0x55, 0x55, 0x55));
+    const QImage cutSlider = s.grab().toImage();
+    ASSERT_EQ(cutSlider.size(), QSize(124, 21));
+    EXPECT_EQ(rgb(cutSlider, 56, 0), kThumb.rgb());
+    EXPECT_EQ(rgb(cutSlider, 55, 4), kRail.rgb());  // the rail's rows 4 to 16
+    EXPECT_EQ(rgb(cutSlider, 100, 17), qRgb(0x55, 0x55, 0x55));
 }
 
 }  // namespace

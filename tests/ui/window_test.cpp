@@ -24,7 +24,7 @@
 #include "slider/value_tip.hpp"
 #include "ui/focus_ring.hpp"
 #include "ui/main_window.hpp"
-#include "ui/thread_pool_work.hpp"
+#include "ui/thread_pool_executor.hpp"
 #include "ui/window_settings.hpp"
 #include "workflow/scripted_services.hpp"
 #include "core/clock_text.hpp"
@@ -65,7 +65,7 @@ protected:
     }
     void openSource() {  // SOURCE, answered with the songs folder
         picker.answers.push_back(songs.path().string());
-        click(layout::kSource);
+        click(layout::Source);
     }
     std::string caption(const ui::Caption& c) const { return c.text().toStdString(); }
     int rowOf(const char* listed) {
@@ -104,8 +104,8 @@ TEST_F(WindowFace, EveryControlSitsInItsPlaceOnAFixedFramelessWindowAndStartsEmp
     EXPECT_EQ(window.windowIcon().pixmap(32, 32).size(), QSize(32, 32));
 
     std::vector<std::pair<QString, layout::Box>> places = {
-        {"ListMIDI", layout::kListMIDI},  {"Segmento", layout::kSegmento},
-        {"Choose", layout::kChoose},      {"LabChoose", layout::kLabChoose},
+        {"ListMIDI", layout::kListMIDI},  {"Segmento", layout::kCutPoint},
+        {"Choose", layout::kClipLength},      {"LabChoose", layout::kLabChoose},
         {"LabFound", layout::kLabFound},  {"LabDurataTempo", layout::kLabDurataTempo},
         {"LabNum", layout::kLabNum},      {"Text9", layout::kText9},
         {"TextPath", layout::kTextPath},  {"TextDest", layout::kTextDest},
@@ -121,7 +121,7 @@ TEST_F(WindowFace, EveryControlSitsInItsPlaceOnAFixedFramelessWindowAndStartsEmp
 
     // The clip length is shown from the start; buttons and LEDs have no pictures: the background shows them.
     EXPECT_EQ(caption(window.labChoose()), "30");
-    for (int b = 0; b < layout::kButtonCount; ++b)
+    for (int b = 0; b < layout::ButtonCount; ++b)
         EXPECT_TRUE(window.button(layout::Button(b)).pictureName().isEmpty());
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(window.led(i).pictureName().isEmpty());
 }
@@ -164,7 +164,7 @@ TEST(Artwork, EveryBitmapHasItsControlsSizeAndTheBackgroundShowsTheReleasedLook)
 }
 
 TEST_F(WindowMouse, AnyButtonShowsThePressedPictureButOnlyALeftClickOnItRunsItsCommand) {
-    for (int b = 0; b < layout::kButtonCount; ++b) {
+    for (int b = 0; b < layout::ButtonCount; ++b) {
         const layout::ButtonPlace& place = layout::kButtons[b];
         ui::PictureButton& button = window.button(layout::Button(b));
         for (Qt::MouseButton mouse : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
@@ -175,16 +175,16 @@ TEST_F(WindowMouse, AnyButtonShowsThePressedPictureButOnlyALeftClickOnItRunsItsC
             EXPECT_EQ(button.pictureName().toStdString(), place.released);
         }
     }
-    click(window.button(layout::kSource), Qt::RightButton);
-    click(window.button(layout::kExit), Qt::MiddleButton);
+    click(window.button(layout::Source), Qt::RightButton);
+    click(window.button(layout::Exit), Qt::MiddleButton);
     // Pressed on SOURCE, released over DEST: neither runs.
-    press(centre(window.button(layout::kSource)));
-    moveTo(centre(window.button(layout::kDest)));
-    release(centre(window.button(layout::kDest)));
+    press(centre(window.button(layout::Source)));
+    moveTo(centre(window.button(layout::Dest)));
+    release(centre(window.button(layout::Dest)));
     EXPECT_TRUE(picker.requests.empty());
     EXPECT_TRUE(window.isVisible() && !window.isMinimized());
     // The other commands are clicked in the command tests.
-    click(layout::kMinimise);
+    click(layout::Minimise);
     EXPECT_TRUE(window.isMinimized());
 }
 
@@ -193,11 +193,11 @@ TEST_F(WindowMouse, TheLedsFollowTheMainButtonsAndStayLitOverOtherControls) {
     const auto litNow = [&] { return Lit{window.led(0).isLit(), window.led(1).isLit(), window.led(2).isLit()}; };
     const auto at = [&](layout::Button button) { return centre(window.button(button)); };
     // Other controls leave the last one lit; the bare background puts them all out.
-    for (const auto& [point, lit] : {std::pair{at(layout::kSource), Lit{true, false, false}},
-                                     {at(layout::kCutAll), Lit{false, false, true}},
-                                     {at(layout::kDest), Lit{false, true, false}},
-                                     {at(layout::kExit), Lit{false, true, false}},
-                                     {centre(window.segmento()), Lit{false, true, false}},
+    for (const auto& [point, lit] : {std::pair{at(layout::Source), Lit{true, false, false}},
+                                     {at(layout::CutAll), Lit{false, false, true}},
+                                     {at(layout::Dest), Lit{false, true, false}},
+                                     {at(layout::Exit), Lit{false, true, false}},
+                                     {centre(window.cutSlider()), Lit{false, true, false}},
                                      {centre(window.led(0)), Lit{false, true, false}},
                                      {kBareBackground, Lit{false, false, false}}}) {
         moveTo(point);
@@ -234,22 +234,22 @@ TEST_F(WindowCommands, TheCutPointShowsWhereTheSongIsCut) {
     EXPECT_EQ(caption(window.text9()), (songs.path() / "Long.mid").string());
 
     // A press on the cut slider moves its thumb there and shows the time there at once; so does the tip.
-    const QPoint onSegmento = window.segmento().geometry().topLeft() + QPoint(60, 10);
+    const QPoint onSegmento = window.cutSlider().geometry().topLeft() + QPoint(60, 10);
     press(onSegmento);
     // Format 1 at 120 bpm: the clip ends on the bar line (2 s) at or after the step's 1000/768 quarter notes.
-    const double bars = std::ceil(window.segmento().Value() * 1000.0 / 768 / 4);
+    const double bars = std::ceil(window.cutSlider().Value() * 1000.0 / 768 / 4);
     EXPECT_EQ(caption(window.labDurataTempo()), minutesSeconds(wholeSeconds(bars * 2)));
     moveTo(onSegmento + QPoint(30, 0));
     ASSERT_NE(frmValueTip::Loaded(), nullptr);
     EXPECT_EQ(frmValueTip::Loaded()->lblTip->text(), window.labDurataTempo().text());
     // Dragged past the end of the rail: the whole song.
-    const QPoint pastTheEnd = window.segmento().geometry().topRight() + QPoint(20, 10);
+    const QPoint pastTheEnd = window.cutSlider().geometry().topRight() + QPoint(20, 10);
     moveTo(pastTheEnd);
     release(pastTheEnd);
     EXPECT_EQ(caption(window.labDurataTempo()), "04:12");
 
     // The clip length shows two digits.
-    click(window.choose().geometry().topLeft() + QPoint(10, 64));
+    click(window.clipSlider().geometry().topLeft() + QPoint(10, 64));
     EXPECT_EQ(caption(window.labChoose()), "05");
 }
 
@@ -259,8 +259,8 @@ TEST_F(WindowCommands, CutAllShowsTheFileInHandFreezesTheListAndStopsOnEscapeOrE
     openSource();
     EXPECT_EQ(caption(window.labFound()), "2");
     picker.answers.push_back(out.path().string());
-    click(layout::kDest);
-    window.choose().SetValue(2);
+    click(layout::Dest);
+    window.clipSlider().SetValue(2);
     std::vector<std::string> shown;
     std::vector<bool> enabled;  // the buttons that wait look it; minimise and exit do not wait
     pump.onPump = [&] {
@@ -268,10 +268,10 @@ TEST_F(WindowCommands, CutAllShowsTheFileInHandFreezesTheListAndStopsOnEscapeOrE
                         std::to_string(window.list().currentRow()) + ", " + caption(window.labStatus()));
         EXPECT_TRUE(window.batchProgress().isVisible());
         enabled.clear();
-        for (int b = 0; b < layout::kButtonCount; ++b) enabled.push_back(window.button(layout::Button(b)).isEnabled());
+        for (int b = 0; b < layout::ButtonCount; ++b) enabled.push_back(window.button(layout::Button(b)).isEnabled());
         click(rowAt(0));
     };
-    click(layout::kCutAll);
+    click(layout::CutAll);
     QCoreApplication::processEvents();  // whatever the batch left queued
     EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
     EXPECT_EQ(shown, (std::vector<std::string>{(songs.path() / "A.MID").string() + " 00:02 row 0, 1 of 2",
@@ -285,7 +285,7 @@ TEST_F(WindowCommands, CutAllShowsTheFileInHandFreezesTheListAndStopsOnEscapeOrE
     EXPECT_FALSE(window.batchProgress().isVisible());
     // SOURCE, DEST, CUT ALL, CUT ONE, minimise, exit, play.
     EXPECT_EQ(enabled, (std::vector<bool>{false, false, false, false, true, true, false}));
-    EXPECT_TRUE(window.button(layout::kCutAll).isEnabled());
+    EXPECT_TRUE(window.button(layout::CutAll).isEnabled());
 
     window.list().setFocus();
     pump.onPump = [&] { QTest::keyClick(&window.list(), Qt::Key_Escape); };  // whichever control has the focus
@@ -300,10 +300,10 @@ TEST_F(WindowCommands, CutAllShowsTheFileInHandFreezesTheListAndStopsOnEscapeOrE
     bool shownUntilTheBatchStops = false;
     pump.onPump = [&] {
         pump.onPump = nullptr;
-        click(layout::kExit);
+        click(layout::Exit);
         shownUntilTheBatchStops = window.isVisible();
     };
-    click(layout::kCutAll);
+    click(layout::CutAll);
     EXPECT_TRUE(shownUntilTheBatchStops);
     EXPECT_FALSE(window.isVisible());
 }
@@ -344,11 +344,11 @@ TEST_F(WindowCommands, OnlyTheUserChoosesASongSoABrokenOneIsReportedOnce) {
 
 TEST_F(WindowCommands, EveryCommandIsReachedFromTheKeyboard) {
     // Tab goes down the left column, then the right, then the title's buttons.
-    window.button(layout::kSource).setFocus(Qt::TabFocusReason);
+    window.button(layout::Source).setFocus(Qt::TabFocusReason);
     for (QWidget* next : std::initializer_list<QWidget*>{
-             &window.button(layout::kDest), &window.button(layout::kCutAll), &window.choose(), &window.list(),
-             &window.segmento(), &window.button(layout::kPlay), &window.button(layout::kCutOne),
-             &window.button(layout::kMinimise), &window.button(layout::kExit), &window.button(layout::kSource)}) {
+             &window.button(layout::Dest), &window.button(layout::CutAll), &window.clipSlider(), &window.list(),
+             &window.cutSlider(), &window.button(layout::Play), &window.button(layout::CutOne),
+             &window.button(layout::Minimise), &window.button(layout::Exit), &window.button(layout::Source)}) {
         key(Qt::Key_Tab);
         EXPECT_EQ(focused(), next) << next->objectName().toStdString();
         EXPECT_EQ(window.keys().focusRing().target(), next);
@@ -357,7 +357,7 @@ TEST_F(WindowCommands, EveryCommandIsReachedFromTheKeyboard) {
     // Space on SOURCE shows it pressed while held, and opens the folder picker.
     picker.answers.push_back(songs.path().string());
     QTest::keyPress(focused(), Qt::Key_Space);
-    EXPECT_EQ(window.button(layout::kSource).pictureName(), "SOURCEDW");
+    EXPECT_EQ(window.button(layout::Source).pictureName(), "SOURCEDW");
     QTest::keyRelease(focused(), Qt::Key_Space);
     QCoreApplication::processEvents();
     ASSERT_EQ(window.list().count(), 2);
@@ -365,7 +365,7 @@ TEST_F(WindowCommands, EveryCommandIsReachedFromTheKeyboard) {
 
     // The cut point's keys move it by one, by a tenth, and to its ends; the time follows, and the tip shows
     // while a key is held.
-    window.segmento().setFocus(Qt::TabFocusReason);
+    window.cutSlider().setFocus(Qt::TabFocusReason);
     for (const auto& [key, value] :
          {std::pair{Qt::Key_Home, 0}, {Qt::Key_Right, 1}, {Qt::Key_PageUp, 5}, {Qt::Key_Down, 4}, {Qt::Key_End, 47}}) {
         QTest::keyPress(focused(), key);
@@ -373,7 +373,7 @@ TEST_F(WindowCommands, EveryCommandIsReachedFromTheKeyboard) {
         EXPECT_EQ(frmValueTip::Loaded()->lblTip->text().toStdString(), window.model().timeAtPosition(value));
         QTest::keyRelease(focused(), key);
         EXPECT_EQ(frmValueTip::Loaded(), nullptr);
-        EXPECT_EQ(window.segmento().Value(), value);
+        EXPECT_EQ(window.cutSlider().Value(), value);
         EXPECT_EQ(caption(window.labDurataTempo()), value == 0 ? "00:00" : window.model().timeAtPosition(value));
     }
 
@@ -425,8 +425,8 @@ TEST_F(WindowCommands, FoldersClipLengthAndPlaceAreRemembered) {
     const TempDir dest;
     openSource();
     picker.answers.push_back(dest.path().string());
-    click(layout::kDest);
-    window.choose().SetValue(12);
+    click(layout::Dest);
+    window.clipSlider().SetValue(12);
     window.move(40, 30);
     settings.save(window);
 
@@ -467,8 +467,8 @@ TEST_F(WindowFace, TheStatusLineIsReadWholeAndOnlyNamesAreShortened) {
     EXPECT_TRUE(whole());
 
     window.chooseRow(rowOf((name + ".MID").c_str()));
-    window.segmento().SetValue(5);
-    click(layout::kCutOne);
+    window.cutSlider().SetValue(5);
+    click(layout::CutOne);
     const ui::Caption& status = window.labStatus();
     const QString shown = status.shownText();
     EXPECT_EQ(caption(status), "Written: " + std::string(120, 'l') + "-cut.mid");
@@ -479,8 +479,8 @@ TEST_F(WindowFace, TheStatusLineIsReadWholeAndOnlyNamesAreShortened) {
     EXPECT_EQ(status.toolTip(), status.text());
 
     picker.answers.push_back(out.path().string());
-    click(layout::kSource);  // an empty folder: no song is current any more
-    click(layout::kCutOne);
+    click(layout::Source);  // an empty folder: no song is current any more
+    click(layout::CutOne);
     EXPECT_EQ(caption(status), "Nothing cut: choose a song in the list first.");
     EXPECT_TRUE(whole());
     EXPECT_EQ(status.toolTip().toStdString().rfind("What the last command wrote", 0), 0u);
@@ -488,7 +488,7 @@ TEST_F(WindowFace, TheStatusLineIsReadWholeAndOnlyNamesAreShortened) {
     for (const char* news :
          {"Stopped after 1000 of 1000 files; see Quorvane.log.", "Stopped: Operation not permitted; see the log.",
           "Cut 1000 of 1000 files; see Quorvane.log."}) {
-        window.model().LabStatus = news;
+        window.model().status = news;
         window.refresh();
         EXPECT_TRUE(whole()) << news << ": " << status.fontMetrics().horizontalAdvance(status.text()) << " of "
                              << status.width();
@@ -554,8 +554,8 @@ TEST_F(WindowCommands, ANewListingMarksTheCurrentSongOrNone) {
 // At the first start the keyboard begins on SOURCE, its ring on show, and the status line says what to do. The wheel
 // moves both sliders a step a notch.
 TEST_F(WindowCommands, TheFirstStartPointsAtSourceAndTheWheelMovesTheSliders) {
-    EXPECT_EQ(focused(), &window.button(layout::kSource));
-    EXPECT_EQ(window.keys().focusRing().target(), &window.button(layout::kSource));
+    EXPECT_EQ(focused(), &window.button(layout::Source));
+    EXPECT_EQ(window.keys().focusRing().target(), &window.button(layout::Source));
     EXPECT_EQ(caption(window.labStatus()), "Choose a folder of songs: SOURCE or Ctrl+O");
 
     openSource();
@@ -565,15 +565,15 @@ TEST_F(WindowCommands, TheFirstStartPointsAtSourceAndTheWheelMovesTheSliders) {
                           Qt::NoScrollPhase, false);
         QApplication::sendEvent(&slider, &wheel);
     };
-    turn(window.segmento(), -120);
-    turn(window.segmento(), -240);
-    EXPECT_EQ(window.segmento().Value(), 28);
+    turn(window.cutSlider(), -120);
+    turn(window.cutSlider(), -240);
+    EXPECT_EQ(window.cutSlider().Value(), 28);
     EXPECT_EQ(caption(window.labDurataTempo()), window.model().timeAtPosition(28));
-    turn(window.segmento(), 60);  // half a notch: nothing yet
-    EXPECT_EQ(window.segmento().Value(), 28);
-    turn(window.segmento(), 60);
-    EXPECT_EQ(window.segmento().Value(), 29);
-    turn(window.choose(), 120);
+    turn(window.cutSlider(), 60);  // half a notch: nothing yet
+    EXPECT_EQ(window.cutSlider().Value(), 28);
+    turn(window.cutSlider(), 60);
+    EXPECT_EQ(window.cutSlider().Value(), 29);
+    turn(window.clipSlider(), 120);
     EXPECT_EQ(caption(window.labChoose()), "31");
 }
 
@@ -584,14 +584,14 @@ TEST_F(WindowCommands, PlayAndSpaceStartAndStopThePreviewOfTheCutPoint) {
     ui::CutPointPreview& preview = window.cutPointPreview();
     preview.useDriver("file", out.file("played.wav"));
     const auto status = [&](bool byButton) {
-        byButton ? click(layout::kPlay) : QTest::keyClick(handle(), Qt::Key_Space);
+        byButton ? click(layout::Play) : QTest::keyClick(handle(), Qt::Key_Space);
         QCoreApplication::processEvents();
         return caption(window.labStatus());
     };
     openSource();
     EXPECT_EQ(status(true), "Nothing to play: choose a song in the list first.");
     click(rowAt(0));
-    window.segmento().SetValue(20);
+    window.cutSlider().SetValue(20);
     for (const bool byButton : {true, false}) {
         EXPECT_EQ(status(byButton), "Playing the last 5 s before the cut.");
         EXPECT_TRUE(QTest::qWaitFor([&] { return preview.framesPlayed() > 4410 && preview.voicesHeard() > 0; }, 5000));
@@ -601,7 +601,7 @@ TEST_F(WindowCommands, PlayAndSpaceStartAndStopThePreviewOfTheCutPoint) {
         EXPECT_EQ(preview.framesPlayed(), played);
     }
     // Played to its end, it says so.
-    window.segmento().SetValue(1);  // the first position: a clip of under a second
+    window.cutSlider().SetValue(1);  // the first position: a clip of under a second
     EXPECT_EQ(status(true), "Playing the last 5 s before the cut.");
     EXPECT_TRUE(QTest::qWaitFor([&] { return caption(window.labStatus()) == "Preview ended."; }, 10000));
     // The frames the driver wrote are sound, not silence.
@@ -617,7 +617,7 @@ TEST_F(WindowCommands, PlayAndSpaceStartAndStopThePreviewOfTheCutPoint) {
 // A song chosen in the window is measured on a worker thread.
 
 // The window's own background work, its jobs held until the test lets them go.
-struct HeldWork : BackgroundWork {
+struct HeldWork : Executor {
     ~HeldWork() override { *held = false; }
     void run(std::function<void()> job, std::function<void()> done) override {
         inner.run(
@@ -628,7 +628,7 @@ struct HeldWork : BackgroundWork {
             std::move(done));
     }
     std::shared_ptr<std::atomic<bool>> held = std::make_shared<std::atomic<bool>>(true);
-    ui::ThreadPoolWork inner;
+    ui::ThreadPoolExecutor inner;
 };
 
 class WindowSelection : public WindowTest {
@@ -668,18 +668,18 @@ TEST_F(WindowSelection, TheLatestChoiceIsShownOnceMeasuredAndABrokenSongIsReport
 TEST_F(WindowSelection, NothingIsCutOrPlayedUntilTheChosenSongIsMeasuredAndAWindowGoneHearsNothing) {
     win.chooseRow(0);
     letGo();
-    win.segmento().SetValue(20);
-    win.runCommand(ui::layout::kCutOne);
+    win.cutSlider().SetValue(20);
+    win.runCommand(ui::layout::CutOne);
     EXPECT_EQ(caption(win.labStatus()), "Written: a-cut.mid");
     *work.held = true;
     win.chooseRow(1);
-    win.runCommand(ui::layout::kCutOne);
-    win.runCommand(ui::layout::kPlay);
+    win.runCommand(ui::layout::CutOne);
+    win.runCommand(ui::layout::Play);
     // The refusal stays until the measure ends; then the song is ready, and the older news never comes back.
     EXPECT_EQ(caption(win.labStatus()), "Nothing cut: the song is still being measured.");
     letGo();
     EXPECT_EQ(caption(win.labStatus()), "Ready to cut: B.MID");
-    win.runCommand(ui::layout::kCutOne);
+    win.runCommand(ui::layout::CutOne);
     EXPECT_EQ(caption(win.labStatus()), "Written: B-CUT.mid");
     EXPECT_EQ(chosen.names().size(), 5u);
 

@@ -13,34 +13,34 @@ const std::string kControl = "\n";
 class CutCommands : public WindowFixture {};
 
 TEST_F(CutCommands, CutOneCutsWhereTheThumbStandsAndSaysWhatItDid) {
-    form.Image4_Click();
-    EXPECT_EQ(form.LabStatus, "Nothing cut: choose a song in the list first.");
+    model.cutOne();
+    EXPECT_EQ(model.status, "Nothing cut: choose a song in the list first.");
     openSource();
-    form.Image3_Click();  // an empty list writes no log
+    model.cutAll();  // an empty list writes no log
     EXPECT_TRUE(songs.names().empty());
-    EXPECT_EQ(form.LabFound, "0");
-    EXPECT_EQ(form.LabStatus, "Nothing cut: the list has no songs.");
+    EXPECT_EQ(model.listedCount, "0");
+    EXPECT_EQ(model.status, "Nothing cut: the list has no songs.");
 
     songs.write("Song.mid", steadySong(1, 500000, 64));
     openSource();
     picker.answers.push_back(out.path().string());
-    form.Image2_Click();  // DEST
+    model.chooseDestFolder();  // DEST
     // A thumb moved while no song was current moves nothing else.
-    segmento.SetValue(1);
-    EXPECT_EQ(form.appState().CutTick, 0u);
-    EXPECT_EQ(form.LabDurataTempo, "");
-    form.ListMIDI_Click(0);
-    segmento.SetValue(1);
-    EXPECT_EQ(form.appState().CutTick, 1920u);  // step 1 is tick 625; the bar line after it
-    form.Image4_Click();
+    cutSlider.SetValue(1);
+    EXPECT_EQ(model.appState().CutTick, 0u);
+    EXPECT_EQ(model.cutPointTime, "");
+    model.chooseSong(0);
+    cutSlider.SetValue(1);
+    EXPECT_EQ(model.appState().CutTick, 1920u);  // step 1 is tick 625; the bar line after it
+    model.cutOne();
     EXPECT_EQ(out.names(), Names{"SONG-CUT.mid"});
-    EXPECT_EQ(form.appState().CutFilePath, (out.path() / "SONG-CUT.mid").string());
-    EXPECT_EQ(form.LabStatus, "Written: SONG-CUT.mid");
+    EXPECT_EQ(model.appState().CutFilePath, (out.path() / "SONG-CUT.mid").string());
+    EXPECT_EQ(model.status, "Written: SONG-CUT.mid");
 
-    segmento.SetValue(0);
-    EXPECT_EQ(form.appState().CutTick, 0u);
-    form.Image4_Click();
-    EXPECT_EQ(form.LabStatus, "Nothing cut: move CUT POINT past the start.");
+    cutSlider.SetValue(0);
+    EXPECT_EQ(model.appState().CutTick, 0u);
+    model.cutOne();
+    EXPECT_EQ(model.status, "Nothing cut: move CUT POINT past the start.");
     EXPECT_TRUE(messages.messages.empty());
 }
 
@@ -53,9 +53,9 @@ TEST_F(CutCommands, CutAllTreatsEveryFileAlikeAndGoesOnPastBrokenFiles) {
     songs.write("cc.MID", steadySong(0, 1000000, 40));  // 00:40 at 60 bpm
     songs.write("line" + kControl + "break.mid", steadySong(0, 500000, 80));
     openSource();
-    choose.SetValue(30);
+    clipSlider.SetValue(30);
     std::vector<bool> enabled;
-    pump.onPump = [&] { enabled = {segmento.Enabled(), choose.Enabled()}; };
+    pump.onPump = [&] { enabled = {cutSlider.Enabled(), clipSlider.Enabled()}; };
 
     const std::string broken =
         "BROKEN.MID: CANNOT READ MIDI FILE: the file ends early (1 more byte expected) (at byte 6)";
@@ -68,31 +68,31 @@ TEST_F(CutCommands, CutAllTreatsEveryFileAlikeAndGoesOnPastBrokenFiles) {
         "4. CC.MID: 00:40\tCC-cut.mid:00:30 - Format: 0\r\n"
         "5. LINE?BREAK.MID: 00:40\tLINE?BREAK-cut.mid:00:30 - Format: 0\r\n";
     for (const char* selectedFirst : {"B.MID", "A.MID"}) {
-        form.ListMIDI_Click(indexOf(selectedFirst));
+        model.chooseSong(indexOf(selectedFirst));
         messages.messages.clear();
-        form.Image3_Click();
+        model.cutAll();
         EXPECT_EQ(log(), expected) << "with " << selectedFirst << " selected first";
         EXPECT_EQ(messages.messages, Names{"Cut 4 of 5 files. Not cut:\n" + broken});
-        EXPECT_EQ(form.LabNum, "Done!");
-        EXPECT_EQ(form.LabStatus, "Cut 4 of 5 files; see Quorvane.log.");
+        EXPECT_EQ(model.cutCount, "Done!");
+        EXPECT_EQ(model.status, "Cut 4 of 5 files; see Quorvane.log.");
     }
     // While it ran, the sliders took no input; the last file stays current.
     EXPECT_EQ(enabled, (std::vector<bool>{false, false}));
-    EXPECT_TRUE(segmento.Enabled() && choose.Enabled());
+    EXPECT_TRUE(cutSlider.Enabled() && clipSlider.Enabled());
     // The last file's clip ends at 30 s, tick 28800; the thumb stands at
     // the first step at or past it.
-    EXPECT_EQ(segmento.Max(), 62);
-    EXPECT_EQ(form.appState().CutTick, 28800u);
-    EXPECT_EQ(segmento.Value(), 47);
+    EXPECT_EQ(cutSlider.Max(), 62);
+    EXPECT_EQ(model.appState().CutTick, 28800u);
+    EXPECT_EQ(cutSlider.Value(), 47);
     EXPECT_EQ(songs.names(),
               (Names{"B.Mid", "BROKEN.MID", "Quorvane.log", "a-CUT.mid", "a.mid", "b-cut.mid", "cc-cut.mid", "cc.MID",
                      "line" + kControl + "break-cut.mid", "line" + kControl + "break.mid"}));
     EXPECT_EQ(pause.requested.size(), 10u);
 
     // A clip of 0 seconds keeps nothing: nothing is cut, the log stays.
-    choose.SetValue(0);
-    form.Image3_Click();
-    EXPECT_EQ(form.LabStatus, "Nothing cut: set CLIP LENGTH above 0 seconds.");
+    clipSlider.SetValue(0);
+    model.cutAll();
+    EXPECT_EQ(model.status, "Nothing cut: set CLIP LENGTH above 0 seconds.");
     EXPECT_EQ(log(), expected);
 }
 
@@ -104,14 +104,14 @@ TEST_F(CutCommands, EntriesThatWouldShareACutNameGetNumberedCuts) {
     if (songs.names().size() == 1) {
         // A file system that does not tell case apart (Windows): one file, listed once.
         openSource();
-        ASSERT_EQ(form.ListMIDI.size(), 1u);
-        EXPECT_EQ(form.ListMIDI[0].diskName, "Song.mid");
+        ASSERT_EQ(model.songs.size(), 1u);
+        EXPECT_EQ(model.songs[0].diskName, "Song.mid");
         GTEST_SKIP() << "names that differ only in case are one file here";
     }
     songs.write("Song-2.mid", steadySong(0, 500000, 40));  // its cut has the first number's name
     songs.write("Tune.mid", steadySong(1, 500000, 80));
     songs.write("TUNE.MID", steadySong(1, 500000, 90));
-    choose.SetValue(10);
+    clipSlider.SetValue(10);
     const std::string expected =
         "1. SONG-2.MID: 00:20\tSONG-2-cut.mid:00:10 - Format: 0\r\n"
         "2. SONG.MID: 00:45\tSONG-cut.mid:00:10 - Format: 0\r\n"
@@ -123,18 +123,18 @@ TEST_F(CutCommands, EntriesThatWouldShareACutNameGetNumberedCuts) {
     // Numbered cuts are cuts: a second batch lists and cuts the same files.
     for (int batch = 0; batch < 2; ++batch) {
         openSource();
-        EXPECT_EQ(form.ListMIDI.size(), 5u);
-        form.Image3_Click();
+        EXPECT_EQ(model.songs.size(), 5u);
+        model.cutAll();
         EXPECT_EQ(log(), expected);
         EXPECT_EQ(songs.names(), all);
     }
 
     // CUT ONE writes the name CUT ALL writes.
     picker.answers.push_back(out.path().string());
-    form.Image2_Click();
+    model.chooseDestFolder();
     for (const char* name : {"Song.mid", "Tune.mid"}) {
-        form.ListMIDI_Click(indexOf(name));
-        form.Image4_Click();
+        model.chooseSong(indexOf(name));
+        model.cutOne();
     }
     EXPECT_EQ(out.names(), (Names{"Song-3-cut.mid", "Tune-2-CUT.mid"}));
 }
@@ -147,13 +147,13 @@ TEST_F(CutCommands, ADestinationThatCannotBeWrittenStopsTheBatch) {
     openSource();
     SmallFileSystem dest("ro");
     if (!dest.mounted()) GTEST_SKIP() << "mounting a file system needs root";
-    form.useDestFolder(dest.path());
-    form.Image3_Click();
+    model.useDestFolder(dest.path());
+    model.cutAll();
     const std::string stop = "after 0 of 2 files: cannot write into " + dest.path() + ": Read-only file system";
     EXPECT_EQ(log(), "stopped " + stop + "\r\n");
-    EXPECT_EQ(form.LabStatus, "Stopped: Read-only file system; see the log.");
+    EXPECT_EQ(model.status, "Stopped: Read-only file system; see the log.");
     EXPECT_EQ(messages.messages, Names{"Stopped " + stop});
-    EXPECT_NE(form.LabNum, "Done!");
+    EXPECT_NE(model.cutCount, "Done!");
 }
 #endif
 
@@ -163,30 +163,30 @@ TEST_F(CutCommands, ADestinationThatCannotBeWrittenStopsTheBatch) {
 TEST_F(CutCommands, StopAndExitEndTheBatchBetweenFiles) {
     for (const char* name : {"ONE.MID", "TWO.MID", "THREE.MID"}) songs.write(name, steadySong(0, 500000, 40));
     openSource();
-    choose.SetValue(1);  // the shortest clip
-    form.batchPauseMs = 0;
-    form.requestStop();  // no batch yet: nothing to stop
+    clipSlider.SetValue(1);  // the shortest clip
+    model.batchPauseMs = 0;
+    model.requestStop();  // no batch yet: nothing to stop
     Names statuses;
-    form.onBatchProgress = [&](const BatchProgress& p) {
-        statuses.push_back(form.LabStatus);
+    model.onBatchProgress = [&](const BatchProgress& p) {
+        statuses.push_back(model.status);
         if (!p.cutFilePath.empty()) {
-            EXPECT_EQ(form.LabNum, std::to_string(p.position));
+            EXPECT_EQ(model.cutCount, std::to_string(p.position));
         }
     };
     pump.onPump = [&] {
-        form.Image1_Click();  // ignored while the batch runs
-        form.Image4_Click();
-        form.ListMIDI_Click(1);  // ignored too
-        segmento.SetValue(20);   // moves the display only: the logged position is cut
-        if (pump.pumps == 2) form.requestStop();
+        model.chooseSourceFolder();  // ignored while the batch runs
+        model.cutOne();
+        model.chooseSong(1);  // ignored too
+        cutSlider.SetValue(20);   // moves the display only: the logged position is cut
+        if (pump.pumps == 2) model.requestStop();
     };
-    form.Image3_Click();
+    model.cutAll();
     EXPECT_EQ(statuses, (Names{"1 of 3", "1 of 3", "2 of 3", "2 of 3"}));
     EXPECT_EQ(log(),
               "1. ONE.MID: 00:20\tONE-cut.mid:00:01 - Format: 0\r\n"
               "2. THREE.MID: 00:20\tTHREE-cut.mid:00:01 - Format: 0\r\n"
               "stopped after 2 of 3 files\r\n");
-    EXPECT_EQ(form.LabStatus, "Stopped after 2 of 3 files; see Quorvane.log.");
+    EXPECT_EQ(model.status, "Stopped after 2 of 3 files; see Quorvane.log.");
     EXPECT_EQ(songs.names(),
               (Names{"ONE.MID", "Quorvane.log", "THREE.MID", "TWO.MID", "one-cut.mid", "three-cut.mid"}));
     EXPECT_LT(readBytes(songs.file("one-cut.mid")).size(), readBytes(songs.file("ONE.MID")).size() / 2);
@@ -194,12 +194,12 @@ TEST_F(CutCommands, StopAndExitEndTheBatchBetweenFiles) {
 
     pump.pumps = 0;
     pump.onPump = [&] {
-        if (pump.pumps == 2) form.requestExit();
+        if (pump.pumps == 2) model.requestExit();
     };
-    form.Image3_Click();
+    model.cutAll();
     EXPECT_EQ(log(), "1. ONE.MID: 00:20\tONE-cut.mid:00:01 - Format: 0\r\n");
     EXPECT_FALSE(std::filesystem::exists(songs.path() / "two-cut.mid"));
-    EXPECT_FALSE(form.batchRunning());
+    EXPECT_FALSE(model.batchRunning());
     EXPECT_TRUE(pause.requested.empty());
 }
 

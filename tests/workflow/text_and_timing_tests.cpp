@@ -106,7 +106,7 @@ std::string shown(const std::function<void()>& refused, const std::string& curre
 }
 
 TEST(ErrorText, SliderErrorsNameTheirNumberAndWhatWasRefusedOnce) {
-    TarnSlider slider;
+    SliderModel slider;
     slider.SetMax(1);
     EXPECT_EQ(shown([&] { slider.SetMax(0); }, ""),
               "Error 380: invalid property value: Max = 0 refused (Max must be above Min = 0)");

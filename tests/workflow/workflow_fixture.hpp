@@ -2,7 +2,7 @@
 
 #include "song_files.hpp"
 
-#include "workflow/form1.hpp"
+#include "workflow/window_model.hpp"
 #include "workflow/scripted_services.hpp"
 
 namespace quorvane::test {
@@ -10,31 +10,31 @@ namespace quorvane::test {
 // The window's model with plain sliders and scripted services.
 class WindowFixture : public ::testing::Test {
 protected:
-    WindowFixture() : form(segmento, choose, {picker, messages, pump, pause}) {
-        Form1::applyDesign(segmento, choose);
-        form.Form_Load();
+    WindowFixture() : model(cutSlider, clipSlider, {picker, messages, pump, pause}) {
+        WindowModel::applyDesign(cutSlider, clipSlider);
+        model.start();
     }
 
     // SOURCE answered with the songs folder.
     void openSource() {
         picker.answers.push_back(songs.path().string());
-        form.Image1_Click();
+        model.chooseSourceFolder();
     }
     int indexOf(const std::string& listed) const {
-        for (std::size_t i = 0; i < form.ListMIDI.size(); ++i) {
-            if (form.ListMIDI[i].text == listed) return static_cast<int>(i);
+        for (std::size_t i = 0; i < model.songs.size(); ++i) {
+            if (model.songs[i].text == listed) return static_cast<int>(i);
         }
         return -1;
     }
     std::string log() const { return fileText(songs.file("Quorvane.log")); }
 
     TempDir songs, out;
-    TarnSlider segmento, choose;
+    SliderModel cutSlider, clipSlider;
     ScriptedFolderPicker picker;
     RecordingMessages messages;
     ScriptedEventPump pump;
     NoPause pause;
-    Form1 form;
+    WindowModel model;
 };
 
 }  // namespace quorvane::test

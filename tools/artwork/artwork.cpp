@@ -222,10 +222,10 @@ void mainButton(QPainter& p, const QRect& area, layout::Button which, bool press
     const QColor glyphInk = pressed ? kAccentBright : kAccent;
     const QRectF glyph = QRectF(face.left() + 11, face.center().y() - 7, 14, 13).translated(shift);
     switch (which) {
-        case layout::kSource: folderGlyph(p, glyph, glyphInk, false); break;
-        case layout::kDest: folderGlyph(p, glyph, glyphInk, true); break;
-        case layout::kCutAll: doubleScissorsGlyph(p, glyph, glyphInk); break;
-        case layout::kCutOne: scissorsGlyph(p, glyph, glyphInk); break;
+        case layout::Source: folderGlyph(p, glyph, glyphInk, false); break;
+        case layout::Dest: folderGlyph(p, glyph, glyphInk, true); break;
+        case layout::CutAll: doubleScissorsGlyph(p, glyph, glyphInk); break;
+        case layout::CutOne: scissorsGlyph(p, glyph, glyphInk); break;
         default: break;
     }
     const QRectF captionBox = QRectF(face.left() + 26, face.top(), face.width() - 30, face.height()).translated(shift);
@@ -241,7 +241,7 @@ void glyphButton(QPainter& p, const QRect& area, layout::Button which, bool pres
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF face = QRectF(area).adjusted(0.5, 1.5, -0.5, -1.5);
     const QColor fill =
-        pressed ? (which == layout::kExit ? QColor(0xc4, 0x3b, 0x3b) : kAccentDeep) : QColor(0x30, 0x34, 0x3b);
+        pressed ? (which == layout::Exit ? QColor(0xc4, 0x3b, 0x3b) : kAccentDeep) : QColor(0x30, 0x34, 0x3b);
     p.setPen(QPen(pressed ? fill.lighter(140) : QColor(0x0b, 0x0c, 0x0f), 1));
     p.setBrush(fill);
     p.drawRoundedRect(face, 3, 3);
@@ -252,9 +252,9 @@ void glyphButton(QPainter& p, const QRect& area, layout::Button which, bool pres
     const QColor ink = pressed ? QColor(Qt::white) : QColor(0xc9, 0xd0, 0xd9);
     p.setPen(QPen(ink, 1.6, Qt::SolidLine, Qt::RoundCap));
     const QPointF c = face.center() + (pressed ? QPointF(0, 0.5) : QPointF(0, 0));
-    if (which == layout::kMinimise) {
+    if (which == layout::Minimise) {
         p.drawLine(c + QPointF(-3.5, 3), c + QPointF(3.5, 3));
-    } else if (which == layout::kPlay) {
+    } else if (which == layout::Play) {
         p.setPen(Qt::NoPen);
         p.setBrush(pressed ? QColor(Qt::white) : kAccent);
         p.drawPolygon(QPolygonF({c + QPointF(-3.5, -5), c + QPointF(5, 0), c + QPointF(-3.5, 5)}));
@@ -266,7 +266,7 @@ void glyphButton(QPainter& p, const QRect& area, layout::Button which, bool pres
 }
 
 void drawButton(QPainter& p, const QRect& area, layout::Button which, bool pressed) {
-    if (which == layout::kMinimise || which == layout::kExit || which == layout::kPlay) {
+    if (which == layout::Minimise || which == layout::Exit || which == layout::Play) {
         glyphButton(p, area, which, pressed);
     } else {
         mainButton(p, area, which, pressed);
@@ -353,9 +353,9 @@ void pianoRollMark(QPainter& p, const QRectF& r, double scale) {
 // Tick marks beside the clip-length slider: where the thumb's centre stands
 // for 0, 10, ... 50 and 59 seconds.
 void clipScale(QPainter& p) {
-    const layout::Box& box = layout::kChoose;
-    const double track = box.height - stored_sliders::kChoose.thumb.height;
-    const double top = box.top + stored_sliders::kChoose.thumb.height / 2.0;
+    const layout::Box& box = layout::kClipLength;
+    const double track = box.height - stored_sliders::kClipLength.thumb.height;
+    const double top = box.top + stored_sliders::kClipLength.thumb.height / 2.0;
     p.save();
     p.setRenderHint(QPainter::Antialiasing, false);
     for (int value = 0; value <= 59; value += 5) {
@@ -409,7 +409,7 @@ QImage drawPlainFace() {
          kCaptionDim);
     text(p, QRectF(82, 203, 90, 12), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("in seconds"), uiFont(9, false),
          kCaptionDim);
-    sliderWell(p, layout::kChoose, stored_sliders::kChoose.backColor);
+    sliderWell(p, layout::kClipLength, stored_sliders::kClipLength.backColor);
     clipScale(p);
     well(p,
          QRectF(layout::kLabChoose.left - 4, layout::kLabChoose.top - 3, layout::kLabChoose.width + 8,
@@ -441,14 +441,14 @@ QImage drawPlainFace() {
 
     // Cut position: the horizontal slider beside CUT ONE.
     plate(p, QRectF(154.5, 275.5, 406, 56), 8);
-    text(p, QRectF(166, layout::kSegmento.top - 1, layout::kSegmento.left - 176, 12), Qt::AlignLeft | Qt::AlignVCenter,
+    text(p, QRectF(166, layout::kCutPoint.top - 1, layout::kCutPoint.left - 176, 12), Qt::AlignLeft | Qt::AlignVCenter,
          QStringLiteral("CUT POINT"), uiFont(9, true, 1.0), kCaption);
-    text(p, QRectF(166, layout::kSegmento.top + 11, layout::kSegmento.left - 176, 12), Qt::AlignLeft | Qt::AlignVCenter,
+    text(p, QRectF(166, layout::kCutPoint.top + 11, layout::kCutPoint.left - 176, 12), Qt::AlignLeft | Qt::AlignVCenter,
          QStringLiteral("for CUT ONE"), uiFont(9, false), kCaptionDim);
-    sliderWell(p, layout::kSegmento, stored_sliders::kSegmento.backColor);
-    text(p, QRectF(layout::kSegmento.left - 2, layout::kSegmento.bottom() + 5, 40, 11),
+    sliderWell(p, layout::kCutPoint, stored_sliders::kCutPoint.backColor);
+    text(p, QRectF(layout::kCutPoint.left - 2, layout::kCutPoint.bottom() + 5, 40, 11),
          Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("start"), uiFont(8, false), kCaptionDim);
-    text(p, QRectF(layout::kSegmento.right() - 38, layout::kSegmento.bottom() + 5, 40, 11),
+    text(p, QRectF(layout::kCutPoint.right() - 38, layout::kCutPoint.bottom() + 5, 40, 11),
          Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("end"), uiFont(8, false), kCaptionDim);
 
     // The current file, then the two folders, in display strips with a tag at
@@ -473,13 +473,13 @@ QImage drawPlainFace() {
 // --- Slider pictures ------------------------------------------------------------------------
 
 QImage segmentoRail() {
-    const stored_sliders::StoredPicture& rail = stored_sliders::kSegmento.rail;
+    const stored_sliders::StoredPicture& rail = stored_sliders::kCutPoint.rail;
     QImage image(rail.width, rail.height, QImage::Format_RGB32);
-    image.fill(fromBgr(stored_sliders::kSegmento.backColor));
+    image.fill(fromBgr(stored_sliders::kCutPoint.backColor));
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     // The groove runs between the thumb's centre at either end.
-    const double half = stored_sliders::kSegmento.thumb.width / 2.0;
+    const double half = stored_sliders::kCutPoint.thumb.width / 2.0;
     const QRectF groove(half - 2, rail.height / 2.0 - 2.5, rail.width - 2 * half + 4, 5);
     p.setPen(QPen(QColor(0x2a, 0x2a, 0x2a), 1));
     p.setBrush(QColor(0x15, 0x17, 0x1a));
@@ -498,9 +498,9 @@ QImage segmentoRail() {
 }
 
 QImage segmentoThumb() {
-    const stored_sliders::StoredPicture& thumb = stored_sliders::kSegmento.thumb;
+    const stored_sliders::StoredPicture& thumb = stored_sliders::kCutPoint.thumb;
     QImage image(thumb.width, thumb.height, QImage::Format_RGB32);
-    image.fill(fromBgr(stored_sliders::kSegmento.backColor));
+    image.fill(fromBgr(stored_sliders::kCutPoint.backColor));
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF body(0.5, 0.5, thumb.width - 1, thumb.height - 1);
@@ -518,12 +518,12 @@ QImage segmentoThumb() {
 }
 
 QImage chooseRail() {
-    const stored_sliders::StoredPicture& rail = stored_sliders::kChoose.rail;
+    const stored_sliders::StoredPicture& rail = stored_sliders::kClipLength.rail;
     QImage image(rail.width, rail.height, QImage::Format_RGB32);
-    image.fill(fromBgr(stored_sliders::kChoose.backColor));
+    image.fill(fromBgr(stored_sliders::kClipLength.backColor));
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    const double half = stored_sliders::kChoose.thumb.height / 2.0;
+    const double half = stored_sliders::kClipLength.thumb.height / 2.0;
     const QRectF groove(rail.width / 2.0 - 2.5, half - 2, 5, rail.height - 2 * half + 4);
     p.setPen(QPen(QColor(0x33, 0x33, 0x33), 1));
     p.setBrush(QColor(0x15, 0x17, 0x1a));
@@ -534,9 +534,9 @@ QImage chooseRail() {
 }
 
 QImage chooseThumb() {
-    const stored_sliders::StoredPicture& thumb = stored_sliders::kChoose.thumb;
+    const stored_sliders::StoredPicture& thumb = stored_sliders::kClipLength.thumb;
     QImage image(thumb.width, thumb.height, QImage::Format_RGB32);
-    image.fill(fromBgr(stored_sliders::kChoose.backColor));
+    image.fill(fromBgr(stored_sliders::kClipLength.backColor));
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF body(0.5, 0.5, thumb.width - 1, thumb.height - 1);
@@ -621,7 +621,7 @@ int main(int argc, char** argv) {
     QImage background = plain;
     {
         QPainter p(&background);
-        for (int b = 0; b < layout::kButtonCount; ++b) {
+        for (int b = 0; b < layout::ButtonCount; ++b) {
             const QRect area = rectOf(layout::kButtons[b].box);
             p.save();
             p.translate(area.topLeft());
@@ -639,7 +639,7 @@ int main(int argc, char** argv) {
     ok &= save(background, out.filePath(QStringLiteral("design/BACKGROUND.png")), layout::kWindowWidth,
                layout::kWindowHeight);
 
-    for (int b = 0; b < layout::kButtonCount; ++b) {
+    for (int b = 0; b < layout::ButtonCount; ++b) {
         const layout::ButtonPlace& place = layout::kButtons[b];
         const QRect area = rectOf(place.box);
         for (const bool pressed : {false, true}) {
@@ -663,10 +663,10 @@ int main(int argc, char** argv) {
         ok &=
             save(image, out.filePath(QStringLiteral("design/%1.png").arg(str(place.name))), place.width, place.height);
     };
-    designPicture(stored_sliders::kSegmento.thumb, segmentoThumb());
-    designPicture(stored_sliders::kSegmento.rail, segmentoRail());
-    designPicture(stored_sliders::kChoose.thumb, chooseThumb());
-    designPicture(stored_sliders::kChoose.rail, chooseRail());
+    designPicture(stored_sliders::kCutPoint.thumb, segmentoThumb());
+    designPicture(stored_sliders::kCutPoint.rail, segmentoRail());
+    designPicture(stored_sliders::kClipLength.thumb, chooseThumb());
+    designPicture(stored_sliders::kClipLength.rail, chooseRail());
 
     ok &= save(icon(32), out.filePath(QStringLiteral("icons/QUORVANE.png")), 32, 32);
     ok &= save(icon(128), out.filePath(QStringLiteral("icons/QUORVANE-128.png")), 128, 128);

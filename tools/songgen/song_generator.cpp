@@ -43,13 +43,13 @@ enum class Kind : std::uint8_t { Meta, Sysex, Channel };
 
 // Events at the same tick are written in this order.
 enum Order : std::uint8_t {
-    kOrderMeta = 0,
-    kOrderSysex = 1,
-    kOrderNoteOff = 2,
-    kOrderProgram = 3,
-    kOrderControl = 4,
-    kOrderBend = 5,
-    kOrderNoteOn = 6,
+    Meta = 0,
+    Sysex = 1,
+    NoteOff = 2,
+    Program = 3,
+    Control = 4,
+    Bend = 5,
+    NoteOn = 6,
 };
 
 struct Event {
@@ -222,13 +222,13 @@ private:
         return static_cast<std::uint32_t>(blobs_.size() - 1);
     }
     void meta(std::size_t track, std::uint32_t tick, std::uint8_t type, Bytes data) {
-        tracks_[track].push_back({tick, kOrderMeta, Kind::Meta, type, 0, 0, addBlob(std::move(data))});
+        tracks_[track].push_back({tick, Meta, Kind::Meta, type, 0, 0, addBlob(std::move(data))});
     }
     void metaText(std::size_t track, std::uint32_t tick, std::uint8_t type, std::string_view text) {
         meta(track, tick, type, Bytes(text.begin(), text.end()));
     }
     void sysex(std::size_t track, std::uint32_t tick, Bytes data) {
-        tracks_[track].push_back({tick, kOrderSysex, Kind::Sysex, 0xF0, 0, 0, addBlob(std::move(data))});
+        tracks_[track].push_back({tick, Sysex, Kind::Sysex, 0xF0, 0, 0, addBlob(std::move(data))});
     }
     void channel(std::size_t track, std::uint32_t tick, Order order, int status, int d1, int d2 = 0) {
         tracks_[track].push_back({tick, order, Kind::Channel, static_cast<std::uint8_t>(status),
@@ -356,14 +356,14 @@ void SongWriter::writePart(int part) {
         }
     }
     if (options_.programChanges && role != Role::Drums) {
-        channel(track, 0, kOrderProgram, 0xC0 | ch, rng_.pick(style.programs) + rng_.range(0, 3));
+        channel(track, 0, Program, 0xC0 | ch, rng_.pick(style.programs) + rng_.range(0, 3));
     }
     int volume = rng_.range(80, 110);
     if (options_.channelVolume) {
-        channel(track, 0, kOrderControl, 0xB0 | ch, 7, volume);
+        channel(track, 0, Control, 0xB0 | ch, 7, volume);
         ++volumeEvents_;
     }
-    channel(track, 0, kOrderControl, 0xB0 | ch, 10, rng_.range(24, 104));
+    channel(track, 0, Control, 0xB0 | ch, 10, rng_.range(24, 104));
 
     // Pitches this part may play. Very dense songs (stress files) widen the
     // range chromatically so that notes still find free keys.
@@ -448,8 +448,8 @@ void SongWriter::writePart(int part) {
                     continue;
                 }
                 busyUntil[static_cast<std::size_t>(key)] = stop;
-                channel(track, start, kOrderNoteOn, 0x90 | ch, key, velocity);
-                channel(track, stop, kOrderNoteOff, noteOffStatus | ch, key, noteOffStatus == 0x80 ? 64 : 0);
+                channel(track, start, NoteOn, 0x90 | ch, key, velocity);
+                channel(track, stop, NoteOff, noteOffStatus | ch, key, noteOffStatus == 0x80 ? 64 : 0);
                 ++notes_;
             }
         }
@@ -463,7 +463,7 @@ void SongWriter::writePart(int part) {
             for (int s = 1; s <= steps; ++s) {
                 const std::uint32_t tick =
                     barStart + beat * static_cast<std::uint32_t>(s) / static_cast<std::uint32_t>(steps);
-                channel(track, tick, kOrderControl, 0xB0 | ch, 7, volume + (target - volume) * s / steps);
+                channel(track, tick, Control, 0xB0 | ch, 7, volume + (target - volume) * s / steps);
                 ++volumeEvents_;
             }
             volume = target;
@@ -472,14 +472,14 @@ void SongWriter::writePart(int part) {
             const int peak = 8192 + rng_.range(512, 3000);
             for (int s = 1; s <= 4; ++s) {
                 const int value = 8192 + (peak - 8192) * s / 4;
-                channel(track, barStart + beat + beat * static_cast<std::uint32_t>(s) / 4, kOrderBend, 0xE0 | ch,
+                channel(track, barStart + beat + beat * static_cast<std::uint32_t>(s) / 4, Bend, 0xE0 | ch,
                         value & 0x7F, value >> 7);
             }
-            channel(track, barStart + 2 * beat + beat / 2, kOrderBend, 0xE0 | ch, 0, 64);
+            channel(track, barStart + 2 * beat + beat / 2, Bend, 0xE0 | ch, 0, 64);
         }
         if (role == Role::Chords && rng_.percent(25)) {
-            channel(track, barStart, kOrderControl, 0xB0 | ch, 64, 127);
-            channel(track, std::min(barStart + bar, end), kOrderControl, 0xB0 | ch, 64, 0);
+            channel(track, barStart, Control, 0xB0 | ch, 64, 127);
+            channel(track, std::min(barStart + bar, end), Control, 0xB0 | ch, 64, 0);
         }
     }
 }

@@ -11,18 +11,18 @@
 
 namespace quorvane::ui {
 
-class ThreadPoolWork final : public BackgroundWork {
+class ThreadPoolExecutor final : public Executor {
 public:
     // How long run() waits for a job before it leaves the result to the
     // event loop: a short job (nearly every song's measure) is over by then,
     // and the window shows its result at once, as if it had done it itself.
     static constexpr int kPatienceMs = 40;
 
-    ThreadPoolWork();
+    ThreadPoolExecutor();
     // Waits for the jobs still running; their results are dropped.
-    ~ThreadPoolWork() override;
-    ThreadPoolWork(const ThreadPoolWork&) = delete;
-    ThreadPoolWork& operator=(const ThreadPoolWork&) = delete;
+    ~ThreadPoolExecutor() override;
+    ThreadPoolExecutor(const ThreadPoolExecutor&) = delete;
+    ThreadPoolExecutor& operator=(const ThreadPoolExecutor&) = delete;
 
     void run(std::function<void()> job, std::function<void()> done) override;
 

@@ -26,50 +26,50 @@ struct SongHeader;
 // Command entry points (the methods ending in Click, plus the slider events)
 // never let an error escape: it is shown once through the message sink and
 // ends that command only.
-class Form1 : private BatchObserver {
+class WindowModel : private BatchObserver {
 public:
-    Form1(TarnSlider& segmento, TarnSlider& choose, PlatformServices services);
-    ~Form1() override;
-    Form1(const Form1&) = delete;
-    Form1& operator=(const Form1&) = delete;
+    WindowModel(SliderModel& cutSlider, SliderModel& choose, PlatformServices services);
+    ~WindowModel() override;
+    WindowModel(const WindowModel&) = delete;
+    WindowModel& operator=(const WindowModel&) = delete;
 
     // Gives the sliders the window's design-time ranges and values.
-    static void applyDesign(TarnSlider& segmento, TarnSlider& choose);
+    static void applyDesign(SliderModel& cutSlider, SliderModel& choose);
 
     // The captions and the list the window shows.
-    std::string TextPath;
-    std::string LabStatus;  // one line on what the last command did, or why it did nothing
-    std::string LabFound;
-    std::string LabNum;
-    std::string LabChoose;
-    std::string LabDurataTempo;
-    std::vector<ListedSong> ListMIDI;
+    std::string sourceFolder;
+    std::string status;  // one line on what the last command did, or why it did nothing
+    std::string listedCount;
+    std::string cutCount;
+    std::string clipLengthText;
+    std::string cutPointTime;
+    std::vector<ListedSong> songs;
 
-    TarnSlider& Segmento;
-    TarnSlider& Choose;
+    SliderModel& cutSlider;
+    SliderModel& clipSlider;
 
     // The cut slider's range when no song is current.
     static constexpr std::int32_t kNoSongMax = 100;
 
     // The clip length of CUT ALL in seconds: the CLIP LENGTH slider's value.
-    double clipLengthSeconds() const { return Choose.Value(); }
+    double clipLengthSeconds() const { return clipSlider.Value(); }
 
     // Milliseconds to wait after each file of a CUT ALL.
     int batchPauseMs = 250;
     // Called as a CUT ALL starts and finishes each file.
     std::function<void(const BatchProgress&)> onBatchProgress;
     // Called when a song chosen in the list has been measured (or found
-    // unreadable) after ListMIDI_Click returned: the window shows it then.
+    // unreadable) after chooseSong returned: the window shows it then.
     std::function<void()> onSelectionMeasured;
 
     // Entry points.
-    void Form_Load();
-    void ListMIDI_Click(int index);
-    void Image1_Click() { command(&Form1::Source, true); }  // SOURCE
-    void Image2_Click() { command(&Form1::Dest, true); }    // DEST
-    void Image3_Click() { command(&Form1::CutAll, true); }  // CUT ALL
-    void Image4_Click() { command(&Form1::CutOne, true); }  // CUT ONE
-    void ListAgain_Click() { command(&Form1::ListAgain, true); }  // F5: the source folder listed again
+    void start();
+    void chooseSong(int index);
+    void chooseSourceFolder() { command(&WindowModel::askSourceFolder, true); }  // SOURCE
+    void chooseDestFolder() { command(&WindowModel::askDestFolder, true); }    // DEST
+    void cutAll() { command(&WindowModel::cutEverySong, true); }  // CUT ALL
+    void cutOne() { command(&WindowModel::cutCurrentSong, true); }  // CUT ONE
+    void listAgain() { command(&WindowModel::listSourceAgain, true); }  // F5: the source folder listed again
     // SOURCE and DEST answered with `folder` without asking (a folder dropped
     // on the window, or remembered from the last run).
     void useSourceFolder(const std::string& folder);
@@ -96,13 +96,6 @@ public:
     // The current song's timeline, once measured; null without one.
     const Timeline* timeline() const noexcept { return timeline_.get(); }
 
-    // The commands themselves; they throw. The entry points above wrap them.
-    void Source();
-    void Dest();
-    void ListAgain();
-    void CutOne();
-    void CutAll();
-
     // The cut CUT ONE would make now, and whether it is a Format 1 cut;
     // nothing without a current song or with the cut slider at its start.
     std::optional<std::pair<CutRequest, bool>> pendingCut() const;
@@ -118,6 +111,12 @@ public:
     const std::vector<BatchFailure>& batchFailures() const noexcept { return failures_; }
 
 private:
+    // The commands themselves; they throw. The entry points above wrap them.
+    void askSourceFolder();
+    void askDestFolder();
+    void listSourceAgain();
+    void cutCurrentSong();
+    void cutEverySong();
     // A CUT ALL as the window shows it: each file current as it is cut, its
     // cut point on the slider, the window's events handled between files.
     void fileStarted(const BatchProgress& progress) override;
@@ -125,8 +124,8 @@ private:
     BatchStop stopRequested() override;
     // The current song as the cut service takes it.
     SongInfo currentSong() const;
-    void Segmento_ValueChanged();
-    void Choose_ValueChanged();
+    void cutPointMoved();
+    void clipLengthMoved();
     // The current file's names, as a choice shows them before reading it.
     void nameCurrent(const ListedSong& item);
     void takeHeader(const SongHeader& song);  // the pre-read's fields
@@ -153,7 +152,7 @@ private:
 
     // Runs `body` as a command: errors reach the user once, at the outermost level.
     void guarded(const std::function<void()>& body);
-    void command(void (Form1::*handler)(), bool exclusive);
+    void command(void (WindowModel::*handler)(), bool exclusive);
     void report(const std::exception_ptr& error);
 
     // The state the engine works on.
@@ -164,7 +163,7 @@ private:
     // no song is being measured.
     std::shared_ptr<std::atomic<bool>> selectionStop_;
     bool selecting_ = false;           // inside select(): a result now is no later news
-    std::string measuringStatus_;      // what LabStatus says while a song is measured
+    std::string measuringStatus_;      // what status says while a song is measured
     std::vector<BatchFailure> failures_;
     std::vector<BatchFailure> previewFailures_;  // cut, but onCutWritten failed
     int depth_ = 0;

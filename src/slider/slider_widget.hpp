@@ -1,6 +1,6 @@
 #pragma once
 
-// TarnSlider as a Qt widget: it sizes itself, paints its rail and thumb into
+// SliderModel as a Qt widget: it sizes itself, paints its rail and thumb into
 // a backing pixmap, follows the mouse and shows the shared value tip.
 //
 // The widget lays itself out on every resize event. Qt holds back the resize
@@ -18,12 +18,12 @@
 
 namespace quorvane {
 
-class TarnSliderWidget : public QWidget, public TarnSlider {
+class SliderWidget : public QWidget, public SliderModel {
     Q_OBJECT
 
 public:
-    explicit TarnSliderWidget(QWidget* parent = nullptr);
-    ~TarnSliderWidget() override;
+    explicit SliderWidget(QWidget* parent = nullptr);
+    ~SliderWidget() override;
 
     // The size the slider gave itself.
     QSize sizeHint() const override;

@@ -1,4 +1,4 @@
-#include "slider/tarn_slider_widget.hpp"
+#include "slider/slider_widget.hpp"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -36,21 +36,21 @@ std::optional<SliderKey> sliderKey(int key) {
 
 }  // namespace
 
-TarnSliderWidget::TarnSliderWidget(QWidget* parent) : QWidget(parent) {
+SliderWidget::SliderWidget(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setFocusPolicy(Qt::StrongFocus);
 }
 
-TarnSliderWidget::~TarnSliderWidget() {
+SliderWidget::~SliderWidget() {
     if (Dragging()) frmValueTip::Unload();
 }
 
-QSize TarnSliderWidget::sizeHint() const { return size(); }
+QSize SliderWidget::sizeHint() const { return size(); }
 
-geometry::SliderShape TarnSliderWidget::Shape() const { return geometry::shapeOf(*this, {width(), height()}); }
+geometry::SliderShape SliderWidget::Shape() const { return geometry::shapeOf(*this, {width(), height()}); }
 
-void TarnSliderWidget::LayoutSlider() {
+void SliderWidget::LayoutSlider() {
     // Resizing ourselves below sends a resize event that would start the
     // same pass again on the same size; the pass in progress does the work.
     if (layingOut_) return;
@@ -69,14 +69,14 @@ void TarnSliderWidget::LayoutSlider() {
     DrawSlider();
 }
 
-void TarnSliderWidget::DrawSlider() {
+void SliderWidget::DrawSlider() {
     const auto plan = geometry::planDrawing(Shape());
     PaintSurface(plan);
     update();
     if (std::holds_alternative<geometry::ShowValueTip>(plan.back())) ShowTip();
 }
 
-void TarnSliderWidget::PaintSurface(const std::vector<geometry::PaintStep>& plan) {
+void SliderWidget::PaintSurface(const std::vector<geometry::PaintStep>& plan) {
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = (QSizeF(size()) * ratio).toSize();
     if (pixels.isEmpty()) {
@@ -112,7 +112,7 @@ void TarnSliderWidget::PaintSurface(const std::vector<geometry::PaintStep>& plan
     }
 }
 
-void TarnSliderWidget::ShowTip() {
+void SliderWidget::ShowTip() {
     const QPoint origin = mapToGlobal(QPoint(0, 0));
     frmValueTip& tip = frmValueTip::Load(this);
     const QSize label = tip.SetTipText(QString::fromStdString(ValueTipText()));
@@ -121,7 +121,7 @@ void TarnSliderWidget::ShowTip() {
     tip.show();  // on top by its window type, and never activated
 }
 
-void TarnSliderWidget::paintEvent(QPaintEvent*) {
+void SliderWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     if (surface_.deviceIndependentSize().toSize() != size()) {
         painter.fillRect(rect(), toQColor(BackColor(), palette()));
@@ -129,13 +129,13 @@ void TarnSliderWidget::paintEvent(QPaintEvent*) {
     painter.drawPixmap(0, 0, surface_);
 }
 
-void TarnSliderWidget::resizeEvent(QResizeEvent*) { LayoutSlider(); }
+void SliderWidget::resizeEvent(QResizeEvent*) { LayoutSlider(); }
 
-void TarnSliderWidget::showEvent(QShowEvent*) { DrawSlider(); }
+void SliderWidget::showEvent(QShowEvent*) { DrawSlider(); }
 
-void TarnSliderWidget::DragCancelled() { frmValueTip::Unload(); }
+void SliderWidget::DragCancelled() { frmValueTip::Unload(); }
 
-void TarnSliderWidget::hideEvent(QHideEvent*) {
+void SliderWidget::hideEvent(QHideEvent*) {
     CloseKeyTip();
     // A hidden slider receives no release: the drag ends here, quietly.
     if (Dragging()) {
@@ -144,7 +144,7 @@ void TarnSliderWidget::hideEvent(QHideEvent*) {
     }
 }
 
-void TarnSliderWidget::changeEvent(QEvent* event) {
+void SliderWidget::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     // System colours follow the palette.
     if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange) {
@@ -152,7 +152,7 @@ void TarnSliderWidget::changeEvent(QEvent* event) {
     }
 }
 
-void TarnSliderWidget::mousePressEvent(QMouseEvent* event) {
+void SliderWidget::mousePressEvent(QMouseEvent* event) {
     // The press is always taken, so that the release comes back here even
     // while the slider ignores presses.
     event->accept();
@@ -173,13 +173,13 @@ void TarnSliderWidget::mousePressEvent(QMouseEvent* event) {
     if (Dragging()) ShowTip();
 }
 
-void TarnSliderWidget::mouseMoveEvent(QMouseEvent* event) {
+void SliderWidget::mouseMoveEvent(QMouseEvent* event) {
     // A disabled slider moves nothing, even under a button pressed before.
     if (!Dragging() || !Enabled()) return;
     DragTo(static_cast<float>(event->position().x()), static_cast<float>(event->position().y()));
 }
 
-void TarnSliderWidget::DragTo(float x, float y) {
+void SliderWidget::DragTo(float x, float y) {
     auto shape = Shape();
     shape.thumbAt = geometry::dragThumb(shape, x, y, GrabOffsetX(), GrabOffsetY());
     const auto snapped = geometry::ValueFromPosition(shape);
@@ -188,13 +188,13 @@ void TarnSliderWidget::DragTo(float x, float y) {
     if (snapped.value) SetValue(*snapped.value);
 }
 
-void TarnSliderWidget::mouseReleaseEvent(QMouseEvent*) {
+void SliderWidget::mouseReleaseEvent(QMouseEvent*) {
     // Any button's release ends the drag.
     SetDragging(false);
     frmValueTip::Unload();
 }
 
-void TarnSliderWidget::keyPressEvent(QKeyEvent* event) {
+void SliderWidget::keyPressEvent(QKeyEvent* event) {
     const std::optional<SliderKey> key = sliderKey(event->key());
     if (!key || event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
         QWidget::keyPressEvent(event);  // a shortcut of the window, perhaps
@@ -210,7 +210,7 @@ void TarnSliderWidget::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-void TarnSliderWidget::keyReleaseEvent(QKeyEvent* event) {
+void SliderWidget::keyReleaseEvent(QKeyEvent* event) {
     if (event->isAutoRepeat() || !sliderKey(event->key())) {
         QWidget::keyReleaseEvent(event);
         return;
@@ -219,7 +219,7 @@ void TarnSliderWidget::keyReleaseEvent(QKeyEvent* event) {
     CloseKeyTip();
 }
 
-void TarnSliderWidget::wheelEvent(QWheelEvent* event) {
+void SliderWidget::wheelEvent(QWheelEvent* event) {
     event->accept();
     if (!Enabled() || Dragging()) return;
     // A notch is 120 eighths of a degree; fine-grained wheels send less at a time.
@@ -234,12 +234,12 @@ void TarnSliderWidget::wheelEvent(QWheelEvent* event) {
     SetValue(static_cast<std::int32_t>(std::clamp<std::int64_t>(std::int64_t{Value()} + notches, Min(), Max())));
 }
 
-void TarnSliderWidget::focusOutEvent(QFocusEvent* event) {
+void SliderWidget::focusOutEvent(QFocusEvent* event) {
     CloseKeyTip();
     QWidget::focusOutEvent(event);
 }
 
-void TarnSliderWidget::CloseKeyTip() {
+void SliderWidget::CloseKeyTip() {
     if (!keyTip_) return;
     keyTip_ = false;
     if (!Dragging()) frmValueTip::Unload();

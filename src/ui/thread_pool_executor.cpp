@@ -1,4 +1,4 @@
-#include "ui/thread_pool_work.hpp"
+#include "ui/thread_pool_executor.hpp"
 
 #include <chrono>
 #include <condition_variable>
@@ -6,7 +6,7 @@
 
 namespace quorvane::ui {
 
-struct ThreadPoolWork::Mailbox {
+struct ThreadPoolExecutor::Mailbox {
     std::mutex mutex;
     QObject* receiver = nullptr;  // null once the service is going
 
@@ -30,14 +30,14 @@ struct Task {
 
 }  // namespace
 
-ThreadPoolWork::ThreadPoolWork() : mailbox_(std::make_shared<Mailbox>()) {
+ThreadPoolExecutor::ThreadPoolExecutor() : mailbox_(std::make_shared<Mailbox>()) {
     mailbox_->receiver = &receiver_;
     // A job no longer wanted stops within one buffer, so two threads are
     // enough to keep a new job from waiting behind an old one.
     pool_.setMaxThreadCount(2);
 }
 
-ThreadPoolWork::~ThreadPoolWork() {
+ThreadPoolExecutor::~ThreadPoolExecutor() {
     {
         const std::lock_guard lock(mailbox_->mutex);
         mailbox_->receiver = nullptr;
@@ -46,7 +46,7 @@ ThreadPoolWork::~ThreadPoolWork() {
     // Results already posted go with the receiver, unrun.
 }
 
-void ThreadPoolWork::run(std::function<void()> job, std::function<void()> done) {
+void ThreadPoolExecutor::run(std::function<void()> job, std::function<void()> done) {
     auto task = std::make_shared<Task>();
     pool_.start([task, job = std::move(job), mailbox = mailbox_] {
         job();

@@ -1,0 +1,59 @@
+#include "window_model.hpp"
+
+#include <utility>
+
+#include "error_text.hpp"
+#include "slider/stored_sliders.hpp"
+#include "core/clock_text.hpp"
+
+namespace quorvane {
+
+WindowModel::WindowModel(SliderModel& cutSlider, SliderModel& choose, PlatformServices services)
+    : cutSlider(cutSlider), clipSlider(choose), services_(services) {
+    cutSlider.Events().ValueChanged = [this] { guarded([this] { cutPointMoved(); }); };
+    clipSlider.Events().ValueChanged = [this] { guarded([this] { clipLengthMoved(); }); };
+}
+
+WindowModel::~WindowModel() {
+    abandonSelection();  // its result would find nobody
+    cutSlider.Events().ValueChanged = nullptr;
+    clipSlider.Events().ValueChanged = nullptr;
+}
+
+void WindowModel::applyDesign(SliderModel& cutSlider, SliderModel& choose) {
+    for (const auto& [slider, stored] :
+         {std::pair{&cutSlider, &stored_sliders::kCutPoint}, std::pair{&choose, &stored_sliders::kClipLength}}) {
+        slider->LoadDesign(*stored, {}, {});  // no pictures: these sliders are never drawn
+    }
+}
+
+void WindowModel::guarded(const std::function<void()>& body) {
+    ++depth_;
+    try {
+        body();
+    } catch (...) {
+        --depth_;
+        if (depth_ > 0) throw;  // the enclosing command stops and reports it
+        report(std::current_exception());
+        return;
+    }
+    --depth_;
+}
+
+void WindowModel::command(void (WindowModel::*handler)(), bool exclusive) {
+    if (exclusive && batchRunning_) return;  // the buttons wait for the batch
+    guarded([&] { (this->*handler)(); });
+}
+
+void WindowModel::report(const std::exception_ptr& error) {
+    services_.messages.showMessage(describeCommandError(error, state.songPath));
+}
+
+void WindowModel::start() {
+    clipLengthText = std::to_string(clipSlider.Value());
+    if (sourceFolder.empty()) status = "Choose a folder of songs: SOURCE or Ctrl+O";
+}
+
+void WindowModel::clipLengthMoved() { clipLengthText = twoDigits(clipSlider.Value()); }
+
+}  // namespace quorvane
