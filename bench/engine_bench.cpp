@@ -176,13 +176,13 @@ int main(int argc, char** argv) {
         return song.size > 1024 * 1024 ? benchmark::kMillisecond : benchmark::kMicrosecond;
     };
     for (const Song& song : formatOne) {
-        benchmark::RegisterBenchmark(("PreLeggi/tempo_at_start/" + song.label).c_str(),
+        benchmark::RegisterBenchmark(("PreRead/tempo_at_start/" + song.label).c_str(),
                                      [&song](benchmark::State& b) { preRead(b, song); })
             ->Unit(unitFor(song))
             ->UseRealTime();
     }
     for (const Song& song : noTempo) {
-        benchmark::RegisterBenchmark(("PreLeggi/no_tempo/" + song.label).c_str(),
+        benchmark::RegisterBenchmark(("PreRead/no_tempo/" + song.label).c_str(),
                                      [&song](benchmark::State& b) { preRead(b, song); })
             ->Unit(unitFor(song))
             ->UseRealTime();
@@ -196,23 +196,23 @@ int main(int argc, char** argv) {
         }
     }
     for (const Song& song : formatOne) {
-        benchmark::RegisterBenchmark(("FormatoUno/" + song.label).c_str(),
+        benchmark::RegisterBenchmark(("FormatOneCut/" + song.label).c_str(),
                                      [&song](benchmark::State& b) { cut(b, song, &quorvane::cutFormatOne); })
             ->Unit(unitFor(song))
             ->UseRealTime();
     }
     for (const Song& song : formatZero) {
-        benchmark::RegisterBenchmark(("FormatoZero/" + song.label).c_str(),
+        benchmark::RegisterBenchmark(("FormatZeroCut/" + song.label).c_str(),
                                      [&song](benchmark::State& b) { cut(b, song, &quorvane::cutFormatZero); })
             ->Unit(unitFor(song))
             ->UseRealTime();
     }
     // Heap use of the Format 0 cutter must not follow the file's size: the
     // same cutter on a song ten times larger.
-    benchmark::RegisterBenchmark("FormatoZero/50MB",
+    benchmark::RegisterBenchmark("FormatZeroCut/50MB",
                                  [&](benchmark::State& b) {
-                                     static const Song huge = makeSong("50MB", 0, kHuge, true);
-                                     cut(b, huge, &quorvane::cutFormatZero);
+                                     static const Song kHugeSong = makeSong("50MB", 0, kHuge, true);
+                                     cut(b, kHugeSong, &quorvane::cutFormatZero);
                                  })
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime()

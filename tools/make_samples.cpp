@@ -79,23 +79,23 @@ std::vector<Sample> bundledSamples() {
 std::string batchFileName(int index) {
     // Mixed-case names and extensions on purpose: the tool that reads them
     // must not depend on the case of ".mid".
-    static constexpr std::array<std::string_view, 3> stems{"Song_", "SONG_", "song_"};
-    static constexpr std::array<std::string_view, 3> extensions{".mid", ".MID", ".Mid"};
-    const std::size_t style = static_cast<std::size_t>(index - 1) % stems.size();
+    static constexpr std::array<std::string_view, 3> kStems{"Song_", "SONG_", "song_"};
+    static constexpr std::array<std::string_view, 3> kExtensions{".mid", ".MID", ".Mid"};
+    const std::size_t style = static_cast<std::size_t>(index - 1) % kStems.size();
     std::string number = std::to_string(index);
     if (number.size() < 3) {
         number.insert(0, 3 - number.size(), '0');
     }
-    return std::string(stems[style]) + number + std::string(extensions[style]);
+    return std::string(kStems[style]) + number + std::string(kExtensions[style]);
 }
 
 SongOptions batchOptions(int index, std::uint32_t seed, std::size_t size, double seconds) {
-    static constexpr std::array<std::uint16_t, 4> divisions{480, 96, 960, 192};
+    static constexpr std::array<std::uint16_t, 4> kDivisions{480, 96, 960, 192};
     SongOptions o;
     o.seed = seed + static_cast<std::uint32_t>(index) * 7919u;
     o.format = index % 2 == 1 ? 1 : 0;
     o.instrumentTracks = 2 + static_cast<int>(o.seed % 6);
-    o.division = divisions[static_cast<std::size_t>(index) % divisions.size()];
+    o.division = kDivisions[static_cast<std::size_t>(index) % kDivisions.size()];
     // 30 s to 3 min, longer for big files so the note density stays plausible
     // (about 20 KB per second at most).
     o.seconds = seconds > 0 ? seconds : 30.0 + static_cast<double>((o.seed * 37u) % 151u);

@@ -17,10 +17,10 @@ namespace {
 
 std::string uniqueSuffix() {
     static std::atomic<std::uint64_t> counter{0};
-    static const std::uint64_t seed =
+    static const std::uint64_t kSeed =
         std::random_device{}() ^
         static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-    std::uint64_t value = seed + 0x9E3779B97F4A7C15ull * ++counter;
+    std::uint64_t value = kSeed + 0x9E3779B97F4A7C15ull * ++counter;
     static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     std::string text;
     for (int i = 0; i < 8; ++i) {

@@ -199,8 +199,8 @@ std::size_t characterCount(std::string_view text) {
 }
 
 const std::string& pathSeparator() {
-    static const std::string separator(1, static_cast<char>(std::filesystem::path::preferred_separator));
-    return separator;
+    static const std::string kSeparator(1, static_cast<char>(std::filesystem::path::preferred_separator));
+    return kSeparator;
 }
 
 std::string withoutControlCharacters(std::string_view text) {

@@ -19,7 +19,7 @@ struct Picture {
     std::int32_t width = 0;
     std::int32_t height = 0;
 
-    bool IsPresent() const noexcept { return data != nullptr; }
+    bool isPresent() const noexcept { return data != nullptr; }
 
     // Two pictures are the same when they share the image and the size.
     friend bool operator==(const Picture&, const Picture&) = default;

@@ -8,7 +8,7 @@ namespace quorvane {
 // Raised by the slider when it refuses a value. The slider is left exactly as
 // it was before the refused call.
 //
-// Number() is the error number and what() only the detail: what was refused
+// number() is the error number and what() only the detail: what was refused
 // and why, e.g. "Max = 0 refused (Max must be above Min = 0)". The number and
 // its standard description ("invalid property value", "overflow") are added
 // by describeError (src/workflow/error_text.cpp) when the error is shown to a user.
@@ -19,7 +19,7 @@ public:
 
     SliderError(int number, const std::string& detail) : std::runtime_error(detail), number_(number) {}
 
-    int Number() const noexcept { return number_; }
+    int number() const noexcept { return number_; }
 
 private:
     int number_;

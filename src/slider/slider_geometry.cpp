@@ -20,18 +20,18 @@ double alongTrack(const SliderShape& shape, double track) {
 
 SliderShape shapeOf(const SliderModel& slider, Size surface) {
     SliderShape shape;
-    shape.orientation = slider.Orientation();
-    shape.min = slider.Min();
-    shape.value = slider.Value();
-    shape.valueRange = slider.ValueRange();
+    shape.orientation = slider.orientation();
+    shape.min = slider.min();
+    shape.value = slider.value();
+    shape.valueRange = slider.valueRange();
     shape.surface = surface;
-    shape.thumbPresent = slider.SliderIcon().IsPresent();
-    shape.thumb = {slider.SliderIcon().width, slider.SliderIcon().height};
-    shape.thumbAt = {slider.ThumbLeft(), slider.ThumbTop()};
-    shape.railPicturePresent = slider.RailPicture().IsPresent();
-    shape.railPicture = {slider.RailPicture().width, slider.RailPicture().height};
-    shape.backColor = slider.BackColor();
-    shape.dragging = slider.Dragging();
+    shape.thumbPresent = slider.sliderIcon().isPresent();
+    shape.thumb = {slider.sliderIcon().width, slider.sliderIcon().height};
+    shape.thumbAt = {slider.thumbLeft(), slider.thumbTop()};
+    shape.railPicturePresent = slider.railPicture().isPresent();
+    shape.railPicture = {slider.railPicture().width, slider.railPicture().height};
+    shape.backColor = slider.backColor();
+    shape.dragging = slider.dragging();
     return shape;
 }
 
@@ -78,7 +78,7 @@ ThumbPosition placeThumbForValue(const SliderShape& shape) {
     return thumb;
 }
 
-SnappedValue ValueFromPosition(const SliderShape& shape) {
+SnappedValue valueFromPosition(const SliderShape& shape) {
     SnappedValue result{std::nullopt, shape.thumbAt};
     const auto track = trackLength(shape);
     if (!track || *track == 0 || shape.valueRange == 0) return result;

@@ -78,7 +78,7 @@ struct SnappedValue {
     std::optional<std::int32_t> value;
     ThumbPosition thumb;
 };
-SnappedValue ValueFromPosition(const SliderShape& shape);
+SnappedValue valueFromPosition(const SliderShape& shape);
 
 // The size the control gives itself: the rail picture's length, or without
 // one the length its host gave it; across, the larger of thumb and rail.

@@ -41,7 +41,7 @@ void raiseEvent(const std::function<void()>& handler) {
 
 }  // namespace
 
-void SliderModel::LoadDesign(const stored_sliders::StoredSlider& design, Picture thumb, Picture rail) {
+void SliderModel::loadDesign(const stored_sliders::StoredSlider& design, Picture thumb, Picture rail) {
     valueRange_ = design.max - design.min;  // never empty: see stored_sliders.hpp
     backColor_ = design.backColor;
     orientation_ = design.orientation;
@@ -50,24 +50,24 @@ void SliderModel::LoadDesign(const stored_sliders::StoredSlider& design, Picture
     value_ = lastValue_ = design.value;
     sliderIcon_ = std::move(thumb);
     railPicture_ = std::move(rail);
-    LayoutSlider();
+    layoutSlider();
 }
 
-void SliderModel::SetEnabled(bool New_Enabled) {
-    enabled_ = New_Enabled;
+void SliderModel::setAcceptsInput(bool accepts) {
+    enabled_ = accepts;
     if (!enabled_ && dragging_) {
         dragging_ = false;
-        DragCancelled();
+        dragCancelled();
     }
 }
 
-void SliderModel::SetValueTipText(TipTextFunction textForValue) {
+void SliderModel::setValueTipText(TipTextFunction textForValue) {
     tipText_ = std::move(textForValue);
     // A tip on show takes the new wording at once.
-    if (dragging_) DrawSlider();
+    if (dragging_) drawSlider();
 }
 
-std::string SliderModel::ValueTipText() const {
+std::string SliderModel::valueTipText() const {
     if (tipText_) {
         try {
             const TipTextFunction text = tipText_;  // may replace itself
@@ -80,65 +80,65 @@ std::string SliderModel::ValueTipText() const {
     return slider_geometry::tipText(value_);
 }
 
-void SliderModel::SetMax(std::int32_t New_Max) {
-    if (min_ >= New_Max) {
-        throw invalidValue("Max", New_Max, "Max must be above Min = " + std::to_string(min_));
+void SliderModel::setMax(std::int32_t newMax) {
+    if (min_ >= newMax) {
+        throw invalidValue("Max", newMax, "Max must be above Min = " + std::to_string(min_));
     }
-    const std::int32_t range = checkedRange("Max", New_Max, min_, New_Max);
+    const std::int32_t range = checkedRange("Max", newMax, min_, newMax);
     // Value is left alone, even when it now lies above Max. A value inside
     // the new range keeps its meaning: the thumb moves to show it there.
-    max_ = New_Max;
+    max_ = newMax;
     valueRange_ = range;
     if (value_ <= max_ && !dragging_) {
-        PlaceThumbForValue();
-        DrawSlider();
+        placeThumbForValue();
+        drawSlider();
     }
 }
 
-void SliderModel::SetMin(std::int32_t New_Min) {
-    if (New_Min >= max_) {
-        throw invalidValue("Min", New_Min, "Min must be below Max = " + std::to_string(max_));
+void SliderModel::setMin(std::int32_t newMin) {
+    if (newMin >= max_) {
+        throw invalidValue("Min", newMin, "Min must be below Max = " + std::to_string(max_));
     }
     // The range is settled before Value moves, so that a ValueChanged handler
     // sees a consistent slider and a handler that throws leaves one behind.
-    valueRange_ = checkedRange("Min", New_Min, New_Min, max_);
-    min_ = New_Min;
-    SetValue(New_Min);
+    valueRange_ = checkedRange("Min", newMin, newMin, max_);
+    min_ = newMin;
+    setValue(newMin);
 }
 
-void SliderModel::SetValue(std::int32_t New_Value) {
-    if (New_Value < min_ || New_Value > max_) {
+void SliderModel::setValue(std::int32_t newValue) {
+    if (newValue < min_ || newValue > max_) {
         throw invalidValue(
-            "Value", New_Value,
+            "Value", newValue,
             "Value must lie between Min = " + std::to_string(min_) + " and Max = " + std::to_string(max_));
     }
-    value_ = New_Value;
+    value_ = newValue;
     if (value_ == lastValue_) return;
     // During a drag the mouse handling has already placed the thumb.
-    if (!dragging_) PlaceThumbForValue();
-    DrawSlider();
+    if (!dragging_) placeThumbForValue();
+    drawSlider();
     lastValue_ = value_;
-    raiseEvent(events_.ValueChanged);
+    raiseEvent(events_.valueChanged);
 }
 
-void SliderModel::SetOrientation(std::int32_t New_Orientation) {
-    orientation_ = New_Orientation;
-    LayoutSlider();
+void SliderModel::setOrientation(std::int32_t newOrientation) {
+    orientation_ = newOrientation;
+    layoutSlider();
 }
 
-void SliderModel::PlaceThumbForValue() {
+void SliderModel::placeThumbForValue() {
     const auto thumb =
-        slider_geometry::placeThumbForValue(slider_geometry::shapeOf(*this, {SurfaceWidth(), SurfaceHeight()}));
+        slider_geometry::placeThumbForValue(slider_geometry::shapeOf(*this, {surfaceWidth(), surfaceHeight()}));
     thumbLeft_ = thumb.left;
     thumbTop_ = thumb.top;
 }
 
-void SliderModel::SetThumbPosition(float left, float top) noexcept {
+void SliderModel::setThumbPosition(float left, float top) noexcept {
     thumbLeft_ = left;
     thumbTop_ = top;
 }
 
-void SliderModel::SetGrabOffset(float x, float y) noexcept {
+void SliderModel::setGrabOffset(float x, float y) noexcept {
     grabOffsetX_ = x;
     grabOffsetY_ = y;
 }

@@ -16,7 +16,7 @@ struct StoredSlider;
 // handler is simply not called. ValueChanged is raised synchronously, so its
 // handler has run when the assignment of Value that caused it returns.
 struct SliderEvents {
-    std::function<void()> ValueChanged;  // Value differs from the last value reported
+    std::function<void()> valueChanged;  // Value differs from the last value reported
 };
 
 // A 32-bit colour. With the top bit set (0x800000nn) it names the system
@@ -42,31 +42,31 @@ public:
     SliderModel(const SliderModel&) = delete;
     SliderModel& operator=(const SliderModel&) = delete;
 
-    SliderEvents& Events() noexcept { return events_; }
+    SliderEvents& events() noexcept { return events_; }
 
     // Properties.
-    bool Enabled() const noexcept { return enabled_; }
+    bool acceptsInput() const noexcept { return enabled_; }
     // A disabled slider ignores presses and pointer moves; disabling it
     // during a drag ends the drag at once (the value stays where the drag
     // left it and the tip closes).
-    void SetEnabled(bool New_Enabled);
-    std::int32_t Max() const noexcept { return max_; }
-    void SetMax(std::int32_t New_Max);
-    std::int32_t Min() const noexcept { return min_; }
-    void SetMin(std::int32_t New_Min);
-    std::int32_t Value() const noexcept { return value_; }
-    void SetValue(std::int32_t New_Value);
-    std::int32_t Orientation() const noexcept { return orientation_; }
-    void SetOrientation(std::int32_t New_Orientation);
-    Colour BackColor() const noexcept { return backColor_; }
-    const Picture& SliderIcon() const noexcept { return sliderIcon_; }
-    const Picture& RailPicture() const noexcept { return railPicture_; }
+    void setAcceptsInput(bool accepts);
+    std::int32_t max() const noexcept { return max_; }
+    void setMax(std::int32_t newMax);
+    std::int32_t min() const noexcept { return min_; }
+    void setMin(std::int32_t newMin);
+    std::int32_t value() const noexcept { return value_; }
+    void setValue(std::int32_t newValue);
+    std::int32_t orientation() const noexcept { return orientation_; }
+    void setOrientation(std::int32_t newOrientation);
+    Colour backColor() const noexcept { return backColor_; }
+    const Picture& sliderIcon() const noexcept { return sliderIcon_; }
+    const Picture& railPicture() const noexcept { return railPicture_; }
 
     // Takes the window's design at once: colour, orientation, range and
     // value, with the thumb and rail pictures the host made from the design's
     // names. No setter runs and no event is raised; the slider then lays
     // itself out.
-    void LoadDesign(const stored_sliders::StoredSlider& design, Picture thumb, Picture rail);
+    void loadDesign(const stored_sliders::StoredSlider& design, Picture thumb, Picture rail);
 
     // The value tip's wording, chosen by the slider's owner: the function is
     // given a value and returns the text (UTF-8) the tip shows for it, e.g.
@@ -75,37 +75,37 @@ public:
     // default, shows the value in decimal; a function that throws does too.
     // The choice is the owner's, not part of the design: LoadDesign keeps it.
     using TipTextFunction = std::function<std::string(std::int32_t value)>;
-    void SetValueTipText(TipTextFunction textForValue);
+    void setValueTipText(TipTextFunction textForValue);
     // The text the tip shows for Value now.
-    std::string ValueTipText() const;
+    std::string valueTipText() const;
 
     // Read-only state.
-    std::int32_t ValueRange() const noexcept { return valueRange_; }
-    bool Dragging() const noexcept { return dragging_; }
-    float GrabOffsetX() const noexcept { return grabOffsetX_; }
-    float GrabOffsetY() const noexcept { return grabOffsetY_; }
+    std::int32_t valueRange() const noexcept { return valueRange_; }
+    bool dragging() const noexcept { return dragging_; }
+    float grabOffsetX() const noexcept { return grabOffsetX_; }
+    float grabOffsetY() const noexcept { return grabOffsetY_; }
     // The thumb's position on the surface; its size is that of SliderIcon.
-    float ThumbLeft() const noexcept { return thumbLeft_; }
-    float ThumbTop() const noexcept { return thumbTop_; }
+    float thumbLeft() const noexcept { return thumbLeft_; }
+    float thumbTop() const noexcept { return thumbTop_; }
 
 protected:
     // Geometry hooks, filled in by the widget.
-    virtual void LayoutSlider() {}
-    virtual void DrawSlider() {}
+    virtual void layoutSlider() {}
+    virtual void drawSlider() {}
     // The slider ended a drag itself (it was disabled); the widget closes
     // the tip.
-    virtual void DragCancelled() {}
+    virtual void dragCancelled() {}
     // The inner size of the drawing surface, in pixels.
-    virtual std::int32_t SurfaceWidth() const { return 0; }
-    virtual std::int32_t SurfaceHeight() const { return 0; }
+    virtual std::int32_t surfaceWidth() const { return 0; }
+    virtual std::int32_t surfaceHeight() const { return 0; }
 
     // Puts the thumb where Value belongs along the track of the current
     // orientation. Does nothing when the range is empty.
-    void PlaceThumbForValue();
+    void placeThumbForValue();
 
-    void SetThumbPosition(float left, float top) noexcept;
-    void SetDragging(bool dragging) noexcept { dragging_ = dragging; }
-    void SetGrabOffset(float x, float y) noexcept;
+    void setThumbPosition(float left, float top) noexcept;
+    void setDragging(bool dragging) noexcept { dragging_ = dragging; }
+    void setGrabOffset(float x, float y) noexcept;
 
 private:
     SliderEvents events_;

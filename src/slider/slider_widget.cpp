@@ -43,40 +43,40 @@ SliderWidget::SliderWidget(QWidget* parent) : QWidget(parent) {
 }
 
 SliderWidget::~SliderWidget() {
-    if (Dragging()) frmValueTip::Unload();
+    if (dragging()) ValueTip::dismiss();
 }
 
 QSize SliderWidget::sizeHint() const { return size(); }
 
-geometry::SliderShape SliderWidget::Shape() const { return geometry::shapeOf(*this, {width(), height()}); }
+geometry::SliderShape SliderWidget::currentShape() const { return geometry::shapeOf(*this, {width(), height()}); }
 
-void SliderWidget::LayoutSlider() {
+void SliderWidget::layoutSlider() {
     // Resizing ourselves below sends a resize event that would start the
     // same pass again on the same size; the pass in progress does the work.
     if (layingOut_) return;
     {
         const QScopedValueRollback<bool> guard(layingOut_, true);
-        if (const auto wanted = geometry::layoutSize(Shape())) {
+        if (const auto wanted = geometry::layoutSize(currentShape())) {
             const QSize size(std::max(0, wanted->width), std::max(0, wanted->height));
             if (size != this->size()) {
                 resize(size);  // limits set by the host may refuse it; we carry on
                 updateGeometry();
             }
         }
-        const auto thumb = geometry::placeOnSurface(Shape());
-        SetThumbPosition(thumb.left, thumb.top);
+        const auto thumb = geometry::placeOnSurface(currentShape());
+        setThumbPosition(thumb.left, thumb.top);
     }
-    DrawSlider();
+    drawSlider();
 }
 
-void SliderWidget::DrawSlider() {
-    const auto plan = geometry::planDrawing(Shape());
-    PaintSurface(plan);
+void SliderWidget::drawSlider() {
+    const auto plan = geometry::planDrawing(currentShape());
+    paintSurface(plan);
     update();
-    if (std::holds_alternative<geometry::ShowValueTip>(plan.back())) ShowTip();
+    if (std::holds_alternative<geometry::ShowValueTip>(plan.back())) showTip();
 }
 
-void SliderWidget::PaintSurface(const std::vector<geometry::PaintStep>& plan) {
+void SliderWidget::paintSurface(const std::vector<geometry::PaintStep>& plan) {
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = (QSizeF(size()) * ratio).toSize();
     if (pixels.isEmpty()) {
@@ -99,11 +99,11 @@ void SliderWidget::PaintSurface(const std::vector<geometry::PaintStep>& plan) {
                     painter.fillRect(rect(), toQColor(s.colour, colours));
                     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
                 } else if constexpr (std::is_same_v<Step, geometry::PaintRailPicture>) {
-                    if (const QPixmap* rail = pixmapOf(RailPicture())) {
+                    if (const QPixmap* rail = pixmapOf(railPicture())) {
                         painter.drawPixmap(QPoint(s.x, s.y), *rail);
                     }
                 } else if constexpr (std::is_same_v<Step, geometry::PaintThumb>) {
-                    if (const QPixmap* thumb = pixmapOf(SliderIcon())) {
+                    if (const QPixmap* thumb = pixmapOf(sliderIcon())) {
                         painter.drawPixmap(QPoint(s.x, s.y), *thumb);
                     }
                 }
@@ -112,11 +112,11 @@ void SliderWidget::PaintSurface(const std::vector<geometry::PaintStep>& plan) {
     }
 }
 
-void SliderWidget::ShowTip() {
+void SliderWidget::showTip() {
     const QPoint origin = mapToGlobal(QPoint(0, 0));
-    frmValueTip& tip = frmValueTip::Load(this);
-    const QSize label = tip.SetTipText(QString::fromStdString(ValueTipText()));
-    const auto place = geometry::placeTip(Shape(), origin.x(), origin.y(), {label.width(), label.height()});
+    ValueTip& tip = ValueTip::open(this);
+    const QSize label = tip.setTipText(QString::fromStdString(valueTipText()));
+    const auto place = geometry::placeTip(currentShape(), origin.x(), origin.y(), {label.width(), label.height()});
     tip.setGeometry(place.x, place.y, place.width, place.height);
     tip.show();  // on top by its window type, and never activated
 }
@@ -124,23 +124,23 @@ void SliderWidget::ShowTip() {
 void SliderWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     if (surface_.deviceIndependentSize().toSize() != size()) {
-        painter.fillRect(rect(), toQColor(BackColor(), palette()));
+        painter.fillRect(rect(), toQColor(backColor(), palette()));
     }
     painter.drawPixmap(0, 0, surface_);
 }
 
-void SliderWidget::resizeEvent(QResizeEvent*) { LayoutSlider(); }
+void SliderWidget::resizeEvent(QResizeEvent*) { layoutSlider(); }
 
-void SliderWidget::showEvent(QShowEvent*) { DrawSlider(); }
+void SliderWidget::showEvent(QShowEvent*) { drawSlider(); }
 
-void SliderWidget::DragCancelled() { frmValueTip::Unload(); }
+void SliderWidget::dragCancelled() { ValueTip::dismiss(); }
 
 void SliderWidget::hideEvent(QHideEvent*) {
-    CloseKeyTip();
+    closeKeyTip();
     // A hidden slider receives no release: the drag ends here, quietly.
-    if (Dragging()) {
-        SetDragging(false);
-        frmValueTip::Unload();
+    if (dragging()) {
+        setDragging(false);
+        ValueTip::dismiss();
     }
 }
 
@@ -148,7 +148,7 @@ void SliderWidget::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     // System colours follow the palette.
     if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange) {
-        DrawSlider();
+        drawSlider();
     }
 }
 
@@ -156,42 +156,42 @@ void SliderWidget::mousePressEvent(QMouseEvent* event) {
     // The press is always taken, so that the release comes back here even
     // while the slider ignores presses.
     event->accept();
-    if (!Enabled() || event->button() != Qt::LeftButton) return;
+    if (!acceptsInput() || event->button() != Qt::LeftButton) return;
 
-    SetDragging(true);
+    setDragging(true);
     const auto x = static_cast<float>(event->position().x());
     const auto y = static_cast<float>(event->position().y());
-    const auto shape = Shape();
+    const auto shape = currentShape();
     if (geometry::hitsThumb(shape, x, y)) {
-        SetGrabOffset(x - ThumbLeft(), y - ThumbTop());
+        setGrabOffset(x - thumbLeft(), y - thumbTop());
     } else {
         // The thumb's centre jumps to the pointer.
-        SetGrabOffset(static_cast<float>(shape.thumb.width) / 2.0f, static_cast<float>(shape.thumb.height) / 2.0f);
-        DragTo(x, y);
+        setGrabOffset(static_cast<float>(shape.thumb.width) / 2.0f, static_cast<float>(shape.thumb.height) / 2.0f);
+        dragTo(x, y);
     }
     // A ValueChanged handler may have disabled the slider, ending the drag.
-    if (Dragging()) ShowTip();
+    if (dragging()) showTip();
 }
 
 void SliderWidget::mouseMoveEvent(QMouseEvent* event) {
     // A disabled slider moves nothing, even under a button pressed before.
-    if (!Dragging() || !Enabled()) return;
-    DragTo(static_cast<float>(event->position().x()), static_cast<float>(event->position().y()));
+    if (!dragging() || !acceptsInput()) return;
+    dragTo(static_cast<float>(event->position().x()), static_cast<float>(event->position().y()));
 }
 
-void SliderWidget::DragTo(float x, float y) {
-    auto shape = Shape();
-    shape.thumbAt = geometry::dragThumb(shape, x, y, GrabOffsetX(), GrabOffsetY());
-    const auto snapped = geometry::ValueFromPosition(shape);
-    SetThumbPosition(snapped.thumb.left, snapped.thumb.top);
+void SliderWidget::dragTo(float x, float y) {
+    auto shape = currentShape();
+    shape.thumbAt = geometry::dragThumb(shape, x, y, grabOffsetX(), grabOffsetY());
+    const auto snapped = geometry::valueFromPosition(shape);
+    setThumbPosition(snapped.thumb.left, snapped.thumb.top);
     // Without a track there is no value to read; Value stays as it is.
-    if (snapped.value) SetValue(*snapped.value);
+    if (snapped.value) setValue(*snapped.value);
 }
 
 void SliderWidget::mouseReleaseEvent(QMouseEvent*) {
     // Any button's release ends the drag.
-    SetDragging(false);
-    frmValueTip::Unload();
+    setDragging(false);
+    ValueTip::dismiss();
 }
 
 void SliderWidget::keyPressEvent(QKeyEvent* event) {
@@ -201,12 +201,12 @@ void SliderWidget::keyPressEvent(QKeyEvent* event) {
         return;
     }
     event->accept();
-    if (!Enabled() || Dragging()) return;
-    SetValue(valueAfterKey(Value(), Min(), Max(), *key));
+    if (!acceptsInput() || dragging()) return;
+    setValue(valueAfterKey(value(), min(), max(), *key));
     // A ValueChanged handler may have disabled the slider.
-    if (Enabled() && hasFocus()) {
+    if (acceptsInput() && hasFocus()) {
         keyTip_ = true;
-        ShowTip();
+        showTip();
     }
 }
 
@@ -216,12 +216,12 @@ void SliderWidget::keyReleaseEvent(QKeyEvent* event) {
         return;
     }
     event->accept();
-    CloseKeyTip();
+    closeKeyTip();
 }
 
 void SliderWidget::wheelEvent(QWheelEvent* event) {
     event->accept();
-    if (!Enabled() || Dragging()) return;
+    if (!acceptsInput() || dragging()) return;
     // A notch is 120 eighths of a degree; fine-grained wheels send less at a time.
     constexpr int kNotch = 120;
     const QPoint angle = event->angleDelta();
@@ -231,18 +231,18 @@ void SliderWidget::wheelEvent(QWheelEvent* event) {
     const int notches = wheelAngle_ / kNotch;
     if (notches == 0) return;
     wheelAngle_ -= notches * kNotch;
-    SetValue(static_cast<std::int32_t>(std::clamp<std::int64_t>(std::int64_t{Value()} + notches, Min(), Max())));
+    setValue(static_cast<std::int32_t>(std::clamp<std::int64_t>(std::int64_t{value()} + notches, min(), max())));
 }
 
 void SliderWidget::focusOutEvent(QFocusEvent* event) {
-    CloseKeyTip();
+    closeKeyTip();
     QWidget::focusOutEvent(event);
 }
 
-void SliderWidget::CloseKeyTip() {
+void SliderWidget::closeKeyTip() {
     if (!keyTip_) return;
     keyTip_ = false;
-    if (!Dragging()) frmValueTip::Unload();
+    if (!dragging()) ValueTip::dismiss();
 }
 
 }  // namespace quorvane

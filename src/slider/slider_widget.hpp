@@ -29,11 +29,11 @@ public:
     QSize sizeHint() const override;
 
 protected:
-    void LayoutSlider() override;
-    void DrawSlider() override;
-    void DragCancelled() override;
-    std::int32_t SurfaceWidth() const override { return width(); }
-    std::int32_t SurfaceHeight() const override { return height(); }
+    void layoutSlider() override;
+    void drawSlider() override;
+    void dragCancelled() override;
+    std::int32_t surfaceWidth() const override { return width(); }
+    std::int32_t surfaceHeight() const override { return height(); }
 
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -53,16 +53,16 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    void CloseKeyTip();
+    void closeKeyTip();
 
-    slider_geometry::SliderShape Shape() const;
+    slider_geometry::SliderShape currentShape() const;
     // Moves the thumb so that the grab point follows the pointer, snaps it to
     // the nearest value and assigns that value.
-    void DragTo(float x, float y);
+    void dragTo(float x, float y);
     // Shows the shared tip beside the thumb with the current value, worded
     // by ValueTipText.
-    void ShowTip();
-    void PaintSurface(const std::vector<slider_geometry::PaintStep>& plan);
+    void showTip();
+    void paintSurface(const std::vector<slider_geometry::PaintStep>& plan);
 
     QPixmap surface_;
     bool layingOut_ = false;

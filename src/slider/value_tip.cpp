@@ -23,8 +23,8 @@ constexpr int kLabelHeight = 12;
 constexpr Qt::WindowFlags kTipFlags =
     Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus;
 
-QPointer<frmValueTip>& sharedTip() {
-    static QPointer<frmValueTip> tip;
+QPointer<ValueTip>& sharedTip() {
+    static QPointer<ValueTip> tip;
     return tip;
 }
 
@@ -39,59 +39,59 @@ QFont tipFont() {
 
 }  // namespace
 
-frmValueTip::frmValueTip(QWidget* owner) : QWidget(owner, kTipFlags), lblTip(new QLabel(this)) {
+ValueTip::ValueTip(QWidget* owner) : QWidget(owner, kTipFlags), label(new QLabel(this)) {
     setObjectName(QStringLiteral("frmValueTip"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
     setFont(tipFont());
 
-    lblTip->setObjectName(QStringLiteral("lblTip"));
-    QPalette colours = lblTip->palette();
+    label->setObjectName(QStringLiteral("lblTip"));
+    QPalette colours = label->palette();
     colours.setColor(QPalette::WindowText, toQColor(kLabelText, palette()));
     colours.setColor(QPalette::Window, toQColor(kLabelBackground, palette()));
-    lblTip->setPalette(colours);
-    lblTip->setAutoFillBackground(true);
-    lblTip->setFocusPolicy(Qt::NoFocus);
-    lblTip->setGeometry(slider_geometry::kTipLabelLeft, slider_geometry::kTipLabelTop, kLabelWidth, kLabelHeight);
-    lblTip->setText(QStringLiteral("lblTip"));
+    label->setPalette(colours);
+    label->setAutoFillBackground(true);
+    label->setFocusPolicy(Qt::NoFocus);
+    label->setGeometry(slider_geometry::kTipLabelLeft, slider_geometry::kTipLabelTop, kLabelWidth, kLabelHeight);
+    label->setText(QStringLiteral("lblTip"));
     resize(kLabelWidth + 4, kLabelHeight + 3);
 }
 
-frmValueTip& frmValueTip::Load(QWidget* owner) {
+ValueTip& ValueTip::open(QWidget* owner) {
     QWidget* window = owner != nullptr ? owner->window() : nullptr;
-    QPointer<frmValueTip>& tip = sharedTip();
+    QPointer<ValueTip>& tip = sharedTip();
     if (tip.isNull()) {
-        tip = new frmValueTip(window);
+        tip = new ValueTip(window);
     } else if (tip->parentWidget() != window) {
         tip->setParent(window, kTipFlags);
     }
     return *tip;
 }
 
-frmValueTip* frmValueTip::Loaded() noexcept { return sharedTip().data(); }
+ValueTip* ValueTip::current() noexcept { return sharedTip().data(); }
 
-void frmValueTip::Unload() {
+void ValueTip::dismiss() {
     // Unloading may happen while Qt walks the owner window's children (when
     // the window is hidden, say): the tip is closed now and deleted later.
-    QPointer<frmValueTip>& tip = sharedTip();
+    QPointer<ValueTip>& tip = sharedTip();
     if (tip.isNull()) return;
-    frmValueTip* closing = tip.data();
+    ValueTip* closing = tip.data();
     tip.clear();
     closing->hide();
     closing->deleteLater();
 }
 
-QSize frmValueTip::SetTipText(const QString& text) {
-    const QFontMetrics metrics(lblTip->font());
+QSize ValueTip::setTipText(const QString& text) {
+    const QFontMetrics metrics(label->font());
     // The label keeps its designed height unless the font needs more.
     const QSize size(metrics.horizontalAdvance(text), std::max(kLabelHeight, metrics.height()));
-    lblTip->resize(size);
-    lblTip->setText(text);  // repainted with the next paint pass, before the next move
+    label->resize(size);
+    label->setText(text);  // repainted with the next paint pass, before the next move
     return size;
 }
 
-void frmValueTip::paintEvent(QPaintEvent*) {
+void ValueTip::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), toQColor(kTipBackground, palette()));
     for (const auto& line : slider_geometry::tipFrameLines({width(), height()})) {

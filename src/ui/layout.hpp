@@ -62,19 +62,19 @@ inline constexpr std::array<LedPlace, 3> kLeds{{
 }};
 
 // The list, the two sliders and the captions.
-inline constexpr Box kListMIDI{192, 94, 329, 171};
+inline constexpr Box kSongList{192, 94, 329, 171};
 inline constexpr Box kCutPoint{288, 284, stored_sliders::kCutPoint.width, stored_sliders::kCutPoint.height};
 inline constexpr Box kClipLength{34, 176, stored_sliders::kClipLength.width, stored_sliders::kClipLength.height};
-inline constexpr Box kLabChoose{77, 237, 19, 17};
-inline constexpr Box kLabFound{116, 305, 35, 17};
-inline constexpr Box kLabDurataTempo{76, 322, 105, 15};
-inline constexpr Box kLabNum{113, 339, 57, 15};
-inline constexpr Box kText9{158, 340, 391, 13};
-inline constexpr Box kTextPath{8, 360, 551, 19};
-inline constexpr Box kTextDest{6, 376, 250, 19};
+inline constexpr Box kClipLengthCaption{77, 237, 19, 17};
+inline constexpr Box kListedCountCaption{116, 305, 35, 17};
+inline constexpr Box kCutPointTimeCaption{76, 322, 105, 15};
+inline constexpr Box kCutCountCaption{113, 339, 57, 15};
+inline constexpr Box kSongPathCaption{158, 340, 391, 13};
+inline constexpr Box kSourceFolderCaption{8, 360, 551, 19};
+inline constexpr Box kDestFolderCaption{6, 376, 250, 19};
 // One line on what the last command did, right of the destination: wide
 // enough for its longest sentence, so that only names in it are shortened.
-inline constexpr Box kLabStatus{262, 378, 292, 15};
+inline constexpr Box kStatusCaption{262, 378, 292, 15};
 // The thin bar under it that follows a CUT ALL, and the brand artwork at the
 // top (a right click on it shows the About box).
 inline constexpr Box kBatchProgress{262, 394, 292, 3};

@@ -98,14 +98,14 @@ MainWindow::MainWindow(const PlatformServices* services, QWidget* parent)
     // The captions follow the sliders, whether the user drags them or a
     // command sets them.
     for (SliderModel* slider : {static_cast<SliderModel*>(&cutSlider_), static_cast<SliderModel*>(&clipSlider_)}) {
-        auto& handler = slider->Events().ValueChanged;
+        auto& handler = slider->events().valueChanged;
         handler = [inner = handler, this] {
             if (inner) inner();
             refresh();
         };
     }
     // The cut point's tip shows the time at the thumb, as TIME does.
-    cutSlider_.SetValueTipText([this](std::int32_t value) {
+    cutSlider_.setValueTipText([this](std::int32_t value) {
         const std::string time = model_.timeAtPosition(value);
         return time.empty() ? std::string("--:--") : time;
     });
@@ -114,7 +114,7 @@ MainWindow::MainWindow(const PlatformServices* services, QWidget* parent)
     model_.onBatchProgress = [this](const BatchProgress& progress) {
         refresh();
         selectRow(progress.position - 1);
-        labNum_->repaint();
+        cutCountCaption_->repaint();
         progress_->follow(progress);
     };
     // A song measured away from the window's thread is shown once it is
@@ -124,14 +124,14 @@ MainWindow::MainWindow(const PlatformServices* services, QWidget* parent)
         if (model_.appState().songPath.empty()) unmarkRow();
     };
     // A status too long for its line is cut inside a name it gives, never in its words.
-    labStatus_->setShortenableNames([this] {
+    statusCaption_->setShortenableNames([this] {
         const AppState& state = model_.appState();
         QStringList names;
         for (const std::string& name :
-             {state.listedName, state.songPath, state.CutFilePath, model_.sourceFolder, state.destFolder}) {
+             {state.listedName, state.songPath, state.cutFilePath, model_.sourceFolder, state.destFolder}) {
             if (!name.empty()) names << text(withoutControlCharacters(name));
         }
-        if (!state.CutFilePath.empty()) names << QFileInfo(text(state.CutFilePath)).fileName();
+        if (!state.cutFilePath.empty()) names << QFileInfo(text(state.cutFilePath)).fileName();
         for (const ListedSong& item : model_.songs) names << text(withoutControlCharacters(item.text));
         return names;
     });
@@ -180,8 +180,8 @@ void MainWindow::buildControls() {
     list_ = new FileList(this);
     list_->setObjectName(QStringLiteral("ListMIDI"));
     list_->setAccessibleName(QStringLiteral("MIDI files"));
-    list_->setGeometry(layout::kListMIDI.left, layout::kListMIDI.top, layout::kListMIDI.width,
-                       layout::kListMIDI.height);
+    list_->setGeometry(layout::kSongList.left, layout::kSongList.top, layout::kSongList.width,
+                       layout::kSongList.height);
     list_->setFrameShape(QFrame::NoFrame);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setUniformItemSizes(true);
@@ -194,14 +194,14 @@ void MainWindow::buildControls() {
             this, [this, row] { rowChosen(row); }, Qt::QueuedConnection);
     });
 
-    textPath_ = new Caption("TextPath", layout::kTextPath, this, kTextPathTag);
-    textDest_ = new Caption("TextDest", layout::kTextDest, this, kTextDestTag);
-    text9_ = new Caption("Text9", layout::kText9, this, kText9Tag);
-    labFound_ = new Caption("LabFound", layout::kLabFound, this);
-    labNum_ = new Caption("LabNum", layout::kLabNum, this);
-    labChoose_ = new Caption("LabChoose", layout::kLabChoose, this);
-    labDurataTempo_ = new Caption("LabDurataTempo", layout::kLabDurataTempo, this);
-    labStatus_ = new Caption("LabStatus", layout::kLabStatus, this);
+    sourceFolderCaption_ = new Caption("TextPath", layout::kSourceFolderCaption, this, kTextPathTag);
+    destFolderCaption_ = new Caption("TextDest", layout::kDestFolderCaption, this, kTextDestTag);
+    songPathCaption_ = new Caption("Text9", layout::kSongPathCaption, this, kText9Tag);
+    listedCountCaption_ = new Caption("LabFound", layout::kListedCountCaption, this);
+    cutCountCaption_ = new Caption("LabNum", layout::kCutCountCaption, this);
+    clipLengthCaption_ = new Caption("LabChoose", layout::kClipLengthCaption, this);
+    cutPointTimeCaption_ = new Caption("LabDurataTempo", layout::kCutPointTimeCaption, this);
+    statusCaption_ = new Caption("LabStatus", layout::kStatusCaption, this);
     progress_ = new BatchProgressBar(this);
 }
 
@@ -214,7 +214,7 @@ void MainWindow::loadDesign() {
         slider.setObjectName(text(stored.control));
         slider.setGeometry(box.left, box.top, box.width, box.height);
         slider.setAttribute(Qt::WA_NoMousePropagation);
-        slider.LoadDesign(stored, picture(stored.thumb), picture(stored.rail));
+        slider.loadDesign(stored, picture(stored.thumb), picture(stored.rail));
     };
     place(cutSlider_, stored_sliders::kCutPoint, layout::kCutPoint);
     place(clipSlider_, stored_sliders::kClipLength, layout::kClipLength);
@@ -278,14 +278,14 @@ void MainWindow::markCurrentSong() {
 }
 
 void MainWindow::refresh() {
-    textPath_->setText(text(model_.sourceFolder));
-    textDest_->setText(text(model_.appState().destFolder));
-    text9_->setText(text(model_.appState().shownPath));
-    labFound_->setText(text(model_.listedCount));
-    labNum_->setText(text(model_.cutCount));
-    labChoose_->setText(text(model_.clipLengthText));
-    labDurataTempo_->setText(text(model_.cutPointTime));
-    labStatus_->setText(text(model_.status));
+    sourceFolderCaption_->setText(text(model_.sourceFolder));
+    destFolderCaption_->setText(text(model_.appState().destFolder));
+    songPathCaption_->setText(text(model_.appState().shownPath));
+    listedCountCaption_->setText(text(model_.listedCount));
+    cutCountCaption_->setText(text(model_.cutCount));
+    clipLengthCaption_->setText(text(model_.clipLengthText));
+    cutPointTimeCaption_->setText(text(model_.cutPointTime));
+    statusCaption_->setText(text(model_.status));
     refreshList();
     // The buttons that wait for a running CUT ALL look it.
     for (layout::Button waiting : {layout::Source, layout::Dest, layout::CutAll, layout::CutOne, layout::Play}) {

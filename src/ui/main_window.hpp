@@ -46,14 +46,14 @@ public:
     FileList& list() noexcept { return *list_; }
     SliderWidget& cutSlider() noexcept { return cutSlider_; }
     SliderWidget& clipSlider() noexcept { return clipSlider_; }
-    Caption& textPath() noexcept { return *textPath_; }
-    Caption& textDest() noexcept { return *textDest_; }
-    Caption& text9() noexcept { return *text9_; }
-    Caption& labFound() noexcept { return *labFound_; }
-    Caption& labNum() noexcept { return *labNum_; }
-    Caption& labChoose() noexcept { return *labChoose_; }
-    Caption& labDurataTempo() noexcept { return *labDurataTempo_; }
-    Caption& labStatus() noexcept { return *labStatus_; }
+    Caption& sourceFolderCaption() noexcept { return *sourceFolderCaption_; }
+    Caption& destFolderCaption() noexcept { return *destFolderCaption_; }
+    Caption& songPathCaption() noexcept { return *songPathCaption_; }
+    Caption& listedCountCaption() noexcept { return *listedCountCaption_; }
+    Caption& cutCountCaption() noexcept { return *cutCountCaption_; }
+    Caption& clipLengthCaption() noexcept { return *clipLengthCaption_; }
+    Caption& cutPointTimeCaption() noexcept { return *cutPointTimeCaption_; }
+    Caption& statusCaption() noexcept { return *statusCaption_; }
     BatchProgressBar& batchProgress() noexcept { return *progress_; }
     WindowKeys& keys() noexcept { return *keys_; }
     FileDrop& fileDrop() noexcept { return *drop_; }
@@ -114,14 +114,14 @@ private:
     std::array<PictureButton*, layout::ButtonCount> buttons_{};
     std::array<Led*, 3> leds_{};
     FileList* list_ = nullptr;
-    Caption* textPath_ = nullptr;
-    Caption* textDest_ = nullptr;
-    Caption* text9_ = nullptr;
-    Caption* labFound_ = nullptr;
-    Caption* labNum_ = nullptr;
-    Caption* labChoose_ = nullptr;
-    Caption* labDurataTempo_ = nullptr;
-    Caption* labStatus_ = nullptr;
+    Caption* sourceFolderCaption_ = nullptr;
+    Caption* destFolderCaption_ = nullptr;
+    Caption* songPathCaption_ = nullptr;
+    Caption* listedCountCaption_ = nullptr;
+    Caption* cutCountCaption_ = nullptr;
+    Caption* clipLengthCaption_ = nullptr;
+    Caption* cutPointTimeCaption_ = nullptr;
+    Caption* statusCaption_ = nullptr;
     BatchProgressBar* progress_ = nullptr;
     WindowKeys* keys_ = nullptr;  // Tab order, focus ring, shortcuts
     FileDrop* drop_ = nullptr;

@@ -30,15 +30,15 @@ void addToolTips(MainWindow& window) {
     tip(window.clipSlider(),
         "CLIP LENGTH: how many seconds of each song CUT ALL keeps, from the start. "
         "Keys: arrows, Page Up/Down, Home, End; or the mouse wheel.");
-    describe(window.labChoose(), "The clip length CUT ALL keeps, in seconds.");
-    describe(window.labFound(), "How many songs the source folder holds.");
-    describe(window.labDurataTempo(),
+    describe(window.clipLengthCaption(), "The clip length CUT ALL keeps, in seconds.");
+    describe(window.listedCountCaption(), "How many songs the source folder holds.");
+    describe(window.cutPointTimeCaption(),
              "The length of the clip CUT ONE writes; with CUT POINT at the right end, the whole song.");
-    describe(window.labNum(), "The number of the song CUT ALL is cutting; Done! when it has finished.");
-    describe(window.text9(), "The selected song.");
-    describe(window.textPath(), "The source folder. CUT ALL writes its log, Quorvane.log, here.");
-    describe(window.textDest(), "The destination folder for the cut files; empty: beside each song.");
-    describe(window.labStatus(),
+    describe(window.cutCountCaption(), "The number of the song CUT ALL is cutting; Done! when it has finished.");
+    describe(window.songPathCaption(), "The selected song.");
+    describe(window.sourceFolderCaption(), "The source folder. CUT ALL writes its log, Quorvane.log, here.");
+    describe(window.destFolderCaption(), "The destination folder for the cut files; empty: beside each song.");
+    describe(window.statusCaption(),
              "What the last command wrote, or why it wrote nothing; during CUT ALL, how far it is.");
 }
 

@@ -41,7 +41,7 @@ void WindowSettings::restore(MainWindow& window) {
     bool ok = false;
     const int clip = store_.value(kClipLength).toInt(&ok);
     SliderModel& slider = window.clipSlider();
-    if (ok && clip >= slider.Min() && clip <= slider.Max()) slider.SetValue(clip);
+    if (ok && clip >= slider.min() && clip <= slider.max()) slider.setValue(clip);
     // A place on a screen that is no longer there would hide the window.
     const QPoint place = store_.value(kPosition).toPoint();
     if (store_.contains(kPosition) && QGuiApplication::screenAt(place + QPoint(20, 20))) window.move(place);
@@ -53,7 +53,7 @@ void WindowSettings::save(MainWindow& window) {
     WindowModel& model = window.model();
     remember(store_, kSource, model.sourceFolder);
     remember(store_, kDest, model.appState().destFolder);
-    store_.setValue(kClipLength, window.clipSlider().Value());
+    store_.setValue(kClipLength, window.clipSlider().value());
     store_.setValue(kPosition, window.pos());
     store_.sync();
 }

@@ -24,8 +24,8 @@ private:
 // Keeps a slider from taking the user's input for as long as it lives.
 class Frozen {
 public:
-    explicit Frozen(SliderModel& slider) : slider_(slider), was_(slider.Enabled()) { slider_.SetEnabled(false); }
-    ~Frozen() { slider_.SetEnabled(was_); }
+    explicit Frozen(SliderModel& slider) : slider_(slider), was_(slider.acceptsInput()) { slider_.setAcceptsInput(false); }
+    ~Frozen() { slider_.setAcceptsInput(was_); }
 
 private:
     SliderModel& slider_;
@@ -45,8 +45,8 @@ std::string fileNameOf(const std::string& path) { return utf8FromPath(pathFromUt
 }  // namespace
 
 void WindowModel::cutCurrentSong() {
-    const std::int32_t value = cutSlider.Value();
-    if (state.songPath.empty()) {
+    const std::int32_t value = cutSlider.value();
+    if (state_.songPath.empty()) {
         status = "Nothing cut: choose a song in the list first.";
         return;
     }
@@ -66,9 +66,9 @@ void WindowModel::cutCurrentSong() {
     }
     // The cut is made where the thumb stands, whatever happened before.
     status.clear();
-    state.CutTick = cutTickAt(value);
-    state.CutFilePath = cutAtPosition(currentSong(), value, state.destFolder).cutFile;
-    status = "Written: " + fileNameOf(state.CutFilePath);
+    state_.cutTick = cutTickAt(value);
+    state_.cutFilePath = cutAtPosition(currentSong(), value, state_.destFolder).cutFile;
+    status = "Written: " + fileNameOf(state_.cutFilePath);
 }
 
 void WindowModel::fileStarted(const BatchProgress& progress) {
@@ -78,12 +78,12 @@ void WindowModel::fileStarted(const BatchProgress& progress) {
         nameCurrent(songs.at(static_cast<std::size_t>(progress.position - 1)));
         takeHeader(progress.header);
         timeline_ = progress.timeline;
-        cutSlider.SetValue(0);
+        cutSlider.setValue(0);
         fitCutSlider();
         const std::uint64_t cut = progress.cutTick;
-        cutSlider.SetValue(cut == kWholeSong ? cutSlider.Max()
-                                            : stepAtOrAfter(cut, timeline_->division(), cutSlider.Max()));
-        state.CutTick = cut;
+        cutSlider.setValue(cut == kWholeSong ? cutSlider.max()
+                                            : stepAtOrAfter(cut, timeline_->division(), cutSlider.max()));
+        state_.cutTick = cut;
         cutPointTime = progress.clipTime;
     } else {
         forgetCurrentFile();
@@ -92,14 +92,14 @@ void WindowModel::fileStarted(const BatchProgress& progress) {
     if (onBatchProgress) onBatchProgress(progress);
     // Clicks are handled here; whatever a slider move changes, the file
     // about to be logged is the one cut, at the position logged.
-    const AppState prepared = state;
+    const AppState prepared = state_;
     services_.events.processPendingEvents();
-    state = prepared;
+    state_ = prepared;
 }
 
 void WindowModel::fileFinished(const BatchProgress& progress) {
     cutCount = std::to_string(progress.position);
-    if (!progress.cutFilePath.empty()) state.CutFilePath = progress.cutFilePath;
+    if (!progress.cutFilePath.empty()) state_.cutFilePath = progress.cutFilePath;
     if (onBatchProgress) onBatchProgress(progress);
     // A batch about to stop does not wait.
     const bool stopping = (stopRequested_ || exitRequested_) && progress.position < progress.count;
@@ -125,11 +125,11 @@ void WindowModel::cutEverySong() {
     if (measuring()) forgetCurrentFile();
     failures_.clear();
     previewFailures_.clear();
-    const BatchPlan plan{sourceFolder, songs, clipLengthSeconds(), state.destFolder, {}};
+    const BatchPlan plan{sourceFolder, songs, clipLengthSeconds(), state_.destFolder, {}};
     const Running running(batchRunning_);
     stopRequested_ = false;
     // The clip length and the cut point belong to the batch until it ends.
-    const Frozen frozenSegmento(cutSlider), frozenChoose(clipSlider);
+    const Frozen frozenCutPoint(cutSlider), frozenClipLength(clipSlider);
     // The window's batch takes its files one by one, its events and pause between them.
     const BatchReport report = cutFolder(plan, 1, *this);
     failures_ = report.failures;

@@ -13,42 +13,42 @@ namespace {
 
 // The song is read afresh, as the user may have changed it since it was measured.
 CutRequest requestFor(const AppState& state, const Timeline* timeline) {
-    return CutRequest{state.songPath, state.listedName, state.destFolder, state.KeepsNameCase,
-                      state.CutNumber, state.CutTick, timeline, nullptr};
+    return CutRequest{state.songPath, state.listedName, state.destFolder, state.keepsNameCase,
+                      state.cutNumber, state.cutTick, timeline, nullptr};
 }
 
 }  // namespace
 
 void WindowModel::takeHeader(const SongHeader& song) {
-    state.Format = song.format;
-    state.IsFormatOne = song.format == 1;
-    state.FormatText.assign(1, state.IsFormatOne ? '1' : '0');
-    state.Tempo = song.tempo;
-    state.Division = ExactDivision{song.division};
-    state.TickMs = song.tickMs;
+    state_.format = song.format;
+    state_.isFormatOne = song.format == 1;
+    state_.formatText.assign(1, state_.isFormatOne ? '1' : '0');
+    state_.tempo = song.tempo;
+    state_.division = ExactDivision{song.division};
+    state_.tickMs = song.tickMs;
 }
 
 SongInfo WindowModel::currentSong() const {
     SongInfo song;
-    song.path = state.songPath;
-    song.listed = ListedSong{state.listedName, utf8FromPath(pathFromUtf8(state.songPath).filename()),
-                             state.KeepsNameCase, state.CutNumber};
-    song.format = state.Format;
-    song.division = state.Division.quarters;
-    song.tempo = state.Tempo;
-    song.tickMs = state.TickMs;
+    song.path = state_.songPath;
+    song.listed = ListedSong{state_.listedName, utf8FromPath(pathFromUtf8(state_.songPath).filename()),
+                             state_.keepsNameCase, state_.cutNumber};
+    song.format = state_.format;
+    song.division = state_.division.quarters;
+    song.tempo = state_.tempo;
+    song.tickMs = state_.tickMs;
     song.timeline = timeline_;
-    song.cutSteps = cutSlider.Max();
+    song.cutSteps = cutSlider.max();
     return song;
 }
 
 std::optional<std::pair<CutRequest, bool>> WindowModel::pendingCut() const {
-    const std::int32_t value = cutSlider.Value();
+    const std::int32_t value = cutSlider.value();
     // A song still being measured has none of its own fields yet.
-    if (state.songPath.empty() || measuring() || value <= 0 || !formatRefusal().empty()) return std::nullopt;
-    CutRequest request = requestFor(state, nullptr);  // read afresh, as CUT ONE reads it
+    if (state_.songPath.empty() || measuring() || value <= 0 || !formatRefusal().empty()) return std::nullopt;
+    CutRequest request = requestFor(state_, nullptr);  // read afresh, as CUT ONE reads it
     request.cutTick = cutTickAt(value);
-    return std::pair{request, state.IsFormatOne};
+    return std::pair{request, state_.isFormatOne};
 }
 
 }  // namespace quorvane

@@ -21,7 +21,7 @@ std::string describeCommandError(const std::exception_ptr& error, const std::str
     } catch (const SliderError& e) {
         // The slider's own text is only the detail: what was refused and why.
         return withFileNamed(
-            "Error " + std::to_string(e.Number()) + ": " + sliderErrorDescription(e.Number()) + ": " + e.what(),
+            "Error " + std::to_string(e.number()) + ": " + sliderErrorDescription(e.number()) + ": " + e.what(),
             currentFile);
     } catch (...) {
         return describeError(error, currentFile);

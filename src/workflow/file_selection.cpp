@@ -54,7 +54,7 @@ void WindowModel::select(const ListedSong& item) {
     try {
         (services_.executor ? *services_.executor : immediateExecutor())
             .run(
-                [path = state.songPath, item, stop, measured] {
+                [path = state_.songPath, item, stop, measured] {
                     try {
                         measured->song = measureSong(path, item, stop.get());
                     } catch (...) {
@@ -72,7 +72,7 @@ void WindowModel::select(const ListedSong& item) {
     }
     if (!measuring()) return;
     // Until then the window shows the song's name, and nothing of the song before.
-    status = measuringStatus_ = "Measuring " + withoutControlCharacters(state.listedName) + "...";
+    status = measuringStatus_ = "Measuring " + withoutControlCharacters(state_.listedName) + "...";
     cutPointTime.clear();
 }
 
@@ -92,10 +92,10 @@ void WindowModel::finishSelection(MeasuredSong& measured) {
         timeline_ = song.timeline;
         // The thumb starts at the song's end: the whole song, its length on show.
         fitCutSlider();
-        cutSlider.SetValue(cutSlider.Max());
+        cutSlider.setValue(cutSlider.max());
         showCutPoint();
         const std::string refusal = formatRefusal();
-        status = refusal.empty() ? "Ready to cut: " + withoutControlCharacters(state.listedName) : refusal;
+        status = refusal.empty() ? "Ready to cut: " + withoutControlCharacters(state_.listedName) : refusal;
     } catch (...) {
         failure = std::current_exception();
     }
@@ -119,11 +119,11 @@ void WindowModel::abandonSelection() {
 
 void WindowModel::nameCurrent(const ListedSong& item) {
     timeline_.reset();  // the song before is measured no more
-    state.songPath = sourceFolder + pathSeparator() + item.diskName;
-    state.shownPath = state.songPath;
-    state.listedName = item.text;
-    state.KeepsNameCase = item.keepsCase;
-    state.CutNumber = item.cutNumber;
+    state_.songPath = sourceFolder + pathSeparator() + item.diskName;
+    state_.shownPath = state_.songPath;
+    state_.listedName = item.text;
+    state_.keepsNameCase = item.keepsCase;
+    state_.cutNumber = item.cutNumber;
 }
 
 void WindowModel::forgetCurrentFile() {
@@ -131,14 +131,14 @@ void WindowModel::forgetCurrentFile() {
     // commands and the cut slider then leave it alone, and nothing of the
     // song before it stays on show.
     abandonSelection();
-    state.songPath.clear();
-    state.listedName.clear();
-    state.shownPath.clear();
-    state.CutTick = 0;
+    state_.songPath.clear();
+    state_.listedName.clear();
+    state_.shownPath.clear();
+    state_.cutTick = 0;
     timeline_.reset();
     cutPointTime.clear();
-    cutSlider.SetValue(0);
-    cutSlider.SetMax(kNoSongMax);
+    cutSlider.setValue(0);
+    cutSlider.setMax(kNoSongMax);
 }
 
 void WindowModel::fitCutSlider() {
@@ -146,23 +146,23 @@ void WindowModel::fitCutSlider() {
     // step reaching it: at the end of the rail the whole song is kept.
     const std::int32_t max = cutSteps(*timeline_);
     // A thumb past the new end goes to the end, and that is where it cuts.
-    cutSlider.SetMax(max);
-    if (cutSlider.Value() > max) cutSlider.SetValue(max);
+    cutSlider.setMax(max);
+    if (cutSlider.value() > max) cutSlider.setValue(max);
     showCutPoint();
 }
 
 std::string WindowModel::formatRefusal() const {
-    if (state.songPath.empty() || !timeline_ || state.Format <= 1) return {};
-    return describeFileFailure(std::make_exception_ptr(unsupportedFormat(state.songPath, state.Format)));
+    if (state_.songPath.empty() || !timeline_ || state_.format <= 1) return {};
+    return describeFileFailure(std::make_exception_ptr(unsupportedFormat(state_.songPath, state_.format)));
 }
 
 std::uint64_t WindowModel::cutTickAt(std::int32_t value) const {
-    if (!timeline_) throw FileError(ErrorKind::NotPrepared, state.songPath, "the song has not been measured");
-    return cutTickAtStep(*timeline_, state.IsFormatOne, std::clamp(value, 0, cutSlider.Max()));
+    if (!timeline_) throw FileError(ErrorKind::NotPrepared, state_.songPath, "the song has not been measured");
+    return cutTickAtStep(*timeline_, state_.isFormatOne, std::clamp(value, 0, cutSlider.max()));
 }
 
 std::string WindowModel::timeAtPosition(std::int32_t value) const {
-    if (state.songPath.empty() || !timeline_ || !formatRefusal().empty()) return {};
+    if (state_.songPath.empty() || !timeline_ || !formatRefusal().empty()) return {};
     if (value <= 0) return minutesSeconds(0);  // no clip
     // What is shown is the clip that is written: for Format 1 up to its bar line.
     return minutesSeconds(wholeSeconds(clipSeconds(*timeline_, cutTickAt(value))));
@@ -171,16 +171,16 @@ std::string WindowModel::timeAtPosition(std::int32_t value) const {
 void WindowModel::cutPointMoved() { showCutPoint(); }
 
 void WindowModel::showCutPoint() {
-    if (state.songPath.empty() || !timeline_) return;
+    if (state_.songPath.empty() || !timeline_) return;
     // Until the new position is known, none is: CUT ONE never cuts at a
     // position the window does not show.
-    state.CutTick = 0;
+    state_.cutTick = 0;
     cutPointTime.clear();
     if (!formatRefusal().empty()) return;  // no clip to show
-    const std::int32_t value = cutSlider.Value();
+    const std::int32_t value = cutSlider.value();
     const std::uint64_t cut = value > 0 ? cutTickAt(value) : 0;
     cutPointTime = timeAtPosition(value);
-    state.CutTick = cut;
+    state_.cutTick = cut;
 }
 
 }  // namespace quorvane

@@ -20,13 +20,13 @@ void WindowModel::askSourceFolder() {
     // The dialog starts in the folder it may replace, else in the other one;
     // a cancel changes nothing.
     const std::optional<std::string> chosen =
-        services_.folders.pickFolder(kSourceTitle, sourceFolder.empty() ? state.destFolder : sourceFolder);
+        services_.folders.pickFolder(kSourceTitle, sourceFolder.empty() ? state_.destFolder : sourceFolder);
     if (chosen) useSourceFolder(*chosen);
 }
 
 void WindowModel::askDestFolder() {
     const std::optional<std::string> chosen =
-        services_.folders.pickFolder(kDestTitle, state.destFolder.empty() ? sourceFolder : state.destFolder);
+        services_.folders.pickFolder(kDestTitle, state_.destFolder.empty() ? sourceFolder : state_.destFolder);
     if (chosen) useDestFolder(*chosen);
 }
 
@@ -53,17 +53,17 @@ void WindowModel::listSource() {
 void WindowModel::keepCurrentIfListed() {
     // Another folder, or the same one without the song: it is not current,
     // and nothing cuts it until the user picks a song of this list.
-    if (!state.songPath.empty() && currentIndex() < 0) {
+    if (!state_.songPath.empty() && currentIndex() < 0) {
         forgetCurrentFile();
         status.clear();
     }
-    state.shownPath = state.songPath;
+    state_.shownPath = state_.songPath;
 }
 
 int WindowModel::currentIndex() const {
-    if (state.songPath.empty()) return -1;
+    if (state_.songPath.empty()) return -1;
     for (std::size_t i = 0; i < songs.size(); ++i) {
-        if (sourceFolder + pathSeparator() + songs[i].diskName == state.songPath) return static_cast<int>(i);
+        if (sourceFolder + pathSeparator() + songs[i].diskName == state_.songPath) return static_cast<int>(i);
     }
     return -1;
 }
@@ -82,7 +82,7 @@ void WindowModel::useSourceFolder(const std::string& folder) {
 
 void WindowModel::useDestFolder(const std::string& folder) {
     if (batchRunning_ || folder.empty()) return;
-    state.destFolder = folder;
+    state_.destFolder = folder;
 }
 
 int WindowModel::listIndexOf(const std::string& diskName) const {

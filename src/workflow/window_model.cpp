@@ -10,20 +10,20 @@ namespace quorvane {
 
 WindowModel::WindowModel(SliderModel& cutSlider, SliderModel& choose, PlatformServices services)
     : cutSlider(cutSlider), clipSlider(choose), services_(services) {
-    cutSlider.Events().ValueChanged = [this] { guarded([this] { cutPointMoved(); }); };
-    clipSlider.Events().ValueChanged = [this] { guarded([this] { clipLengthMoved(); }); };
+    cutSlider.events().valueChanged = [this] { guarded([this] { cutPointMoved(); }); };
+    clipSlider.events().valueChanged = [this] { guarded([this] { clipLengthMoved(); }); };
 }
 
 WindowModel::~WindowModel() {
     abandonSelection();  // its result would find nobody
-    cutSlider.Events().ValueChanged = nullptr;
-    clipSlider.Events().ValueChanged = nullptr;
+    cutSlider.events().valueChanged = nullptr;
+    clipSlider.events().valueChanged = nullptr;
 }
 
 void WindowModel::applyDesign(SliderModel& cutSlider, SliderModel& choose) {
     for (const auto& [slider, stored] :
          {std::pair{&cutSlider, &stored_sliders::kCutPoint}, std::pair{&choose, &stored_sliders::kClipLength}}) {
-        slider->LoadDesign(*stored, {}, {});  // no pictures: these sliders are never drawn
+        slider->loadDesign(*stored, {}, {});  // no pictures: these sliders are never drawn
     }
 }
 
@@ -46,14 +46,14 @@ void WindowModel::command(void (WindowModel::*handler)(), bool exclusive) {
 }
 
 void WindowModel::report(const std::exception_ptr& error) {
-    services_.messages.showMessage(describeCommandError(error, state.songPath));
+    services_.messages.showMessage(describeCommandError(error, state_.songPath));
 }
 
 void WindowModel::start() {
-    clipLengthText = std::to_string(clipSlider.Value());
+    clipLengthText = std::to_string(clipSlider.value());
     if (sourceFolder.empty()) status = "Choose a folder of songs: SOURCE or Ctrl+O";
 }
 
-void WindowModel::clipLengthMoved() { clipLengthText = twoDigits(clipSlider.Value()); }
+void WindowModel::clipLengthMoved() { clipLengthText = twoDigits(clipSlider.value()); }
 
 }  // namespace quorvane

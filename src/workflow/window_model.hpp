@@ -52,7 +52,7 @@ public:
     static constexpr std::int32_t kNoSongMax = 100;
 
     // The clip length of CUT ALL in seconds: the CLIP LENGTH slider's value.
-    double clipLengthSeconds() const { return clipSlider.Value(); }
+    double clipLengthSeconds() const { return clipSlider.value(); }
 
     // Milliseconds to wait after each file of a CUT ALL.
     int batchPauseMs = 250;
@@ -92,7 +92,7 @@ public:
     bool measuring() const noexcept { return selectionStop_ != nullptr; }
 
     // What the engine and the measure learned of the current file.
-    const AppState& appState() const noexcept { return state; }
+    const AppState& appState() const noexcept { return state_; }
     // The current song's timeline, once measured; null without one.
     const Timeline* timeline() const noexcept { return timeline_.get(); }
 
@@ -156,7 +156,7 @@ private:
     void report(const std::exception_ptr& error);
 
     // The state the engine works on.
-    AppState state;
+    AppState state_;
     std::shared_ptr<const Timeline> timeline_;  // the current song's, once measured
     PlatformServices services_;
     // Set when the song being measured is not wanted any more; null when

@@ -8,7 +8,7 @@ import mido
 
 from x_session import LIST, Failure, active, click, main, start_display, start_program, wait_for, windows, xdo
 
-SLIDER = (288 + 124 * 3 // 4, 284 + 21 // 2)  # three quarters along kSegmento
+SLIDER = (288 + 124 * 3 // 4, 284 + 21 // 2)  # three quarters along kCutPoint
 CUT_ONE = (427 + 55, 282 + 22)              # the middle of kButtons[CutOne]
 SONGS = ['format0_tempo_volume.mid', 'format1_band.mid']
 

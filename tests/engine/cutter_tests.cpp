@@ -9,14 +9,14 @@ namespace {
 
 // Cuts `source`, written as `name` and listed as SONG.MID, at the source tick
 // `cutTick` into `dest` (or beside the source); returns the cut file's bytes.
-template <CutResult (*Cutter)(const CutRequest&)>
+template <CutResult (*kCutter)(const CutRequest&)>
 class CutFixture : public ::testing::Test {
 public:
     Bytes cut(const Bytes& source, std::uint64_t cutTick, const std::string& name = "Song.mid", bool intoDest = true) {
         request = preparedRequest(src.write(name, source), cutTick);
         request.listedName = "SONG.MID";
         request.destFolder = intoDest ? dest.path().string() : "";
-        result = Cutter(request);
+        result = kCutter(request);
         return readBytes(result.path);
     }
     TempDir src, dest;

@@ -87,8 +87,8 @@ std::vector<BaseSong> makeBaseSongs() {
 }  // namespace
 
 const std::vector<BaseSong>& baseSongs() {
-    static const std::vector<BaseSong> songs = makeBaseSongs();
-    return songs;
+    static const std::vector<BaseSong> kSongs = makeBaseSongs();
+    return kSongs;
 }
 
 }  // namespace quorvane::robustness

@@ -98,11 +98,11 @@ private:
 class DamagedFiles : public ::testing::TestWithParam<int> {
 protected:
     std::optional<std::string> exercise(const Bytes& bytes, std::uint64_t cutTick, bool guardOldFile) {
-        return checkReaders(src_.write("SONG.MID", bytes), bytes.size(), dest_.path(), cutTick, guardOldFile, tally_);
+        return checkReaders(src.write("SONG.MID", bytes), bytes.size(), dest.path(), cutTick, guardOldFile, tally);
     }
 
-    quorvane::test::TempDir src_, dest_;
-    Tally tally_;
+    quorvane::test::TempDir src, dest;
+    Tally tally;
 };
 
 // The pre-reader stops at the first Set Tempo. When that one lies after the
@@ -141,8 +141,8 @@ TEST_P(DamagedFiles, NothingButARefusalOrAReadableCut) {
         }
     }
     // Both outcomes must occur, or the damage tests less than it seems.
-    EXPECT_GT(tally_.cuts, 0u) << "no mutant was cut";
-    EXPECT_GT(tally_.failedCuts, 0u) << "every mutant was cut";
+    EXPECT_GT(tally.cuts, 0u) << "no mutant was cut";
+    EXPECT_GT(tally.failedCuts, 0u) << "every mutant was cut";
 }
 
 INSTANTIATE_TEST_SUITE_P(Damage, DamagedFiles, ::testing::Range(0, DamageCount + 1),

@@ -58,8 +58,8 @@ TEST(SliderGeometry, WorkedLayoutsAndRepaintsOfTheMainWindowsSliders) {
 
     // Dragged to Top 32: (64 - 32) / 64 * 59 = 29.5 rounds to 30, and the thumb goes back to 31.46.
     v.thumbAt.top = 32.0f;
-    EXPECT_EQ(ValueFromPosition(v).value, 30);
-    EXPECT_NEAR(ValueFromPosition(v).thumb.top, 31.4576, 1e-4);
+    EXPECT_EQ(valueFromPosition(v).value, 30);
+    EXPECT_NEAR(valueFromPosition(v).thumb.top, 31.4576, 1e-4);
     // While dragged the tip comes last; a thumb with no pixel to be painted at is skipped.
     v.dragging = true;
     v.thumbAt.top = 3e9f;

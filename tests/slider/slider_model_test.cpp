@@ -24,47 +24,47 @@ using Log = std::vector<std::string>;
 class RecordingSlider : public SliderModel {
 public:
     RecordingSlider() {
-        Events().ValueChanged = [this] { log.push_back("ValueChanged"); };
+        events().valueChanged = [this] { log.push_back("ValueChanged"); };
     }
-    using SliderModel::SetDragging;
+    using SliderModel::setDragging;
 
     Log log;
-    std::int32_t surfaceWidth = 0;
-    std::int32_t surfaceHeight = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
 
 protected:
-    void LayoutSlider() override { log.push_back("LayoutSlider"); }
-    void DrawSlider() override { log.push_back("DrawSlider"); }
-    void DragCancelled() override { log.push_back("DragCancelled"); }
-    std::int32_t SurfaceWidth() const override { return surfaceWidth; }
-    std::int32_t SurfaceHeight() const override { return surfaceHeight; }
+    void layoutSlider() override { log.push_back("LayoutSlider"); }
+    void drawSlider() override { log.push_back("DrawSlider"); }
+    void dragCancelled() override { log.push_back("DragCancelled"); }
+    std::int32_t surfaceWidth() const override { return width; }
+    std::int32_t surfaceHeight() const override { return height; }
 };
 
 TEST(SliderModel, RefusedValuesNameThemselvesAndChangeNothing) {
     const std::pair<std::function<void(SliderModel&)>, const char*> refusals[] = {
-        {[](SliderModel& s) { s.SetMin(8); }, "380: Min = 8 refused (Min must be below Max = 8)"},
-        {[](SliderModel& s) { s.SetValue(-3); },
+        {[](SliderModel& s) { s.setMin(8); }, "380: Min = 8 refused (Min must be below Max = 8)"},
+        {[](SliderModel& s) { s.setValue(-3); },
          "380: Value = -3 refused (Value must lie between Min = -2 and Max = 8)"},
-        {[](SliderModel& s) { s.SetValue(9); }, "380: Value = 9 refused (Value must lie between Min = -2 and Max = 8)"},
-        {[](SliderModel& s) { s.SetMin(INT_MIN); },
+        {[](SliderModel& s) { s.setValue(9); }, "380: Value = 9 refused (Value must lie between Min = -2 and Max = 8)"},
+        {[](SliderModel& s) { s.setMin(INT_MIN); },
          "6: Min = -2147483648 refused (Max - Min does not fit in 32 bits with Max = 8)"},
     };
     for (const auto& [assign, expected] : refusals) {
         RecordingSlider slider;
-        slider.surfaceHeight = 100;
-        slider.SetMax(8);
-        slider.SetMin(-2);
-        slider.SetValue(5);
+        slider.height = 100;
+        slider.setMax(8);
+        slider.setMin(-2);
+        slider.setValue(5);
         slider.log.clear();
         const auto snapshot = [&] {
-            return std::make_tuple(slider.Min(), slider.Max(), slider.Value(), slider.ValueRange(), slider.ThumbTop());
+            return std::make_tuple(slider.min(), slider.max(), slider.value(), slider.valueRange(), slider.thumbTop());
         };
         const auto before = snapshot();
         try {
             assign(slider);
             ADD_FAILURE() << "not refused: " << expected;
         } catch (const SliderError& error) {
-            EXPECT_EQ(std::to_string(error.Number()) + ": " + error.what(), expected);
+            EXPECT_EQ(std::to_string(error.number()) + ": " + error.what(), expected);
         }
         EXPECT_EQ(snapshot(), before) << expected;
         EXPECT_TRUE(slider.log.empty()) << expected;
@@ -73,54 +73,54 @@ TEST(SliderModel, RefusedValuesNameThemselvesAndChangeNothing) {
 
 TEST(SliderModel, LoweringMaxBelowValueKeepsValueAndThumbUntilTheNextAssignment) {
     RecordingSlider slider;
-    slider.surfaceHeight = 110;
-    slider.SetValue(8);
-    const float thumbTop = slider.ThumbTop();
+    slider.height = 110;
+    slider.setValue(8);
+    const float thumbTop = slider.thumbTop();
     slider.log.clear();
-    slider.SetMax(5);
-    EXPECT_EQ(std::make_tuple(slider.Value(), slider.ValueRange(), slider.ThumbTop()), std::make_tuple(8, 5, thumbTop));
+    slider.setMax(5);
+    EXPECT_EQ(std::make_tuple(slider.value(), slider.valueRange(), slider.thumbTop()), std::make_tuple(8, 5, thumbTop));
     EXPECT_TRUE(slider.log.empty());
-    EXPECT_THROW(slider.SetValue(8), SliderError);
+    EXPECT_THROW(slider.setValue(8), SliderError);
     // Raised to Value again, Max shows it at the top.
-    slider.SetMax(8);
-    EXPECT_EQ(std::make_tuple(slider.ThumbTop(), slider.log), std::make_tuple(0.0f, Log{"DrawSlider"}));
+    slider.setMax(8);
+    EXPECT_EQ(std::make_tuple(slider.thumbTop(), slider.log), std::make_tuple(0.0f, Log{"DrawSlider"}));
 }
 
 TEST(SliderModel, ChangesRepaintThenReportRepeatsStayQuietAndADragKeepsItsThumb) {
     RecordingSlider slider;
-    slider.surfaceHeight = 100;  // a 100 px track for a thumb without a picture, Min at the bottom
+    slider.height = 100;  // a 100 px track for a thumb without a picture, Min at the bottom
     for (const auto& [value, expected] : {std::pair{0, Log{}},  // a new instance has already reported 0
                                           {4, Log{"DrawSlider", "ValueChanged"}},
                                           {4, Log{}}}) {
         slider.log.clear();
-        slider.SetValue(value);
+        slider.setValue(value);
         EXPECT_EQ(slider.log, expected) << value;
     }
-    EXPECT_FLOAT_EQ(slider.ThumbTop(), 60.0f);
+    EXPECT_FLOAT_EQ(slider.thumbTop(), 60.0f);
 
     // During a drag the setter leaves the thumb to the mouse but still reports.
-    slider.SetDragging(true);
+    slider.setDragging(true);
     slider.log.clear();
-    slider.SetValue(10);
-    EXPECT_FLOAT_EQ(slider.ThumbTop(), 60.0f);
+    slider.setValue(10);
+    EXPECT_FLOAT_EQ(slider.thumbTop(), 60.0f);
     EXPECT_EQ(slider.log, (Log{"DrawSlider", "ValueChanged"}));
 }
 
 TEST(SliderModel, TipTextIsTheOwnersChoiceAndDisablingEndsADrag) {
     RecordingSlider slider;
-    slider.SetValue(7);
-    EXPECT_EQ(slider.ValueTipText(), "7");  // decimal by default
-    slider.SetValueTipText([](std::int32_t value) { return "0:0" + std::to_string(value); });
-    EXPECT_EQ(slider.ValueTipText(), "0:07");
-    slider.SetValueTipText([](std::int32_t) -> std::string { throw std::runtime_error("no song"); });
-    EXPECT_EQ(slider.ValueTipText(), "7");
+    slider.setValue(7);
+    EXPECT_EQ(slider.valueTipText(), "7");  // decimal by default
+    slider.setValueTipText([](std::int32_t value) { return "0:0" + std::to_string(value); });
+    EXPECT_EQ(slider.valueTipText(), "0:07");
+    slider.setValueTipText([](std::int32_t) -> std::string { throw std::runtime_error("no song"); });
+    EXPECT_EQ(slider.valueTipText(), "7");
 
-    slider.SetDragging(true);
+    slider.setDragging(true);
     slider.log.clear();
-    slider.SetValueTipText(nullptr);  // a tip on show is redrawn with the new wording
-    slider.SetEnabled(false);
-    slider.SetEnabled(false);  // no drag left to end
-    EXPECT_FALSE(slider.Dragging());
+    slider.setValueTipText(nullptr);  // a tip on show is redrawn with the new wording
+    slider.setAcceptsInput(false);
+    slider.setAcceptsInput(false);  // no drag left to end
+    EXPECT_FALSE(slider.dragging());
     EXPECT_EQ(slider.log, (Log{"DrawSlider", "DragCancelled"}));
 }
 
@@ -128,16 +128,16 @@ TEST(SliderModel, TakesTheWindowsDesignWithoutEventsThenLaysItselfOut) {
     const Picture thumb{std::make_shared<const PictureData>(), 20, 10};
     const Picture rail{std::make_shared<const PictureData>(), 9, 74};
     RecordingSlider slider;
-    slider.SetValue(3);
+    slider.setValue(3);
     slider.log.clear();
-    slider.LoadDesign(stored_sliders::kClipLength, thumb, rail);
+    slider.loadDesign(stored_sliders::kClipLength, thumb, rail);
     EXPECT_EQ(slider.log, Log{"LayoutSlider"});
-    EXPECT_EQ(std::make_tuple(slider.BackColor(), slider.Orientation(), slider.SliderIcon(), slider.RailPicture(),
-                              slider.Min(), slider.Max(), slider.Value(), slider.ValueRange()),
+    EXPECT_EQ(std::make_tuple(slider.backColor(), slider.orientation(), slider.sliderIcon(), slider.railPicture(),
+                              slider.min(), slider.max(), slider.value(), slider.valueRange()),
               std::make_tuple(Colour{0x676767}, SliderModel::kVertical, thumb, rail, 0, 59, 30, 59));
     // The design's value counts as reported.
     slider.log.clear();
-    slider.SetValue(30);
+    slider.setValue(30);
     EXPECT_TRUE(slider.log.empty());
 }
 

@@ -39,12 +39,12 @@ protected:
     SliderWidgetTest() {
         window.setGeometry(100, 100, 300, 200);
         s.setGeometry(40, 60, 300, 40);  // the slider sizes itself
-        s.LoadDesign(stored_sliders::kCutPoint, solid(12, 21, kThumb), solid(124, 13, kRail));
-        s.Events().ValueChanged = [this] { log.push_back("ValueChanged(" + std::to_string(s.Value()) + ")"); };
+        s.loadDesign(stored_sliders::kCutPoint, solid(12, 21, kThumb), solid(124, 13, kRail));
+        s.events().valueChanged = [this] { log.push_back("ValueChanged(" + std::to_string(s.value()) + ")"); };
         window.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
     }
-    ~SliderWidgetTest() override { frmValueTip::Unload(); }
+    ~SliderWidgetTest() override { ValueTip::dismiss(); }
 
     QWidget window;
     SliderWidget& s = *new SliderWidget(&window);  // the window's child: deleted with it
@@ -53,62 +53,62 @@ protected:
 
 TEST_F(SliderWidgetTest, PressOnTheRailCentresTheThumbOnThePointerAndAPressOnTheThumbKeepsItsGrip) {
     QTest::mousePress(&s, kLeft, kNoKeys, QPoint(62, 10));  // the thumb's centre goes under the pointer
-    EXPECT_EQ(std::make_pair(s.ThumbLeft(), s.Dragging()), std::make_pair(56.0f, true));
+    EXPECT_EQ(std::make_pair(s.thumbLeft(), s.dragging()), std::make_pair(56.0f, true));
     QTest::mouseRelease(&s, kLeft, kNoKeys, QPoint(62, 10));
-    EXPECT_FALSE(s.Dragging());
+    EXPECT_FALSE(s.dragging());
     // Near the left end the centre cannot follow: the thumb stops at Min.
     QTest::mouseClick(&s, kLeft, kNoKeys, QPoint(3, 10));
-    EXPECT_EQ(s.ThumbLeft(), 0.0f);
+    EXPECT_EQ(s.thumbLeft(), 0.0f);
 
     // A press on the thumb keeps it where it was grabbed.
-    s.SetValue(50);
+    s.setValue(50);
     QTest::mousePress(&s, kLeft, kNoKeys, QPoint(60, 5));
-    EXPECT_EQ(s.ThumbLeft(), 56.0f);
+    EXPECT_EQ(s.thumbLeft(), 56.0f);
     QTest::mouseMove(&s, QPoint(69, 5));                // thumb Left 65 is 58.04 values
-    EXPECT_NEAR(69 - s.ThumbLeft(), 4.0, 112.0 / 100);  // grabbed 4 px into the thumb
+    EXPECT_NEAR(69 - s.thumbLeft(), 4.0, 112.0 / 100);  // grabbed 4 px into the thumb
     QTest::mouseRelease(&s, kLeft, kNoKeys, QPoint(69, 5));
     EXPECT_EQ(log, (Log{"ValueChanged(50)", "ValueChanged(0)", "ValueChanged(50)", "ValueChanged(58)"}));
 }
 
 TEST_F(SliderWidgetTest, AVerticalThumbKeepsItsGripToo) {
     SliderWidget& c = *new SliderWidget(&window);
-    c.LoadDesign(stored_sliders::kClipLength, solid(20, 10, kThumb), solid(9, 74, kRail));  // 30: thumb Top 31.46
+    c.loadDesign(stored_sliders::kClipLength, solid(20, 10, kThumb), solid(9, 74, kRail));  // 30: thumb Top 31.46
     c.show();
     QTest::mousePress(&c, kLeft, kNoKeys, QPoint(10, 33));
     QTest::mouseMove(&c, QPoint(10, 13));
-    EXPECT_NEAR(13 - c.ThumbTop(), 33 - 31.46, 64.0 / 59);
+    EXPECT_NEAR(13 - c.thumbTop(), 33 - 31.46, 64.0 / 59);
     QTest::mouseRelease(&c, kLeft, kNoKeys, QPoint(10, 13));
 }
 
 TEST_F(SliderWidgetTest, OnlyALeftPressDragsAndADisabledSliderTakesNeitherPressNorKey) {
     QTest::mousePress(&s, kRight, kNoKeys, QPoint(100, 10));
-    EXPECT_FALSE(s.Dragging());
+    EXPECT_FALSE(s.dragging());
     QTest::mouseRelease(&s, kRight, kNoKeys, QPoint(100, 10));
-    s.SetEnabled(false);  // as the cut commands leave it while they run
+    s.setAcceptsInput(false);  // as the cut commands leave it while they run
     QTest::mousePress(&s, kLeft, kNoKeys, QPoint(100, 10));
-    EXPECT_TRUE(!s.Dragging() && frmValueTip::Loaded() == nullptr);
+    EXPECT_TRUE(!s.dragging() && ValueTip::current() == nullptr);
     QTest::mouseRelease(&s, kLeft, kNoKeys, QPoint(100, 10));
     QTest::keyClick(&s, Qt::Key_End);
     EXPECT_TRUE(log.empty());
 }
 
 TEST_F(SliderWidgetTest, TipFollowsTheDragAboveAHorizontalThumbInTheOwnersWordsAndClosesOnRelease) {
-    s.SetValueTipText([](std::int32_t value) { return "0:0" + std::to_string(value); });
+    s.setValueTipText([](std::int32_t value) { return "0:0" + std::to_string(value); });
     QTest::mousePress(&s, kLeft, kNoKeys, QPoint(6, 10));
-    frmValueTip* tip = frmValueTip::Loaded();
+    ValueTip* tip = ValueTip::current();
     ASSERT_NE(tip, nullptr);
-    EXPECT_EQ(tip->lblTip->text(), "0:00");
+    EXPECT_EQ(tip->label->text(), "0:00");
     QTest::mouseMove(&s, QPoint(9, 10));  // thumb Left 3 is 2.68 values: 3
-    ASSERT_EQ(frmValueTip::Loaded(), tip);
-    EXPECT_EQ(tip->lblTip->text(), "0:03");
-    s.SetValueTipText(nullptr);  // the tip on show takes the decimal text at once
-    EXPECT_EQ(tip->lblTip->text(), "3");
+    ASSERT_EQ(ValueTip::current(), tip);
+    EXPECT_EQ(tip->label->text(), "0:03");
+    s.setValueTipText(nullptr);  // the tip on show takes the decimal text at once
+    EXPECT_EQ(tip->label->text(), "3");
 
     // Its label's size gives the tip's; it stands two rows above the thumb, a window of its own shown without
     // taking the focus, in a light frame.
-    const int lw = QFontMetrics(tip->lblTip->font()).horizontalAdvance("3");
-    const int lh = tip->lblTip->height();
-    EXPECT_EQ(tip->lblTip->geometry(), QRect(2, 1, lw, lh));
+    const int lw = QFontMetrics(tip->label->font()).horizontalAdvance("3");
+    const int lh = tip->label->height();
+    EXPECT_EQ(tip->label->geometry(), QRect(2, 1, lw, lh));
     EXPECT_EQ(tip->size(), QSize(lw + 4, lh + 3));
     EXPECT_EQ(tip->geometry().bottom() + 1, s.mapToGlobal(QPoint(0, 0)).y() - 2);
     EXPECT_TRUE(tip->isVisible() && tip->isWindow());
@@ -116,30 +116,30 @@ TEST_F(SliderWidgetTest, TipFollowsTheDragAboveAHorizontalThumbInTheOwnersWordsA
     EXPECT_EQ(rgb(tip->grab().toImage(), 0, 1), toQColor(0x80000016u, tip->palette()).rgb());
 
     QTest::mouseRelease(&s, kLeft, kNoKeys, QPoint(9, 10));
-    EXPECT_EQ(frmValueTip::Loaded(), nullptr);
+    EXPECT_EQ(ValueTip::current(), nullptr);
 }
 
 TEST_F(SliderWidgetTest, TipGoesWhenTheSliderIsHiddenOrDisabled) {
     QTest::mousePress(&s, kLeft, kNoKeys, QPoint(100, 10));
-    ASSERT_NE(frmValueTip::Loaded(), nullptr);
+    ASSERT_NE(ValueTip::current(), nullptr);
     window.hide();
-    EXPECT_EQ(frmValueTip::Loaded(), nullptr);
-    EXPECT_FALSE(s.Dragging());
+    EXPECT_EQ(ValueTip::current(), nullptr);
+    EXPECT_FALSE(s.dragging());
     window.show();
-    s.SetValue(0);
+    s.setValue(0);
 
     // Disabled during a drag: it ends, and the button still held moves nothing.
     QTest::mousePress(&s, kLeft, kNoKeys, QPoint(62, 10));
-    s.SetEnabled(false);
-    EXPECT_EQ(frmValueTip::Loaded(), nullptr);
-    s.SetEnabled(true);
+    s.setAcceptsInput(false);
+    EXPECT_EQ(ValueTip::current(), nullptr);
+    s.setAcceptsInput(true);
     QTest::mouseMove(&s, QPoint(90, 10));
-    EXPECT_EQ(s.Value(), 50);
+    EXPECT_EQ(s.value(), 50);
     QTest::mouseRelease(&s, kLeft, kNoKeys, QPoint(90, 10));
 }
 
 TEST_F(SliderWidgetTest, RailThumbAndBackgroundInTheirColours) {
-    s.SetValue(50);  // thumb Left 56; the slider was given 300 x 40
+    s.setValue(50);  // thumb Left 56; the slider was given 300 x 40
     const QImage cutSlider = s.grab().toImage();
     ASSERT_EQ(cutSlider.size(), QSize(124, 21));
     EXPECT_EQ(rgb(cutSlider, 56, 0), kThumb.rgb());

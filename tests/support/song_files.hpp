@@ -42,7 +42,7 @@ inline std::string fileText(const std::string& path) {
 class SmallFileSystem {
 public:
     explicit SmallFileSystem(const char* options) {
-        std::filesystem::create_directory(at.path() / "fs");
+        std::filesystem::create_directory(at_.path() / "fs");
         mounted_ = ::geteuid() == 0 && ::mount("tmpfs", path().c_str(), "tmpfs", 0, options) == 0;
     }
     ~SmallFileSystem() {
@@ -52,7 +52,7 @@ public:
     SmallFileSystem& operator=(const SmallFileSystem&) = delete;
 
     bool mounted() const { return mounted_; }
-    std::string path() const { return at.file("fs"); }
+    std::string path() const { return at_.file("fs"); }
     std::vector<std::string> names() const {
         std::vector<std::string> out;
         for (const auto& entry : std::filesystem::directory_iterator(path())) out.push_back(entry.path().filename());
@@ -61,7 +61,7 @@ public:
     }
 
 private:
-    TempDir at;
+    TempDir at_;
     bool mounted_ = false;
 };
 #endif

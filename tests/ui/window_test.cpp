@@ -104,12 +104,12 @@ TEST_F(WindowFace, EveryControlSitsInItsPlaceOnAFixedFramelessWindowAndStartsEmp
     EXPECT_EQ(window.windowIcon().pixmap(32, 32).size(), QSize(32, 32));
 
     std::vector<std::pair<QString, layout::Box>> places = {
-        {"ListMIDI", layout::kListMIDI},  {"Segmento", layout::kCutPoint},
-        {"Choose", layout::kClipLength},      {"LabChoose", layout::kLabChoose},
-        {"LabFound", layout::kLabFound},  {"LabDurataTempo", layout::kLabDurataTempo},
-        {"LabNum", layout::kLabNum},      {"Text9", layout::kText9},
-        {"TextPath", layout::kTextPath},  {"TextDest", layout::kTextDest},
-        {"LabStatus", layout::kLabStatus}};
+        {"ListMIDI", layout::kSongList},  {"Segmento", layout::kCutPoint},
+        {"Choose", layout::kClipLength},      {"LabChoose", layout::kClipLengthCaption},
+        {"LabFound", layout::kListedCountCaption},  {"LabDurataTempo", layout::kCutPointTimeCaption},
+        {"LabNum", layout::kCutCountCaption},      {"Text9", layout::kSongPathCaption},
+        {"TextPath", layout::kSourceFolderCaption},  {"TextDest", layout::kDestFolderCaption},
+        {"LabStatus", layout::kStatusCaption}};
     for (const layout::ButtonPlace& button : layout::kButtons) places.emplace_back(name(button.control), button.box);
     for (int i = 0; i < 3; ++i) places.emplace_back(QStringLiteral("ImgLed%1").arg(i), layout::kLeds[i].box);
     for (const auto& [control, box] : places) {
@@ -120,17 +120,17 @@ TEST_F(WindowFace, EveryControlSitsInItsPlaceOnAFixedFramelessWindowAndStartsEmp
     }
 
     // The clip length is shown from the start; buttons and LEDs have no pictures: the background shows them.
-    EXPECT_EQ(caption(window.labChoose()), "30");
+    EXPECT_EQ(caption(window.clipLengthCaption()), "30");
     for (int b = 0; b < layout::ButtonCount; ++b)
         EXPECT_TRUE(window.button(layout::Button(b)).pictureName().isEmpty());
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(window.led(i).pictureName().isEmpty());
 }
 
 TEST_F(WindowFace, CaptionsAreSmallWhiteTextAndLongPathsAreShortenedInTheMiddle) {
-    EXPECT_EQ(window.labFound().font().pixelSize(), 11);
-    EXPECT_EQ(window.list().font(), window.labFound().font());
-    window.labFound().setText(QStringLiteral("8888"));
-    const QImage shot = window.grab(window.labFound().geometry()).toImage();
+    EXPECT_EQ(window.listedCountCaption().font().pixelSize(), 11);
+    EXPECT_EQ(window.list().font(), window.listedCountCaption().font());
+    window.listedCountCaption().setText(QStringLiteral("8888"));
+    const QImage shot = window.grab(window.listedCountCaption().geometry()).toImage();
     int white = 0;
     for (int y = 0; y < shot.height(); ++y)
         for (int x = 0; x < shot.width(); ++x) white += qGray(shot.pixel(x, y)) > 230;
@@ -138,12 +138,12 @@ TEST_F(WindowFace, CaptionsAreSmallWhiteTextAndLongPathsAreShortenedInTheMiddle)
 
     const QString path =
         QStringLiteral("/home/someone/") + QString(120, QLatin1Char('x')) + QStringLiteral("/song.mid");
-    window.text9().setText(path);
-    const QString shown = window.text9().shownText();
-    EXPECT_LT(window.text9().fontMetrics().horizontalAdvance(shown), window.text9().width());
+    window.songPathCaption().setText(path);
+    const QString shown = window.songPathCaption().shownText();
+    EXPECT_LT(window.songPathCaption().fontMetrics().horizontalAdvance(shown), window.songPathCaption().width());
     EXPECT_TRUE(shown.startsWith(QStringLiteral("/home/")) && shown.endsWith(QStringLiteral("song.mid")));
-    EXPECT_EQ(window.text9().text(), path);
-    EXPECT_EQ(window.text9().toolTip(), path);
+    EXPECT_EQ(window.songPathCaption().text(), path);
+    EXPECT_EQ(window.songPathCaption().toolTip(), path);
 }
 
 // The controls hold no picture until the first mouse event, so the background must carry each released look
@@ -211,7 +211,7 @@ TEST_F(WindowMouse, OnlyALeftDragOnTheBackgroundMovesTheWindow) {
     const QPoint start = window.pos();
     // Not with another button, nor from a control.
     for (const auto& [from, button] :
-         {std::pair{kBareBackground, Qt::RightButton}, {centre(window.labFound()), Qt::LeftButton}}) {
+         {std::pair{kBareBackground, Qt::RightButton}, {centre(window.listedCountCaption()), Qt::LeftButton}}) {
         press(from, button);
         moveTo(from + QPoint(30, 30));
         release(from + QPoint(30, 30), button);
@@ -231,41 +231,41 @@ TEST_F(WindowCommands, TheCutPointShowsWhereTheSongIsCut) {
     songs.write("Long.mid", steadySong(1, 500000, 504));  // 04:12 at 120 bpm
     openSource();
     click(rowAt(rowOf("LONG.MID")));
-    EXPECT_EQ(caption(window.text9()), (songs.path() / "Long.mid").string());
+    EXPECT_EQ(caption(window.songPathCaption()), (songs.path() / "Long.mid").string());
 
     // A press on the cut slider moves its thumb there and shows the time there at once; so does the tip.
-    const QPoint onSegmento = window.cutSlider().geometry().topLeft() + QPoint(60, 10);
-    press(onSegmento);
+    const QPoint onCutPoint = window.cutSlider().geometry().topLeft() + QPoint(60, 10);
+    press(onCutPoint);
     // Format 1 at 120 bpm: the clip ends on the bar line (2 s) at or after the step's 1000/768 quarter notes.
-    const double bars = std::ceil(window.cutSlider().Value() * 1000.0 / 768 / 4);
-    EXPECT_EQ(caption(window.labDurataTempo()), minutesSeconds(wholeSeconds(bars * 2)));
-    moveTo(onSegmento + QPoint(30, 0));
-    ASSERT_NE(frmValueTip::Loaded(), nullptr);
-    EXPECT_EQ(frmValueTip::Loaded()->lblTip->text(), window.labDurataTempo().text());
+    const double bars = std::ceil(window.cutSlider().value() * 1000.0 / 768 / 4);
+    EXPECT_EQ(caption(window.cutPointTimeCaption()), minutesSeconds(wholeSeconds(bars * 2)));
+    moveTo(onCutPoint + QPoint(30, 0));
+    ASSERT_NE(ValueTip::current(), nullptr);
+    EXPECT_EQ(ValueTip::current()->label->text(), window.cutPointTimeCaption().text());
     // Dragged past the end of the rail: the whole song.
     const QPoint pastTheEnd = window.cutSlider().geometry().topRight() + QPoint(20, 10);
     moveTo(pastTheEnd);
     release(pastTheEnd);
-    EXPECT_EQ(caption(window.labDurataTempo()), "04:12");
+    EXPECT_EQ(caption(window.cutPointTimeCaption()), "04:12");
 
     // The clip length shows two digits.
     click(window.clipSlider().geometry().topLeft() + QPoint(10, 64));
-    EXPECT_EQ(caption(window.labChoose()), "05");
+    EXPECT_EQ(caption(window.clipLengthCaption()), "05");
 }
 
 // While the batch handles events, the window shows the file in hand and a click on the list changes nothing; the
 // cuts go to the destination. Escape stops the batch between two files; closing the window waits for it to stop.
 TEST_F(WindowCommands, CutAllShowsTheFileInHandFreezesTheListAndStopsOnEscapeOrExit) {
     openSource();
-    EXPECT_EQ(caption(window.labFound()), "2");
+    EXPECT_EQ(caption(window.listedCountCaption()), "2");
     picker.answers.push_back(out.path().string());
     click(layout::Dest);
-    window.clipSlider().SetValue(2);
+    window.clipSlider().setValue(2);
     std::vector<std::string> shown;
     std::vector<bool> enabled;  // the buttons that wait look it; minimise and exit do not wait
     pump.onPump = [&] {
-        shown.push_back(caption(window.text9()) + " " + caption(window.labDurataTempo()) + " row " +
-                        std::to_string(window.list().currentRow()) + ", " + caption(window.labStatus()));
+        shown.push_back(caption(window.songPathCaption()) + " " + caption(window.cutPointTimeCaption()) + " row " +
+                        std::to_string(window.list().currentRow()) + ", " + caption(window.statusCaption()));
         EXPECT_TRUE(window.batchProgress().isVisible());
         enabled.clear();
         for (int b = 0; b < layout::ButtonCount; ++b) enabled.push_back(window.button(layout::Button(b)).isEnabled());
@@ -279,7 +279,7 @@ TEST_F(WindowCommands, CutAllShowsTheFileInHandFreezesTheListAndStopsOnEscapeOrE
     // The last file stays current, shown at its cut time (marking its row does not select it again); FILE shows
     // the song, not its cut.
     EXPECT_EQ(window.list().currentRow(), 1);
-    EXPECT_EQ(std::make_tuple(caption(window.labDurataTempo()), caption(window.labNum()), caption(window.text9())),
+    EXPECT_EQ(std::make_tuple(caption(window.cutPointTimeCaption()), caption(window.cutCountCaption()), caption(window.songPathCaption())),
               std::make_tuple("00:02"s, "Done!"s, (songs.path() / "B.MID").string()));
     EXPECT_EQ(out.names(), (std::vector<std::string>{"a-cut.mid", "b-cut.mid"}));
     EXPECT_FALSE(window.batchProgress().isVisible());
@@ -290,7 +290,7 @@ TEST_F(WindowCommands, CutAllShowsTheFileInHandFreezesTheListAndStopsOnEscapeOrE
     window.list().setFocus();
     pump.onPump = [&] { QTest::keyClick(&window.list(), Qt::Key_Escape); };  // whichever control has the focus
     key(Qt::Key_Return, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(caption(window.labStatus()), "Stopped after 1 of 2 files; see Quorvane.log.");
+    EXPECT_EQ(caption(window.statusCaption()), "Stopped after 1 of 2 files; see Quorvane.log.");
     const Bytes log = readBytes(songs.file("Quorvane.log"));
     EXPECT_EQ(std::string(log.begin(), log.end()),
               "1. A.MID: 00:20\tA-cut.mid:00:02 - Format: 0\r\nstopped after 1 of 2 files\r\n");
@@ -327,7 +327,7 @@ TEST_F(WindowCommands, OnlyTheUserChoosesASongSoABrokenOneIsReportedOnce) {
     focusAndWait();
     EXPECT_EQ(messages.messages.size(), 1u);
     // Nothing is current, and nothing stays selected; a click tries again.
-    EXPECT_EQ(caption(window.text9()), "");
+    EXPECT_EQ(caption(window.songPathCaption()), "");
     EXPECT_TRUE(window.list().selectedItems().isEmpty());
     click(rowAt(rowOf("0.MID")));
     EXPECT_EQ(messages.messages.size(), 2u);
@@ -336,10 +336,10 @@ TEST_F(WindowCommands, OnlyTheUserChoosesASongSoABrokenOneIsReportedOnce) {
     click(rowAt(rowOf("A.MID")));
     songs.write("A.MID", steadySong(0, 500000, 16));
     click(rowAt(rowOf("A.MID")));
-    EXPECT_EQ(caption(window.labDurataTempo()), "00:08");
+    EXPECT_EQ(caption(window.cutPointTimeCaption()), "00:08");
     QTest::keyClick(&window.list(), Qt::Key_Down);
     QCoreApplication::processEvents();
-    EXPECT_EQ(caption(window.labDurataTempo()), "00:30");
+    EXPECT_EQ(caption(window.cutPointTimeCaption()), "00:30");
 }
 
 TEST_F(WindowCommands, EveryCommandIsReachedFromTheKeyboard) {
@@ -369,22 +369,22 @@ TEST_F(WindowCommands, EveryCommandIsReachedFromTheKeyboard) {
     for (const auto& [key, value] :
          {std::pair{Qt::Key_Home, 0}, {Qt::Key_Right, 1}, {Qt::Key_PageUp, 5}, {Qt::Key_Down, 4}, {Qt::Key_End, 47}}) {
         QTest::keyPress(focused(), key);
-        ASSERT_NE(frmValueTip::Loaded(), nullptr);
-        EXPECT_EQ(frmValueTip::Loaded()->lblTip->text().toStdString(), window.model().timeAtPosition(value));
+        ASSERT_NE(ValueTip::current(), nullptr);
+        EXPECT_EQ(ValueTip::current()->label->text().toStdString(), window.model().timeAtPosition(value));
         QTest::keyRelease(focused(), key);
-        EXPECT_EQ(frmValueTip::Loaded(), nullptr);
-        EXPECT_EQ(window.cutSlider().Value(), value);
-        EXPECT_EQ(caption(window.labDurataTempo()), value == 0 ? "00:00" : window.model().timeAtPosition(value));
+        EXPECT_EQ(ValueTip::current(), nullptr);
+        EXPECT_EQ(window.cutSlider().value(), value);
+        EXPECT_EQ(caption(window.cutPointTimeCaption()), value == 0 ? "00:00" : window.model().timeAtPosition(value));
     }
 
     // The shortcuts.
     key(Qt::Key_Home);
     key(Qt::Key_PageUp);
     key(Qt::Key_Return, Qt::ControlModifier);
-    EXPECT_EQ(caption(window.labStatus()), "Written: b-cut.mid");
+    EXPECT_EQ(caption(window.statusCaption()), "Written: b-cut.mid");
     picker.answers.push_back(out.path().string());
     key(Qt::Key_D, Qt::ControlModifier);
-    EXPECT_EQ(caption(window.textDest()), out.path().string());
+    EXPECT_EQ(caption(window.destFolderCaption()), out.path().string());
     key(Qt::Key_O, Qt::ControlModifier);
     EXPECT_EQ(picker.requests.size(), 3u);
     key(Qt::Key_F1);
@@ -415,7 +415,7 @@ TEST_F(WindowCommands, AFolderOrOneMidiFileMayBeDropped) {
         QCoreApplication::processEvents();
         EXPECT_EQ(std::make_tuple(fresh.list().count(), fresh.list().currentRow()), std::make_tuple(taken ? 2 : 0, row))
             << path;
-        EXPECT_EQ(caption(fresh.text9()), row >= 0 ? path : "") << path;
+        EXPECT_EQ(caption(fresh.songPathCaption()), row >= 0 ? path : "") << path;
     }
 }
 
@@ -426,14 +426,14 @@ TEST_F(WindowCommands, FoldersClipLengthAndPlaceAreRemembered) {
     openSource();
     picker.answers.push_back(dest.path().string());
     click(layout::Dest);
-    window.clipSlider().SetValue(12);
+    window.clipSlider().setValue(12);
     window.move(40, 30);
     settings.save(window);
 
     const auto restored = [&] {
         ui::MainWindow next{services};
         settings.restore(next);
-        return std::vector<std::string>{caption(next.textPath()), caption(next.textDest()), caption(next.labChoose()),
+        return std::vector<std::string>{caption(next.sourceFolderCaption()), caption(next.destFolderCaption()), caption(next.clipLengthCaption()),
                                         std::to_string(next.pos().x()), next.cutPointPreview().soundFont()};
     };
     store.setValue(QStringLiteral("preview/soundfont"), QStringLiteral("/sf/piano.sf2"));  // set by hand
@@ -450,26 +450,26 @@ TEST_F(WindowCommands, FoldersClipLengthAndPlaceAreRemembered) {
 // the tooltip holds the whole line. The other captions keep their descriptions as tooltips.
 TEST_F(WindowFace, TheStatusLineIsReadWholeAndOnlyNamesAreShortened) {
     const auto whole = [&] {
-        const ui::Caption& status = window.labStatus();
+        const ui::Caption& status = window.statusCaption();
         return status.shownText() == status.text() &&
                status.fontMetrics().horizontalAdvance(status.text()) <= status.width();
     };
-    EXPECT_EQ(caption(window.labStatus()), "Choose a folder of songs: SOURCE or Ctrl+O");
+    EXPECT_EQ(caption(window.statusCaption()), "Choose a folder of songs: SOURCE or Ctrl+O");
     EXPECT_TRUE(whole());
-    EXPECT_EQ(window.labChoose().toolTip(), "The clip length CUT ALL keeps, in seconds.");
+    EXPECT_EQ(window.clipLengthCaption().toolTip(), "The clip length CUT ALL keeps, in seconds.");
 
     const std::string name(120, 'L');
     songs.write(name + ".MID", steadySong(0, 500000, 40));
     songs.write("TWO.MID", cat({header(2, 1, 96), track(kEndOfTrack)}));
     openSource();
     window.chooseRow(rowOf("TWO.MID"));
-    EXPECT_EQ(caption(window.labStatus()), "CANNOT READ MIDI FILE: format 2 is not supported");
+    EXPECT_EQ(caption(window.statusCaption()), "CANNOT READ MIDI FILE: format 2 is not supported");
     EXPECT_TRUE(whole());
 
     window.chooseRow(rowOf((name + ".MID").c_str()));
-    window.cutSlider().SetValue(5);
+    window.cutSlider().setValue(5);
     click(layout::CutOne);
-    const ui::Caption& status = window.labStatus();
+    const ui::Caption& status = window.statusCaption();
     const QString shown = status.shownText();
     EXPECT_EQ(caption(status), "Written: " + std::string(120, 'l') + "-cut.mid");
     EXPECT_TRUE(shown.startsWith(QStringLiteral("Written: ll")) && shown.endsWith(QStringLiteral("ll-cut.mid")) &&
@@ -527,7 +527,7 @@ TEST_F(WindowCommands, AfterAMessageTheListKeepsItsPlace) {
     EXPECT_EQ(list.verticalScrollBar()->value(), scrolled);
     key(Qt::Key_Down);
     EXPECT_EQ(list.currentRow(), broken + 1);
-    EXPECT_EQ(caption(window.text9()), songs.file("S26.MID"));
+    EXPECT_EQ(caption(window.songPathCaption()), songs.file("S26.MID"));
     EXPECT_GE(list.verticalScrollBar()->value(), scrolled);
 }
 
@@ -540,15 +540,15 @@ TEST_F(WindowCommands, ANewListingMarksTheCurrentSongOrNone) {
     key(Qt::Key_F5);
     EXPECT_EQ(window.list().count(), 3);
     EXPECT_EQ(window.list().currentRow(), 1);
-    EXPECT_EQ(caption(window.labDurataTempo()), "00:30");
+    EXPECT_EQ(caption(window.cutPointTimeCaption()), "00:30");
     const TempDir other;
     other.write("B.MID", steadySong(0, 500000, 60));
     picker.answers.push_back(other.path().string());
     key(Qt::Key_O, Qt::ControlModifier);
     EXPECT_TRUE(window.list().selectedItems().isEmpty());
-    EXPECT_EQ(caption(window.text9()), "");
-    EXPECT_EQ(caption(window.labDurataTempo()), "");
-    EXPECT_EQ(caption(window.labStatus()), "");
+    EXPECT_EQ(caption(window.songPathCaption()), "");
+    EXPECT_EQ(caption(window.cutPointTimeCaption()), "");
+    EXPECT_EQ(caption(window.statusCaption()), "");
 }
 
 // At the first start the keyboard begins on SOURCE, its ring on show, and the status line says what to do. The wheel
@@ -556,7 +556,7 @@ TEST_F(WindowCommands, ANewListingMarksTheCurrentSongOrNone) {
 TEST_F(WindowCommands, TheFirstStartPointsAtSourceAndTheWheelMovesTheSliders) {
     EXPECT_EQ(focused(), &window.button(layout::Source));
     EXPECT_EQ(window.keys().focusRing().target(), &window.button(layout::Source));
-    EXPECT_EQ(caption(window.labStatus()), "Choose a folder of songs: SOURCE or Ctrl+O");
+    EXPECT_EQ(caption(window.statusCaption()), "Choose a folder of songs: SOURCE or Ctrl+O");
 
     openSource();
     click(rowAt(0));  // A.MID: 00:20, 31 steps
@@ -567,14 +567,14 @@ TEST_F(WindowCommands, TheFirstStartPointsAtSourceAndTheWheelMovesTheSliders) {
     };
     turn(window.cutSlider(), -120);
     turn(window.cutSlider(), -240);
-    EXPECT_EQ(window.cutSlider().Value(), 28);
-    EXPECT_EQ(caption(window.labDurataTempo()), window.model().timeAtPosition(28));
+    EXPECT_EQ(window.cutSlider().value(), 28);
+    EXPECT_EQ(caption(window.cutPointTimeCaption()), window.model().timeAtPosition(28));
     turn(window.cutSlider(), 60);  // half a notch: nothing yet
-    EXPECT_EQ(window.cutSlider().Value(), 28);
+    EXPECT_EQ(window.cutSlider().value(), 28);
     turn(window.cutSlider(), 60);
-    EXPECT_EQ(window.cutSlider().Value(), 29);
+    EXPECT_EQ(window.cutSlider().value(), 29);
     turn(window.clipSlider(), 120);
-    EXPECT_EQ(caption(window.labChoose()), "31");
+    EXPECT_EQ(caption(window.clipLengthCaption()), "31");
 }
 
 #ifdef QUORVANE_WITH_PREVIEW
@@ -586,12 +586,12 @@ TEST_F(WindowCommands, PlayAndSpaceStartAndStopThePreviewOfTheCutPoint) {
     const auto status = [&](bool byButton) {
         byButton ? click(layout::Play) : QTest::keyClick(handle(), Qt::Key_Space);
         QCoreApplication::processEvents();
-        return caption(window.labStatus());
+        return caption(window.statusCaption());
     };
     openSource();
     EXPECT_EQ(status(true), "Nothing to play: choose a song in the list first.");
     click(rowAt(0));
-    window.cutSlider().SetValue(20);
+    window.cutSlider().setValue(20);
     for (const bool byButton : {true, false}) {
         EXPECT_EQ(status(byButton), "Playing the last 5 s before the cut.");
         EXPECT_TRUE(QTest::qWaitFor([&] { return preview.framesPlayed() > 4410 && preview.voicesHeard() > 0; }, 5000));
@@ -601,9 +601,9 @@ TEST_F(WindowCommands, PlayAndSpaceStartAndStopThePreviewOfTheCutPoint) {
         EXPECT_EQ(preview.framesPlayed(), played);
     }
     // Played to its end, it says so.
-    window.cutSlider().SetValue(1);  // the first position: a clip of under a second
+    window.cutSlider().setValue(1);  // the first position: a clip of under a second
     EXPECT_EQ(status(true), "Playing the last 5 s before the cut.");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return caption(window.labStatus()) == "Preview ended."; }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return caption(window.statusCaption()) == "Preview ended."; }, 10000));
     // The frames the driver wrote are sound, not silence.
     const Bytes wav = readBytes(out.file("played.wav"));
     int loudest = 0;
@@ -652,35 +652,35 @@ protected:
 
 TEST_F(WindowSelection, TheLatestChoiceIsShownOnceMeasuredAndABrokenSongIsReportedOnce) {
     win.chooseRow(0);
-    EXPECT_EQ(caption(win.labStatus()), "Measuring A.MID...");
+    EXPECT_EQ(caption(win.statusCaption()), "Measuring A.MID...");
     win.chooseRow(1);
     letGo();
-    EXPECT_EQ(caption(win.labDurataTempo()), "04:12");
-    EXPECT_EQ(caption(win.labStatus()), "Ready to cut: B.MID");
+    EXPECT_EQ(caption(win.cutPointTimeCaption()), "04:12");
+    EXPECT_EQ(caption(win.statusCaption()), "Ready to cut: B.MID");
     *work.held = true;
     win.chooseRow(2);
     letGo();
     EXPECT_EQ(messages.messages.size(), 1u);
     EXPECT_TRUE(win.list().selectedItems().isEmpty());
-    EXPECT_EQ(caption(win.labStatus()), "");
+    EXPECT_EQ(caption(win.statusCaption()), "");
 }
 
 TEST_F(WindowSelection, NothingIsCutOrPlayedUntilTheChosenSongIsMeasuredAndAWindowGoneHearsNothing) {
     win.chooseRow(0);
     letGo();
-    win.cutSlider().SetValue(20);
+    win.cutSlider().setValue(20);
     win.runCommand(ui::layout::CutOne);
-    EXPECT_EQ(caption(win.labStatus()), "Written: a-cut.mid");
+    EXPECT_EQ(caption(win.statusCaption()), "Written: a-cut.mid");
     *work.held = true;
     win.chooseRow(1);
     win.runCommand(ui::layout::CutOne);
     win.runCommand(ui::layout::Play);
     // The refusal stays until the measure ends; then the song is ready, and the older news never comes back.
-    EXPECT_EQ(caption(win.labStatus()), "Nothing cut: the song is still being measured.");
+    EXPECT_EQ(caption(win.statusCaption()), "Nothing cut: the song is still being measured.");
     letGo();
-    EXPECT_EQ(caption(win.labStatus()), "Ready to cut: B.MID");
+    EXPECT_EQ(caption(win.statusCaption()), "Ready to cut: B.MID");
     win.runCommand(ui::layout::CutOne);
-    EXPECT_EQ(caption(win.labStatus()), "Written: B-CUT.mid");
+    EXPECT_EQ(caption(win.statusCaption()), "Written: B-CUT.mid");
     EXPECT_EQ(chosen.names().size(), 5u);
 
     // A window gone during a measure never hears of it.

@@ -26,19 +26,19 @@ TEST_F(CutCommands, CutOneCutsWhereTheThumbStandsAndSaysWhatItDid) {
     picker.answers.push_back(out.path().string());
     model.chooseDestFolder();  // DEST
     // A thumb moved while no song was current moves nothing else.
-    cutSlider.SetValue(1);
-    EXPECT_EQ(model.appState().CutTick, 0u);
+    cutSlider.setValue(1);
+    EXPECT_EQ(model.appState().cutTick, 0u);
     EXPECT_EQ(model.cutPointTime, "");
     model.chooseSong(0);
-    cutSlider.SetValue(1);
-    EXPECT_EQ(model.appState().CutTick, 1920u);  // step 1 is tick 625; the bar line after it
+    cutSlider.setValue(1);
+    EXPECT_EQ(model.appState().cutTick, 1920u);  // step 1 is tick 625; the bar line after it
     model.cutOne();
     EXPECT_EQ(out.names(), Names{"SONG-CUT.mid"});
-    EXPECT_EQ(model.appState().CutFilePath, (out.path() / "SONG-CUT.mid").string());
+    EXPECT_EQ(model.appState().cutFilePath, (out.path() / "SONG-CUT.mid").string());
     EXPECT_EQ(model.status, "Written: SONG-CUT.mid");
 
-    cutSlider.SetValue(0);
-    EXPECT_EQ(model.appState().CutTick, 0u);
+    cutSlider.setValue(0);
+    EXPECT_EQ(model.appState().cutTick, 0u);
     model.cutOne();
     EXPECT_EQ(model.status, "Nothing cut: move CUT POINT past the start.");
     EXPECT_TRUE(messages.messages.empty());
@@ -53,9 +53,9 @@ TEST_F(CutCommands, CutAllTreatsEveryFileAlikeAndGoesOnPastBrokenFiles) {
     songs.write("cc.MID", steadySong(0, 1000000, 40));  // 00:40 at 60 bpm
     songs.write("line" + kControl + "break.mid", steadySong(0, 500000, 80));
     openSource();
-    clipSlider.SetValue(30);
+    clipSlider.setValue(30);
     std::vector<bool> enabled;
-    pump.onPump = [&] { enabled = {cutSlider.Enabled(), clipSlider.Enabled()}; };
+    pump.onPump = [&] { enabled = {cutSlider.acceptsInput(), clipSlider.acceptsInput()}; };
 
     const std::string broken =
         "BROKEN.MID: CANNOT READ MIDI FILE: the file ends early (1 more byte expected) (at byte 6)";
@@ -78,19 +78,19 @@ TEST_F(CutCommands, CutAllTreatsEveryFileAlikeAndGoesOnPastBrokenFiles) {
     }
     // While it ran, the sliders took no input; the last file stays current.
     EXPECT_EQ(enabled, (std::vector<bool>{false, false}));
-    EXPECT_TRUE(cutSlider.Enabled() && clipSlider.Enabled());
+    EXPECT_TRUE(cutSlider.acceptsInput() && clipSlider.acceptsInput());
     // The last file's clip ends at 30 s, tick 28800; the thumb stands at
     // the first step at or past it.
-    EXPECT_EQ(cutSlider.Max(), 62);
-    EXPECT_EQ(model.appState().CutTick, 28800u);
-    EXPECT_EQ(cutSlider.Value(), 47);
+    EXPECT_EQ(cutSlider.max(), 62);
+    EXPECT_EQ(model.appState().cutTick, 28800u);
+    EXPECT_EQ(cutSlider.value(), 47);
     EXPECT_EQ(songs.names(),
               (Names{"B.Mid", "BROKEN.MID", "Quorvane.log", "a-CUT.mid", "a.mid", "b-cut.mid", "cc-cut.mid", "cc.MID",
                      "line" + kControl + "break-cut.mid", "line" + kControl + "break.mid"}));
     EXPECT_EQ(pause.requested.size(), 10u);
 
     // A clip of 0 seconds keeps nothing: nothing is cut, the log stays.
-    clipSlider.SetValue(0);
+    clipSlider.setValue(0);
     model.cutAll();
     EXPECT_EQ(model.status, "Nothing cut: set CLIP LENGTH above 0 seconds.");
     EXPECT_EQ(log(), expected);
@@ -111,7 +111,7 @@ TEST_F(CutCommands, EntriesThatWouldShareACutNameGetNumberedCuts) {
     songs.write("Song-2.mid", steadySong(0, 500000, 40));  // its cut has the first number's name
     songs.write("Tune.mid", steadySong(1, 500000, 80));
     songs.write("TUNE.MID", steadySong(1, 500000, 90));
-    clipSlider.SetValue(10);
+    clipSlider.setValue(10);
     const std::string expected =
         "1. SONG-2.MID: 00:20\tSONG-2-cut.mid:00:10 - Format: 0\r\n"
         "2. SONG.MID: 00:45\tSONG-cut.mid:00:10 - Format: 0\r\n"
@@ -163,7 +163,7 @@ TEST_F(CutCommands, ADestinationThatCannotBeWrittenStopsTheBatch) {
 TEST_F(CutCommands, StopAndExitEndTheBatchBetweenFiles) {
     for (const char* name : {"ONE.MID", "TWO.MID", "THREE.MID"}) songs.write(name, steadySong(0, 500000, 40));
     openSource();
-    clipSlider.SetValue(1);  // the shortest clip
+    clipSlider.setValue(1);  // the shortest clip
     model.batchPauseMs = 0;
     model.requestStop();  // no batch yet: nothing to stop
     Names statuses;
@@ -177,7 +177,7 @@ TEST_F(CutCommands, StopAndExitEndTheBatchBetweenFiles) {
         model.chooseSourceFolder();  // ignored while the batch runs
         model.cutOne();
         model.chooseSong(1);  // ignored too
-        cutSlider.SetValue(20);   // moves the display only: the logged position is cut
+        cutSlider.setValue(20);   // moves the display only: the logged position is cut
         if (pump.pumps == 2) model.requestStop();
     };
     model.cutAll();

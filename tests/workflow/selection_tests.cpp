@@ -18,12 +18,12 @@ TEST_F(Selection, TheCutSliderSpansTheSongAndTimeIsTheClipCutOneWrites) {
     songs.write("Slow.mid", steadySong(0, 1000000, 40));  // 40 s at 60 bpm, 30,720 music ticks
     songs.write("TINY.MID", steadySong(0, 500000, 1));    // half a second
     openSource();
-    cutSlider.SetValue(5);  // moved before any song: nothing to show
+    cutSlider.setValue(5);  // moved before any song: nothing to show
     EXPECT_EQ(model.cutPointTime, "");
     model.chooseSong(indexOf("LONG.MID"));
-    EXPECT_EQ(cutSlider.Max(), 388);
-    EXPECT_EQ(cutSlider.Value(), 388);
-    EXPECT_EQ(model.appState().CutTick, kWholeSong);
+    EXPECT_EQ(cutSlider.max(), 388);
+    EXPECT_EQ(cutSlider.value(), 388);
+    EXPECT_EQ(model.appState().cutTick, kWholeSong);
     EXPECT_EQ(model.cutPointTime, "04:12");
     EXPECT_EQ(model.appState().listedName, "LONG.MID");
     EXPECT_EQ(model.appState().songPath, (songs.path() / "Long.mid").string());
@@ -34,32 +34,32 @@ TEST_F(Selection, TheCutSliderSpansTheSongAndTimeIsTheClipCutOneWrites) {
                                                 {30, 19200, "00:20"},
                                                 {0, 0, "00:00"},
                                                 {388, kWholeSong, "04:12"}}) {
-        cutSlider.SetValue(value);
-        EXPECT_EQ(model.appState().CutTick, cutTick);
+        cutSlider.setValue(value);
+        EXPECT_EQ(model.appState().cutTick, cutTick);
         EXPECT_EQ(model.cutPointTime, shown);
         EXPECT_EQ(model.timeAtPosition(value), shown);
     }
 
     // The next song starts whole too, wherever the thumb stood.
-    cutSlider.SetValue(20);
+    cutSlider.setValue(20);
     model.chooseSong(indexOf("SLOW.MID"));
-    EXPECT_EQ(cutSlider.Max(), 31);
-    EXPECT_EQ(cutSlider.Value(), 31);
-    EXPECT_EQ(model.appState().CutTick, kWholeSong);
+    EXPECT_EQ(cutSlider.max(), 31);
+    EXPECT_EQ(cutSlider.value(), 31);
+    EXPECT_EQ(model.appState().cutTick, kWholeSong);
     EXPECT_EQ(model.cutPointTime, "00:40");
     EXPECT_EQ(model.timeAtPosition(30), "00:39");  // Format 0: the exact tick, 18,750
     ASSERT_TRUE(model.pendingCut());  // what the play button plays: the cut the thumb shows
     EXPECT_EQ(model.pendingCut()->first.cutTick, kWholeSong);
-    clipSlider.SetValue(5);
+    clipSlider.setValue(5);
     EXPECT_EQ(model.clipLengthText, "05");
 
     // A song shorter than a step still gets one; the thumb at the start cuts nowhere.
     model.chooseSong(indexOf("TINY.MID"));
-    EXPECT_EQ(std::make_pair(cutSlider.Max(), cutSlider.Value()), std::make_pair(1, 1));
+    EXPECT_EQ(std::make_pair(cutSlider.max(), cutSlider.value()), std::make_pair(1, 1));
     EXPECT_EQ(model.cutPointTime, "00:00");
-    EXPECT_EQ(model.appState().CutTick, kWholeSong);
-    cutSlider.SetValue(0);
-    EXPECT_EQ(model.appState().CutTick, 0u);
+    EXPECT_EQ(model.appState().cutTick, kWholeSong);
+    cutSlider.setValue(0);
+    EXPECT_EQ(model.appState().cutTick, 0u);
     EXPECT_FALSE(model.pendingCut());
     EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
 }
@@ -76,7 +76,7 @@ TEST_F(Selection, ASongNoCutterTakesSaysSoWhenChosen) {
     EXPECT_EQ(model.status, refusal);
     EXPECT_EQ(model.appState().shownPath, songs.file("TWO.MID"));
     EXPECT_EQ(model.cutPointTime, "");
-    cutSlider.SetValue(1);
+    cutSlider.setValue(1);
     EXPECT_EQ(model.cutPointTime, "");
     EXPECT_EQ(model.timeAtPosition(1), "");
     EXPECT_FALSE(model.pendingCut());
@@ -94,7 +94,7 @@ TEST_F(Selection, AnUnreadableFileIsReportedOnceAndIsNotCurrent) {
     songs.write("BAD.MID", cat({header(0, 1, 96), track({0x00, 0x40})}));
     openSource();
     model.chooseSong(indexOf("GOOD.MID"));
-    cutSlider.SetValue(2);
+    cutSlider.setValue(2);
     model.chooseSong(indexOf("BAD.MID"));
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0].rfind("CANNOT READ MIDI FILE: ", 0), 0u) << messages.messages[0];
@@ -102,11 +102,11 @@ TEST_F(Selection, AnUnreadableFileIsReportedOnceAndIsNotCurrent) {
     // Nothing of the song before stays on show.
     EXPECT_EQ(model.appState().songPath, "");
     EXPECT_EQ(model.cutPointTime, "");
-    EXPECT_EQ(cutSlider.Max(), 100);
-    EXPECT_EQ(cutSlider.Value(), 0);
-    EXPECT_EQ(model.appState().CutTick, 0u);
+    EXPECT_EQ(cutSlider.max(), 100);
+    EXPECT_EQ(cutSlider.value(), 0);
+    EXPECT_EQ(model.appState().cutTick, 0u);
     // The cut commands leave it alone; the program goes on.
-    cutSlider.SetValue(3);
+    cutSlider.setValue(3);
     model.cutOne();
     EXPECT_EQ(messages.messages.size(), 1u);
     model.chooseSong(indexOf("GOOD.MID"));
@@ -122,12 +122,12 @@ TEST_F(Selection, TheStepsOfTheLongestSongReachItsEnd) {
     openSource();
     model.chooseSong(0);
     EXPECT_EQ(model.cutPointTime, "23301:41");
-    EXPECT_EQ(cutSlider.Max(), 2147484);
-    cutSlider.SetValue(2147483);
-    EXPECT_EQ(model.appState().CutTick, 2796201u);
+    EXPECT_EQ(cutSlider.max(), 2147484);
+    cutSlider.setValue(2147483);
+    EXPECT_EQ(model.appState().cutTick, 2796201u);
     EXPECT_EQ(model.cutPointTime, "23301:40");
-    cutSlider.SetValue(2147484);
-    EXPECT_EQ(model.appState().CutTick, kWholeSong);
+    cutSlider.setValue(2147484);
+    EXPECT_EQ(model.appState().cutTick, kWholeSong);
     model.cutOne();
     EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
     EXPECT_EQ(readBytes(songs.file("huge-cut.mid")), huge);
@@ -195,19 +195,19 @@ TEST_F(Selection, ANewListingKeepsTheCurrentSongOnlyIfItListsItAgain) {
     other.write("A.MID", steadySong(0, 500000, 40));
     openSource();
     model.chooseSong(0);
-    cutSlider.SetValue(10);
+    cutSlider.setValue(10);
     model.listAgain();                       // F5
     model.useSourceFolder(songs.path().string());  // the folder dropped again
     EXPECT_EQ(model.currentIndex(), 0);
     EXPECT_EQ(model.appState().shownPath, songs.file("A.MID"));
-    EXPECT_EQ(cutSlider.Value(), 10);
+    EXPECT_EQ(cutSlider.value(), 10);
 
     // Another folder's A.MID is another song.
     picker.answers.push_back(other.path().string());
     model.chooseSourceFolder();
-    EXPECT_EQ(std::make_tuple(model.currentIndex(), model.appState().shownPath, model.cutPointTime, cutSlider.Max()),
+    EXPECT_EQ(std::make_tuple(model.currentIndex(), model.appState().shownPath, model.cutPointTime, cutSlider.max()),
               std::make_tuple(-1, ""s, ""s, WindowModel::kNoSongMax));
-    cutSlider.SetValue(10);
+    cutSlider.setValue(10);
     model.cutOne();
     EXPECT_EQ(model.status, "Nothing cut: choose a song in the list first.");
     EXPECT_EQ(other.names().size() + songs.names().size(), 3u);

@@ -107,11 +107,11 @@ std::string shown(const std::function<void()>& refused, const std::string& curre
 
 TEST(ErrorText, SliderErrorsNameTheirNumberAndWhatWasRefusedOnce) {
     SliderModel slider;
-    slider.SetMax(1);
-    EXPECT_EQ(shown([&] { slider.SetMax(0); }, ""),
+    slider.setMax(1);
+    EXPECT_EQ(shown([&] { slider.setMax(0); }, ""),
               "Error 380: invalid property value: Max = 0 refused (Max must be above Min = 0)");
-    slider.SetMin(-1);
-    EXPECT_EQ(shown([&] { slider.SetMax(INT_MAX); }, "/songs/A.MID"),
+    slider.setMin(-1);
+    EXPECT_EQ(shown([&] { slider.setMax(INT_MAX); }, "/songs/A.MID"),
               "Error 6: overflow: Max = 2147483647 refused "
               "(Max - Min does not fit in 32 bits with Min = -1)\n/songs/A.MID");
 }

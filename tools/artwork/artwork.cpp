@@ -412,19 +412,19 @@ QImage drawPlainFace() {
     sliderWell(p, layout::kClipLength, stored_sliders::kClipLength.backColor);
     clipScale(p);
     well(p,
-         QRectF(layout::kLabChoose.left - 4, layout::kLabChoose.top - 3, layout::kLabChoose.width + 8,
-                layout::kLabChoose.height + 3),
+         QRectF(layout::kClipLengthCaption.left - 4, layout::kClipLengthCaption.top - 3, layout::kClipLengthCaption.width + 8,
+                layout::kClipLengthCaption.height + 3),
          3);
-    text(p, QRectF(layout::kLabChoose.right() + 7, layout::kLabChoose.top, 30, 14), Qt::AlignLeft | Qt::AlignVCenter,
+    text(p, QRectF(layout::kClipLengthCaption.right() + 7, layout::kClipLengthCaption.top, 30, 14), Qt::AlignLeft | Qt::AlignVCenter,
          QStringLiteral("sec"), uiFont(9, false), kCaptionDim);
 
     // Counters and times.
     plate(p, QRectF(4.5, 271.5, 146, 85), 8);
     text(p, QRectF(14, 278, 120, 13), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("STATUS"), uiFont(9, true, 1.0),
          kCaption);
-    captionBefore(p, layout::kLabFound, 10, QStringLiteral("FOUND"));
-    captionBefore(p, layout::kLabDurataTempo, 10, QStringLiteral("TIME"));
-    captionBefore(p, layout::kLabNum, 10, QStringLiteral("CUTTING"));
+    captionBefore(p, layout::kListedCountCaption, 10, QStringLiteral("FOUND"));
+    captionBefore(p, layout::kCutPointTimeCaption, 10, QStringLiteral("TIME"));
+    captionBefore(p, layout::kCutCountCaption, 10, QStringLiteral("CUTTING"));
 
     // The brand.
     const QRectF brand(196, 18, 320, 62);
@@ -435,8 +435,8 @@ QImage drawPlainFace() {
          QStringLiteral("STANDARD MIDI FILE CUTTER"), uiFont(9, true, 2.2), kAccent);
 
     // The file list.
-    well(p, QRectF(rectOf(layout::kListMIDI)).adjusted(-4, -4, 4, 4), 5);
-    text(p, QRectF(layout::kListMIDI.left, layout::kListMIDI.top - 17, 200, 12), Qt::AlignLeft | Qt::AlignVCenter,
+    well(p, QRectF(rectOf(layout::kSongList)).adjusted(-4, -4, 4, 4), 5);
+    text(p, QRectF(layout::kSongList.left, layout::kSongList.top - 17, 200, 12), Qt::AlignLeft | Qt::AlignVCenter,
          QStringLiteral("MIDI FILES"), uiFont(9, true, 1.0), kCaption);
 
     // Cut position: the horizontal slider beside CUT ONE.
@@ -453,17 +453,17 @@ QImage drawPlainFace() {
 
     // The current file, then the two folders, in display strips with a tag at
     // their right end (the window keeps long paths clear of the tags).
-    const QRectF fileStrip(layout::kText9.left - 4, layout::kText9.top - 3,
-                           layout::kWindowWidth - 7 - (layout::kText9.left - 4), 18);
+    const QRectF fileStrip(layout::kSongPathCaption.left - 4, layout::kSongPathCaption.top - 3,
+                           layout::kWindowWidth - 7 - (layout::kSongPathCaption.left - 4), 18);
     well(p, fileStrip, 3);
     text(p, fileStrip.adjusted(0, 0, -6, 0), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("FILE"),
          uiFont(8, true, 1.0), kCaptionDim);
-    const QRectF folders(4, layout::kTextPath.top - 2, layout::kWindowWidth - 11,
-                         layout::kWindowHeight - 6 - (layout::kTextPath.top - 2));
+    const QRectF folders(4, layout::kSourceFolderCaption.top - 2, layout::kWindowWidth - 11,
+                         layout::kWindowHeight - 6 - (layout::kSourceFolderCaption.top - 2));
     well(p, folders, 4);
-    text(p, QRectF(folders.left(), layout::kTextPath.top, folders.width() - 6, 14), Qt::AlignRight | Qt::AlignVCenter,
+    text(p, QRectF(folders.left(), layout::kSourceFolderCaption.top, folders.width() - 6, 14), Qt::AlignRight | Qt::AlignVCenter,
          QStringLiteral("SOURCE"), uiFont(8, true, 1.0), kCaptionDim);
-    text(p, QRectF(layout::kTextDest.left, layout::kTextDest.top, layout::kTextDest.width, 14),
+    text(p, QRectF(layout::kDestFolderCaption.left, layout::kDestFolderCaption.top, layout::kDestFolderCaption.width, 14),
          Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("DESTINATION"), uiFont(8, true, 1.0), kCaptionDim);
     // Right of the destination the window shows its status line.
     p.end();

@@ -30,9 +30,9 @@ public:
 
     bool percent(int p) { return static_cast<int>(next() % 100u) < p; }
 
-    template <typename T, std::size_t N>
-    const T& pick(const std::array<T, N>& items) {
-        return items[next() % N];
+    template <typename T, std::size_t kN>
+    const T& pick(const std::array<T, kN>& items) {
+        return items[next() % kN];
     }
 
 private:
@@ -75,28 +75,28 @@ struct RoleStyle {
 };
 
 const RoleStyle& styleOf(Role role) {
-    static const RoleStyle lead{"Lead", 6000, 60, 84, 1, 4, 70, 110, 1, {0, 56, 73, 80}};
-    static const RoleStyle bass{"Bass", 4000, 28, 48, 2, 4, 80, 115, 1, {32, 33, 34, 38}};
-    static const RoleStyle chords{"Chords", 2000, 48, 76, 4, 16, 55, 90, 3, {48, 49, 88, 4}};
-    static const RoleStyle drums{"Drums", 10000, 35, 51, 1, 1, 60, 120, 1, {0, 0, 0, 0}};
-    static const RoleStyle arpeggio{"Arpeggio", 8000, 48, 79, 1, 2, 50, 95, 1, {5, 11, 46, 8}};
+    static const RoleStyle kLead{"Lead", 6000, 60, 84, 1, 4, 70, 110, 1, {0, 56, 73, 80}};
+    static const RoleStyle kBass{"Bass", 4000, 28, 48, 2, 4, 80, 115, 1, {32, 33, 34, 38}};
+    static const RoleStyle kChords{"Chords", 2000, 48, 76, 4, 16, 55, 90, 3, {48, 49, 88, 4}};
+    static const RoleStyle kDrums{"Drums", 10000, 35, 51, 1, 1, 60, 120, 1, {0, 0, 0, 0}};
+    static const RoleStyle kArpeggio{"Arpeggio", 8000, 48, 79, 1, 2, 50, 95, 1, {5, 11, 46, 8}};
     switch (role) {
-        case Role::Lead: return lead;
-        case Role::Bass: return bass;
-        case Role::Chords: return chords;
-        case Role::Drums: return drums;
-        case Role::Arpeggio: return arpeggio;
+        case Role::Lead: return kLead;
+        case Role::Bass: return kBass;
+        case Role::Chords: return kChords;
+        case Role::Drums: return kDrums;
+        case Role::Arpeggio: return kArpeggio;
     }
-    return lead;
+    return kLead;
 }
 
 Role roleOfPart(int part) {
-    static constexpr std::array<Role, 5> first{Role::Lead, Role::Bass, Role::Chords, Role::Drums, Role::Arpeggio};
-    static constexpr std::array<Role, 4> more{Role::Lead, Role::Chords, Role::Arpeggio, Role::Bass};
-    if (part < static_cast<int>(first.size())) {
-        return first[static_cast<std::size_t>(part)];
+    static constexpr std::array<Role, 5> kFirst{Role::Lead, Role::Bass, Role::Chords, Role::Drums, Role::Arpeggio};
+    static constexpr std::array<Role, 4> kMore{Role::Lead, Role::Chords, Role::Arpeggio, Role::Bass};
+    if (part < static_cast<int>(kFirst.size())) {
+        return kFirst[static_cast<std::size_t>(part)];
     }
-    return more[static_cast<std::size_t>(part - static_cast<int>(first.size())) % more.size()];
+    return kMore[static_cast<std::size_t>(part - static_cast<int>(kFirst.size())) % kMore.size()];
 }
 
 // Channels for melodic parts; channel 10 (index 9) is kept for the drum part.
