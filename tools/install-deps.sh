@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   qt6-base-dev fonts-dejavu-core xvfb
   openbox xdotool x11-utils  # the window driven on Xvfb by the end-to-end test
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-tidy-14 clang-format-14  # the fuzz build; the style checks
   python3-mido midicsv
   lintian  # checks the Debian package
   libfluidsynth-dev libsndfile1-dev timgm6mb-soundfont sox  # audio previews; sox reads them back in the tests

@@ -23,9 +23,9 @@ std::string progressLine(int done, int position, int count, const std::string& n
     // Characters, not bytes: a UTF-8 character takes one column here.
     int room = columns - 1 - static_cast<int>(line.size());
     const std::string shown = withoutControlCharacters(name);
-    for (std::size_t i = 0; i < shown.size(); ++i) {
-        if (!continuationByte(shown[i]) && --room < 0) break;
-        line += shown[i];
+    for (char i : shown) {
+        if (!continuationByte(i) && --room < 0) break;
+        line += i;
     }
     return line;
 }

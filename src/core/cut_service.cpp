@@ -191,7 +191,7 @@ std::string batchSummary(int cut, int count, const std::vector<BatchFailure>& fa
 }
 
 std::string BatchReport::message() const {
-    const std::string summary = failures.empty() && previewFailures.empty()
+    std::string summary = failures.empty() && previewFailures.empty()
                                     ? std::string()
                                     : batchSummary(cut(), logged, failures, previewFailures);
     if (!stopReason.empty()) return "Stopped " + stopReason + (summary.empty() ? std::string() : "\n" + summary);

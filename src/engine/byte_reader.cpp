@@ -10,7 +10,7 @@
 namespace quorvane {
 
 namespace {
-constexpr std::size_t kBufferSize = 64 * 1024;
+constexpr std::size_t kBufferSize = std::size_t{64} * 1024;
 }
 
 ByteReader::ByteReader(std::span<const std::uint8_t> data, std::string label)

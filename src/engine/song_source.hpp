@@ -16,7 +16,7 @@ class SongSource {
 public:
     // Small enough that a batch cutting two songs at once stays within the
     // 16 MB a single cut may take; nearly every song is far smaller.
-    static constexpr std::uint64_t kWholeSongBytes = 4 * 1024 * 1024;
+    static constexpr std::uint64_t kWholeSongBytes = std::uint64_t{4} * 1024 * 1024;
 
     // Opens the regular file at `path` (UTF-8). Throws FileError: CannotOpen
     // (also for folders, pipes and devices), CannotRead.

@@ -206,7 +206,7 @@ Timeline Timeline::read(const SongSource& song, const std::atomic<bool>* stop) {
 
     // Music time rounded to the nearest tick, halves up.
     const std::uint64_t division = timeline.division_;
-    constexpr std::uint64_t kTwice = 2 * kMusicTicksPerQuarter;
+    constexpr std::uint64_t kTwice = std::uint64_t{2} * kMusicTicksPerQuarter;
     if (timeline.endTick_ > std::numeric_limits<std::uint64_t>::max() / kTwice) {
         throw FileError(ErrorKind::UnreadableMidi, song.path(), "the song is too long", reader.endOffset());
     }

@@ -141,8 +141,8 @@ bool copyPlainMessages(ByteReader& in, EventReader& events, OutputFile& out, std
         // Without branches on the status byte, as in skipChannelMessages.
         if (first >= 0xF0 || (first | running) < 0x80) break;
         const bool withStatusByte = first >= 0x80;
-        const std::uint8_t keep = static_cast<std::uint8_t>(0 - withStatusByte);
-        const std::uint8_t status = static_cast<std::uint8_t>((first & keep) | (running & ~keep));
+        const auto keep = static_cast<std::uint8_t>(0 - withStatusByte);
+        const auto status = static_cast<std::uint8_t>((first & keep) | (running & ~keep));
         const std::uint8_t* data = from + deltaSize + withStatusByte;
         const std::size_t dataCount = channelDataCount(status);
         const unsigned bits = dataTopBits(data, dataCount);

@@ -93,7 +93,7 @@ private:
     FileHandle file_;
     // Bytes go to the file only when this is full, and at the end, each time
     // in one write: a cut of a small song is written with a single write.
-    static constexpr std::size_t kBufferSize = 64 * 1024;
+    static constexpr std::size_t kBufferSize = std::size_t{64} * 1024;
     std::unique_ptr<std::uint8_t[]> buffer_;  // not cleared: only the used part is written
     std::size_t used_ = 0;
     std::uint64_t written_ = 0;

@@ -231,7 +231,7 @@ std::u32string sortKey(std::string_view text) {
     for (std::size_t at = 0; at < text.size();) {
         const CodePoint c = codePointAt(text, at);
         if (c.length == 0) {
-            key += kNotText + static_cast<unsigned char>(text[at]);
+            key += static_cast<char32_t>(kNotText + static_cast<unsigned char>(text[at]));
             ++at;
             continue;
         }

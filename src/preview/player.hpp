@@ -7,9 +7,12 @@
 #include "song_events.hpp"
 #include "synth.hpp"
 
+// FluidSynth's own struct names, declared here to keep its header out.
+// NOLINTBEGIN(bugprone-reserved-identifier)
 struct _fluid_audio_driver_t;
 struct _fluid_event_t;
 struct _fluid_sequencer_t;
+// NOLINTEND(bugprone-reserved-identifier)
 
 namespace quorvane::preview {
 

@@ -5,9 +5,12 @@
 
 #include "song_events.hpp"
 
+// FluidSynth's own struct names, declared here to keep its header out.
+// NOLINTBEGIN(bugprone-reserved-identifier)
 struct _fluid_hashtable_t;
 struct _fluid_synth_t;
 struct _fluid_sfont_t;
+// NOLINTEND(bugprone-reserved-identifier)
 
 namespace quorvane::preview {
 

@@ -170,7 +170,7 @@ ThumbPosition dragThumb(const SliderShape& shape, float x, float y, float grabX,
     ThumbPosition thumb = shape.thumbAt;
     const auto track = trackLength(shape);
     if (!track) return thumb;
-    const float end = static_cast<float>(*track);
+    const auto end = static_cast<float>(*track);
     const float wanted = isHorizontal(shape) ? x - grabX : y - grabY;
     const float along = wanted < 0.0f ? 0.0f : (end >= wanted ? wanted : end);
     (isHorizontal(shape) ? thumb.left : thumb.top) = along;

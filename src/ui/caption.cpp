@@ -56,7 +56,7 @@ QString Caption::shortened(int room) const {
             for (int nameRoom = room - metrics.horizontalAdvance(before + after); nameRoom > 0; --nameRoom) {
                 const QString cut = metrics.elidedText(name, Qt::ElideMiddle, nameRoom);
                 if (cut.size() <= 1) break;  // no more than an ellipsis: the words matter more
-                const QString whole = before + cut + after;
+                QString whole = before + cut + after;
                 if (metrics.horizontalAdvance(whole) <= room) return whole;
             }
         }

@@ -25,7 +25,7 @@ WindowKeys::WindowKeys(MainWindow& window) : QObject(&window), window_(window) {
 
     // Commands run from the event loop, once the key's own handling is over,
     // as a click's do.
-    const auto later = [this](std::function<void()> command) {
+    const auto later = [this](const std::function<void()>& command) {
         return [this, command] { QMetaObject::invokeMethod(this, command, Qt::QueuedConnection); };
     };
     const auto run = [this, later](layout::Button which) {

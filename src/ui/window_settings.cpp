@@ -19,7 +19,7 @@ const QString kSoundFont = QStringLiteral("preview/soundfont");
 
 // The remembered folder under `key` if it is still a folder; else forgotten.
 QString folder(QSettings& store, const QString& key) {
-    const QString path = store.value(key).toString();
+    QString path = store.value(key).toString();
     if (path.isEmpty() || QFileInfo(path).isDir()) return path;
     store.remove(key);
     return {};
