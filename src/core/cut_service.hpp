@@ -33,6 +33,8 @@ struct SongInfo {
     std::shared_ptr<const Timeline> timeline;
     std::int32_t cutSteps = 1;  // positions of the cut: 1 to cutSteps
 
+    // Cut at a bar line and closed with All Sound Off (Format 1), rather
+    // than at the exact time with a fade (Format 0).
     bool formatOne() const noexcept { return format == 1; }
     // Why no cutter takes the song (Format 2 and up), in the log's words;
     // empty when it can be cut.
@@ -92,7 +94,9 @@ struct BatchPlan {
     std::string dest;
     CutHook afterCut;
 
+    // The folder the cuts go into.
     std::string destination() const { return dest.empty() ? folder : dest; }
+    // The log's file: Quorvane.log in the song folder, wherever the cuts go.
     std::string logPath() const;
 };
 
@@ -144,6 +148,7 @@ struct BatchReport {
     std::string destinationFault;  // why it did, in the system's words
     std::string stoppedAfter;      // a stop was asked for: "N of M files"
 
+    // Files cut and logged.
     int cut() const { return logged - static_cast<int>(failures.size()); }
     // What the user is told when the batch did not do all it was asked;
     // empty when it did.
