@@ -8,6 +8,7 @@
 #include "platform/output_file.hpp"
 #include "smf.hpp"
 #include "song_source.hpp"
+#include "track_walker.hpp"
 #include "track_writer.hpp"
 
 namespace quorvane {
@@ -72,9 +73,10 @@ void closeAtCut(OutputFile& out, const Channels& channels, std::uint32_t delta) 
 }
 
 // Copies one track up to the cut tick (or its own End of Track) into `out`.
-void cutTrack(ByteReader& in, std::uint64_t cut, OutputFile& out) {
-    const TrackChunk chunk = nextTrack(in);
-    EventReader events(in);
+void cutTrack(ByteReader& source, std::uint64_t cut, OutputFile& out) {
+    TrackWalker track(source);
+    ByteReader& in = track.reader();
+    EventReader& events = track.events();
     Channels channels;
     std::uint64_t time = 0;     // of the last event read
     std::uint64_t carried = 0;  // ticks of dropped system messages not yet written
@@ -121,7 +123,7 @@ void cutTrack(ByteReader& in, std::uint64_t cut, OutputFile& out) {
         putLongEvent(out, head, in);
         if (isEndOfTrack(head)) break;
     }
-    chunk.skipRest(in);
+    track.finish();
 }
 
 }  // namespace

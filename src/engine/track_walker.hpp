@@ -8,10 +8,10 @@
 
 namespace quorvane {
 
-// One track chunk, walked event by event: the pre-read, the timeline, the
-// Format 0 cutter and the preview's events go through it. (The Format 1
-// cutter keeps its tick count in a local of its own: held in the walker, it
-// made that cutter's event loop about a tenth slower.)
+// One track chunk, walked event by event: the pre-read, the timeline, both
+// cutters and the preview's events go through it. (The Format 1 cutter
+// keeps its tick count in a local of its own: held in the walker, it made
+// that cutter's event loop about a tenth slower.)
 // It finds the chunk and bounds the reader to it, sums the delta-times and
 // keeps the running status; the chunk's end stands for an End of Track the
 // track lacks. What a loop does with each event stays its own: it reads the
