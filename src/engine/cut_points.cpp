@@ -29,6 +29,15 @@ std::uint64_t stepTick(std::int64_t step, std::uint32_t division) {
     return static_cast<std::uint64_t>(step) * kMusicTicksPerStep * division / kMusicTicksPerQuarter;
 }
 
+std::int32_t stepAtOrAfter(const Timeline& timeline, std::uint64_t cutTick) {
+    const std::int32_t last = cutSteps(timeline);
+    if (cutTick == kWholeSong) return last;
+    // floor(1000 k division / 768) >= tick exactly when 1000 k division >= 768 tick.
+    const std::uint64_t perStep = static_cast<std::uint64_t>(kMusicTicksPerStep) * timeline.division();
+    const std::uint64_t step = (cutTick * kMusicTicksPerQuarter + perStep - 1) / perStep;
+    return static_cast<std::int32_t>(std::clamp<std::uint64_t>(step, 1, static_cast<std::uint64_t>(last)));
+}
+
 std::uint64_t cutTickAtStep(const Timeline& timeline, bool formatOne, std::int64_t step) {
     const std::uint64_t tick = stepTick(step, timeline.division());
     if (tick >= timeline.endTick()) return kWholeSong;

@@ -30,6 +30,10 @@ std::uint64_t stepTick(std::int64_t step, std::uint32_t division);
 // when that lies at or past the song's end.
 std::uint64_t cutTickAtStep(const Timeline& timeline, bool formatOne, std::int64_t step);
 
+// The step of the cut slider that shows a clip ending at `cutTick`: the first
+// step whose tick is at or past it, within 1 to cutSteps (kWholeSong: the last).
+std::int32_t stepAtOrAfter(const Timeline& timeline, std::uint64_t cutTick);
+
 // Where a clip of `seconds` ends: the first tick (Format 0) or bar line
 // (Format 1) whose time is at least `seconds`; kWholeSong for a song not
 // longer than that.

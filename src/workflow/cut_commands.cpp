@@ -1,9 +1,6 @@
 // CUT ONE and CUT ALL as the window runs them, on the cut service.
 
-#include <algorithm>
-
 #include "engine/cut_points.hpp"
-#include "engine/music_time.hpp"
 #include "platform/files.hpp"
 #include "window_model.hpp"
 
@@ -31,14 +28,6 @@ private:
     SliderModel& slider_;
     bool was_;
 };
-
-// The first step of the cut slider whose tick is at or past `tick`, at most `max`.
-std::int32_t stepAtOrAfter(std::uint64_t tick, std::uint32_t division, std::int32_t max) {
-    // floor(1000 k division / 768) >= tick exactly when 1000 k division >= 768 tick.
-    const std::uint64_t perStep = static_cast<std::uint64_t>(kMusicTicksPerStep) * division;
-    const std::uint64_t step = (tick * kMusicTicksPerQuarter + perStep - 1) / perStep;
-    return static_cast<std::int32_t>(std::clamp<std::uint64_t>(step, 1, static_cast<std::uint64_t>(max)));
-}
 
 std::string fileNameOf(const std::string& path) { return utf8FromPath(pathFromUtf8(path).filename()); }
 
@@ -81,8 +70,7 @@ void WindowModel::fileStarted(const BatchProgress& progress) {
         cutSlider.setValue(0);
         fitCutSlider();
         const std::uint64_t cut = progress.cutTick;
-        cutSlider.setValue(cut == kWholeSong ? cutSlider.max()
-                                            : stepAtOrAfter(cut, timeline_->division(), cutSlider.max()));
+        cutSlider.setValue(stepAtOrAfter(*timeline_, cut));
         state_.cutTick = cut;
         cutPointTime = progress.clipTime;
     } else {

@@ -92,6 +92,11 @@ TEST_F(TimelineTest, CutPointsPastTheEndKeepTheWholeSong) {
     EXPECT_EQ(cutTickForClip(timeline, true, 12.0), 9216u);    // a clip ending on a bar line ends there
     EXPECT_EQ(cutTickForClip(timeline, false, 29500 / 768.0), kWholeSong);
     EXPECT_DOUBLE_EQ(clipSeconds(timeline, kWholeSong), 29500 / 768.0);
+    // The thumb after a cut: the first step at or past its tick, within the rail.
+    EXPECT_EQ(stepAtOrAfter(timeline, 11520), 12);  // step 11 is tick 11000, step 12 is 12000
+    EXPECT_EQ(stepAtOrAfter(timeline, 12000), 12);
+    EXPECT_EQ(stepAtOrAfter(timeline, 0), 1);
+    EXPECT_EQ(stepAtOrAfter(timeline, kWholeSong), 30);
 }
 
 }  // namespace
