@@ -192,8 +192,8 @@ std::string batchSummary(int cut, int count, const std::vector<BatchFailure>& fa
 
 std::string BatchReport::message() const {
     std::string summary = failures.empty() && previewFailures.empty()
-                                    ? std::string()
-                                    : batchSummary(cut(), logged, failures, previewFailures);
+                              ? std::string()
+                              : batchSummary(cut(), logged, failures, previewFailures);
     if (!stopReason.empty()) return "Stopped " + stopReason + (summary.empty() ? std::string() : "\n" + summary);
     return summary;
 }

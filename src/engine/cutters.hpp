@@ -12,14 +12,14 @@ class Timeline;
 
 // What a cut needs: the song, where its copy goes, and where it is cut.
 struct CutRequest {
-    std::string source;                    // path of the song (UTF-8)
-    std::string listedName;                // the name the list shows; names the copy in a destination folder
-    std::string destFolder;                // empty: the copy goes beside the source
-    bool keepsNameCase = false;            // another file's name differs only in case: the copy keeps the case
-    int cutNumber = 0;                     // 2 or more: the copy is NAME-N-CUT.mid (see cutNumbers)
-    std::uint64_t cutTick = 0;             // source tick where the clip ends (Format 1: a bar line); see cut_points.hpp
-    const Timeline* timeline = nullptr;    // the song's (Format 0 fades by it), or none: read here when needed
-    const SongSource* song = nullptr;      // the source already opened (for `source`), or none: opened here
+    std::string source;                  // path of the song (UTF-8)
+    std::string listedName;              // the name the list shows; names the copy in a destination folder
+    std::string destFolder;              // empty: the copy goes beside the source
+    bool keepsNameCase = false;          // another file's name differs only in case: the copy keeps the case
+    int cutNumber = 0;                   // 2 or more: the copy is NAME-N-CUT.mid (see cutNumbers)
+    std::uint64_t cutTick = 0;           // source tick where the clip ends (Format 1: a bar line); see cut_points.hpp
+    const Timeline* timeline = nullptr;  // the song's (Format 0 fades by it), or none: read here when needed
+    const SongSource* song = nullptr;    // the source already opened (for `source`), or none: opened here
 };
 
 struct CutResult {

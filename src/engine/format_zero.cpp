@@ -83,7 +83,7 @@ private:
     static constexpr std::uint8_t kNone = 0xFF;
     // The row of a message by its kind (the status byte's bits 4-6) and its
     // first data byte.
-    static constexpr std::array<std::uint8_t, std::size_t{8} * 128> kRows = [] {
+    static constexpr std::array<std::uint8_t, std::size_t{8}* 128> kRows = [] {
         std::array<std::uint8_t, std::size_t{8} * 128> rows{};
         rows.fill(32);
         rows[((kControlChange & 0x70) << 3) | kChannelVolume] = 0;

@@ -40,7 +40,8 @@ int Sequencer::render(Synth& synth, float* out, int frames) {
         frame_ += piece;
         done += piece;
         if (tail) {
-            const bool quiet = std::all_of(block, block + std::ptrdiff_t{2} * piece, [](float s) { return std::fabs(s) < kSilence; });
+            const bool quiet =
+                std::all_of(block, block + std::ptrdiff_t{2} * piece, [](float s) { return std::fabs(s) < kSilence; });
             over_ = quiet || frame_ >= endFrame_;
         }
     }

@@ -78,7 +78,8 @@ MainWindow::MainWindow(const PlatformServices* services, QWidget* parent)
       pump_(services_.events, [this] { refresh(); }),
       cutSlider_(this),
       clipSlider_(this),
-      model_(cutSlider_, clipSlider_, {services_.folders, services_.messages, pump_, services_.pause, services_.executor}) {
+      model_(cutSlider_, clipSlider_,
+             {services_.folders, services_.messages, pump_, services_.pause, services_.executor}) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromLatin1(kApplicationTitle));
     QIcon icon(text(layout::kIcon));
@@ -206,8 +207,7 @@ void MainWindow::buildControls() {
 }
 
 void MainWindow::loadDesign() {
-    const auto place = [](SliderWidget& slider, const stored_sliders::StoredSlider& stored,
-                          const layout::Box& box) {
+    const auto place = [](SliderWidget& slider, const stored_sliders::StoredSlider& stored, const layout::Box& box) {
         const auto picture = [](const stored_sliders::StoredPicture& p) {
             return pictureFromPixmap(QPixmap(text(layout::kDesignPrefix) + text(p.name)));
         };

@@ -21,7 +21,9 @@ private:
 // Keeps a slider from taking the user's input for as long as it lives.
 class Frozen {
 public:
-    explicit Frozen(SliderModel& slider) : slider_(slider), was_(slider.acceptsInput()) { slider_.setAcceptsInput(false); }
+    explicit Frozen(SliderModel& slider) : slider_(slider), was_(slider.acceptsInput()) {
+        slider_.setAcceptsInput(false);
+    }
     ~Frozen() { slider_.setAcceptsInput(was_); }
 
 private:
@@ -129,8 +131,8 @@ void WindowModel::cutEverySong() {
         status = "Stopped after " + report.stoppedAfter + "; see Quorvane.log.";
     } else if (report.complete) {
         cutCount = "Done!";
-        status = "Cut " + std::to_string(report.cut()) + " of " + std::to_string(report.count) +
-                    " files; see Quorvane.log.";
+        status =
+            "Cut " + std::to_string(report.cut()) + " of " + std::to_string(report.count) + " files; see Quorvane.log.";
     } else {
         return;  // the window is closing
     }

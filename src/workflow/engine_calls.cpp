@@ -13,8 +13,8 @@ namespace {
 
 // The song is read afresh, as the user may have changed it since it was measured.
 CutRequest requestFor(const AppState& state, const Timeline* timeline) {
-    return CutRequest{state.songPath, state.listedName, state.destFolder, state.keepsNameCase,
-                      state.cutNumber, state.cutTick, timeline, nullptr};
+    return CutRequest{state.songPath,  state.listedName, state.destFolder, state.keepsNameCase,
+                      state.cutNumber, state.cutTick,    timeline,         nullptr};
 }
 
 }  // namespace

@@ -66,10 +66,10 @@ public:
     void start();
     void chooseSong(int index);
     void chooseSourceFolder() { command(&WindowModel::askSourceFolder, true); }  // SOURCE
-    void chooseDestFolder() { command(&WindowModel::askDestFolder, true); }    // DEST
-    void cutAll() { command(&WindowModel::cutEverySong, true); }  // CUT ALL
-    void cutOne() { command(&WindowModel::cutCurrentSong, true); }  // CUT ONE
-    void listAgain() { command(&WindowModel::listSourceAgain, true); }  // F5: the source folder listed again
+    void chooseDestFolder() { command(&WindowModel::askDestFolder, true); }      // DEST
+    void cutAll() { command(&WindowModel::cutEverySong, true); }                 // CUT ALL
+    void cutOne() { command(&WindowModel::cutCurrentSong, true); }               // CUT ONE
+    void listAgain() { command(&WindowModel::listSourceAgain, true); }           // F5: the source folder listed again
     // SOURCE and DEST answered with `folder` without asking (a folder dropped
     // on the window, or remembered from the last run).
     void useSourceFolder(const std::string& folder);
@@ -162,8 +162,8 @@ private:
     // Set when the song being measured is not wanted any more; null when
     // no song is being measured.
     std::shared_ptr<std::atomic<bool>> selectionStop_;
-    bool selecting_ = false;           // inside select(): a result now is no later news
-    std::string measuringStatus_;      // what status says while a song is measured
+    bool selecting_ = false;       // inside select(): a result now is no later news
+    std::string measuringStatus_;  // what status says while a song is measured
     std::vector<BatchFailure> failures_;
     std::vector<BatchFailure> previewFailures_;  // cut, but onCutWritten failed
     int depth_ = 0;

@@ -412,11 +412,11 @@ QImage drawPlainFace() {
     sliderWell(p, layout::kClipLength, stored_sliders::kClipLength.backColor);
     clipScale(p);
     well(p,
-         QRectF(layout::kClipLengthCaption.left - 4, layout::kClipLengthCaption.top - 3, layout::kClipLengthCaption.width + 8,
-                layout::kClipLengthCaption.height + 3),
+         QRectF(layout::kClipLengthCaption.left - 4, layout::kClipLengthCaption.top - 3,
+                layout::kClipLengthCaption.width + 8, layout::kClipLengthCaption.height + 3),
          3);
-    text(p, QRectF(layout::kClipLengthCaption.right() + 7, layout::kClipLengthCaption.top, 30, 14), Qt::AlignLeft | Qt::AlignVCenter,
-         QStringLiteral("sec"), uiFont(9, false), kCaptionDim);
+    text(p, QRectF(layout::kClipLengthCaption.right() + 7, layout::kClipLengthCaption.top, 30, 14),
+         Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("sec"), uiFont(9, false), kCaptionDim);
 
     // Counters and times.
     plate(p, QRectF(4.5, 271.5, 146, 85), 8);
@@ -461,9 +461,10 @@ QImage drawPlainFace() {
     const QRectF folders(4, layout::kSourceFolderCaption.top - 2, layout::kWindowWidth - 11,
                          layout::kWindowHeight - 6 - (layout::kSourceFolderCaption.top - 2));
     well(p, folders, 4);
-    text(p, QRectF(folders.left(), layout::kSourceFolderCaption.top, folders.width() - 6, 14), Qt::AlignRight | Qt::AlignVCenter,
-         QStringLiteral("SOURCE"), uiFont(8, true, 1.0), kCaptionDim);
-    text(p, QRectF(layout::kDestFolderCaption.left, layout::kDestFolderCaption.top, layout::kDestFolderCaption.width, 14),
+    text(p, QRectF(folders.left(), layout::kSourceFolderCaption.top, folders.width() - 6, 14),
+         Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("SOURCE"), uiFont(8, true, 1.0), kCaptionDim);
+    text(p,
+         QRectF(layout::kDestFolderCaption.left, layout::kDestFolderCaption.top, layout::kDestFolderCaption.width, 14),
          Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("DESTINATION"), uiFont(8, true, 1.0), kCaptionDim);
     // Right of the destination the window shows its status line.
     p.end();
