@@ -8,8 +8,8 @@
 
 namespace quorvane {
 
-WindowModel::WindowModel(SliderModel& cutSlider, SliderModel& choose, PlatformServices services)
-    : cutSlider(cutSlider), clipSlider(choose), services_(services) {
+WindowModel::WindowModel(SliderModel& cutPoint, SliderModel& clipLength, PlatformServices services)
+    : cutSlider(cutPoint), clipSlider(clipLength), services_(services) {
     cutSlider.events().valueChanged = [this] { guarded([this] { cutPointMoved(); }); };
     clipSlider.events().valueChanged = [this] { guarded([this] { clipLengthMoved(); }); };
 }
@@ -20,9 +20,9 @@ WindowModel::~WindowModel() {
     clipSlider.events().valueChanged = nullptr;
 }
 
-void WindowModel::applyDesign(SliderModel& cutSlider, SliderModel& choose) {
+void WindowModel::applyDesign(SliderModel& cutPoint, SliderModel& clipLength) {
     for (const auto& [slider, stored] :
-         {std::pair{&cutSlider, &stored_sliders::kCutPoint}, std::pair{&choose, &stored_sliders::kClipLength}}) {
+         {std::pair{&cutPoint, &stored_sliders::kCutPoint}, std::pair{&clipLength, &stored_sliders::kClipLength}}) {
         slider->loadDesign(*stored, {}, {});  // no pictures: these sliders are never drawn
     }
 }

@@ -23,24 +23,24 @@ struct SongHeader;
 // the cut service. The window and the tests drive this class. The two
 // sliders belong to the host (plain models, or the window's widgets).
 //
-// Command entry points (the methods ending in Click, plus the slider events)
-// never let an error escape: it is shown once through the message sink and
+// Command entry points (chooseSong, the folder and cut commands, listAgain,
+// and the slider events) never let an error escape: it is shown once through the message sink and
 // ends that command only.
 class WindowModel : private BatchObserver {
 public:
-    WindowModel(SliderModel& cutSlider, SliderModel& choose, PlatformServices services);
+    WindowModel(SliderModel& cutPoint, SliderModel& clipLength, PlatformServices services);
     ~WindowModel() override;
     WindowModel(const WindowModel&) = delete;
     WindowModel& operator=(const WindowModel&) = delete;
 
     // Gives the sliders the window's design-time ranges and values.
-    static void applyDesign(SliderModel& cutSlider, SliderModel& choose);
+    static void applyDesign(SliderModel& cutPoint, SliderModel& clipLength);
 
     // The captions and the list the window shows.
     std::string sourceFolder;
-    std::string status;  // one line on what the last command did, or why it did nothing
-    std::string listedCount;
-    std::string cutCount;
+    std::string status;       // one line on what the last command did, or why it did nothing
+    std::string listedCount;  // how many songs the list holds
+    std::string cutCount;     // files a CUT ALL has done so far, then "Done!"
     std::string clipLengthText;
     std::string cutPointTime;
     std::vector<ListedSong> songs;
