@@ -26,9 +26,9 @@
 #include "ui/main_window.hpp"
 #include "ui/thread_pool_executor.hpp"
 #include "ui/window_settings.hpp"
-#include "workflow/scripted_services.hpp"
+#include "scripted_services.hpp"
 #include "core/clock_text.hpp"
-#include "workflow_fixture.hpp"  // steadySong, TempDir, readBytes
+#include "song_files.hpp"
 #include "version/version.hpp"
 
 namespace quorvane::test {
@@ -387,6 +387,9 @@ TEST_F(WindowCommands, EveryCommandIsReachedFromTheKeyboard) {
     EXPECT_EQ(caption(window.destFolderCaption()), out.path().string());
     key(Qt::Key_O, Qt::ControlModifier);
     EXPECT_EQ(picker.requests.size(), 3u);
+    songs.write("C.MID", steadySong(0, 500000, 8));
+    key(Qt::Key_F5);  // the folder listed again
+    EXPECT_EQ(window.list().count(), 3);
     key(Qt::Key_F1);
     const auto* about = window.findChild<QMessageBox*>(QStringLiteral("AboutBox"));
     ASSERT_NE(about, nullptr);
@@ -503,52 +506,6 @@ TEST(FolderDialog, StartsInAFolderThatExists) {
     EXPECT_EQ(start(dir.path()), native);
     EXPECT_EQ(start(dir.path() / "gone" / "deeper"), native);
     EXPECT_EQ(ui::dialogStartFolder(""), QDir::homePath());
-}
-
-// After the message of a song that cannot be read, no row is marked, but the keyboard and the scrolling stay where
-// they were: the next Down chooses the next song.
-TEST_F(WindowCommands, AfterAMessageTheListKeepsItsPlace) {
-    for (int k = 0; k < 40; ++k) {
-        char name[8];
-        std::snprintf(name, sizeof name, "S%02d.MID", k);
-        songs.write(name, k == 25 ? cat({header(0, 1, 96), track({0x00, 0x40})}) : steadySong(0, 500000, 40));
-    }
-    openSource();
-    QListWidget& list = window.list();
-    const int broken = rowOf("S25.MID");
-    list.scrollToItem(list.item(broken));
-    const int scrolled = list.verticalScrollBar()->value();
-    ASSERT_GT(scrolled, 0);
-    click(rowAt(broken));
-    QCoreApplication::processEvents();
-    ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_TRUE(list.selectedItems().isEmpty());
-    EXPECT_EQ(list.currentRow(), broken);
-    EXPECT_EQ(list.verticalScrollBar()->value(), scrolled);
-    key(Qt::Key_Down);
-    EXPECT_EQ(list.currentRow(), broken + 1);
-    EXPECT_EQ(caption(window.songPathCaption()), songs.file("S26.MID"));
-    EXPECT_GE(list.verticalScrollBar()->value(), scrolled);
-}
-
-// After a new listing the row of the current song stays marked only where the song is listed again; F5 lists the
-// folder again.
-TEST_F(WindowCommands, ANewListingMarksTheCurrentSongOrNone) {
-    openSource();
-    click(rowAt(1));
-    songs.write("C.MID", steadySong(0, 500000, 8));
-    key(Qt::Key_F5);
-    EXPECT_EQ(window.list().count(), 3);
-    EXPECT_EQ(window.list().currentRow(), 1);
-    EXPECT_EQ(caption(window.cutPointTimeCaption()), "00:30");
-    const TempDir other;
-    other.write("B.MID", steadySong(0, 500000, 60));
-    picker.answers.push_back(other.path().string());
-    key(Qt::Key_O, Qt::ControlModifier);
-    EXPECT_TRUE(window.list().selectedItems().isEmpty());
-    EXPECT_EQ(caption(window.songPathCaption()), "");
-    EXPECT_EQ(caption(window.cutPointTimeCaption()), "");
-    EXPECT_EQ(caption(window.statusCaption()), "");
 }
 
 // At the first start the keyboard begins on SOURCE, its ring on show, and the status line says what to do. The wheel
