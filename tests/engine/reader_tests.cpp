@@ -169,7 +169,7 @@ TEST(PreReader, UnplaceableInputIsAnErrorNamingFileAndReason) {
         {cat({header(0, 2, 96), track(kEndOfTrack)}), "ends early"},
         // An event may not run on into the next chunk.
         {cat({header(0, 1, 96), track({0x00, 0xFF, 0x51, 0x03, 0x07}), chunk("XTRA", {0xA1, 0x20, 0, 0})}),
-         "ends inside an event"},
+         "ends inside an event (1 more byte expected)"},
     };
     TempDir dir;
     for (const auto& [bytes, reason] : cases) {
