@@ -63,12 +63,15 @@ TEST(CutService, ASongIsMeasuredThenCutAtAPositionOrToAClip) {
 
 // In the order a reader expects, whatever the locale and on every system:
 // case and diacritics aside, then by code point; each is listed in upper case.
+// Cuts, hidden files, other extensions and folders are not songs.
 TEST(CutService, SongsAreListedAsAReaderOrdersThem) {
     TempDir songs;
     for (const char* name : {"zebra.mid", "äb.mid", "Äpfel.mid", "apple.mid", "Ab.mid", "éclair.mid", "Eagle.mid",
-                             "Ώρα.mid", "ωμέγα.mid", "Ель.mid", "ёлка.mid", "йод.mid", "Ива.mid", "_0.mid"}) {
+                             "Ώρα.mid", "ωμέγα.mid", "Ель.mid", "ёлка.mid", "йод.mid", "Ива.mid", "_0.mid",
+                             "track.midi", ".hidden.mid", "apple-cut.mid", "ZEBRA-CUT.Mid", "Ab-2-cut.mid"}) {
         songs.write(name, steadySong(0, 500000, 1));
     }
+    std::filesystem::create_directory(songs.path() / "folder.mid");
     Names listed;
     for (const ListedSong& song : listSongs(songs.path().string())) listed.push_back(song.text);
     EXPECT_EQ(listed, (Names{"_0.MID", "AB.MID", "ÄB.MID", "ÄPFEL.MID", "APPLE.MID", "EAGLE.MID", "ÉCLAIR.MID",
