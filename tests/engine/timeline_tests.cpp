@@ -87,6 +87,7 @@ TEST_F(TimelineTest, CutPointsPastTheEndKeepTheWholeSong) {
                                         {trackOf({{0, setTempo(1000000)}, {0, meter(4, 2)}, {9216, meter(3, 2)}}, 9216),
                                          trackOf({{0, {0x90, 60, 100}}}, 29500)}));
     EXPECT_EQ(cutSteps(timeline), 30);
+    EXPECT_EQ(cutSteps(read(song(0, 768, {trackOf({}, 3000)}))), 3);  // a song of whole steps has no step more
     EXPECT_EQ(cutTickAtStep(timeline, true, 10), 11520u);
     EXPECT_EQ(cutTickAtStep(timeline, true, 29), kWholeSong);  // its bar line, 29952, lies past the end
     EXPECT_EQ(cutTickForClip(timeline, true, 12.0), 9216u);    // a clip ending on a bar line ends there
