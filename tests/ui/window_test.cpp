@@ -411,6 +411,7 @@ TEST_F(WindowCommands, AFolderOrOneMidiFileMayBeDropped) {
     songs.write("notes.txt", Bytes{'x'});
     for (const auto& [path, taken, row] : {std::tuple{songs.path().string(), true, -1},
                                            {songs.file("B.MID"), true, 1},
+                                           {songs.file("A.MID"), true, 0},
                                            {songs.file("notes.txt"), false, -1}}) {
         ui::MainWindow fresh{services};
         QMimeData data;
