@@ -209,6 +209,9 @@ TEST(CommandLine, RefusalsSayWhatHappened) {
     const std::string longName = dir.write(std::string(236, 'n') + ".mid", kTwentySeconds);
     dir.write("two.mid", cat({header(2, 1, 96), track(kEndOfTrack)}));
     dir.write("odd.mid", cat({header(65535, 1, 96), track(kEndOfTrack)}));
+    dir.write("faster.mid",
+              cat({header(0, 1, 96),
+                   track(cat({tempoEvent(500000), {0x01, 0xFF, 0x51, 0x03, 0x03, 0xD0, 0x90}, kEndOfTrack}))}));
     ASSERT_EQ(::mkfifo(dir.file("pipe.mid").c_str(), 0600), 0);  // would block a plain open for ever
     const struct {
         std::string args;
@@ -221,6 +224,7 @@ TEST(CommandLine, RefusalsSayWhatHappened) {
         {"cut " + longName + " -p 1", kExitOk, std::string(236, 'n') + "-cut.mid"},
         {"info " + dir.file("two.mid"), kExitOk, "format:    2 (cannot be cut"},
         {"info " + dir.file("odd.mid"), kExitOk, "format:    65535 (cannot be cut"},
+        {"info " + dir.file("faster.mid"), kExitOk, "start:     120 quarter notes per minute"},
         {"info " + song + " >/dev/full", kExitFileError, "cannot write the output: No space left on device"},
         {"info " + dir.file("pipe.mid"), kExitFileError, "pipe.mid: not a regular file"},
         {"cut -p 1 " + dir.file("pipe.mid"), kExitFileError, "pipe.mid: not a regular file"},
