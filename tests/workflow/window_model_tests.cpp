@@ -266,6 +266,8 @@ TEST_F(WindowModelTest, ACancelledDialogChangesNothingAndEachStartsInItsOwnFolde
     EXPECT_EQ(before[4], "Written: b-cut.mid");
     model.chooseSourceFolder();
     model.chooseDestFolder();
+    model.useSourceFolder("");  // a drop of nothing
+    model.useDestFolder("");
     EXPECT_EQ(shown(), before);
     EXPECT_EQ(model.appState().songPath, songs.file("B.MID"));
 
