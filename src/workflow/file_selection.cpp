@@ -10,12 +10,21 @@
 #include "platform/text.hpp"
 #include "error_text.hpp"
 #include "window_model.hpp"
-#include "scripted_services.hpp"
 #include "core/clock_text.hpp"
 
 namespace quorvane {
 
 namespace {
+// Without an executor of the host's, a song is measured at once, on the
+// caller's thread.
+class ImmediateExecutor : public Executor {
+public:
+    void run(std::function<void()> job, std::function<void()> done) override {
+        job();
+        done();
+    }
+};
+
 Executor& immediateExecutor() {
     static ImmediateExecutor work;
     return work;

@@ -245,9 +245,7 @@ TEST_F(FormatOne, RefusesAnEndingTooFarFromTheLastEventWritten) {
     EXPECT_EQ(cut(source, kMax), farthest);
     const std::string message = expectFileError([&] { cut(source, std::uint64_t{kMax} + 1); });
     // The offset of the first event not kept: 14 bytes of header, 8 of chunk, 4 of the note, 5 of the clock byte.
-    EXPECT_NE(message.find("delta-time from the last event to the cut too large for a MIDI file (at byte 31)"),
-              std::string::npos)
-        << message;
+    EXPECT_TRUE(has(message, "delta-time from the last event to the cut too large for a MIDI file (at byte 31)"));
     EXPECT_EQ(readBytes(dest.file("SONG-CUT.mid")), farthest);  // the older cut stays as it was
 }
 

@@ -2,11 +2,6 @@
 // compared byte for byte with what a plain event-by-event reference makes of
 // the same events. The songs are shifted by a few bytes each time, so that
 // the buffer edges fall on every part of an event.
-#ifndef _WIN32
-#include <sys/mount.h>
-#include <unistd.h>
-#endif
-
 #include <algorithm>
 #include <random>
 
@@ -184,32 +179,6 @@ void cutsAcrossBufferEdges(bool formatOne) {
 TEST(LargeFiles, FormatOneCutsAcrossBufferEdgesMatchTheReference) { cutsAcrossBufferEdges(true); }
 
 TEST(LargeFiles, FormatZeroCutsAcrossBufferEdgesMatchTheReference) { cutsAcrossBufferEdges(false); }
-
-// A write that fails after the file was opened: the destination is a file
-// system too small for the cut.
-TEST(LargeFiles, AFullFileSystemLeavesNoFileAndSaysWhy) {
-#ifdef _WIN32
-    GTEST_SKIP() << "a small file system is mounted on Linux only";
-#else
-    TempDir dir;
-    const std::filesystem::path small = dir.path() / "small";
-    std::filesystem::create_directory(small);
-    if (::geteuid() != 0 || ::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=64k") != 0) {
-        GTEST_SKIP() << "mounting a small tmpfs needs root: the full file system is not tested";
-    }
-    const struct Unmount {
-        const std::filesystem::path& at;
-        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
-    } unmount{small};
-    CutRequest request = preparedRequest(
-        dir.write("song.mid", cat({header(0, 1, kDivision), trackOf(makeEvents(200 * 1024, 0, 1))})), kWholeSong);
-    request.listedName = "SONG.MID";
-    request.destFolder = small.string();
-    const std::string message = expectFileError([&] { cutFormatZero(request); }, ErrorKind::CannotWrite);
-    EXPECT_NE(message.find("song-cut.mid: write failed: No space left on device"), std::string::npos) << message;
-    EXPECT_TRUE(std::filesystem::is_empty(small));
-#endif
-}
 
 }  // namespace
 }  // namespace quorvane::test

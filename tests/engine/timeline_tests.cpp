@@ -87,6 +87,7 @@ TEST_F(TimelineTest, CutPointsPastTheEndKeepTheWholeSong) {
                                         {trackOf({{0, setTempo(1000000)}, {0, meter(4, 2)}, {9216, meter(3, 2)}}, 9216),
                                          trackOf({{0, {0x90, 60, 100}}}, 29500)}));
     EXPECT_EQ(cutSteps(timeline), 30);
+    EXPECT_EQ(cutSteps(read(song(0, 768, {trackOf({}, 3000)}))), 3);  // a song of whole steps has no step more
     EXPECT_EQ(cutTickAtStep(timeline, true, 10), 11520u);
     EXPECT_EQ(cutTickAtStep(timeline, true, 29), kWholeSong);  // its bar line, 29952, lies past the end
     EXPECT_EQ(cutTickForClip(timeline, true, 12.0), 9216u);    // a clip ending on a bar line ends there
@@ -97,6 +98,41 @@ TEST_F(TimelineTest, CutPointsPastTheEndKeepTheWholeSong) {
     EXPECT_EQ(stepAtOrAfter(timeline, 12000), 12);
     EXPECT_EQ(stepAtOrAfter(timeline, 0), 1);
     EXPECT_EQ(stepAtOrAfter(timeline, kWholeSong), 30);
+}
+
+// A song at 768 ticks per quarter note whose End of Track lies at `ticks`.
+Bytes longSong(std::uint32_t ticks) {
+    Bytes events;
+    for (; ticks > 0x0FFFFFFF; ticks -= 0x0FFFFFFF) events = cat({events, {0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0x01, 0x00}});
+    return cat({header(0, 1, 768), track(cat({events, vlqBytes(ticks), {0xFF, 0x2F, 0x00}}))});
+}
+
+TEST(SongLength, TheLatestTrackEndInMusicTimeRoundedHalfUp) {
+    TempDir dir;
+    const struct {
+        Bytes song;
+        std::int32_t length;
+    } cases[] = {
+        // Division 7: 5 ticks is 548.57 music ticks; 7 ticks is 768.
+        {cat({header(1, 2, 7), track(cat({{0x05, 0xFF, 0x2F, 0x00}})),
+              track(cat({{0x03, 0x90, 1, 1}, {0x04, 0xFF, 0x2F, 0x00}}))}),
+         768},
+        {cat({header(0, 1, 1536), track({0x01, 0xFF, 0x2F, 0x00})}), 1},  // half a tick rounds up
+        {cat({header(0, 1, 96), track({})}), 0},                          // an empty track ends at once
+        // A track without End of Track ends at its last event inside its chunk;
+        // one with it ends there, whatever follows, and other meta events go on.
+        {cat({header(0, 1, 96), track({0x60, 0x90, 1, 1})}), 768},
+        {cat({header(0, 1, 96), track({0x00, 0xFF, 0x01, 0x01, 'x', 0x60, 0xFF, 0x2F, 0x00, 0x60, 0x90, 1, 1})}), 768},
+        // The longest song 32-bit music time holds.
+        {longSong(0x7FFFFFFF), 0x7FFFFFFF},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Timeline::read(dir.write("A.MID", c.song)).musicLength(), c.length);
+    }
+    for (const Bytes& refused : {cat({header(0, 1, 96), track({0x00, 0xFF, 0x90, 0x00})}), longSong(0x80000000)}) {
+        // Every refusal names its place in the file: a Format 0 cut reads the timeline too.
+        EXPECT_TRUE(has(expectFileError([&] { Timeline::read(dir.write("D.MID", refused)); }), " (at byte "));
+    }
 }
 
 }  // namespace

@@ -70,6 +70,7 @@ TEST(SliderGeometry, WorkedLayoutsAndRepaintsOfTheMainWindowsSliders) {
     EXPECT_EQ(std::make_tuple(positionForValue(cutSlider(0)), positionForValue(cutSlider(252)),
                               positionForValue(choose(0)), positionForValue(choose(59))),
               std::make_tuple(0.0f, 112.0f, 64.0f, 0.0f));
+    EXPECT_EQ(positionForValue(cutSlider(1, 1)), 112.0f);  // a song of one step
 }
 
 TEST(SliderGeometry, RoundsHalfwayToTheEvenNeighbourAndRefusesWhatDoesNotFit) {

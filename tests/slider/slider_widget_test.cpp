@@ -70,16 +70,6 @@ TEST_F(SliderWidgetTest, PressOnTheRailCentresTheThumbOnThePointerAndAPressOnThe
     EXPECT_EQ(log, (Log{"ValueChanged(50)", "ValueChanged(0)", "ValueChanged(50)", "ValueChanged(58)"}));
 }
 
-TEST_F(SliderWidgetTest, AVerticalThumbKeepsItsGripToo) {
-    SliderWidget& c = *new SliderWidget(&window);
-    c.loadDesign(stored_sliders::kClipLength, solid(20, 10, kThumb), solid(9, 74, kRail));  // 30: thumb Top 31.46
-    c.show();
-    QTest::mousePress(&c, kLeft, kNoKeys, QPoint(10, 33));
-    QTest::mouseMove(&c, QPoint(10, 13));
-    EXPECT_NEAR(13 - c.thumbTop(), 33 - 31.46, 64.0 / 59);
-    QTest::mouseRelease(&c, kLeft, kNoKeys, QPoint(10, 13));
-}
-
 TEST_F(SliderWidgetTest, OnlyALeftPressDragsAndADisabledSliderTakesNeitherPressNorKey) {
     QTest::mousePress(&s, kRight, kNoKeys, QPoint(100, 10));
     EXPECT_FALSE(s.dragging());

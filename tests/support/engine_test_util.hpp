@@ -105,6 +105,12 @@ inline Bytes readBytes(const std::string& path) {
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// Whether `text` holds `part`; a failure shows both.
+inline ::testing::AssertionResult has(const std::string& text, const std::string& part) {
+    if (text.find(part) != std::string::npos) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "no \"" << part << "\" in:\n" << text;
+}
+
 // Expects `call` to throw FileError of `kind`; returns its message.
 template <typename Call>
 std::string expectFileError(Call&& call, ErrorKind kind = ErrorKind::UnreadableMidi) {

@@ -1,12 +1,15 @@
 #pragma once
 
+// Stand-ins for the platform's services: the window and its model driven by
+// a test instead of a user.
+
 #include <deque>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "platform_services.hpp"
+#include "workflow/platform_services.hpp"
 
 namespace quorvane {
 
@@ -21,15 +24,20 @@ public:
     std::deque<std::optional<std::string>> answers;
     std::vector<Request> requests;
 
-    std::optional<std::string> pickFolder(const std::string& title, const std::string& startFolder) override;
+    std::optional<std::string> pickFolder(const std::string& title, const std::string& startFolder) override {
+        requests.push_back({title, startFolder});
+        if (answers.empty()) return std::nullopt;
+        std::optional<std::string> answer = std::move(answers.front());
+        answers.pop_front();
+        return answer;
+    }
 };
 
-// Keeps every message instead of showing it; optionally echoes it.
+// Keeps every message instead of showing it.
 class RecordingMessages : public MessageSink {
 public:
     std::vector<std::string> messages;
-    std::function<void(const std::string&)> echo;
-    void showMessage(const std::string& text) override;
+    void showMessage(const std::string& text) override { messages.push_back(text); }
 };
 
 // An event pump that runs a hook (a test's "click during the batch"), or nothing.
@@ -37,7 +45,10 @@ class ScriptedEventPump : public EventPump {
 public:
     std::function<void()> onPump;
     int pumps = 0;
-    void processPendingEvents() override;
+    void processPendingEvents() override {
+        ++pumps;
+        if (onPump) onPump();
+    }
 };
 
 // Records pauses instead of sleeping.
@@ -45,15 +56,6 @@ class NoPause : public Pause {
 public:
     std::vector<int> requested;
     void sleepMilliseconds(int milliseconds) override { requested.push_back(milliseconds); }
-};
-
-// Runs each job at once on the caller's thread, and its `done` straight after.
-class ImmediateExecutor : public Executor {
-public:
-    void run(std::function<void()> job, std::function<void()> done) override {
-        job();
-        done();
-    }
 };
 
 }  // namespace quorvane
