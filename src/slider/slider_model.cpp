@@ -121,11 +121,6 @@ void SliderModel::setValue(std::int32_t newValue) {
     raiseEvent(events_.valueChanged);
 }
 
-void SliderModel::setOrientation(std::int32_t newOrientation) {
-    orientation_ = newOrientation;
-    layoutSlider();
-}
-
 void SliderModel::placeThumbForValue() {
     const auto thumb =
         slider_geometry::placeThumbForValue(slider_geometry::shapeOf(*this, {surfaceWidth(), surfaceHeight()}));

@@ -57,7 +57,6 @@ public:
     std::int32_t value() const noexcept { return value_; }
     void setValue(std::int32_t newValue);
     std::int32_t orientation() const noexcept { return orientation_; }
-    void setOrientation(std::int32_t newOrientation);
     Colour backColor() const noexcept { return backColor_; }
     const Picture& sliderIcon() const noexcept { return sliderIcon_; }
     const Picture& railPicture() const noexcept { return railPicture_; }

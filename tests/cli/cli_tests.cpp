@@ -68,9 +68,10 @@ TEST(CommandLine, CutPrintsThePathWrittenAndChecksTheRange) {
 
     // Clip lengths: seconds with decimals or minutes:seconds, above 0.
     const std::pair<const char*, std::optional<double>> lengths[] = {
-        {"12.5", 12.5}, {"59", 59.0}, {"1:30", 90.0}, {"0:00.5", 0.5}, {"120", 120.0}, {"0", std::nullopt},
-        {"-3", std::nullopt}, {"1:60", std::nullopt}, {"1e3", std::nullopt}, {".5", std::nullopt},
-        {"1:", std::nullopt}, {"inf", std::nullopt}, {"", std::nullopt}, {"1:2:3", std::nullopt}};
+        {"12.5", 12.5},        {"59", 59.0},           {"1:30", 90.0},       {"0:00.5", 0.5},
+        {"120", 120.0},        {"0", std::nullopt},    {"-3", std::nullopt}, {"1:60", std::nullopt},
+        {"1e3", std::nullopt}, {".5", std::nullopt},   {"1:", std::nullopt}, {"inf", std::nullopt},
+        {"", std::nullopt},    {"1:2:3", std::nullopt}};
     for (const auto& [text, seconds] : lengths) EXPECT_EQ(cli::parseClipLength(text), seconds) << text;
     r = runProgram("cut " + song + " --seconds 0:0");
     EXPECT_EQ(r.status, kExitUsage);
@@ -97,7 +98,7 @@ TEST(CommandLine, CutAllGoesOnPastAFileItCannotReadAndNamesReachTheTerminalWitho
         const std::string titled = dir.write("a\x1B]0;owned\x07.mid", kTwentySeconds);
         dir.write("b\xC2\x9Bx.mid", Bytes{'M', 'T'});  // C1: cannot be read, so named in a failure and the summary
         dir.write("caf\xE9.mid", kTwentySeconds);      // Latin-1
-        out.write(".quorvane-0a1b2c3d.tmp", {});        // left by a killed cut: removed first
+        out.write(".quorvane-0a1b2c3d.tmp", {});       // left by a killed cut: removed first
         const Outcome r = run([&](auto& o, auto& e) {
             return cli::runCutAll(dir.path().string(), 4, out.path().string(), o, e, columns);
         });

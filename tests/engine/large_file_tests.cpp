@@ -155,7 +155,8 @@ void cutsAcrossBufferEdges(bool formatOne) {
         const auto compared = [&](const Bytes& cutBytes) {
             if (formatOne) return cutBytes;
             EXPECT_TRUE(std::equal(song.begin(), song.begin() + 18, cutBytes.begin())) << what;
-            return Bytes(cutBytes.begin() + 22, cutBytes.begin() + 22 + std::min(cutBytes.size() - 22, expected.size()));
+            return Bytes(cutBytes.begin() + 22,
+                         cutBytes.begin() + 22 + std::min(cutBytes.size() - 22, expected.size()));
         };
         const Bytes streamed = readBytes(cutter(request).path);
         ASSERT_GT(streamed.size(), std::size_t{64 * 1024}) << what;  // past the write buffer

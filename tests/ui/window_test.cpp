@@ -103,13 +103,17 @@ TEST_F(WindowFace, EveryControlSitsInItsPlaceOnAFixedFramelessWindowAndStartsEmp
     EXPECT_EQ(window.windowTitle(), "Quorvane");
     EXPECT_EQ(window.windowIcon().pixmap(32, 32).size(), QSize(32, 32));
 
-    std::vector<std::pair<QString, layout::Box>> places = {
-        {"ListMIDI", layout::kSongList},  {"Segmento", layout::kCutPoint},
-        {"Choose", layout::kClipLength},      {"LabChoose", layout::kClipLengthCaption},
-        {"LabFound", layout::kListedCountCaption},  {"LabDurataTempo", layout::kCutPointTimeCaption},
-        {"LabNum", layout::kCutCountCaption},      {"Text9", layout::kSongPathCaption},
-        {"TextPath", layout::kSourceFolderCaption},  {"TextDest", layout::kDestFolderCaption},
-        {"LabStatus", layout::kStatusCaption}};
+    std::vector<std::pair<QString, layout::Box>> places = {{"ListMIDI", layout::kSongList},
+                                                           {"Segmento", layout::kCutPoint},
+                                                           {"Choose", layout::kClipLength},
+                                                           {"LabChoose", layout::kClipLengthCaption},
+                                                           {"LabFound", layout::kListedCountCaption},
+                                                           {"LabDurataTempo", layout::kCutPointTimeCaption},
+                                                           {"LabNum", layout::kCutCountCaption},
+                                                           {"Text9", layout::kSongPathCaption},
+                                                           {"TextPath", layout::kSourceFolderCaption},
+                                                           {"TextDest", layout::kDestFolderCaption},
+                                                           {"LabStatus", layout::kStatusCaption}};
     for (const layout::ButtonPlace& button : layout::kButtons) places.emplace_back(name(button.control), button.box);
     for (int i = 0; i < 3; ++i) places.emplace_back(QStringLiteral("ImgLed%1").arg(i), layout::kLeds[i].box);
     for (const auto& [control, box] : places) {
@@ -121,8 +125,7 @@ TEST_F(WindowFace, EveryControlSitsInItsPlaceOnAFixedFramelessWindowAndStartsEmp
 
     // The clip length is shown from the start; buttons and LEDs have no pictures: the background shows them.
     EXPECT_EQ(caption(window.clipLengthCaption()), "30");
-    for (int b = 0; b < layout::ButtonCount; ++b)
-        EXPECT_TRUE(window.button(layout::Button(b)).pictureName().isEmpty());
+    for (int b = 0; b < layout::ButtonCount; ++b) EXPECT_TRUE(window.button(layout::Button(b)).pictureName().isEmpty());
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(window.led(i).pictureName().isEmpty());
 }
 
@@ -280,7 +283,8 @@ TEST_F(WindowCommands, CutAllShowsTheFileInHandFreezesTheListAndStopsOnEscapeOrE
     // The last file stays current, shown at its cut time (marking its row does not select it again); FILE shows
     // the song, not its cut.
     EXPECT_EQ(window.list().currentRow(), 1);
-    EXPECT_EQ(std::make_tuple(caption(window.cutPointTimeCaption()), caption(window.cutCountCaption()), caption(window.songPathCaption())),
+    EXPECT_EQ(std::make_tuple(caption(window.cutPointTimeCaption()), caption(window.cutCountCaption()),
+                              caption(window.songPathCaption())),
               std::make_tuple("00:02"s, "Done!"s, (songs.path() / "B.MID").string()));
     EXPECT_EQ(out.names(), (std::vector<std::string>{"a-cut.mid", "b-cut.mid"}));
     EXPECT_FALSE(window.batchProgress().isVisible());
@@ -442,8 +446,9 @@ TEST_F(WindowCommands, FoldersClipLengthAndPlaceAreRemembered) {
     const auto restored = [&] {
         ui::MainWindow next{services};
         settings.restore(next);
-        return std::vector<std::string>{caption(next.sourceFolderCaption()), caption(next.destFolderCaption()), caption(next.clipLengthCaption()),
-                                        std::to_string(next.pos().x()), next.cutPointPreview().soundFont()};
+        return std::vector<std::string>{caption(next.sourceFolderCaption()), caption(next.destFolderCaption()),
+                                        caption(next.clipLengthCaption()), std::to_string(next.pos().x()),
+                                        next.cutPointPreview().soundFont()};
     };
     store.setValue(QStringLiteral("preview/soundfont"), QStringLiteral("/sf/piano.sf2"));  // set by hand
     EXPECT_EQ(restored(),

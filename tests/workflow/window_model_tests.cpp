@@ -97,7 +97,7 @@ TEST_F(WindowModelTest, TheCutSliderSpansTheSongAndTimeIsTheClipCutOneWrites) {
     EXPECT_EQ(model.appState().cutTick, kWholeSong);
     EXPECT_EQ(model.cutPointTime, "00:40");
     EXPECT_EQ(model.timeAtPosition(30), "00:39");  // Format 0: the exact tick, 18,750
-    ASSERT_TRUE(model.pendingCut());  // what the play button plays: the cut the thumb shows
+    ASSERT_TRUE(model.pendingCut());               // what the play button plays: the cut the thumb shows
     EXPECT_EQ(model.pendingCut()->first.cutTick, kWholeSong);
     clipSlider.setValue(5);
     EXPECT_EQ(model.clipLengthText, "05");
@@ -242,9 +242,9 @@ TEST_F(WindowModelTest, ADestinationThatCannotBeWrittenStopsTheBatch) {
 // replace, else in the other one; with neither, where the platform likes.
 TEST_F(WindowModelTest, ACancelledDialogChangesNothingAndEachStartsInItsOwnFolder) {
     const auto shown = [&] {
-        std::vector<std::string> captions{model.sourceFolder, model.appState().destFolder, model.listedCount,
-                                          model.cutCount,     model.status,                model.cutPointTime,
-                                          model.appState().shownPath};
+        std::vector<std::string> captions{
+            model.sourceFolder, model.appState().destFolder, model.listedCount,         model.cutCount,
+            model.status,       model.cutPointTime,          model.appState().shownPath};
         for (const ListedSong& item : model.songs) captions.push_back(item.text);
         return captions;
     };
