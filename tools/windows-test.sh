@@ -24,3 +24,6 @@ mkdir -p "$WINEPREFIX"
 "$wineserver" -p
 "$wine" wineboot -i >/dev/null 2>&1
 ctest --preset windows-cli
+# The zip and the installer, and the installer run and undone under Wine.
+(cd build/windows-cli && cpack >/dev/null)
+bash tests/win32/installer_check.sh build/windows-cli/Quorvane-"$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/windows-cli/CMakeCache.txt)"-win64.exe "$wine"
