@@ -1,10 +1,15 @@
-// Rules every face shares: the play button's, and what the window remembers
-// between runs. Each face only supplies the player and the store.
+// Rules every face shares: the play button's, the clock that plays a clip on
+// a MIDI output, and what the window remembers between runs. Each face only
+// supplies the player, the output and the store.
 
+#include <chrono>
 #include <map>
+#include <mutex>
+#include <thread>
 
 #include "scripted_services.hpp"
 #include "song_files.hpp"
+#include "preview/clocked_player.hpp"
 #include "workflow/clip_preview.hpp"
 #include "workflow/remembered_settings.hpp"
 #include "workflow/window_model.hpp"
@@ -93,6 +98,82 @@ TEST_F(FaceRules, ThePlayButtonPlaysTheCutsEndingOrSaysWhyNot) {
 
     EXPECT_EQ(ClipPreview(model, {}).toggle(), "Audio previews are not part of this build.");
     EXPECT_TRUE(messages.messages.empty());
+}
+
+// What a MIDI output was sent, and when, from the player's thread.
+struct OutputLog {
+    using Clock = std::chrono::steady_clock;
+    std::mutex mutex;
+    std::vector<std::pair<double, std::uint8_t>> sent;  // seconds after `start`, status
+    int silenced = 0;
+    int closed = 0;
+    Clock::time_point start = Clock::now();
+};
+
+class RecordingOutput : public preview::MidiOutput {
+public:
+    explicit RecordingOutput(OutputLog& log) : log_(log) {}
+    ~RecordingOutput() override {
+        const std::lock_guard<std::mutex> lock(log_.mutex);
+        ++log_.closed;
+    }
+    RecordingOutput(const RecordingOutput&) = delete;
+    RecordingOutput& operator=(const RecordingOutput&) = delete;
+    void send(const preview::TimedEvent& event) override {
+        const std::lock_guard<std::mutex> lock(log_.mutex);
+        const std::chrono::duration<double> since = OutputLog::Clock::now() - log_.start;
+        log_.sent.emplace_back(since.count(), event.status);
+    }
+    void silence() override {
+        const std::lock_guard<std::mutex> lock(log_.mutex);
+        ++log_.silenced;
+    }
+
+private:
+    OutputLog& log_;
+};
+
+preview::SongEvents clipAt(const std::vector<std::pair<double, std::uint8_t>>& events) {
+    preview::SongEvents clip;
+    for (const auto& [seconds, status] : events) clip.events.push_back({seconds, status, {60, 90}, {}});
+    clip.lastEventSeconds = events.back().first;
+    return clip;
+}
+
+// Each event goes out in order and never before its time; then the output is
+// silenced and closed. A stop silences and closes at once, whatever is left;
+// without an output nothing plays.
+TEST(ClockedPlayer, SendsEachEventWhenDueAndAlwaysEndsInSilence) {
+    OutputLog log;
+    preview::ClockedPlayer player([&] { return std::make_unique<RecordingOutput>(log); }, 0.0);
+    const std::vector<std::pair<double, std::uint8_t>> events{{0.0, 0x90}, {0.03, 0xF0}, {0.06, 0x80}};
+    ASSERT_TRUE(player.play(clipAt(events)));
+    for (int wait = 0; wait < 500 && player.playing(); ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_FALSE(player.playing());
+    ASSERT_EQ(log.sent.size(), events.size());
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        EXPECT_EQ(log.sent[i].second, events[i].second);
+        EXPECT_GE(log.sent[i].first, events[i].first);
+    }
+    EXPECT_EQ(std::make_pair(log.silenced, log.closed), std::make_pair(1, 1));
+
+    ASSERT_TRUE(player.play(clipAt({{0.0, 0x90}, {3600.0, 0x80}})));
+    const auto sent = [&] {
+        const std::lock_guard<std::mutex> lock(log.mutex);
+        return log.sent.size();
+    };
+    for (int wait = 0; wait < 500 && sent() < 4; ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    player.stop();
+    EXPECT_FALSE(player.playing());
+    EXPECT_EQ(log.sent.size(), 4u);  // the note on, not the note off an hour later
+    EXPECT_EQ(std::make_pair(log.silenced, log.closed), std::make_pair(2, 2));
+
+    preview::ClockedPlayer silent([] { return std::unique_ptr<preview::MidiOutput>(); });
+    EXPECT_FALSE(silent.play(clipAt({{0.0, 0x90}})));
+    EXPECT_FALSE(silent.playing());
 }
 
 class MemoryStore : public SettingsStore {
