@@ -20,6 +20,7 @@ inline constexpr std::uint8_t kAllSoundOff = 0x78;
 
 // Meta events (status 0xFF) and their types.
 inline constexpr std::uint8_t kMetaStatus = 0xFF;
+inline constexpr std::uint8_t kMetaMarker = 0x06;
 inline constexpr std::uint8_t kMetaEndOfTrack = 0x2F;
 inline constexpr std::uint8_t kMetaSetTempo = 0x51;
 inline constexpr std::uint8_t kMetaTimeSignature = 0x58;

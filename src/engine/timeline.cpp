@@ -284,6 +284,28 @@ std::uint64_t Timeline::barLineAtOrAfter(std::uint64_t tick) const {
     return meter.barLineAtOrAfter(tick);
 }
 
+std::optional<std::uint64_t> Timeline::barStart(std::uint64_t bar) const {
+    if (bar == 0) return std::nullopt;
+    MapStream stream(*this);
+    std::uint64_t start = 0;  // where bar `number` starts, in a meter of `length` ticks a bar
+    std::uint64_t number = 1;
+    std::uint64_t length = std::uint64_t{4} * division_;
+    MapEvent event;
+    while (stream.next(event)) {
+        if (event.kind != MapEvent::Kind::Meter) continue;
+        // The bars of the meter so far that start before this change (the
+        // last perhaps cut short by it).
+        const std::uint64_t bars = (event.tick - start + length - 1) / length;
+        if (bar - number < bars) return start + (bar - number) * length;
+        number += bars;
+        start = event.tick;
+        length = event.value;
+    }
+    const std::uint64_t into = bar - number;
+    if (into > (std::numeric_limits<std::uint64_t>::max() - start) / length) return std::nullopt;
+    return start + into * length;
+}
+
 std::uint64_t Timeline::firstBarLineAt(double seconds) const {
     // Time only grows with the ticks: the first bar line whose time is at
     // least `seconds` is the first at or after the first such tick.
