@@ -30,7 +30,16 @@ std::string cutFolderOf(const std::string& song, const std::string& dest) {
 
 CutRequest requestFor(const std::string& path, const ListedSong& listed, const std::string& dest, std::uint64_t cutTick,
                       const Timeline* timeline, const SongSource* song) {
-    return CutRequest{path, listed.text, dest, listed.keepsCase, listed.cutNumber, cutTick, timeline, song};
+    CutRequest request;
+    request.source = path;
+    request.listedName = listed.text;
+    request.destFolder = dest;
+    request.keepsNameCase = listed.keepsCase;
+    request.cutNumber = listed.cutNumber;
+    request.cutTick = cutTick;
+    request.timeline = timeline;
+    request.song = song;
+    return request;
 }
 
 std::string writeCut(const CutRequest& request, bool formatOne) {

@@ -2,9 +2,11 @@
 
 #include "byte_reader.hpp"
 #include "messages.hpp"
+#include "platform/output_file.hpp"
 #include "smf.hpp"
 #include "song_source.hpp"
 #include "track_walker.hpp"
+#include "track_writer.hpp"
 
 namespace quorvane {
 
@@ -62,6 +64,7 @@ void StartState::set(Setting& setting, const EventPlace& place, std::uint8_t fir
 
 StartState StartState::read(const SongSource& song, std::uint64_t startTick) {
     StartState state;
+    state.startTick_ = startTick;
     ByteReader in = song.reader();
     const SmfHeader header = readHeader(in);
     state.trackMeta_.resize(header.trackCount);
@@ -216,6 +219,62 @@ std::vector<SetupMessage> StartState::channelSetup(std::uint32_t track, bool str
         }
     }
     return out;
+}
+
+std::optional<Vlq> StartState::writeLeadIn(TrackWalker& walker, std::uint32_t track, OutputFile& out, bool strikeNotes,
+                                           const std::function<void(const SetupMessage&)>& onSetup) const {
+    ByteReader& in = walker.reader();
+    // The kept meta events by kind, whole (status, type, length, payload).
+    std::array<std::vector<std::uint8_t>, kMetaKinds> metas;
+    std::optional<Vlq> pending;
+    // As read() walks the track, so that the events' numbers agree.
+    for (std::uint64_t index = 0; !walker.atEnd(); ++index) {
+        walker.delta();
+        if (walker.ticks() >= startTick_) {
+            // Not above the delta-time just read: the event before lies before the start.
+            pending = encodeVlq(static_cast<std::uint32_t>(walker.ticks() - startTick_));
+            break;
+        }
+        const EventHead head = walker.event();
+        if (head.kind == EventKind::SysEx) {
+            out.put(0x00);
+            putLongEvent(out, head, in);
+            continue;
+        }
+        if (head.kind != EventKind::Meta) continue;
+        const int kind = keptMeta(track, index);
+        if (kind >= 0) {
+            std::vector<std::uint8_t>& meta = metas[static_cast<std::size_t>(kind)];
+            struct Keep {
+                std::vector<std::uint8_t>& bytes;
+                void put(std::uint8_t byte) { bytes.push_back(byte); }
+                void put(std::span<const std::uint8_t> piece) { bytes.insert(bytes.end(), piece.begin(), piece.end()); }
+                void operator()(std::span<const std::uint8_t> piece) { put(piece); }
+            } keep{meta};
+            keep.put(head.status);
+            keep.put(head.metaType);
+            keep.put(head.length.bytes());
+            if (isSetTempo(head)) {
+                readTempo(in, head, keep);  // checked as every tempo is
+            } else {
+                in.copy(head.length.value, keep);
+            }
+            continue;
+        }
+        walker.skipPayload(head);
+        if (isEndOfTrack(head)) break;
+    }
+    for (const std::vector<std::uint8_t>& meta : metas) {
+        if (meta.empty()) continue;
+        out.put(0x00);
+        out.put(meta);
+    }
+    for (const SetupMessage& message : channelSetup(track, strikeNotes)) {
+        out.put(0x00);
+        out.put(std::span<const std::uint8_t>(message.bytes.data(), message.size));
+        if (onSetup) onSetup(message);
+    }
+    return pending;
 }
 
 }  // namespace quorvane

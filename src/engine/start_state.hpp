@@ -13,12 +13,18 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <optional>
 #include <vector>
+
+#include "vlq.hpp"
 
 namespace quorvane {
 
+class OutputFile;
 class SongSource;
+class TrackWalker;
 struct EventHead;
 
 // Where an event lies in the song: its tick, its track and its place in the
@@ -61,6 +67,19 @@ public:
     // start, struck again with their velocity, unless `strikeNotes` is false.
     std::vector<SetupMessage> channelSetup(std::uint32_t track, bool strikeNotes) const;
 
+    // Writes what track `track` carries to the clip's start, each event at
+    // delta-time 0, reading the track from its first event with `walker`:
+    // its SysEx messages before the start, in their order, then its kept meta
+    // events in the order of Meta, then channelSetup(track, strikeNotes),
+    // each message also given to `onSetup`. Leaves the walker after the
+    // delta-time of the first event at or past the start and returns that
+    // event's delta-time from the start; nothing when the track ends before
+    // the start (its End of Track read, or the end of its chunk).
+    std::optional<Vlq> writeLeadIn(TrackWalker& walker, std::uint32_t track, OutputFile& out, bool strikeNotes,
+                                   const std::function<void(const SetupMessage&)>& onSetup) const;
+
+    std::uint64_t startTick() const noexcept { return startTick_; }
+
 private:
     struct Setting {
         EventPlace place;
@@ -102,6 +121,7 @@ private:
 
     static void set(Setting& setting, const EventPlace& place, std::uint8_t first, std::uint8_t second = 0);
 
+    std::uint64_t startTick_ = 0;
     std::array<Channel, 16> channels_;
     std::array<Setting, 4> globalMeta_;  // tempo, time signature, key signature, copyright: value unused
     std::vector<TrackMeta> trackMeta_;

@@ -35,8 +35,14 @@ std::string fileNameOf(const std::string& path) { return utf8FromPath(pathFromUt
 
 // The song is read afresh, as the user may have changed it since it was measured.
 CutRequest requestFor(const AppState& state) {
-    return CutRequest{state.songPath,  state.listedName, state.destFolder, state.keepsNameCase,
-                      state.cutNumber, state.cutTick,    nullptr,          nullptr};
+    CutRequest request;
+    request.source = state.songPath;
+    request.listedName = state.listedName;
+    request.destFolder = state.destFolder;
+    request.keepsNameCase = state.keepsNameCase;
+    request.cutNumber = state.cutNumber;
+    request.cutTick = state.cutTick;
+    return request;
 }
 
 }  // namespace
