@@ -12,7 +12,8 @@ namespace {
 using testing::SmfBuilder;
 using testing::TrackBuilder;
 
-Bytes clipOf(const TempDir& dir, const Bytes& song, std::uint64_t start, std::uint64_t cut, bool strikeNotes = true) {
+Bytes clipOf(const TempDir& dir, const Bytes& song, std::uint64_t start, std::uint64_t cut, bool strikeNotes = true,
+             bool formatOne = true) {
     const std::string path = dir.write("song.mid", song);
     const SongSource source(path);
     const StartState state = StartState::read(source, start);
@@ -20,7 +21,7 @@ Bytes clipOf(const TempDir& dir, const Bytes& song, std::uint64_t start, std::ui
     request.start = &state;
     request.strikeNotes = strikeNotes;
     request.outPath = (dir.path() / "clip.mid").string();
-    return readBytes(cutFormatOne(request).path);
+    return readBytes((formatOne ? cutFormatOne(request) : cutFormatZero(request)).path);
 }
 
 TEST(FormatOneClip, TracksBeginWithWhatTheyCarryAndKeepTheirEventsFromTheStart) {
@@ -69,6 +70,35 @@ TEST(FormatOneClip, TracksBeginWithWhatTheyCarryAndKeepTheirEventsFromTheStart) 
                                     {0x14, 0xB0, 0x78, 0x00},
                                     kEndOfTrack}));
     EXPECT_NE(std::search(cut.begin(), cut.end(), track1.begin(), track1.end()), cut.end());
+}
+
+// A Format 0 clip carries the volume its fade starts from: the last tenth of
+// the clip's own time fades from the carried level, not the song's start.
+TEST(FormatZeroClip, TheFadeStartsFromTheCarriedVolumeOverTheClipsLastTenth) {
+    const Bytes song = SmfBuilder()
+                           .format(0)
+                           .track([](TrackBuilder& t) {
+                               t.tempo(0, 500000).programChange(0, 0, 5).channelVolume(0, 0, 120);
+                               t.noteOn(0, 0, 60, 100).noteOn(960, 0, 62, 101).noteOff(960, 0, 60);
+                               t.noteOff(960, 0, 62).endOfTrack(960);
+                           })
+                           .bytes();
+    const TempDir dir;
+    const Bytes clip = clipOf(dir, song, 480, 2880, true, false);
+    Bytes silence;
+    for (std::uint8_t channel = 0; channel < 16; ++channel) {
+        silence = cat({silence, {0x00, static_cast<std::uint8_t>(0xB0 | channel), 0x78, 0x00}});
+    }
+    silence.erase(silence.begin());  // the first takes the cut's delta-time
+    const Bytes expected =
+        cat({header(0, 1, 480), track(cat({tempoEvent(500000),
+                                           {0x00, 0xC0, 5, 0x00, 0xB0, 7, 120, 0x00, 0x90, 60, 100},  // carried
+                                           {0x83, 0x60, 0x90, 62, 101, 0x87, 0x40, 0x80, 60, 64},
+                                           // 2.35 s and 2.45 s into the clip: 120 * 0.6 and 120 * 0.2.
+                                           {0x86, 0x30, 0xB0, 7, 72, 0x60, 0xB0, 7, 24, 0x30},
+                                           silence,
+                                           kEndOfTrack}))});
+    EXPECT_EQ(clip, expected);
 }
 
 }  // namespace
