@@ -135,6 +135,20 @@ int runCutToSeconds(const std::string& file, double seconds, const std::optional
     return kExitOk;
 }
 
+int runClip(const std::string& file, const ClipPlan& plan, std::ostream& out, std::ostream& err,
+            const CutHook& afterCut) {
+    ClipOutcome clip;
+    try {
+        clip = clipSong(file, plan, afterCut);
+    } catch (...) {
+        return failed(err, std::current_exception(), file);
+    }
+    err << terminalText(clip.song.diskName) << ": clip from " << minutesSeconds(wholeSeconds(clip.startSeconds))
+        << " to " << minutesSeconds(wholeSeconds(clip.endSeconds)) << '\n';
+    out << clip.clipFile << '\n';
+    return kExitOk;
+}
+
 int runCutAll(const std::string& folder, double seconds, const std::optional<std::string>& dest, std::ostream& out,
               std::ostream& err, int barColumns, const CutHook& afterCut, int jobs) {
     BatchPlan plan{folder, {}, seconds, dest.value_or(""), afterCut};

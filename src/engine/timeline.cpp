@@ -306,6 +306,21 @@ std::optional<std::uint64_t> Timeline::barStart(std::uint64_t bar) const {
     return start + into * length;
 }
 
+std::uint64_t Timeline::barNumberAt(std::uint64_t tick) const {
+    MapStream stream(*this);
+    std::uint64_t start = 0;
+    std::uint64_t number = 1;
+    std::uint64_t length = std::uint64_t{4} * division_;
+    MapEvent event;
+    while (stream.next(event) && event.tick <= tick) {
+        if (event.kind != MapEvent::Kind::Meter) continue;
+        number += (event.tick - start + length - 1) / length;
+        start = event.tick;
+        length = event.value;
+    }
+    return number + (tick - start) / length;
+}
+
 std::uint64_t Timeline::firstBarLineAt(double seconds) const {
     // Time only grows with the ticks: the first bar line whose time is at
     // least `seconds` is the first at or after the first such tick.
