@@ -71,6 +71,9 @@ ClipOutcome clipSong(const std::string& file, const ClipPlan& plan, const CutHoo
 
     ClipOutcome outcome;
     outcome.song = alone.song;
+    outcome.format = song.format;
+    outcome.division = song.division;
+    outcome.songSeconds = timeline.length();
     std::uint64_t start = tickFor(plan.from, timeline, source);
     if (plan.snapToBar) start = *timeline.barStart(timeline.barNumberAt(start));
     if (start >= timeline.endTick()) {

@@ -24,6 +24,9 @@ struct ClipPlan {
 // What a clip wrote, and where it lies in the song.
 struct ClipOutcome {
     ListedSong song;
+    std::uint16_t format = 0;
+    std::uint32_t division = 0;
+    double songSeconds = 0;  // the whole song's length
     std::string clipFile;
     std::uint64_t startTick = 0;
     std::uint64_t endTick = 0;  // the song's end tick when the clip runs to it
