@@ -74,11 +74,12 @@ void expectClosing(const Bytes& file, std::uint64_t cutTick, const std::vector<s
 // channel's volume at tick t is its level times (1000 - t) / 100, rounded
 // down. A channel that sounds on without events of its own steps down every
 // 100 ms; one with events of its own is turned down at each of them only;
-// one at volume 0 has nothing to lose. A Channel Volume of the song sets the
-// level the fade goes on from, and is written turned down too.
+// one at volume 0 has nothing to lose, and one faded to 0 is not told again.
+// A Channel Volume of the song sets the level the fade goes on from, and is
+// written turned down too.
 TEST_F(Fade, EachChannelFollowsTheTimeLeftAtItsEventsOrInSteps) {
-    std::vector<std::pair<std::uint64_t, Bytes>> events = {{0, control(3, 0x07, 0)}};
-    for (const std::uint8_t channel : {0, 1, 2, 3}) events.push_back({0, noteOn(channel)});
+    std::vector<std::pair<std::uint64_t, Bytes>> events = {{0, control(3, 0x07, 0)}, {0, control(4, 0x07, 1)}};
+    for (const std::uint8_t channel : {0, 1, 2, 3, 4}) events.push_back({0, noteOn(channel)});
     for (const auto& [tick, level] : {std::pair{950, 80}, {970, 85}, {970, 90}}) {
         events.push_back({tick, control(2, 0x07, std::uint8_t(level))});
     }
@@ -91,6 +92,7 @@ TEST_F(Fade, EachChannelFollowsTheTimeLeftAtItsEventsOrInSteps) {
     for (std::uint64_t tick = 910; tick < kCut; tick += 10) expected[1].push_back({tick, int(kCut - tick)});
     expected[2] = {{910, 90}, {920, 80}, {930, 70}, {940, 60}, {950, 40}, {950, 40}, {960, 32},
                    {970, 25}, {970, 25}, {970, 27}, {970, 27}, {980, 18}, {990, 9}};
+    expected[4] = {{910, 0}};  // at 0 from the first step on: written once
     events.push_back({1100, noteOn(1)});
     std::stable_sort(events.begin(), events.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     std::map<int, std::vector<std::pair<std::uint64_t, int>>> volumes;
