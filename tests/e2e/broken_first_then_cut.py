@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """broken_first_then_cut.py QUORVANE_GUI SAMPLES_DIR: the window on Xvfb with openbox, driven by xdotool. The
-source folder's first song cannot be read: its message must go away for good with one Enter. Then clicks on the
-second song, the cut slider and CUT ONE must leave a cut file that mido reads and that is shorter than the song."""
+source folder's first song cannot be read: its message must go away for good with one Enter. Then Down must choose
+the second song (the list has the keyboard again), and clicks on the cut slider and CUT ONE must leave a cut file
+that mido reads and that is shorter than the song."""
 import os, shutil, sys, time
 
 import mido
@@ -44,7 +45,9 @@ def scenario(gui, folder, samples):
     if program.poll() is not None:
         raise Failure('the program ended (status %s) after the message' % program.returncode)
 
-    click(main, LIST[0] + 60, LIST[1] + 21)  # in the second row for any row height from 11 to 20 px
+    wait_for('the main window to take the focus back', lambda: active() == main, 5)
+    xdo('key', 'Down')
+    time.sleep(0.5)
     click(main, *SLIDER)  # the thumb jumps to a click on the rail
     click(main, *CUT_ONE)
     source = mido.MidiFile(os.path.join(folder, second))
