@@ -139,6 +139,20 @@ TEST_F(Fade, EveryChannelIsSilencedAtTheCutTick) {
     }
 }
 
+// A chunk that ends without End of Track is closed as if it had one, whether
+// the song is kept whole or its cut lies past that end; nothing after the
+// chunk is read.
+TEST_F(Fade, AChunkEndingWithoutEndOfTrackIsClosedThere) {
+    const Bytes notes = {0x00, 0x90, 60, 100, 0x0A, 0x80, 60, 0};
+    for (const std::uint64_t cutTick : {kWholeSong, kCut}) {
+        for (const Bytes& after : {Bytes{}, chunk("XTRA", {0x00, 0x90, 0x3C})}) {
+            EXPECT_EQ(cut(cat({header(0, 1, 100), track(notes), after}), cutTick),
+                      cat({header(0, 1, 100), track(cat({notes, kEndOfTrack}))}));
+            EXPECT_FALSE(result.insideSong);
+        }
+    }
+}
+
 // Time carried over dropped system messages may come to more than a
 // delta-time holds where the copy needs one.
 TEST_F(Fade, ACutTooFarFromTheLastEventWrittenIsRefused) {
