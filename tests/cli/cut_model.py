@@ -162,7 +162,7 @@ def sounding(track, cut):
 def format_one_track(track, cut):
     """(tick, message) of one track cut at the bar line `cut`: the events
     before it, then for each channel used (pedal released) All Sound Off."""
-    kept, used, msg = [], set(), None
+    kept, used = [], set()
     for now, msg in walk(track):
         if now >= cut:
             pedal = sounding(track, cut)[1]
@@ -171,8 +171,7 @@ def format_one_track(track, cut):
             return kept + [(cut, mido.MetaMessage('end_of_track'))]
         kept.append((now, msg))
         used |= {msg.channel} if hasattr(msg, 'channel') else set()
-    ended = msg is not None and msg.type == 'end_of_track'  # else the chunk ended: as if it had one
-    return kept if ended else kept + [(kept[-1][0] if kept else 0, mido.MetaMessage('end_of_track'))]
+    return kept
 
 
 def check_format_one(song, cut, path, tick):
@@ -259,11 +258,10 @@ def check_cut(path, song, tick, seconds=None):
     """None when `path` is the right cut of `song` at `tick` (None: the song
     kept whole), else what is wrong with it; with `seconds`, a Format 0 clip
     must also end within one tick after them by mido's clock."""
-    if tick is None and not song.one:  # a copy, its track closed if its chunk ended without End of Track
+    if tick is None and not song.one:  # a copy of the header and the track, up to its End of Track
         with open(path, 'rb') as got, open(song.path, 'rb') as want:
             got, data, events = got.read(), want.read(), raw_tracks(song.path)[0]
         body = b''.join(raw for _, raw in events)
-        body += b'' if events and events[-1][1].endswith(b'\xff\x2f\x00') else b'\x00\xff\x2f\x00'
         want = data[:8 + struct.unpack('>I', data[4:8])[0]] + b'MTrk' + struct.pack('>I', len(body)) + body
         return None if got == want else 'not a copy of the whole song'
     cut = mido.MidiFile(path)
