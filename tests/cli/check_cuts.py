@@ -5,7 +5,7 @@ independent MIDI reader.
   check_cuts.py measure QUORVANE SONG_DIR        `info` agrees with the model on length, tempo and positions
   check_cuts.py songs QUORVANE SONG_DIR WORK     and each song cut at several positions, then all at once
   check_cuts.py clips QUORVANE WORK              songs written here (slow and fast, tempo ramps, meter
-                                                 changes): clips of 1 to 59 s, 12.5 s, 1:30, slider steps
+                                                 changes): clips of 1 to 59 s, slider steps
 """
 
 import os, re, shutil, sys
@@ -140,11 +140,6 @@ def check_clips(quorvane, work):
         failures += cut_all(quorvane, folder, songs, seconds, os.path.join(work, 'clips-%d' % seconds))
         shutil.rmtree(os.path.join(work, 'clips-%d' % seconds))
     for name, song in songs.items():
-        # Any positive time: decimals and minutes:seconds.
-        for text, seconds in (('12.5', Fraction(25, 2)), ('1:30', 90)):
-            problem = cut_one(quorvane, song, ['--seconds', text], os.path.join(work, 'cut-%s-%s' % (seconds, name)),
-                              song.cut_for_clip(seconds), seconds)
-            failures += ['%s, --seconds %s: %s' % (name, text, problem)] if problem else []
         # Slider steps between bar lines, one tempo, 4/4: the source's own bytes up to the fade or the bar line.
         for step in sorted({1, 2, 5, 13, 40, song.steps // 2, song.steps - 1, song.steps}) if name[3:-4] in PLAIN else []:
             if 1 <= step <= song.steps and step % 384:  # 384 steps are 125 bars of 4/4

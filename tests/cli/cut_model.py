@@ -226,7 +226,7 @@ def check_cut(path, song, tick, seconds=None):
     return check_format_zero(song, cut, tick)
 
 
-def cut_one(quorvane, song, options, out, tick, seconds=None):
+def cut_one(quorvane, song, options, out, tick):
     """`quorvane cut` of `song` with `options` into the new folder `out`,
     which must then hold the one file it names, checked by check_cut."""
     os.makedirs(out)
@@ -234,7 +234,7 @@ def cut_one(quorvane, song, options, out, tick, seconds=None):
     written = done.stdout.strip()
     if done.returncode or os.listdir(out) != [os.path.basename(written)]:
         return 'exit %d, folder holds %s: %s' % (done.returncode, os.listdir(out), done.stderr.strip())
-    return check_cut(written, song, tick, seconds)
+    return check_cut(written, song, tick)
 
 
 def as_read(name):
