@@ -117,6 +117,8 @@ int main(int rawArgc, char** rawArgv) {
     clip->add_option("--end", clipEnd,
                      "exact: end at the time asked (default: Format 1 at the next bar line, as cuts end)")
         ->check(CLI::IsMember({"exact"}));
+    bool trimSilence = false;
+    clip->add_flag("--trim-silence", trimSilence, "Start at the first note and end when the last note ends");
     clip->add_option("--notes", clipNotes, "drop: leave out the notes sounding across the start (default: strike)")
         ->check(CLI::IsMember({"strike", "drop"}));
 
@@ -219,6 +221,7 @@ int main(int rawArgc, char** rawArgv) {
         clipPlan.snapToBar = clipSnap.has_value();
         clipPlan.exactEnd = clipEnd.has_value();
         clipPlan.strikeNotes = clipNotes.value_or("strike") == "strike";
+        clipPlan.trimSilence = trimSilence;
         clipPlan.dest = clipDest.value_or("");
         clipPlan.out = clipOut.value_or("");
         status = runClip(clipFile, clipPlan, out, std::cerr, afterCut, json);

@@ -17,6 +17,7 @@ struct ClipPlan {
     bool snapToBar = false;               // the start moves back to the bar line at or before it
     bool exactEnd = false;                // ends at the time asked, not by the cut rules
     bool strikeNotes = true;              // the notes sounding across the start are struck again
+    bool trimSilence = false;             // starts at its first note, ends when its last note ends
     std::string dest;                     // empty: beside the song
     std::string out;                      // set: the file written, whatever the clip's name would be
 };
