@@ -11,6 +11,10 @@ class SongSource;
 class StartState;
 class Timeline;
 
+// How a fade's values fall: in equal steps of the value, or in equal steps of
+// decibels down to -60 dB, then 0.
+enum class FadeCurve : std::uint8_t { Linear, Log };
+
 // What a cut needs: the song, where its copy goes, and where it is cut.
 struct CutRequest {
     std::string source;                  // path of the song (UTF-8)
@@ -26,6 +30,10 @@ struct CutRequest {
     const StartState* start = nullptr;
     bool strikeNotes = true;  // the notes sounding across the start are struck again
     std::string outPath;      // set: the file written, whatever the cut's name would be
+    // Format 0: the fade before the cut, in seconds (0: none); none: the last
+    // tenth of the clip's time, in steps of a tenth of a second, as every cut.
+    std::optional<double> fadeOutSeconds;
+    FadeCurve fadeCurve = FadeCurve::Linear;
 };
 
 struct CutResult {

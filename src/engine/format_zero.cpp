@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <optional>
@@ -25,6 +27,8 @@ constexpr int kDefaultChannelVolume = 100;  // General MIDI's power-on volume
 // A channel that sounds on without events of its own is turned down this
 // often (seconds).
 constexpr double kStepSeconds = 0.1;
+// A fade of chosen length steps at least twenty times a second.
+constexpr double kChosenStepSeconds = 0.05;
 
 // The channel a fade event before this event goes to.
 std::uint8_t fadeChannel(const EventHead& head) {
@@ -42,22 +46,34 @@ struct CutPlan {
     std::uint64_t cutTick = kWholeSong;   // the first tick not kept
     double fadeStart = 0;                 // seconds
     double cutTime = 0;
+    double stepSeconds = kStepSeconds;
+    FadeCurve curve = FadeCurve::Linear;
+    bool endsAtZero = false;  // every faded channel is set to 0 at the cut
 
     bool whole() const { return cutTick == kWholeSong; }
 };
 
 // The fade runs over the last tenth of the clip's time, from `startTick`. A
 // cut at or past the song's end keeps the song as it is.
-CutPlan planCut(std::uint64_t startTick, std::uint64_t cutTick, const Timeline* timeline) {
+CutPlan planCut(const CutRequest& request, const Timeline* timeline) {
     CutPlan plan;
+    const std::uint64_t cutTick = request.cutTick;
     if (cutTick == kWholeSong || cutTick >= timeline->endTick()) return plan;
+    const std::uint64_t startTick = request.start ? request.start->startTick() : 0;
     plan.cutTick = cutTick;
     plan.cutTime = timeline->seconds(cutTick);
     const double startTime = startTick == 0 ? 0.0 : timeline->seconds(startTick);
     plan.fadeStart = startTime + 0.9 * (plan.cutTime - startTime);
+    if (request.fadeOutSeconds) {  // a fade of its own length, within the clip
+        plan.fadeStart = std::max(startTime, plan.cutTime - *request.fadeOutSeconds);
+        plan.stepSeconds = kChosenStepSeconds;
+        plan.curve = request.fadeCurve;
+        plan.endsAtZero = plan.fadeStart < plan.cutTime;
+    }
     // An event at nine tenths exactly belongs to the fade, whatever the
     // rounding of the product above.
     plan.fadeTick = timeline->firstTickAt(plan.fadeStart * (1 - 1e-12));
+    if (!(plan.fadeStart < plan.cutTime)) plan.fadeTick = cutTick;  // no fade at all
     return plan;
 }
 
@@ -251,7 +267,7 @@ private:
         return wrote;
     }
 
-    double stepTime(int step) const { return plan_.fadeStart + kStepSeconds * step; }
+    double stepTime(int step) const { return plan_.fadeStart + plan_.stepSeconds * step; }
 
     void nextStep() {
         const double time = stepTime(++step_);
@@ -264,7 +280,10 @@ private:
     int fadeValue(int level, double time) const {
         const double span = plan_.cutTime - plan_.fadeStart;
         if (!(span > 0)) return 0;
-        const double value = level * (plan_.cutTime - time) / span + 1e-6;
+        double share = (plan_.cutTime - time) / span;  // 1 where the fade starts, 0 at the cut
+        // Equal steps of decibels, down to -60 dB at the cut.
+        if (plan_.curve == FadeCurve::Log) share = share > 0 ? std::pow(10.0, -3.0 * (1 - share)) : 0.0;
+        const double value = level * share + 1e-6;
         // The conversion cuts toward zero: rounds down the values it gets.
         return value < 1 ? 0 : value >= 127 ? 127 : static_cast<int>(value);
     }
@@ -298,6 +317,10 @@ private:
             out_.put(event);
             first = false;
         };
+        // A fade of chosen length ends at 0.
+        for (std::uint8_t channel = 0; channel < 16 && plan_.endsAtZero; ++channel) {
+            if (faded_[channel] > 0) put(channelVolume(channel, 0));
+        }
         for (std::uint8_t channel = 0; channel < 16; ++channel) {
             if (channels_.pedalDown(channel)) put(pedalRelease(channel));
         }
@@ -377,7 +400,7 @@ CutResult cutFormatZero(const CutRequest& request) {
         ownTimeline.emplace(holdsSong ? Timeline::read(*request.song) : Timeline::read(request.source));
         timeline = &*ownTimeline;
     }
-    const CutPlan plan = planCut(request.start ? request.start->startTick() : 0, request.cutTick, timeline);
+    const CutPlan plan = planCut(request, timeline);
 
     OutputFile out(pathFromUtf8(result.path), result.path);
     putHeaderChunk(out, SmfHeader{header.format, 1, header.divisionHi, header.divisionLo});
