@@ -1,13 +1,18 @@
 #include "commands.hpp"
 
+#include <atomic>
 #include <cmath>
+#include <filesystem>
 #include <iomanip>
 #include <ostream>
 #include <sstream>
+#include <thread>
+#include <vector>
 
 #include "core/clock_text.hpp"
 #include "core/cut_service.hpp"
 #include "core/error_messages.hpp"
+#include "core/song_listing.hpp"
 #include "engine/music_time.hpp"
 #include "engine/time_point.hpp"
 #include "engine/timeline.hpp"
@@ -205,6 +210,28 @@ int runCutToSeconds(const std::string& file, double seconds, const std::optional
     return kExitOk;
 }
 
+namespace {
+// A clip's object for --json.
+JsonObject clipObject(const std::string& file, const ClipOutcome& clip) {
+    JsonObject object;
+    object.text("file", file)
+        .text("name", clip.song.diskName)
+        .number("format", std::int64_t{clip.format})
+        .number("division", std::int64_t{clip.division})
+        .seconds("length", clip.songSeconds);
+    const auto point = [](double seconds, std::uint64_t tick) {
+        JsonObject at;
+        at.seconds("seconds", seconds).number("tick", tick);
+        return at;
+    };
+    object.object("start", point(clip.startSeconds, clip.startTick))
+        .object("end", point(clip.endSeconds, clip.endTick))
+        .text("output", clip.clipFile);
+    return object;
+}
+
+}  // namespace
+
 int runClip(const std::string& file, const ClipPlan& plan, std::ostream& out, std::ostream& err,
             const CutHook& afterCut, bool json) {
     ClipOutcome clip;
@@ -216,25 +243,69 @@ int runClip(const std::string& file, const ClipPlan& plan, std::ostream& out, st
     err << terminalText(clip.song.diskName) << ": clip from " << minutesSeconds(wholeSeconds(clip.startSeconds))
         << " to " << minutesSeconds(wholeSeconds(clip.endSeconds)) << '\n';
     if (json) {
-        JsonObject object;
-        object.text("file", file)
-            .text("name", clip.song.diskName)
-            .number("format", std::int64_t{clip.format})
-            .number("division", std::int64_t{clip.division})
-            .seconds("length", clip.songSeconds);
-        const auto point = [](double seconds, std::uint64_t tick) {
-            JsonObject at;
-            at.seconds("seconds", seconds).number("tick", tick);
-            return at;
-        };
-        object.object("start", point(clip.startSeconds, clip.startTick))
-            .object("end", point(clip.endSeconds, clip.endTick))
-            .text("output", clip.clipFile);
-        out << object.line();
+        out << clipObject(file, clip).line();
     } else {
         out << clip.clipFile << '\n';
     }
     return kExitOk;
+}
+
+namespace {
+// One song of a split, its output and messages in `out` and `err`.
+int splitOne(const std::string& file, const SplitPlan& plan, std::ostream& out, std::ostream& err,
+             const CutHook& afterCut, bool json) {
+    try {
+        const std::vector<ClipOutcome> pieces = splitSong(
+            file, plan,
+            [&](const ClipOutcome& piece) { out << (json ? clipObject(file, piece).line() : piece.clipFile + "\n"); },
+            afterCut);
+        if (!pieces.empty()) err << terminalText(pieces.front().song.diskName) << ": " << pieces.size() << " pieces\n";
+    } catch (...) {
+        return failed(out, err, json, std::current_exception(), file);
+    }
+    return kExitOk;
+}
+}  // namespace
+
+int runSplit(const std::string& target, const SplitPlan& plan, std::ostream& out, std::ostream& err,
+             const CutHook& afterCut, int jobs, bool json) {
+    std::vector<std::string> files;
+    std::error_code error;
+    if (std::filesystem::is_directory(pathFromUtf8(target), error)) {
+        try {
+            for (const ListedSong& song : listSongs(target)) files.push_back(target + pathSeparator() + song.diskName);
+        } catch (...) {
+            return failed(out, err, json, std::current_exception(), target);
+        }
+    } else {
+        files.push_back(target);
+    }
+    struct Result {
+        int status = kExitOk;
+        std::string out, err;
+    };
+    std::vector<Result> results(files.size());
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t k; (k = next++) < files.size();) {
+            std::ostringstream pieceOut, pieceErr;
+            results[k].status = splitOne(files[k], plan, pieceOut, pieceErr, afterCut, json);
+            results[k].out = pieceOut.str();
+            results[k].err = pieceErr.str();
+        }
+    };
+    const std::size_t workers = std::min<std::size_t>(files.size(), jobs > 0 ? jobs : coreCount());
+    std::vector<std::thread> threads;
+    for (std::size_t k = 1; k < workers; ++k) threads.emplace_back(work);
+    work();
+    for (std::thread& thread : threads) thread.join();
+    int status = kExitOk;
+    for (const Result& result : results) {
+        out << result.out;
+        err << result.err;
+        status = std::max(status, result.status);
+    }
+    return status;
 }
 
 int runCutAll(const std::string& folder, double seconds, const std::optional<std::string>& dest, std::ostream& out,

@@ -55,4 +55,11 @@ int runCutAll(const std::string& folder, double seconds, const std::optional<std
 int runClip(const std::string& file, const ClipPlan& plan, std::ostream& out, std::ostream& err,
             const CutHook& afterCut = {}, bool json = false);
 
+// `quorvane split SONG|FOLDER --every S | --bars N [--dest DIR] [--jobs N]`:
+// each song in numbered pieces that cover it. Prints each piece written;
+// `jobs` songs of a folder are split at once (0: as many as the machine has
+// cores), their output in list order.
+int runSplit(const std::string& target, const SplitPlan& plan, std::ostream& out, std::ostream& err,
+             const CutHook& afterCut = {}, int jobs = 1, bool json = false);
+
 }  // namespace quorvane::cli

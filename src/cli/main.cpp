@@ -122,7 +122,24 @@ int main(int rawArgc, char** rawArgv) {
     clip->add_option("--notes", clipNotes, "drop: leave out the notes sounding across the start (default: strike)")
         ->check(CLI::IsMember({"strike", "drop"}));
 
-    std::vector<CLI::App*> subcommands{info, cut, cutAll, clip};
+    std::string splitTarget;
+    quorvane::SplitPlan splitPlan;
+    std::optional<double> splitEvery;
+    std::optional<std::uint64_t> splitBars;
+    std::optional<std::string> splitDest;
+    std::optional<int> splitJobs;
+    CLI::App* split = app.add_subcommand("split", "Cut songs into numbered pieces that cover them, each a clip");
+    split->add_option("SONG|FOLDER", splitTarget, "A MIDI file, or a folder of them")->required();
+    auto* everyOption =
+        split->add_option("--every", splitEvery, "A piece every S seconds (12.5 or mm:ss)")->transform(clipLength);
+    auto* barsOption = split->add_option("--bars", splitBars, "A piece every N bars")->check(CLI::Range(1, 1 << 30));
+    everyOption->excludes(barsOption);
+    split->add_option("--dest,-d", splitDest, "Destination folder, which must exist (default: beside each song)")
+        ->check(folderName);
+    split->add_option("--jobs,-j", splitJobs, "Songs split at once, 1 to 256 (default: the number of cores)")
+        ->check(CLI::Range(1, 256));
+
+    std::vector<CLI::App*> subcommands{info, cut, cutAll, clip, split};
     bool json = false;
     for (CLI::App* sub : subcommands) {
         sub->add_flag("--json", json, "Print one JSON object per file on stdout (JSON Lines), and nothing else there");
@@ -134,12 +151,12 @@ int main(int rawArgc, char** rawArgv) {
     CLI::App* render = app.add_subcommand("render", "Render a MIDI file to audio with a General MIDI SoundFont");
     render->add_option("FILE", renderFile, "MIDI file")->required();
     render->add_option("--out,-o", renderOut, "Audio file to write: .wav, .flac or .ogg")->required();
-    for (CLI::App* sub : {render, cut, cutAll, clip}) {
+    for (CLI::App* sub : {render, cut, cutAll, clip, split}) {
         sub->add_option("--soundfont", audio.soundFont, "SoundFont (.sf2) to play with (default: the system's)");
         sub->add_option("--rate", audio.sampleRate, "Audio frames per second, 8000 to 192000 (default 44100)")
             ->check(CLI::Range(8000, 192000));
     }
-    for (CLI::App* sub : {cut, cutAll, clip}) {
+    for (CLI::App* sub : {cut, cutAll, clip, split}) {
         sub->add_option("--preview", previewFormat, "Also write each cut's audio beside it: wav, flac or ogg")
             ->check(CLI::IsMember({"wav", "flac", "ogg"}));
     }
@@ -165,6 +182,7 @@ int main(int rawArgc, char** rawArgv) {
     try {
         app.parse(argc, argv);
         if (*cut && !position && !cutSeconds) throw CLI::RequiredError("--position or --seconds");
+        if (*split && !splitEvery && !splitBars) throw CLI::RequiredError("--every or --bars");
     } catch (const CLI::ParseError& error) {
         // Words the parser did not expect are shown back: a file name among them.
         std::ostringstream help, complaint;
@@ -175,7 +193,7 @@ int main(int rawArgc, char** rawArgv) {
     }
 
     // A destination that is not there is named before anything is cut or logged.
-    for (const std::optional<std::string>* dest : {&cutDest, &allDest, &clipDest}) {
+    for (const std::optional<std::string>* dest : {&cutDest, &allDest, &clipDest, &splitDest}) {
         if (!*dest) continue;
         std::error_code error;
         const auto kind = std::filesystem::status(quorvane::pathFromUtf8(**dest), error).type();
@@ -225,6 +243,11 @@ int main(int rawArgc, char** rawArgv) {
         clipPlan.dest = clipDest.value_or("");
         clipPlan.out = clipOut.value_or("");
         status = runClip(clipFile, clipPlan, out, std::cerr, afterCut, json);
+    } else if (*split) {
+        splitPlan.everySeconds = splitEvery;
+        splitPlan.bars = splitBars.value_or(0);
+        splitPlan.dest = splitDest.value_or("");
+        status = runSplit(splitTarget, splitPlan, out, std::cerr, afterCut, splitJobs.value_or(0), json);
     }
 #ifdef QUORVANE_WITH_PREVIEW
     else if (*render)

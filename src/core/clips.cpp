@@ -62,19 +62,67 @@ std::string clipStartName(const TimePoint& from, std::uint64_t startTick, const 
     return secondsText(timeline.seconds(startTick)) + "s";
 }
 
-ClipOutcome clipSong(const std::string& file, const ClipPlan& plan, const CutHook& afterCut) {
-    const SongInFolder alone = listSongAlone(file);
-    const std::string path = alone.path();
-    const SongSource source(path);
-    const SongInfo song = measureSong(path, alone.song);
-    if (song.format > 1) throw unsupportedFormat(path, song.format);
-    const Timeline& timeline = *song.timeline;
+namespace {
 
+// A song measured for clipping, its source held open.
+struct ClipSource {
+    explicit ClipSource(const std::string& file)
+        : alone(listSongAlone(file)), path(alone.path()), source(path), song(measureSong(path, alone.song)) {
+        if (song.format > 1) throw unsupportedFormat(path, song.format);
+    }
+    const Timeline& timeline() const { return *song.timeline; }
+
+    SongInFolder alone;
+    std::string path;
+    SongSource source;
+    SongInfo song;
+};
+
+// The file a clip named `part` goes to: NAME-PART-CUT.mid beside the song or
+// in `dest`, in lower case for Format 0 as cuts are.
+std::string clipPath(const ClipSource& clip, const std::string& dest, const std::string& part) {
+    const std::string cut = cutFilePath(clip.path, clip.alone.song.text, dest, clip.alone.song.cutNumber);
+    const std::string suffix = "-CUT.mid";
+    const std::string out = cut.substr(0, cut.size() - suffix.size()) + "-" + part + suffix;
+    if (clip.song.formatOne()) return out;
+    return clip.alone.song.keepsCase ? lowerCaseSuffix(out) : lowerCaseFileName(out);
+}
+
+// Writes the clip from `start` to `end` (kWholeSong: the song's end) to `out`.
+ClipOutcome writeClip(const ClipSource& clip, std::uint64_t start, std::uint64_t end, const std::string& out,
+                      bool strikeNotes, std::optional<double> fadeOut) {
+    const Timeline& timeline = clip.timeline();
+    const StartState state = StartState::read(clip.source, start);
+    CutRequest request;
+    request.source = clip.path;
+    request.listedName = clip.alone.song.text;
+    request.cutTick = end;
+    request.timeline = &timeline;
+    request.song = &clip.source;
+    request.start = start > 0 ? &state : nullptr;
+    request.strikeNotes = strikeNotes;
+    request.outPath = out;
+    request.fadeOutSeconds = fadeOut;
     ClipOutcome outcome;
-    outcome.song = alone.song;
-    outcome.format = song.format;
-    outcome.division = song.division;
+    outcome.song = clip.alone.song;
+    outcome.format = clip.song.format;
+    outcome.division = clip.song.division;
     outcome.songSeconds = timeline.length();
+    outcome.clipFile = clip.song.formatOne() ? cutFormatOne(request).path : cutFormatZero(request).path;
+    outcome.startTick = start;
+    outcome.endTick = end == kWholeSong ? timeline.endTick() : end;
+    outcome.startSeconds = timeline.seconds(start);
+    outcome.endSeconds = timeline.seconds(outcome.endTick);
+    return outcome;
+}
+
+}  // namespace
+
+ClipOutcome clipSong(const std::string& file, const ClipPlan& plan, const CutHook& afterCut) {
+    const ClipSource clip(file);
+    const std::string& path = clip.path;
+    const SongSource& source = clip.source;
+    const Timeline& timeline = clip.timeline();
     std::uint64_t start = tickFor(plan.from, timeline, source);
     if (plan.snapToBar) start = *timeline.barStart(timeline.barNumberAt(start));
     if (start >= timeline.endTick()) {
@@ -85,7 +133,7 @@ ClipOutcome clipSong(const std::string& file, const ClipPlan& plan, const CutHoo
     if (plan.to) end = tickFor(*plan.to, timeline, source);
     if (plan.lengthSeconds) end = timeline.firstTickAt(timeline.seconds(start) + *plan.lengthSeconds);
     if (end <= start) refuse(path, "the clip would end before it starts");
-    if (end != kWholeSong && !plan.exactEnd && song.formatOne()) end = timeline.barLineAtOrAfter(end);
+    if (end != kWholeSong && !plan.exactEnd && clip.song.formatOne()) end = timeline.barLineAtOrAfter(end);
     if (plan.trimSilence) {
         const std::optional<NoteSpan> notes = noteSpan(source, start, std::min(end, timeline.endTick()));
         if (!notes) refuse(path, "no note sounds in the clip");
@@ -96,35 +144,49 @@ ClipOutcome clipSong(const std::string& file, const ClipPlan& plan, const CutHoo
 
     std::string out = plan.out;
     if (out.empty()) {
-        const std::string cut = cutFilePath(path, alone.song.text, plan.dest, alone.song.cutNumber);
-        const std::string suffix = "-CUT.mid";
-        out = cut.substr(0, cut.size() - suffix.size()) + "-" +
-              // A start moved to the first note is named by its time.
-              clipStartName(plan.trimSilence ? TimePoint{TimePoint::Kind::Tick, 0, start, {}} : plan.from, start,
-                            timeline, plan.snapToBar && !plan.trimSilence) +
-              suffix;
-        if (!song.formatOne()) out = alone.song.keepsCase ? lowerCaseSuffix(out) : lowerCaseFileName(out);
+        // A start moved to the first note is named by its time.
+        out = clipPath(clip, plan.dest,
+                       clipStartName(plan.trimSilence ? TimePoint{TimePoint::Kind::Tick, 0, start, {}} : plan.from,
+                                     start, timeline, plan.snapToBar && !plan.trimSilence));
     }
-    const std::string folder = utf8FromPath(pathFromUtf8(out).parent_path());
-    const DestinationLock claim = claimDestination(folder, DestinationLock::Use::SingleCut);
-
-    const StartState state = StartState::read(source, start);
-    CutRequest request;
-    request.source = path;
-    request.listedName = alone.song.text;
-    request.cutTick = end;
-    request.timeline = &timeline;
-    request.song = &source;
-    request.start = start > 0 ? &state : nullptr;
-    request.strikeNotes = plan.strikeNotes;
-    request.outPath = out;
-    outcome.clipFile = song.formatOne() ? cutFormatOne(request).path : cutFormatZero(request).path;
-    outcome.startTick = start;
-    outcome.endTick = end == kWholeSong ? timeline.endTick() : end;
-    outcome.startSeconds = timeline.seconds(start);
-    outcome.endSeconds = timeline.seconds(outcome.endTick);
+    const DestinationLock claim =
+        claimDestination(utf8FromPath(pathFromUtf8(out).parent_path()), DestinationLock::Use::SingleCut);
+    ClipOutcome outcome = writeClip(clip, start, end, out, plan.strikeNotes, std::nullopt);
     if (afterCut) afterCut(outcome.clipFile);
     return outcome;
+}
+
+std::vector<ClipOutcome> splitSong(const std::string& file, const SplitPlan& plan,
+                                   const std::function<void(const ClipOutcome&)>& onPiece, const CutHook& afterCut) {
+    const ClipSource clip(file);
+    const Timeline& timeline = clip.timeline();
+    // Where the pieces start: every so many seconds, or bars.
+    std::vector<std::uint64_t> starts;
+    for (std::uint64_t k = 0;; ++k) {
+        std::optional<std::uint64_t> tick;
+        if (plan.everySeconds) {
+            const double at = static_cast<double>(k) * *plan.everySeconds;
+            if (at >= timeline.length()) break;
+            tick = timeline.firstTickAt(at);
+        } else {
+            tick = timeline.barStart(1 + k * plan.bars);
+        }
+        if (!tick || *tick >= timeline.endTick()) break;
+        if (starts.empty() || *tick > starts.back()) starts.push_back(*tick);
+    }
+    const std::string folder = plan.dest.empty() ? utf8FromPath(pathFromUtf8(clip.path).parent_path()) : plan.dest;
+    const DestinationLock claim = claimDestination(folder, DestinationLock::Use::SingleCut);
+    std::vector<ClipOutcome> pieces;
+    for (std::size_t k = 0; k < starts.size(); ++k) {
+        char number[24];
+        std::snprintf(number, sizeof number, "%03zu", k + 1);
+        const std::uint64_t end = k + 1 < starts.size() ? starts[k + 1] : kWholeSong;
+        // Pieces meet exactly: no fade, every channel silenced where the next starts.
+        pieces.push_back(writeClip(clip, starts[k], end, clipPath(clip, plan.dest, number), true, 0.0));
+        if (afterCut) afterCut(pieces.back().clipFile);
+        if (onPiece) onPiece(pieces.back());
+    }
+    return pieces;
 }
 
 }  // namespace quorvane

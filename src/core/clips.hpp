@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cut_service.hpp"
 #include "engine/time_point.hpp"
@@ -47,5 +49,21 @@ std::string clipStartName(const TimePoint& from, std::uint64_t startTick, const 
 // naming the song for a marker it lacks, a start at or past its end or an end
 // not after the start; the others as a cut does.
 ClipOutcome clipSong(const std::string& file, const ClipPlan& plan, const CutHook& afterCut = {});
+
+// How `quorvane split` cuts a song into pieces.
+struct SplitPlan {
+    std::optional<double> everySeconds;  // a piece every so many seconds...
+    std::uint64_t bars = 0;              // ...or bars
+    std::string dest;                    // empty: beside the song
+};
+
+// Writes FILE in numbered pieces, NAME-001-CUT.mid and on, that together
+// cover the song without gap or overlap, each carrying the song's state to
+// its start as a clip does; each ends exactly where the next starts,
+// without a fade, its channels silenced. `onPiece` hears of each as it is
+// written. Throws FileError as clipSong does.
+std::vector<ClipOutcome> splitSong(const std::string& file, const SplitPlan& plan,
+                                   const std::function<void(const ClipOutcome&)>& onPiece = {},
+                                   const CutHook& afterCut = {});
 
 }  // namespace quorvane

@@ -58,6 +58,18 @@ def main(program, songs, work):
         check_song(clip)
         [cut] = run(program, 'cut', path, '--seconds', '4', '--dest', dest, '--json')
         check_song(cut)
+    # split: pieces that meet exactly and together last as long as the song.
+    for name in playable[:3]:
+        path = os.path.join(folder, name)
+        for rule in (['--every', '4.5'], ['--bars', '3']):
+            pieces = run(program, 'split', path, *rule, '--dest', dest, '--json')
+            song = mido.MidiFile(path)
+            ticks = [(piece['start']['tick'], piece['end']['tick']) for piece in pieces]
+            if ticks[0][0] != 0 or any(a[1] != b[0] for a, b in zip(ticks, ticks[1:])):
+                raise SystemExit('split %s %s: pieces do not meet: %s' % (name, rule, ticks))
+            for piece in pieces:
+                check_song(piece)
+            close(sum(mido.MidiFile(piece['output']).length for piece in pieces), song.length, name + ' split')
     [failure] = run(program, 'clip', os.path.join(folder, playable[0]), '--from', 'marker:None', '--json', status=1)
     if failure['error']['kind'] != 'cannot-cut' or failure['error']['offset'] is not None:
         raise SystemExit('a missing marker: %s' % failure)
