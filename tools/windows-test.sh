@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Cross-builds the Qt-free part for Windows (the windows-cli preset) and runs
-# its tests, quorvane.exe's end-to-end check among them, under wine64 in a
-# throwaway Wine prefix. Expects the packages of tools/install-deps.sh.
+# Cross-builds Quorvane for Windows without Qt (the windows-gui preset:
+# quorvane.exe and the native window quorvane-gui.exe) and runs its tests,
+# quorvane.exe's end-to-end check and the window's among them, under wine64
+# in a throwaway Wine prefix, on a virtual X server. Expects the packages of
+# tools/install-deps.sh; the window's artwork is compared with the Qt
+# window of build/release when that is built.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,11 +19,11 @@ stop() {
 }
 trap stop EXIT
 
-cmake --preset windows-cli
-cmake --build --preset windows-cli
+cmake --preset windows-gui
+cmake --build --preset windows-gui
 # One server for the whole run, instead of one starting for each test, and
 # the prefix's first start once, before the tests.
 mkdir -p "$WINEPREFIX"
 "$wineserver" -p
 "$wine" wineboot -i >/dev/null 2>&1
-ctest --preset windows-cli
+xvfb-run -a -s "-screen 0 1024x768x24" ctest --preset windows-gui

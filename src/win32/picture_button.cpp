@@ -122,11 +122,10 @@ LRESULT PictureButton::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_LBUTTONUP:
         case WM_RBUTTONUP:
         case WM_MBUTTONUP: {
+            const bool wasPressed = leftPressed_ && message == WM_LBUTTONUP;
+            if (message == WM_LBUTTONUP) leftPressed_ = false;
             showPicture(place_.released);
-            if (::GetCapture() == window_) ::ReleaseCapture();
-            if (message != WM_LBUTTONUP) return 0;
-            const bool wasPressed = leftPressed_;
-            leftPressed_ = false;
+            if (::GetCapture() == window_) ::ReleaseCapture();  // WM_CAPTURECHANGED forgets the press
             RECT inside;
             ::GetClientRect(window_, &inside);
             if (wasPressed && ::PtInRect(&inside, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)})) click();
