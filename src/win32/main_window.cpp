@@ -8,6 +8,7 @@
 #include "platform/text.hpp"
 #include "slider/stored_sliders.hpp"
 #include "win32/caption_text.hpp"
+#include "win32/window_handler.hpp"
 #include "win32/value_tip.hpp"
 #include "win32/wide_text.hpp"
 
@@ -64,7 +65,7 @@ MainWindow::MainWindow(const PlatformServices* services)
       clipSlider_(window_, layout::kClipLength, kClipSliderId),
       model_(cutSlider_, clipSlider_,
              {services_.folders, services_.messages, pump_, services_.pause, services_.executor}) {
-    ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    setHandler(window_, this);
     if (own_) {
         own_->folders.owner = window_;
         own_->messages.owner = window_;
@@ -108,7 +109,7 @@ MainWindow::MainWindow(const PlatformServices* services)
 MainWindow::~MainWindow() {
     model_.onBatchProgress = nullptr;
     model_.onSelectionMeasured = nullptr;
-    ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    setHandler(window_, nullptr);
     ValueTip::dismiss();
     if (own_) own_->executor.setWindow(nullptr);
     // The controls go with their windows; the frame goes last.
@@ -119,16 +120,8 @@ MainWindow::~MainWindow() {
 }
 
 HWND MainWindow::createFrame() {
-    static const bool registered = [] {
-        WNDCLASSEXW type{};
-        type.cbSize = sizeof(type);
-        type.lpfnWndProc = &MainWindow::procedure;
-        type.hInstance = ::GetModuleHandleW(nullptr);
-        type.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        type.lpszClassName = kClassName;
-        return ::RegisterClassExW(&type) != 0;
-    }();
-    if (!registered) throw std::runtime_error("the window class cannot be registered");
+    static const bool kRegistered = registerClass(kClassName, &MainWindow::procedure);
+    if (!kRegistered) throw std::runtime_error("the window class cannot be registered");
     // Borderless, with the system menu and minimise box the taskbar offers.
     HWND window = ::CreateWindowExW(WS_EX_APPWINDOW, kClassName, kApplicationTitle,
                                     WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
@@ -406,10 +399,10 @@ void MainWindow::pressBackground(LPARAM at) {
 }
 
 LRESULT CALLBACK MainWindow::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<MainWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = handlerOf<MainWindow>(window);
     if (message == WM_MEASUREITEM && wParam == kListId) {
         // Asked while the list is being made, before the window knows it.
-        auto& item = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        auto& item = messageData<MEASUREITEMSTRUCT>(lParam);
         HDC dc = ::GetDC(window);
         HFONT font = captionFont();
         HGDIOBJ old = ::SelectObject(dc, font);
@@ -450,7 +443,7 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             if (own_) own_->executor.runWaitingResults();
             return 0;
         case WM_DRAWITEM:
-            if (wParam == kListId) list_->drawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            if (wParam == kListId) list_->drawItem(messageData<const DRAWITEMSTRUCT>(lParam));
             return TRUE;
         case WM_CTLCOLORLISTBOX: return reinterpret_cast<LRESULT>(list_->background());
         case WM_LBUTTONDOWN: pressBackground(lParam); return 0;

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "win32/skin.hpp"
+#include "win32/window_handler.hpp"
 #include "win32/wide_text.hpp"
 
 namespace quorvane::win32 {
@@ -12,20 +13,6 @@ namespace {
 constexpr wchar_t kClassName[] = L"QuorvanePictureButton";
 constexpr COLORREF kWaitingShade = RGB(0x12, 0x14, 0x18);  // the list's dark well
 constexpr int kWaitingAlpha = 170;
-
-void registerClass() {
-    static const bool registered = [] {
-        WNDCLASSEXW type{};
-        type.cbSize = sizeof(type);
-        type.style = CS_PARENTDC;
-        type.lpfnWndProc = DefWindowProcW;  // replaced per window below
-        type.hInstance = ::GetModuleHandleW(nullptr);
-        type.hCursor = ::LoadCursorW(nullptr, IDC_HAND);
-        type.lpszClassName = kClassName;
-        return ::RegisterClassExW(&type) != 0;
-    }();
-    (void)registered;
-}
 
 // Darkens every pixel of the bitmap towards `shade` by `alpha` of 255.
 void shade(const Bitmap& bitmap, COLORREF colour, int alpha) {
@@ -41,25 +28,24 @@ void shade(const Bitmap& bitmap, COLORREF colour, int alpha) {
 PictureButton::PictureButton(HWND parent, int id, const ui::layout::ButtonPlace& place, Skin& skin,
                              const Bitmap& background)
     : id_(id), place_(place), skin_(skin), background_(background) {
-    registerClass();
+    static const bool kRegistered = registerClass(kClassName, &PictureButton::procedure, IDC_HAND);
+    (void)kRegistered;
     const ui::layout::Box& box = place.box;
     const std::wstring name = widen(place.caption.empty() ? place.released : place.caption);
     window_ = ::CreateWindowExW(0, kClassName, name.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP, box.left, box.top,
-                                box.width, box.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                ::GetModuleHandleW(nullptr), nullptr);
-    ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    ::SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PictureButton::procedure));
+                                box.width, box.height, parent, childId(id), ::GetModuleHandleW(nullptr), nullptr);
+    setHandler(window_, this);
 }
 
 PictureButton::~PictureButton() {
     if (::IsWindow(window_)) {
-        ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        setHandler(window_, nullptr);
         ::DestroyWindow(window_);
     }
 }
 
 LRESULT CALLBACK PictureButton::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<PictureButton*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = handlerOf<PictureButton>(window);
     return self ? self->handle(message, wParam, lParam) : ::DefWindowProcW(window, message, wParam, lParam);
 }
 

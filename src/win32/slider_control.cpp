@@ -8,6 +8,7 @@
 
 #include "slider/slider_keys.hpp"
 #include "win32/colours.hpp"
+#include "win32/window_handler.hpp"
 #include "win32/skin.hpp"
 #include "win32/value_tip.hpp"
 
@@ -38,25 +39,16 @@ bool withShortcutModifier() { return ::GetKeyState(VK_CONTROL) < 0 || ::GetKeySt
 }  // namespace
 
 SliderControl::SliderControl(HWND parent, const ui::layout::Box& box, int id) {
-    static const bool registered = [] {
-        WNDCLASSEXW type{};
-        type.cbSize = sizeof(type);
-        type.lpfnWndProc = &SliderControl::procedure;
-        type.hInstance = ::GetModuleHandleW(nullptr);
-        type.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        type.lpszClassName = kClassName;
-        return ::RegisterClassExW(&type) != 0;
-    }();
-    (void)registered;
+    static const bool kRegistered = registerClass(kClassName, &SliderControl::procedure);
+    (void)kRegistered;
     window_ = ::CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, box.left, box.top, box.width,
-                                box.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                ::GetModuleHandleW(nullptr), nullptr);
-    ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+                                box.height, parent, childId(id), ::GetModuleHandleW(nullptr), nullptr);
+    setHandler(window_, this);
 }
 
 SliderControl::~SliderControl() {
     if (dragging() || keyTip_) ValueTip::dismiss();
-    ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    setHandler(window_, nullptr);
     ::DestroyWindow(window_);
 }
 
@@ -195,7 +187,7 @@ void SliderControl::closeKeyTip() {
 }
 
 LRESULT CALLBACK SliderControl::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<SliderControl*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = handlerOf<SliderControl>(window);
     return self ? self->handle(message, wParam, lParam) : ::DefWindowProcW(window, message, wParam, lParam);
 }
 

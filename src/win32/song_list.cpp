@@ -1,6 +1,7 @@
 #include "win32/song_list.hpp"
 
 #include "win32/wide_text.hpp"
+#include "win32/window_handler.hpp"
 
 namespace quorvane::win32 {
 
@@ -17,12 +18,11 @@ constexpr int kTextIndent = 3;
 
 SongList::SongList(HWND parent, int id, HFONT font) : font_(font), wellBrush_(::CreateSolidBrush(kWell)) {
     const ui::layout::Box& box = ui::layout::kSongList;
-    window_ =
-        ::CreateWindowExW(0, L"LISTBOX", L"MIDI files",
-                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED |
-                              LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
-                          box.left, box.top, box.width, box.height, parent,
-                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
+    window_ = ::CreateWindowExW(0, L"LISTBOX", L"MIDI files",
+                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED |
+                                    LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
+                                box.left, box.top, box.width, box.height, parent, childId(id),
+                                ::GetModuleHandleW(nullptr), nullptr);
     ::SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
 }
 

@@ -5,6 +5,7 @@
 
 #include "slider/slider_geometry.hpp"
 #include "win32/colours.hpp"
+#include "win32/window_handler.hpp"
 #include "win32/wide_text.hpp"
 
 namespace quorvane::win32 {
@@ -25,26 +26,18 @@ std::unique_ptr<ValueTip>& sharedTip() {
 }  // namespace
 
 ValueTip::ValueTip(HWND owner) {
-    static const bool registered = [] {
-        WNDCLASSEXW type{};
-        type.cbSize = sizeof(type);
-        type.lpfnWndProc = &ValueTip::procedure;
-        type.hInstance = ::GetModuleHandleW(nullptr);
-        type.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        type.lpszClassName = kClassName;
-        return ::RegisterClassExW(&type) != 0;
-    }();
-    (void)registered;
+    static const bool kRegistered = registerClass(kClassName, &ValueTip::procedure);
+    (void)kRegistered;
     // Verdana 6.75 points: 9 pixels at 96 pixels per inch.
     font_ = ::CreateFontW(-9, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, L"Verdana");
     window_ = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, kClassName, L"", WS_POPUP, 0, 0,
                                 32, 15, owner, nullptr, ::GetModuleHandleW(nullptr), nullptr);
-    ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    setHandler(window_, this);
 }
 
 ValueTip::~ValueTip() {
-    ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    setHandler(window_, nullptr);
     ::DestroyWindow(window_);
     ::DeleteObject(font_);
 }
@@ -103,7 +96,7 @@ void ValueTip::paint(HDC dc) const {
 }
 
 LRESULT CALLBACK ValueTip::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const auto* self = reinterpret_cast<const ValueTip*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    const auto* self = handlerOf<const ValueTip>(window);
     switch (message) {
         case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
         case WM_NCHITTEST: return HTTRANSPARENT;  // the pointer's events go to what lies below

@@ -57,7 +57,7 @@ void WorkerExecutor::run(std::function<void()> job, std::function<void()> done) 
     auto task = std::make_shared<Task>();
     {
         const std::lock_guard lock(mutex_);
-        jobs_.push_back([this, task, job = std::move(job)] {
+        jobs_.emplace_back([this, task, job = std::move(job)] {
             job();
             std::unique_lock taskLock(task->mutex);
             task->finished = true;
@@ -68,7 +68,7 @@ void WorkerExecutor::run(std::function<void()> job, std::function<void()> done) 
             taskLock.unlock();
             const std::lock_guard lock(mutex_);
             if (closing_) return;  // dropped: the service is going
-            results_.push_back([task] { task->done(); });
+            results_.emplace_back([task] { task->done(); });
             if (window_) ::PostMessageW(window_, kResultsWaiting, 0, 0);
         });
     }
