@@ -55,9 +55,10 @@ std::string folderArgument(const std::string& folder) {
     return quorvane::utf8FromPath(path.lexically_normal().make_preferred());
 }
 
-int messageLoop() {
+int messageLoop(quorvane::win32::WindowKeys& keys) {
     MSG message;
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (keys.translate(message)) continue;
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
@@ -100,8 +101,7 @@ int run() {
         services.folders.presetAnswers.push_back(folderArgument(*options.dest));
         window->runCommand(Button::Dest);
     }
-    ::ShowWindow(window->handle(), SW_SHOW);
-    ::UpdateWindow(window->handle());
+    window->show();
     if (options.select) {
         const int count = window->list().count();
         const auto n = quorvane::win32::selectedRow(*options.select, count);
@@ -121,7 +121,7 @@ int run() {
         }
         return services.messages.shown > 0 ? 1 : 0;  // the picture is saved either way
     }
-    return messageLoop();
+    return messageLoop(window->keys());
 }
 
 }  // namespace

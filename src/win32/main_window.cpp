@@ -7,6 +7,8 @@
 #include "platform/files.hpp"
 #include "platform/text.hpp"
 #include "slider/stored_sliders.hpp"
+#include "win32/about_box.hpp"
+#include "ui/face_texts.hpp"
 #include "win32/caption_text.hpp"
 #include "win32/window_handler.hpp"
 #include "win32/value_tip.hpp"
@@ -31,6 +33,8 @@ constexpr UINT kRowChosen = WM_APP + 2;
 constexpr COLORREF kProgressTrack = RGB(0x45, 0x4b, 0x55);
 constexpr COLORREF kProgressDone = RGB(0x3e, 0xc7, 0xe0);
 constexpr COLORREF kCaptionText = RGB(0xff, 0xff, 0xff);
+constexpr COLORREF kRingInner = RGB(0x3e, 0xc7, 0xe0);  // the artwork's accent
+constexpr COLORREF kRingOuter = RGB(0x0f, 0x6f, 0x82);  // and its deep shade, for the glow
 
 bool inside(const layout::Box& box, POINT at) {
     return at.x >= box.left && at.x < box.right() && at.y >= box.top && at.y < box.bottom();
@@ -61,6 +65,7 @@ MainWindow::MainWindow(const PlatformServices* services)
       pump_(services_.events, [this] { refresh(); }),
       font_(captionFont()),
       window_(createFrame()),
+      keys_(window_, kButtonIdBase),
       cutSlider_(window_, layout::kCutPoint, kCutSliderId),
       clipSlider_(window_, layout::kClipLength, kClipSliderId),
       model_(cutSlider_, clipSlider_,
@@ -70,6 +75,8 @@ MainWindow::MainWindow(const PlatformServices* services)
         own_->folders.owner = window_;
         own_->messages.owner = window_;
         own_->executor.setWindow(window_);
+        // The window's keys work while a batch handles the waiting events too.
+        own_->events.translate = [this](const MSG& message) { return keys_.translate(message); };
     }
     buildControls();
     loadDesign();
@@ -115,6 +122,7 @@ MainWindow::~MainWindow() {
     // The controls go with their windows; the frame goes last.
     for (auto& button : buttons_) button.reset();
     list_.reset();
+    tips_.reset();
     ::DestroyWindow(window_);
     ::DeleteObject(font_);
 }
@@ -143,16 +151,25 @@ void MainWindow::buildControls() {
     }
     list_ = std::make_unique<SongList>(window_, kListId, font_);
 
+    namespace texts = ui::texts;
     captions_ = {{
-        {&layout::kSourceFolderCaption, layout::kSourceFolderTag, {}, {}, false},
-        {&layout::kDestFolderCaption, layout::kDestFolderTag, {}, {}, false},
-        {&layout::kSongPathCaption, layout::kSongPathTag, {}, {}, false},
-        {&layout::kListedCountCaption, 0, {}, {}, false},
-        {&layout::kCutCountCaption, 0, {}, {}, false},
-        {&layout::kClipLengthCaption, 0, {}, {}, false},
-        {&layout::kCutPointTimeCaption, 0, {}, {}, false},
-        {&layout::kStatusCaption, 0, {}, {}, true},
+        {&layout::kSourceFolderCaption, layout::kSourceFolderTag, {}, {}, false, texts::kSourceFolderCaption},
+        {&layout::kDestFolderCaption, layout::kDestFolderTag, {}, {}, false, texts::kDestFolderCaption},
+        {&layout::kSongPathCaption, layout::kSongPathTag, {}, {}, false, texts::kSongPathCaption},
+        {&layout::kListedCountCaption, 0, {}, {}, false, texts::kListedCountCaption},
+        {&layout::kCutCountCaption, 0, {}, {}, false, texts::kCutCountCaption},
+        {&layout::kClipLengthCaption, 0, {}, {}, false, texts::kClipLengthCaption},
+        {&layout::kCutPointTimeCaption, 0, {}, {}, false, texts::kCutPointTimeCaption},
+        {&layout::kStatusCaption, 0, {}, {}, true, texts::kStatusCaption},
     }};
+    tips_ = std::make_unique<ToolTips>(window_);
+    for (int b = 0; b < layout::ButtonCount; ++b) tips_->addControl(buttons_[b]->handle(), texts::kButtonTips[b]);
+    tips_->addControl(list_->handle(), texts::kSongListTip);
+    tips_->addControl(cutSlider_.handle(), texts::kCutPointTip);
+    tips_->addControl(clipSlider_.handle(), texts::kClipLengthTip);
+    for (std::size_t k = 0; k < captions_.size(); ++k) {
+        tips_->addArea(k + 1, rectOf(*captions_[k].box), captions_[k].description);
+    }
     // Tab goes down the left column, then the right, as in the Qt window.
     HWND order[] = {buttons_[layout::Source]->handle(),
                     buttons_[layout::Dest]->handle(),
@@ -204,6 +221,16 @@ void MainWindow::runCommand(layout::Button which) {
     if (which == layout::CutAll && model_.appState().songPath.empty()) unmarkRow();
     // An exit asked for during a batch ends the program once the batch has stopped.
     if (model_.exitRequested() && !model_.batchRunning()) close();
+}
+
+void MainWindow::show() {
+    ::ShowWindow(window_, SW_SHOW);
+    ::UpdateWindow(window_);
+    if (model_.sourceFolder.empty()) {
+        HWND source = buttons_[layout::Source]->handle();
+        ::SetFocus(source);
+        keys_.surround(source);
+    }
 }
 
 void MainWindow::close() {
@@ -337,6 +364,7 @@ void MainWindow::paintFace(HDC dc) const {
                     DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
     }
     ::SelectObject(dc, old);
+    paintRing(dc);
     if (progressShown_) {
         const RECT bar = rectOf(layout::kBatchProgress);
         fillRect(dc, bar, kProgressTrack);
@@ -346,6 +374,20 @@ void MainWindow::paintFace(HDC dc) const {
             fillRect(dc, RECT{bar.left, bar.top, bar.left + filled, bar.bottom}, kProgressDone);
         }
     }
+}
+
+void MainWindow::paintRing(HDC dc) const {
+    if (!keys_.ringTarget()) return;
+    const RECT ring = keys_.ringArea();
+    HGDIOBJ oldBrush = ::SelectObject(dc, ::GetStockObject(NULL_BRUSH));
+    HGDIOBJ oldPen = ::SelectObject(dc, ::GetStockObject(DC_PEN));
+    // The accent's deep shade outside, the accent itself inside.
+    ::SetDCPenColor(dc, kRingOuter);
+    ::RoundRect(dc, ring.left, ring.top, ring.right, ring.bottom, 10, 10);
+    ::SetDCPenColor(dc, kRingInner);
+    ::RoundRect(dc, ring.left + 1, ring.top + 1, ring.right - 1, ring.bottom - 1, 8, 8);
+    ::SelectObject(dc, oldPen);
+    ::SelectObject(dc, oldBrush);
 }
 
 std::unique_ptr<Bitmap> MainWindow::capture() {
@@ -431,6 +473,14 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             const int id = LOWORD(wParam);
             if (id >= kButtonIdBase && id < kButtonIdBase + layout::ButtonCount) {
                 runCommand(static_cast<layout::Button>(id - kButtonIdBase));
+            } else if (id == StopBatch) {
+                model_.requestStop();
+            } else if (id == ListAgain) {
+                listAgain();
+            } else if (id == Quit) {
+                close();
+            } else if (id == About) {
+                showAboutBox();
             } else if (id == kListId && HIWORD(wParam) == LBN_SELCHANGE) {
                 // Run once the list's own handling is over, so that a message
                 // about the song does not open inside it.
@@ -447,6 +497,10 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         case WM_CTLCOLORLISTBOX: return reinterpret_cast<LRESULT>(list_->background());
         case WM_LBUTTONDOWN: pressBackground(lParam); return 0;
+        case WM_RBUTTONDOWN:
+            // A right click on the brand artwork shows the About box.
+            if (inside(layout::kBrand, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)})) showAboutBox();
+            return 0;
         case WM_MOUSEMOVE:
             if (!onCaptionOrLed(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)})) setLeds(-1);
             return 0;

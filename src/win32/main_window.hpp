@@ -20,6 +20,8 @@
 #include "win32/skin.hpp"
 #include "win32/slider_control.hpp"
 #include "win32/song_list.hpp"
+#include "win32/tooltips.hpp"
+#include "win32/window_keys.hpp"
 #include "workflow/window_model.hpp"
 
 namespace quorvane::win32 {
@@ -40,8 +42,14 @@ public:
     Win32Services* ownServices() noexcept { return own_.get(); }
     PictureButton& button(ui::layout::Button which) { return *buttons_[which]; }
     SongList& list() noexcept { return *list_; }
+    ToolTips& toolTips() noexcept { return *tips_; }
     SliderControl& cutSlider() noexcept { return cutSlider_; }
     SliderControl& clipSlider() noexcept { return clipSlider_; }
+    WindowKeys& keys() noexcept { return keys_; }
+
+    // Shows the window; on the first start the keyboard, and the ring that
+    // shows it, begin on SOURCE.
+    void show();
 
     // Runs what a click on the button runs.
     void runCommand(ui::layout::Button which);
@@ -69,7 +77,8 @@ private:
         int reserve = 0;  // pixels kept free at the right for the artwork's tag
         std::string text;
         std::string shown;
-        bool sentences = false;  // shortened inside the names it gives, not in its words
+        bool sentences = false;        // shortened inside the names it gives, not in its words
+        std::string_view description;  // its tooltip while it shows its text whole
     };
 
     MainWindow(const PlatformServices* services);
@@ -89,6 +98,7 @@ private:
     void pressBackground(LPARAM at);
     bool onCaptionOrLed(POINT at) const;
     void close();
+    void paintRing(HDC dc) const;
 
     std::unique_ptr<Win32Services> own_;
     PlatformServices services_;
@@ -96,6 +106,7 @@ private:
     Skin skin_;
     HFONT font_ = nullptr;
     HWND window_ = nullptr;
+    WindowKeys keys_;
     SliderControl cutSlider_;
     SliderControl clipSlider_;
     WindowModel model_;
@@ -103,6 +114,7 @@ private:
     std::array<std::unique_ptr<PictureButton>, ui::layout::ButtonCount> buttons_;
     std::array<std::optional<bool>, 3> leds_;
     std::unique_ptr<SongList> list_;
+    std::unique_ptr<ToolTips> tips_;
     std::array<Caption, 8> captions_;
     bool progressShown_ = false;
     int progressCount_ = 0;

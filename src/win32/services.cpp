@@ -79,6 +79,7 @@ void MessagePump::processPendingEvents() {
             ::PostQuitMessage(static_cast<int>(message.wParam));
             return;
         }
+        if (translate && translate(message)) continue;
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }

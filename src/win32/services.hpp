@@ -48,6 +48,9 @@ public:
 class MessagePump final : public EventPump {
 public:
     void processPendingEvents() override;
+
+    // Takes each message first (the window's keys); true: handled.
+    std::function<bool(const MSG&)> translate;
 };
 
 class SleepPause final : public Pause {

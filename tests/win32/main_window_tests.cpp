@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "engine_test_util.hpp"
 #include "scripted_services.hpp"
 #include "ui/layout.hpp"
 #include "win32/main_window.hpp"
@@ -22,7 +24,7 @@ const std::vector<std::string> kSampleRows = {"FORMAT0_TEMPO_VOLUME.MID", "FORMA
 
 LPARAM at(int x, int y) { return MAKELPARAM(x, y); }
 
-class Win32Window : public testing::Test {
+class Win32Window : public ::testing::Test {
 protected:
     Win32Window() { window.model().batchPauseMs = 0; }
 
@@ -168,6 +170,57 @@ TEST_F(Win32Window, DraggingTheClipSlidersThumbSetsTheClipLength) {
     EXPECT_EQ(ValueTip::current(), nullptr);
     EXPECT_NE(slider.value(), start);
     EXPECT_EQ(window.shownCaption(layout::kClipLengthCaption), window.model().clipLengthText);
+}
+
+// A key pressed on `control`, as the message loop takes it.
+bool pressKey(MainWindow& window, HWND control, WPARAM key) {
+    const MSG message{control, WM_KEYDOWN, key, 0, 0, {}};
+    return window.keys().translate(message);
+}
+
+TEST_F(Win32Window, TabGoesDownTheLeftColumnThenTheRightWithTheRing) {
+    HWND source = window.button(layout::Source).handle();
+    ::SetFocus(source);
+    const HWND order[] = {window.button(layout::Dest).handle(),
+                          window.button(layout::CutAll).handle(),
+                          window.clipSlider().handle(),
+                          window.list().handle(),
+                          window.cutSlider().handle(),
+                          window.button(layout::Play).handle(),
+                          window.button(layout::CutOne).handle(),
+                          window.button(layout::Minimise).handle(),
+                          window.button(layout::Exit).handle(),
+                          source};
+    for (HWND next : order) {
+        EXPECT_TRUE(pressKey(window, ::GetFocus(), VK_TAB));
+        EXPECT_EQ(::GetFocus(), next);
+        EXPECT_EQ(window.keys().ringTarget(), next);
+    }
+    // A click hides the ring; the focus stays where it was.
+    const MSG click{window.handle(), WM_LBUTTONDOWN, MK_LBUTTON, at(300, 10), 0, {}};
+    EXPECT_FALSE(window.keys().translate(click));
+    EXPECT_EQ(window.keys().ringTarget(), nullptr);
+}
+
+TEST_F(Win32Window, F5ListsTheSourceAgainAndEscStopsNothingWithoutABatch) {
+    test::TempDir folder;
+    window.model().useSourceFolder(folder.path().string());
+    window.refresh();
+    EXPECT_EQ(window.list().count(), 0);
+    std::filesystem::copy_file(std::filesystem::path(QUORVANE_SAMPLES) / "format1_band.mid",
+                               folder.path() / "song.mid");
+    EXPECT_TRUE(pressKey(window, window.list().handle(), VK_F5));
+    EXPECT_EQ(rows(), std::vector<std::string>{"SONG.MID"});
+    EXPECT_TRUE(pressKey(window, window.list().handle(), VK_ESCAPE));
+    EXPECT_FALSE(window.model().batchRunning());
+    EXPECT_EQ(messages.messages, std::vector<std::string>{});
+}
+
+TEST_F(Win32Window, AFocusedButtonKeepsSpaceForItself) {
+    HWND dest = window.button(layout::Dest).handle();
+    ::SetFocus(dest);
+    EXPECT_FALSE(pressKey(window, dest, VK_SPACE)) << "the button presses itself";
+    EXPECT_TRUE(pressKey(window, window.list().handle(), VK_SPACE)) << "elsewhere Space plays";
 }
 
 TEST_F(Win32Window, TheSkinsPicturesAreInTheProgram) {
