@@ -1,5 +1,6 @@
 #include "win32/main_window.hpp"
 
+#include <shellapi.h>
 #include <windowsx.h>
 
 #include <stdexcept>
@@ -80,6 +81,8 @@ MainWindow::MainWindow(const PlatformServices* services)
     }
     buildControls();
     loadDesign();
+    // Folders and songs dropped from Explorer.
+    ::DragAcceptFiles(window_, TRUE);
 
     // The captions follow the sliders, whether the user drags them or a
     // command sets them.
@@ -326,6 +329,30 @@ void MainWindow::rowChosen(int row) {
     if (model_.appState().songPath.empty()) unmarkRow();
 }
 
+void MainWindow::openDrop(const DropRequest& request) {
+    model_.useSourceFolder(request.folder);
+    refresh();
+    markCurrentSong();
+    if (request.fileName.empty()) return;
+    const int row = model_.listIndexOf(request.fileName);
+    if (row >= 0) chooseRow(row);
+}
+
+void MainWindow::takeDrop(WPARAM parameter) {
+    const auto drop = messageHandle<HDROP>(parameter);
+    std::vector<std::string> paths;
+    const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT k = 0; k < count; ++k) {
+        std::wstring path(::DragQueryFileW(drop, k, nullptr, 0) + 1, L'\0');
+        path.resize(::DragQueryFileW(drop, k, path.data(), static_cast<UINT>(path.size())));
+        paths.push_back(narrow(path));
+    }
+    ::DragFinish(drop);
+    // A drop during a CUT ALL, or of anything but one folder or one song, does nothing.
+    if (model_.batchRunning()) return;
+    if (const std::optional<DropRequest> request = dropRequest(paths)) openDrop(*request);
+}
+
 void MainWindow::unmarkRow() { list_->markRow(-1); }
 
 void MainWindow::setLeds(int lit) {
@@ -505,6 +532,7 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             if (!onCaptionOrLed(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)})) setLeds(-1);
             return 0;
         case WM_CLOSE: close(); return 0;
+        case WM_DROPFILES: takeDrop(wParam); return 0;
         default: break;
     }
     return ::DefWindowProcW(window_, message, wParam, lParam);

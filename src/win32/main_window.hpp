@@ -22,6 +22,7 @@
 #include "win32/song_list.hpp"
 #include "win32/tooltips.hpp"
 #include "win32/window_keys.hpp"
+#include "workflow/drop_request.hpp"
 #include "workflow/window_model.hpp"
 
 namespace quorvane::win32 {
@@ -61,6 +62,9 @@ public:
     void listAgain();
     // After a new listing: marks the current song's row, or none.
     void markCurrentSong();
+    // What a drop of `request` on the window does: the folder listed as the
+    // source, and a dropped file chosen in its list.
+    void openDrop(const DropRequest& request);
     // Lights LED `lit` (0 to 2; -1 for none) and darkens the others.
     void setLeds(int lit);
     // Whether LED `index` is lit; nothing while it shows no picture yet.
@@ -99,6 +103,7 @@ private:
     bool onCaptionOrLed(POINT at) const;
     void close();
     void paintRing(HDC dc) const;
+    void takeDrop(WPARAM drop);  // WM_DROPFILES
 
     std::unique_ptr<Win32Services> own_;
     PlatformServices services_;

@@ -30,6 +30,12 @@ Pointee& messageData(LPARAM parameter) {
     return *reinterpret_cast<Pointee*>(parameter);  // NOLINT(performance-no-int-to-ptr): the message holds a pointer
 }
 
+// The handle a message's parameter holds.
+template <class Handle>
+Handle messageHandle(WPARAM parameter) {
+    return reinterpret_cast<Handle>(parameter);  // NOLINT(performance-no-int-to-ptr): the message holds a handle
+}
+
 // A child window's id, where CreateWindowEx takes it in place of a menu.
 inline HMENU childId(int id) {
     return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));  // NOLINT(performance-no-int-to-ptr): as the API wants

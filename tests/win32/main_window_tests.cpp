@@ -223,6 +223,23 @@ TEST_F(Win32Window, AFocusedButtonKeepsSpaceForItself) {
     EXPECT_TRUE(pressKey(window, window.list().handle(), VK_SPACE)) << "elsewhere Space plays";
 }
 
+TEST_F(Win32Window, ADroppedSongIsChosenInItsFoldersList) {
+    const std::filesystem::path samples(QUORVANE_SAMPLES);
+    EXPECT_FALSE(dropRequest({(samples / "README.md").string()})) << "no song";
+    EXPECT_FALSE(
+        dropRequest({(samples / "format1_band.mid").string(), (samples / "format0_tempo_volume.mid").string()}))
+        << "two songs";
+    const auto request = dropRequest({(samples / "format1_div96_plain.mid").string()});
+    ASSERT_TRUE(request);
+    window.openDrop(*request);
+    EXPECT_EQ(rows(), kSampleRows);
+    EXPECT_EQ(window.list().currentRow(), 2);
+    EXPECT_EQ(window.model().appState().listedName, "FORMAT1_DIV96_PLAIN.MID");
+    // A folder alone lists it, choosing nothing.
+    window.openDrop(*dropRequest({QUORVANE_SAMPLES}));
+    EXPECT_EQ(rows(), kSampleRows);
+}
+
 TEST_F(Win32Window, TheSkinsPicturesAreInTheProgram) {
     Skin skin;
     for (const layout::ButtonPlace& button : layout::kButtons) {
