@@ -25,6 +25,7 @@
 #include "win32/main_window.hpp"
 #include "win32/png_file.hpp"
 #include "win32/wide_text.hpp"
+#include "win32/window_settings.hpp"
 
 namespace {
 
@@ -90,6 +91,12 @@ int run() {
         return 1;
     }
 
+    // The folders, clip length and place of the last run; the options below
+    // come on top. A picture taken unattended shows the window as it starts
+    // for everybody, and remembers nothing.
+    quorvane::win32::WindowSettings settings;
+    if (!unattended) settings.restore(*window);
+
     using quorvane::ui::layout::Button;
     auto& services = *window->ownServices();
     services.messages.toStandardError = unattended;
@@ -121,7 +128,9 @@ int run() {
         }
         return services.messages.shown > 0 ? 1 : 0;  // the picture is saved either way
     }
-    return messageLoop(window->keys());
+    const int status = messageLoop(window->keys());
+    settings.save(*window);
+    return status;
 }
 
 }  // namespace

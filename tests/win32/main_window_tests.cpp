@@ -13,6 +13,7 @@
 #include "win32/main_window.hpp"
 #include "win32/skin.hpp"
 #include "win32/value_tip.hpp"
+#include "win32/window_settings.hpp"
 
 namespace quorvane::win32 {
 namespace {
@@ -238,6 +239,37 @@ TEST_F(Win32Window, ADroppedSongIsChosenInItsFoldersList) {
     // A folder alone lists it, choosing nothing.
     window.openDrop(*dropRequest({QUORVANE_SAMPLES}));
     EXPECT_EQ(rows(), kSampleRows);
+}
+
+TEST_F(Win32Window, RemembersItsFoldersClipLengthAndPlaceInAnIniFile) {
+    test::TempDir home;
+    const std::string dest = home.file("\u00e9t\u00e9 \u2603");  // a name no code page holds
+    std::filesystem::create_directory(pathFromUtf8(dest));
+    WindowSettings settings(home.file("Quorvane\\quorvane.ini"));
+    window.model().useSourceFolder(QUORVANE_SAMPLES);
+    window.model().useDestFolder(dest);
+    window.clipSlider().setValue(45);
+    ::SetWindowPos(window.handle(), nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    settings.save(window);
+
+    MainWindow again(services);
+    settings.restore(again);
+    EXPECT_EQ(again.model().sourceFolder, window.model().sourceFolder);
+    EXPECT_EQ(again.model().appState().destFolder, dest);
+    EXPECT_EQ(again.list().count(), 3);
+    EXPECT_EQ(again.clipSlider().value(), 45);
+    RECT frame;
+    ::GetWindowRect(again.handle(), &frame);
+    EXPECT_EQ(frame.left, 40);
+    EXPECT_EQ(frame.top, 30);
+
+    // A folder gone since is forgotten, without a word.
+    std::filesystem::remove(pathFromUtf8(dest));
+    MainWindow third(services);
+    settings.restore(third);
+    EXPECT_EQ(third.model().appState().destFolder, "");
+    EXPECT_EQ(third.model().sourceFolder, window.model().sourceFolder);
+    EXPECT_EQ(messages.messages, std::vector<std::string>{});
 }
 
 TEST_F(Win32Window, TheSkinsPicturesAreInTheProgram) {
