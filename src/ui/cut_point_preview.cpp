@@ -1,5 +1,6 @@
 #include "ui/cut_point_preview.hpp"
 
+#include "ui/face_texts.hpp"
 #include "workflow/window_model.hpp"
 
 #ifdef QUORVANE_WITH_PREVIEW
@@ -70,7 +71,7 @@ int CutPointPreview::voicesHeard() const { return player_ ? player_->voicesHeard
 
 #else
 
-std::string CutPointPreview::toggle() { return "Audio previews are not part of this build."; }
+std::string CutPointPreview::toggle() { return std::string(texts::kNoPreview); }
 bool CutPointPreview::playing() const { return false; }
 std::uint64_t CutPointPreview::framesPlayed() const { return 0; }
 int CutPointPreview::voicesHeard() const { return 0; }

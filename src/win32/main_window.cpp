@@ -208,8 +208,9 @@ void MainWindow::runCommand(layout::Button which) {
         case layout::Minimise: ::ShowWindow(window_, SW_MINIMIZE); return;
         case layout::Exit: close(); return;
         case layout::Play:
-            // Previews are not played on Windows yet.
             if (model_.batchRunning() || model_.measuring()) return;
+            // The cut point is not heard on Windows yet.
+            model_.status = std::string(ui::texts::kNoPreview);
             break;
         case layout::ButtonCount: return;
     }
