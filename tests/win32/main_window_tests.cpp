@@ -102,6 +102,17 @@ TEST_F(Win32Window, AChosenRowMakesItsSongCurrent) {
     EXPECT_NE(window.shownCaption(layout::kSongPathCaption).find("format1_band.mid"), std::string::npos);
 }
 
+TEST_F(Win32Window, ABrokenSongGivesOneMessageAndStaysUnmarked) {
+    test::TempDir folder;
+    folder.write("broken.mid", test::Bytes{'M', 'T', 'h', 'd', 0, 0});
+    window.model().useSourceFolder(folder.path().string());
+    window.refresh();
+    ASSERT_EQ(rows(), std::vector<std::string>{"BROKEN.MID"});
+    window.chooseRow(0);
+    EXPECT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(window.list().currentRow(), -1);
+}
+
 TEST_F(Win32Window, AButtonShowsItsPressedPictureWhileHeldAndNoneBefore) {
     PictureButton& button = window.button(layout::CutOne);
     EXPECT_EQ(button.pictureName(), "") << "the background shows the button until its first press";
