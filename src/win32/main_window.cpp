@@ -131,7 +131,8 @@ MainWindow::~MainWindow() {
 }
 
 HWND MainWindow::createFrame() {
-    static const bool kRegistered = registerClass(kClassName, &MainWindow::procedure);
+    // With the program's icon (resource 1), for the taskbar and Alt+Tab.
+    static const bool kRegistered = registerClass(kClassName, &MainWindow::procedure, IDC_ARROW, MAKEINTRESOURCEW(1));
     if (!kRegistered) throw std::runtime_error("the window class cannot be registered");
     // Borderless, with the system menu and minimise box the taskbar offers.
     HWND window = ::CreateWindowExW(WS_EX_APPWINDOW, kClassName, kApplicationTitle,

@@ -41,13 +41,20 @@ inline HMENU childId(int id) {
     return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));  // NOLINT(performance-no-int-to-ptr): as the API wants
 }
 
-// Registers a window class of the program once; false when it cannot be.
-inline bool registerClass(const wchar_t* name, WNDPROC procedure, LPCWSTR cursor = IDC_ARROW) {
+// Registers a window class of the program; false when it cannot be. `icon`
+// names an icon resource of the program, if any.
+inline bool registerClass(const wchar_t* name, WNDPROC procedure, LPCWSTR cursor = IDC_ARROW, LPCWSTR icon = nullptr) {
     WNDCLASSEXW type{};
     type.cbSize = sizeof(type);
     type.lpfnWndProc = procedure;
     type.hInstance = ::GetModuleHandleW(nullptr);
     type.hCursor = ::LoadCursorW(nullptr, cursor);
+    if (icon) {
+        type.hIcon = ::LoadIconW(type.hInstance, icon);
+        type.hIconSm =
+            static_cast<HICON>(::LoadImageW(type.hInstance, icon, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                            ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    }
     type.lpszClassName = name;
     return ::RegisterClassExW(&type) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
