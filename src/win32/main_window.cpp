@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "platform/files.hpp"
@@ -135,10 +136,14 @@ HWND MainWindow::createFrame() {
     static const bool kRegistered = registerClass(kClassName, &MainWindow::procedure, IDC_ARROW, MAKEINTRESOURCEW(1));
     if (!kRegistered) throw std::runtime_error("the window class cannot be registered");
     // Borderless, with the system menu and minimise box the taskbar offers.
-    HWND window = ::CreateWindowExW(WS_EX_APPWINDOW, kClassName, kApplicationTitle,
-                                    WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
-                                    CW_USEDEFAULT, layout::kWindowWidth, layout::kWindowHeight, nullptr, nullptr,
-                                    ::GetModuleHandleW(nullptr), nullptr);
+    // In the middle of the work area until a place is remembered.
+    RECT work{0, 0, layout::kWindowWidth, layout::kWindowHeight};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int left = std::max<int>(work.left, (work.left + work.right - layout::kWindowWidth) / 2);
+    const int top = std::max<int>(work.top, (work.top + work.bottom - layout::kWindowHeight) / 2);
+    HWND window = ::CreateWindowExW(
+        WS_EX_APPWINDOW, kClassName, kApplicationTitle, WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, left,
+        top, layout::kWindowWidth, layout::kWindowHeight, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
     if (!window) throw std::runtime_error("the window cannot be created");
     return window;
 }
