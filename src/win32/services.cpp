@@ -57,6 +57,12 @@ std::optional<std::string> SystemFolderPicker::pickFolder(const std::string& tit
 
 void writeStandardError(const std::string& line) {
     HANDLE error = ::GetStdHandle(STD_ERROR_HANDLE);
+    // A window program started from a console has none of its own: it
+    // writes to the console it was started from.
+    if ((error == nullptr || error == INVALID_HANDLE_VALUE) && ::AttachConsole(ATTACH_PARENT_PROCESS)) {
+        error = ::CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        ::SetStdHandle(STD_ERROR_HANDLE, error);
+    }
     if (error == nullptr || error == INVALID_HANDLE_VALUE) return;
     DWORD written = 0;
     ::WriteFile(error, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
