@@ -1,16 +1,14 @@
 #include "ui/cut_point_preview.hpp"
 
-#include "ui/face_texts.hpp"
 #include "workflow/window_model.hpp"
 
 #ifdef QUORVANE_WITH_PREVIEW
 #include <new>
 #include <optional>
 
-#include "engine/errors.hpp"
 #include "preview/player.hpp"
-#include "preview/preview_clip.hpp"
 #include "preview/soundfont.hpp"
+#include "workflow/cut_point_play.hpp"
 #else
 namespace quorvane::preview {
 class Player {};
@@ -37,32 +35,42 @@ void CutPointPreview::useSoundFont(std::string path) {
 
 #ifdef QUORVANE_WITH_PREVIEW
 
-std::string CutPointPreview::toggle() {
-    if (playing()) {
-        player_->stop();
-        return "Preview stopped.";
-    }
-    try {
-        const auto cut = model_.pendingCut();
-        if (!cut) {
-            if (model_.appState().songPath.empty()) return "Nothing to play: choose a song in the list first.";
-            if (std::string refusal = model_.formatRefusal(); !refusal.empty()) return refusal;
-            return "Nothing to play: move CUT POINT past the start.";
-        }
-        preview::SongEvents clip = preview::cutEnding(cut->first, cut->second);
+namespace {
+
+// The FluidSynth player, made on first use with the SoundFont and driver
+// chosen by then.
+class FluidSynthPlayer final : public ClipPlayer {
+public:
+    FluidSynthPlayer(std::unique_ptr<preview::Player>& player, const std::string& soundFont, const std::string& driver,
+                     const std::string& fileName)
+        : player_(player), soundFont_(soundFont), driver_(driver), fileName_(fileName) {}
+
+    bool play(preview::SongEvents clip) override {
         if (!player_) {
             constexpr int kSampleRate = 44100;
             player_ = std::make_unique<preview::Player>(
                 preview::findSoundFont(soundFont_.empty() ? std::nullopt : std::optional(soundFont_)), kSampleRate,
                 driver_, fileName_);
         }
-        if (!player_->play(std::move(clip))) return "No audio device: the preview cannot play.";
-        return "Playing the last 5 s before the cut.";
-    } catch (const FileError& error) {
-        return userMessage(error);
-    } catch (const std::bad_alloc&) {
-        return "Not enough memory to play the cut point.";
+        return player_->play(std::move(clip));
     }
+    void stop() override {
+        if (player_) player_->stop();
+    }
+    bool playing() const override { return player_ && player_->playing(); }
+
+private:
+    std::unique_ptr<preview::Player>& player_;
+    const std::string& soundFont_;
+    const std::string& driver_;
+    const std::string& fileName_;
+};
+
+}  // namespace
+
+std::string CutPointPreview::toggle() {
+    FluidSynthPlayer player(player_, soundFont_, driver_, fileName_);
+    return toggleCutPointPreview(model_, player);
 }
 
 bool CutPointPreview::playing() const { return player_ && player_->playing(); }
@@ -71,7 +79,7 @@ int CutPointPreview::voicesHeard() const { return player_ ? player_->voicesHeard
 
 #else
 
-std::string CutPointPreview::toggle() { return std::string(texts::kNoPreview); }
+std::string CutPointPreview::toggle() { return "Audio previews are not part of this build."; }
 bool CutPointPreview::playing() const { return false; }
 std::uint64_t CutPointPreview::framesPlayed() const { return 0; }
 int CutPointPreview::voicesHeard() const { return 0; }

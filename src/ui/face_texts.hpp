@@ -17,9 +17,6 @@ inline constexpr std::string_view kAbout =
 // The one place the licence is named in the program.
 inline constexpr std::string_view kLicence = "Licence: MIT. The program comes with no warranty.";
 
-// The status line after the play button in a build without audio previews.
-inline constexpr std::string_view kNoPreview = "Audio previews are not part of this build.";
-
 // The picture buttons' tooltips, in the order of layout::Button.
 inline constexpr std::array<std::string_view, layout::ButtonCount> kButtonTips{{
     "SOURCE (Ctrl+O): choose the folder of songs to cut. Its .mid files are listed; F5 lists them again. "

@@ -12,6 +12,7 @@
 #include "win32/about_box.hpp"
 #include "ui/face_texts.hpp"
 #include "win32/caption_text.hpp"
+#include "workflow/cut_point_play.hpp"
 #include "win32/window_handler.hpp"
 #include "win32/value_tip.hpp"
 #include "win32/wide_text.hpp"
@@ -29,6 +30,9 @@ constexpr int kCutSliderId = 201;
 constexpr int kClipSliderId = 202;
 // Posted by the list: a row was chosen, handled once the list's own work is over.
 constexpr UINT kRowChosen = WM_APP + 2;
+// The timer that notices a preview that has played to its end.
+constexpr UINT_PTR kPreviewWatch = 1;
+constexpr UINT kPreviewWatchMs = 200;
 
 // The batch bar's colours: the artwork's light edge for the part still to
 // do, the accent for the part done.
@@ -215,8 +219,9 @@ void MainWindow::runCommand(layout::Button which) {
         case layout::Exit: close(); return;
         case layout::Play:
             if (model_.batchRunning() || model_.measuring()) return;
-            // The cut point is not heard on Windows yet.
-            model_.status = std::string(ui::texts::kNoPreview);
+            model_.status = toggleCutPointPreview(model_, player_);
+            // A preview that plays to its end says so, instead of "Playing" for ever.
+            if (player_.playing()) ::SetTimer(window_, kPreviewWatch, kPreviewWatchMs, nullptr);
             break;
         case layout::ButtonCount: return;
     }
@@ -537,6 +542,12 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_MOUSEMOVE:
             if (!onCaptionOrLed(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)})) setLeds(-1);
+            return 0;
+        case WM_TIMER:
+            if (wParam == kPreviewWatch && !followPreview(model_, player_.playing())) {
+                ::KillTimer(window_, kPreviewWatch);
+                refresh();
+            }
             return 0;
         case WM_CLOSE: close(); return 0;
         case WM_DROPFILES: takeDrop(wParam); return 0;

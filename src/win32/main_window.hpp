@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ui/layout.hpp"
+#include "win32/midi_player.hpp"
 #include "win32/picture_button.hpp"
 #include "win32/services.hpp"
 #include "win32/skin.hpp"
@@ -46,6 +47,7 @@ public:
     ToolTips& toolTips() noexcept { return *tips_; }
     SliderControl& cutSlider() noexcept { return cutSlider_; }
     SliderControl& clipSlider() noexcept { return clipSlider_; }
+    MidiPlayer& player() noexcept { return player_; }
     WindowKeys& keys() noexcept { return keys_; }
 
     // Shows the window; on the first start the keyboard, and the ring that
@@ -115,6 +117,8 @@ private:
     SliderControl cutSlider_;
     SliderControl clipSlider_;
     WindowModel model_;
+
+    MidiPlayer player_;  // the play button's
 
     std::array<std::unique_ptr<PictureButton>, ui::layout::ButtonCount> buttons_;
     std::array<std::optional<bool>, 3> leds_;
