@@ -11,7 +11,6 @@
 #include "slider/stored_sliders.hpp"
 #include "win32/about_box.hpp"
 #include "ui/face_texts.hpp"
-#include "win32/caption_text.hpp"
 #include "workflow/cut_point_play.hpp"
 #include "win32/window_handler.hpp"
 #include "win32/value_tip.hpp"
@@ -38,7 +37,6 @@ constexpr UINT kPreviewWatchMs = 200;
 // do, the accent for the part done.
 constexpr COLORREF kProgressTrack = RGB(0x45, 0x4b, 0x55);
 constexpr COLORREF kProgressDone = RGB(0x3e, 0xc7, 0xe0);
-constexpr COLORREF kCaptionText = RGB(0xff, 0xff, 0xff);
 constexpr COLORREF kRingInner = RGB(0x3e, 0xc7, 0xe0);  // the artwork's accent
 constexpr COLORREF kRingOuter = RGB(0x0f, 0x6f, 0x82);  // and its deep shade, for the glow
 
@@ -130,6 +128,7 @@ MainWindow::~MainWindow() {
     // The controls go with their windows; the frame goes last.
     for (auto& button : buttons_) button.reset();
     list_.reset();
+    captions_.reset();
     tips_.reset();
     ::DestroyWindow(window_);
     ::DeleteObject(font_);
@@ -165,24 +164,24 @@ void MainWindow::buildControls() {
     list_ = std::make_unique<SongList>(window_, kListId, font_);
 
     namespace texts = ui::texts;
-    captions_ = {{
-        {&layout::kSourceFolderCaption, layout::kSourceFolderTag, {}, {}, false, texts::kSourceFolderCaption},
-        {&layout::kDestFolderCaption, layout::kDestFolderTag, {}, {}, false, texts::kDestFolderCaption},
-        {&layout::kSongPathCaption, layout::kSongPathTag, {}, {}, false, texts::kSongPathCaption},
-        {&layout::kListedCountCaption, 0, {}, {}, false, texts::kListedCountCaption},
-        {&layout::kCutCountCaption, 0, {}, {}, false, texts::kCutCountCaption},
-        {&layout::kClipLengthCaption, 0, {}, {}, false, texts::kClipLengthCaption},
-        {&layout::kCutPointTimeCaption, 0, {}, {}, false, texts::kCutPointTimeCaption},
-        {&layout::kStatusCaption, 0, {}, {}, true, texts::kStatusCaption},
-    }};
     tips_ = std::make_unique<ToolTips>(window_);
     for (int b = 0; b < layout::ButtonCount; ++b) tips_->addControl(buttons_[b]->handle(), texts::kButtonTips[b]);
     tips_->addControl(list_->handle(), texts::kSongListTip);
     tips_->addControl(cutSlider_.handle(), texts::kCutPointTip);
     tips_->addControl(clipSlider_.handle(), texts::kClipLengthTip);
-    for (std::size_t k = 0; k < captions_.size(); ++k) {
-        tips_->addArea(k + 1, rectOf(*captions_[k].box), captions_[k].description);
-    }
+    // In the order refresh() shows them.
+    captions_ = std::make_unique<Captions>(
+        window_, font_, *tips_,
+        std::vector<Captions::Place>{
+            {&layout::kSourceFolderCaption, layout::kSourceFolderTag, false, texts::kSourceFolderCaption},
+            {&layout::kDestFolderCaption, layout::kDestFolderTag, false, texts::kDestFolderCaption},
+            {&layout::kSongPathCaption, layout::kSongPathTag, false, texts::kSongPathCaption},
+            {&layout::kListedCountCaption, 0, false, texts::kListedCountCaption},
+            {&layout::kCutCountCaption, 0, false, texts::kCutCountCaption},
+            {&layout::kClipLengthCaption, 0, false, texts::kClipLengthCaption},
+            {&layout::kCutPointTimeCaption, 0, false, texts::kCutPointTimeCaption},
+            {&layout::kStatusCaption, 0, true, texts::kStatusCaption},
+        });
     // Tab goes down the left column, then the right, as in the Qt window.
     HWND order[] = {buttons_[layout::Source]->handle(),
                     buttons_[layout::Dest]->handle(),
@@ -274,7 +273,8 @@ void MainWindow::refresh() {
     const std::string* texts[] = {&model_.sourceFolder, &state.destFolder, &state.shownPath,
                                   &model_.listedCount,  &model_.cutCount,  &model_.clipLengthText,
                                   &model_.cutPointTime, &model_.status};
-    for (std::size_t k = 0; k < captions_.size(); ++k) setCaption(captions_[k], *texts[k]);
+    const auto names = [this] { return shortenableNames(); };
+    for (std::size_t k = 0; k < std::size(texts); ++k) captions_->show(k, *texts[k], names);
     std::vector<std::string> rows;
     rows.reserve(model_.songs.size());
     for (const ListedSong& item : model_.songs) rows.push_back(item.text);
@@ -283,17 +283,6 @@ void MainWindow::refresh() {
     for (layout::Button waiting : {layout::Source, layout::Dest, layout::CutAll, layout::CutOne, layout::Play}) {
         ::EnableWindow(buttons_[waiting]->handle(), !model_.batchRunning());
     }
-}
-
-int MainWindow::textWidth(std::string_view text) const {
-    const std::wstring wide = widen(text);
-    HDC dc = ::GetDC(window_);
-    HGDIOBJ old = ::SelectObject(dc, font_);
-    SIZE size{};
-    ::GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(window_, dc);
-    return size.cx;
 }
 
 std::vector<std::string> MainWindow::shortenableNames() const {
@@ -308,23 +297,7 @@ std::vector<std::string> MainWindow::shortenableNames() const {
     return names;
 }
 
-void MainWindow::setCaption(Caption& caption, const std::string& text) {
-    if (text == caption.text && !caption.shown.empty()) return;
-    caption.text = text;
-    const int room = std::max(0, caption.box->width - caption.reserve);
-    const TextWidth width = [this](std::string_view t) { return textWidth(t); };
-    caption.shown =
-        caption.sentences ? shortenCaption(text, room, shortenableNames(), width) : elideMiddle(text, room, width);
-    RECT box = rectOf(*caption.box);
-    ::InvalidateRect(window_, &box, FALSE);
-}
-
-std::string MainWindow::shownCaption(const layout::Box& box) const {
-    for (const Caption& caption : captions_) {
-        if (caption.box == &box) return caption.shown;
-    }
-    return {};
-}
+std::string MainWindow::shownCaption(const layout::Box& box) const { return captions_->shown(box); }
 
 void MainWindow::chooseRow(int row) {
     list_->markRow(row);
@@ -393,16 +366,7 @@ void MainWindow::paintFace(HDC dc) const {
         const layout::LedPlace& led = layout::kLeds[k];
         skin_.picture(*leds_[k] ? led.lit : led.dark).draw(dc, led.box.left, led.box.top);
     }
-    HGDIOBJ old = ::SelectObject(dc, font_);
-    ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, kCaptionText);
-    for (const Caption& caption : captions_) {
-        const std::wstring text = widen(caption.shown);
-        RECT box = rectOf(*caption.box);
-        ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box,
-                    DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
-    }
-    ::SelectObject(dc, old);
+    if (captions_) captions_->paint(dc);
     paintRing(dc);
     if (progressShown_) {
         const RECT bar = rectOf(layout::kBatchProgress);
@@ -462,9 +426,7 @@ std::unique_ptr<Bitmap> MainWindow::capture() {
 }
 
 bool MainWindow::onCaptionOrLed(POINT at) const {
-    for (const Caption& caption : captions_) {
-        if (inside(*caption.box, at)) return true;
-    }
+    if (captions_ && captions_->contain(at)) return true;
     for (const layout::LedPlace& led : layout::kLeds) {
         if (inside(led.box, at)) return true;
     }
@@ -532,9 +494,11 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             if (own_) own_->executor.runWaitingResults();
             return 0;
         case WM_DRAWITEM:
-            if (wParam == kListId) list_->drawItem(messageData<const DRAWITEMSTRUCT>(lParam));
+            if (wParam == kListId && list_) list_->drawItem(messageData<const DRAWITEMSTRUCT>(lParam));
             return TRUE;
-        case WM_CTLCOLORLISTBOX: return reinterpret_cast<LRESULT>(list_->background());
+        case WM_CTLCOLORLISTBOX:
+            if (!list_) break;
+            return reinterpret_cast<LRESULT>(list_->background());
         case WM_LBUTTONDOWN: pressBackground(lParam); return 0;
         case WM_RBUTTONDOWN:
             // A right click on the brand artwork shows the About box.

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ui/layout.hpp"
+#include "win32/captions.hpp"
 #include "win32/midi_player.hpp"
 #include "win32/picture_button.hpp"
 #include "win32/services.hpp"
@@ -78,15 +79,6 @@ public:
     std::unique_ptr<Bitmap> capture();
 
 private:
-    struct Caption {
-        const ui::layout::Box* box;
-        int reserve = 0;  // pixels kept free at the right for the artwork's tag
-        std::string text;
-        std::string shown;
-        bool sentences = false;        // shortened inside the names it gives, not in its words
-        std::string_view description;  // its tooltip while it shows its text whole
-    };
-
     MainWindow(const PlatformServices* services);
     static HWND createFrame();
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -95,9 +87,8 @@ private:
     void loadDesign();
     // The background, LEDs, captions and batch progress (not the controls).
     void paintFace(HDC dc) const;
-    void setCaption(Caption& caption, const std::string& text);
+    // The names the status line may shorten: files and folders it may give.
     std::vector<std::string> shortenableNames() const;
-    int textWidth(std::string_view text) const;
     void rowChosen(int row);
     void unmarkRow();
     void followBatch(const BatchProgress& progress);
@@ -124,7 +115,7 @@ private:
     std::array<std::optional<bool>, 3> leds_;
     std::unique_ptr<SongList> list_;
     std::unique_ptr<ToolTips> tips_;
-    std::array<Caption, 8> captions_;
+    std::unique_ptr<Captions> captions_;
     bool progressShown_ = false;
     int progressCount_ = 0;
     int progressDone_ = 0;
