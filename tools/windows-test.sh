@@ -32,3 +32,8 @@ mkdir -p "$WINEPREFIX"
 "$wineserver" -p
 "$wine" wineboot -i >/dev/null 2>&1
 ctest --preset windows-gui
+# The zip and the installer, and the installer run and undone under Wine,
+# the window and its Start-menu entry included.
+(cd build/windows-gui && cpack >/dev/null)
+QUORVANE_EXPECT_GUI=1 bash tests/win32/installer_check.sh \
+  build/windows-gui/Quorvane-"$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/windows-gui/CMakeCache.txt)"-win64.exe "$wine"

@@ -1,6 +1,5 @@
 #include "commands.hpp"
 
-#include <charconv>
 #include <cmath>
 #include <iomanip>
 #include <ostream>
@@ -10,6 +9,7 @@
 #include "core/cut_service.hpp"
 #include "core/error_messages.hpp"
 #include "engine/music_time.hpp"
+#include "engine/time_point.hpp"
 #include "progress_line.hpp"
 
 namespace quorvane::cli {
@@ -65,33 +65,11 @@ private:
     bool barShown_ = false;  // the terminal's line holds the bar
 };
 
-// A decimal number without sign or exponent: digits, at most one point.
-std::optional<double> plainNumber(std::string_view text) {
-    if (text.empty() || text.front() == '.' || text.back() == '.') return std::nullopt;
-    if (text.find_first_not_of("0123456789.") != std::string_view::npos) return std::nullopt;
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
-    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
-}
-
 }  // namespace
 
 std::optional<double> parseClipLength(std::string_view text) {
-    std::optional<double> seconds;
-    const std::size_t colon = text.find(':');
-    if (colon == std::string_view::npos) {
-        seconds = plainNumber(text);
-    } else {
-        const std::string_view minutes = text.substr(0, colon);
-        const std::optional<double> rest = plainNumber(text.substr(colon + 1));
-        if (minutes.find_first_not_of("0123456789") != std::string_view::npos || !rest || *rest >= 60)
-            return std::nullopt;
-        const std::optional<double> whole = plainNumber(minutes);
-        if (!whole) return std::nullopt;
-        seconds = *whole * 60 + *rest;
-    }
-    if (!seconds || !(*seconds > 0) || !std::isfinite(*seconds)) return std::nullopt;
+    const std::optional<double> seconds = parseSeconds(text);
+    if (!seconds || !(*seconds > 0)) return std::nullopt;
     return seconds;
 }
 
@@ -154,6 +132,20 @@ int runCutToSeconds(const std::string& file, double seconds, const std::optional
     }
     err << terminalText(cut.song.diskName) << ": cut at " << cut.clipTime << '\n';
     out << cut.cutFile << '\n';
+    return kExitOk;
+}
+
+int runClip(const std::string& file, const ClipPlan& plan, std::ostream& out, std::ostream& err,
+            const CutHook& afterCut) {
+    ClipOutcome clip;
+    try {
+        clip = clipSong(file, plan, afterCut);
+    } catch (...) {
+        return failed(err, std::current_exception(), file);
+    }
+    err << terminalText(clip.song.diskName) << ": clip from " << minutesSeconds(wholeSeconds(clip.startSeconds))
+        << " to " << minutesSeconds(wholeSeconds(clip.endSeconds)) << '\n';
+    out << clip.clipFile << '\n';
     return kExitOk;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/clips.hpp"
 #include "core/cut_service.hpp"
 
 namespace quorvane::cli {
@@ -45,5 +46,11 @@ int runCutToSeconds(const std::string& file, double seconds, const std::optional
 // cores), with the same log, files and output as one by one.
 int runCutAll(const std::string& folder, double seconds, const std::optional<std::string>& dest, std::ostream& out,
               std::ostream& err, int barColumns = 0, const CutHook& afterCut = {}, int jobs = 1);
+
+// `quorvane clip FILE --from T [--to T | --length S] [--out FILE | --dest DIR]`:
+// a clip from anywhere in FILE, the song's state carried to its start. Prints
+// the path written.
+int runClip(const std::string& file, const ClipPlan& plan, std::ostream& out, std::ostream& err,
+            const CutHook& afterCut = {});
 
 }  // namespace quorvane::cli

@@ -84,7 +84,43 @@ int main(int rawArgc, char** rawArgv) {
                      "Files cut at once, 1 to 256 (default: the number of cores; 1: one after another)")
         ->check(CLI::Range(1, 256));
 
-    std::vector<CLI::App*> subcommands{info, cut, cutAll};
+    std::string clipFile;
+    quorvane::ClipPlan clipPlan;
+    std::string clipFrom;
+    std::optional<std::string> clipTo, clipOut, clipDest, clipSnap, clipEnd, clipNotes;
+    std::optional<double> clipSeconds;
+    CLI::App* clip =
+        app.add_subcommand("clip", "Write a clip from anywhere in a MIDI file, the song's state carried to its start");
+    clip->add_option("FILE", clipFile, "MIDI file")->required();
+    const CLI::Validator timePoint(
+        [](const std::string& text) -> std::string {
+            return quorvane::parseTimePoint(text) ? ""
+                                                  : "a point is seconds (12.5), mm:ss (1:02.5), bar:N (the first bar "
+                                                    "is 1), marker:TEXT or tick:N";
+        },
+        "T");
+    clip->add_option("--from", clipFrom, "Where the clip starts: 12.5, 1:02.5, bar:17, marker:Chorus or tick:7680")
+        ->required()
+        ->check(timePoint);
+    auto* toOption =
+        clip->add_option("--to", clipTo, "Where it ends, in the same ways (default: the song's end)")->check(timePoint);
+    auto* lengthOption =
+        clip->add_option("--length", clipSeconds, "How long it lasts: seconds (12.5) or mm:ss")->transform(clipLength);
+    toOption->excludes(lengthOption);
+    auto* outOption = clip->add_option("--out,-o", clipOut, "The clip file to write (default: NAME-FROM-CUT.mid)");
+    auto* clipDestOption =
+        clip->add_option("--dest,-d", clipDest, "Destination folder, which must exist (default: beside the source)")
+            ->check(folderName);
+    outOption->excludes(clipDestOption);
+    clip->add_option("--snap", clipSnap, "bar: start at the bar line at or before --from")
+        ->check(CLI::IsMember({"bar"}));
+    clip->add_option("--end", clipEnd,
+                     "exact: end at the time asked (default: Format 1 at the next bar line, as cuts end)")
+        ->check(CLI::IsMember({"exact"}));
+    clip->add_option("--notes", clipNotes, "drop: leave out the notes sounding across the start (default: strike)")
+        ->check(CLI::IsMember({"strike", "drop"}));
+
+    std::vector<CLI::App*> subcommands{info, cut, cutAll, clip};
 #ifdef QUORVANE_WITH_PREVIEW
     std::string renderFile, renderOut;
     AudioSettings audio;
@@ -92,12 +128,12 @@ int main(int rawArgc, char** rawArgv) {
     CLI::App* render = app.add_subcommand("render", "Render a MIDI file to audio with a General MIDI SoundFont");
     render->add_option("FILE", renderFile, "MIDI file")->required();
     render->add_option("--out,-o", renderOut, "Audio file to write: .wav, .flac or .ogg")->required();
-    for (CLI::App* sub : {render, cut, cutAll}) {
+    for (CLI::App* sub : {render, cut, cutAll, clip}) {
         sub->add_option("--soundfont", audio.soundFont, "SoundFont (.sf2) to play with (default: the system's)");
         sub->add_option("--rate", audio.sampleRate, "Audio frames per second, 8000 to 192000 (default 44100)")
             ->check(CLI::Range(8000, 192000));
     }
-    for (CLI::App* sub : {cut, cutAll}) {
+    for (CLI::App* sub : {cut, cutAll, clip}) {
         sub->add_option("--preview", previewFormat, "Also write each cut's audio beside it: wav, flac or ogg")
             ->check(CLI::IsMember({"wav", "flac", "ogg"}));
     }
@@ -133,7 +169,7 @@ int main(int rawArgc, char** rawArgv) {
     }
 
     // A destination that is not there is named before anything is cut or logged.
-    for (const std::optional<std::string>* dest : {&cutDest, &allDest}) {
+    for (const std::optional<std::string>* dest : {&cutDest, &allDest, &clipDest}) {
         if (!*dest) continue;
         std::error_code error;
         const auto kind = std::filesystem::status(quorvane::pathFromUtf8(**dest), error).type();
@@ -172,6 +208,17 @@ int main(int rawArgc, char** rawArgv) {
         status = runCutAtPosition(cutFile, *position, cutDest, out, std::cerr, afterCut);
     else if (*cut)
         status = runCutToSeconds(cutFile, *cutSeconds, cutDest, out, std::cerr, afterCut);
+    else if (*clip) {
+        clipPlan.from = *quorvane::parseTimePoint(clipFrom);
+        if (clipTo) clipPlan.to = quorvane::parseTimePoint(*clipTo);
+        clipPlan.lengthSeconds = clipSeconds;
+        clipPlan.snapToBar = clipSnap.has_value();
+        clipPlan.exactEnd = clipEnd.has_value();
+        clipPlan.strikeNotes = clipNotes.value_or("strike") == "strike";
+        clipPlan.dest = clipDest.value_or("");
+        clipPlan.out = clipOut.value_or("");
+        status = runClip(clipFile, clipPlan, out, std::cerr, afterCut);
+    }
 #ifdef QUORVANE_WITH_PREVIEW
     else if (*render)
         status = runRender(renderFile, renderOut, audio, out, std::cerr);

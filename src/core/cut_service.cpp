@@ -30,7 +30,16 @@ std::string cutFolderOf(const std::string& song, const std::string& dest) {
 
 CutRequest requestFor(const std::string& path, const ListedSong& listed, const std::string& dest, std::uint64_t cutTick,
                       const Timeline* timeline, const SongSource* song) {
-    return CutRequest{path, listed.text, dest, listed.keepsCase, listed.cutNumber, cutTick, timeline, song};
+    CutRequest request;
+    request.source = path;
+    request.listedName = listed.text;
+    request.destFolder = dest;
+    request.keepsNameCase = listed.keepsCase;
+    request.cutNumber = listed.cutNumber;
+    request.cutTick = cutTick;
+    request.timeline = timeline;
+    request.song = song;
+    return request;
 }
 
 std::string writeCut(const CutRequest& request, bool formatOne) {
@@ -128,9 +137,14 @@ SongInfo measureSong(const std::string& path, const ListedSong& listed, const st
     return info;
 }
 
+std::uint64_t cutTickAt(const SongInfo& song, std::int32_t step) {
+    if (!song.timeline) throw FileError(ErrorKind::NotPrepared, song.path, "the song has not been measured");
+    return cutTickAtStep(*song.timeline, song.formatOne(), std::clamp(step, 0, song.cutSteps));
+}
+
 CutOutcome cutAtPosition(const SongInfo& song, std::int32_t step, const std::string& dest, const CutHook& afterCut) {
     if (song.format > 1) throw unsupportedFormat(song.path, song.format);
-    const std::uint64_t cutTick = cutTickAtStep(*song.timeline, song.formatOne(), std::clamp(step, 0, song.cutSteps));
+    const std::uint64_t cutTick = cutTickAt(song, step);
     const DestinationLock claim = claimDestination(cutFolderOf(song.path, dest), DestinationLock::Use::SingleCut);
     CutOutcome outcome{song.listed, {}, {}};
     // The song is read afresh: what was measured may have changed on disk.

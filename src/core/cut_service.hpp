@@ -55,6 +55,10 @@ struct CutOutcome {
     std::string clipTime;  // the clip's length as mm:ss
 };
 
+// Where a cut at position `step` ends SONG's clip (steps outside 0 to
+// song.cutSteps count as the nearer end; 0 is no clip).
+std::uint64_t cutTickAt(const SongInfo& song, std::int32_t step);
+
 // Cuts SONG at position `step` (1 to song.cutSteps) into DEST (empty: beside
 // the song), then runs `afterCut`. Refused while a CUT ALL writes into DEST.
 CutOutcome cutAtPosition(const SongInfo& song, std::int32_t step, const std::string& dest,

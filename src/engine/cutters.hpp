@@ -8,6 +8,7 @@
 namespace quorvane {
 
 class SongSource;
+class StartState;
 class Timeline;
 
 // What a cut needs: the song, where its copy goes, and where it is cut.
@@ -20,6 +21,11 @@ struct CutRequest {
     std::uint64_t cutTick = 0;           // source tick where the clip ends (Format 1: a bar line); see cut_points.hpp
     const Timeline* timeline = nullptr;  // the song's (Format 0 fades by it), or none: read here when needed
     const SongSource* song = nullptr;    // the source already opened (for `source`), or none: opened here
+    // A clip from a later tick: what it carries over from before it (see
+    // start_state.hpp). None: the clip starts with the song.
+    const StartState* start = nullptr;
+    bool strikeNotes = true;  // the notes sounding across the start are struck again
+    std::string outPath;      // set: the file written, whatever the cut's name would be
 };
 
 struct CutResult {
@@ -31,8 +37,9 @@ struct CutResult {
 // Writes the cut copy of a Format 1 song: every track that reaches the cut
 // tick (a bar line) ends exactly there, each channel it used silenced (its
 // sustain pedal released first), then End of Track; a track that ends
-// earlier keeps its own end. Throws FileError; on failure no file is created
-// or changed.
+// earlier keeps its own end. With a start, each track begins with what it
+// carries over and goes on with its events from the start. Throws
+// FileError; on failure no file is created or changed.
 CutResult cutFormatOne(const CutRequest& request);
 
 // Writes the cut copy of a single-track song ending at the cut tick, under a

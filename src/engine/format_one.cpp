@@ -1,4 +1,5 @@
 #include <cstring>
+#include <optional>
 
 #include "byte_reader.hpp"
 #include "cut_name.hpp"
@@ -8,6 +9,7 @@
 #include "platform/output_file.hpp"
 #include "smf.hpp"
 #include "song_source.hpp"
+#include "start_state.hpp"
 #include "track_walker.hpp"
 #include "track_writer.hpp"
 
@@ -72,28 +74,48 @@ void closeAtCut(OutputFile& out, const Channels& channels, std::uint32_t delta) 
     put(endOfTrack());
 }
 
-// Copies one track up to the cut tick (or its own End of Track) into `out`.
-void cutTrack(ByteReader& source, std::uint64_t cut, OutputFile& out) {
+// Copies one track up to the cut tick (or its own End of Track) into `out`;
+// with a start, from there on after what it carries over.
+void cutTrack(ByteReader& source, std::uint32_t number, const CutRequest& request, OutputFile& out) {
+    const std::uint64_t cut = request.cutTick;
     TrackWalker track(source);
     ByteReader& in = track.reader();
     EventReader& events = track.events();
     Channels channels;
-    std::uint64_t time = 0;     // of the last event read
-    std::uint64_t carried = 0;  // ticks of dropped system messages not yet written
+    std::uint64_t time = 0;      // of the last event read
+    std::uint64_t carried = 0;   // ticks of dropped system messages not yet written
+    std::optional<Vlq> pending;  // the delta-time of the next event, read already
+    // The copy's running status is the song's: false until the first
+    // channel message after the lead-in is written with its status byte.
+    bool sameStatus = true;
+    if (request.start != nullptr) {
+        pending = request.start->writeLeadIn(track, number, out, request.strikeNotes, [&](const SetupMessage& m) {
+            channels.keep(m.bytes[0], m.bytes[1], m.bytes[2]);
+        });
+        if (!pending) {  // the track ended before the start
+            out.put(0x00);
+            out.put(endOfTrack());
+            track.finish();
+            return;
+        }
+        time = request.start->startTick();
+        sameStatus = false;
+    }
     for (;;) {
-        if (carried == 0) {
+        if (carried == 0 && sameStatus && !pending) {
             PlainCopier copier{cut, time, channels};
             copyPlainMessages(in, events, out, 4096, copier);
             time = copier.clock;
             channels = copier.channels;
         }
-        if (in.atLimit()) {  // the chunk ends without End of Track: closed as if it had one
+        if (!pending && in.atLimit()) {  // the chunk ends without End of Track: closed as if it had one
             out.put(0x00);
             out.put(endOfTrack());
             break;
         }
         const std::uint64_t at = in.offset();
-        const Vlq delta = in.vlq();
+        const Vlq delta = pending ? *pending : in.vlq();
+        pending.reset();
         if (time + delta.value >= cut) {  // not kept: the track ends at the cut
             const std::uint64_t rest = cut - time + carried;
             if (rest > kVlqMax) in.fail("delta-time from the last event to the cut too large for a MIDI file", at);
@@ -108,7 +130,8 @@ void cutTrack(ByteReader& source, std::uint64_t cut, OutputFile& out) {
         }
         putDelta(out, delta, carried, in, at);
         if (head.kind == EventKind::Channel) {
-            putChannelMessage(out, head, !head.runningStatus);
+            putChannelMessage(out, head, !head.runningStatus || !sameStatus);
+            sameStatus = true;
             channels.keep(head.status, head.data[0], head.data[1]);
             continue;
         }
@@ -130,7 +153,9 @@ void cutTrack(ByteReader& source, std::uint64_t cut, OutputFile& out) {
 
 CutResult cutFormatOne(const CutRequest& request) {
     CutResult result;
-    result.path = cutFilePath(request.source, request.listedName, request.destFolder, request.cutNumber);
+    result.path = request.outPath.empty()
+                      ? cutFilePath(request.source, request.listedName, request.destFolder, request.cutNumber)
+                      : request.outPath;
 
     ByteReader in = readSong(request.source, request.song);
     const SmfHeader header = readHeader(in);
@@ -141,7 +166,7 @@ CutResult cutFormatOne(const CutRequest& request) {
     putHeaderChunk(out, SmfHeader{1, header.trackCount, header.divisionHi, header.divisionLo});
     for (std::uint32_t k = 0; k < header.trackCount; ++k) {
         const std::uint64_t dataStart = openTrackChunk(out);
-        cutTrack(in, request.cutTick, out);
+        cutTrack(in, k, request, out);
         closeTrackChunk(out, dataStart, result.path, "a track is too long for a MIDI file");
     }
     in.close();

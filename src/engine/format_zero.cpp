@@ -12,6 +12,7 @@
 #include "platform/output_file.hpp"
 #include "smf.hpp"
 #include "song_source.hpp"
+#include "start_state.hpp"
 #include "timeline.hpp"
 #include "track_walker.hpp"
 #include "track_writer.hpp"
@@ -45,14 +46,15 @@ struct CutPlan {
     bool whole() const { return cutTick == kWholeSong; }
 };
 
-// The fade runs over the last tenth of the clip's time. A cut at or past the
-// song's end keeps the song as it is.
-CutPlan planCut(std::uint64_t cutTick, const Timeline* timeline) {
+// The fade runs over the last tenth of the clip's time, from `startTick`. A
+// cut at or past the song's end keeps the song as it is.
+CutPlan planCut(std::uint64_t startTick, std::uint64_t cutTick, const Timeline* timeline) {
     CutPlan plan;
     if (cutTick == kWholeSong || cutTick >= timeline->endTick()) return plan;
     plan.cutTick = cutTick;
     plan.cutTime = timeline->seconds(cutTick);
-    plan.fadeStart = 0.9 * plan.cutTime;
+    const double startTime = startTick == 0 ? 0.0 : timeline->seconds(startTick);
+    plan.fadeStart = startTime + 0.9 * (plan.cutTime - startTime);
     // An event at nine tenths exactly belongs to the fade, whatever the
     // rounding of the product above.
     plan.fadeTick = timeline->firstTickAt(plan.fadeStart * (1 - 1e-12));
@@ -107,17 +109,29 @@ public:
         nextStep();
     }
 
+    // A clip from a later tick: the track begins with what it carries over
+    // (see StartState::writeLeadIn). False when the song ends before the start.
+    bool leadIn(const StartState& start, bool strikeNotes) {
+        pending_ = start.writeLeadIn(track_, 0, out_, strikeNotes, [&](const SetupMessage& message) {
+            channels_.note(message.bytes[0], &message.bytes[1]);
+            lastStatusWritten_ = message.bytes[0];
+        });
+        writtenTick_ = start.startTick();
+        return pending_.has_value();
+    }
+
     // True when the cut fell inside the song.
     bool run() {
         for (;;) {
-            if (track_.ticks() < plan_.fadeTick) copyPlainMessages();
-            if (track_.atEnd()) {  // the chunk ends without End of Track: closed as if it had one
+            if (track_.ticks() < plan_.fadeTick && !pending_) copyPlainMessages();
+            if (!pending_ && track_.atEnd()) {  // the chunk ends without End of Track: closed as if it had one
                 out_.put(0x00);
                 out_.put(endOfTrack());
                 return false;
             }
             const std::uint64_t at = in_.offset();
-            const Vlq delta = track_.delta();
+            const Vlq delta = pending_ ? *pending_ : track_.delta();  // the lead-in counted its ticks
+            pending_.reset();
             EventHead head = track_.events().begin();
             if (track_.ticks() >= plan_.cutTick) {
                 closeAtCut(at);
@@ -323,6 +337,7 @@ private:
     std::uint64_t writtenTick_ = 0;  // the source tick of the last event written
     std::uint64_t carried_ = 0;      // ticks of dropped system messages since then
     std::optional<std::uint8_t> lastStatusWritten_;
+    std::optional<Vlq> pending_;  // the delta-time of the next event, read already by the lead-in
 
     // The fade.
     std::optional<Timeline::Cursor> eventClock_;  // times of the events
@@ -341,8 +356,12 @@ CutResult cutFormatZero(const CutRequest& request) {
     // The copy is written under a lower-case file name; the folder keeps its
     // case. A name whose case tells it from another file's keeps its case.
     CutResult result;
-    const std::string path = cutFilePath(request.source, request.listedName, request.destFolder, request.cutNumber);
-    result.path = request.keepsNameCase ? lowerCaseSuffix(path) : lowerCaseFileName(path);
+    if (!request.outPath.empty()) {
+        result.path = request.outPath;
+    } else {
+        const std::string path = cutFilePath(request.source, request.listedName, request.destFolder, request.cutNumber);
+        result.path = request.keepsNameCase ? lowerCaseSuffix(path) : lowerCaseFileName(path);
+    }
 
     ByteReader in = readSong(request.source, request.song);
     const SmfHeader header = readHeader(in);
@@ -358,13 +377,18 @@ CutResult cutFormatZero(const CutRequest& request) {
         ownTimeline.emplace(holdsSong ? Timeline::read(*request.song) : Timeline::read(request.source));
         timeline = &*ownTimeline;
     }
-    const CutPlan plan = planCut(request.cutTick, timeline);
+    const CutPlan plan = planCut(request.start ? request.start->startTick() : 0, request.cutTick, timeline);
 
     OutputFile out(pathFromUtf8(result.path), result.path);
     putHeaderChunk(out, SmfHeader{header.format, 1, header.divisionHi, header.divisionLo});
     const std::uint64_t dataStart = openTrackChunk(out);
     ZeroCutter cutter(plan, timeline, track, out);
-    result.insideSong = cutter.run();
+    if (request.start && !cutter.leadIn(*request.start, request.strikeNotes)) {
+        out.put(0x00);  // the song ended before the start
+        out.put(endOfTrack());
+    } else {
+        result.insideSong = cutter.run();
+    }
     in.close();
     closeTrackChunk(out, dataStart, result.path, "the track is too long for a MIDI file");
     out.commit();

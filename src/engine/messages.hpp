@@ -20,9 +20,14 @@ inline constexpr std::uint8_t kAllSoundOff = 0x78;
 
 // Meta events (status 0xFF) and their types.
 inline constexpr std::uint8_t kMetaStatus = 0xFF;
+inline constexpr std::uint8_t kMetaCopyright = 0x02;
+inline constexpr std::uint8_t kMetaTrackName = 0x03;
+inline constexpr std::uint8_t kMetaInstrumentName = 0x04;
+inline constexpr std::uint8_t kMetaMarker = 0x06;
 inline constexpr std::uint8_t kMetaEndOfTrack = 0x2F;
 inline constexpr std::uint8_t kMetaSetTempo = 0x51;
 inline constexpr std::uint8_t kMetaTimeSignature = 0x58;
+inline constexpr std::uint8_t kMetaKeySignature = 0x59;
 inline constexpr std::uint32_t kDefaultTempo = 500000;
 
 // Data bytes that follow a channel status byte: one for program change and

@@ -65,6 +65,7 @@ public:
     // Where the track that ends last ends in the file.
     std::uint64_t endOffset() const noexcept { return endOffset_; }
 
+    // The next map event; false once every track is read.
     bool next(MapEvent& out) {
         for (;;) {
             if (!track_) {
@@ -72,15 +73,32 @@ public:
                 track_.emplace(in_);
             }
             if (nextInTrack(*track_, out)) return true;
-            if (track_->ticks() > endTick_ || trackIndex_ == 0) endOffset_ = in_.offset();
-            track_->finish();
-            endTick_ = std::max(endTick_, track_->ticks());
+            endTrack(*track_);
             track_.reset();
-            ++trackIndex_;
+        }
+    }
+
+    // Gives every map event to `each`, as next() would one at a time. The
+    // track walked is a local here, which keeps the whole read of a song
+    // as fast as a loop of its own.
+    template <typename Each>
+    void forEach(Each&& each) {
+        MapEvent event;
+        while (trackIndex_ != header_.trackCount) {
+            TrackWalker track(in_);
+            while (nextInTrack(track, event)) each(event);
+            endTrack(track);
         }
     }
 
 private:
+    void endTrack(TrackWalker& track) {
+        if (track.ticks() > endTick_ || trackIndex_ == 0) endOffset_ = in_.offset();
+        track.finish();
+        endTick_ = std::max(endTick_, track.ticks());
+        ++trackIndex_;
+    }
+
     // The next map event of the track in hand; false at its end.
     bool nextInTrack(TrackWalker& track, MapEvent& out) {
         EventHead head;
@@ -188,19 +206,18 @@ Timeline Timeline::read(const SongSource& song, const std::atomic<bool>* stop) {
     Timeline timeline;
     timeline.path_ = song.path();
     timeline.division_ = reader.division();
-    MapEvent event;
     std::uint64_t lastTick = 0;
-    while (reader.next(event)) {
+    reader.forEach([&](const MapEvent& event) {
         timeline.fileOrdered_ = timeline.fileOrdered_ && event.tick >= lastTick;
         lastTick = event.tick;
-        if (timeline.streamed_) continue;
+        if (timeline.streamed_) return;
         if (timeline.events_.size() < kKeptEvents) {
             timeline.events_.push_back(event);
-            continue;
+            return;
         }
         timeline.streamed_ = true;
         std::vector<MapEvent>().swap(timeline.events_);
-    }
+    });
     if (!timeline.fileOrdered_) std::sort(timeline.events_.begin(), timeline.events_.end(), before);
     timeline.endTick_ = reader.endTick();
 
@@ -265,6 +282,43 @@ std::uint64_t Timeline::barLineAtOrAfter(std::uint64_t tick) const {
         meter.setBar(event.tick, event.value);
     }
     return meter.barLineAtOrAfter(tick);
+}
+
+std::optional<std::uint64_t> Timeline::barStart(std::uint64_t bar) const {
+    if (bar == 0) return std::nullopt;
+    MapStream stream(*this);
+    std::uint64_t start = 0;  // where bar `number` starts, in a meter of `length` ticks a bar
+    std::uint64_t number = 1;
+    std::uint64_t length = std::uint64_t{4} * division_;
+    MapEvent event;
+    while (stream.next(event)) {
+        if (event.kind != MapEvent::Kind::Meter) continue;
+        // The bars of the meter so far that start before this change (the
+        // last perhaps cut short by it).
+        const std::uint64_t bars = (event.tick - start + length - 1) / length;
+        if (bar - number < bars) return start + (bar - number) * length;
+        number += bars;
+        start = event.tick;
+        length = event.value;
+    }
+    const std::uint64_t into = bar - number;
+    if (into > (std::numeric_limits<std::uint64_t>::max() - start) / length) return std::nullopt;
+    return start + into * length;
+}
+
+std::uint64_t Timeline::barNumberAt(std::uint64_t tick) const {
+    MapStream stream(*this);
+    std::uint64_t start = 0;
+    std::uint64_t number = 1;
+    std::uint64_t length = std::uint64_t{4} * division_;
+    MapEvent event;
+    while (stream.next(event) && event.tick <= tick) {
+        if (event.kind != MapEvent::Kind::Meter) continue;
+        number += (event.tick - start + length - 1) / length;
+        start = event.tick;
+        length = event.value;
+    }
+    return number + (tick - start) / length;
 }
 
 std::uint64_t Timeline::firstBarLineAt(double seconds) const {

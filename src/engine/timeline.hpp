@@ -14,6 +14,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -107,6 +108,11 @@ public:
     std::uint64_t barLineAtOrAfter(std::uint64_t tick) const;
     // The first bar line whose time is at least `seconds`.
     std::uint64_t firstBarLineAt(double seconds) const;
+    // Where bar `bar` starts (the first bar is 1); nothing when that tick
+    // does not fit in 64 bits. Bars go on past the song's end in its last meter.
+    std::optional<std::uint64_t> barStart(std::uint64_t bar) const;
+    // The number of the bar `tick` lies in (the first bar is 1).
+    std::uint64_t barNumberAt(std::uint64_t tick) const;
     // Microseconds per quarter note in effect just after `tick`.
     std::uint32_t tempoAt(std::uint64_t tick) const;
 

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "clip_player.hpp"
 #include "song_events.hpp"
 #include "synth.hpp"
 
@@ -19,24 +20,24 @@ namespace quorvane::preview {
 // Plays songs through FluidSynth's audio driver for the platform, on the
 // driver's own thread: play() and stop() return at once. FluidSynth's
 // sequencer, run by the synth's sample clock, plays the events as it renders.
-class Player {
+class Player : public ClipPlayer {
 public:
     // `driver` empty: the first of the platform's drivers that opens a
     // device (kAudioDrivers). Tests pass "file" with
     // `fileName`, where the played frames then go instead of a device.
     Player(std::string soundFont, int sampleRate, std::string driver = {}, std::string fileName = {});
-    ~Player();
+    ~Player() override;
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;
 
     // Stops what plays and plays `song` from its start. Loads the SoundFont
     // on first use (throws FileError when it cannot). False when there is
     // no audio device to play on.
-    bool play(SongEvents song);
-    void stop();
+    bool play(SongEvents song) override;
+    void stop() override;
     // Until the song has died away (at most Sequencer::kTailSeconds after
     // its last event), or stop().
-    bool playing() const noexcept { return driver_ && !finished_; }
+    bool playing() const noexcept override { return driver_ && !finished_; }
 
     // What has been played since the last play(): frames, and the most
     // voices that sounded at once.

@@ -1,8 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
+
+#include "workflow/clip_preview.hpp"
 
 namespace quorvane {
 class WindowModel;
@@ -13,18 +14,18 @@ class Player;
 
 namespace quorvane::ui {
 
-// The window's play button: hear the cut point before cutting. Plays the
-// last seconds of the cut CUT ONE would make now, its ending included, on
-// the audio driver's own thread.
+// The window's play button on FluidSynth: the preview's rule (what plays,
+// what the status line says) with the SoundFont and audio driver the
+// window's settings choose.
 class CutPointPreview {
 public:
     explicit CutPointPreview(WindowModel& model);
-    ~CutPointPreview();
+    // Its player maker refers to it.
     CutPointPreview(const CutPointPreview&) = delete;
     CutPointPreview& operator=(const CutPointPreview&) = delete;
 
     // Starts the preview, or stops the one playing. Returns the status line.
-    std::string toggle();
+    std::string toggle() { return preview_.toggle(); }
     // FluidSynth's audio driver to play on (empty: the platform's) and, for
     // its "file" driver, the file the frames go to.
     void useDriver(std::string driver, std::string fileName);
@@ -32,18 +33,20 @@ public:
     void useSoundFont(std::string path);
     const std::string& soundFont() const noexcept { return soundFont_; }
 
-    bool playing() const;
+    bool playing() const { return preview_.playing(); }
     // What the last preview played so far: frames, and the most voices
     // that sounded at once.
     std::uint64_t framesPlayed() const;
     int voicesHeard() const;
 
 private:
-    WindowModel& model_;
+    ClipPreview::PlayerMaker playerMaker();
+    const preview::Player* player() const;
+
     std::string driver_;
     std::string fileName_;
     std::string soundFont_;
-    std::unique_ptr<preview::Player> player_;
+    ClipPreview preview_;
 };
 
 }  // namespace quorvane::ui

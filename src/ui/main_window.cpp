@@ -17,7 +17,6 @@
 #include "ui/file_drop.hpp"
 #include "ui/focus_ring.hpp"
 #include "ui/tooltips.hpp"
-#include "workflow/cut_point_play.hpp"
 
 namespace quorvane::ui {
 
@@ -140,9 +139,12 @@ MainWindow::MainWindow(const PlatformServices* services, QWidget* parent)
     previewWatch_ = new QTimer(this);
     previewWatch_->setInterval(200);
     connect(previewWatch_, &QTimer::timeout, this, [this] {
-        if (followPreview(model_, preview_.playing())) return;
+        if (preview_.playing()) return;
         previewWatch_->stop();
-        refresh();
+        if (model_.status.rfind("Playing", 0) == 0) {
+            model_.status = "Preview ended.";
+            refresh();
+        }
     });
     connect(qApp, &QApplication::focusChanged, play, [play](QWidget*, QWidget* now) {
         play->setEnabled(!qobject_cast<QAbstractButton*>(now) && !qobject_cast<PictureButton*>(now));

@@ -1,59 +1,49 @@
 #include "ui/window_settings.hpp"
 
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
 
 #include "ui/main_window.hpp"
+#include "workflow/remembered_settings.hpp"
 
 namespace quorvane::ui {
 
 namespace {
-const QString kSource = QStringLiteral("folders/source");
-const QString kDest = QStringLiteral("folders/destination");
-const QString kClipLength = QStringLiteral("clipLength");
-const QString kPosition = QStringLiteral("window/position");
-// Set by hand only (no control chooses it): the play button's SoundFont.
-const QString kSoundFont = QStringLiteral("preview/soundfont");
 
-// The remembered folder under `key` if it is still a folder; else forgotten.
-QString folder(QSettings& store, const QString& key) {
-    QString path = store.value(key).toString();
-    if (path.isEmpty() || QFileInfo(path).isDir()) return path;
-    store.remove(key);
-    return {};
-}
+// The remembered settings in QSettings.
+class QtSettingsStore : public SettingsStore {
+public:
+    explicit QtSettingsStore(QSettings& store) : store_(store) {}
 
-void remember(QSettings& store, const QString& key, const std::string& value) {
-    if (value.empty()) {
-        store.remove(key);
-    } else {
-        store.setValue(key, QString::fromStdString(value));
+    std::string value(const std::string& key) override { return store_.value(qt(key)).toString().toStdString(); }
+    void setValue(const std::string& key, const std::string& value) override {
+        store_.setValue(qt(key), QString::fromStdString(value));
     }
-}
+    void remove(const std::string& key) override { store_.remove(qt(key)); }
+
+private:
+    static QString qt(const std::string& key) { return QString::fromStdString(key); }
+    QSettings& store_;
+};
+
+const QString kPosition = QString::fromLatin1(settings_key::kPosition);
+
 }  // namespace
 
 void WindowSettings::restore(MainWindow& window) {
-    WindowModel& model = window.model();
-    if (const QString source = folder(store_, kSource); !source.isEmpty()) model.useSourceFolder(source.toStdString());
-    if (const QString dest = folder(store_, kDest); !dest.isEmpty()) model.useDestFolder(dest.toStdString());
-    bool ok = false;
-    const int clip = store_.value(kClipLength).toInt(&ok);
-    SliderModel& slider = window.clipSlider();
-    if (ok && clip >= slider.min() && clip <= slider.max()) slider.setValue(clip);
+    QtSettingsStore store(store_);
+    restoreSettings(store, window.model());
     // A place on a screen that is no longer there would hide the window.
     const QPoint place = store_.value(kPosition).toPoint();
     if (store_.contains(kPosition) && QGuiApplication::screenAt(place + QPoint(20, 20))) window.move(place);
-    window.cutPointPreview().useSoundFont(store_.value(kSoundFont).toString().toStdString());
+    window.cutPointPreview().useSoundFont(store.value(settings_key::kSoundFont));
     window.refresh();
 }
 
 void WindowSettings::save(MainWindow& window) {
-    WindowModel& model = window.model();
-    remember(store_, kSource, model.sourceFolder);
-    remember(store_, kDest, model.appState().destFolder);
-    store_.setValue(kClipLength, window.clipSlider().value());
+    QtSettingsStore store(store_);
+    saveSettings(store, window.model());
     store_.setValue(kPosition, window.pos());
     store_.sync();
 }

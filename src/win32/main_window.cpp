@@ -11,7 +11,8 @@
 #include "slider/stored_sliders.hpp"
 #include "win32/about_box.hpp"
 #include "ui/face_texts.hpp"
-#include "workflow/cut_point_play.hpp"
+#include "preview/clocked_player.hpp"
+#include "win32/midi_mapper.hpp"
 #include "win32/window_handler.hpp"
 #include "win32/value_tip.hpp"
 #include "win32/wide_text.hpp"
@@ -73,7 +74,8 @@ MainWindow::MainWindow(const PlatformServices* services)
       cutSlider_(window_, layout::kCutPoint, kCutSliderId),
       clipSlider_(window_, layout::kClipLength, kClipSliderId),
       model_(cutSlider_, clipSlider_,
-             {services_.folders, services_.messages, pump_, services_.pause, services_.executor}) {
+             {services_.folders, services_.messages, pump_, services_.pause, services_.executor}),
+      preview_(model_, [] { return std::make_unique<preview::ClockedPlayer>(openMidiMapper); }) {
     setHandler(window_, this);
     if (own_) {
         own_->folders.owner = window_;
@@ -218,9 +220,9 @@ void MainWindow::runCommand(layout::Button which) {
         case layout::Exit: close(); return;
         case layout::Play:
             if (model_.batchRunning() || model_.measuring()) return;
-            model_.status = toggleCutPointPreview(model_, player_);
+            model_.status = preview_.toggle();
             // A preview that plays to its end says so, instead of "Playing" for ever.
-            if (player_.playing()) ::SetTimer(window_, kPreviewWatch, kPreviewWatchMs, nullptr);
+            if (preview_.playing()) ::SetTimer(window_, kPreviewWatch, kPreviewWatchMs, nullptr);
             break;
         case layout::ButtonCount: return;
     }
@@ -508,8 +510,10 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             if (!onCaptionOrLed(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)})) setLeds(-1);
             return 0;
         case WM_TIMER:
-            if (wParam == kPreviewWatch && !followPreview(model_, player_.playing())) {
-                ::KillTimer(window_, kPreviewWatch);
+            if (wParam != kPreviewWatch || preview_.playing()) return 0;
+            ::KillTimer(window_, kPreviewWatch);
+            if (model_.status.rfind("Playing", 0) == 0) {
+                model_.status = "Preview ended.";
                 refresh();
             }
             return 0;

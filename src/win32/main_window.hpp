@@ -16,7 +16,6 @@
 
 #include "ui/layout.hpp"
 #include "win32/captions.hpp"
-#include "win32/midi_player.hpp"
 #include "win32/picture_button.hpp"
 #include "win32/services.hpp"
 #include "win32/skin.hpp"
@@ -24,6 +23,7 @@
 #include "win32/song_list.hpp"
 #include "win32/tooltips.hpp"
 #include "win32/window_keys.hpp"
+#include "workflow/clip_preview.hpp"
 #include "workflow/drop_request.hpp"
 #include "workflow/window_model.hpp"
 
@@ -48,7 +48,7 @@ public:
     ToolTips& toolTips() noexcept { return *tips_; }
     SliderControl& cutSlider() noexcept { return cutSlider_; }
     SliderControl& clipSlider() noexcept { return clipSlider_; }
-    MidiPlayer& player() noexcept { return player_; }
+    ClipPreview& preview() noexcept { return preview_; }
     WindowKeys& keys() noexcept { return keys_; }
 
     // Shows the window; on the first start the keyboard, and the ring that
@@ -109,7 +109,7 @@ private:
     SliderControl clipSlider_;
     WindowModel model_;
 
-    MidiPlayer player_;  // the play button's
+    ClipPreview preview_;  // the play button, on the system's MIDI synthesizer
 
     std::array<std::unique_ptr<PictureButton>, ui::layout::ButtonCount> buttons_;
     std::array<std::optional<bool>, 3> leds_;

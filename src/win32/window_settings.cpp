@@ -11,18 +11,11 @@
 #include "platform/files.hpp"
 #include "win32/main_window.hpp"
 #include "win32/wide_text.hpp"
+#include "workflow/remembered_settings.hpp"
 
 namespace quorvane::win32 {
 
 namespace {
-
-constexpr wchar_t kFolders[] = L"folders";
-constexpr wchar_t kSource[] = L"source";
-constexpr wchar_t kDest[] = L"destination";
-constexpr wchar_t kGeneral[] = L"General";
-constexpr wchar_t kClipLength[] = L"clipLength";
-constexpr wchar_t kWindow[] = L"window";
-constexpr wchar_t kPosition[] = L"position";
 
 std::string settingsFile() {
     PWSTR roaming = nullptr;
@@ -33,6 +26,37 @@ std::string settingsFile() {
     ::CoTaskMemFree(roaming);
     return file;
 }
+
+// The remembered settings in an ini file: "section/name" is the name in
+// [section], a key without a section goes to [General].
+class IniStore final : public SettingsStore {
+public:
+    explicit IniStore(const std::string& file) : file_(widen(file)) {}
+
+    std::string value(const std::string& key) override {
+        const auto [section, name] = split(key);
+        std::wstring value(4096, L'\0');
+        value.resize(::GetPrivateProfileStringW(section.c_str(), name.c_str(), L"", value.data(),
+                                                static_cast<DWORD>(value.size()), file_.c_str()));
+        return narrow(value);
+    }
+    void setValue(const std::string& key, const std::string& value) override {
+        const auto [section, name] = split(key);
+        ::WritePrivateProfileStringW(section.c_str(), name.c_str(), widen(value).c_str(), file_.c_str());
+    }
+    void remove(const std::string& key) override {
+        const auto [section, name] = split(key);
+        ::WritePrivateProfileStringW(section.c_str(), name.c_str(), nullptr, file_.c_str());
+    }
+
+private:
+    static std::pair<std::wstring, std::wstring> split(const std::string& key) {
+        const std::size_t slash = key.find('/');
+        if (slash == std::string::npos) return {L"General", widen(key)};
+        return {widen(key.substr(0, slash)), widen(key.substr(slash + 1))};
+    }
+    std::wstring file_;
+};
 
 std::optional<int> number(const std::string& text) {
     int value = 0;
@@ -46,39 +70,12 @@ std::optional<int> number(const std::string& text) {
 
 WindowSettings::WindowSettings() : file_(settingsFile()) {}
 
-std::wstring WindowSettings::read(const wchar_t* section, const wchar_t* key) const {
-    std::wstring value(4096, L'\0');
-    const DWORD length = ::GetPrivateProfileStringW(section, key, L"", value.data(), static_cast<DWORD>(value.size()),
-                                                    widen(file_).c_str());
-    value.resize(length);
-    return value;
-}
-
-void WindowSettings::write(const wchar_t* section, const wchar_t* key, const std::wstring& value) const {
-    // An empty value removes the key.
-    ::WritePrivateProfileStringW(section, key, value.empty() ? nullptr : value.c_str(), widen(file_).c_str());
-}
-
 void WindowSettings::restore(MainWindow& window) {
     if (file_.empty()) return;
-    WindowModel& model = window.model();
-    std::error_code error;
-    // The remembered folder under `key` if it is still a folder; else forgotten.
-    const auto folder = [&](const wchar_t* key) {
-        std::string path = narrow(read(kFolders, key));
-        if (path.empty() || std::filesystem::is_directory(pathFromUtf8(path), error)) return path;
-        write(kFolders, key, L"");
-        return std::string();
-    };
-    if (const std::string source = folder(kSource); !source.empty()) model.useSourceFolder(source);
-    if (const std::string dest = folder(kDest); !dest.empty()) model.useDestFolder(dest);
-    SliderModel& slider = window.clipSlider();
-    if (const auto clip = number(narrow(read(kGeneral, kClipLength)));
-        clip && *clip >= slider.min() && *clip <= slider.max()) {
-        slider.setValue(*clip);
-    }
+    IniStore store(file_);
+    restoreSettings(store, window.model());
     // A place on a screen that is no longer there would hide the window.
-    const std::string place = narrow(read(kWindow, kPosition));
+    const std::string place = store.value(settings_key::kPosition);
     const std::size_t space = place.find(' ');
     const auto x = number(place.substr(0, space));
     const auto y = space == std::string::npos ? std::nullopt : number(place.substr(space + 1));
@@ -101,13 +98,11 @@ void WindowSettings::save(MainWindow& window) {
             std::fclose(created);
         }
     }
-    WindowModel& model = window.model();
-    write(kFolders, kSource, widen(model.sourceFolder));
-    write(kFolders, kDest, widen(model.appState().destFolder));
-    write(kGeneral, kClipLength, std::to_wstring(window.clipSlider().value()));
+    IniStore store(file_);
+    saveSettings(store, window.model());
     RECT frame;
     ::GetWindowRect(window.handle(), &frame);
-    write(kWindow, kPosition, std::to_wstring(frame.left) + L" " + std::to_wstring(frame.top));
+    store.setValue(settings_key::kPosition, std::to_string(frame.left) + " " + std::to_string(frame.top));
 }
 
 }  // namespace quorvane::win32

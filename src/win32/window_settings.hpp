@@ -1,9 +1,8 @@
 #pragma once
 
-// What the window remembers between runs, as the Qt window does: the source
-// and destination folders, the clip length and the window's place, in
-// %APPDATA%\Quorvane\quorvane.ini. Nothing remembered, the window starts as
-// it always did; a remembered folder that is gone is forgotten without a word.
+// What the window remembers between runs (workflow/remembered_settings: the
+// folders and the clip length) and its place, in
+// %APPDATA%\Quorvane\quorvane.ini.
 
 #include <string>
 
@@ -23,8 +22,6 @@ public:
     void save(MainWindow& window);
 
 private:
-    std::wstring read(const wchar_t* section, const wchar_t* key) const;
-    void write(const wchar_t* section, const wchar_t* key, const std::wstring& value) const;
     std::string file_;
 };
 

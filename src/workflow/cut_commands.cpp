@@ -33,6 +33,18 @@ private:
 
 std::string fileNameOf(const std::string& path) { return utf8FromPath(pathFromUtf8(path).filename()); }
 
+// The song is read afresh, as the user may have changed it since it was measured.
+CutRequest requestFor(const AppState& state) {
+    CutRequest request;
+    request.source = state.songPath;
+    request.listedName = state.listedName;
+    request.destFolder = state.destFolder;
+    request.keepsNameCase = state.keepsNameCase;
+    request.cutNumber = state.cutNumber;
+    request.cutTick = state.cutTick;
+    return request;
+}
+
 }  // namespace
 
 void WindowModel::cutCurrentSong() {
@@ -58,8 +70,17 @@ void WindowModel::cutCurrentSong() {
     // The cut is made where the thumb stands, whatever happened before.
     status.clear();
     state_.cutTick = cutTickAt(value);
-    state_.cutFilePath = cutAtPosition(currentSong(), value, state_.destFolder).cutFile;
+    state_.cutFilePath = cutAtPosition(song_, value, state_.destFolder).cutFile;
     status = "Written: " + fileNameOf(state_.cutFilePath);
+}
+
+std::optional<std::pair<CutRequest, bool>> WindowModel::pendingCut() const {
+    const std::int32_t value = cutSlider.value();
+    // A song still being measured has none of its own fields yet.
+    if (state_.songPath.empty() || measuring() || value <= 0 || !formatRefusal().empty()) return std::nullopt;
+    CutRequest request = requestFor(state_);
+    request.cutTick = cutTickAt(value);
+    return std::pair{request, song_.formatOne()};
 }
 
 void WindowModel::fileStarted(const BatchProgress& progress) {
@@ -67,12 +88,16 @@ void WindowModel::fileStarted(const BatchProgress& progress) {
         // The file in hand is current, its clip's end on the cut slider: the
         // first step at or past it.
         nameCurrent(songs.at(static_cast<std::size_t>(progress.position - 1)));
-        takeHeader(progress.header);
-        timeline_ = progress.timeline;
+        song_.format = progress.header.format;
+        song_.division = progress.header.division;
+        song_.tempo = progress.header.tempo;
+        song_.tickMs = progress.header.tickMs;
+        song_.timeline = progress.timeline;
+        song_.cutSteps = cutSteps(*song_.timeline);
         cutSlider.setValue(0);
         fitCutSlider();
         const std::uint64_t cut = progress.cutTick;
-        cutSlider.setValue(stepAtOrAfter(*timeline_, cut));
+        cutSlider.setValue(stepAtOrAfter(*song_.timeline, cut));
         state_.cutTick = cut;
         cutPointTime = progress.clipTime;
     } else {
@@ -83,8 +108,10 @@ void WindowModel::fileStarted(const BatchProgress& progress) {
     // Clicks are handled here; whatever a slider move changes, the file
     // about to be logged is the one cut, at the position logged.
     const AppState prepared = state_;
+    const SongInfo preparedSong = song_;
     services_.events.processPendingEvents();
     state_ = prepared;
+    song_ = preparedSong;
 }
 
 void WindowModel::fileFinished(const BatchProgress& progress) {

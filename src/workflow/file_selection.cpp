@@ -2,11 +2,8 @@
 
 #include <algorithm>
 #include <exception>
-#include <limits>
 
 #include "engine/cut_points.hpp"
-#include "engine/errors.hpp"
-#include "engine/pre_reader.hpp"
 #include "platform/text.hpp"
 #include "error_text.hpp"
 #include "window_model.hpp"
@@ -96,9 +93,7 @@ void WindowModel::finishSelection(MeasuredSong& measured) {
     ++depth_;
     try {
         if (measured.error) std::rethrow_exception(measured.error);
-        const SongInfo& song = measured.song;
-        takeHeader(SongHeader{song.format, song.division, song.tempo, song.tickMs});
-        timeline_ = song.timeline;
+        song_ = measured.song;
         // The thumb starts at the song's end: the whole song, its length on show.
         fitCutSlider();
         cutSlider.setValue(cutSlider.max());
@@ -127,8 +122,10 @@ void WindowModel::abandonSelection() {
 }
 
 void WindowModel::nameCurrent(const ListedSong& item) {
-    timeline_.reset();  // the song before is measured no more
     state_.songPath = sourceFolder + pathSeparator() + item.diskName;
+    song_ = SongInfo{};  // the song before is measured no more, and this one not yet
+    song_.path = state_.songPath;
+    song_.listed = item;
     state_.shownPath = state_.songPath;
     state_.listedName = item.text;
     state_.keepsNameCase = item.keepsCase;
@@ -144,7 +141,7 @@ void WindowModel::forgetCurrentFile() {
     state_.listedName.clear();
     state_.shownPath.clear();
     state_.cutTick = 0;
-    timeline_.reset();
+    song_ = SongInfo{};
     cutPointTime.clear();
     cutSlider.setValue(0);
     cutSlider.setMax(kNoSongMax);
@@ -153,7 +150,7 @@ void WindowModel::forgetCurrentFile() {
 void WindowModel::fitCutSlider() {
     // One step for every 1000 music ticks up to the song's end, the last
     // step reaching it: at the end of the rail the whole song is kept.
-    const std::int32_t max = cutSteps(*timeline_);
+    const std::int32_t max = song_.cutSteps;
     // A thumb past the new end goes to the end, and that is where it cuts.
     cutSlider.setMax(max);
     if (cutSlider.value() > max) cutSlider.setValue(max);
@@ -161,26 +158,23 @@ void WindowModel::fitCutSlider() {
 }
 
 std::string WindowModel::formatRefusal() const {
-    if (state_.songPath.empty() || !timeline_ || state_.format <= 1) return {};
-    return describeFileFailure(std::make_exception_ptr(unsupportedFormat(state_.songPath, state_.format)));
+    if (state_.songPath.empty() || !song_.timeline) return {};
+    return song_.refusal();
 }
 
-std::uint64_t WindowModel::cutTickAt(std::int32_t value) const {
-    if (!timeline_) throw FileError(ErrorKind::NotPrepared, state_.songPath, "the song has not been measured");
-    return cutTickAtStep(*timeline_, state_.isFormatOne, std::clamp(value, 0, cutSlider.max()));
-}
+std::uint64_t WindowModel::cutTickAt(std::int32_t value) const { return quorvane::cutTickAt(song_, value); }
 
 std::string WindowModel::timeAtPosition(std::int32_t value) const {
-    if (state_.songPath.empty() || !timeline_ || !formatRefusal().empty()) return {};
+    if (state_.songPath.empty() || !song_.timeline || !formatRefusal().empty()) return {};
     if (value <= 0) return minutesSeconds(0);  // no clip
     // What is shown is the clip that is written: for Format 1 up to its bar line.
-    return minutesSeconds(wholeSeconds(clipSeconds(*timeline_, cutTickAt(value))));
+    return minutesSeconds(wholeSeconds(clipSeconds(*song_.timeline, cutTickAt(value))));
 }
 
 void WindowModel::cutPointMoved() { showCutPoint(); }
 
 void WindowModel::showCutPoint() {
-    if (state_.songPath.empty() || !timeline_) return;
+    if (state_.songPath.empty() || !song_.timeline) return;
     // Until the new position is known, none is: CUT ONE never cuts at a
     // position the window does not show.
     state_.cutTick = 0;

@@ -16,8 +16,6 @@
 
 namespace quorvane {
 
-struct SongHeader;
-
 // The main window's behaviour without the window: its state, the captions
 // and list it shows, and the handlers of its commands, which cut through
 // the cut service. The window and the tests drive this class. The two
@@ -94,7 +92,7 @@ public:
     // What the engine and the measure learned of the current file.
     const AppState& appState() const noexcept { return state_; }
     // The current song's timeline, once measured; null without one.
-    const Timeline* timeline() const noexcept { return timeline_.get(); }
+    const Timeline* timeline() const noexcept { return song_.timeline.get(); }
 
     // The cut CUT ONE would make now, and whether it is a Format 1 cut;
     // nothing without a current song or with the cut slider at its start.
@@ -122,13 +120,10 @@ private:
     void fileStarted(const BatchProgress& progress) override;
     void fileFinished(const BatchProgress& progress) override;
     BatchStop stopRequested() override;
-    // The current song as the cut service takes it.
-    SongInfo currentSong() const;
     void cutPointMoved();
     void clipLengthMoved();
     // The current file's names, as a choice shows them before reading it.
     void nameCurrent(const ListedSong& item);
-    void takeHeader(const SongHeader& song);  // the pre-read's fields
     // A song chosen in the list: named at once, measured by the background
     // work, and current once measured, unless something else came first.
     struct MeasuredSong;
@@ -157,7 +152,8 @@ private:
 
     // The state the engine works on.
     AppState state_;
-    std::shared_ptr<const Timeline> timeline_;  // the current song's, once measured
+    // The current song as the cut service measured it; no timeline until it is.
+    SongInfo song_;
     PlatformServices services_;
     // Set when the song being measured is not wanted any more; null when
     // no song is being measured.

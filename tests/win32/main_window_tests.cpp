@@ -11,7 +11,6 @@
 #include "scripted_services.hpp"
 #include "ui/layout.hpp"
 #include "win32/main_window.hpp"
-#include "workflow/cut_point_play.hpp"
 #include "win32/skin.hpp"
 #include "win32/value_tip.hpp"
 #include "win32/window_settings.hpp"
@@ -284,40 +283,6 @@ TEST_F(Win32Window, RemembersItsFoldersClipLengthAndPlaceInAnIniFile) {
     EXPECT_EQ(messages.messages, std::vector<std::string>{});
 }
 
-// A player that plays nothing, for the play button's words.
-struct SilentPlayer final : ClipPlayer {
-    bool device = true;
-    bool sounding = false;
-    double clipSeconds = 0;
-    bool play(preview::SongEvents clip) override {
-        clipSeconds = clip.lastEventSeconds;
-        sounding = device;
-        return device;
-    }
-    void stop() override { sounding = false; }
-    bool playing() const override { return sounding; }
-};
-
-TEST_F(Win32Window, ThePlayButtonSaysWhatItPlaysOrWhyNot) {
-    SilentPlayer player;
-    EXPECT_EQ(toggleCutPointPreview(window.model(), player), "Nothing to play: choose a song in the list first.");
-    window.model().useSourceFolder(QUORVANE_SAMPLES);
-    window.refresh();
-    window.chooseRow(1);
-    EXPECT_EQ(toggleCutPointPreview(window.model(), player), "Playing the last 5 s before the cut.");
-    EXPECT_GT(player.clipSeconds, 4.0);
-    EXPECT_EQ(toggleCutPointPreview(window.model(), player), "Preview stopped.");
-    player.device = false;
-    EXPECT_EQ(toggleCutPointPreview(window.model(), player), "No audio device: the preview cannot play.");
-    window.cutSlider().setValue(0);
-    EXPECT_EQ(toggleCutPointPreview(window.model(), player), "Nothing to play: move CUT POINT past the start.");
-    // Played to its end, the status says so.
-    window.model().status = "Playing the last 5 s before the cut.";
-    EXPECT_TRUE(followPreview(window.model(), true));
-    EXPECT_FALSE(followPreview(window.model(), false));
-    EXPECT_EQ(window.model().status, "Preview ended.");
-}
-
 TEST_F(Win32Window, ThePlayButtonPlaysOnTheSystemsSynthesizerOrSaysThereIsNone) {
     window.model().useSourceFolder(QUORVANE_SAMPLES);
     window.refresh();
@@ -326,9 +291,9 @@ TEST_F(Win32Window, ThePlayButtonPlaysOnTheSystemsSynthesizerOrSaysThereIsNone) 
     const std::string said = window.model().status;
     EXPECT_TRUE(said == "Playing the last 5 s before the cut." || said == "No audio device: the preview cannot play.")
         << said;
-    EXPECT_EQ(window.player().playing(), said.rfind("Playing", 0) == 0);
-    window.player().stop();
-    EXPECT_FALSE(window.player().playing());
+    EXPECT_EQ(window.preview().playing(), said.rfind("Playing", 0) == 0);
+    click(layout::Play);
+    EXPECT_FALSE(window.preview().playing());
 }
 
 TEST_F(Win32Window, TheSkinsPicturesAreInTheProgram) {

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "cut_service.hpp"
+#include "engine/time_point.hpp"
+
+namespace quorvane {
+
+// A clip from anywhere in a song, as `quorvane clip` asks for it.
+struct ClipPlan {
+    TimePoint from;
+    std::optional<TimePoint> to;          // where it ends...
+    std::optional<double> lengthSeconds;  // ...or how long it lasts; neither: to the song's end
+    bool snapToBar = false;               // the start moves back to the bar line at or before it
+    bool exactEnd = false;                // ends at the time asked, not by the cut rules
+    bool strikeNotes = true;              // the notes sounding across the start are struck again
+    std::string dest;                     // empty: beside the song
+    std::string out;                      // set: the file written, whatever the clip's name would be
+};
+
+// What a clip wrote, and where it lies in the song.
+struct ClipOutcome {
+    ListedSong song;
+    std::string clipFile;
+    std::uint64_t startTick = 0;
+    std::uint64_t endTick = 0;  // the song's end tick when the clip runs to it
+    double startSeconds = 0;
+    double endSeconds = 0;
+};
+
+// The name part of a clip from `from`, as its file is named (NAME-FROM-CUT.mid):
+// "bar17" for a bar (snapped: the bar it starts), "12.5s" for a time, else
+// the start's time.
+std::string clipStartName(const TimePoint& from, std::uint64_t startTick, const Timeline& timeline, bool snapped);
+
+// Writes the clip of FILE that `plan` asks for. The start carries the song's
+// state (see engine/start_state.hpp); the end follows the cut rules: Format 0
+// at the time, Format 1 at the first bar line at or after it, unless
+// `plan.exactEnd`. Format and division are kept. Throws FileError: CannotCut
+// naming the song for a marker it lacks, a start at or past its end or an end
+// not after the start; the others as a cut does.
+ClipOutcome clipSong(const std::string& file, const ClipPlan& plan, const CutHook& afterCut = {});
+
+}  // namespace quorvane
