@@ -16,7 +16,7 @@ RECT rectOf(const ui::layout::Box& box) { return RECT{box.left, box.top, box.rig
 
 }  // namespace
 
-Captions::Captions(HWND window, HFONT font, ToolTips& tips, std::vector<Place> places)
+Captions::Captions(HWND window, HFONT font, ToolTips& tips, const std::vector<Place>& places)
     : window_(window), font_(font), tips_(tips) {
     for (const Place& place : places) {
         tips_.addArea(captions_.size() + 1, rectOf(*place.box), place.description);

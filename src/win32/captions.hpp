@@ -27,7 +27,7 @@ public:
     };
 
     // The captions at `places` of `window`, drawn with `font`.
-    Captions(HWND window, HFONT font, ToolTips& tips, std::vector<Place> places);
+    Captions(HWND window, HFONT font, ToolTips& tips, const std::vector<Place>& places);
 
     // Shows `text` in caption `index`; `names` gives the names a caption of
     // sentences may shorten.
