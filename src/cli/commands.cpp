@@ -10,6 +10,10 @@
 #include "core/error_messages.hpp"
 #include "engine/music_time.hpp"
 #include "engine/time_point.hpp"
+#include "engine/timeline.hpp"
+#include "json_lines.hpp"
+#include "platform/files.hpp"
+#include "platform/text.hpp"
 #include "progress_line.hpp"
 
 namespace quorvane::cli {
@@ -22,14 +26,50 @@ int failed(std::ostream& err, const std::exception_ptr& error, const std::string
     return kExitFileError;
 }
 
+// The same, and with --json its object on `out`.
+int failed(std::ostream& out, std::ostream& err, bool json, const std::exception_ptr& error, const std::string& file) {
+    if (json) out << failureObject(file, error).line();
+    return failed(err, error, file);
+}
+
+// A song's object: its file, name, format, division and length; the clip of
+// it from `start` to `end` (ticks) and where that went, when there is one.
+JsonObject songObject(const std::string& path, std::uint16_t format, std::uint32_t division, const Timeline& timeline) {
+    JsonObject song;
+    song.text("file", path)
+        .text("name", utf8FromPath(pathFromUtf8(path).filename()))
+        .number("format", std::int64_t{format})
+        .number("division", std::int64_t{division})
+        .seconds("length", timeline.length());
+    return song;
+}
+
+JsonObject& addClip(JsonObject& song, const Timeline& timeline, std::uint64_t start, std::uint64_t end,
+                    const std::string& output) {
+    const auto point = [&](std::uint64_t tick) {
+        JsonObject at;
+        at.seconds("seconds", tick >= timeline.endTick() ? timeline.length() : timeline.seconds(tick))
+            .number("tick", std::min(tick, timeline.endTick()));
+        return at;
+    };
+    song.object("start", point(start)).object("end", point(end));
+    if (!output.empty()) song.text("output", output);
+    return song;
+}
+
 // Prints a batch's progress on `err`: a line for each file tried, or, with
 // `barColumns` above 0, one line redrawn in place that failures interrupt.
 class ProgressReport : public BatchObserver {
 public:
-    ProgressReport(std::ostream& err, int barColumns) : err_(err), barColumns_(barColumns) {}
+    // With `json`, each file's object goes there once it is done.
+    ProgressReport(std::ostream& err, int barColumns, std::ostream* json, const BatchPlan& plan)
+        : err_(err), barColumns_(barColumns), json_(json), plan_(plan) {}
 
     void fileStarted(const BatchProgress& progress) override { show(progress); }
-    void fileFinished(const BatchProgress& progress) override { show(progress); }
+    void fileFinished(const BatchProgress& progress) override {
+        show(progress);
+        if (json_ != nullptr) printJson(progress);
+    }
 
     // Ends the line the bar is on, before anything else is printed.
     void endBar() {
@@ -60,9 +100,22 @@ private:
         err_ << line.str();  // one write: lines of runs side by side stay whole
     }
 
+    void printJson(const BatchProgress& progress) {
+        const ListedSong& song = plan_.songs.at(static_cast<std::size_t>(progress.position - 1));
+        const std::string path = plan_.folder + pathSeparator() + song.diskName;
+        if (!progress.failure.empty() || !progress.timeline) {
+            *json_ << failureObject(path, progress.error).line();
+            return;
+        }
+        JsonObject object = songObject(path, progress.header.format, progress.header.division, *progress.timeline);
+        *json_ << addClip(object, *progress.timeline, 0, progress.cutTick, progress.cutFilePath).line();
+    }
+
     std::ostream& err_;
     int barColumns_;
     bool barShown_ = false;  // the terminal's line holds the bar
+    std::ostream* json_;
+    const BatchPlan& plan_;
 };
 
 }  // namespace
@@ -73,14 +126,19 @@ std::optional<double> parseClipLength(std::string_view text) {
     return seconds;
 }
 
-int runInfo(const std::string& file, std::ostream& out, std::ostream& err) {
+int runInfo(const std::string& file, std::ostream& out, std::ostream& err, bool json) {
     SongInfo song;
     try {
         song = inspectSong(file);
     } catch (...) {
-        return failed(err, std::current_exception());
+        return failed(out, err, json, std::current_exception(), file);
     }
     const Timeline& timeline = *song.timeline;
+    if (json) {
+        JsonObject object = songObject(file, song.format, song.division, timeline);
+        out << addClip(object, timeline, 0, timeline.endTick(), {}).line();
+        return kExitOk;
+    }
     out << "file:      " << song.path << '\n'
         << "format:    " << song.format
         << (song.format == 1   ? " (cut at a bar line)"
@@ -97,17 +155,29 @@ int runInfo(const std::string& file, std::ostream& out, std::ostream& err) {
     return kExitOk;
 }
 
+namespace {
+// A cut's path, or with --json its object.
+void printCut(std::ostream& out, const CutOutcome& cut, const std::string& file, bool json) {
+    if (!json) {
+        out << cut.cutFile << '\n';
+        return;
+    }
+    const Timeline& timeline = *cut.timeline;
+    JsonObject object = songObject(file, cut.format, timeline.division(), timeline);
+    out << addClip(object, timeline, 0, cut.cutTick, cut.cutFile).line();
+}
+}  // namespace
+
 int runCutAtPosition(const std::string& file, int position, const std::optional<std::string>& dest, std::ostream& out,
-                     std::ostream& err, const CutHook& afterCut) {
+                     std::ostream& err, const CutHook& afterCut, bool json) {
     SongInfo song;
     try {
         song = inspectSong(file);
     } catch (...) {
-        return failed(err, std::current_exception());
+        return failed(out, err, json, std::current_exception(), file);
     }
     if (!song.refusal().empty()) {
-        err << describeError(std::make_exception_ptr(unsupportedFormat(song.path, song.format)), {}) << '\n';
-        return kExitFileError;
+        return failed(out, err, json, std::make_exception_ptr(unsupportedFormat(song.path, song.format)), song.path);
     }
     if (position < 1 || position > song.cutSteps) {
         err << "--position: " << position << " is outside the cut slider's range for this song, 1 to " << song.cutSteps
@@ -115,66 +185,84 @@ int runCutAtPosition(const std::string& file, int position, const std::optional<
         return kExitUsage;
     }
     try {
-        out << cutAtPosition(song, position, dest.value_or(""), afterCut).cutFile << '\n';
+        printCut(out, cutAtPosition(song, position, dest.value_or(""), afterCut), song.path, json);
     } catch (...) {
-        return failed(err, std::current_exception(), song.path);
+        return failed(out, err, json, std::current_exception(), song.path);
     }
     return kExitOk;
 }
 
 int runCutToSeconds(const std::string& file, double seconds, const std::optional<std::string>& dest, std::ostream& out,
-                    std::ostream& err, const CutHook& afterCut) {
+                    std::ostream& err, const CutHook& afterCut, bool json) {
     CutOutcome cut;
     try {
         cut = cutToClip(file, seconds, dest.value_or(""), afterCut);
     } catch (...) {
-        return failed(err, std::current_exception());
+        return failed(out, err, json, std::current_exception(), file);
     }
     err << terminalText(cut.song.diskName) << ": cut at " << cut.clipTime << '\n';
-    out << cut.cutFile << '\n';
+    printCut(out, cut, file, json);
     return kExitOk;
 }
 
 int runClip(const std::string& file, const ClipPlan& plan, std::ostream& out, std::ostream& err,
-            const CutHook& afterCut) {
+            const CutHook& afterCut, bool json) {
     ClipOutcome clip;
     try {
         clip = clipSong(file, plan, afterCut);
     } catch (...) {
-        return failed(err, std::current_exception(), file);
+        return failed(out, err, json, std::current_exception(), file);
     }
     err << terminalText(clip.song.diskName) << ": clip from " << minutesSeconds(wholeSeconds(clip.startSeconds))
         << " to " << minutesSeconds(wholeSeconds(clip.endSeconds)) << '\n';
-    out << clip.clipFile << '\n';
+    if (json) {
+        JsonObject object;
+        object.text("file", file)
+            .text("name", clip.song.diskName)
+            .number("format", std::int64_t{clip.format})
+            .number("division", std::int64_t{clip.division})
+            .seconds("length", clip.songSeconds);
+        const auto point = [](double seconds, std::uint64_t tick) {
+            JsonObject at;
+            at.seconds("seconds", seconds).number("tick", tick);
+            return at;
+        };
+        object.object("start", point(clip.startSeconds, clip.startTick))
+            .object("end", point(clip.endSeconds, clip.endTick))
+            .text("output", clip.clipFile);
+        out << object.line();
+    } else {
+        out << clip.clipFile << '\n';
+    }
     return kExitOk;
 }
 
 int runCutAll(const std::string& folder, double seconds, const std::optional<std::string>& dest, std::ostream& out,
-              std::ostream& err, int barColumns, const CutHook& afterCut, int jobs) {
+              std::ostream& err, int barColumns, const CutHook& afterCut, int jobs, bool json) {
     BatchPlan plan{folder, {}, seconds, dest.value_or(""), afterCut};
     try {
         plan.songs = listSongs(folder);
     } catch (...) {
-        return failed(err, std::current_exception());
+        return failed(out, err, json, std::current_exception(), folder);
     }
     if (plan.songs.empty()) {
         err << "no MIDI files in " << terminalText(folder) << '\n';
         return kExitOk;
     }
-    ProgressReport progress(err, barColumns);
+    ProgressReport progress(err, barColumns, json ? &out : nullptr, plan);
     BatchReport report;
     try {
         report = cutFolder(plan, jobs > 0 ? jobs : coreCount(), progress);
     } catch (...) {
         progress.endBar();
-        return failed(err, std::current_exception());
+        return failed(out, err, json, std::current_exception(), folder);
     }
     progress.endBar();
     // Every file the batch could try is tried; the summary of those it could
     // not cut goes to stderr, and the log names each.
     const std::string message = report.message();
     if (!message.empty()) err << terminalText(message) << '\n';
-    if (report.complete) out << plan.logPath() << '\n';
+    if (report.complete && !json) out << plan.logPath() << '\n';
     return message.empty() ? kExitOk : kExitFileError;
 }
 

@@ -26,17 +26,19 @@ std::optional<double> parseClipLength(std::string_view text);
 using CutHook = quorvane::CutHook;
 
 // `quorvane info FILE`: what the pre-read and the measure learn about FILE.
-int runInfo(const std::string& file, std::ostream& out, std::ostream& err);
+// With `json`, each command prints one JSON object per file on `out`
+// instead (see json_lines.hpp); its messages still go to `err`.
+int runInfo(const std::string& file, std::ostream& out, std::ostream& err, bool json = false);
 
 // `quorvane cut FILE --position V [--dest DIR]`: CUT ONE of FILE at position
 // V of the range `info` shows. Prints the path written.
 int runCutAtPosition(const std::string& file, int position, const std::optional<std::string>& dest, std::ostream& out,
-                     std::ostream& err, const CutHook& afterCut = {});
+                     std::ostream& err, const CutHook& afterCut = {}, bool json = false);
 
 // `quorvane cut FILE --seconds S [--dest DIR]`: what CUT ALL does for one
 // file (the clip of S seconds), without a log.
 int runCutToSeconds(const std::string& file, double seconds, const std::optional<std::string>& dest, std::ostream& out,
-                    std::ostream& err, const CutHook& afterCut = {});
+                    std::ostream& err, const CutHook& afterCut = {}, bool json = false);
 
 // `quorvane cut-all FOLDER --seconds C [--dest DIR]`: CUT ALL on the folder's
 // MIDI files, with its log; one progress line per file on `err`. With
@@ -45,12 +47,12 @@ int runCutToSeconds(const std::string& file, double seconds, const std::optional
 // line each. `jobs` files are cut at once (0: as many as the machine has
 // cores), with the same log, files and output as one by one.
 int runCutAll(const std::string& folder, double seconds, const std::optional<std::string>& dest, std::ostream& out,
-              std::ostream& err, int barColumns = 0, const CutHook& afterCut = {}, int jobs = 1);
+              std::ostream& err, int barColumns = 0, const CutHook& afterCut = {}, int jobs = 1, bool json = false);
 
 // `quorvane clip FILE --from T [--to T | --length S] [--out FILE | --dest DIR]`:
 // a clip from anywhere in FILE, the song's state carried to its start. Prints
 // the path written.
 int runClip(const std::string& file, const ClipPlan& plan, std::ostream& out, std::ostream& err,
-            const CutHook& afterCut = {});
+            const CutHook& afterCut = {}, bool json = false);
 
 }  // namespace quorvane::cli

@@ -117,10 +117,16 @@ int main(int rawArgc, char** rawArgv) {
     clip->add_option("--end", clipEnd,
                      "exact: end at the time asked (default: Format 1 at the next bar line, as cuts end)")
         ->check(CLI::IsMember({"exact"}));
+    bool trimSilence = false;
+    clip->add_flag("--trim-silence", trimSilence, "Start at the first note and end when the last note ends");
     clip->add_option("--notes", clipNotes, "drop: leave out the notes sounding across the start (default: strike)")
         ->check(CLI::IsMember({"strike", "drop"}));
 
     std::vector<CLI::App*> subcommands{info, cut, cutAll, clip};
+    bool json = false;
+    for (CLI::App* sub : subcommands) {
+        sub->add_flag("--json", json, "Print one JSON object per file on stdout (JSON Lines), and nothing else there");
+    }
 #ifdef QUORVANE_WITH_PREVIEW
     std::string renderFile, renderOut;
     AudioSettings audio;
@@ -200,14 +206,14 @@ int main(int rawArgc, char** rawArgv) {
     // a pipe or a file gets them byte for byte, so that scripts can open them.
     std::ostringstream out;
     if (*info)
-        status = runInfo(infoFile, out, std::cerr);
+        status = runInfo(infoFile, out, std::cerr, json);
     else if (*cutAll)
         status = runCutAll(folder, allSeconds, allDest, out, std::cerr,
-                           standardErrorIsTerminal() ? terminalColumns() : 0, afterCut, jobs.value_or(0));
+                           standardErrorIsTerminal() ? terminalColumns() : 0, afterCut, jobs.value_or(0), json);
     else if (position)
-        status = runCutAtPosition(cutFile, *position, cutDest, out, std::cerr, afterCut);
+        status = runCutAtPosition(cutFile, *position, cutDest, out, std::cerr, afterCut, json);
     else if (*cut)
-        status = runCutToSeconds(cutFile, *cutSeconds, cutDest, out, std::cerr, afterCut);
+        status = runCutToSeconds(cutFile, *cutSeconds, cutDest, out, std::cerr, afterCut, json);
     else if (*clip) {
         clipPlan.from = *quorvane::parseTimePoint(clipFrom);
         if (clipTo) clipPlan.to = quorvane::parseTimePoint(*clipTo);
@@ -215,16 +221,18 @@ int main(int rawArgc, char** rawArgv) {
         clipPlan.snapToBar = clipSnap.has_value();
         clipPlan.exactEnd = clipEnd.has_value();
         clipPlan.strikeNotes = clipNotes.value_or("strike") == "strike";
+        clipPlan.trimSilence = trimSilence;
         clipPlan.dest = clipDest.value_or("");
         clipPlan.out = clipOut.value_or("");
-        status = runClip(clipFile, clipPlan, out, std::cerr, afterCut);
+        status = runClip(clipFile, clipPlan, out, std::cerr, afterCut, json);
     }
 #ifdef QUORVANE_WITH_PREVIEW
     else if (*render)
         status = runRender(renderFile, renderOut, audio, out, std::cerr);
 #endif
 
-    std::cout << (standardOutputIsTerminal() ? terminalText(out.str()) : out.str());
+    // JSON is escaped already; a terminal shows it as it is.
+    std::cout << (standardOutputIsTerminal() && !json ? terminalText(out.str()) : out.str());
 
     // Output that never arrived is a failure, not a success (a full disk, a closed pipe).
     errno = 0;

@@ -8,6 +8,7 @@
 #include "engine/cut_points.hpp"
 #include "engine/cutters.hpp"
 #include "engine/errors.hpp"
+#include "engine/note_span.hpp"
 #include "engine/song_source.hpp"
 #include "engine/start_state.hpp"
 #include "engine/timeline.hpp"
@@ -71,6 +72,9 @@ ClipOutcome clipSong(const std::string& file, const ClipPlan& plan, const CutHoo
 
     ClipOutcome outcome;
     outcome.song = alone.song;
+    outcome.format = song.format;
+    outcome.division = song.division;
+    outcome.songSeconds = timeline.length();
     std::uint64_t start = tickFor(plan.from, timeline, source);
     if (plan.snapToBar) start = *timeline.barStart(timeline.barNumberAt(start));
     if (start >= timeline.endTick()) {
@@ -82,6 +86,12 @@ ClipOutcome clipSong(const std::string& file, const ClipPlan& plan, const CutHoo
     if (plan.lengthSeconds) end = timeline.firstTickAt(timeline.seconds(start) + *plan.lengthSeconds);
     if (end <= start) refuse(path, "the clip would end before it starts");
     if (end != kWholeSong && !plan.exactEnd && song.formatOne()) end = timeline.barLineAtOrAfter(end);
+    if (plan.trimSilence) {
+        const std::optional<NoteSpan> notes = noteSpan(source, start, std::min(end, timeline.endTick()));
+        if (!notes) refuse(path, "no note sounds in the clip");
+        start = notes->first;
+        end = notes->last;
+    }
     if (end >= timeline.endTick()) end = kWholeSong;
 
     std::string out = plan.out;
@@ -89,7 +99,10 @@ ClipOutcome clipSong(const std::string& file, const ClipPlan& plan, const CutHoo
         const std::string cut = cutFilePath(path, alone.song.text, plan.dest, alone.song.cutNumber);
         const std::string suffix = "-CUT.mid";
         out = cut.substr(0, cut.size() - suffix.size()) + "-" +
-              clipStartName(plan.from, start, timeline, plan.snapToBar) + suffix;
+              // A start moved to the first note is named by its time.
+              clipStartName(plan.trimSilence ? TimePoint{TimePoint::Kind::Tick, 0, start, {}} : plan.from, start,
+                            timeline, plan.snapToBar && !plan.trimSilence) +
+              suffix;
         if (!song.formatOne()) out = alone.song.keepsCase ? lowerCaseSuffix(out) : lowerCaseFileName(out);
     }
     const std::string folder = utf8FromPath(pathFromUtf8(out).parent_path());

@@ -17,6 +17,7 @@ struct ClipPlan {
     bool snapToBar = false;               // the start moves back to the bar line at or before it
     bool exactEnd = false;                // ends at the time asked, not by the cut rules
     bool strikeNotes = true;              // the notes sounding across the start are struck again
+    bool trimSilence = false;             // starts at its first note, ends when its last note ends
     std::string dest;                     // empty: beside the song
     std::string out;                      // set: the file written, whatever the clip's name would be
 };
@@ -24,6 +25,9 @@ struct ClipPlan {
 // What a clip wrote, and where it lies in the song.
 struct ClipOutcome {
     ListedSong song;
+    std::uint16_t format = 0;
+    std::uint32_t division = 0;
+    double songSeconds = 0;  // the whole song's length
     std::string clipFile;
     std::uint64_t startTick = 0;
     std::uint64_t endTick = 0;  // the song's end tick when the clip runs to it

@@ -99,6 +99,7 @@ void cutInto(BatchFileOutcome& outcome, const BatchPlan& plan, int index, const 
         outcome.cutFilePath = cutPrepared(plan, index, file);
     } catch (...) {
         outcome.failure = describeFileFailure(std::current_exception());
+        outcome.error = std::current_exception();
         outcome.destinationFault = destinationFault(std::current_exception());
         return;
     }
@@ -146,7 +147,7 @@ CutOutcome cutAtPosition(const SongInfo& song, std::int32_t step, const std::str
     if (song.format > 1) throw unsupportedFormat(song.path, song.format);
     const std::uint64_t cutTick = cutTickAt(song, step);
     const DestinationLock claim = claimDestination(cutFolderOf(song.path, dest), DestinationLock::Use::SingleCut);
-    CutOutcome outcome{song.listed, {}, {}};
+    CutOutcome outcome{song.listed, {}, {}, song.format, song.timeline, cutTick};
     // The song is read afresh: what was measured may have changed on disk.
     outcome.cutFile =
         writeCut(requestFor(song.path, song.listed, dest, cutTick, song.timeline.get(), nullptr), song.formatOne());
@@ -160,7 +161,9 @@ CutOutcome cutToClip(const std::string& file, double seconds, const std::string&
     const BatchPlan plan{alone.folder, {alone.song}, seconds, dest, afterCut};
     const PreparedFile prepared = prepare(plan, 0);
     const DestinationLock claim = claimDestination(cutFolderOf(prepared.path, dest), DestinationLock::Use::SingleCut);
-    CutOutcome outcome{alone.song, cutPrepared(plan, 0, prepared), prepared.clipTime};
+    CutOutcome outcome{alone.song,        cutPrepared(plan, 0, prepared),
+                       prepared.clipTime, prepared.header.format,
+                       prepared.timeline, prepared.cutTick};
     if (afterCut) afterCut(outcome.cutFile);
     return outcome;
 }
@@ -174,6 +177,7 @@ BatchFileOutcome cutBatchFile(const BatchPlan& plan, int index) {
         file.emplace(prepare(plan, index));
     } catch (...) {
         outcome.failure = describeFileFailure(std::current_exception());
+        outcome.error = std::current_exception();
         return outcome;
     }
     takePrepared(outcome, *file);
@@ -223,6 +227,7 @@ BatchReport cutFolder(const BatchPlan& plan, int jobs, BatchObserver& observer) 
                              plan.songs[static_cast<std::size_t>(index)].text,
                              {},
                              outcome.failure,
+                             outcome.error,
                              false,
                              outcome.header,
                              outcome.timeline,
@@ -246,6 +251,7 @@ BatchReport cutFolder(const BatchPlan& plan, int jobs, BatchObserver& observer) 
         }
         progress.cutFilePath = outcome.cutFilePath;
         progress.failure = outcome.failure;
+        progress.error = outcome.error;
         progress.done = true;
         observer.fileFinished(progress);
     };
@@ -261,6 +267,7 @@ BatchReport cutFolder(const BatchPlan& plan, int jobs, BatchObserver& observer) 
                 takePrepared(outcome, *file);
             } catch (...) {
                 outcome.failure = describeFileFailure(std::current_exception());
+                outcome.error = std::current_exception();
             }
         }
         BatchProgress progress = progressOf(index, outcome);

@@ -53,6 +53,10 @@ struct CutOutcome {
     ListedSong song;       // the song cut
     std::string cutFile;   // the file written
     std::string clipTime;  // the clip's length as mm:ss
+    // What was cut: the song's format and timeline, and where the clip ends.
+    std::uint16_t format = 0;
+    std::shared_ptr<const Timeline> timeline;
+    std::uint64_t cutTick = 0;  // kWholeSong: the whole song
 };
 
 // Where a cut at position `step` ends SONG's clip (steps outside 0 to
@@ -73,9 +77,10 @@ struct BatchProgress {
     int position = 0;  // 1-based list position of the file being cut
     int count = 0;
     std::string fileName;
-    std::string cutFilePath;  // set once the file has been cut
-    std::string failure;      // set when the file could not be read or cut
-    bool done = false;        // the file has been tried: cut, or given up on
+    std::string cutFilePath;   // set once the file has been cut
+    std::string failure;       // set when the file could not be read or cut
+    std::exception_ptr error;  // and what went wrong, for its kind and place
+    bool done = false;         // the file has been tried: cut, or given up on
     // Once the file is measured: what is cut of it.
     SongHeader header;
     std::shared_ptr<const Timeline> timeline;
@@ -106,11 +111,12 @@ struct BatchPlan {
 
 // What a CUT ALL made of one file.
 struct BatchFileOutcome {
-    std::string line;         // its log line, without the line end; empty when it could not be prepared
-    std::string failure;      // why it could not be prepared or cut, in the log's words
-    std::string cutFilePath;  // the file written
-    std::string clipTime;     // the clip's length as mm:ss, once prepared
-    SongHeader header;        // once prepared: the song's header, timeline and cut
+    std::string line;          // its log line, without the line end; empty when it could not be prepared
+    std::string failure;       // why it could not be prepared or cut, in the log's words
+    std::exception_ptr error;  // what went wrong
+    std::string cutFilePath;   // the file written
+    std::string clipTime;      // the clip's length as mm:ss, once prepared
+    SongHeader header;         // once prepared: the song's header, timeline and cut
     std::shared_ptr<const Timeline> timeline;
     std::uint64_t cutTick = 0;
     std::string previewFailure;    // the cut is written, what follows it (afterCut) failed: why

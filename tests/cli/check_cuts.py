@@ -4,13 +4,11 @@ independent MIDI reader.
 
   check_cuts.py measure QUORVANE SONG_DIR        `info` agrees with the model on length, tempo and positions
   check_cuts.py songs QUORVANE SONG_DIR WORK     and each song cut at several positions, then all at once
-  check_cuts.py crafted QUORVANE WORK            tracks without End of Track, bad data bytes
   check_cuts.py clips QUORVANE WORK              songs written here (slow and fast, tempo ramps, meter
-                                                 changes): clips of 1 to 59 s, 12.5 s, 1:30, slider steps
-  check_cuts.py render QUORVANE WORK             clips as audio: silent after their end, Format 0 faded
+                                                 changes): clips of 1 to 59 s, slider steps
 """
 
-import math, os, re, shutil, struct, subprocess, sys
+import os, re, shutil, sys
 from fractions import Fraction
 
 import mido
@@ -53,36 +51,6 @@ def check_songs(quorvane, song_dir, work=None):
     return len(songs), failures
 
 
-def check_crafted(quorvane, work):
-    """Songs whose tracks end with their chunk, without End of Track, alone or
-    followed by another chunk, cut; and songs with a data byte of 0x80 or more
-    in a channel message, which cannot be read: nothing is written."""
-    chunk = lambda tag, data: tag + struct.pack('>I', len(data)) + data
-    tempo, eot = b'\x00\xff\x51\x03\x07\xa1\x20', b'\x00\xff\x2f\x00'
-    notes = b'\x00\x90\x3c\x40\x81\x40\x80\x3c\x00' * 40  # 40 quarters
-    bad = b'\x00\x90\x3c\xc0' + notes
-    zero, one = (chunk(b'MThd', struct.pack('>HHH', fmt, fmt + 1, 96)) for fmt in (0, 1))
-    songs = {'zero-alone.mid': zero + chunk(b'MTrk', tempo + notes),
-             'zero-then-chunk.mid': zero + chunk(b'MTrk', tempo + notes) + chunk(b'XTRA', b'\x00\x90\x3c'),
-             'one-alone.mid': one + chunk(b'MTrk', tempo + eot) + chunk(b'MTrk', notes),
-             'one-then-chunk.mid': one + chunk(b'MTrk', tempo) + chunk(b'MTrk', notes + eot),
-             '../bad-zero.mid': zero + chunk(b'MTrk', tempo + bad + eot),
-             '../bad-one.mid': one + chunk(b'MTrk', tempo + eot) + chunk(b'MTrk', bad + eot)}
-    os.makedirs(os.path.join(work, 'songs'))
-    for name, data in songs.items():
-        with open(os.path.join(work, 'songs', name), 'wb') as out:
-            out.write(data)
-    failures = []
-    for name in ('bad-zero', 'bad-one'):
-        out = os.path.join(work, name)
-        os.makedirs(out)
-        done = subprocess.run([quorvane, 'cut', out + '.mid', '-s', '5', '--dest', out], capture_output=True, text=True)
-        if done.returncode != 1 or not re.search(r'CANNOT READ MIDI FILE.*byte \d+', done.stderr) or os.listdir(out):
-            failures.append('%s: exit %d, %r' % (name, done.returncode, done.stderr))
-    checked, more = check_songs(quorvane, os.path.join(work, 'songs'), os.path.join(work, 'cuts'))
-    return checked, failures + more
-
-
 # name: division, tempo in bpm for each quarter note (the last holds on), meters as
 # (from bar, numerator, denominator), seconds of music at least.
 RAMP = [60 + beat for beat in range(121)]
@@ -102,11 +70,9 @@ PLAIN = ['20bpm', '30bpm', '120bpm', '300bpm', 'short']  # one tempo, 4/4
 # channel, program, track (Format 1), part, Channel Volume at the start
 PARTS = [(0, 19, 1, 'held', 100), (1, 33, 1, 'beats', None), (2, 0, 2, 'pedal', 110), (9, 0, 2, 'beats', 100),
          (3, 48, 3, 'held', 90)]
-# Steady sound to listen to: chords held from the start to the end.
-DRONES = [(0, 19, 1, 'drone', 100), (3, 48, 3, 'drone', 90), (4, 52, 2, 'drone', None)]
 
 
-def make_song(path, fmt, parts, division, bpms, meters, seconds):
+def make_song(path, fmt, division, bpms, meters, seconds):
     """A song of whole bars lasting at least `seconds`; Format 1 has a
     conductor track and three tracks of several channels each."""
     starts = [Fraction(0)]  # seconds at each quarter note
@@ -125,14 +91,12 @@ def make_song(path, fmt, parts, division, bpms, meters, seconds):
     events.append((0, 0, 0, mido.MetaMessage('set_tempo', tempo=600000)))  # overruled at once
     events += [(beat * division, 0, ramp_track, mido.MetaMessage('set_tempo', tempo=round(60e6 / bpm)))
                for beat, bpm in enumerate(bpms)]
-    for channel, program, track, part, volume in parts:
+    for channel, program, track, part, volume in PARTS:
         note = lambda on, at, key: (at, 3 if on else 1, track, mido.Message(
             'note_on' if on else 'note_off', channel=channel, note=key, velocity=90 if on else 0))
         events.append((0, 2, track, mido.Message('program_change', channel=channel, program=program)))
         if volume:
             events.append((0, 2, track, mido.Message('control_change', channel=channel, control=7, value=volume)))
-        if part == 'drone':
-            events += [note(True, 0, key) for key in (48, 55)] + [note(False, end, key) for key in (48, 55)]
         for number, (bar, after) in enumerate(zip(bars, bars[1:] + [end])):
             if part == 'held':  # from the middle of one bar to the middle of the next
                 middle, later = bar + (after - bar) // 2, min(end, after + (after - bar) // 2)
@@ -165,26 +129,17 @@ def make_song(path, fmt, parts, division, bpms, meters, seconds):
     song.save(path)
 
 
-def write_songs(folder, names=SONGS, parts=PARTS):
-    os.makedirs(folder)
-    for name in names:
-        for fmt in (0, 1):
-            make_song(os.path.join(folder, 'f%d-%s.mid' % (fmt, name)), fmt, parts, *SONGS[name])
-    return midi_files(folder)
-
-
 def check_clips(quorvane, work):
     folder = os.path.join(work, 'songs')
-    songs, failures = write_songs(folder), []
+    os.makedirs(folder)
+    for name in SONGS:
+        for fmt in (0, 1):
+            make_song(os.path.join(folder, 'f%d-%s.mid' % (fmt, name)), fmt, *SONGS[name])
+    songs, failures = midi_files(folder), []
     for seconds in range(1, 60):
         failures += cut_all(quorvane, folder, songs, seconds, os.path.join(work, 'clips-%d' % seconds))
         shutil.rmtree(os.path.join(work, 'clips-%d' % seconds))
     for name, song in songs.items():
-        # Any positive time: decimals and minutes:seconds.
-        for text, seconds in (('12.5', Fraction(25, 2)), ('1:30', 90)):
-            problem = cut_one(quorvane, song, ['--seconds', text], os.path.join(work, 'cut-%s-%s' % (seconds, name)),
-                              song.cut_for_clip(seconds), seconds)
-            failures += ['%s, --seconds %s: %s' % (name, text, problem)] if problem else []
         # Slider steps between bar lines, one tempo, 4/4: the source's own bytes up to the fade or the bar line.
         for step in sorted({1, 2, 5, 13, 40, song.steps // 2, song.steps - 1, song.steps}) if name[3:-4] in PLAIN else []:
             if 1 <= step <= song.steps and step % 384:  # 384 steps are 125 bars of 4/4
@@ -194,45 +149,10 @@ def check_clips(quorvane, work):
     return len(songs), failures
 
 
-def sox_stat(wav, start, stop=None):
-    """Maximum amplitude and RMS (dBFS) of a stretch of the audio."""
-    done = subprocess.run(['sox', wav, '-n', 'trim', '%.4f' % start] + (['=%.4f' % stop] if stop else []) + ['stat'],
-                          capture_output=True, text=True)
-    value = lambda what: float(re.search(what + r'\s+amplitude:\s+(\S+)', done.stderr).group(1))
-    return tuple(20 * math.log10(max(value(what), 1e-12)) for what in ('Maximum', 'RMS'))
-
-
-def check_render(quorvane, work):
-    fonts = ('default-GM', 'FluidR3_GM', 'TimGM6mb', 'FluidR3_GS')  # those `render` looks for
-    if not any(os.path.isfile('/usr/share/sounds/sf2/%s.sf2' % font) for font in fonts) or not shutil.which('sox'):
-        print('SKIP: no General MIDI SoundFont in /usr/share/sounds/sf2, or no sox')
-        sys.exit(77)
-    songs, failures = write_songs(os.path.join(work, 'songs'), ['120bpm', 'ramp'], DRONES), []
-    for name, seconds in (('f1-120bpm.mid', 10), ('f1-ramp.mid', 25), ('f0-120bpm.mid', 15), ('f0-ramp.mid', 30)):
-        song, out = songs[name], os.path.join(work, 'clip-%d-%s' % (seconds, name[:-4]))
-        os.makedirs(out)
-        wav = os.path.join(out, 'clip.wav')
-        run([quorvane, 'render', run([quorvane, 'cut', song.path, '-s', str(seconds), '--dest', out]).strip(),
-             '--out', wav])
-        end = float(song.seconds(song.cut_for_clip(seconds)))
-        audio = float(run(['soxi', '-D', wav]))
-        peak = sox_stat(wav, end + 1)[0] if audio > end + 1.05 else -math.inf
-        problems = ['peak %.1f dBFS after %.2f s' % (peak, end + 1)] if peak >= -60 else []
-        problems += ['the audio lasts %.2f s' % audio] if audio < end - 0.05 else []
-        problems += ['silent before the fade'] if sox_stat(wav, 0.9 * end - 1, 0.9 * end)[0] < -40 else []
-        if not song.one and not problems:
-            before, last = sox_stat(wav, 0.9 * end - 1, 0.9 * end)[1], sox_stat(wav, 0.95 * end, end)[1]
-            problems += ['last 5%% at %.1f dB, before the fade %.1f dB' % (last, before)] * (last > before - 15)
-        print('%s at %d s: clip %.2f s, audio %.2f s, peak after %.1f dBFS' % (name, seconds, end, audio, peak))
-        failures += ['%s, %d s: %s' % (name, seconds, ', '.join(problems))] if problems else []
-    return len(songs), failures
-
-
 def main(command, quorvane, folder, work=None):
     for scratch in [work] if work else [] if command == 'measure' else [folder]:
         shutil.rmtree(scratch, ignore_errors=True)
-    checks = {'measure': check_songs, 'songs': check_songs, 'crafted': check_crafted, 'clips': check_clips,
-              'render': check_render}
+    checks = {'measure': check_songs, 'songs': check_songs, 'clips': check_clips}
     checked, failures = checks[command](quorvane, folder, *[work] if work else [])
     for failure in failures:
         print('FAIL', failure)

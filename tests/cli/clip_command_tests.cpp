@@ -79,6 +79,29 @@ TEST(ClipCommand, NamesTheClipByItsStartAndEndsItAsCutsEnd) {
     EXPECT_EQ(listSongs(dir.path().string()).size(), 1u);
 }
 
+// Silence before the first note and after the last one's end is left out.
+TEST(ClipCommand, TrimSilenceKeepsFromTheFirstNoteToTheEndOfTheLast) {
+    const TempDir dir;
+    const std::string song = dir.write("Quiet.mid", SmfBuilder()
+                                                        .format(0)
+                                                        .track([](TrackBuilder& t) {
+                                                            t.tempo(0, 500000).programChange(0, 0, 3);
+                                                            t.noteOn(1920, 0, 60, 90).noteOn(960, 1, 64, 90);
+                                                            t.noteOff(960, 0, 60).noteOff(960, 1, 64);
+                                                            t.endOfTrack(2880);
+                                                        })
+                                                        .bytes());
+    ClipPlan trim;
+    trim.trimSilence = true;
+    const Clip trimmed = clip(song, "0", trim);
+    EXPECT_EQ(trimmed.out, dir.file("quiet-2s-cut.mid") + "\n") << trimmed.err;
+    EXPECT_DOUBLE_EQ(lengthOf(dir.file("quiet-2s-cut.mid")), 3.0);  // 2 s to 5 s
+    // From inside a note: the note is struck again there, and the clip ends with the last.
+    EXPECT_EQ(clip(song, "2.5", trim).status, cli::kExitOk);
+    EXPECT_DOUBLE_EQ(lengthOf(dir.file("quiet-2.5s-cut.mid")), 2.5);
+    EXPECT_NE(clip(song, "5.5", trim).err.find("no note sounds in the clip"), std::string::npos);
+}
+
 TEST(ClipCommand, ASongWithoutThePointIsRefusedByName) {
     const TempDir dir;
     const std::string song = dir.write("Waltz.mid", waltz());

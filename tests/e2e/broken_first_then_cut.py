@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """broken_first_then_cut.py QUORVANE_GUI SAMPLES_DIR: the window on Xvfb with openbox, driven by xdotool. The
-source folder's first song cannot be read: its message must go away for good with one Enter. Then clicks on the
-second song, the cut slider and CUT ONE must leave a cut file that mido reads and that is shorter than the song."""
+source folder's first song cannot be read: its message must go away for good with one Enter. Then Down must choose
+the second song (the list has the keyboard again), and clicks on the cut slider and CUT ONE must leave a cut file
+that mido reads and that is shorter than the song. Ctrl+Q ends the program, its source folder remembered."""
 import os, shutil, sys, time
 
 import mido
@@ -44,7 +45,9 @@ def scenario(gui, folder, samples):
     if program.poll() is not None:
         raise Failure('the program ended (status %s) after the message' % program.returncode)
 
-    click(main, LIST[0] + 60, LIST[1] + 21)  # in the second row for any row height from 11 to 20 px
+    wait_for('the main window to take the focus back', lambda: active() == main, 5)
+    xdo('key', 'Down')
+    time.sleep(0.5)
     click(main, *SLIDER)  # the thumb jumps to a click on the rail
     click(main, *CUT_ONE)
     source = mido.MidiFile(os.path.join(folder, second))
@@ -58,6 +61,13 @@ def scenario(gui, folder, samples):
     if not 0 < cut.length < source.length:
         raise Failure('%s lasts %.2f s, the song %.2f s' % (cut_name, cut.length, source.length))
     print('%s: %.2f s of %.2f s' % (cut_name, cut.length, source.length))
+
+    # Ctrl+Q ends the program, which remembers its source folder for the next run.
+    xdo('key', 'ctrl+q')
+    wait_for('the program to end', lambda: program.poll() is not None, 10)
+    with open(os.path.join(folder, '.config', 'Quorvane', 'quorvane-gui.conf')) as stored:
+        if 'source=' + folder not in stored.read():
+            raise Failure('the source folder was not remembered')
 
 if __name__ == '__main__':
     sys.exit(main(scenario, 50))

@@ -74,11 +74,12 @@ void expectClosing(const Bytes& file, std::uint64_t cutTick, const std::vector<s
 // channel's volume at tick t is its level times (1000 - t) / 100, rounded
 // down. A channel that sounds on without events of its own steps down every
 // 100 ms; one with events of its own is turned down at each of them only;
-// one at volume 0 has nothing to lose. A Channel Volume of the song sets the
-// level the fade goes on from, and is written turned down too.
+// one at volume 0 has nothing to lose, and one faded to 0 is not told again.
+// A Channel Volume of the song sets the level the fade goes on from, and is
+// written turned down too.
 TEST_F(Fade, EachChannelFollowsTheTimeLeftAtItsEventsOrInSteps) {
-    std::vector<std::pair<std::uint64_t, Bytes>> events = {{0, control(3, 0x07, 0)}};
-    for (const std::uint8_t channel : {0, 1, 2, 3}) events.push_back({0, noteOn(channel)});
+    std::vector<std::pair<std::uint64_t, Bytes>> events = {{0, control(3, 0x07, 0)}, {0, control(4, 0x07, 1)}};
+    for (const std::uint8_t channel : {0, 1, 2, 3, 4}) events.push_back({0, noteOn(channel)});
     for (const auto& [tick, level] : {std::pair{950, 80}, {970, 85}, {970, 90}}) {
         events.push_back({tick, control(2, 0x07, std::uint8_t(level))});
     }
@@ -91,6 +92,7 @@ TEST_F(Fade, EachChannelFollowsTheTimeLeftAtItsEventsOrInSteps) {
     for (std::uint64_t tick = 910; tick < kCut; tick += 10) expected[1].push_back({tick, int(kCut - tick)});
     expected[2] = {{910, 90}, {920, 80}, {930, 70}, {940, 60}, {950, 40}, {950, 40}, {960, 32},
                    {970, 25}, {970, 25}, {970, 27}, {970, 27}, {980, 18}, {990, 9}};
+    expected[4] = {{910, 0}};  // at 0 from the first step on: written once
     events.push_back({1100, noteOn(1)});
     std::stable_sort(events.begin(), events.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     std::map<int, std::vector<std::pair<std::uint64_t, int>>> volumes;
@@ -134,6 +136,20 @@ TEST_F(Fade, EveryChannelIsSilencedAtTheCutTick) {
         SCOPED_TRACE(c.name);
         expectClosing(cut(c.source, c.cutTick), c.cutTick, c.pedals);
         EXPECT_TRUE(result.insideSong);
+    }
+}
+
+// A chunk that ends without End of Track is closed as if it had one, whether
+// the song is kept whole or its cut lies past that end; nothing after the
+// chunk is read.
+TEST_F(Fade, AChunkEndingWithoutEndOfTrackIsClosedThere) {
+    const Bytes notes = {0x00, 0x90, 60, 100, 0x0A, 0x80, 60, 0};
+    for (const std::uint64_t cutTick : {kWholeSong, kCut}) {
+        for (const Bytes& after : {Bytes{}, chunk("XTRA", {0x00, 0x90, 0x3C})}) {
+            EXPECT_EQ(cut(cat({header(0, 1, 100), track(notes), after}), cutTick),
+                      cat({header(0, 1, 100), track(cat({notes, kEndOfTrack}))}));
+            EXPECT_FALSE(result.insideSong);
+        }
     }
 }
 

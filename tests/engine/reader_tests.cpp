@@ -158,7 +158,7 @@ TEST(PreReader, UnplaceableInputIsAnErrorNamingFileAndReason) {
     const Bytes ok = cat({header(0, 1, 96), track(cat({tempoEvent(500000), kEndOfTrack}))});
     const std::pair<Bytes, const char*> cases[] = {
         {Bytes(ok.begin(), ok.begin() + 20), "ends early"},
-        {cat({header(0, 1, 96), track(cat({{0x00, 0xFF, 0x85, 0x00}, kEndOfTrack}))}), "meta event type 0x85"},
+        {cat({header(0, 1, 96), track(cat({{0x00, 0xFF, 0x80, 0x00}, kEndOfTrack}))}), "meta event type 0x80"},
         {cat({header(0, 1, 96), track(cat({{0x00, 0x40, 0x40}, kEndOfTrack}))}), "data byte 0x40"},
         {header(0, 1, 0), "division of 0"},
         {header(0, 1, 0xE728), "SMPTE time division 0xE728 is not supported"},

@@ -89,8 +89,10 @@ TEST_F(TimelineTest, CutPointsPastTheEndKeepTheWholeSong) {
     EXPECT_EQ(cutSteps(timeline), 30);
     EXPECT_EQ(cutSteps(read(song(0, 768, {trackOf({}, 3000)}))), 3);  // a song of whole steps has no step more
     EXPECT_EQ(cutTickAtStep(timeline, true, 10), 11520u);
-    EXPECT_EQ(cutTickAtStep(timeline, true, 29), kWholeSong);  // its bar line, 29952, lies past the end
-    EXPECT_EQ(cutTickForClip(timeline, true, 12.0), 9216u);    // a clip ending on a bar line ends there
+    EXPECT_EQ(std::make_pair(cutTickAtStep(timeline, false, 0), cutTickAtStep(timeline, true, 0)),
+              std::make_pair(std::uint64_t{0}, std::uint64_t{0}));  // the start keeps nothing
+    EXPECT_EQ(cutTickAtStep(timeline, true, 29), kWholeSong);       // its bar line, 29952, lies past the end
+    EXPECT_EQ(cutTickForClip(timeline, true, 12.0), 9216u);         // a clip ending on a bar line ends there
     EXPECT_EQ(cutTickForClip(timeline, false, 29500 / 768.0), kWholeSong);
     EXPECT_DOUBLE_EQ(clipSeconds(timeline, kWholeSong), 29500 / 768.0);
     // The thumb after a cut: the first step at or past its tick, within the rail.

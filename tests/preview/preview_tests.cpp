@@ -1,6 +1,6 @@
-// The audio preview. A clip's silence after its end and its fade are heard
-// by the mido checks (check_cuts.py render); the length of each preview a
-// batch writes is cli_tests.cpp's.
+// The audio preview. What a clip holds at its end (the fade, the silence) is
+// the cutters' tests'; the length of each preview a batch writes is
+// cli_tests.cpp's, the sound the window plays window_test.cpp's.
 #include "engine_test_util.hpp"
 #include "heap_meter.hpp"
 #include "preview/audio_file.hpp"

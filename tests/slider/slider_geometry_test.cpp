@@ -78,6 +78,16 @@ TEST(SliderGeometry, RoundsHalfwayToTheEvenNeighbourAndRefusesWhatDoesNotFit) {
                               roundHalfEven(2147483647.4), roundHalfEven(-2147483648.0), roundHalfEven(2147483647.5),
                               roundHalfEven(std::nan(""))),
               std::make_tuple(2, 4, -2, -1, INT_MAX, INT_MIN, std::nullopt, std::nullopt));
+    // A track (the surface less the thumb) has a length only where 32 bits hold it.
+    for (const auto& [surface, thumb, track] : {std::tuple{INT_MAX, -1, std::optional<std::int32_t>{}},
+                                                {INT_MIN, 1, std::nullopt},
+                                                {INT_MIN, 0, INT_MIN},
+                                                {0, INT_MAX, -INT_MAX}}) {
+        SliderShape s = cutSlider();
+        s.surface.width = surface;
+        s.thumb.width = thumb;
+        EXPECT_EQ(trackLength(s), track) << surface << " - " << thumb;
+    }
 }
 
 TEST(SliderGeometry, PressHitsTheThumbOnlyInsideItAndDragsStayOnTheTrack) {

@@ -44,6 +44,15 @@ inline CutRequest preparedRequest(const std::string& source, std::uint64_t cutTi
     return request;
 }
 
+// The names in `folder`, sorted.
+inline std::vector<std::string> namesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> out;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        out.push_back(utf8FromPath(entry.path().filename()));
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
 // A fresh folder under the system's temp folder, removed afterwards. Names
 // and paths in UTF-8, as the program keeps them.
 class TempDir {
@@ -66,13 +75,7 @@ public:
             .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         return path;
     }
-    std::vector<std::string> names() const {
-        std::vector<std::string> out;
-        for (const auto& entry : std::filesystem::directory_iterator(path_))
-            out.push_back(utf8FromPath(entry.path().filename()));
-        std::sort(out.begin(), out.end());
-        return out;
-    }
+    std::vector<std::string> names() const { return namesIn(path_); }
 
 private:
     std::filesystem::path path_;

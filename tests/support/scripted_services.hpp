@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "workflow/platform_services.hpp"
@@ -56,6 +57,25 @@ class NoPause : public Pause {
 public:
     std::vector<int> requested;
     void sleepMilliseconds(int milliseconds) override { requested.push_back(milliseconds); }
+};
+
+// Holds every job and its completion until the test finishes them, in the
+// order given, as a worker thread would later; or runs them at once.
+class HeldExecutor : public Executor {
+public:
+    bool atOnce = false;
+    std::vector<std::pair<std::function<void()>, std::function<void()>>> held;
+    void run(std::function<void()> job, std::function<void()> done) override {
+        held.emplace_back(std::move(job), std::move(done));
+        if (atOnce) finishAll();
+    }
+    void finishAll() {
+        const auto jobs = std::exchange(held, {});
+        for (const auto& [job, done] : jobs) {
+            job();
+            done();
+        }
+    }
 };
 
 }  // namespace quorvane

@@ -27,9 +27,6 @@ inline Bytes steadySong(int format, std::uint32_t tempo, std::uint32_t quarters)
     return cat({header(1, 2, 480), track(cat({tempoEvent(tempo), kEndOfTrack})), track(cat({notes, kEndOfTrack}))});
 }
 
-// End of Track `ticks` after the event before it.
-inline Bytes endOfTrackAfter(std::uint32_t ticks) { return cat({vlqBytes(ticks), {0xFF, 0x2F, 0x00}}); }
-
 inline std::string fileText(const std::string& path) {
     const Bytes bytes = readBytes(path);
     return std::string(bytes.begin(), bytes.end());
@@ -53,12 +50,7 @@ public:
 
     bool mounted() const { return mounted_; }
     std::string path() const { return at_.file("fs"); }
-    std::vector<std::string> names() const {
-        std::vector<std::string> out;
-        for (const auto& entry : std::filesystem::directory_iterator(path())) out.push_back(entry.path().filename());
-        std::sort(out.begin(), out.end());
-        return out;
-    }
+    std::vector<std::string> names() const { return namesIn(path()); }
 
 private:
     TempDir at_;

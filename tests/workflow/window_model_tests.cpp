@@ -19,7 +19,8 @@ using namespace std::string_literals;
 
 class WindowModelTest : public ::testing::Test {
 protected:
-    WindowModelTest() : model(cutSlider, clipSlider, {picker, messages, pump, pause}) {
+    explicit WindowModelTest(Executor* executor = nullptr)
+        : model(cutSlider, clipSlider, {picker, messages, pump, pause, executor}) {
         WindowModel::applyDesign(cutSlider, clipSlider);
         model.start();
     }
@@ -53,8 +54,6 @@ protected:
 // clip CUT ONE writes, wherever the thumb goes.
 TEST_F(WindowModelTest, TheCutSliderSpansTheSongAndTimeIsTheClipCutOneWrites) {
     EXPECT_EQ(model.clipLengthText, "30");
-    model.cutOne();
-    EXPECT_EQ(model.status, "Nothing cut: choose a song in the list first.");
     songs.write("Long.mid", steadySong(1, 500000, 504));  // 252 s at 120 bpm, 387,072 music ticks
     songs.write("Slow.mid", steadySong(0, 1000000, 40));  // 40 s at 60 bpm, 30,720 music ticks
     songs.write("TINY.MID", steadySong(0, 500000, 1));    // half a second
@@ -117,7 +116,7 @@ TEST_F(WindowModelTest, TheCutSliderSpansTheSongAndTimeIsTheClipCutOneWrites) {
 // the one before cuts at its own tick.
 TEST_F(WindowModelTest, TheStepsOfTheLongestSongReachItsEnd) {
     // At 1 tick per quarter: 2,147,483,136 music ticks, 16 days.
-    const Bytes huge = cat({header(0, 1, 1), track(cat({tempoEvent(500000), endOfTrackAfter(2796202)}))});
+    const Bytes huge = cat({header(0, 1, 1), track(cat({tempoEvent(500000), vlqBytes(2796202), {0xFF, 0x2F, 0x00}}))});
     songs.write("HUGE.MID", huge);
     openSource();
     model.chooseSong(0);
@@ -131,6 +130,60 @@ TEST_F(WindowModelTest, TheStepsOfTheLongestSongReachItsEnd) {
     model.cutOne();
     EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
     EXPECT_EQ(readBytes(songs.file("huge-cut.mid")), huge);
+}
+
+// Songs measured away from the model, finished when the test says: until
+// then the line names the song and nothing is cut, played or shown of it or
+// of the song before; then only the latest choice is shown, and told as news.
+// A result that comes at once is no later news; one that comes to a model
+// gone finds nobody.
+class MeasuredLaterTest : public WindowModelTest {
+protected:
+    MeasuredLaterTest() : WindowModelTest(&work) {
+        model.onSelectionMeasured = [this] { ++news; };
+    }
+    HeldExecutor work;
+    int news = 0;
+};
+
+TEST_F(MeasuredLaterTest, OnlyTheLatestChoiceIsShownOnceMeasured) {
+    songs.write("A.MID", steadySong(0, 500000, 40));
+    songs.write("B.MID", steadySong(1, 500000, 504));  // 04:12
+    songs.write("C.MID", cat({header(0, 1, 96), track({0x00, 0x40})}));
+    openSource();
+    work.atOnce = true;
+    model.chooseSong(0);
+    cutSlider.setValue(20);
+    model.cutOne();
+    EXPECT_EQ(std::make_pair(model.status, news), std::make_pair("Written: a-cut.mid"s, 0));
+
+    work.atOnce = false;
+    model.chooseSong(0);
+    EXPECT_EQ(model.status, "Measuring A.MID...");
+    model.chooseSong(1);
+    model.cutOne();
+    EXPECT_EQ(std::make_tuple(model.measuring(), model.status, model.cutPointTime, model.pendingCut().has_value()),
+              std::make_tuple(true, "Nothing cut: the song is still being measured."s, ""s, false));
+    work.finishAll();
+    EXPECT_EQ(std::make_tuple(model.status, model.cutPointTime, news),
+              std::make_tuple("Ready to cut: B.MID"s, "04:12"s, 1));
+    model.cutOne();
+    EXPECT_EQ(model.status, "Written: B-CUT.mid");
+
+    model.chooseSong(2);
+    work.finishAll();
+    EXPECT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(std::make_tuple(model.appState().songPath, model.status, news), std::make_tuple(""s, ""s, 2));
+
+    {
+        SliderModel cut, clip;
+        WindowModel gone(cut, clip, {picker, messages, pump, pause, &work});
+        gone.useSourceFolder(songs.path().string());
+        gone.chooseSong(1);
+    }
+    work.finishAll();
+    EXPECT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(songs.names().size(), 5u);
 }
 
 // A song no cutter takes is named at once in the status line, in the words
