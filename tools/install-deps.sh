@@ -12,6 +12,7 @@ packages=(
   lintian  # checks the Debian package
   libfluidsynth-dev libsndfile1-dev timgm6mb-soundfont sox  # audio previews; sox reads them back in the tests
   g++-mingw-w64-x86-64-posix googletest wine64  # the Windows cross build (GoogleTest from source), its tests
+  imagemagick  # the Windows window's picture compared with the Qt window's
   nsis  # the Windows installer
 )
 

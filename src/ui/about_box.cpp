@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <QtGlobal>
 
+#include "ui/face_texts.hpp"
 #include "ui/qt_services.hpp"
 #include "version/version.hpp"
 
@@ -11,19 +12,17 @@ namespace quorvane::ui {
 
 namespace {
 constexpr char kAboutBoxName[] = "AboutBox";
-// The one place the licence is named in the program.
-constexpr char kLicence[] = "Licence: MIT. The program comes with no warranty.";
+QString text(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 }  // namespace
 
 QString aboutText() {
     return QStringLiteral(
                "<p><b>%1 %2</b></p>"
-               "<p>Cuts Standard MIDI Files short: clean clips of the length you choose, "
-               "one song at a time or a whole folder at once.</p>"
                "<p>%3</p>"
-               "<p>Qt %4 (built with %5)</p>")
-        .arg(QString::fromLatin1(kApplicationTitle), QStringLiteral(QUORVANE_VERSION), QString::fromLatin1(kLicence),
-             QString::fromLatin1(qVersion()), QStringLiteral(QT_VERSION_STR));
+               "<p>%4</p>"
+               "<p>Qt %5 (built with %6)</p>")
+        .arg(QString::fromLatin1(kApplicationTitle), QStringLiteral(QUORVANE_VERSION), text(texts::kAbout),
+             text(texts::kLicence), QString::fromLatin1(qVersion()), QStringLiteral(QT_VERSION_STR));
 }
 
 void showAboutBox(QWidget* owner) {

@@ -1,12 +1,11 @@
 #include "ui/file_drop.hpp"
 
-#include <QDir>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
 
 #include "ui/main_window.hpp"
+#include "workflow/drop_request.hpp"
 
 namespace quorvane::ui {
 
@@ -14,13 +13,9 @@ std::optional<DropRequest> dropRequest(const QMimeData* data) {
     if (!data || !data->hasUrls() || data->urls().size() != 1) return std::nullopt;
     const QUrl url = data->urls().front();
     if (!url.isLocalFile()) return std::nullopt;
-    const QFileInfo info(url.toLocalFile());
-    const auto native = [](const QString& path) { return QDir::toNativeSeparators(path); };
-    if (info.isDir()) return DropRequest{native(info.absoluteFilePath()), {}};
-    if (info.isFile() && info.suffix().compare(QStringLiteral("mid"), Qt::CaseInsensitive) == 0) {
-        return DropRequest{native(info.absolutePath()), info.fileName()};
-    }
-    return std::nullopt;
+    const std::optional<quorvane::DropRequest> request = quorvane::dropRequest({url.toLocalFile().toStdString()});
+    if (!request) return std::nullopt;
+    return DropRequest{QString::fromStdString(request->folder), QString::fromStdString(request->fileName)};
 }
 
 FileDrop::FileDrop(MainWindow& window) : QObject(&window), window_(window) {

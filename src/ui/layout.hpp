@@ -75,6 +75,11 @@ inline constexpr Box kDestFolderCaption{6, 376, 250, 19};
 // One line on what the last command did, right of the destination: wide
 // enough for its longest sentence, so that only names in it are shortened.
 inline constexpr Box kStatusCaption{262, 378, 292, 15};
+// Room kept free at the right of the path captions for the artwork's tags
+// (FILE, SOURCE, DESTINATION).
+inline constexpr int kSongPathTag = 34;
+inline constexpr int kSourceFolderTag = 52;
+inline constexpr int kDestFolderTag = 82;
 // The thin bar under it that follows a CUT ALL, and the brand artwork at the
 // top (a right click on it shows the About box).
 inline constexpr Box kBatchProgress{262, 394, 292, 3};

@@ -42,12 +42,6 @@ QScrollBar::add-line:horizontal, QScrollBar::sub-line:horizontal { width: 0px; }
 QScrollBar::add-page:horizontal, QScrollBar::sub-page:horizontal { background: none; }
 )";
 
-// Room kept free at the right of the path captions for the artwork's tags
-// (FILE, SOURCE, DESTINATION).
-constexpr int kText9Tag = 34;
-constexpr int kTextPathTag = 52;
-constexpr int kTextDestTag = 82;
-
 bool boxContains(const layout::Box& box, QPoint at) {
     return QRect(box.left, box.top, box.width, box.height).contains(at);
 }
@@ -195,9 +189,9 @@ void MainWindow::buildControls() {
             this, [this, row] { rowChosen(row); }, Qt::QueuedConnection);
     });
 
-    sourceFolderCaption_ = new Caption("TextPath", layout::kSourceFolderCaption, this, kTextPathTag);
-    destFolderCaption_ = new Caption("TextDest", layout::kDestFolderCaption, this, kTextDestTag);
-    songPathCaption_ = new Caption("Text9", layout::kSongPathCaption, this, kText9Tag);
+    sourceFolderCaption_ = new Caption("TextPath", layout::kSourceFolderCaption, this, layout::kSourceFolderTag);
+    destFolderCaption_ = new Caption("TextDest", layout::kDestFolderCaption, this, layout::kDestFolderTag);
+    songPathCaption_ = new Caption("Text9", layout::kSongPathCaption, this, layout::kSongPathTag);
     listedCountCaption_ = new Caption("LabFound", layout::kListedCountCaption, this);
     cutCountCaption_ = new Caption("LabNum", layout::kCutCountCaption, this);
     clipLengthCaption_ = new Caption("LabChoose", layout::kClipLengthCaption, this);

@@ -1,0 +1,54 @@
+#pragma once
+
+// SliderModel as a child window painted with GDI: it sizes itself, paints
+// its rail and thumb from the shared geometry, follows the mouse, the keys
+// and the wheel, and shows the value tip, as the Qt slider does.
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "slider/slider_geometry.hpp"
+#include "slider/slider_model.hpp"
+#include "ui/layout.hpp"
+
+namespace quorvane::win32 {
+
+class SliderControl final : public SliderModel {
+public:
+    // A child of `parent` at `box`, with the control id `id`.
+    SliderControl(HWND parent, const ui::layout::Box& box, int id);
+    ~SliderControl() override;
+
+    HWND handle() const noexcept { return window_; }
+    // Draws the slider as it looks now at (x, y) of `target`.
+    void paint(HDC target, int x, int y) const;
+
+protected:
+    void layoutSlider() override;
+    void drawSlider() override;
+    void dragCancelled() override;
+    std::int32_t surfaceWidth() const override;
+    std::int32_t surfaceHeight() const override;
+
+private:
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    slider_geometry::SliderShape currentShape() const;
+    // Moves the thumb so that the grab point follows the pointer, snaps it
+    // to the nearest value and assigns that value.
+    void dragTo(float x, float y);
+    void press(float x, float y);
+    void endDrag();
+    void pressKey(WPARAM key);
+    void turnWheel(int delta);
+    void showTip();
+    void closeKeyTip();
+
+    HWND window_ = nullptr;
+    bool layingOut_ = false;
+    bool keyTip_ = false;  // the tip is shown for a held key
+    int wheelDelta_ = 0;   // turned short of a notch
+};
+
+}  // namespace quorvane::win32
