@@ -83,7 +83,7 @@ struct ClipSource {
 std::string clipPath(const ClipSource& clip, const std::string& dest, const std::string& part) {
     const std::string cut = cutFilePath(clip.path, clip.alone.song.text, dest, clip.alone.song.cutNumber);
     const std::string suffix = "-CUT.mid";
-    const std::string out = cut.substr(0, cut.size() - suffix.size()) + "-" + part + suffix;
+    std::string out = cut.substr(0, cut.size() - suffix.size()) + "-" + part + suffix;
     if (clip.song.formatOne()) return out;
     return clip.alone.song.keepsCase ? lowerCaseSuffix(out) : lowerCaseFileName(out);
 }

@@ -26,7 +26,8 @@ std::optional<NoteSpan> noteSpan(const SongSource& song, std::uint64_t from, std
     const SmfHeader header = readHeader(in);
     for (std::uint32_t track = 0; track < header.trackCount; ++track) {
         TrackWalker walker(in);
-        std::array<std::uint64_t, 16 * 128> started;  // where each channel's key was struck; kSilent: not sounding
+        std::array<std::uint64_t, std::size_t{16} * 128>
+            started;  // where each channel's key was struck; kSilent: not sounding
         started.fill(kSilent);
         EventHead head;
         while (walker.next(head) && walker.ticks() < to) {

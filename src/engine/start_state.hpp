@@ -16,6 +16,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 #include "vlq.hpp"
@@ -34,7 +35,10 @@ struct EventPlace {
     std::uint32_t track = 0;
     std::uint64_t index = 0;  // the event's number in its track, from 0
 
-    friend auto operator<=>(const EventPlace&, const EventPlace&) = default;
+    friend bool operator<(const EventPlace& a, const EventPlace& b) {
+        return std::tie(a.tick, a.track, a.index) < std::tie(b.tick, b.track, b.index);
+    }
+    friend bool operator==(const EventPlace&, const EventPlace&) = default;
 };
 
 // A channel message to write at the clip's start: two or three bytes.
@@ -91,7 +95,9 @@ private:
         bool registered = true;
         std::uint8_t msb = 0;
         std::uint8_t lsb = 0;
-        friend auto operator<=>(const Parameter&, const Parameter&) = default;
+        friend bool operator<(const Parameter& a, const Parameter& b) {
+            return std::tie(a.registered, a.msb, a.lsb) < std::tie(b.registered, b.msb, b.lsb);
+        }
     };
     struct ParameterValue {
         EventPlace place;  // of the last data entry
