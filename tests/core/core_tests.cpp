@@ -1,6 +1,5 @@
 #include <stdexcept>
 
-#include "core/cut_log.hpp"
 #include "core/cut_service.hpp"
 #include "engine/errors.hpp"
 #include "platform/text.hpp"
@@ -29,18 +28,14 @@ BatchPlan planOf(const TempDir& folder, double seconds, const std::string& dest 
     return BatchPlan{folder.path().string(), listSongs(folder.path().string()), seconds, dest, std::move(afterCut)};
 }
 
+// What the command line and the window show of a measure and a cut is
+// checked with them; here: the hook, the names and a Format 1 clip's bar line.
 TEST(CutService, ASongIsMeasuredThenCutAtAPositionOrToAClip) {
     TempDir dir, out;
     const std::string song = dir.write("Tune.mid", steadySong(1, 500000, 40));  // 20 s
     const SongInfo info = inspectSong(song);
-    EXPECT_EQ(info.path, song);
-    EXPECT_EQ(info.listed.text, "TUNE.MID");
     EXPECT_TRUE(info.formatOne());
     EXPECT_EQ(info.division, 480u);
-    // 20 s at 120 bpm is 30,720 music ticks: 31 steps of 1000 reach the end.
-    EXPECT_EQ(info.cutSteps, 31);
-    EXPECT_EQ(info.refusal(), "");
-
     Names hooked;
     const CutOutcome cut =
         cutAtPosition(info, 5, out.path().string(), [&](const std::string& f) { hooked.push_back(f); });
@@ -53,11 +48,8 @@ TEST(CutService, ASongIsMeasuredThenCutAtAPositionOrToAClip) {
 
     // Format 2 is measured, but no cutter takes it: nothing is written.
     const std::string two = dir.write("two.mid", cat({header(2, 1, 96), track(kEndOfTrack)}));
-    const SongInfo refused = inspectSong(two);
-    EXPECT_EQ(refused.refusal(), "CANNOT READ MIDI FILE: format 2 is not supported");
-    EXPECT_THROW(cutAtPosition(refused, 1, out.path().string()), FileError);
+    EXPECT_THROW(cutAtPosition(inspectSong(two), 1, out.path().string()), FileError);
     EXPECT_THROW(cutToClip(two, 3, out.path().string()), FileError);
-    EXPECT_THROW(inspectSong(dir.file("missing.mid")), FileError);
     EXPECT_EQ(out.names(), Names{"TUNE-CUT.mid"});
 }
 
@@ -106,10 +98,6 @@ TEST(CutService, ABatchLogsAndReportsEachFileInListOrder) {
     EXPECT_EQ(report.message(), "Cut 2 of 3 files. Not cut:\nB.MID: " + broken +
                                     "\nPreviews not written:\nC.MID: no room for the preview");
     EXPECT_EQ(out.names(), (Names{"A-CUT.mid", "c-cut.mid"}));
-
-    // The log is the batch's alone while it runs.
-    const CutLog held(plan.logPath());
-    EXPECT_THROW(cutFolder(plan, 1, observer), FileError);
 }
 
 TEST(CutService, TheSummaryNamesTwentyFilesAndCountsTheRest) {
