@@ -281,8 +281,8 @@ TEST_F(WindowCommands, CutAllShowsTheFileInHandFreezesTheListAndStopsOnEscapeOrE
     EXPECT_EQ(fileText(songs.file("Quorvane.log")), "1. A.MID: 00:20\tA-cut.mid:00:02 - Format: 0\r\n");
 }
 
-// Only the user's own act chooses a song: a click (again on the chosen row too) or a key that moves the current
-// row. Focus changes and message boxes closing choose nothing, so a broken file is reported once.
+// Only the user's own act chooses a song: a click, again on the chosen row too. Focus changes choose nothing, so a
+// broken file is reported once. (A message box closing and a key moving on are the end-to-end scenario's.)
 TEST_F(WindowCommands, OnlyTheUserChoosesASongSoABrokenOneIsReportedOnce) {
     songs.write("0.MID", cat({header(0, 1, 96), track({0x00, 0x40})}));
     const auto focusAndWait = [&] {
@@ -306,9 +306,6 @@ TEST_F(WindowCommands, OnlyTheUserChoosesASongSoABrokenOneIsReportedOnce) {
     songs.write("A.MID", steadySong(0, 500000, 16));
     click(rowAt(rowOf("A.MID")));
     EXPECT_EQ(caption(window.cutPointTimeCaption()), "00:08");
-    QTest::keyClick(&window.list(), Qt::Key_Down);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(caption(window.cutPointTimeCaption()), "00:30");
 }
 
 TEST_F(WindowCommands, EveryCommandIsReachedFromTheKeyboard) {
@@ -460,12 +457,10 @@ TEST(FolderDialog, StartsInAFolderThatExists) {
     EXPECT_EQ(ui::dialogStartFolder(""), QDir::homePath());
 }
 
-// At the first start the keyboard begins on SOURCE, its ring on show, and the status line says what to do. The wheel
-// moves both sliders a step a notch.
+// At the first start the keyboard begins on SOURCE, its ring on show. The wheel moves both sliders a step a notch.
 TEST_F(WindowCommands, TheFirstStartPointsAtSourceAndTheWheelMovesTheSliders) {
     EXPECT_EQ(focused(), &window.button(layout::Source));
     EXPECT_EQ(window.keys().focusRing().target(), &window.button(layout::Source));
-    EXPECT_EQ(caption(window.statusCaption()), "Choose a folder of songs: SOURCE or Ctrl+O");
 
     openSource();
     click(rowAt(0));  // A.MID: 00:20, 31 steps
@@ -498,7 +493,6 @@ TEST_F(WindowCommands, PlayAndSpaceStartAndStopThePreviewOfTheCutPoint) {
         return caption(window.statusCaption());
     };
     openSource();
-    EXPECT_EQ(status(true), "Nothing to play: choose a song in the list first.");
     click(rowAt(0));
     window.cutSlider().setValue(20);
     for (const bool byButton : {true, false}) {

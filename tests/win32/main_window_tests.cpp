@@ -19,6 +19,7 @@ namespace quorvane::win32 {
 namespace {
 
 namespace layout = ui::layout;
+using namespace std::string_literals;
 
 const std::vector<std::string> kSampleRows = {"FORMAT0_TEMPO_VOLUME.MID", "FORMAT1_BAND.MID",
                                               "FORMAT1_DIV96_PLAIN.MID"};
@@ -120,19 +121,16 @@ TEST_F(Win32Window, TheCutSlidersKeysMoveItAndShowTheTipWithoutTakingTheFocus) {
     window.chooseRow(1);
     SliderControl& slider = window.cutSlider();
     ::SetFocus(slider.handle());
-    ASSERT_EQ(::GetFocus(), slider.handle());
     ::SendMessageW(slider.handle(), WM_KEYDOWN, VK_HOME, 0);
-    EXPECT_EQ(slider.value(), slider.min());
-    EXPECT_EQ(window.model().cutPointTime, "00:00");
+    EXPECT_EQ(std::make_pair(slider.value(), window.model().cutPointTime), std::make_pair(slider.min(), "00:00"s));
     ::SendMessageW(slider.handle(), WM_KEYDOWN, VK_END, 0);
     EXPECT_EQ(slider.value(), slider.max());
     HWND tip = ValueTip::current();
     ASSERT_NE(tip, nullptr);
     EXPECT_TRUE(::IsWindowVisible(tip));
     EXPECT_EQ(ValueTip::shownText(), window.model().timeAtPosition(slider.max()));
-    const auto style = ::GetWindowLongPtrW(tip, GWL_EXSTYLE);
-    EXPECT_TRUE(style & WS_EX_TOPMOST);
-    EXPECT_TRUE(style & WS_EX_NOACTIVATE);
+    const LONG_PTR style = WS_EX_TOPMOST | WS_EX_NOACTIVATE;
+    EXPECT_EQ(::GetWindowLongPtrW(tip, GWL_EXSTYLE) & style, style);
     EXPECT_EQ(::GetFocus(), slider.handle()) << "the tip never takes the focus";
     ::SendMessageW(slider.handle(), WM_KEYUP, VK_END, 0);
     EXPECT_EQ(ValueTip::current(), nullptr);
@@ -140,7 +138,6 @@ TEST_F(Win32Window, TheCutSlidersKeysMoveItAndShowTheTipWithoutTakingTheFocus) {
 
 TEST_F(Win32Window, DraggingTheClipSlidersThumbSetsTheClipLength) {
     SliderControl& slider = window.clipSlider();
-    const int start = slider.value();
     RECT box;
     ::GetClientRect(slider.handle(), &box);
     // A press at the bottom of the track (Min at the bottom), then at the top.
@@ -151,7 +148,6 @@ TEST_F(Win32Window, DraggingTheClipSlidersThumbSetsTheClipLength) {
     EXPECT_EQ(slider.value(), slider.max());
     ::SendMessageW(slider.handle(), WM_LBUTTONUP, 0, at(box.right / 2, 0));
     EXPECT_EQ(ValueTip::current(), nullptr);
-    EXPECT_NE(slider.value(), start);
     EXPECT_EQ(window.shownCaption(layout::kClipLengthCaption), window.model().clipLengthText);
 }
 
