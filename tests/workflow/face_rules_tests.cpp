@@ -9,6 +9,7 @@
 
 #include "preview/clocked_player.hpp"
 #include "workflow/clip_preview.hpp"
+#include "workflow/drop_request.hpp"
 #include "workflow/remembered_settings.hpp"
 #include "window_model_fixture.hpp"
 
@@ -139,6 +140,27 @@ TEST(ClockedPlayer, SendsEachEventWhenDueAndAlwaysEndsInSilence) {
     preview::ClockedPlayer silent([] { return std::unique_ptr<preview::MidiOutput>(); });
     EXPECT_FALSE(silent.play(clipAt({{0.0, 0x90}})));
     EXPECT_FALSE(silent.playing());
+}
+
+// A drop takes one folder (with a separator at its end or not) or one .mid
+// file in any case, named as on disk; anything else is refused.
+TEST(Drop, TakesOneFolderOrOneMidiFile) {
+    const TempDir dir;
+    for (const char* name : {"A.MID", "b.mid", "notes.txt"}) dir.write(name, {});
+    std::filesystem::create_directory(dir.path() / "sub.mid");
+    const std::string folder = dir.path().string();
+    const auto taken = [](const std::vector<std::string>& paths) {
+        const std::optional<DropRequest> request = dropRequest(paths);
+        return request ? request->folder + "|" + request->fileName : "refused";
+    };
+    EXPECT_EQ(taken({folder}), folder + "|");
+    EXPECT_EQ(taken({folder + "/"}), folder + "|");
+    EXPECT_EQ(taken({dir.file("sub.mid")}), dir.file("sub.mid") + "|");
+    EXPECT_EQ(taken({dir.file("A.MID")}), folder + "|A.MID");
+    EXPECT_EQ(taken({dir.file("b.mid")}), folder + "|b.mid");
+    for (const std::vector<std::string>& refused : std::vector<std::vector<std::string>>{
+             {dir.file("notes.txt")}, {dir.file("gone.mid")}, {dir.file("A.MID"), dir.file("b.mid")}, {""}, {}})
+        EXPECT_EQ(taken(refused), "refused") << refused.size();
 }
 
 class MemoryStore : public SettingsStore {
