@@ -1,6 +1,5 @@
 #include <stdexcept>
 
-#include "core/cut_log.hpp"
 #include "core/cut_service.hpp"
 #include "engine/errors.hpp"
 #include "platform/text.hpp"
@@ -25,22 +24,18 @@ private:
     }
 };
 
-BatchPlan planOf(const TempDir& folder, double seconds, const std::string& dest = {}, CutHook afterCut = {}) {
-    return BatchPlan{folder.path().string(), listSongs(folder.path().string()), seconds, dest, std::move(afterCut)};
+BatchPlan planOf(const TempDir& folder, double seconds, const std::string& dest) {
+    return BatchPlan{folder.path().string(), listSongs(folder.path().string()), seconds, dest, {}};
 }
 
+// What the command line and the window show of a measure and a cut is
+// checked with them; here: the hook, the names and a Format 1 clip's bar line.
 TEST(CutService, ASongIsMeasuredThenCutAtAPositionOrToAClip) {
     TempDir dir, out;
     const std::string song = dir.write("Tune.mid", steadySong(1, 500000, 40));  // 20 s
     const SongInfo info = inspectSong(song);
-    EXPECT_EQ(info.path, song);
-    EXPECT_EQ(info.listed.text, "TUNE.MID");
     EXPECT_TRUE(info.formatOne());
     EXPECT_EQ(info.division, 480u);
-    // 20 s at 120 bpm is 30,720 music ticks: 31 steps of 1000 reach the end.
-    EXPECT_EQ(info.cutSteps, 31);
-    EXPECT_EQ(info.refusal(), "");
-
     Names hooked;
     const CutOutcome cut =
         cutAtPosition(info, 5, out.path().string(), [&](const std::string& f) { hooked.push_back(f); });
@@ -53,11 +48,8 @@ TEST(CutService, ASongIsMeasuredThenCutAtAPositionOrToAClip) {
 
     // Format 2 is measured, but no cutter takes it: nothing is written.
     const std::string two = dir.write("two.mid", cat({header(2, 1, 96), track(kEndOfTrack)}));
-    const SongInfo refused = inspectSong(two);
-    EXPECT_EQ(refused.refusal(), "CANNOT READ MIDI FILE: format 2 is not supported");
-    EXPECT_THROW(cutAtPosition(refused, 1, out.path().string()), FileError);
+    EXPECT_THROW(cutAtPosition(inspectSong(two), 1, out.path().string()), FileError);
     EXPECT_THROW(cutToClip(two, 3, out.path().string()), FileError);
-    EXPECT_THROW(inspectSong(dir.file("missing.mid")), FileError);
     EXPECT_EQ(out.names(), Names{"TUNE-CUT.mid"});
 }
 
@@ -77,39 +69,6 @@ TEST(CutService, SongsAreListedAsAReaderOrdersThem) {
     EXPECT_EQ(listed, (Names{"_0.MID", "AB.MID", "ÄB.MID", "ÄPFEL.MID", "APPLE.MID", "EAGLE.MID", "ÉCLAIR.MID",
                              "ZEBRA.MID", "ΩΜΈΓΑ.MID", "ΏΡΑ.MID", "ЁЛКА.MID", "ЕЛЬ.MID", "ИВА.MID", "ЙОД.MID"}));
     EXPECT_THROW(listSongs(songs.file("missing")), FileError);
-}
-
-// Each file is started, then logged with its outcome, in list order; a file
-// that cannot be read and a cut whose follow-up fails are named in the report.
-TEST(CutService, ABatchLogsAndReportsEachFileInListOrder) {
-    TempDir songs, out;
-    songs.write("A.MID", steadySong(1, 500000, 40));
-    songs.write("B.MID", Bytes{'M', 'T'});
-    songs.write("C.MID", steadySong(0, 500000, 40));
-    RecordingObserver observer;
-    const BatchPlan plan = planOf(songs, 10, out.path().string(), [](const std::string& cut) {
-        if (cut.find("c-cut") != std::string::npos) throw std::runtime_error("no room for the preview");
-    });
-    const BatchReport report = cutFolder(plan, 1, observer);
-    const std::string broken = "CANNOT READ MIDI FILE: the file ends early (1 more byte expected) (at byte 2)";
-    EXPECT_EQ(fileText(plan.logPath()),
-              "1. A.MID: 00:20\tA-cut.mid:00:10 - Format: 1\r\n"
-              "2. B.MID: " +
-                  broken +
-                  "\r\n"
-                  "3. C.MID: 00:20\tC-cut.mid:00:10 - Format: 0; PREVIEW NOT WRITTEN: no room for the preview\r\n");
-    EXPECT_EQ(observer.calls,
-              (Names{"start 1/3 A.MID", "done 1/3 A.MID -> " + out.file("A-CUT.mid"), "start 2/3 B.MID",
-                     "done 2/3 B.MID: " + broken, "start 3/3 C.MID", "done 3/3 C.MID -> " + out.file("c-cut.mid")}));
-    EXPECT_TRUE(report.complete);
-    EXPECT_EQ(report.cut(), 2);
-    EXPECT_EQ(report.message(), "Cut 2 of 3 files. Not cut:\nB.MID: " + broken +
-                                    "\nPreviews not written:\nC.MID: no room for the preview");
-    EXPECT_EQ(out.names(), (Names{"A-CUT.mid", "c-cut.mid"}));
-
-    // The log is the batch's alone while it runs.
-    const CutLog held(plan.logPath());
-    EXPECT_THROW(cutFolder(plan, 1, observer), FileError);
 }
 
 TEST(CutService, TheSummaryNamesTwentyFilesAndCountsTheRest) {

@@ -18,12 +18,6 @@ Bytes trackOf(std::vector<std::pair<std::uint64_t, Bytes>> events, std::uint64_t
     return track(timed(events));
 }
 
-Bytes song(std::uint16_t format, std::uint16_t division, std::initializer_list<Bytes> tracks) {
-    Bytes out = header(format, static_cast<std::uint16_t>(tracks.size()), division);
-    for (const Bytes& t : tracks) out.insert(out.end(), t.begin(), t.end());
-    return out;
-}
-
 class TimelineTest : public ::testing::Test {
 protected:
     Timeline read(const Bytes& bytes) { return Timeline::read(dir.write("song.mid", bytes)); }
@@ -44,7 +38,7 @@ TEST_F(TimelineTest, BarLinesFollowEachTimeSignatureFromItsOwnTick) {
         {"unplaceable signatures", trackOf({{0, meter(7, 40)}, {0, meter(0, 2)}}, 4000), {480, 960}},
     };
     for (const auto& c : cases) {
-        const Timeline timeline = read(song(0, kDivision, {c.track}));
+        const Timeline timeline = read(cat({header(0, 1, kDivision), c.track}));
         std::uint64_t from = 1;
         for (const std::uint64_t bar : c.bars) {
             EXPECT_EQ(timeline.barLineAtOrAfter(from), bar) << c.meter << " from " << from;
@@ -62,7 +56,7 @@ TEST_F(TimelineTest, SongsOfMoreTempoChangesThanMemoryKeepsAreReadAgain) {
     constexpr std::uint32_t kChanges = 70000;
     std::vector<std::pair<std::uint64_t, Bytes>> one, even, odd;
     for (std::uint32_t k = 0; k < kChanges; ++k) one.push_back({k, setTempo(k % 2 == 0 ? 1000000 : 500000)});
-    const Timeline ordered = read(song(0, 1, {trackOf(one, kChanges)}));
+    const Timeline ordered = read(cat({header(0, 1, 1), trackOf(one, kChanges)}));
     EXPECT_DOUBLE_EQ(ordered.length(), kChanges / 2 * 1.5);
     EXPECT_DOUBLE_EQ(ordered.seconds(1001), 500 * 1.5 + 1);
     EXPECT_EQ(ordered.firstTickAt(750.5), 1001u);
@@ -71,7 +65,7 @@ TEST_F(TimelineTest, SongsOfMoreTempoChangesThanMemoryKeepsAreReadAgain) {
         even.push_back({2 * k, setTempo(1000000)});
         odd.push_back({2 * k + 1, setTempo(500000)});
     }
-    const Timeline interleaved = read(song(1, 1, {trackOf(even, 80000), trackOf(odd, 80000)}));
+    const Timeline interleaved = read(cat({header(1, 2, 1), trackOf(even, 80000), trackOf(odd, 80000)}));
     EXPECT_EQ(interleaved.endTick(), 80000u);
     EXPECT_DOUBLE_EQ(interleaved.length(), 40000 * 1.5);
     EXPECT_DOUBLE_EQ(interleaved.seconds(70001), 35000 * 1.5 + 1);
@@ -83,11 +77,12 @@ TEST_F(TimelineTest, SongsOfMoreTempoChangesThanMemoryKeepsAreReadAgain) {
 TEST_F(TimelineTest, CutPointsPastTheEndKeepTheWholeSong) {
     // 4/4 at division 768 and 60 bpm: a bar is 4 s and one step of the cut
     // slider (1000 music ticks) is 1000 ticks. Then 3/4 from bar 3 (12 s).
-    const Timeline timeline = read(song(1, 768,
-                                        {trackOf({{0, setTempo(1000000)}, {0, meter(4, 2)}, {9216, meter(3, 2)}}, 9216),
-                                         trackOf({{0, {0x90, 60, 100}}}, 29500)}));
+    const Timeline timeline =
+        read(cat({header(1, 2, 768), trackOf({{0, setTempo(1000000)}, {0, meter(4, 2)}, {9216, meter(3, 2)}}, 9216),
+                  trackOf({{0, {0x90, 60, 100}}}, 29500)}));
     EXPECT_EQ(cutSteps(timeline), 30);
-    EXPECT_EQ(cutSteps(read(song(0, 768, {trackOf({}, 3000)}))), 3);  // a song of whole steps has no step more
+    EXPECT_EQ(cutSteps(read(cat({header(0, 1, 768), trackOf({}, 3000)}))),
+              3);  // a song of whole steps has no step more
     EXPECT_EQ(cutTickAtStep(timeline, true, 10), 11520u);
     EXPECT_EQ(std::make_pair(cutTickAtStep(timeline, false, 0), cutTickAtStep(timeline, true, 0)),
               std::make_pair(std::uint64_t{0}, std::uint64_t{0}));  // the start keeps nothing

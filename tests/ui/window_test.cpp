@@ -281,8 +281,8 @@ TEST_F(WindowCommands, CutAllShowsTheFileInHandFreezesTheListAndStopsOnEscapeOrE
     EXPECT_EQ(fileText(songs.file("Quorvane.log")), "1. A.MID: 00:20\tA-cut.mid:00:02 - Format: 0\r\n");
 }
 
-// Only the user's own act chooses a song: a click (again on the chosen row too) or a key that moves the current
-// row. Focus changes and message boxes closing choose nothing, so a broken file is reported once.
+// Only the user's own act chooses a song: a click, again on the chosen row too. Focus changes choose nothing, so a
+// broken file is reported once. (A message box closing and a key moving on are the end-to-end scenario's.)
 TEST_F(WindowCommands, OnlyTheUserChoosesASongSoABrokenOneIsReportedOnce) {
     songs.write("0.MID", cat({header(0, 1, 96), track({0x00, 0x40})}));
     const auto focusAndWait = [&] {
@@ -299,20 +299,13 @@ TEST_F(WindowCommands, OnlyTheUserChoosesASongSoABrokenOneIsReportedOnce) {
     click(rowAt(rowOf("0.MID")));
     focusAndWait();
     EXPECT_EQ(messages.messages.size(), 1u);
-    // Nothing is current, and nothing stays selected; a click tries again.
-    EXPECT_EQ(caption(window.songPathCaption()), "");
-    EXPECT_TRUE(window.list().selectedItems().isEmpty());
-    click(rowAt(rowOf("0.MID")));
-    EXPECT_EQ(messages.messages.size(), 2u);
+    EXPECT_TRUE(window.list().selectedItems().isEmpty());  // nothing stays selected
 
     // A click on the chosen song reads it again; a key moves on.
     click(rowAt(rowOf("A.MID")));
     songs.write("A.MID", steadySong(0, 500000, 16));
     click(rowAt(rowOf("A.MID")));
     EXPECT_EQ(caption(window.cutPointTimeCaption()), "00:08");
-    QTest::keyClick(&window.list(), Qt::Key_Down);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(caption(window.cutPointTimeCaption()), "00:30");
 }
 
 TEST_F(WindowCommands, EveryCommandIsReachedFromTheKeyboard) {
@@ -407,21 +400,13 @@ TEST_F(WindowCommands, FoldersClipLengthAndPlaceAreRemembered) {
     window.move(40, 30);
     settings.save(window);
 
-    const auto restored = [&] {
-        ui::MainWindow next{services};
-        settings.restore(next);
-        return std::vector<std::string>{caption(next.sourceFolderCaption()), caption(next.destFolderCaption()),
-                                        caption(next.clipLengthCaption()), std::to_string(next.pos().x()),
-                                        next.cutPointPreview().soundFont()};
-    };
     store.setValue(QStringLiteral("preview/soundfont"), QStringLiteral("/sf/piano.sf2"));  // set by hand
-    EXPECT_EQ(restored(),
+    ui::MainWindow next{services};
+    settings.restore(next);
+    EXPECT_EQ((std::vector<std::string>{caption(next.sourceFolderCaption()), caption(next.destFolderCaption()),
+                                        caption(next.clipLengthCaption()), std::to_string(next.pos().x()),
+                                        next.cutPointPreview().soundFont()}),
               (std::vector<std::string>{songs.path().string(), dest.path().string(), "12", "40", "/sf/piano.sf2"}));
-    // A folder gone since is forgotten without a word.
-    std::filesystem::remove_all(dest.path());
-    EXPECT_EQ(restored()[1], "");
-    EXPECT_FALSE(store.contains(QStringLiteral("folders/destination")));
-    EXPECT_TRUE(messages.messages.empty());
 }
 
 // Each news is read whole in the status line; a name too long for it is shortened, never the words around it, and
@@ -432,7 +417,6 @@ TEST_F(WindowFace, TheStatusLineIsReadWholeAndOnlyNamesAreShortened) {
         return status.shownText() == status.text() &&
                status.fontMetrics().horizontalAdvance(status.text()) <= status.width();
     };
-    EXPECT_EQ(caption(window.statusCaption()), "Choose a folder of songs: SOURCE or Ctrl+O");
     EXPECT_TRUE(whole());
     EXPECT_EQ(window.clipLengthCaption().toolTip(), "The clip length CUT ALL keeps, in seconds.");
 
@@ -473,12 +457,10 @@ TEST(FolderDialog, StartsInAFolderThatExists) {
     EXPECT_EQ(ui::dialogStartFolder(""), QDir::homePath());
 }
 
-// At the first start the keyboard begins on SOURCE, its ring on show, and the status line says what to do. The wheel
-// moves both sliders a step a notch.
+// At the first start the keyboard begins on SOURCE, its ring on show. The wheel moves both sliders a step a notch.
 TEST_F(WindowCommands, TheFirstStartPointsAtSourceAndTheWheelMovesTheSliders) {
     EXPECT_EQ(focused(), &window.button(layout::Source));
     EXPECT_EQ(window.keys().focusRing().target(), &window.button(layout::Source));
-    EXPECT_EQ(caption(window.statusCaption()), "Choose a folder of songs: SOURCE or Ctrl+O");
 
     openSource();
     click(rowAt(0));  // A.MID: 00:20, 31 steps
@@ -511,7 +493,6 @@ TEST_F(WindowCommands, PlayAndSpaceStartAndStopThePreviewOfTheCutPoint) {
         return caption(window.statusCaption());
     };
     openSource();
-    EXPECT_EQ(status(true), "Nothing to play: choose a song in the list first.");
     click(rowAt(0));
     window.cutSlider().setValue(20);
     for (const bool byButton : {true, false}) {
@@ -558,7 +539,6 @@ struct HeldWork : Executor {
 TEST_F(WindowTest, ASongMeasuredOnAWorkerIsShownByTheWindowThatChoseIt) {
     const TempDir chosen;                               // the fixture's songs are not these
     chosen.write("A.mid", steadySong(1, 500000, 504));  // 04:12
-    chosen.write("C.mid", cat({header(0, 1, 96), track({0x00, 0x40})}));
     HeldWork work;
     const auto letGo = [&](ui::MainWindow& win) {
         *work.held = false;
@@ -574,17 +554,13 @@ TEST_F(WindowTest, ASongMeasuredOnAWorkerIsShownByTheWindowThatChoseIt) {
     letGo(*win);
     EXPECT_EQ(caption(win->cutPointTimeCaption()), "04:12");
     EXPECT_EQ(caption(win->statusCaption()), "Ready to cut: A.MID");
-    win->chooseRow(1);
-    letGo(*win);
-    EXPECT_EQ(messages.messages.size(), 1u);
-    EXPECT_TRUE(win->list().selectedItems().isEmpty());
 
     win->chooseRow(0);
     EXPECT_TRUE(win->model().measuring());
     win.reset();
     *work.held = false;
     QTest::qWait(100);
-    EXPECT_EQ(messages.messages.size(), 1u);
+    EXPECT_TRUE(messages.messages.empty());
 }
 
 }  // namespace

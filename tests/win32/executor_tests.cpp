@@ -24,61 +24,45 @@ bool waitFor(Done done) {
     return true;
 }
 
-// A window that only receives messages.
-struct MessageWindow {
-    MessageWindow() {
-        WNDCLASSEXW type{};
-        type.cbSize = sizeof(type);
-        type.lpfnWndProc = DefWindowProcW;
-        type.hInstance = ::GetModuleHandleW(nullptr);
-        type.lpszClassName = L"QuorvaneTestMessages";
-        ::RegisterClassExW(&type);
-        handle = ::CreateWindowExW(0, type.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, type.hInstance,
-                                   nullptr);
-    }
-    ~MessageWindow() { ::DestroyWindow(handle); }
-    HWND handle = nullptr;
-};
-
-TEST(WorkerExecutor, AShortJobsResultRunsBeforeRunReturnsOnTheCallersThread) {
-    WorkerExecutor executor;
-    std::thread::id jobThread;
-    std::thread::id doneThread;
-    bool done = false;
-    executor.run([&] { jobThread = std::this_thread::get_id(); },
-                 [&] {
-                     doneThread = std::this_thread::get_id();
-                     done = true;
-                 });
-    EXPECT_TRUE(done);
-    EXPECT_NE(jobThread, std::this_thread::get_id());
-    EXPECT_EQ(doneThread, std::this_thread::get_id());
+// A job that runs until `release` is set.
+auto heldUntil(std::atomic<bool>& release) {
+    return [&release] {
+        while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
 }
 
-TEST(WorkerExecutor, ALongJobsResultWaitsForTheWindowsThread) {
-    MessageWindow window;
-    ASSERT_NE(window.handle, nullptr);
+TEST(WorkerExecutor, AShortJobsResultRunsAtOnceALongOnesWaitsForTheWindowsThread) {
     WorkerExecutor executor;
-    executor.setWindow(window.handle);
-    std::atomic<bool> release{false};
-    std::atomic<bool> finished{false};
-    std::thread::id doneThread;
-    executor.run(
-        [&] {
-            while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            finished = true;
-        },
-        [&] { doneThread = std::this_thread::get_id(); });
+    std::thread::id jobThread, doneThread;
+    executor.run([&] { jobThread = std::this_thread::get_id(); }, [&] { doneThread = std::this_thread::get_id(); });
+    EXPECT_NE(jobThread, std::this_thread::get_id());
+    EXPECT_EQ(doneThread, std::this_thread::get_id()) << "a short job's result comes before run() returns";
+
+    WNDCLASSEXW type{};  // a window that only receives messages
+    type.cbSize = sizeof(type);
+    type.lpfnWndProc = DefWindowProcW;
+    type.hInstance = ::GetModuleHandleW(nullptr);
+    type.lpszClassName = L"QuorvaneTestMessages";
+    ::RegisterClassExW(&type);
+    HWND window =
+        ::CreateWindowExW(0, type.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, type.hInstance, nullptr);
+    ASSERT_NE(window, nullptr);
+    executor.setWindow(window);
+    std::atomic<bool> release{false}, second{false};
+    doneThread = {};
+    executor.run(heldUntil(release), [&] { doneThread = std::this_thread::get_id(); });
     EXPECT_EQ(doneThread, std::thread::id()) << "run() returned after its patience, the job still running";
+    executor.run([&] { second = true; }, [] {});
+    EXPECT_TRUE(waitFor([&] { return second.load(); })) << "two long jobs do not wait for each other";
     release = true;
-    ASSERT_TRUE(waitFor([&] { return finished.load(); }));
     MSG message;
     ASSERT_TRUE(waitFor([&] {
-        return ::PeekMessageW(&message, window.handle, WorkerExecutor::kResultsWaiting, WorkerExecutor::kResultsWaiting,
+        return ::PeekMessageW(&message, window, WorkerExecutor::kResultsWaiting, WorkerExecutor::kResultsWaiting,
                               PM_REMOVE) != 0;
     }));
     executor.runWaitingResults();
     EXPECT_EQ(doneThread, std::this_thread::get_id());
+    ::DestroyWindow(window);
 }
 
 TEST(WorkerExecutor, ResultsLeftWhenTheServiceGoesAreDropped) {
@@ -86,28 +70,10 @@ TEST(WorkerExecutor, ResultsLeftWhenTheServiceGoesAreDropped) {
     bool done = false;
     {
         WorkerExecutor executor;
-        executor.run(
-            [&] {
-                while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            },
-            [&] { done = true; });
+        executor.run(heldUntil(release), [&] { done = true; });
         release = true;
     }  // waits for the job
     EXPECT_FALSE(done);
-}
-
-TEST(WorkerExecutor, TwoLongJobsDoNotWaitForEachOther) {
-    WorkerExecutor executor;
-    std::atomic<bool> release{false};
-    std::atomic<bool> second{false};
-    executor.run(
-        [&] {
-            while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        },
-        [] {});
-    executor.run([&] { second = true; }, [] {});
-    EXPECT_TRUE(waitFor([&] { return second.load(); }));
-    release = true;
 }
 
 }  // namespace

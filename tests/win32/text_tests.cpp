@@ -17,36 +17,27 @@ int characters(std::string_view text) {
 
 const TextWidth kWidth = characters;
 
-TEST(CaptionText, ATextThatFitsIsKeptWhole) {
-    EXPECT_EQ(elideMiddle("C:\\songs", 8, kWidth), "C:\\songs");
-    EXPECT_EQ(shortenCaption("Ready to cut: A.MID", 19, {"A.MID"}, kWidth), "Ready to cut: A.MID");
-}
-
+// A text that fits is kept whole; a longer one keeps its start and end around
+// an ellipsis, the first half one more, and never splits a character (each
+// \u00e9 takes two bytes).
 TEST(CaptionText, ALongTextKeepsItsStartAndEndAroundAnEllipsis) {
+    EXPECT_EQ(elideMiddle("C:\\songs", 8, kWidth), "C:\\songs");
     EXPECT_EQ(elideMiddle("abcdefghij", 7, kWidth), "abc\u2026hij");
-    EXPECT_EQ(elideMiddle("abcdefghij", 6, kWidth), "abc\u2026ij");  // the first half one more
+    EXPECT_EQ(elideMiddle("abcdefghij", 6, kWidth), "abc\u2026ij");
     EXPECT_EQ(elideMiddle("abcdefghij", 1, kWidth), "\u2026");
     EXPECT_EQ(elideMiddle("abcdefghij", 0, kWidth), "");
+    EXPECT_EQ(elideMiddle("\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9", 4, kWidth), "\u00e9\u00e9\u2026\u00e9");
 }
 
-TEST(CaptionText, NoCharacterIsSplit) {
-    // Each of these letters takes two bytes: a cut between them would leave
-    // half a letter.
-    const std::string shown = elideMiddle("\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9", 4, kWidth);
-    EXPECT_EQ(shown, "\u00e9\u00e9\u2026\u00e9");
-}
-
+// The words around the longest name stay whole; a sentence whose words alone
+// do not fit, or that gives no names, is cut in its middle.
 TEST(CaptionText, ASentenceIsCutInsideTheLongestNameItGives) {
-    const std::string text = "Cut C:\\music\\long-song-name.mid to 00:30.";
-    // The words around the name stay whole; the shorter name is not the one cut.
-    EXPECT_EQ(shortenCaption(text, 30, {"C:", "C:\\music\\long-song-name.mid"}, kWidth),
+    EXPECT_EQ(shortenCaption("Ready to cut: A.MID", 19, {"A.MID"}, kWidth), "Ready to cut: A.MID");
+    EXPECT_EQ(shortenCaption("Cut C:\\music\\long-song-name.mid to 00:30.", 30, {"C:", "C:\\music\\long-song-name.mid"},
+                             kWidth),
               "Cut C:\\music\u2026ame.mid to 00:30.");
-}
-
-TEST(CaptionText, ASentenceWhoseWordsAloneDoNotFitIsCutInItsMiddle) {
     const std::string text = "The destination folder A cannot be written.";
     EXPECT_EQ(shortenCaption(text, 10, {"A"}, kWidth), elideMiddle(text, 10, kWidth));
-    // Without names, as any caption.
     EXPECT_EQ(shortenCaption(text, 10, {}, kWidth), elideMiddle(text, 10, kWidth));
 }
 
@@ -73,11 +64,8 @@ TEST(CommandLine, RefusesUnknownOptionsArgumentsAndMissingValues) {
 TEST(CommandLine, SelectsOnlyARowTheListHas) {
     EXPECT_EQ(selectedRow("1", 3), 1);
     EXPECT_EQ(selectedRow("3", 3), 3);
-    EXPECT_FALSE(selectedRow("0", 3));
-    EXPECT_FALSE(selectedRow("4", 3));
-    EXPECT_FALSE(selectedRow("2x", 3));
-    EXPECT_FALSE(selectedRow("", 3));
-    EXPECT_FALSE(selectedRow("1", 0));
+    for (const auto& [text, rows] : {std::pair{"0", 3}, {"4", 3}, {"2x", 3}, {"", 3}, {"1", 0}})
+        EXPECT_FALSE(selectedRow(text, rows)) << text << " of " << rows;
 }
 
 }  // namespace

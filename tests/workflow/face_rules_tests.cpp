@@ -7,37 +7,18 @@
 #include <mutex>
 #include <thread>
 
-#include "scripted_services.hpp"
-#include "song_files.hpp"
 #include "preview/clocked_player.hpp"
 #include "workflow/clip_preview.hpp"
+#include "workflow/drop_request.hpp"
 #include "workflow/remembered_settings.hpp"
-#include "workflow/window_model.hpp"
+#include "window_model_fixture.hpp"
 
 namespace quorvane::test {
 namespace {
 
 using namespace std::string_literals;
 
-class FaceRules : public ::testing::Test {
-protected:
-    FaceRules() : model(cutSlider, clipSlider, {picker, messages, pump, pause}) {
-        WindowModel::applyDesign(cutSlider, clipSlider);
-        model.start();
-    }
-    void openSongs() {
-        picker.answers.push_back(songs.path().string());
-        model.chooseSourceFolder();
-    }
-
-    TempDir songs;
-    SliderModel cutSlider, clipSlider;
-    ScriptedFolderPicker picker;
-    RecordingMessages messages;
-    ScriptedEventPump pump;
-    NoPause pause;
-    WindowModel model;
-};
+using FaceRules = WindowModelTest;
 
 // Plays into a list instead of a device; or has no device at all.
 class ListeningPlayer : public preview::ClipPlayer {
@@ -71,7 +52,7 @@ TEST_F(FaceRules, ThePlayButtonPlaysTheCutsEndingOrSaysWhyNot) {
     EXPECT_EQ(preview.toggle(), "Nothing to play: choose a song in the list first.");
     songs.write("Song.mid", steadySong(0, 500000, 40));  // 20 s
     songs.write("Two.mid", cat({header(2, 1, 480), track(kEndOfTrack)}));
-    openSongs();
+    openSource();
     model.chooseSong(model.listIndexOf("Two.mid"));
     EXPECT_EQ(preview.toggle(), model.formatRefusal());
     model.chooseSong(model.listIndexOf("Song.mid"));
@@ -100,37 +81,30 @@ TEST_F(FaceRules, ThePlayButtonPlaysTheCutsEndingOrSaysWhyNot) {
     EXPECT_TRUE(messages.messages.empty());
 }
 
-// What a MIDI output was sent, and when, from the player's thread.
+// What a MIDI output was sent (status, seconds after `start`), silenced
+// (status 0) and closed (status 1), from the player's thread.
 struct OutputLog {
-    using Clock = std::chrono::steady_clock;
     std::mutex mutex;
-    std::vector<std::pair<double, std::uint8_t>> sent;  // seconds after `start`, status
-    int silenced = 0;
-    int closed = 0;
-    Clock::time_point start = Clock::now();
+    std::vector<std::pair<std::uint8_t, double>> heard;
+    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+    void note(std::uint8_t what) {
+        const std::lock_guard<std::mutex> lock(mutex);
+        heard.emplace_back(what, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    std::vector<std::uint8_t> what() {
+        const std::lock_guard<std::mutex> lock(mutex);
+        std::vector<std::uint8_t> out;
+        for (const auto& entry : heard) out.push_back(entry.first);
+        return out;
+    }
 };
 
-class RecordingOutput : public preview::MidiOutput {
-public:
-    explicit RecordingOutput(OutputLog& log) : log_(log) {}
-    ~RecordingOutput() override {
-        const std::lock_guard<std::mutex> lock(log_.mutex);
-        ++log_.closed;
-    }
-    RecordingOutput(const RecordingOutput&) = delete;
-    RecordingOutput& operator=(const RecordingOutput&) = delete;
-    void send(const preview::TimedEvent& event) override {
-        const std::lock_guard<std::mutex> lock(log_.mutex);
-        const std::chrono::duration<double> since = OutputLog::Clock::now() - log_.start;
-        log_.sent.emplace_back(since.count(), event.status);
-    }
-    void silence() override {
-        const std::lock_guard<std::mutex> lock(log_.mutex);
-        ++log_.silenced;
-    }
-
-private:
-    OutputLog& log_;
+struct RecordingOutput : preview::MidiOutput {
+    explicit RecordingOutput(OutputLog& log) : log(log) {}
+    ~RecordingOutput() override { log.note(1); }
+    void send(const preview::TimedEvent& event) override { log.note(event.status); }
+    void silence() override { log.note(0); }
+    OutputLog& log;
 };
 
 preview::SongEvents clipAt(const std::vector<std::pair<double, std::uint8_t>>& events) {
@@ -146,34 +120,47 @@ preview::SongEvents clipAt(const std::vector<std::pair<double, std::uint8_t>>& e
 TEST(ClockedPlayer, SendsEachEventWhenDueAndAlwaysEndsInSilence) {
     OutputLog log;
     preview::ClockedPlayer player([&] { return std::make_unique<RecordingOutput>(log); }, 0.0);
-    const std::vector<std::pair<double, std::uint8_t>> events{{0.0, 0x90}, {0.03, 0xF0}, {0.06, 0x80}};
-    ASSERT_TRUE(player.play(clipAt(events)));
-    for (int wait = 0; wait < 500 && player.playing(); ++wait)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const auto waitFor = [&](std::size_t heard) {
+        for (int wait = 0; wait < 500 && player.playing() && log.what().size() < heard; ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    };
+    ASSERT_TRUE(player.play(clipAt({{0.0, 0x90}, {0.03, 0xF0}, {0.06, 0x80}})));
+    waitFor(99);
     EXPECT_FALSE(player.playing());
-    ASSERT_EQ(log.sent.size(), events.size());
-    for (std::size_t i = 0; i < events.size(); ++i) {
-        EXPECT_EQ(log.sent[i].second, events[i].second);
-        EXPECT_GE(log.sent[i].first, events[i].first);
-    }
-    EXPECT_EQ(std::make_pair(log.silenced, log.closed), std::make_pair(1, 1));
+    EXPECT_EQ(log.what(), (std::vector<std::uint8_t>{0x90, 0xF0, 0x80, 0, 1}));
+    for (std::size_t i = 0; i < 3 && i < log.heard.size(); ++i) EXPECT_GE(log.heard[i].second, 0.03 * double(i));
 
     ASSERT_TRUE(player.play(clipAt({{0.0, 0x90}, {3600.0, 0x80}})));
-    const auto sent = [&] {
-        const std::lock_guard<std::mutex> lock(log.mutex);
-        return log.sent.size();
-    };
-    for (int wait = 0; wait < 500 && sent() < 4; ++wait) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    waitFor(6);
     player.stop();
     EXPECT_FALSE(player.playing());
-    EXPECT_EQ(log.sent.size(), 4u);  // the note on, not the note off an hour later
-    EXPECT_EQ(std::make_pair(log.silenced, log.closed), std::make_pair(2, 2));
+    // The note on, not the note off an hour later.
+    EXPECT_EQ(log.what(), (std::vector<std::uint8_t>{0x90, 0xF0, 0x80, 0, 1, 0x90, 0, 1}));
 
     preview::ClockedPlayer silent([] { return std::unique_ptr<preview::MidiOutput>(); });
     EXPECT_FALSE(silent.play(clipAt({{0.0, 0x90}})));
     EXPECT_FALSE(silent.playing());
+}
+
+// A drop takes one folder (with a separator at its end or not) or one .mid
+// file in any case, named as on disk; anything else is refused.
+TEST(Drop, TakesOneFolderOrOneMidiFile) {
+    const TempDir dir;
+    for (const char* name : {"A.MID", "b.mid", "notes.txt"}) dir.write(name, {});
+    std::filesystem::create_directory(dir.path() / "sub.mid");
+    const std::string folder = dir.path().string();
+    const auto taken = [](const std::vector<std::string>& paths) {
+        const std::optional<DropRequest> request = dropRequest(paths);
+        return request ? request->folder + "|" + request->fileName : "refused";
+    };
+    EXPECT_EQ(taken({folder}), folder + "|");
+    EXPECT_EQ(taken({folder + "/"}), folder + "|");
+    EXPECT_EQ(taken({dir.file("sub.mid")}), dir.file("sub.mid") + "|");
+    EXPECT_EQ(taken({dir.file("A.MID")}), folder + "|A.MID");
+    EXPECT_EQ(taken({dir.file("b.mid")}), folder + "|b.mid");
+    for (const std::vector<std::string>& refused : std::vector<std::vector<std::string>>{
+             {dir.file("notes.txt")}, {dir.file("gone.mid")}, {dir.file("A.MID"), dir.file("b.mid")}, {""}, {}})
+        EXPECT_EQ(taken(refused), "refused") << refused.size();
 }
 
 class MemoryStore : public SettingsStore {
@@ -186,7 +173,7 @@ public:
 
 TEST_F(FaceRules, FoldersAndClipLengthAreRememberedAndWhatIsGoneIsForgotten) {
     const TempDir dest;
-    openSongs();
+    openSource();
     picker.answers.push_back(dest.path().string());
     model.chooseDestFolder();
     clipSlider.setValue(12);

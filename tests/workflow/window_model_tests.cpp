@@ -7,47 +7,13 @@
 
 #include "engine/byte_reader.hpp"
 #include "engine/cut_points.hpp"
-#include "scripted_services.hpp"
-#include "song_files.hpp"
 #include "workflow/error_text.hpp"
-#include "workflow/window_model.hpp"
+#include "window_model_fixture.hpp"
 
 namespace quorvane::test {
 namespace {
 
 using namespace std::string_literals;
-
-class WindowModelTest : public ::testing::Test {
-protected:
-    explicit WindowModelTest(Executor* executor = nullptr)
-        : model(cutSlider, clipSlider, {picker, messages, pump, pause, executor}) {
-        WindowModel::applyDesign(cutSlider, clipSlider);
-        model.start();
-    }
-    void openSource() {  // SOURCE, answered with the songs folder
-        picker.answers.push_back(songs.path().string());
-        model.chooseSourceFolder();
-    }
-    void openDest() {
-        picker.answers.push_back(out.path().string());
-        model.chooseDestFolder();
-    }
-    int indexOf(const std::string& listed) const {
-        for (std::size_t i = 0; i < model.songs.size(); ++i) {
-            if (model.songs[i].text == listed) return static_cast<int>(i);
-        }
-        return -1;
-    }
-    std::string log() const { return fileText(songs.file("Quorvane.log")); }
-
-    TempDir songs, out;
-    SliderModel cutSlider, clipSlider;
-    ScriptedFolderPicker picker;
-    RecordingMessages messages;
-    ScriptedEventPump pump;
-    NoPause pause;
-    WindowModel model;
-};
 
 // The cut slider's steps (1000 music ticks each) cover the song exactly. A
 // song chosen starts whole, the thumb at its end; from then on TIME is the
@@ -62,7 +28,7 @@ TEST_F(WindowModelTest, TheCutSliderSpansTheSongAndTimeIsTheClipCutOneWrites) {
     cutSlider.setValue(5);  // moved before any song: nothing to show
     EXPECT_EQ(model.cutPointTime, "");
     EXPECT_EQ(model.appState().cutTick, 0u);
-    model.chooseSong(indexOf("LONG.MID"));
+    model.chooseSong(model.listIndexOf("Long.mid"));
     EXPECT_EQ(std::make_pair(cutSlider.max(), cutSlider.value()), std::make_pair(388, 388));
     EXPECT_EQ(model.appState().cutTick, kWholeSong);
     EXPECT_EQ(model.cutPointTime, "04:12");
@@ -91,7 +57,7 @@ TEST_F(WindowModelTest, TheCutSliderSpansTheSongAndTimeIsTheClipCutOneWrites) {
 
     // The next song starts whole too, wherever the thumb stood.
     cutSlider.setValue(20);
-    model.chooseSong(indexOf("SLOW.MID"));
+    model.chooseSong(model.listIndexOf("Slow.mid"));
     EXPECT_EQ(std::make_pair(cutSlider.max(), cutSlider.value()), std::make_pair(31, 31));
     EXPECT_EQ(model.appState().cutTick, kWholeSong);
     EXPECT_EQ(model.cutPointTime, "00:40");
@@ -102,7 +68,7 @@ TEST_F(WindowModelTest, TheCutSliderSpansTheSongAndTimeIsTheClipCutOneWrites) {
     EXPECT_EQ(model.clipLengthText, "05");
 
     // A song shorter than a step still gets one; the thumb at the start cuts nowhere.
-    model.chooseSong(indexOf("TINY.MID"));
+    model.chooseSong(model.listIndexOf("TINY.MID"));
     EXPECT_EQ(std::make_pair(cutSlider.max(), cutSlider.value()), std::make_pair(1, 1));
     EXPECT_EQ(model.cutPointTime, "00:00");
     EXPECT_EQ(model.appState().cutTick, kWholeSong);
@@ -195,8 +161,8 @@ TEST_F(WindowModelTest, RefusedAndUnreadableSongsSaySoWhenChosen) {
     songs.write("TWO.MID", cat({header(2, 1, 96), track(cat({{0x00, 0x90, 1, 1}, {0x60, 0x80, 1, 0}, kEndOfTrack}))}));
     songs.write("BAD.MID", cat({header(0, 1, 96), track({0x00, 0x40})}));
     openSource();
-    model.chooseSong(indexOf("GOOD.MID"));
-    model.chooseSong(indexOf("TWO.MID"));
+    model.chooseSong(model.listIndexOf("GOOD.MID"));
+    model.chooseSong(model.listIndexOf("TWO.MID"));
     EXPECT_EQ(model.status, refusal);
     EXPECT_EQ(model.appState().shownPath, songs.file("TWO.MID"));
     EXPECT_EQ(model.cutPointTime, "");
@@ -208,9 +174,9 @@ TEST_F(WindowModelTest, RefusedAndUnreadableSongsSaySoWhenChosen) {
     EXPECT_EQ(model.status, refusal);
     EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
 
-    model.chooseSong(indexOf("GOOD.MID"));
+    model.chooseSong(model.listIndexOf("GOOD.MID"));
     cutSlider.setValue(2);
-    model.chooseSong(indexOf("BAD.MID"));
+    model.chooseSong(model.listIndexOf("BAD.MID"));
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_TRUE(has(messages.messages[0], "CANNOT READ MIDI FILE: ") && has(messages.messages[0], "BAD.MID"));
     EXPECT_EQ(std::make_tuple(model.appState().songPath, model.cutPointTime, cutSlider.max(), cutSlider.value(),
@@ -236,7 +202,7 @@ TEST_F(WindowModelTest, CutAllSaysWhatItDidAndLeavesTheLastFileCurrent) {
     songs.write("BROKEN.MID", Bytes{'M', 'T', 'h', 'd', 0, 0});
     songs.write("cc.MID", steadySong(0, 1000000, 40));  // 00:40 at 60 bpm
     openSource();
-    model.chooseSong(indexOf("B.MID"));
+    model.chooseSong(model.listIndexOf("B.Mid"));
     model.cutAll();
     const std::string broken =
         "BROKEN.MID: CANNOT READ MIDI FILE: the file ends early (1 more byte expected) (at byte 6)";
