@@ -1,6 +1,7 @@
 #include <stdexcept>
 
 #include "core/cut_service.hpp"
+#include "engine/cut_name.hpp"
 #include "engine/errors.hpp"
 #include "platform/text.hpp"
 #include "song_files.hpp"
@@ -69,6 +70,13 @@ TEST(CutService, SongsAreListedAsAReaderOrdersThem) {
     EXPECT_EQ(listed, (Names{"_0.MID", "AB.MID", "ÄB.MID", "ÄPFEL.MID", "APPLE.MID", "EAGLE.MID", "ÉCLAIR.MID",
                              "ZEBRA.MID", "ΩΜΈΓΑ.MID", "ΏΡΑ.MID", "ЁЛКА.MID", "ЕЛЬ.MID", "ИВА.MID", "ЙОД.MID"}));
     EXPECT_THROW(listSongs(songs.file("missing")), FileError);
+}
+
+// Names one cut name would serve, case aside, are numbered from 2 up,
+// skipping a number whose name an earlier file has.
+TEST(CutService, TwinsAreNumberedWithNamesNoEarlierFileHas) {
+    EXPECT_EQ(cutNumbers({"x.mid", "X.MID", "x.Mid"}), (std::vector<int>{0, 2, 3}));
+    EXPECT_EQ(cutNumbers({"x.mid", "x-2.mid", "X.mid", "y.mid"}), (std::vector<int>{0, 0, 3, 0}));
 }
 
 TEST(CutService, TheSummaryNamesTwentyFilesAndCountsTheRest) {

@@ -91,5 +91,27 @@ TEST(StartState, TheLaterSettingWinsAndIsWrittenInItsTrackInOrder) {
     EXPECT_EQ(StartState::read(song, 0).keptMeta(0, 0), -1);
 }
 
+// A parameter chosen by its first half alone (the second half never sent,
+// so 127) is still a parameter: only 127/127 selects none.
+TEST(StartState, AParameterSelectedByHalfIsKeptAndTheNullOneIsNot) {
+    const TempDir dir;
+    const SongSource song(dir.write("half.mid", SmfBuilder()
+                                                    .format(0)
+                                                    .track([](TrackBuilder& t) {
+                                                        t.controlChange(0, 0, 101, 0).controlChange(0, 0, 6, 12);
+                                                        t.controlChange(0, 1, 101, 127).controlChange(0, 1, 100, 127);
+                                                        t.controlChange(0, 1, 6, 5).endOfTrack(960);
+                                                    })
+                                                    .bytes()));
+    EXPECT_EQ(bytesOf(StartState::read(song, 480).channelSetup(0, true)),
+              (std::vector<std::vector<int>>{{0xB0, 101, 0},
+                                             {0xB0, 100, 127},
+                                             {0xB0, 6, 12},  // the parameter
+                                             {0xB0, 101, 0},
+                                             {0xB0, 100, 127},  // still selected
+                                             {0xB1, 101, 127},
+                                             {0xB1, 100, 127}}));  // nothing selected
+}
+
 }  // namespace
 }  // namespace quorvane::test
