@@ -101,6 +101,26 @@ TEST(FormatZeroClip, TheFadeStartsFromTheCarriedVolumeOverTheClipsLastTenth) {
     EXPECT_EQ(clip, expected);
 }
 
+// A pedal the song lifts after the start is not released again at the cut.
+TEST(FormatOneClip, APedalLiftedAfterTheStartStaysUpAtTheCut) {
+    const Bytes song = SmfBuilder()
+                           .format(1)
+                           .track([](TrackBuilder& t) {
+                               t.controlChange(0, 0, 64, 127).noteOn(0, 0, 60, 90).controlChange(600, 0, 64, 0);
+                               t.noteOff(100, 0, 60).endOfTrack(1000);
+                           })
+                           .bytes();
+    const TempDir dir;
+    const Bytes clip = clipOf(dir, song, 480, 960);
+    const Bytes pedalUp{0xB0, 64, 0};
+    std::size_t ups = 0;
+    for (auto at = clip.begin(); (at = std::search(at, clip.end(), pedalUp.begin(), pedalUp.end())) != clip.end();
+         ++at) {
+        ++ups;
+    }
+    EXPECT_EQ(ups, 1u);  // the song's own
+}
+
 // The Channel Volume values of channel 0 a file holds, in order.
 std::vector<int> volumesOf(const Bytes& file) {
     std::vector<int> values;

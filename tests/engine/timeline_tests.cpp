@@ -49,6 +49,16 @@ TEST_F(TimelineTest, BarLinesFollowEachTimeSignatureFromItsOwnTick) {
     }
 }
 
+// Tracks whose tempo changes are not in time order: at one tick the last in
+// the file holds, however many tracks change it there.
+TEST_F(TimelineTest, AtOneTickTheLastTempoInTheFileHolds) {
+    const Timeline timeline = read(cat({header(1, 3, 480), trackOf({{960, setTempo(250000)}}, 960),
+                                        trackOf({{480, setTempo(1000000)}, {960, setTempo(2000000)}}, 960),
+                                        trackOf({{960, setTempo(500000)}}, 1440)}));
+    // 0.5 s at 120 bpm, 1 s at 60 bpm, then 0.5 s at the last tempo, 120 bpm.
+    EXPECT_DOUBLE_EQ(timeline.length(), 2.0);
+}
+
 TEST_F(TimelineTest, SongsOfMoreTempoChangesThanMemoryKeepsAreReadAgain) {
     // 70,000 changes in one track (in time order), and 2 x 40,000 in two
     // tracks taking turns (read in batches): every tick alternates 60 and
