@@ -100,10 +100,7 @@ MainWindow::MainWindow(const PlatformServices* services, QWidget* parent)
         };
     }
     // The cut point's tip shows the time at the thumb, as TIME does.
-    cutSlider_.setValueTipText([this](std::int32_t value) {
-        const std::string time = model_.timeAtPosition(value);
-        return time.empty() ? std::string("--:--") : time;
-    });
+    cutSlider_.setValueTipText([this](std::int32_t value) { return model_.cutPointTip(value); });
     // During a batch the list marks the file in hand, and the counter is
     // shown as soon as a file is cut.
     model_.onBatchProgress = [this](const BatchProgress& progress) {

@@ -102,6 +102,12 @@ public:
     // as mm:ss (00:00 at the start: no clip). Empty without a current song
     // that can be cut.
     std::string timeAtPosition(std::int32_t value) const;
+    // What the cut slider's tip says with its thumb at `value`: that time,
+    // or "--:--" without one.
+    std::string cutPointTip(std::int32_t value) const {
+        std::string time = timeAtPosition(value);
+        return time.empty() ? std::string("--:--") : time;
+    }
     // What CUT ONE says of the current song when no cutter takes its format
     // (2 and up), in the words of the batch log; empty otherwise.
     std::string formatRefusal() const;
