@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "workflow/caption_fit.hpp"
+
 namespace quorvane::ui {
 
 Caption::Caption(const char* name, const layout::Box& box, QWidget* parent, int reserve)
@@ -28,7 +30,7 @@ void Caption::setDescription(const QString& description) {
     updateToolTip();
 }
 
-void Caption::setShortenableNames(std::function<QStringList()> names) {
+void Caption::setShortenableNames(std::function<std::vector<std::string>()> names) {
     names_ = std::move(names);
     shown_ = shortened(std::max(0, width() - reserve_));
     updateToolTip();
@@ -41,27 +43,13 @@ QString Caption::shownText() const { return shown_; }
 
 QString Caption::shortened(int room) const {
     const QFontMetrics metrics = fontMetrics();
-    if (metrics.horizontalAdvance(text_) <= room) return text_;
-    if (names_) {
-        QStringList names = names_();
-        std::stable_sort(names.begin(), names.end(),
-                         [](const QString& a, const QString& b) { return a.size() > b.size(); });
-        for (const QString& name : names) {
-            const qsizetype at = name.isEmpty() ? -1 : text_.indexOf(name);
-            if (at < 0) continue;
-            const QString before = text_.left(at);
-            const QString after = text_.mid(at + name.size());
-            // Pixel by pixel: the pieces drawn together may be a little wider
-            // than apart.
-            for (int nameRoom = room - metrics.horizontalAdvance(before + after); nameRoom > 0; --nameRoom) {
-                const QString cut = metrics.elidedText(name, Qt::ElideMiddle, nameRoom);
-                if (cut.size() <= 1) break;  // no more than an ellipsis: the words matter more
-                QString whole = before + cut + after;
-                if (metrics.horizontalAdvance(whole) <= room) return whole;
-            }
-        }
-    }
-    return metrics.elidedText(text_, Qt::ElideMiddle, room);
+    const TextWidth width = [&metrics](std::string_view text) {
+        return metrics.horizontalAdvance(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    };
+    const QByteArray whole = text_.toUtf8();
+    const std::string_view utf8(whole.constData(), static_cast<std::size_t>(whole.size()));
+    return QString::fromStdString(names_ ? shortenCaption(utf8, room, names_(), width)
+                                         : elideMiddle(utf8, room, width));
 }
 
 void Caption::changeEvent(QEvent* event) {

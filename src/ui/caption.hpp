@@ -1,18 +1,19 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "ui/layout.hpp"
 
 namespace quorvane::ui {
 
 // A label of the window: white text on the background picture, top left,
-// no background of its own. Long texts are cut in the middle with an ellipsis
-// (paths keep their start and their file name); `reserve` pixels at the right
-// stay clear for the artwork's tag. Mouse events over a caption stay with it,
+// no background of its own. Long texts are shortened as every face shortens
+// them (workflow/caption_fit.hpp), measured in the caption's font; `reserve`
+// pixels at the right stay clear for the artwork's tag. Mouse events over a caption stay with it,
 // as they would over any control: they never reach the window's background.
 //
 // Its tooltip says what the caption is; while the text is shortened, it is
@@ -27,10 +28,9 @@ public:
     // What is drawn: the caption, shortened to fit when it is too long.
     QString shownText() const;
     void setDescription(const QString& description);
-    // For a caption of sentences: the names it may shorten (files, folders).
-    // A text too long is then cut inside the longest name it holds, so that
-    // the words around the name stay whole; else in its middle.
-    void setShortenableNames(std::function<QStringList()> names);
+    // For a caption of sentences: the names it may shorten (files, folders,
+    // UTF-8). A text too long is then cut inside the longest name it holds.
+    void setShortenableNames(std::function<std::vector<std::string>()> names);
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -46,7 +46,7 @@ private:
     QString text_;
     QString shown_;
     QString description_;
-    std::function<QStringList()> names_;
+    std::function<std::vector<std::string>()> names_;
     int reserve_;
 };
 

@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QIcon>
 #include <QMouseEvent>
 #include <QPainter>
@@ -11,7 +10,6 @@
 #include <QTimer>
 #include <QWindow>
 
-#include "platform/text.hpp"
 #include "slider/qt_picture.hpp"
 #include "ui/about_box.hpp"
 #include "ui/file_drop.hpp"
@@ -116,17 +114,7 @@ MainWindow::MainWindow(const PlatformServices* services, QWidget* parent)
         if (model_.appState().songPath.empty()) unmarkRow();
     };
     // A status too long for its line is cut inside a name it gives, never in its words.
-    statusCaption_->setShortenableNames([this] {
-        const AppState& state = model_.appState();
-        QStringList names;
-        for (const std::string& name :
-             {state.listedName, state.songPath, state.cutFilePath, model_.sourceFolder, state.destFolder}) {
-            if (!name.empty()) names << text(withoutControlCharacters(name));
-        }
-        if (!state.cutFilePath.empty()) names << QFileInfo(text(state.cutFilePath)).fileName();
-        for (const ListedSong& item : model_.songs) names << text(withoutControlCharacters(item.text));
-        return names;
-    });
+    statusCaption_->setShortenableNames([this] { return model_.statusNames(); });
 
     // Space plays the cut point from anywhere in the window, the list
     // included; a button that has the focus keeps Space for itself.

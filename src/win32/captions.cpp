@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "win32/caption_text.hpp"
+#include "workflow/caption_fit.hpp"
 #include "win32/tooltips.hpp"
 #include "win32/wide_text.hpp"
 

@@ -1,8 +1,8 @@
 #pragma once
 
 // The window's captions: white text drawn on the background where the
-// layout puts them, shortened to fit (see caption_text.hpp), each with its
-// tooltip: what it is, or its whole text while it is shortened.
+// layout puts them, shortened to fit (see workflow/caption_fit.hpp), each
+// with its tooltip: what it is, or its whole text while it is shortened.
 
 #include <windows.h>
 

@@ -6,8 +6,6 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "platform/files.hpp"
-#include "platform/text.hpp"
 #include "slider/stored_sliders.hpp"
 #include "win32/about_box.hpp"
 #include "ui/face_texts.hpp"
@@ -272,7 +270,7 @@ void MainWindow::refresh() {
     const std::string* texts[] = {&model_.sourceFolder, &state.destFolder, &state.shownPath,
                                   &model_.listedCount,  &model_.cutCount,  &model_.clipLengthText,
                                   &model_.cutPointTime, &model_.status};
-    const auto names = [this] { return shortenableNames(); };
+    const auto names = [this] { return model_.statusNames(); };
     for (std::size_t k = 0; k < std::size(texts); ++k) captions_->show(k, *texts[k], names);
     std::vector<std::string> rows;
     rows.reserve(model_.songs.size());
@@ -282,18 +280,6 @@ void MainWindow::refresh() {
     for (layout::Button waiting : {layout::Source, layout::Dest, layout::CutAll, layout::CutOne, layout::Play}) {
         ::EnableWindow(buttons_[waiting]->handle(), !model_.batchRunning());
     }
-}
-
-std::vector<std::string> MainWindow::shortenableNames() const {
-    const AppState& state = model_.appState();
-    std::vector<std::string> names;
-    for (const std::string* name :
-         {&state.listedName, &state.songPath, &state.cutFilePath, &model_.sourceFolder, &state.destFolder}) {
-        if (!name->empty()) names.push_back(withoutControlCharacters(*name));
-    }
-    if (!state.cutFilePath.empty()) names.push_back(utf8FromPath(pathFromUtf8(state.cutFilePath).filename()));
-    for (const ListedSong& item : model_.songs) names.push_back(withoutControlCharacters(item.text));
-    return names;
 }
 
 std::string MainWindow::shownCaption(const layout::Box& box) const { return captions_->shown(box); }

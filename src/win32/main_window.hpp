@@ -87,8 +87,6 @@ private:
     void loadDesign();
     // The background, LEDs, captions and batch progress (not the controls).
     void paintFace(HDC dc) const;
-    // The names the status line may shorten: files and folders it may give.
-    std::vector<std::string> shortenableNames() const;
     void rowChosen(int row);
     void unmarkRow();
     void followBatch(const BatchProgress& progress);

@@ -5,6 +5,8 @@
 #include "error_text.hpp"
 #include "slider/stored_sliders.hpp"
 #include "core/clock_text.hpp"
+#include "platform/files.hpp"
+#include "platform/text.hpp"
 
 namespace quorvane {
 
@@ -55,5 +57,16 @@ void WindowModel::start() {
 }
 
 void WindowModel::clipLengthMoved() { clipLengthText = twoDigits(clipSlider.value()); }
+
+std::vector<std::string> WindowModel::statusNames() const {
+    std::vector<std::string> names;
+    for (const std::string* name :
+         {&state_.listedName, &state_.songPath, &state_.cutFilePath, &sourceFolder, &state_.destFolder}) {
+        if (!name->empty()) names.push_back(withoutControlCharacters(*name));
+    }
+    if (!state_.cutFilePath.empty()) names.push_back(utf8FromPath(pathFromUtf8(state_.cutFilePath).filename()));
+    for (const ListedSong& item : songs) names.push_back(withoutControlCharacters(item.text));
+    return names;
+}
 
 }  // namespace quorvane

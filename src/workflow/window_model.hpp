@@ -108,6 +108,10 @@ public:
         std::string time = timeAtPosition(value);
         return time.empty() ? std::string("--:--") : time;
     }
+    // The names the status line may shorten when it is too long for its
+    // place (see shortenCaption): the song's, the cut's and the folders' as
+    // shown, the cut's file name and every listed song.
+    std::vector<std::string> statusNames() const;
     // What CUT ONE says of the current song when no cutter takes its format
     // (2 and up), in the words of the batch log; empty otherwise.
     std::string formatRefusal() const;

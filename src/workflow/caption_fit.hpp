@@ -1,14 +1,14 @@
 #pragma once
 
-// How a caption too long for its place is shortened, whatever draws it: the
-// width of a text comes from the caller (the window's font).
+// How a caption too long for its place is shortened, for every face of the
+// window: the width of a text comes from the face (its font, in pixels).
 
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace quorvane::win32 {
+namespace quorvane {
 
 // The width in pixels of a UTF-8 text.
 using TextWidth = std::function<int(std::string_view text)>;
@@ -26,4 +26,4 @@ std::string elideMiddle(std::string_view text, int room, const TextWidth& width)
 // the words around it stay whole; when no name does, in its middle.
 std::string shortenCaption(std::string_view text, int room, std::vector<std::string> names, const TextWidth& width);
 
-}  // namespace quorvane::win32
+}  // namespace quorvane

@@ -1,9 +1,9 @@
-#include "win32/caption_text.hpp"
+#include "caption_fit.hpp"
 
 #include <algorithm>
 #include <optional>
 
-namespace quorvane::win32 {
+namespace quorvane {
 
 namespace {
 
@@ -76,4 +76,4 @@ std::string shortenCaption(std::string_view text, int room, std::vector<std::str
     return elideMiddle(text, room, width);
 }
 
-}  // namespace quorvane::win32
+}  // namespace quorvane
