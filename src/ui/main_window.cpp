@@ -126,10 +126,7 @@ MainWindow::MainWindow(const PlatformServices* services, QWidget* parent)
     connect(previewWatch_, &QTimer::timeout, this, [this] {
         if (preview_.playing()) return;
         previewWatch_->stop();
-        if (model_.status.rfind("Playing", 0) == 0) {
-            model_.status = "Preview ended.";
-            refresh();
-        }
+        if (model_.previewEnded()) refresh();
     });
     connect(qApp, &QApplication::focusChanged, play, [play](QWidget*, QWidget* now) {
         play->setEnabled(!qobject_cast<QAbstractButton*>(now) && !qobject_cast<PictureButton*>(now));

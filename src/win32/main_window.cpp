@@ -495,10 +495,7 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_TIMER:
             if (wParam != kPreviewWatch || preview_.playing()) return 0;
             ::KillTimer(window_, kPreviewWatch);
-            if (model_.status.rfind("Playing", 0) == 0) {
-                model_.status = "Preview ended.";
-                refresh();
-            }
+            if (model_.previewEnded()) refresh();
             return 0;
         case WM_CLOSE: close(); return 0;
         case WM_DROPFILES: takeDrop(wParam); return 0;

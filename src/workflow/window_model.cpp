@@ -69,4 +69,10 @@ std::vector<std::string> WindowModel::statusNames() const {
     return names;
 }
 
+bool WindowModel::previewEnded() {
+    if (status.rfind("Playing", 0) != 0) return false;
+    status = "Preview ended.";
+    return true;
+}
+
 }  // namespace quorvane

@@ -112,6 +112,10 @@ public:
     // place (see shortenCaption): the song's, the cut's and the folders' as
     // shown, the cut's file name and every listed song.
     std::vector<std::string> statusNames() const;
+    // The face's news that the preview has played to its end: the status
+    // line says so, unless a command has said something else since. Returns
+    // whether the status line changed.
+    bool previewEnded();
     // What CUT ONE says of the current song when no cutter takes its format
     // (2 and up), in the words of the batch log; empty otherwise.
     std::string formatRefusal() const;

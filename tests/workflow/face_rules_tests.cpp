@@ -81,6 +81,16 @@ TEST_F(FaceRules, ThePlayButtonPlaysTheCutsEndingOrSaysWhyNot) {
     EXPECT_TRUE(messages.messages.empty());
 }
 
+// A preview played to its end: the face says so, and the status line tells it unless a command spoke since.
+TEST_F(FaceRules, APreviewPlayedToItsEndSaysSoUnlessNewerNewsCame) {
+    model.status = "Playing the last 5 s before the cut.";
+    EXPECT_TRUE(model.previewEnded());
+    EXPECT_EQ(model.status, "Preview ended.");
+    model.status = "Written: a-cut.mid";
+    EXPECT_FALSE(model.previewEnded());
+    EXPECT_EQ(model.status, "Written: a-cut.mid");
+}
+
 // What a MIDI output was sent (status, seconds after `start`), silenced
 // (status 0) and closed (status 1), from the player's thread.
 struct OutputLog {
