@@ -121,9 +121,35 @@ void SliderModel::setValue(std::int32_t newValue) {
     raiseEvent(events_.valueChanged);
 }
 
+slider_geometry::SliderShape SliderModel::currentShape() const {
+    return slider_geometry::shapeOf(*this, {surfaceWidth(), surfaceHeight()});
+}
+
+bool SliderModel::pressAt(float x, float y) {
+    setDragging(true);
+    const auto shape = currentShape();
+    if (slider_geometry::hitsThumb(shape, x, y)) {
+        setGrabOffset(x - thumbLeft_, y - thumbTop_);
+    } else {
+        // The thumb's centre jumps to the pointer.
+        setGrabOffset(static_cast<float>(shape.thumb.width) / 2.0f, static_cast<float>(shape.thumb.height) / 2.0f);
+        dragTo(x, y);
+    }
+    return dragging_;
+}
+
+void SliderModel::dragTo(float x, float y) {
+    auto shape = currentShape();
+    shape.thumbAt = slider_geometry::dragThumb(shape, x, y, grabOffsetX_, grabOffsetY_);
+    const auto snapped = slider_geometry::valueFromPosition(shape);
+    setThumbPosition(snapped.thumb.left, snapped.thumb.top);
+    thumbDragged();
+    // Without a track there is no value to read; Value stays as it is.
+    if (snapped.value) setValue(*snapped.value);
+}
+
 void SliderModel::placeThumbForValue() {
-    const auto thumb =
-        slider_geometry::placeThumbForValue(slider_geometry::shapeOf(*this, {surfaceWidth(), surfaceHeight()}));
+    const auto thumb = slider_geometry::placeThumbForValue(currentShape());
     thumbLeft_ = thumb.left;
     thumbTop_ = thumb.top;
 }

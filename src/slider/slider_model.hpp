@@ -11,6 +11,9 @@ namespace quorvane {
 namespace stored_sliders {
 struct StoredSlider;
 }
+namespace slider_geometry {
+struct SliderShape;
+}
 
 // The events a slider raises. A host assigns the handlers it wants; an empty
 // handler is simply not called. ValueChanged is raised synchronously, so its
@@ -30,8 +33,9 @@ inline constexpr Colour kButtonFaceColour = 0x8000000Fu;
 // orientation, pictures) comes from the window's design (LoadDesign).
 //
 // The widget derives from this class and fills in the geometry hooks
-// (LayoutSlider, DrawSlider), DragCancelled and the surface size; here they
-// do nothing.
+// (LayoutSlider, DrawSlider, ThumbDragged), DragCancelled and the surface
+// size; here they do nothing. What the pointer does (PressAt, DragTo) is
+// decided here, once for every widget.
 class SliderModel {
 public:
     static constexpr std::int32_t kHorizontal = 0;  // Min at the left
@@ -97,6 +101,20 @@ protected:
     // The inner size of the drawing surface, in pixels.
     virtual std::int32_t surfaceWidth() const { return 0; }
     virtual std::int32_t surfaceHeight() const { return 0; }
+    // The thumb moved under the pointer (Value, when it changes, draws the
+    // slider anyway).
+    virtual void thumbDragged() {}
+
+    // A snapshot of the slider on its surface, for the geometry.
+    slider_geometry::SliderShape currentShape() const;
+    // A press of the main button at (x, y) of the surface starts a drag: on
+    // the thumb, the thumb keeps the point where it was grabbed; elsewhere
+    // its centre jumps to the pointer and Value follows. Returns whether the
+    // drag goes on (a ValueChanged handler may have disabled the slider).
+    bool pressAt(float x, float y);
+    // During a drag: the thumb follows the pointer by its grab point along
+    // the track, snaps to the nearest value, and Value takes that value.
+    void dragTo(float x, float y);
 
     // Puts the thumb where Value belongs along the track of the current
     // orientation. Does nothing when the range is empty.

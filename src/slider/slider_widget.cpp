@@ -48,8 +48,6 @@ SliderWidget::~SliderWidget() {
 
 QSize SliderWidget::sizeHint() const { return size(); }
 
-geometry::SliderShape SliderWidget::currentShape() const { return geometry::shapeOf(*this, {width(), height()}); }
-
 void SliderWidget::layoutSlider() {
     // Resizing ourselves below sends a resize event that would start the
     // same pass again on the same size; the pass in progress does the work.
@@ -158,34 +156,13 @@ void SliderWidget::mousePressEvent(QMouseEvent* event) {
     event->accept();
     if (!acceptsInput() || event->button() != Qt::LeftButton) return;
 
-    setDragging(true);
-    const auto x = static_cast<float>(event->position().x());
-    const auto y = static_cast<float>(event->position().y());
-    const auto shape = currentShape();
-    if (geometry::hitsThumb(shape, x, y)) {
-        setGrabOffset(x - thumbLeft(), y - thumbTop());
-    } else {
-        // The thumb's centre jumps to the pointer.
-        setGrabOffset(static_cast<float>(shape.thumb.width) / 2.0f, static_cast<float>(shape.thumb.height) / 2.0f);
-        dragTo(x, y);
-    }
-    // A ValueChanged handler may have disabled the slider, ending the drag.
-    if (dragging()) showTip();
+    if (pressAt(static_cast<float>(event->position().x()), static_cast<float>(event->position().y()))) showTip();
 }
 
 void SliderWidget::mouseMoveEvent(QMouseEvent* event) {
     // A disabled slider moves nothing, even under a button pressed before.
     if (!dragging() || !acceptsInput()) return;
     dragTo(static_cast<float>(event->position().x()), static_cast<float>(event->position().y()));
-}
-
-void SliderWidget::dragTo(float x, float y) {
-    auto shape = currentShape();
-    shape.thumbAt = geometry::dragThumb(shape, x, y, grabOffsetX(), grabOffsetY());
-    const auto snapped = geometry::valueFromPosition(shape);
-    setThumbPosition(snapped.thumb.left, snapped.thumb.top);
-    // Without a track there is no value to read; Value stays as it is.
-    if (snapped.value) setValue(*snapped.value);
 }
 
 void SliderWidget::mouseReleaseEvent(QMouseEvent*) {

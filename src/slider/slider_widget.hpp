@@ -55,10 +55,6 @@ protected:
 private:
     void closeKeyTip();
 
-    slider_geometry::SliderShape currentShape() const;
-    // Moves the thumb so that the grab point follows the pointer, snaps it to
-    // the nearest value and assigns that value.
-    void dragTo(float x, float y);
     // Shows the shared tip beside the thumb with the current value, worded
     // by ValueTipText.
     void showTip();

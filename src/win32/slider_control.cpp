@@ -64,10 +64,6 @@ std::int32_t SliderControl::surfaceHeight() const {
     return client.bottom;
 }
 
-geometry::SliderShape SliderControl::currentShape() const {
-    return geometry::shapeOf(*this, {surfaceWidth(), surfaceHeight()});
-}
-
 void SliderControl::layoutSlider() {
     // Resizing ourselves sends WM_SIZE, which would start the same pass again.
     if (layingOut_) return;
@@ -129,30 +125,6 @@ void SliderControl::showTip() {
 
 void SliderControl::dragCancelled() { ValueTip::dismiss(); }
 
-void SliderControl::press(float x, float y) {
-    setDragging(true);
-    const auto shape = currentShape();
-    if (geometry::hitsThumb(shape, x, y)) {
-        setGrabOffset(x - thumbLeft(), y - thumbTop());
-    } else {
-        // The thumb's centre jumps to the pointer.
-        setGrabOffset(static_cast<float>(shape.thumb.width) / 2.0f, static_cast<float>(shape.thumb.height) / 2.0f);
-        dragTo(x, y);
-    }
-    // A ValueChanged handler may have disabled the slider, ending the drag.
-    if (dragging()) showTip();
-}
-
-void SliderControl::dragTo(float x, float y) {
-    auto shape = currentShape();
-    shape.thumbAt = geometry::dragThumb(shape, x, y, grabOffsetX(), grabOffsetY());
-    const auto snapped = geometry::valueFromPosition(shape);
-    setThumbPosition(snapped.thumb.left, snapped.thumb.top);
-    ::InvalidateRect(window_, nullptr, FALSE);
-    // Without a track there is no value to read; Value stays as it is.
-    if (snapped.value) setValue(*snapped.value);
-}
-
 void SliderControl::endDrag() {
     if (!dragging()) return;
     setDragging(false);
@@ -211,7 +183,8 @@ LRESULT SliderControl::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             // even while the slider ignores presses.
             ::SetCapture(window_);
             ::SetFocus(window_);
-            if (acceptsInput() && message == WM_LBUTTONDOWN) press(x, y);
+            // A ValueChanged handler may have disabled the slider, ending the drag.
+            if (acceptsInput() && message == WM_LBUTTONDOWN && pressAt(x, y)) showTip();
             return 0;
         case WM_MOUSEMOVE:
             // A disabled slider moves nothing, even under a button pressed before.

@@ -28,17 +28,13 @@ protected:
     void layoutSlider() override;
     void drawSlider() override;
     void dragCancelled() override;
+    void thumbDragged() override { ::InvalidateRect(window_, nullptr, FALSE); }
     std::int32_t surfaceWidth() const override;
     std::int32_t surfaceHeight() const override;
 
 private:
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
-    slider_geometry::SliderShape currentShape() const;
-    // Moves the thumb so that the grab point follows the pointer, snaps it
-    // to the nearest value and assigns that value.
-    void dragTo(float x, float y);
-    void press(float x, float y);
     void endDrag();
     void pressKey(WPARAM key);
     void turnWheel(int delta);

@@ -26,6 +26,8 @@ public:
     RecordingSlider() {
         events().valueChanged = [this] { log.push_back("ValueChanged"); };
     }
+    using SliderModel::dragTo;
+    using SliderModel::pressAt;
     using SliderModel::setDragging;
 
     Log log;
@@ -36,6 +38,7 @@ protected:
     void layoutSlider() override { log.push_back("LayoutSlider"); }
     void drawSlider() override { log.push_back("DrawSlider"); }
     void dragCancelled() override { log.push_back("DragCancelled"); }
+    void thumbDragged() override { log.push_back("ThumbDragged"); }
     std::int32_t surfaceWidth() const override { return width; }
     std::int32_t surfaceHeight() const override { return height; }
 };
@@ -104,6 +107,32 @@ TEST(SliderModel, ChangesRepaintThenReportRepeatsStayQuietAndADragKeepsItsThumb)
     slider.setValue(10);
     EXPECT_FLOAT_EQ(slider.thumbTop(), 60.0f);
     EXPECT_EQ(slider.log, (Log{"DrawSlider", "ValueChanged"}));
+}
+
+// The pointer's rule, for every widget: a press beside the thumb puts the thumb's centre under the pointer and
+// Value follows; a press on the thumb keeps it where it was grabbed, and a drag moves it by that point.
+TEST(SliderModel, APressBesideTheThumbCentresItAndAPressOnItKeepsItsGrip) {
+    const Picture thumb{std::make_shared<const PictureData>(), 12, 21};
+    RecordingSlider slider;  // the cut point: 0 to 100 along a 112 px track
+    slider.width = 124;
+    slider.height = 21;
+    slider.loadDesign(stored_sliders::kCutPoint, thumb, {});
+    slider.log.clear();
+    EXPECT_TRUE(slider.pressAt(62.0f, 10.0f));
+    EXPECT_EQ(std::make_tuple(slider.thumbLeft(), slider.value(), slider.grabOffsetX(), slider.log),
+              std::make_tuple(56.0f, 50, 6.0f, Log{"ThumbDragged", "DrawSlider", "ValueChanged"}));
+    slider.setDragging(false);
+    slider.log.clear();
+    EXPECT_TRUE(slider.pressAt(60.0f, 5.0f));
+    EXPECT_EQ(std::make_tuple(slider.thumbLeft(), slider.grabOffsetX(), slider.log),
+              std::make_tuple(56.0f, 4.0f, Log{}));
+    slider.dragTo(69.0f, 5.0f);  // thumb Left 65 is 58.04 values
+    EXPECT_EQ(slider.value(), 58);
+    // Pressed where a ValueChanged handler disables the slider: no drag goes on.
+    slider.setDragging(false);
+    slider.events().valueChanged = [&] { slider.setAcceptsInput(false); };
+    EXPECT_FALSE(slider.pressAt(3.0f, 10.0f));
+    EXPECT_EQ(std::make_pair(slider.value(), slider.thumbLeft()), std::make_pair(0, 0.0f));
 }
 
 TEST(SliderModel, TipTextIsTheOwnersChoiceAndDisablingEndsADrag) {
