@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine_test_util.hpp"
@@ -84,6 +85,48 @@ TEST_F(Win32Window, SourceAsksForTheFolderAndListsItsSongs) {
     EXPECT_EQ(rows(), kSampleRows);
     EXPECT_EQ(window.shownCaption(layout::kListedCountCaption), "3");
     EXPECT_EQ(messages.messages, std::vector<std::string>{});
+}
+
+// A cancelled SOURCE or DEST changes nothing: folders, list, song and what the window would remember.
+TEST_F(Win32Window, ACancelledFolderDialogChangesNothing) {
+    test::TempDir home;
+    folders.answers = {QUORVANE_SAMPLES, home.path().string()};
+    click(layout::Source);
+    click(layout::Dest);
+    window.chooseRow(1);
+    window.clipSlider().setValue(45);
+    const auto state = [&] {
+        WindowSettings(home.file("quorvane.ini")).save(window);
+        return std::make_tuple(window.shownCaption(layout::kSourceFolderCaption),
+                               window.shownCaption(layout::kDestFolderCaption), rows(), window.list().currentRow(),
+                               window.model().status, test::readBytes(home.file("quorvane.ini")));
+    };
+    const auto before = state();
+    for (const layout::Button which : {layout::Source, layout::Dest}) {
+        click(which);  // no answer left: the dialog is cancelled
+        EXPECT_EQ(state(), before) << which;
+    }
+    EXPECT_EQ(folders.requests.size(), 4u);
+    EXPECT_EQ(messages.messages, std::vector<std::string>{});
+}
+
+// A broken song chosen with the mouse gives one message box, and is left unmarked.
+TEST_F(Win32Window, ABrokenSongGivesOneMessage) {
+    test::TempDir folder;
+    folder.write("broken.mid", test::Bytes{'M', 'T', 'h', 'd', 0, 0});
+    folders.answers.push_back(folder.path().string());
+    click(layout::Source);
+    ASSERT_EQ(rows(), std::vector<std::string>{"BROKEN.MID"});
+    HWND list = window.list().handle();
+    ::SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at(5, 5));
+    ::SendMessageW(list, WM_LBUTTONUP, 0, at(5, 5));
+    pump();
+    ::SetFocus(window.button(layout::Dest).handle());
+    ::SetFocus(list);
+    pump();
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].rfind("CANNOT READ MIDI FILE", 0), 0u) << messages.messages[0];
+    EXPECT_EQ(window.list().currentRow(), -1);
 }
 
 TEST_F(Win32Window, AButtonShowsItsPressedPictureWhileHeldAndNoneBefore) {
