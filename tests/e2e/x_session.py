@@ -51,14 +51,17 @@ def click(window, x, y):
     xdo('mousemove', '--window', window, str(x), str(y), 'click', '1')
     time.sleep(0.5)
 
-def start_display():
-    read_end, write_end = os.pipe()  # Xvfb picks a free display and writes its number here
-    start(['Xvfb', '-displayfd', str(write_end), '-screen', '0', '1024x768x24', '-nolisten', 'tcp'],
-          pass_fds=[write_end], stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    if not select.select([read_end], [], [], 15)[0]:
-        raise Failure('Xvfb gave no display within 15 s')
-    os.environ['DISPLAY'] = ':' + os.read(read_end, 16).decode().strip()
+def start_display(reuse=False):
+    """A display of our own with openbox; with `reuse`, the run's display when it has one (openbox gives way to a
+    window manager already there)."""
+    if not (reuse and os.environ.get('DISPLAY')):
+        read_end, write_end = os.pipe()  # Xvfb picks a free display and writes its number here
+        start(['Xvfb', '-displayfd', str(write_end), '-screen', '0', '1024x768x24', '-nolisten', 'tcp'],
+              pass_fds=[write_end], stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        if not select.select([read_end], [], [], 15)[0]:
+            raise Failure('Xvfb gave no display within 15 s')
+        os.environ['DISPLAY'] = ':' + os.read(read_end, 16).decode().strip()
     start(['openbox', '--sm-disable'], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     wait_for('openbox', lambda: 'window id' in subprocess.run(['xprop', '-root', '_NET_SUPPORTING_WM_CHECK'],
                                                               capture_output=True, text=True, timeout=10).stdout, 15)
