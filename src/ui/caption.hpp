@@ -13,8 +13,9 @@ namespace quorvane::ui {
 // A label of the window: white text on the background picture, top left,
 // no background of its own. Long texts are shortened as every face shortens
 // them (workflow/caption_fit.hpp), measured in the caption's font; `reserve`
-// pixels at the right stay clear for the artwork's tag. Mouse events over a caption stay with it,
-// as they would over any control: they never reach the window's background.
+// pixels at the right stay clear for the artwork's tag. Mouse events over a
+// caption stay with it, as they would over any control: they never reach the
+// window's background.
 //
 // Its tooltip says what the caption is; while the text is shortened, it is
 // the whole text instead.
