@@ -4,7 +4,6 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
-#include <map>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -88,13 +87,15 @@ int main(int rawArgc, char** rawArgv) {
             return {};
         },
         "SECONDS");
-    const std::map<std::string, quorvane::FadeCurve> fadeCurves{{"linear", quorvane::FadeCurve::Linear},
-                                                                 {"log", quorvane::FadeCurve::Log}};
-    const auto addFadeCurve = [&](CLI::App* sub, quorvane::FadeCurve& curve) {
-        sub->add_option("--fade-curve", curve,
-                        "linear: the volume falls in equal steps; log: in equal steps of dB down to -60 dB, then 0 "
+    std::optional<std::string> fadeCurve;
+    const auto addFadeCurve = [&](CLI::App* sub) {
+        sub->add_option("--fade-curve", fadeCurve,
+                        "linear: the volume moves in equal steps; log: in equal steps of dB down to -60 dB, then 0 "
                         "(default: linear)")
-            ->transform(CLI::CheckedTransformer(fadeCurves));
+            ->check(CLI::IsMember({"linear", "log"}));
+    };
+    const auto curve = [&] {
+        return fadeCurve.value_or("linear") == "log" ? quorvane::FadeCurve::Log : quorvane::FadeCurve::Linear;
     };
     const CLI::Validator timePoint(
         [](const std::string& text) -> std::string {
@@ -111,7 +112,7 @@ int main(int rawArgc, char** rawArgv) {
     cutAll->add_option("--fade-out", batchClip.fadeOutSeconds,
                        "Each clip ends with a fade of S seconds (Format 0: in place of the last tenth's)")
         ->transform(fadeLength);
-    addFadeCurve(cutAll, batchClip.fadeCurve);
+    addFadeCurve(cutAll);
     std::optional<int> jobs;
     cutAll
         ->add_option("--jobs,-j", jobs,
@@ -153,7 +154,7 @@ int main(int rawArgc, char** rawArgv) {
     clip->add_option("--fade-out", clipPlan.fadeOutSeconds,
                      "Fall to silence over its last S seconds (Format 0: in place of the last tenth's fade)")
         ->transform(fadeLength);
-    addFadeCurve(clip, clipPlan.fadeCurve);
+    addFadeCurve(clip);
 
     std::string splitTarget;
     quorvane::SplitPlan splitPlan;
@@ -260,6 +261,7 @@ int main(int rawArgc, char** rawArgv) {
         status = runInfo(infoFile, out, std::cerr, json);
     else if (*cutAll) {
         if (allFrom) batchClip.from = quorvane::parseTimePoint(*allFrom);
+        batchClip.fadeCurve = curve();
         status = runCutAll(folder, allSeconds, allDest, out, std::cerr,
                            standardErrorIsTerminal() ? terminalColumns() : 0, afterCut, jobs.value_or(0), json,
                            batchClip);
@@ -275,6 +277,7 @@ int main(int rawArgc, char** rawArgv) {
         clipPlan.exactEnd = clipEnd.has_value();
         clipPlan.strikeNotes = clipNotes.value_or("strike") == "strike";
         clipPlan.trimSilence = trimSilence;
+        clipPlan.fadeCurve = curve();
         clipPlan.dest = clipDest.value_or("");
         clipPlan.out = clipOut.value_or("");
         status = runClip(clipFile, clipPlan, out, std::cerr, afterCut, json);

@@ -241,7 +241,7 @@ TEST(CommandLine, RefusalsSayWhatHappened) {
         // Fades: lengths from 0 s on and two curves; a start the song lacks names it.
         {"clip " + song + " --from 1 --fade-in -1", kExitUsage, "--fade-in: a fade lasts 0 s or more"},
         {"clip " + song + " --from 1 --fade-out soon", kExitUsage, "--fade-out: a fade lasts 0 s or more"},
-        {"clip " + song + " --from 1 --fade-curve cubic", kExitUsage, "--fade-curve: Check cubic value in {"},
+        {"clip " + song + " --from 1 --fade-curve cubic", kExitUsage, "--fade-curve: cubic not in {linear,log}"},
         {"cut-all " + dir.path().string() + " -s 3 --fade-out -2", kExitUsage, "--fade-out: a fade lasts 0 s"},
         {"cut-all " + dir.path().string() + " -s 3 --from bar:0", kExitUsage, "--from: a point is seconds"},
         {"clip " + song + " --from marker:Verse --fade-in 1", kExitFileError, song + ": the song has no marker"},
