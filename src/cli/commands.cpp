@@ -113,7 +113,8 @@ private:
             return;
         }
         JsonObject object = songObject(path, progress.header.format, progress.header.division, *progress.timeline);
-        *json_ << addClip(object, *progress.timeline, progress.startTick, progress.cutTick, progress.cutFilePath).line();
+        *json_
+            << addClip(object, *progress.timeline, progress.startTick, progress.cutTick, progress.cutFilePath).line();
     }
 
     std::ostream& err_;

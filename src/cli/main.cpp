@@ -109,8 +109,9 @@ int main(int rawArgc, char** rawArgv) {
     std::optional<std::string> allFrom;
     cutAll->add_option("--from", allFrom, "Each clip starts here, the song's state carried to it: 12.5, bar:17, ...")
         ->check(timePoint);
-    cutAll->add_option("--fade-out", batchClip.fadeOutSeconds,
-                       "Each clip ends with a fade of S seconds (Format 0: in place of the last tenth's)")
+    cutAll
+        ->add_option("--fade-out", batchClip.fadeOutSeconds,
+                     "Each clip ends with a fade of S seconds (Format 0: in place of the last tenth's)")
         ->transform(fadeLength);
     addFadeCurve(cutAll);
     std::optional<int> jobs;
@@ -262,9 +263,9 @@ int main(int rawArgc, char** rawArgv) {
     else if (*cutAll) {
         if (allFrom) batchClip.from = quorvane::parseTimePoint(*allFrom);
         batchClip.fadeCurve = curve();
-        status = runCutAll(folder, allSeconds, allDest, out, std::cerr,
-                           standardErrorIsTerminal() ? terminalColumns() : 0, afterCut, jobs.value_or(0), json,
-                           batchClip);
+        status =
+            runCutAll(folder, allSeconds, allDest, out, std::cerr, standardErrorIsTerminal() ? terminalColumns() : 0,
+                      afterCut, jobs.value_or(0), json, batchClip);
     } else if (position)
         status = runCutAtPosition(cutFile, *position, cutDest, out, std::cerr, afterCut, json);
     else if (*cut)

@@ -88,7 +88,7 @@ struct BatchProgress {
     SongHeader header;
     std::shared_ptr<const Timeline> timeline;
     std::uint64_t cutTick = 0;
-    std::string clipTime;        // the clip's length as mm:ss
+    std::string clipTime;         // the clip's length as mm:ss
     std::uint64_t startTick = 0;  // where the clip starts (see BatchClip)
 };
 

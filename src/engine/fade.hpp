@@ -56,7 +56,7 @@ struct Fades {
 struct FadePlan {
     Fades fades;
     std::uint64_t cutTick = kWholeSong;
-    std::uint64_t inEndTick = 0;             // the events before it lie in the fade-in...
+    std::uint64_t inEndTick = 0;              // the events before it lie in the fade-in...
     std::uint64_t outStartTick = kWholeSong;  // ...and those from it in the fade-out
 };
 FadePlan planFades(const Timeline& timeline, std::uint64_t startTick, std::uint64_t cutTick,

@@ -174,7 +174,7 @@ private:
 
     const SongFades& song_;
     std::uint16_t plays_;
-    Timeline::Cursor clock_;                   // the times of the song's Channel Volume messages
+    Timeline::Cursor clock_;                         // the times of the song's Channel Volume messages
     std::array<std::optional<RampSteps>, 2> steps_;  // fade-in, fade-out
     std::optional<RampSteps> none_;
     std::array<int, 16> last_{};  // the value last written on each channel (-1: none)
