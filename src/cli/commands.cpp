@@ -113,7 +113,8 @@ private:
             return;
         }
         JsonObject object = songObject(path, progress.header.format, progress.header.division, *progress.timeline);
-        *json_ << addClip(object, *progress.timeline, 0, progress.cutTick, progress.cutFilePath).line();
+        *json_
+            << addClip(object, *progress.timeline, progress.startTick, progress.cutTick, progress.cutFilePath).line();
     }
 
     std::ostream& err_;
@@ -309,7 +310,7 @@ int runSplit(const std::string& target, const SplitPlan& plan, std::ostream& out
 }
 
 int runCutAll(const std::string& folder, double seconds, const std::optional<std::string>& dest, std::ostream& out,
-              std::ostream& err, int barColumns, const CutHook& afterCut, int jobs, bool json) {
+              std::ostream& err, int barColumns, const CutHook& afterCut, int jobs, bool json, const BatchClip& clip) {
     BatchPlan plan{folder, {}, seconds, dest.value_or(""), afterCut};
     try {
         plan.songs = listSongs(folder);
@@ -323,7 +324,7 @@ int runCutAll(const std::string& folder, double seconds, const std::optional<std
     ProgressReport progress(err, barColumns, json ? &out : nullptr, plan);
     BatchReport report;
     try {
-        report = cutFolder(plan, jobs > 0 ? jobs : coreCount(), progress);
+        report = cutFolder(plan, jobs > 0 ? jobs : coreCount(), progress, clip);
     } catch (...) {
         progress.endBar();
         return failed(out, err, json, std::current_exception(), folder);

@@ -47,7 +47,8 @@ int runCutToSeconds(const std::string& file, double seconds, const std::optional
 // line each. `jobs` files are cut at once (0: as many as the machine has
 // cores), with the same log, files and output as one by one.
 int runCutAll(const std::string& folder, double seconds, const std::optional<std::string>& dest, std::ostream& out,
-              std::ostream& err, int barColumns = 0, const CutHook& afterCut = {}, int jobs = 1, bool json = false);
+              std::ostream& err, int barColumns = 0, const CutHook& afterCut = {}, int jobs = 1, bool json = false,
+              const BatchClip& clip = {});
 
 // `quorvane clip FILE --from T [--to T | --length S] [--out FILE | --dest DIR]`:
 // a clip from anywhere in FILE, the song's state carried to its start. Prints

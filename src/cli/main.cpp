@@ -78,6 +78,42 @@ int main(int rawArgc, char** rawArgv) {
         ->transform(clipLength);
     cutAll->add_option("--dest,-d", allDest, "Destination folder, which must exist (default: beside each source)")
         ->check(folderName);
+    // Fades: seconds from 0 on (12.5 or mm:ss).
+    const CLI::Validator fadeLength(
+        [](std::string& text) -> std::string {
+            const std::optional<double> seconds = text == "0" ? 0.0 : parseClipLength(text);
+            if (!seconds) return "a fade lasts 0 s or more: seconds (2.5) or minutes:seconds (0:02.5)";
+            text = std::to_string(*seconds);
+            return {};
+        },
+        "SECONDS");
+    std::optional<std::string> fadeCurve;
+    const auto addFadeCurve = [&](CLI::App* sub) {
+        sub->add_option("--fade-curve", fadeCurve,
+                        "linear: the volume moves in equal steps; log: in equal steps of dB down to -60 dB, then 0 "
+                        "(default: linear)")
+            ->check(CLI::IsMember({"linear", "log"}));
+    };
+    const auto curve = [&] {
+        return fadeCurve.value_or("linear") == "log" ? quorvane::FadeCurve::Log : quorvane::FadeCurve::Linear;
+    };
+    const CLI::Validator timePoint(
+        [](const std::string& text) -> std::string {
+            return quorvane::parseTimePoint(text) ? ""
+                                                  : "a point is seconds (12.5), mm:ss (1:02.5), bar:N (the first bar "
+                                                    "is 1), marker:TEXT or tick:N";
+        },
+        "T");
+
+    quorvane::BatchClip batchClip;
+    std::optional<std::string> allFrom;
+    cutAll->add_option("--from", allFrom, "Each clip starts here, the song's state carried to it: 12.5, bar:17, ...")
+        ->check(timePoint);
+    cutAll
+        ->add_option("--fade-out", batchClip.fadeOutSeconds,
+                     "Each clip ends with a fade of S seconds (Format 0: in place of the last tenth's)")
+        ->transform(fadeLength);
+    addFadeCurve(cutAll);
     std::optional<int> jobs;
     cutAll
         ->add_option("--jobs,-j", jobs,
@@ -92,13 +128,6 @@ int main(int rawArgc, char** rawArgv) {
     CLI::App* clip =
         app.add_subcommand("clip", "Write a clip from anywhere in a MIDI file, the song's state carried to its start");
     clip->add_option("FILE", clipFile, "MIDI file")->required();
-    const CLI::Validator timePoint(
-        [](const std::string& text) -> std::string {
-            return quorvane::parseTimePoint(text) ? ""
-                                                  : "a point is seconds (12.5), mm:ss (1:02.5), bar:N (the first bar "
-                                                    "is 1), marker:TEXT or tick:N";
-        },
-        "T");
     clip->add_option("--from", clipFrom, "Where the clip starts: 12.5, 1:02.5, bar:17, marker:Chorus or tick:7680")
         ->required()
         ->check(timePoint);
@@ -121,6 +150,12 @@ int main(int rawArgc, char** rawArgv) {
     clip->add_flag("--trim-silence", trimSilence, "Start at the first note and end when the last note ends");
     clip->add_option("--notes", clipNotes, "drop: leave out the notes sounding across the start (default: strike)")
         ->check(CLI::IsMember({"strike", "drop"}));
+    clip->add_option("--fade-in", clipPlan.fadeInSeconds, "Rise from silence over the clip's first S seconds")
+        ->transform(fadeLength);
+    clip->add_option("--fade-out", clipPlan.fadeOutSeconds,
+                     "Fall to silence over its last S seconds (Format 0: in place of the last tenth's fade)")
+        ->transform(fadeLength);
+    addFadeCurve(clip);
 
     std::string splitTarget;
     quorvane::SplitPlan splitPlan;
@@ -225,10 +260,13 @@ int main(int rawArgc, char** rawArgv) {
     std::ostringstream out;
     if (*info)
         status = runInfo(infoFile, out, std::cerr, json);
-    else if (*cutAll)
-        status = runCutAll(folder, allSeconds, allDest, out, std::cerr,
-                           standardErrorIsTerminal() ? terminalColumns() : 0, afterCut, jobs.value_or(0), json);
-    else if (position)
+    else if (*cutAll) {
+        if (allFrom) batchClip.from = quorvane::parseTimePoint(*allFrom);
+        batchClip.fadeCurve = curve();
+        status =
+            runCutAll(folder, allSeconds, allDest, out, std::cerr, standardErrorIsTerminal() ? terminalColumns() : 0,
+                      afterCut, jobs.value_or(0), json, batchClip);
+    } else if (position)
         status = runCutAtPosition(cutFile, *position, cutDest, out, std::cerr, afterCut, json);
     else if (*cut)
         status = runCutToSeconds(cutFile, *cutSeconds, cutDest, out, std::cerr, afterCut, json);
@@ -240,6 +278,7 @@ int main(int rawArgc, char** rawArgv) {
         clipPlan.exactEnd = clipEnd.has_value();
         clipPlan.strikeNotes = clipNotes.value_or("strike") == "strike";
         clipPlan.trimSilence = trimSilence;
+        clipPlan.fadeCurve = curve();
         clipPlan.dest = clipDest.value_or("");
         clipPlan.out = clipOut.value_or("");
         status = runClip(clipFile, clipPlan, out, std::cerr, afterCut, json);

@@ -88,9 +88,17 @@ std::string clipPath(const ClipSource& clip, const std::string& dest, const std:
     return clip.alone.song.keepsCase ? lowerCaseSuffix(out) : lowerCaseFileName(out);
 }
 
+// How a clip is written, beyond where it lies.
+struct ClipWriting {
+    bool strikeNotes = true;
+    std::optional<double> fadeIn;
+    std::optional<double> fadeOut;
+    FadeCurve curve = FadeCurve::Linear;
+};
+
 // Writes the clip from `start` to `end` (kWholeSong: the song's end) to `out`.
 ClipOutcome writeClip(const ClipSource& clip, std::uint64_t start, std::uint64_t end, const std::string& out,
-                      bool strikeNotes, std::optional<double> fadeOut) {
+                      const ClipWriting& how) {
     const Timeline& timeline = clip.timeline();
     const StartState state = StartState::read(clip.source, start);
     CutRequest request;
@@ -100,9 +108,11 @@ ClipOutcome writeClip(const ClipSource& clip, std::uint64_t start, std::uint64_t
     request.timeline = &timeline;
     request.song = &clip.source;
     request.start = start > 0 ? &state : nullptr;
-    request.strikeNotes = strikeNotes;
+    request.strikeNotes = how.strikeNotes;
     request.outPath = out;
-    request.fadeOutSeconds = fadeOut;
+    request.fadeInSeconds = how.fadeIn;
+    request.fadeOutSeconds = how.fadeOut;
+    request.fadeCurve = how.curve;
     ClipOutcome outcome;
     outcome.song = clip.alone.song;
     outcome.format = clip.song.format;
@@ -118,17 +128,22 @@ ClipOutcome writeClip(const ClipSource& clip, std::uint64_t start, std::uint64_t
 
 }  // namespace
 
+std::uint64_t clipStartTick(const TimePoint& from, const Timeline& timeline, const SongSource& song, bool snapToBar) {
+    std::uint64_t start = tickFor(from, timeline, song);
+    if (snapToBar) start = *timeline.barStart(timeline.barNumberAt(start));
+    if (start >= timeline.endTick()) {
+        refuse(song.path(), "the clip would start at " + secondsText(timeline.seconds(start)) +
+                                " s, at or past the song's end (" + secondsText(timeline.length()) + " s)");
+    }
+    return start;
+}
+
 ClipOutcome clipSong(const std::string& file, const ClipPlan& plan, const CutHook& afterCut) {
     const ClipSource clip(file);
     const std::string& path = clip.path;
     const SongSource& source = clip.source;
     const Timeline& timeline = clip.timeline();
-    std::uint64_t start = tickFor(plan.from, timeline, source);
-    if (plan.snapToBar) start = *timeline.barStart(timeline.barNumberAt(start));
-    if (start >= timeline.endTick()) {
-        refuse(path, "the clip would start at " + secondsText(timeline.seconds(start)) +
-                         " s, at or past the song's end (" + secondsText(timeline.length()) + " s)");
-    }
+    std::uint64_t start = clipStartTick(plan.from, timeline, source, plan.snapToBar);
     std::uint64_t end = kWholeSong;
     if (plan.to) end = tickFor(*plan.to, timeline, source);
     if (plan.lengthSeconds) end = timeline.firstTickAt(timeline.seconds(start) + *plan.lengthSeconds);
@@ -151,7 +166,12 @@ ClipOutcome clipSong(const std::string& file, const ClipPlan& plan, const CutHoo
     }
     const DestinationLock claim =
         claimDestination(utf8FromPath(pathFromUtf8(out).parent_path()), DestinationLock::Use::SingleCut);
-    ClipOutcome outcome = writeClip(clip, start, end, out, plan.strikeNotes, std::nullopt);
+    ClipWriting how;
+    how.strikeNotes = plan.strikeNotes;
+    how.fadeIn = plan.fadeInSeconds;
+    how.fadeOut = plan.fadeOutSeconds;
+    how.curve = plan.fadeCurve;
+    ClipOutcome outcome = writeClip(clip, start, end, out, how);
     if (afterCut) afterCut(outcome.clipFile);
     return outcome;
 }
@@ -182,7 +202,9 @@ std::vector<ClipOutcome> splitSong(const std::string& file, const SplitPlan& pla
         std::snprintf(number, sizeof number, "%03zu", k + 1);
         const std::uint64_t end = k + 1 < starts.size() ? starts[k + 1] : kWholeSong;
         // Pieces meet exactly: no fade, every channel silenced where the next starts.
-        pieces.push_back(writeClip(clip, starts[k], end, clipPath(clip, plan.dest, number), true, 0.0));
+        ClipWriting how;
+        how.fadeOut = 0.0;
+        pieces.push_back(writeClip(clip, starts[k], end, clipPath(clip, plan.dest, number), how));
         if (afterCut) afterCut(pieces.back().clipFile);
         if (onPiece) onPiece(pieces.back());
     }

@@ -7,9 +7,12 @@
 #include <vector>
 
 #include "cut_service.hpp"
+#include "engine/fade.hpp"
 #include "engine/time_point.hpp"
 
 namespace quorvane {
+
+class SongSource;
 
 // A clip from anywhere in a song, as `quorvane clip` asks for it.
 struct ClipPlan {
@@ -22,6 +25,12 @@ struct ClipPlan {
     bool trimSilence = false;             // starts at its first note, ends when its last note ends
     std::string dest;                     // empty: beside the song
     std::string out;                      // set: the file written, whatever the clip's name would be
+    // Fades of chosen length, seconds (see engine/fade.hpp): up from silence
+    // at the start, down to silence at the end (Format 0: in place of the
+    // fade over the clip's last tenth; a clip to the song's end fades there).
+    std::optional<double> fadeInSeconds;
+    std::optional<double> fadeOutSeconds;
+    FadeCurve fadeCurve = FadeCurve::Linear;
 };
 
 // What a clip wrote, and where it lies in the song.
@@ -49,6 +58,12 @@ std::string clipStartName(const TimePoint& from, std::uint64_t startTick, const 
 // naming the song for a marker it lacks, a start at or past its end or an end
 // not after the start; the others as a cut does.
 ClipOutcome clipSong(const std::string& file, const ClipPlan& plan, const CutHook& afterCut = {});
+
+// The tick `from` stands for in a song as a clip's start (with `snapToBar`,
+// the bar line at or before it); refused (FileError CannotCut naming the
+// song) for a marker the song lacks or a start at or past its end.
+std::uint64_t clipStartTick(const TimePoint& from, const Timeline& timeline, const SongSource& song,
+                            bool snapToBar = false);
 
 // How `quorvane split` cuts a song into pieces.
 struct SplitPlan {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <thread>
 
+#include "clips.hpp"
 #include "clock_text.hpp"
 #include "cut_log.hpp"
 #include "cuts_ahead.hpp"
@@ -16,6 +17,7 @@
 #include "platform/files.hpp"
 #include "engine/pre_reader.hpp"
 #include "engine/song_source.hpp"
+#include "engine/start_state.hpp"
 #include "platform/text.hpp"
 #include "error_messages.hpp"
 
@@ -54,11 +56,12 @@ struct PreparedFile {
     SongHeader header;
     std::shared_ptr<const Timeline> timeline;
     std::uint64_t cutTick = 0;
+    std::uint64_t startTick = 0;
     std::string line;
     std::string clipTime;
 };
 
-PreparedFile prepare(const BatchPlan& plan, int index) {
+PreparedFile prepare(const BatchPlan& plan, int index, const BatchClip& clip) {
     const ListedSong& listed = plan.songs.at(static_cast<std::size_t>(index));
     PreparedFile file;
     file.path = plan.folder + pathSeparator() + listed.diskName;
@@ -69,8 +72,13 @@ PreparedFile prepare(const BatchPlan& plan, int index) {
     file.formatOne = file.header.format == 1;
     file.timeline = std::make_shared<const Timeline>(Timeline::read(*file.song));
     const std::string length = minutesSeconds(wholeSeconds(file.timeline->length()));
-    file.cutTick = cutTickForClip(*file.timeline, file.formatOne, plan.seconds);
-    file.clipTime = minutesSeconds(wholeSeconds(clipSeconds(*file.timeline, file.cutTick)));
+    double startTime = 0;
+    if (clip.from) {
+        file.startTick = clipStartTick(*clip.from, *file.timeline, *file.song);
+        startTime = file.timeline->seconds(file.startTick);
+    }
+    file.cutTick = cutTickForClip(*file.timeline, file.formatOne, startTime + plan.seconds);
+    file.clipTime = minutesSeconds(wholeSeconds(clipSeconds(*file.timeline, file.cutTick) - startTime));
     const std::string name = withoutControlCharacters(listed.text);
     file.line = std::to_string(index + 1) + ". " + name + ": " + length + "\t" +
                 numberedName(withoutExtension(name), listed.cutNumber) + "-cut.mid:" + file.clipTime +
@@ -78,10 +86,14 @@ PreparedFile prepare(const BatchPlan& plan, int index) {
     return file;
 }
 
-std::string cutPrepared(const BatchPlan& plan, int index, const PreparedFile& file) {
-    return writeCut(requestFor(file.path, plan.songs[static_cast<std::size_t>(index)], plan.dest, file.cutTick,
-                               file.timeline.get(), file.song.get()),
-                    file.formatOne);
+std::string cutPrepared(const BatchPlan& plan, int index, const PreparedFile& file, const BatchClip& clip) {
+    CutRequest request = requestFor(file.path, plan.songs[static_cast<std::size_t>(index)], plan.dest, file.cutTick,
+                                    file.timeline.get(), file.song.get());
+    std::optional<StartState> start;
+    if (file.startTick > 0) request.start = &start.emplace(StartState::read(*file.song, file.startTick));
+    request.fadeOutSeconds = clip.fadeOutSeconds;
+    request.fadeCurve = clip.fadeCurve;
+    return writeCut(request, file.formatOne);
 }
 
 // What a batch tells of a prepared file.
@@ -91,12 +103,14 @@ void takePrepared(BatchFileOutcome& outcome, const PreparedFile& file) {
     outcome.header = file.header;
     outcome.timeline = file.timeline;
     outcome.cutTick = file.cutTick;
+    outcome.startTick = file.startTick;
 }
 
 // The cut of a prepared batch file and what follows it, into `outcome`.
-void cutInto(BatchFileOutcome& outcome, const BatchPlan& plan, int index, const PreparedFile& file) {
+void cutInto(BatchFileOutcome& outcome, const BatchPlan& plan, int index, const PreparedFile& file,
+             const BatchClip& clip) {
     try {
-        outcome.cutFilePath = cutPrepared(plan, index, file);
+        outcome.cutFilePath = cutPrepared(plan, index, file, clip);
     } catch (...) {
         outcome.failure = describeFileFailure(std::current_exception());
         outcome.error = std::current_exception();
@@ -159,9 +173,9 @@ CutOutcome cutAtPosition(const SongInfo& song, std::int32_t step, const std::str
 CutOutcome cutToClip(const std::string& file, double seconds, const std::string& dest, const CutHook& afterCut) {
     const SongInFolder alone = listSongAlone(file);
     const BatchPlan plan{alone.folder, {alone.song}, seconds, dest, afterCut};
-    const PreparedFile prepared = prepare(plan, 0);
+    const PreparedFile prepared = prepare(plan, 0, {});
     const DestinationLock claim = claimDestination(cutFolderOf(prepared.path, dest), DestinationLock::Use::SingleCut);
-    CutOutcome outcome{alone.song,        cutPrepared(plan, 0, prepared),
+    CutOutcome outcome{alone.song,        cutPrepared(plan, 0, prepared, {}),
                        prepared.clipTime, prepared.header.format,
                        prepared.timeline, prepared.cutTick};
     if (afterCut) afterCut(outcome.cutFile);
@@ -170,18 +184,18 @@ CutOutcome cutToClip(const std::string& file, double seconds, const std::string&
 
 std::string BatchPlan::logPath() const { return folder + pathSeparator() + "Quorvane.log"; }
 
-BatchFileOutcome cutBatchFile(const BatchPlan& plan, int index) {
+BatchFileOutcome cutBatchFile(const BatchPlan& plan, int index, const BatchClip& clip) {
     BatchFileOutcome outcome;
     std::optional<PreparedFile> file;
     try {
-        file.emplace(prepare(plan, index));
+        file.emplace(prepare(plan, index, clip));
     } catch (...) {
         outcome.failure = describeFileFailure(std::current_exception());
         outcome.error = std::current_exception();
         return outcome;
     }
     takePrepared(outcome, *file);
-    cutInto(outcome, plan, index, *file);
+    cutInto(outcome, plan, index, *file, clip);
     return outcome;
 }
 
@@ -216,7 +230,7 @@ std::string BatchReport::message() const {
     return summary;
 }
 
-BatchReport cutFolder(const BatchPlan& plan, int jobs, BatchObserver& observer) {
+BatchReport cutFolder(const BatchPlan& plan, int jobs, BatchObserver& observer, const BatchClip& clip) {
     BatchReport report;
     const int count = report.count = static_cast<int>(plan.songs.size());
     const DestinationLock claim = claimDestination(plan.destination(), DestinationLock::Use::Batch);
@@ -232,7 +246,8 @@ BatchReport cutFolder(const BatchPlan& plan, int jobs, BatchObserver& observer) 
                              outcome.header,
                              outcome.timeline,
                              outcome.cutTick,
-                             outcome.clipTime};
+                             outcome.clipTime,
+                             outcome.startTick};
     };
     // A file's one line, once its outcome is known: its cut, or why it was not cut.
     const auto logFile = [&](int index, const BatchFileOutcome& outcome, BatchProgress& progress) {
@@ -255,7 +270,7 @@ BatchReport cutFolder(const BatchPlan& plan, int jobs, BatchObserver& observer) 
         progress.done = true;
         observer.fileFinished(progress);
     };
-    CutsAhead ahead(plan, jobs);  // with several jobs, the files are cut there
+    CutsAhead ahead(plan, jobs, clip);  // with several jobs, the files are cut there
     for (int index = 0; index < count; ++index) {
         BatchFileOutcome outcome;
         std::optional<PreparedFile> file;
@@ -263,7 +278,7 @@ BatchReport cutFolder(const BatchPlan& plan, int jobs, BatchObserver& observer) 
             outcome = ahead.take(index);
         } else {
             try {
-                file.emplace(prepare(plan, index));
+                file.emplace(prepare(plan, index, clip));
                 takePrepared(outcome, *file);
             } catch (...) {
                 outcome.failure = describeFileFailure(std::current_exception());
@@ -274,7 +289,7 @@ BatchReport cutFolder(const BatchPlan& plan, int jobs, BatchObserver& observer) 
         observer.fileStarted(progress);
         // A batch stopped here has not tried this file: the log does not name it.
         if (observer.stopRequested() == BatchStop::Now) return report;
-        if (file) cutInto(outcome, plan, index, *file);
+        if (file) cutInto(outcome, plan, index, *file, clip);
         file.reset();  // its bytes let go before the next file is read
         if (!outcome.destinationFault.empty()) {
             // What refuses this cut refuses every other: no file is started

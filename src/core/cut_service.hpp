@@ -9,10 +9,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "engine/fade.hpp"
 #include "engine/pre_reader.hpp"
+#include "engine/time_point.hpp"
 #include "engine/timeline.hpp"
 #include "song_listing.hpp"
 
@@ -85,7 +88,8 @@ struct BatchProgress {
     SongHeader header;
     std::shared_ptr<const Timeline> timeline;
     std::uint64_t cutTick = 0;
-    std::string clipTime;  // the clip's length as mm:ss
+    std::string clipTime;         // the clip's length as mm:ss
+    std::uint64_t startTick = 0;  // where the clip starts (see BatchClip)
 };
 
 // A file that a CUT ALL could not cut, and why (the log's wording).
@@ -121,12 +125,27 @@ struct BatchFileOutcome {
     std::uint64_t cutTick = 0;
     std::string previewFailure;    // the cut is written, what follows it (afterCut) failed: why
     std::string destinationFault;  // the cut's folder takes no file at all (read-only, full): the system's words
+    std::uint64_t startTick = 0;   // where the clip starts (see BatchClip)
+};
+
+// Where a batch's clips start and how they end, beyond the plan's length
+// (`cut-all --from T --fade-out S`). By default each clip starts with its
+// song and ends by the cut rules.
+struct BatchClip {
+    // Each clip starts here, the song's state carried to it as `clip` does,
+    // and lasts the plan's seconds (Format 1: to the first bar line whose
+    // time is at least its end); a song without that point is not cut.
+    std::optional<TimePoint> from;
+    // A fade of this length ends each clip (Format 0: in place of the fade
+    // over its last tenth); see CutRequest.
+    std::optional<double> fadeOutSeconds;
+    FadeCurve fadeCurve = FadeCurve::Linear;
 };
 
 // Song `index` of the plan measured, its clip searched and cut. Never
 // throws: what went wrong is in the outcome. Safe on several threads at once
 // for the files of one plan (their cuts never share a name).
-BatchFileOutcome cutBatchFile(const BatchPlan& plan, int index);
+BatchFileOutcome cutBatchFile(const BatchPlan& plan, int index, const BatchClip& clip = {});
 
 // How a batch is asked to stop.
 enum class BatchStop {
@@ -170,7 +189,7 @@ struct BatchReport {
 // (Quorvane.log) with one line per file in list order. Holds the log and the
 // destination for its whole run; throws FileError before anything is
 // written when another batch holds either.
-BatchReport cutFolder(const BatchPlan& plan, int jobs, BatchObserver& observer);
+BatchReport cutFolder(const BatchPlan& plan, int jobs, BatchObserver& observer, const BatchClip& clip = {});
 
 // The number of jobs "as many as the machine has cores" gives.
 int coreCount();

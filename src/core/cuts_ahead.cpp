@@ -8,7 +8,7 @@ namespace {
 constexpr int kFilesAheadPerJob = 4;
 }  // namespace
 
-CutsAhead::CutsAhead(const BatchPlan& plan, int jobs) : plan_(plan) {
+CutsAhead::CutsAhead(const BatchPlan& plan, int jobs, const BatchClip& clip) : plan_(plan), clip_(clip) {
     const int count = static_cast<int>(plan_.songs.size());
     jobs = std::min(jobs, count);
     // What runs after each cut (an audio preview) is not known to be safe on
@@ -72,7 +72,7 @@ void CutsAhead::work() {
                 if (stopping_ || halted_ || next_ >= count) return;
                 index = next_++;
             }
-            BatchFileOutcome outcome = cutBatchFile(plan_, index);
+            BatchFileOutcome outcome = cutBatchFile(plan_, index, clip_);
             {
                 const std::lock_guard lock(mutex_);
                 if (!outcome.destinationFault.empty()) halted_ = true;

@@ -25,8 +25,8 @@ namespace quorvane {
 // itself.
 class CutsAhead {
 public:
-    // `plan` outlives this object.
-    CutsAhead(const BatchPlan& plan, int jobs);
+    // `plan` and `clip` outlive this object.
+    CutsAhead(const BatchPlan& plan, int jobs, const BatchClip& clip);
     // Lets the threads finish the files they are on, and waits for them.
     ~CutsAhead();
     CutsAhead(const CutsAhead&) = delete;
@@ -44,6 +44,7 @@ private:
     void work();
 
     const BatchPlan& plan_;
+    const BatchClip& clip_;
     std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<std::optional<BatchFileOutcome>> outcomes_;

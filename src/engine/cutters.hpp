@@ -5,15 +5,13 @@
 #include <optional>
 #include <string>
 
+#include "fade.hpp"
+
 namespace quorvane {
 
 class SongSource;
 class StartState;
 class Timeline;
-
-// How a fade's values fall: in equal steps of the value, or in equal steps of
-// decibels down to -60 dB, then 0.
-enum class FadeCurve : std::uint8_t { Linear, Log };
 
 // What a cut needs: the song, where its copy goes, and where it is cut.
 struct CutRequest {
@@ -30,10 +28,19 @@ struct CutRequest {
     const StartState* start = nullptr;
     bool strikeNotes = true;  // the notes sounding across the start are struck again
     std::string outPath;      // set: the file written, whatever the cut's name would be
-    // Format 0: the fade before the cut, in seconds (0: none); none: the last
-    // tenth of the clip's time, in steps of a tenth of a second, as every cut.
+    // Fades of chosen length, in seconds, for both formats (see fade.hpp):
+    // from silence at the clip's start, and to silence at its end (a clip to
+    // the song's end then ends there, closed as at a cut). Format 0 without
+    // `fadeOutSeconds`: the last tenth of the clip's time fades, in steps of
+    // a tenth of a second, as every cut; 0: no fade at all.
+    std::optional<double> fadeInSeconds;
     std::optional<double> fadeOutSeconds;
     FadeCurve fadeCurve = FadeCurve::Linear;
+
+    // A fade of chosen length above 0 s, in or out.
+    bool choosesFades() const {
+        return (fadeInSeconds && *fadeInSeconds > 0) || (fadeOutSeconds && *fadeOutSeconds > 0);
+    }
 };
 
 struct CutResult {
@@ -46,7 +53,8 @@ struct CutResult {
 // tick (a bar line) ends exactly there, each channel it used silenced (its
 // sustain pedal released first), then End of Track; a track that ends
 // earlier keeps its own end. With a start, each track begins with what it
-// carries over and goes on with its events from the start. Throws
+// carries over and goes on with its events from the start. With fades, each
+// track steps the channels it plays. Throws
 // FileError; on failure no file is created or changed.
 CutResult cutFormatOne(const CutRequest& request);
 

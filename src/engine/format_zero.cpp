@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstring>
 #include <limits>
 #include <optional>
@@ -9,6 +8,7 @@
 #include "cut_name.hpp"
 #include "cut_points.hpp"
 #include "cutters.hpp"
+#include "fade.hpp"
 #include "messages.hpp"
 #include "platform/files.hpp"
 #include "platform/output_file.hpp"
@@ -27,8 +27,6 @@ constexpr int kDefaultChannelVolume = 100;  // General MIDI's power-on volume
 // A channel that sounds on without events of its own is turned down this
 // often (seconds).
 constexpr double kStepSeconds = 0.1;
-// A fade of chosen length steps at least twenty times a second.
-constexpr double kChosenStepSeconds = 0.05;
 
 // The channel a fade event before this event goes to.
 std::uint8_t fadeChannel(const EventHead& head) {
@@ -47,29 +45,40 @@ struct CutPlan {
     double fadeStart = 0;                 // seconds
     double cutTime = 0;
     double stepSeconds = kStepSeconds;
-    FadeCurve curve = FadeCurve::Linear;
-    bool endsAtZero = false;  // every faded channel is set to 0 at the cut
+    Fades fades;                  // the values of the fade before the cut, and of a fade-in
+    std::uint64_t inEndTick = 0;  // the events before it lie in the fade-in
+    bool endsAtZero = false;      // every faded channel is set to 0 at the cut
 
     bool whole() const { return cutTick == kWholeSong; }
 };
 
-// The fade runs over the last tenth of the clip's time, from `startTick`. A
-// cut at or past the song's end keeps the song as it is.
+// The fade runs over the last tenth of the clip's time, from `startTick`,
+// unless the request chooses its length. A cut at or past the song's end
+// keeps the song as it is, but for a fade of chosen length.
 CutPlan planCut(const CutRequest& request, const Timeline* timeline) {
     CutPlan plan;
-    const std::uint64_t cutTick = request.cutTick;
-    if (cutTick == kWholeSong || cutTick >= timeline->endTick()) return plan;
+    if (timeline == nullptr) return plan;  // the whole song, without fades
     const std::uint64_t startTick = request.start ? request.start->startTick() : 0;
+    const FadePlan chosen = planFades(*timeline, startTick, request.cutTick, request.fadeInSeconds,
+                                      request.fadeOutSeconds, request.fadeCurve);
+    plan.fades.in = chosen.fades.in;
+    plan.inEndTick = chosen.inEndTick;
+    const std::uint64_t cutTick = chosen.cutTick;
+    if (cutTick == kWholeSong || (cutTick >= timeline->endTick() && !chosen.fades.out)) return plan;
     plan.cutTick = cutTick;
     plan.cutTime = timeline->seconds(cutTick);
     const double startTime = startTick == 0 ? 0.0 : timeline->seconds(startTick);
-    plan.fadeStart = startTime + 0.9 * (plan.cutTime - startTime);
-    if (request.fadeOutSeconds) {  // a fade of its own length, within the clip
-        plan.fadeStart = std::max(startTime, plan.cutTime - *request.fadeOutSeconds);
-        plan.stepSeconds = kChosenStepSeconds;
-        plan.curve = request.fadeCurve;
-        plan.endsAtZero = plan.fadeStart < plan.cutTime;
+    FadeRamp& out = plan.fades.out.emplace();
+    out.start = startTime + 0.9 * (plan.cutTime - startTime);
+    out.end = plan.cutTime;
+    if (chosen.fades.out) {  // a fade of its own length, within the clip
+        out = *chosen.fades.out;
+        plan.stepSeconds = kFadeStepSeconds;
+        plan.endsAtZero = out.start < out.end;
+    } else if (request.fadeOutSeconds) {  // 0: none
+        out.start = plan.cutTime;
     }
+    plan.fadeStart = out.start;
     // An event at nine tenths exactly belongs to the fade, whatever the
     // rounding of the product above.
     plan.fadeTick = timeline->firstTickAt(plan.fadeStart * (1 - 1e-12));
@@ -117,20 +126,27 @@ class ZeroCutter {
 public:
     ZeroCutter(const CutPlan& plan, const Timeline* timeline, TrackWalker& track, OutputFile& out)
         : in_(track.reader()), track_(track), out_(out), plan_(plan) {
-        if (plan_.whole()) return;
+        if (plan_.whole() && !plan_.fades.in) return;
         eventClock_.emplace(timeline->cursor());
         stepClock_.emplace(timeline->cursor());
         faded_.fill(-1);
         lastFade_.fill(-std::numeric_limits<double>::infinity());
+        if (plan_.fades.in) inSteps_.emplace(*plan_.fades.in, *timeline, std::min(plan_.fadeTick, plan_.cutTick));
         nextStep();
     }
 
     // A clip from a later tick: the track begins with what it carries over
     // (see StartState::writeLeadIn). False when the song ends before the start.
     bool leadIn(const StartState& start, bool strikeNotes) {
-        pending_ = start.writeLeadIn(track_, 0, out_, strikeNotes, [&](const SetupMessage& message) {
+        pending_ = start.writeLeadIn(track_, 0, out_, strikeNotes, [&](SetupMessage& message) {
             channels_.note(message.bytes[0], &message.bytes[1]);
             lastStatusWritten_ = message.bytes[0];
+            // A fade-in starts each carried Channel Volume at its bottom.
+            if (plan_.fades.in && isControlChange(message.bytes[0]) && message.bytes[1] == kChannelVolume) {
+                const int volume = plan_.fades.value(message.bytes[2], plan_.fades.in->start);
+                message.bytes[2] = static_cast<std::uint8_t>(volume);
+                faded_[message.bytes[0] & 0x0F] = volume;
+            }
         });
         writtenTick_ = start.startTick();
         return pending_.has_value();
@@ -158,11 +174,13 @@ public:
                 carried_ += delta.value;
                 continue;
             }
-            if (track_.ticks() < plan_.fadeTick) {
+            if (track_.ticks() >= plan_.fadeTick) {
+                fadeBefore(head, delta, at);
+            } else if (inFadeIn()) {
+                rampInBefore(head, delta, at);
+            } else {
                 putDelta(out_, delta, carried_, in_, at);
                 if (head.kind == EventKind::Channel) channels_.note(head.status, head.data);
-            } else {
-                fadeBefore(head, delta, at);
             }
             writtenTick_ = track_.ticks();
             if (copyEvent(head)) return false;
@@ -204,7 +222,7 @@ private:
     // Stops also before an event with carried time, which the loop in run()
     // must write anew.
     void copyPlainMessages() {
-        if (carried_ != 0) return;
+        if (carried_ != 0 || inFadeIn()) return;
         PlainCopier copier{plan_.fadeTick - track_.ticks(), lastStatusWritten_ ? *lastStatusWritten_ : -1, &channels_};
         quorvane::copyPlainMessages(in_, track_.events(), out_, 1024, copier);
         writtenTick_ = plan_.fadeTick - copier.clock;
@@ -216,12 +234,9 @@ private:
     // a fade event at its time, on the channel it uses; the event follows
     // with delta-time 0. A Channel Volume of the song is turned down too.
     void fadeBefore(EventHead& head, const Vlq& delta, std::uint64_t at) {
-        if (track_.ticks() != timeTick_) {  // the events of a chord share their time
-            time_ = eventClock_->seconds(track_.ticks());
-            timeTick_ = track_.ticks();
-        }
+        eventTime();
         const std::uint8_t channel = fadeChannel(head);
-        bool split = false;
+        bool split = putInSteps(track_.ticks(), at);
         if (stepTick_ <= track_.ticks()) {
             split = putSteps(track_.ticks(), at);
             // Steps at the event's own tick too, but none on its channel,
@@ -238,7 +253,7 @@ private:
         putFade(channel, time_, time_);
         out_.put(0x00);
         if (isChannelVolume(head)) {
-            const int volume = fadeValue(head.data[1], time_);
+            const int volume = plan_.fades.value(head.data[1], time_);
             head.data[1] = static_cast<std::uint8_t>(volume);
             faded_[head.channel()] = volume;
         }
@@ -256,7 +271,7 @@ private:
             for (std::uint8_t channel = 0; channel < 16; ++channel) {
                 if (!channels_.isUsed(channel) || lastFade_[channel] > since) continue;
                 const int volume = channels_.volume(channel);
-                if (fadeValue(volume, time) == (faded_[channel] < 0 ? volume : faded_[channel])) continue;
+                if (plan_.fades.value(volume, time) == (faded_[channel] < 0 ? volume : faded_[channel])) continue;
                 putTicks(stepTick_ - writtenTick_, at);
                 writtenTick_ = stepTick_;
                 putFade(channel, time, stepTime(step_));
@@ -274,24 +289,73 @@ private:
         stepTick_ = time < plan_.cutTime ? stepClock_->firstTickAt(time) : kWholeSong;
     }
 
-    // The volume `level` comes down to at `time`: the share of the fade
-    // still to run, rounded down. Times in seconds carry rounding errors
-    // that would take a whole step off a value meant to be exact.
-    int fadeValue(int level, double time) const {
-        const double span = plan_.cutTime - plan_.fadeStart;
-        if (!(span > 0)) return 0;
-        double share = (plan_.cutTime - time) / span;  // 1 where the fade starts, 0 at the cut
-        // Equal steps of decibels, down to -60 dB at the cut.
-        if (plan_.curve == FadeCurve::Log) share = share > 0 ? std::pow(10.0, -3.0 * (1 - share)) : 0.0;
-        const double value = level * share + 1e-6;
-        // The conversion cuts toward zero: rounds down the values it gets.
-        return value < 1 ? 0 : value >= 127 ? 127 : static_cast<int>(value);
+    // The time of the event in hand; the events of a chord share theirs.
+    double eventTime() {
+        if (track_.ticks() != timeTick_) {
+            time_ = eventClock_->seconds(track_.ticks());
+            timeTick_ = track_.ticks();
+        }
+        return time_;
+    }
+
+    // The events from the clip's start until the fade-in's last step go
+    // one by one.
+    bool inFadeIn() const { return inSteps_ && (track_.ticks() < plan_.inEndTick || !inSteps_->done()); }
+
+    // The event in hand, before the fade: the fade-in's steps due at or
+    // before its tick; then, inside the fade-in, a channel's first message
+    // follows its value there, and a Channel Volume of the song is turned
+    // down too.
+    void rampInBefore(EventHead& head, const Vlq& delta, std::uint64_t at) {
+        const bool stepped = putInSteps(track_.ticks(), at);
+        const bool inRamp = track_.ticks() < plan_.inEndTick;
+        const bool channelMessage = head.kind == EventKind::Channel;
+        const bool first = inRamp && channelMessage && faded_[head.channel()] < 0 && !isChannelVolume(head);
+        if (stepped || first) {
+            putTicks(track_.ticks() - writtenTick_, at);
+        } else {
+            putDelta(out_, delta, carried_, in_, at);
+        }
+        if (channelMessage) channels_.note(head.status, head.data);
+        if (first) {
+            putFadeIn(head.channel(), plan_.fades.value(channels_.volume(head.channel()), eventTime()));
+            out_.put(0x00);
+        }
+        if (inRamp && isChannelVolume(head)) {
+            head.data[1] = static_cast<std::uint8_t>(plan_.fades.value(head.data[1], eventTime()));
+            faded_[head.channel()] = head.data[1];
+        }
+    }
+
+    // The fade-in's steps at or before `through`: each channel used so far
+    // given its value where that changed. True when one was written.
+    bool putInSteps(std::uint64_t through, std::uint64_t at) {
+        bool wrote = false;
+        for (; inSteps_ && !inSteps_->done() && inSteps_->tick() <= through; inSteps_->next()) {
+            for (std::uint8_t channel = 0; channel < 16; ++channel) {
+                if (!channels_.isUsed(channel)) continue;
+                const int volume = plan_.fades.value(channels_.volume(channel), inSteps_->time());
+                if (volume == faded_[channel]) continue;
+                putTicks(inSteps_->tick() - writtenTick_, at);
+                writtenTick_ = inSteps_->tick();
+                putFadeIn(channel, volume);
+                wrote = true;
+            }
+        }
+        return wrote;
+    }
+
+    void putFadeIn(std::uint8_t channel, int volume) {
+        const ShortMessage step = channelVolume(channel, static_cast<std::uint8_t>(volume));
+        out_.put(step);
+        lastStatusWritten_ = step[0];
+        faded_[channel] = volume;
     }
 
     // A fade event after its delta-time: the channel's volume for `time`,
     // counted as the channel's fade at `countsAt`.
     void putFade(std::uint8_t channel, double time, double countsAt) {
-        const int volume = fadeValue(channels_.volume(channel), time);
+        const int volume = plan_.fades.value(channels_.volume(channel), time);
         const ShortMessage fade = channelVolume(channel, static_cast<std::uint8_t>(volume));
         out_.put(fade);
         lastStatusWritten_ = fade[0];
@@ -309,6 +373,7 @@ private:
     // At the cut: the steps still due before it, then at the cut tick each
     // held sustain pedal released and every channel silenced.
     void closeAtCut(std::uint64_t at) {
+        putInSteps(plan_.cutTick - 1, at);
         putSteps(plan_.cutTick, at);
         putTicks(plan_.cutTick - writtenTick_, at);
         bool first = true;
@@ -371,6 +436,7 @@ private:
     double time_ = 0;                             // ...and its time
     std::array<int, 16> faded_;                   // the volume the fade last gave each channel (-1: none yet)
     std::array<double, 16> lastFade_{};           // when each channel's last fade event counts
+    std::optional<RampSteps> inSteps_;            // the fade-in's steps still to come
 };
 
 }  // namespace
@@ -395,7 +461,7 @@ CutResult cutFormatZero(const CutRequest& request) {
 
     std::optional<Timeline> ownTimeline;
     const Timeline* timeline = request.timeline;
-    if (request.cutTick != kWholeSong && timeline == nullptr) {
+    if ((request.cutTick != kWholeSong || request.choosesFades()) && timeline == nullptr) {
         const bool holdsSong = request.song && request.song->path() == request.source;
         ownTimeline.emplace(holdsSong ? Timeline::read(*request.song) : Timeline::read(request.source));
         timeline = &*ownTimeline;

@@ -222,7 +222,7 @@ std::vector<SetupMessage> StartState::channelSetup(std::uint32_t track, bool str
 }
 
 std::optional<Vlq> StartState::writeLeadIn(TrackWalker& walker, std::uint32_t track, OutputFile& out, bool strikeNotes,
-                                           const std::function<void(const SetupMessage&)>& onSetup) const {
+                                           const std::function<void(SetupMessage&)>& onSetup) const {
     ByteReader& in = walker.reader();
     // The kept meta events by kind, whole (status, type, length, payload).
     std::array<std::vector<std::uint8_t>, kMetaKinds> metas;
@@ -269,10 +269,10 @@ std::optional<Vlq> StartState::writeLeadIn(TrackWalker& walker, std::uint32_t tr
         out.put(0x00);
         out.put(meta);
     }
-    for (const SetupMessage& message : channelSetup(track, strikeNotes)) {
+    for (SetupMessage& message : channelSetup(track, strikeNotes)) {
+        if (onSetup) onSetup(message);
         out.put(0x00);
         out.put(std::span<const std::uint8_t>(message.bytes.data(), message.size));
-        if (onSetup) onSetup(message);
     }
     return pending;
 }

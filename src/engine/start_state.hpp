@@ -75,12 +75,12 @@ public:
     // delta-time 0, reading the track from its first event with `walker`:
     // its SysEx messages before the start, in their order, then its kept meta
     // events in the order of Meta, then channelSetup(track, strikeNotes),
-    // each message also given to `onSetup`. Leaves the walker after the
+    // each message first given to `onSetup`, which may change its values. Leaves the walker after the
     // delta-time of the first event at or past the start and returns that
     // event's delta-time from the start; nothing when the track ends before
     // the start (its End of Track read, or the end of its chunk).
     std::optional<Vlq> writeLeadIn(TrackWalker& walker, std::uint32_t track, OutputFile& out, bool strikeNotes,
-                                   const std::function<void(const SetupMessage&)>& onSetup) const;
+                                   const std::function<void(SetupMessage&)>& onSetup) const;
 
     std::uint64_t startTick() const noexcept { return startTick_; }
 

@@ -214,6 +214,8 @@ TEST(CommandLine, RefusalsSayWhatHappened) {
               cat({header(0, 1, 96),
                    track(cat({tempoEvent(500000), {0x01, 0xFF, 0x51, 0x03, 0x03, 0xD0, 0x90}, kEndOfTrack}))}));
     ASSERT_EQ(::mkfifo(dir.file("pipe.mid").c_str(), 0600), 0);  // would block a plain open for ever
+    TempDir batch;
+    batch.write("B.MID", kTwentySeconds);
     const struct {
         std::string args;
         int status;
@@ -236,6 +238,16 @@ TEST(CommandLine, RefusalsSayWhatHappened) {
         {"cut-all " + dir.path().string() + " -s 3 -d " + dir.file("gone"), kExitFileError, "gone: no such folder"},
         {"cut " + song + " -p 1 --dest ''", kExitUsage, "--dest: an empty name names no folder"},
         {"cut-all " + dir.path().string() + " -s 3 --dest ''", kExitUsage, "--dest: an empty name names no folder"},
+        // Fades: lengths from 0 s on and two curves; a start the song lacks names it.
+        {"clip " + song + " --from 1 --fade-in -1", kExitUsage, "--fade-in: a fade lasts 0 s or more"},
+        {"clip " + song + " --from 1 --fade-out soon", kExitUsage, "--fade-out: a fade lasts 0 s or more"},
+        {"clip " + song + " --from 1 --fade-curve cubic", kExitUsage, "--fade-curve: cubic not in {linear,log}"},
+        {"cut-all " + dir.path().string() + " -s 3 --fade-out -2", kExitUsage, "--fade-out: a fade lasts 0 s"},
+        {"cut-all " + dir.path().string() + " -s 3 --from bar:0", kExitUsage, "--from: a point is seconds"},
+        {"clip " + song + " --from marker:Verse --fade-in 1", kExitFileError, song + ": the song has no marker"},
+        {"clip " + song + " --from 20 --fade-out 1", kExitFileError, song + ": the clip would start at 20 s"},
+        {"cut-all " + batch.path().string() + " -s 3 --from 0:25 --fade-out 1", kExitFileError,
+         "B.MID: CANNOT CUT FILE: the clip would start at 25 s"},
         // Each option's range, --position in the steps `info` shows.
         {"cut --help", kExitOk, "1 to N, where `info` shows \"positions: 1 to N\""},
         {"cut-all --help", kExitOk, "Files cut at once, 1 to 256"},
