@@ -100,6 +100,17 @@ TEST(ClipCommand, TrimSilenceKeepsFromTheFirstNoteToTheEndOfTheLast) {
     EXPECT_EQ(clip(song, "2.5", trim).status, cli::kExitOk);
     EXPECT_DOUBLE_EQ(lengthOf(dir.file("quiet-2.5s-cut.mid")), 2.5);
     EXPECT_NE(clip(song, "5.5", trim).err.find("no note sounds in the clip"), std::string::npos);
+    // A note never released sounds until its track ends.
+    const std::string hanging = dir.write("Hanging.mid", SmfBuilder()
+                                                             .format(0)
+                                                             .track([](TrackBuilder& t) {
+                                                                 t.tempo(0, 500000).noteOn(960, 0, 60, 90);
+                                                                 t.noteOn(960, 0, 62, 90).noteOff(480, 0, 62);
+                                                                 t.endOfTrack(1920);
+                                                             })
+                                                             .bytes());
+    EXPECT_EQ(clip(hanging, "0", trim).status, cli::kExitOk);
+    EXPECT_DOUBLE_EQ(lengthOf(dir.file("hanging-1s-cut.mid")), 3.5);  // 1 s to 4.5 s
 }
 
 TEST(ClipCommand, ASongWithoutThePointIsRefusedByName) {

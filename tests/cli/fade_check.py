@@ -34,10 +34,19 @@ def song(path, kind):
     mido.MidiFile(type=kind, ticks_per_beat=TPQ, tracks=tracks).save(path)
 
 
-def volumes(path):
-    """By channel: the track its notes are in and its Channel Volume there as (tick, value); and the channels that have
-    Channel Volume elsewhere."""
-    plays, found = {}, {}
+def level(channel, seconds):
+    return [v for at, v in LEVELS if at <= seconds][-1] if channel == 0 else 100
+
+
+def gain(curve, share):
+    share = min(max(share, 0.0), 1.0)
+    return share if curve == 'linear' else 10 ** (-3 * (1 - share)) if share > 0 else 0.0
+
+
+def check_clip(failures, what, path, curve, fade_in=True):
+    """Every Channel Volume of the clip against the song's level times the ramps' gains at its time, rounded down
+    (a step on the tick of the song's own change may still be at the level before it)."""
+    length, plays, found = END - START, {}, {0: [], 1: []}
     for number, track in enumerate(mido.MidiFile(path).tracks):
         tick = 0
         for message in track:
@@ -45,55 +54,29 @@ def volumes(path):
             if message.type == 'note_on' and message.velocity:
                 plays[message.channel] = number
             if message.type == 'control_change' and message.control == 7:
-                found.setdefault((number, message.channel), []).append((tick, message.value))
-    return {channel: found.get((number, channel), []) for channel, number in plays.items()}, plays, found
-
-
-def level(channel, seconds):
-    return [v for at, v in LEVELS if at <= seconds][-1] if channel == 0 else 100
-
-
-def check_ramp(failures, what, steps, rising, first, last, before=()):
-    """`steps` in the ramp, after the value the channel has where it starts, if any (`before`)."""
-    if not steps:
-        failures.append(f'{what}: no Channel Volume')
-        return
-    values = [v for _, v in list(before) + steps]
-    if values != sorted(values, reverse=not rising):
-        failures.append(f'{what}: not {"rising" if rising else "falling"}: {values}')
-    if (values[0], values[-1]) != (first, last):
-        failures.append(f'{what}: from {values[0]} to {values[-1]}, not {first} to {last}')
-    # Steps 50 ms apart at most, where the value moves by more than rounding.
-    gaps = [b[0] - a[0] for a, b in zip(steps, steps[1:]) if min(a[1], b[1]) >= 10]
-    if max(gaps, default=0) > ticks(0.05) + 1:
-        failures.append(f'{what}: a step {max(gaps)} ticks after the one before')
-
-
-def check_clip(failures, what, path, fade_in=True):
-    by_channel, plays, found = volumes(path)
-    length = ticks(END - START)
-    for channel in (0, 1):
-        steps = by_channel.get(channel, [])
-        if fade_in:
-            check_ramp(failures, f'{what} ch{channel} in', [s for s in steps if s[0] <= ticks(FADE)], True, 0,
-                       level(channel, START + FADE))
-        # From the value the channel has where the fade-out starts.
-        start = length - ticks(FADE)
-        check_ramp(failures, f'{what} ch{channel} out', [s for s in steps if s[0] > start], False,
-                   level(channel, END - FADE), 0, [s for s in steps if s[0] <= start][-1:])
-        elsewhere = [number for number, c in found if c == channel and number not in (plays[channel], 0)]
-        if elsewhere:
-            failures.append(f'{what} ch{channel}: steps in tracks {elsewhere}, where it does not play')
-    # The song's own changes, turned down by the ramp at their time (the tempo track's in Format 1).
-    own = dict(found.get((0, 0), []))
-    for at, value in LEVELS[1 if fade_in else 2:]:
-        tick = ticks(at - START)
-        gain = (at - START) / FADE if at < START + FADE else (END - at) / FADE
-        heard = own.get(tick, dict(by_channel[0]).get(tick))
-        if heard is None or not 0 < heard < value:
-            failures.append(f'{what}: the song\'s {value} at {at} s is {heard}, not turned down')
-        elif 'linear' in what and abs(heard - value * gain) > 1:
-            failures.append(f'{what}: the song\'s {value} at {at} s is {heard}, not {value * gain:.1f}')
+                found[message.channel].append((tick / ticks(1), message.value, number))
+    for channel, volumes in found.items():
+        name = f'{what} ch{channel}'
+        for at, value, track in volumes:
+            heard = (gain(curve, at / FADE) if fade_in else 1) * gain(curve, (length - at) / FADE)
+            want = {int(level(channel, START + at - shift) * heard + 1e-6) for shift in (0, 1e-9)}
+            if min(abs(value - w) for w in want) > 1:
+                failures.append(f'{name}: {value} at {at:.3f} s, not {sorted(want)}')
+            if track not in (plays.get(channel), 0):
+                failures.append(f'{name}: a step in track {track}, where the channel does not play')
+        # At least twenty steps a second in each ramp, while the value moves by more than rounding.
+        for start, end in ([(0, FADE)] if fade_in else []) + [(length - FADE, length)]:
+            times = sorted(at for at, value, _ in volumes if start <= at <= end and value >= 10)
+            if len(times) < 10 or max(b - a for a, b in zip(times, times[1:])) > 0.05 + 1.5 / ticks(1):
+                failures.append(f'{name}: steps further apart than 50 ms in {start}-{end} s: {times}')
+        ends = ([(FADE, level(channel, START + FADE))] if fade_in else []) + [(length, 0)]
+        for at, want in ends:
+            if [value for time, value, _ in volumes if time <= at + 1e-9][-1:] != [want]:
+                failures.append(f'{name}: not at {want} by {at} s')
+    # The song's own changes inside the ramps are kept, turned down.
+    for at, _ in LEVELS[1 if fade_in else 2:]:
+        if not any(abs(time - (at - START)) < 1e-9 for time, _, _ in found[0]):
+            failures.append(f'{what}: the song\'s change at {at} s is lost')
 
 
 def main(quorvane, work):
@@ -109,7 +92,14 @@ def main(quorvane, work):
             subprocess.run([quorvane, 'clip', source, '--from', str(START), '--to', str(END), '--fade-in', str(FADE),
                             '--fade-out', str(FADE), '--fade-curve', curve, '--out', out], check=True,
                            capture_output=True)
-            check_clip(failures, what, out)
+            check_clip(failures, what, out, curve)
+        # A fade of 0 s is none: the song's own volumes alone, even in the last tenth of a Format 0 clip.
+        out = os.path.join(work, f'bare{kind}.mid')
+        subprocess.run([quorvane, 'clip', source, '--from', str(START), '--to', str(END), '--fade-out', '0', '--out',
+                        out], check=True, capture_output=True)
+        bare = [m.value for t in mido.MidiFile(out).tracks for m in t if m.type == 'control_change' and m.control == 7]
+        if bare != [v for _, v in LEVELS]:
+            failures.append(f'format {kind} without a fade: volumes {bare}')
     # cut-all: every song clipped from START for END - START seconds, with the fade-out.
     folder = os.path.join(work, 'batch')
     os.makedirs(folder)
@@ -119,7 +109,7 @@ def main(quorvane, work):
                     str(FADE), '--jobs', '1'], check=True, capture_output=True)
     for name in sorted(os.listdir(folder)):
         if name.lower().endswith('-cut.mid'):
-            check_clip(failures, f'cut-all {name} linear', os.path.join(folder, name), False)
+            check_clip(failures, f'cut-all {name}', os.path.join(folder, name), 'linear', False)
     if len([name for name in os.listdir(folder) if name.lower().endswith('-cut.mid')]) != 2:
         failures.append(f'cut-all wrote {os.listdir(folder)}')
     for failure in failures:

@@ -121,51 +121,5 @@ TEST(FormatOneClip, APedalLiftedAfterTheStartStaysUpAtTheCut) {
     EXPECT_EQ(ups, 1u);  // the song's own
 }
 
-// The Channel Volume values of channel 0 a file holds, in order.
-std::vector<int> volumesOf(const Bytes& file) {
-    std::vector<int> values;
-    for (std::size_t at = 0; at + 2 < file.size(); ++at) {
-        if (file[at] == 0xB0 && file[at + 1] == 7) values.push_back(file[at + 2]);
-    }
-    return values;
-}
-
-// A fade of chosen length: twenty steps a second over its last seconds,
-// falling in equal steps of the value or of decibels, to 0 at the cut.
-TEST(FormatZeroClip, AFadeOfChosenLengthFallsAsAskedToZero) {
-    const Bytes song = SmfBuilder()
-                           .format(0)
-                           .track([](TrackBuilder& t) {
-                               t.tempo(0, 500000).channelVolume(0, 0, 100).noteOn(0, 0, 60, 100);
-                               t.noteOff(7680, 0, 60).endOfTrack();
-                           })
-                           .bytes();
-    const TempDir dir;
-    const std::string path = dir.write("fade.mid", song);
-    const auto fade = [&](FadeCurve curve) {
-        CutRequest request = preparedRequest(path, 3840);  // at 4 s, fading from 2 s
-        request.fadeOutSeconds = 2.0;
-        request.fadeCurve = curve;
-        return volumesOf(readBytes(cutFormatZero(request).path));
-    };
-    const std::vector<int> linear = fade(FadeCurve::Linear);
-    ASSERT_GE(linear.size(), 40u);  // the song's own 100, then 39 steps and 0 at the cut
-    EXPECT_EQ(linear.front(), 100);
-    EXPECT_TRUE(std::is_sorted(linear.rbegin(), linear.rend()));
-    EXPECT_EQ(linear.back(), 0);
-    EXPECT_EQ(linear[20], 50);  // half-way: 3 s
-    const std::vector<int> log = fade(FadeCurve::Log);
-    EXPECT_TRUE(std::is_sorted(log.rbegin(), log.rend()));
-    EXPECT_EQ(log.back(), 0);
-    // 1.5 dB down each twentieth of a second (a value the step before
-    // already had is not sent again); half-way, 30 dB down.
-    EXPECT_EQ(std::vector<int>(log.begin() + 1, log.begin() + 5), (std::vector<int>{84, 70, 59, 50}));
-    EXPECT_NE(std::find(log.begin(), log.end(), 3), log.end());
-    // No fade: nothing but the song's own volume.
-    CutRequest bare = preparedRequest(path, 3840);
-    bare.fadeOutSeconds = 0.0;
-    EXPECT_EQ(volumesOf(readBytes(cutFormatZero(bare).path)), std::vector<int>{100});
-}
-
 }  // namespace
 }  // namespace quorvane::test

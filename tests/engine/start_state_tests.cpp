@@ -29,9 +29,9 @@ Bytes setUpSong() {
             t.controlChange(0, 0, 38, 3);                                                          // ...fine
             t.controlChange(10, 0, 64, 127).pitchBend(10, 0, 9000);
             t.noteOn(10, 0, 60, 90).noteOn(10, 0, 62, 91).noteOff(10, 0, 62);
-            t.noteOn(0, 0, 67, 92).noteOn(0, 1, 48, 93);          // 67 is ended below; 48 sounds on channel 1
-            t.controlChange(10, 0, 123, 0).noteOn(0, 0, 64, 94);  // All Notes Off, then a new note
-            t.noteOn(1000, 0, 65, 95).endOfTrack(100);            // after the start
+            t.noteOn(0, 0, 67, 92).noteOn(0, 1, 48, 93);  // 67 is ended below; 48 sounds on channel 1
+            t.controlChange(10, 0, 123, 0).noteOn(0, 0, 64, 94).noteOn(0, 1, 0, 96);  // All Notes Off, new notes
+            t.noteOn(1000, 0, 65, 95).endOfTrack(100);                                // after the start
         })
         .track([](TrackBuilder& t) {
             t.channelVolume(500, 0, 50).tempo(400, 600000);
@@ -77,6 +77,7 @@ TEST(StartState, TheLaterSettingWinsAndIsWrittenInItsTrackInOrder) {
         {0xE0, 9000 & 0x7F, 9000 >> 7},
         {0xB0, 64, 127},  // bend, pedal
         {0x90, 64, 94},
+        {0x91, 0, 96},
         {0x91, 48, 93},  // the notes sounding: All Notes Off ended 60 and 67
     };
     EXPECT_EQ(bytesOf(state.channelSetup(1, true)), track1);
@@ -84,7 +85,7 @@ TEST(StartState, TheLaterSettingWinsAndIsWrittenInItsTrackInOrder) {
     EXPECT_EQ(bytesOf(state.channelSetup(2, true)), (std::vector<std::vector<int>>{{0xB0, 7, 50}, {0xB1, 7, 90}}));
     EXPECT_EQ(bytesOf(state.channelSetup(0, true)), std::vector<std::vector<int>>{});
 
-    std::vector<std::vector<int>> withoutNotes(track1.begin(), track1.end() - 2);
+    std::vector<std::vector<int>> withoutNotes(track1.begin(), track1.end() - 3);
     EXPECT_EQ(bytesOf(state.channelSetup(1, false)), withoutNotes);
     // From the very start nothing is carried.
     EXPECT_EQ(StartState::read(song, 0).channelSetup(1, true).size(), 0u);

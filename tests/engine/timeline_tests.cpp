@@ -34,6 +34,8 @@ TEST_F(TimelineTest, BarLinesFollowEachTimeSignatureFromItsOwnTick) {
         {"4/4 until the first signature", trackOf({}, 4000), {480, 960}},
         // 3/4 from 0, 5/4 from tick 500 (inside a bar): its bars start there.
         {"3/4 then 5/4", trackOf({{0, meter(3, 2)}, {500, meter(5, 2)}}, 4000), {360, 500, 1100, 1700}},
+        // A signature of its two first bytes only still counts.
+        {"a short 2/4", trackOf({{0, {0xFF, 0x58, 0x02, 2, 2}}}, 4000), {240, 480}},
         // A bar under one tick (7/2^40) or of no beats is ignored.
         {"unplaceable signatures", trackOf({{0, meter(7, 40)}, {0, meter(0, 2)}}, 4000), {480, 960}},
     };
@@ -140,6 +142,10 @@ TEST(SongLength, TheLatestTrackEndInMusicTimeRoundedHalfUp) {
         // Every refusal names its place in the file: a Format 0 cut reads the timeline too.
         EXPECT_TRUE(has(expectFileError([&] { Timeline::read(dir.write("D.MID", refused)); }), " (at byte "));
     }
+    // Too long: the place is the end of the first track that reaches the song's end.
+    const Bytes tooLong = longSong(0x80000000), chunk(tooLong.begin() + 14, tooLong.end());
+    const std::string twice = dir.write("E.MID", cat({header(1, 2, 768), chunk, chunk}));
+    EXPECT_TRUE(has(expectFileError([&] { Timeline::read(twice); }), "(at byte " + std::to_string(14 + chunk.size())));
 }
 
 }  // namespace

@@ -51,25 +51,6 @@ protected:
     Log log;
 };
 
-TEST_F(SliderWidgetTest, PressOnTheRailCentresTheThumbOnThePointerAndAPressOnTheThumbKeepsItsGrip) {
-    QTest::mousePress(&s, kLeft, kNoKeys, QPoint(62, 10));  // the thumb's centre goes under the pointer
-    EXPECT_EQ(std::make_pair(s.thumbLeft(), s.dragging()), std::make_pair(56.0f, true));
-    QTest::mouseRelease(&s, kLeft, kNoKeys, QPoint(62, 10));
-    EXPECT_FALSE(s.dragging());
-    // Near the left end the centre cannot follow: the thumb stops at Min.
-    QTest::mouseClick(&s, kLeft, kNoKeys, QPoint(3, 10));
-    EXPECT_EQ(s.thumbLeft(), 0.0f);
-
-    // A press on the thumb keeps it where it was grabbed.
-    s.setValue(50);
-    QTest::mousePress(&s, kLeft, kNoKeys, QPoint(60, 5));
-    EXPECT_EQ(s.thumbLeft(), 56.0f);
-    QTest::mouseMove(&s, QPoint(69, 5));                // thumb Left 65 is 58.04 values
-    EXPECT_NEAR(69 - s.thumbLeft(), 4.0, 112.0 / 100);  // grabbed 4 px into the thumb
-    QTest::mouseRelease(&s, kLeft, kNoKeys, QPoint(69, 5));
-    EXPECT_EQ(log, (Log{"ValueChanged(50)", "ValueChanged(0)", "ValueChanged(50)", "ValueChanged(58)"}));
-}
-
 TEST_F(SliderWidgetTest, OnlyALeftPressDragsAndADisabledSliderTakesNeitherPressNorKey) {
     QTest::mousePress(&s, kRight, kNoKeys, QPoint(100, 10));
     EXPECT_FALSE(s.dragging());
