@@ -452,4 +452,16 @@ std::string utf8FromPath(const std::filesystem::path& path) {
     return std::string(text.begin(), text.end());
 }
 
+std::string nearestFolder(const std::string& folder) {
+    if (folder.empty()) return {};
+    std::error_code error;
+    for (std::filesystem::path path = std::filesystem::absolute(pathFromUtf8(folder), error); !path.empty();) {
+        if (std::filesystem::is_directory(path, error)) return utf8FromPath(path.make_preferred());
+        const std::filesystem::path parent = path.parent_path();
+        if (parent == path) break;
+        path = parent;
+    }
+    return {};
+}
+
 }  // namespace quorvane

@@ -129,6 +129,11 @@ inline constexpr bool kOpenFilesMayBeRenamed = true;
 // companions of a Mac among them, which are no songs.)
 bool isHiddenFile(const std::filesystem::path& path);
 
+// Where a folder picker opens for `folder` (UTF-8): the folder itself, or the
+// nearest folder above it still there (a folder gone since, as on a drive
+// taken away), with the platform's separators; empty without one.
+std::string nearestFolder(const std::string& folder);
+
 // A path from a UTF-8 string, and back.
 std::filesystem::path pathFromUtf8(const std::string& text);
 std::string utf8FromPath(const std::filesystem::path& path);

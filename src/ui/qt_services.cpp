@@ -3,23 +3,18 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QMessageBox>
 #include <chrono>
 #include <cstdio>
 #include <thread>
 
+#include "platform/files.hpp"
+
 namespace quorvane::ui {
 
 QString dialogStartFolder(const std::string& folder) {
-    if (folder.empty()) return QDir::homePath();
-    // A folder gone since (a drive taken away) leaves the nearest one above it.
-    for (QString path = QDir(QString::fromStdString(folder)).absolutePath();;) {
-        if (QFileInfo(path).isDir()) return QDir::toNativeSeparators(path);
-        const QString parent = QFileInfo(path).path();
-        if (parent == path) return QDir::homePath();
-        path = parent;
-    }
+    const std::string nearest = nearestFolder(folder);
+    return nearest.empty() ? QDir::homePath() : QString::fromStdString(nearest);
 }
 
 std::optional<std::string> DialogFolderPicker::pickFolder(const std::string& title, const std::string& startFolder) {

@@ -2,27 +2,11 @@
 
 #include <shobjidl.h>
 
-#include <filesystem>
-#include <system_error>
-
 #include "platform/files.hpp"
 #include "win32/com_ptr.hpp"
 #include "win32/wide_text.hpp"
 
 namespace quorvane::win32 {
-
-std::string pickerStartFolder(const std::string& folder) {
-    if (folder.empty()) return {};
-    // A folder gone since (a drive taken away) leaves the nearest one above it.
-    std::error_code error;
-    for (std::filesystem::path path = std::filesystem::absolute(pathFromUtf8(folder), error); !path.empty();) {
-        if (std::filesystem::is_directory(path, error)) return utf8FromPath(path.make_preferred());
-        const std::filesystem::path parent = path.parent_path();
-        if (parent == path) break;
-        path = parent;
-    }
-    return {};
-}
 
 std::optional<std::string> SystemFolderPicker::pickFolder(const std::string& title, const std::string& startFolder) {
     if (!presetAnswers.empty()) {
@@ -39,7 +23,7 @@ std::optional<std::string> SystemFolderPicker::pickFolder(const std::string& tit
     dialog->GetOptions(&options);
     dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
     dialog->SetTitle(widen(title).c_str());
-    if (const std::string start = pickerStartFolder(startFolder); !start.empty()) {
+    if (const std::string start = nearestFolder(startFolder); !start.empty()) {
         ComPtr<IShellItem> folder;
         if (SUCCEEDED(::SHCreateItemFromParsingName(widen(start).c_str(), nullptr, IID_IShellItem, folder.putVoid()))) {
             dialog->SetFolder(folder.get());

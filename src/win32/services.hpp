@@ -17,11 +17,6 @@ namespace quorvane::win32 {
 
 inline constexpr wchar_t kApplicationTitle[] = L"Quorvane";
 
-// Where the folder picker opens for `folder`: the folder itself, or the
-// nearest folder above it that is still there; empty (the system's choice)
-// without one.
-std::string pickerStartFolder(const std::string& folder);
-
 // The system's folder picker (IFileOpenDialog picking folders), owned by the
 // main window. Folders handed in beforehand (from the command line) answer
 // the next requests instead of the picker.

@@ -66,13 +66,10 @@ TEST(CommandLine, CutPrintsThePathWrittenAndChecksTheRange) {
     EXPECT_EQ(r.status, kExitOk) << r.err;
     EXPECT_TRUE(has(r.err, "cut at 00:03"));
 
-    // Clip lengths: seconds with decimals or minutes:seconds, above 0.
-    const std::pair<const char*, std::optional<double>> lengths[] = {
-        {"12.5", 12.5},        {"59", 59.0},           {"1:30", 90.0},       {"0:00.5", 0.5},
-        {"120", 120.0},        {"0", std::nullopt},    {"-3", std::nullopt}, {"1:60", std::nullopt},
-        {"1e3", std::nullopt}, {".5", std::nullopt},   {"1:", std::nullopt}, {"inf", std::nullopt},
-        {"", std::nullopt},    {"1:2:3", std::nullopt}};
-    for (const auto& [text, seconds] : lengths) EXPECT_EQ(cli::parseClipLength(text), seconds) << text;
+    // A clip length is a time above 0 (the ways of writing a time are the engine's).
+    for (const auto& [text, seconds] :
+         {std::pair<const char*, std::optional<double>>{"1:30", 90.0}, {"0", {}}, {"-3", {}}})
+        EXPECT_EQ(cli::parseClipLength(text), seconds) << text;
     r = runProgram("cut " + song + " --seconds 0:0");
     EXPECT_EQ(r.status, kExitUsage);
     EXPECT_TRUE(has(r.err, "a clip length is a time above 0"));
@@ -246,6 +243,8 @@ TEST(CommandLine, RefusalsSayWhatHappened) {
         {"cut-all " + dir.path().string() + " -s 3 --from bar:0", kExitUsage, "--from: a point is seconds"},
         {"clip " + song + " --from marker:Verse --fade-in 1", kExitFileError, song + ": the song has no marker"},
         {"clip " + song + " --from 20 --fade-out 1", kExitFileError, song + ": the clip would start at 20 s"},
+        {"clip " + song + " --from bar:11", kExitFileError, "CANNOT CUT FILE: " + song + ": the clip would start at"},
+        {"clip " + song + " --from bar:3 --to bar:2", kExitFileError, "the clip would end before it starts"},
         {"cut-all " + batch.path().string() + " -s 3 --from 0:25 --fade-out 1", kExitFileError,
          "B.MID: CANNOT CUT FILE: the clip would start at 25 s"},
         // Each option's range, --position in the steps `info` shows.

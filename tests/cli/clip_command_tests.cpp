@@ -113,25 +113,5 @@ TEST(ClipCommand, TrimSilenceKeepsFromTheFirstNoteToTheEndOfTheLast) {
     EXPECT_DOUBLE_EQ(lengthOf(dir.file("hanging-1s-cut.mid")), 3.5);  // 1 s to 4.5 s
 }
 
-TEST(ClipCommand, ASongWithoutThePointIsRefusedByName) {
-    const TempDir dir;
-    const std::string song = dir.write("Waltz.mid", waltz());
-    ClipPlan backwards;
-    backwards.to = *parseTimePoint("bar:2");
-    const std::pair<Clip, const char*> refused[] = {
-        {clip(song, "marker:Verse"), "the song has no marker named \"Verse\""},
-        {clip(song, "0:30"), "at or past the song's end"},
-        {clip(song, "bar:21"), "at or past the song's end"},
-        {clip(song, "bar:3", backwards), "the clip would end before it starts"},
-    };
-    for (const auto& [made, reason] : refused) {
-        EXPECT_EQ(made.status, cli::kExitFileError);
-        EXPECT_EQ(made.out, "");
-        EXPECT_NE(made.err.find("CANNOT CUT FILE: " + song + ": "), std::string::npos) << made.err;
-        EXPECT_NE(made.err.find(reason), std::string::npos) << made.err;
-    }
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);  // nothing written
-}
-
 }  // namespace
 }  // namespace quorvane::test

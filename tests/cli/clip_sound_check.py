@@ -7,6 +7,8 @@ Usage: clip_sound_check.py QUORVANE"""
 import array, math, os, statistics, subprocess, sys, tempfile, wave
 import mido
 
+from cut_model import timed_track
+
 T = 6.0          # seconds: where the clip starts
 WINDOW = 0.05    # seconds
 SKIP = 0.5       # seconds at the clip's start not compared
@@ -39,12 +41,7 @@ def song(path):
             note = key + (0, 2, 4, 5, 7, 9)[i % 6]
             events += [(7.0 + i * 0.5, mido.Message('note_on', channel=channel, note=note, velocity=127)),
                        (7.45 + i * 0.5, mido.Message('note_off', channel=channel, note=note))]
-        track, now = mido.MidiTrack(), 0
-        for at, message in sorted(events, key=lambda event: event[0]):
-            message.time = ticks(at) - now
-            now = ticks(at)
-            track.append(message)
-        tracks.append(track)
+        tracks.append(timed_track(events, ticks))
     mido.MidiFile(type=1, ticks_per_beat=TPQ, tracks=tracks).save(path)
 
 

@@ -93,6 +93,15 @@ class Song:
             self.one)
 
 
+def timed_track(events, tick_of):
+    """A track of (time, message) pairs in time order (stable), `tick_of` making each time a tick."""
+    track, now = mido.MidiTrack(), 0
+    for at, message in sorted(events, key=lambda event: event[0]):
+        track.append(message.copy(time=tick_of(at) - now))
+        now = tick_of(at)
+    return track
+
+
 def cc(channel, control, value):
     return mido.Message('control_change', channel=channel, control=control, value=value)
 

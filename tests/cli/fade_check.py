@@ -7,6 +7,8 @@ Usage: fade_check.py QUORVANE WORKDIR"""
 import os, shutil, subprocess, sys
 import mido
 
+from cut_model import timed_track
+
 TPQ, TEMPO = 480, 500000  # 120 bpm: 960 ticks a second
 START, END, FADE = 4.0, 12.0, 2.0  # the clip, and each fade's length (seconds)
 # Channel 0 (its volume set in the tempo track of Format 1) starts at 100, rises to 110 inside the fade-in and
@@ -25,12 +27,8 @@ def song(path, kind):
         for channel in (0, 1):
             events += [(k * 0.25, 1 + channel, mido.Message('note_on', channel=channel, note=60 + channel, velocity=90)),
                        (k * 0.25 + 0.2, 1 + channel, mido.Message('note_off', channel=channel, note=60 + channel))]
-    tracks = [mido.MidiTrack() for _ in range(1 if kind == 0 else 3)]
-    now = [0] * len(tracks)
-    for at, track, message in sorted(events, key=lambda event: event[0]):
-        track = 0 if kind == 0 else track
-        tracks[track].append(message.copy(time=ticks(at) - now[track]))
-        now[track] = ticks(at)
+    tracks = [timed_track([(at, m) for at, n, m in events if kind == 0 or n == track], ticks)
+              for track in range(1 if kind == 0 else 3)]
     mido.MidiFile(type=kind, ticks_per_beat=TPQ, tracks=tracks).save(path)
 
 
@@ -81,39 +79,33 @@ def check_clip(failures, what, path, curve, fade_in=True):
 
 def main(quorvane, work):
     shutil.rmtree(work, ignore_errors=True)
-    os.makedirs(work)
-    failures = []
+    folder, failures = os.path.join(work, 'batch'), []
+    os.makedirs(folder)
+    clip = lambda source, out, *options: subprocess.run([quorvane, 'clip', source, '--from', str(START), '--to',
+                                                         str(END), *options, '--out', out], check=True,
+                                                        capture_output=True)
     for kind in (0, 1):
-        source = os.path.join(work, f'song{kind}.mid')
+        source = os.path.join(folder, f'song{kind}.mid')
         song(source, kind)
         for curve in ('linear', 'log'):
-            what = f'format {kind} {curve}'
             out = os.path.join(work, f'clip{kind}{curve}.mid')
-            subprocess.run([quorvane, 'clip', source, '--from', str(START), '--to', str(END), '--fade-in', str(FADE),
-                            '--fade-out', str(FADE), '--fade-curve', curve, '--out', out], check=True,
-                           capture_output=True)
-            check_clip(failures, what, out, curve)
+            clip(source, out, '--fade-in', str(FADE), '--fade-out', str(FADE), '--fade-curve', curve)
+            check_clip(failures, f'format {kind} {curve}', out, curve)
         # A fade of 0 s is none: the song's own volumes alone, even in the last tenth of a Format 0 clip.
-        out = os.path.join(work, f'bare{kind}.mid')
-        subprocess.run([quorvane, 'clip', source, '--from', str(START), '--to', str(END), '--fade-out', '0', '--out',
-                        out], check=True, capture_output=True)
-        bare = [m.value for t in mido.MidiFile(out).tracks for m in t if m.type == 'control_change' and m.control == 7]
+        clip(source, os.path.join(work, 'bare.mid'), '--fade-out', '0')
+        bare = [m.value for t in mido.MidiFile(os.path.join(work, 'bare.mid')).tracks for m in t
+                if m.type == 'control_change' and m.control == 7]
         if bare != [v for _, v in LEVELS]:
             failures.append(f'format {kind} without a fade: volumes {bare}')
     # cut-all: every song clipped from START for END - START seconds, with the fade-out.
-    folder = os.path.join(work, 'batch')
-    os.makedirs(folder)
-    for kind in (0, 1):
-        shutil.copy(os.path.join(work, f'song{kind}.mid'), folder)
     subprocess.run([quorvane, 'cut-all', folder, '--seconds', str(END - START), '--from', str(START), '--fade-out',
                     str(FADE), '--jobs', '1'], check=True, capture_output=True)
-    for name in sorted(os.listdir(folder)):
-        if name.lower().endswith('-cut.mid'):
-            check_clip(failures, f'cut-all {name}', os.path.join(folder, name), 'linear', False)
-    if len([name for name in os.listdir(folder) if name.lower().endswith('-cut.mid')]) != 2:
+    cuts = [name for name in sorted(os.listdir(folder)) if name.lower().endswith('-cut.mid')]
+    for name in cuts:
+        check_clip(failures, f'cut-all {name}', os.path.join(folder, name), 'linear', False)
+    if len(cuts) != 2:
         failures.append(f'cut-all wrote {os.listdir(folder)}')
-    for failure in failures:
-        print(failure)
+    print('\n'.join(failures))
     return 1 if failures else 0
 
 

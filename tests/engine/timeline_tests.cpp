@@ -138,6 +138,11 @@ TEST(SongLength, TheLatestTrackEndInMusicTimeRoundedHalfUp) {
     for (const auto& c : cases) {
         EXPECT_EQ(Timeline::read(dir.write("A.MID", c.song)).musicLength(), c.length);
     }
+    // The steps of the longest reach its end: the last keeps it whole, the one before cuts at its own tick.
+    const Timeline longest = Timeline::read(dir.write("L.MID", longSong(0x7FFFFFFF)));
+    EXPECT_EQ(cutSteps(longest), 2147484);
+    EXPECT_EQ(cutTickAtStep(longest, false, 2147483), 2147483000u);
+    EXPECT_EQ(cutTickAtStep(longest, false, 2147484), kWholeSong);
     for (const Bytes& refused : {cat({header(0, 1, 96), track({0x00, 0xFF, 0x90, 0x00})}), longSong(0x80000000)}) {
         // Every refusal names its place in the file: a Format 0 cut reads the timeline too.
         EXPECT_TRUE(has(expectFileError([&] { Timeline::read(dir.write("D.MID", refused)); }), " (at byte "));

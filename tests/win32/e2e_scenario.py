@@ -1,23 +1,58 @@
 #!/usr/bin/python3
-"""e2e_scenario.py QUORVANE_GUI_EXE SAMPLES LINUX_QUORVANE: the Windows window under wine, driven as a user would:
-started with --source and --dest, a song picked in the list, CUT POINT moved with the keys (End, then Page Down
-three times), CUT ONE pressed, then CUT ALL by its shortcut (Ctrl+Shift+Enter). The cut files and the log must equal,
-byte for byte, what the Linux command line writes for the same songs: `cut --position N` for the same N, and
-`cut-all --seconds 30` (the window's clip length as it starts). Skipped (77) without wine64 or the Linux program.
-Runs in WINEPREFIX when it is set, else in a throwaway prefix."""
+"""e2e_scenario.py QUORVANE_GUI_EXE SAMPLES LINUX_QUORVANE QT_QUORVANE_GUI: the Windows window under wine.
+
+First its artwork against the Qt window's: both save a picture of themselves (--screenshot) with the samples listed
+and the second one chosen; the pictures must agree, within a small fuzz, on every picture button, LED and the
+brand, and on the whole face once the texts (the captions and the list) are blanked out on both: fonts differ from
+system to system, the artwork may not. The places come from src/ui/layout.hpp, as both windows take them.
+
+Then driven as a user would: started with --source and --dest, a song picked in the list, CUT POINT moved with the
+keys (End, then Page Down three times), CUT ONE pressed, then CUT ALL by its shortcut (Ctrl+Shift+Enter). The cut
+files and the log must equal, byte for byte, what the Linux command line writes for the same songs: `cut --position
+N` for the same N, and `cut-all --seconds 30` (the window's clip length as it starts). Skipped (77) without wine64
+or the Linux programs. Runs in WINEPREFIX when it is set, else in a throwaway prefix."""
 import filecmp, glob, os, re, shutil, subprocess, sys, time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'e2e'))
 from x_session import Failure, click, main, start, start_display, wait_for, windows, xdo
 
 WINE = next((w for w in ('/usr/lib/wine/wine64', shutil.which('wine64')) if w and os.access(w, os.X_OK)), None)
-LINUX = sys.argv[3] if len(sys.argv) > 3 else ''
+LINUX, QT = (sys.argv[3:5] + ['', ''])[:2]
+LAYOUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'src', 'ui', 'layout.hpp')
 ROW, CUT_ONE = (250, 100), (482, 304)  # the list's first row; the middle of kButtons[CutOne]
 
 def key(*keys):
     for name in keys:
         xdo('key', name)
         time.sleep(0.3)
+
+def boxes(names=None):
+    """The layout's boxes, (left, top, width, height): those `names` matches, else the picture buttons' and LEDs'
+    (the boxes at the end of their table rows)."""
+    box = r'\{(\d+), (\d+), (\d+), (\d+)'
+    pattern = box + r'\}\},' if names is None else r'inline constexpr Box k(?:%s)' % names + box + r'\};'
+    return [tuple(map(int, found)) for found in re.findall(pattern, open(LAYOUT).read())]
+
+def artwork(exe, folder, samples):
+    shots = {side: os.path.join(folder, side + '.png') for side in ('win32', 'qt')}
+    subprocess.run([WINE, exe, '--screenshot', shots['win32'], '--source', samples, '--select', '2'], timeout=60)
+    subprocess.run([QT, '--screenshot', shots['qt'], '--source', samples, '--select', '2'], capture_output=True,
+                   env=dict(os.environ, QT_QPA_PLATFORM='offscreen'), timeout=60)
+    texts = boxes(r'\w+Caption|SongList')
+    if len(boxes()) < 9 or len(texts) < 9:
+        raise Failure("the layout's boxes were not found in " + LAYOUT)
+    blank = [arg for l, t, w, h in texts for arg in ('-draw', 'rectangle %d,%d,%d,%d' % (l, t, l + w - 1, t + h - 1))]
+    for side, shot in shots.items():
+        subprocess.run(['convert', shot, '-fill', 'black', *blank, shot + '.blank.png'], check=True)
+    differ = []
+    for (l, t, w, h), suffix in [(box, '') for box in boxes() + boxes('Brand')] + [((0, 0, 566, 400), '.blank.png')]:
+        geometry = '[%dx%d+%d+%d]' % (w, h, l, t)
+        pixels = subprocess.run(['compare', '-metric', 'AE', '-fuzz', '3%', *(shot + suffix + geometry for shot in
+                                 shots.values()), 'null:'], capture_output=True, text=True).stderr.strip()
+        if pixels != '0':
+            differ.append('%s: %s pixels' % (geometry, pixels))
+    if differ:
+        raise Failure("the artwork differs from the Qt window's at " + ', '.join(differ))
 
 def cut_in_window(exe, win, songs):
     """CUT ONE of the second song with CUT POINT where End and three Page Downs leave it, then CUT ALL."""
@@ -54,6 +89,7 @@ def scenario(exe, folder, samples):
     if own_prefix:
         os.environ['WINEPREFIX'] = folder + '/prefix'
     try:
+        artwork(exe, folder, samples)
         cut_in_window(exe, win, len(os.listdir(win + '/songs')))
     finally:
         if own_prefix:  # its server, and so its programs
@@ -77,10 +113,10 @@ def scenario(exe, folder, samples):
         pairs.append(("CUT ALL's " + name, win + '/one/' + cuts[name.lower()], linux + '/all/' + name))
     if differ := [what for what, ours, theirs in pairs if not filecmp.cmp(ours, theirs, shallow=False)]:
         raise Failure('differs from the command line: ' + ', '.join(differ))
-    print("the window's cuts and log equal the command line's (CUT ONE at position %d)" % position)
+    print("the window's artwork is the Qt window's; its cuts and log are the command line's (CUT ONE at %d)" % position)
 
 if __name__ == '__main__':
-    if not WINE or not os.access(LINUX, os.X_OK):
-        print('SKIP: no wine64, or no Linux command line at ' + LINUX)
+    if not WINE or not shutil.which('compare') or not all(os.access(path, os.X_OK) for path in (LINUX, QT)):
+        print('SKIP: no wine64 or imagemagick, or no Linux programs at %s and %s' % (LINUX, QT))
         sys.exit(77)
     sys.exit(main(scenario, 150))

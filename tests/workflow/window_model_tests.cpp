@@ -78,26 +78,6 @@ TEST_F(WindowModelTest, TheCutSliderSpansTheSongAndTimeIsTheClipCutOneWrites) {
     EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
 }
 
-// The longest song 32-bit music time measures: its last step keeps it whole,
-// the one before cuts at its own tick.
-TEST_F(WindowModelTest, TheStepsOfTheLongestSongReachItsEnd) {
-    // At 1 tick per quarter: 2,147,483,136 music ticks, 16 days.
-    const Bytes huge = cat({header(0, 1, 1), track(cat({tempoEvent(500000), vlqBytes(2796202), {0xFF, 0x2F, 0x00}}))});
-    songs.write("HUGE.MID", huge);
-    openSource();
-    model.chooseSong(0);
-    EXPECT_EQ(model.cutPointTime, "23301:41");
-    EXPECT_EQ(cutSlider.max(), 2147484);
-    cutSlider.setValue(2147483);
-    EXPECT_EQ(model.appState().cutTick, 2796201u);
-    EXPECT_EQ(model.cutPointTime, "23301:40");
-    cutSlider.setValue(2147484);
-    EXPECT_EQ(model.appState().cutTick, kWholeSong);
-    model.cutOne();
-    EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
-    EXPECT_EQ(readBytes(songs.file("huge-cut.mid")), huge);
-}
-
 // Songs measured away from the model, finished when the test says: until
 // then the line names the song and nothing is cut, played or shown of it or
 // of the song before; then only the latest choice is shown, and told as news.
