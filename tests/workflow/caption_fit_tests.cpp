@@ -2,17 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/text.hpp"
 #include "workflow/caption_fit.hpp"
 
 namespace quorvane {
 namespace {
 
 // One pixel a character, as a fixed-width font of one-pixel letters would.
-int characters(std::string_view text) {
-    int count = 0;
-    for (char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    return count;
-}
+int characters(std::string_view text) { return static_cast<int>(characterCount(text)); }
 
 // A text that fits is kept whole; a longer one keeps its start and end around
 // an ellipsis, the first half one more, and never splits a character (each
