@@ -150,9 +150,9 @@ def check_clips(quorvane, work):
 
 
 def main(command, quorvane, folder, work=None):
-    for scratch in [work] if work else [] if command == 'measure' else [folder]:
-        shutil.rmtree(scratch, ignore_errors=True)
     checks = {'measure': check_songs, 'songs': check_songs, 'clips': check_clips}
+    for scratch in [work] if work else [folder] if command == 'clips' else []:  # never the songs read
+        shutil.rmtree(scratch, ignore_errors=True)
     checked, failures = checks[command](quorvane, folder, *[work] if work else [])
     for failure in failures:
         print('FAIL', failure)
