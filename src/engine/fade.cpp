@@ -18,25 +18,6 @@ constexpr int kDefaultChannelVolume = 100;  // General MIDI's power-on volume
 
 }  // namespace
 
-double FadeRamp::gain(double time) const {
-    const double span = end - start;
-    if (!(span > 0)) return direction == Direction::In ? 1.0 : 0.0;
-    // The share of the ramp run (fade-in) or still to run (fade-out).
-    double share = direction == Direction::In ? (time - start) / span : (end - time) / span;
-    share = std::min(share, 1.0);
-    // Equal steps of decibels, down to -60 dB at the silent end.
-    if (curve == FadeCurve::Log) share = share > 0 ? std::pow(10.0, -3.0 * (1 - share)) : 0.0;
-    return share;
-}
-
-int Fades::value(int level, double time) const {
-    double value = level * (out ? out->gain(time) : 1.0);
-    if (in) value *= in->gain(time);
-    value += 1e-6;
-    // The conversion cuts toward zero: rounds down the values it gets.
-    return value < 1 ? 0 : value >= 127 ? 127 : static_cast<int>(value);
-}
-
 FadePlan planFades(const Timeline& timeline, std::uint64_t startTick, std::uint64_t cutTick,
                    std::optional<double> inSeconds, std::optional<double> outSeconds, FadeCurve curve) {
     FadePlan plan;

@@ -5,7 +5,9 @@
 // Channel Volume is on each channel during the ramps (read from every track,
 // as a Format 1 track steps a channel another track sets).
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -49,6 +51,26 @@ struct Fades {
     // value meant to be exact.
     int value(int level, double time) const;
 };
+
+// Both are inline: the cutters ask them for every event inside a fade.
+inline double FadeRamp::gain(double time) const {
+    const double span = end - start;
+    if (!(span > 0)) return direction == Direction::In ? 1.0 : 0.0;
+    // The share of the ramp run (fade-in) or still to run (fade-out).
+    double share = direction == Direction::In ? (time - start) / span : (end - time) / span;
+    share = std::min(share, 1.0);
+    // Equal steps of decibels, down to -60 dB at the silent end.
+    if (curve == FadeCurve::Log) share = share > 0 ? std::pow(10.0, -3.0 * (1 - share)) : 0.0;
+    return share;
+}
+
+inline int Fades::value(int level, double time) const {
+    double value = level * (out ? out->gain(time) : 1.0);
+    if (in) value *= in->gain(time);
+    value += 1e-6;
+    // The conversion cuts toward zero: rounds down the values it gets.
+    return value < 1 ? 0 : value >= 127 ? 127 : static_cast<int>(value);
+}
 
 // Where a cut's fades of chosen length lie, from `startTick` to `cutTick`
 // (the song's end for kWholeSong, which a fade-out makes the cut). A fade
