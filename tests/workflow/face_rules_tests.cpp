@@ -186,10 +186,10 @@ TEST_F(FaceRules, FoldersAndClipLengthAreRememberedAndWhatIsGoneIsForgotten) {
     openSource();
     picker.answers.push_back(dest.path().string());
     model.chooseDestFolder();
-    clipSlider.setValue(12);
+    clipSlider.setValue(59);  // the longest clip the slider takes
     MemoryStore store;
     saveSettings(store, model);
-    EXPECT_EQ(store.kept, (std::map<std::string, std::string>{{"clipLength", "12"},
+    EXPECT_EQ(store.kept, (std::map<std::string, std::string>{{"clipLength", "59"},
                                                               {"folders/destination", dest.path().string()},
                                                               {"folders/source", songs.path().string()}}));
 
@@ -201,7 +201,7 @@ TEST_F(FaceRules, FoldersAndClipLengthAreRememberedAndWhatIsGoneIsForgotten) {
         restoreSettings(from, next);
         return std::vector<std::string>{next.sourceFolder, next.appState().destFolder, next.clipLengthText};
     };
-    EXPECT_EQ(restored(store), (std::vector<std::string>{songs.path().string(), dest.path().string(), "12"}));
+    EXPECT_EQ(restored(store), (std::vector<std::string>{songs.path().string(), dest.path().string(), "59"}));
 
     // A folder gone is forgotten; a clip length the slider does not take, or
     // not a number, is left alone.
