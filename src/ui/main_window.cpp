@@ -90,15 +90,7 @@ MainWindow::MainWindow(const PlatformServices* services, QWidget* parent)
 
     // The captions follow the sliders, whether the user drags them or a
     // command sets them.
-    for (SliderModel* slider : {static_cast<SliderModel*>(&cutSlider_), static_cast<SliderModel*>(&clipSlider_)}) {
-        auto& handler = slider->events().valueChanged;
-        handler = [inner = handler, this] {
-            if (inner) inner();
-            refresh();
-        };
-    }
-    // The cut point's tip shows the time at the thumb, as TIME does.
-    cutSlider_.setValueTipText([this](std::int32_t value) { return model_.cutPointTip(value); });
+    model_.onSliderMoved = [this] { refresh(); };
     // During a batch the list marks the file in hand, and the counter is
     // shown as soon as a file is cut.
     model_.onBatchProgress = [this](const BatchProgress& progress) {

@@ -12,14 +12,23 @@ namespace quorvane {
 
 WindowModel::WindowModel(SliderModel& cutPoint, SliderModel& clipLength, PlatformServices services)
     : cutSlider(cutPoint), clipSlider(clipLength), services_(services) {
-    cutSlider.events().valueChanged = [this] { guarded([this] { cutPointMoved(); }); };
-    clipSlider.events().valueChanged = [this] { guarded([this] { clipLengthMoved(); }); };
+    cutSlider.events().valueChanged = [this] {
+        guarded([this] { cutPointMoved(); });
+        if (onSliderMoved) onSliderMoved();
+    };
+    clipSlider.events().valueChanged = [this] {
+        guarded([this] { clipLengthMoved(); });
+        if (onSliderMoved) onSliderMoved();
+    };
+    // The cut point's tip shows the time at the thumb, as TIME does.
+    cutSlider.setValueTipText([this](std::int32_t value) { return cutPointTip(value); });
 }
 
 WindowModel::~WindowModel() {
     abandonSelection();  // its result would find nobody
     cutSlider.events().valueChanged = nullptr;
     clipSlider.events().valueChanged = nullptr;
+    cutSlider.setValueTipText(nullptr);
 }
 
 void WindowModel::applyDesign(SliderModel& cutPoint, SliderModel& clipLength) {

@@ -56,6 +56,9 @@ public:
     int batchPauseMs = 250;
     // Called as a CUT ALL starts and finishes each file.
     std::function<void(const BatchProgress&)> onBatchProgress;
+    // Called after either slider moved, by the user or by a command, once
+    // the captions it changes are updated.
+    std::function<void()> onSliderMoved;
     // Called when a song chosen in the list has been measured (or found
     // unreadable) after chooseSong returned: the window shows it then.
     std::function<void()> onSelectionMeasured;
